@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Sets up when needed, builds and runs every test: the release build (with the GUI and the
+# browser tests) and the unit tests again under AddressSanitizer and UBSan.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+status=0
+
+scripts/build.sh release
+(cd build/release && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 600) || status=1
+
+scripts/build.sh asan-ubsan
+(cd build/asan-ubsan && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 -L unit --timeout 600) || status=1
+
+if ((status)); then
+    echo "test.sh: FAILED" >&2
+fi
+exit $status

@@ -1,0 +1,93 @@
+#include "platform/Log.h"
+
+#include <log4cxx/basicconfigurator.h>
+#include <log4cxx/helpers/properties.h>
+#include <log4cxx/logger.h>
+#include <log4cxx/logmanager.h>
+#include <log4cxx/propertyconfigurator.h>
+#include <log4cxx/spi/location/locationinfo.h>
+
+#include <QFile>
+#include <mutex>
+
+namespace leafcraft::log {
+
+namespace {
+
+std::once_flag g_defaultOnce;
+
+// Until configure() runs, only warnings and errors are logged, to the console.
+void ensureDefault()
+{
+    std::call_once(g_defaultOnce, [] {
+        log4cxx::LoggerPtr root = log4cxx::Logger::getRootLogger();
+        if (root->getAllAppenders().empty()) {
+            log4cxx::BasicConfigurator::configure();
+            root->setLevel(log4cxx::Level::getWarn());
+        }
+    });
+}
+
+log4cxx::LoggerPtr logger()
+{
+    ensureDefault();
+    static log4cxx::LoggerPtr instance = log4cxx::Logger::getLogger("Leafcraft");
+    return instance;
+}
+
+log4cxx::LevelPtr toLog4cxx(Level level)
+{
+    switch (level) {
+    case Level::Debug: return log4cxx::Level::getDebug();
+    case Level::Info: return log4cxx::Level::getInfo();
+    case Level::Warn: return log4cxx::Level::getWarn();
+    case Level::Error: break;
+    }
+    return log4cxx::Level::getError();
+}
+
+} // namespace
+
+bool isEnabled(Level level)
+{
+    return logger()->isEnabledFor(toLog4cxx(level));
+}
+
+void write(Level level, const QString& message, const char* file, int line, const char* function)
+{
+    log4cxx::spi::LocationInfo where(file, log4cxx::spi::LocationInfo::calcShortFileName(file), function, line);
+    logger()->forcedLog(toLog4cxx(level), message.toStdString(), where);
+}
+
+void configure(const QString& propertiesFile, const QString& logFilePath)
+{
+    ensureDefault();
+    QFile in(propertiesFile);
+    if (!in.open(QIODevice::ReadOnly)) {
+        LC_WARN(QStringLiteral("Cannot read the logging configuration %1").arg(propertiesFile));
+        return;
+    }
+    const QByteArray text = in.readAll();
+    log4cxx::helpers::Properties props;
+    for (const QByteArray& raw : text.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith('#') || line.startsWith('!'))
+            continue;
+        const int eq = line.indexOf('=');
+        if (eq <= 0)
+            continue;
+        props.setProperty(line.left(eq).trimmed().toStdString(), line.mid(eq + 1).trimmed().toStdString());
+    }
+    props.setProperty("log4cocoa.appender.PressvaleFileLog.File", logFilePath.toStdString());
+    // log4cxx reads "log4j."-prefixed keys; the shipped file is written in the log4cocoa dialect,
+    // so each "log4cocoa." key is also given under its log4j name.
+    for (const auto& name : props.propertyNames()) {
+        const std::string prefix = "log4cocoa.";
+        if (name.rfind(prefix, 0) == 0)
+            props.setProperty("log4j." + name.substr(prefix.size()), props.getProperty(name));
+    }
+    log4cxx::LogManager::resetConfiguration();
+    log4cxx::PropertyConfigurator::configure(props);
+}
+
+} // namespace leafcraft::log

@@ -1,0 +1,69 @@
+// The PDF services the core needs, behind our own types. The MuPDF back-end
+// (MuPdfDocument.cpp) is the only file that includes MuPDF headers.
+//
+// Page numbers here are 0-based, as the PDF services count; the rest of the system counts
+// from 1 and subtracts one when it calls in.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace leafcraft::pdf {
+
+// A rectangle in PDF user space (points, y upwards), as written in the file.
+struct Rect {
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    double width() const { return x1 - x0; }
+    double height() const { return y1 - y0; }
+};
+
+// A link annotation of a page. `bounds` is in the same user space as the crop box.
+struct Link {
+    Rect bounds;
+    QString url;        // the target URL of a web link; empty for a page link
+    int destPage = -1;  // 0-based target page of an internal link; -1 for a web link
+};
+
+struct OutlineItem {
+    QString title;
+    int destPage = -1; // 0-based; -1 when the entry has no page destination
+    std::vector<OutlineItem> children;
+};
+
+// An 8-bit RGB picture, rows top to bottom, no padding (stride = 3 * width).
+struct Bitmap {
+    int width = 0;
+    int height = 0;
+    QByteArray pixels;
+};
+
+// An open PDF document. Not thread-safe: each thread opens or clones its own.
+class Document {
+public:
+    virtual ~Document() = default;
+
+    virtual int pageCount() const = 0;
+    // The crop box in user space, unrotated.
+    virtual Rect cropBox(int page) const = 0;
+    // The page's /Rotate, normalised to 0, 90, 180 or 270.
+    virtual int rotation(int page) const = 0;
+    // The displayed size in points: the crop box's size, swapped for 90 and 270.
+    virtual void displaySize(int page, double* width, double* height) const = 0;
+    virtual std::vector<Link> links(int page) const = 0;
+    virtual std::vector<OutlineItem> outline() const = 0;
+    // Renders the page as displayed (rotation applied) scaled to exactly width x height pixels
+    // on white. Throws Error(BadInput) when the page cannot be rendered.
+    virtual Bitmap render(int page, int width, int height) const = 0;
+    virtual QString pageText(int page) const = 0;
+    // A new handle on the same file for use on another thread.
+    virtual std::unique_ptr<Document> clone() const = 0;
+};
+
+// Opens a PDF. Throws Error(BadInput) with a clear message for a missing or unreadable
+// file, a file that is not a PDF, a damaged PDF that cannot be repaired, a password
+// protected PDF ("... is password protected") and a PDF without pages.
+std::unique_ptr<Document> openDocument(const QString& path);
+
+} // namespace leafcraft::pdf

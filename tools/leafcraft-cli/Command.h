@@ -1,0 +1,39 @@
+// The command table of leafcraft-cli. Each command lives in its own file and registers
+// itself with a static CommandRegistration; main() only dispatches and maps errors to
+// exit codes (0 success, 2 usage error, 3 bad input, 4 output cannot be written).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+namespace leafcraft::cli {
+
+enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2, ExitBadInput = 3, ExitOutput = 4 };
+
+struct Command {
+    QString name;
+    QString summary;
+    // Receives the arguments after the command name; returns the exit code. May throw
+    // leafcraft::Error, which main() reports.
+    std::function<int(const QStringList& args)> run;
+};
+
+std::vector<Command>& commandTable();
+
+struct CommandRegistration {
+    CommandRegistration(QString name, QString summary, std::function<int(const QStringList&)> run)
+    {
+        commandTable().push_back({std::move(name), std::move(summary), std::move(run)});
+    }
+};
+
+// Prints to stdout / stderr (UTF-8).
+void out(const QString& text);
+void err(const QString& text);
+// Prints "leafcraft-cli: <message>" and the hint to use --help; returns ExitUsage.
+int usageError(const QString& message, const QString& command = QString());
+bool wantsHelp(const QStringList& args);
+
+} // namespace leafcraft::cli
