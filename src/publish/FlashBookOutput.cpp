@@ -10,7 +10,6 @@
 #include "platform/Platform.h"
 #include "publish/BookDocuments.h"
 #include "publish/HTMLConfigInfo.h"
-#include "support/ConfigContainer.h"
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateProperty.h"
 
@@ -433,7 +432,7 @@ xml::Document FlashBookOutput::bookXML()
 void FlashBookOutput::ouputBookXML(const QString& path)
 {
     const QByteArray document = bookXML().toBytes(xml::Output::Pretty);
-    const QByteArray container = ConfigContainer::encode(document);
+    const QByteArray container = bookdoc::configContainer(document);
     QDir().mkpath(QFileInfo(path).absolutePath());
     // The previous file stays whole until the new one is complete.
     if (!writeWhole(path, container)) {

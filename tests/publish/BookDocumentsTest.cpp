@@ -191,7 +191,7 @@ TEST(PageList, PagesItemsAndLinksInOrder)
     <Item name="normal">page/3.swf</Item>
     <Item name="large">page/3.swf</Item>
     <Item name="Link" type="rect" action="web" x="0.1" y="0.2" width="0.3" height="0.4" href="http://a.example/?q=1&amp;r=2"/>
-    <Item name="Link" type="rect" action="page" x="0.5" y="0.6" width="0.7" height="0.8" page="2"/>
+    <Item name="Link" type="rect" action="page" x="0.5" y="0.6" width="0.7" height="0.8" pageIndex="2"/>
   </Page>
   <Page type="Image">
     <Item name="thumb">page/5.jpg</Item>
