@@ -397,7 +397,7 @@ bool FlashTemplate::importPropertiesSettingsFrom(const QString& path)
         warn(path, QStringLiteral("not a settings file: it holds NUL bytes; nothing was changed"));
         return false;
     }
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     const QString text = decoder.decode(bytes);
     if (decoder.hasError()) {
         warn(path, QStringLiteral("not a settings file: it is not UTF-8 text; nothing was changed"));

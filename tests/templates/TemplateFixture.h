@@ -44,6 +44,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         platform.setResourcesDir(m_dir.path());
         QDir().mkpath(appFiles());
+        QDir().mkpath(tmp());
     }
 
     QString appFiles() const { return m_dir.path() + QLatin1String("/AppFiles"); }
