@@ -5,6 +5,8 @@
 #include "app/AppSettings.h"
 #include "import/FlashPageSource.h"
 #include "import/ImportPDFOperation.h"
+#include "import/PDFToSWFPageConverter.h"
+#include "import/SwfFile.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PdfDocument.h"
@@ -21,6 +23,38 @@
 #include <filesystem>
 
 namespace leafcraft {
+
+namespace {
+
+// The page converter of a job: the chosen page format is given, not read from the shared
+// settings, and the shared settings' page size is never measured into (the job keeps its own).
+class JobConverter final : public FlashPageSourcePDF::Converter {
+public:
+    JobConverter(const QString& path, std::shared_ptr<pdf::Document> document, int quality, PageFormat format)
+        : m_converter(path, document, quality), m_document(std::move(document)), m_format(format)
+    {
+        m_converter.setSizePage(-1);
+    }
+
+    PageFiles convertPage(int pageNumber) override
+    {
+        ConvertedPage c = m_converter.convertPage(pageNumber, m_format, m_document.get());
+        for (const Warning& w : c.warnings.list())
+            LC_WARN(w.text());
+        return {c.page, c.thumb, c.mobile};
+    }
+    QString generatePage(int pageNumber) override { return convertPage(pageNumber).page; }
+    QString generateThumbPage(int pageNumber) override { return convertPage(pageNumber).thumb; }
+    QString generateMobilePage(int pageNumber) override { return convertPage(pageNumber).mobile; }
+    QString workFolder() const override { return m_converter.converterWorkFolder(); }
+
+private:
+    PDFToSWFPageConverter m_converter;
+    std::shared_ptr<pdf::Document> m_document;
+    PageFormat m_format;
+};
+
+} // namespace
 
 PublishJob::PublishJob(PublishOptions options) : m_options(std::move(options)) {}
 
@@ -88,9 +122,11 @@ void PublishJob::prepare()
         std::unique_ptr<pdf::Document> doc = pdf::openDocument(o.inputPdf);
         m_pageCount = doc->pageCount();
         m_neededPages = FlashPageSource::parsePageRange(o.pageRange, m_pageCount);
-        const pdf::Rect box = doc->cropBox(0);
-        m_pageWidth = int(box.width());
-        m_pageHeight = int(box.height());
+        // The first page as displayed (a rotated page shows its crop box turned).
+        double w = 0, h = 0;
+        doc->displaySize(0, &w, &h);
+        m_pageWidth = int(w);
+        m_pageHeight = int(h);
     }
 
     // The template, its style, the settings file and the single values.
@@ -121,7 +157,7 @@ void PublishJob::prepare()
     checkOutputFolder();
 
     // Settings of our own: a fresh store, never the user's remembered choices.
-    m_settings = AppSettings::createPrivate();
+    m_settings = std::make_unique<AppSettings>(nullptr);
     m_settings->setImportType(o.format == PublishOptions::PageFormat::Jpg ? 1 : 0);
     m_workingFolder = FileUtility::forceTmpDiractory(QStringLiteral("LeafcraftPublish"));
     if (!QFileInfo(m_workingFolder).isDir())
@@ -138,9 +174,15 @@ void PublishJob::import()
     ImportPDFOperation operation(o.inputPdf, o.pageRange, 144, qualityForLevel(o.qualityLevel));
     operation.setImportLinks(o.links);
     operation.setImportBookmarks(o.bookmarks);
-    operation.setSettings(m_settings.get());
-    if (o.jobs > 0)
-        operation.setWorkers(o.jobs);
+    const PageFormat format = o.format == PublishOptions::PageFormat::Jpg ? PageFormat::Jpg : PageFormat::Swf;
+    FlashPageSourcePDF::Backend backend;
+    backend.openDocument = [](const QString& path) { return pdf::openDocument(path); };
+    backend.createConverter = [format](const QString& path, std::shared_ptr<pdf::Document> document, int quality)
+        -> std::unique_ptr<FlashPageSourcePDF::Converter> {
+        return std::make_unique<JobConverter>(path, std::move(document), quality, format);
+    };
+    operation.setBackend(std::move(backend));
+    operation.setWorkerCount(o.jobs);
     {
         ScopedObserver progress(NotificationCenter::defaultCenter(), "ImportProgressInfoMSG", nullptr,
                                 [this](const Notification& n) {
@@ -162,14 +204,19 @@ void PublishJob::import()
     m_outline = operation.flashOutline();
 
     // What the application does when an import ends: the first page's size into the
-    // template, and for JPG pages twice that size (the rendering's pixels) into the settings.
-    // SWF pages take their size from the size tool, which measures page 1 only; when page 1
-    // was not imported the rendering size of the document's first page stands in.
-    const bool jpg = o.format == PublishOptions::PageFormat::Jpg;
-    const bool hasPageOne = !m_neededPages.empty() && m_neededPages.front() == 1;
-    if (jpg || !hasPageOne) {
-        m_settings->setPageWidth(m_pageWidth * 2);
-        m_settings->setPageHeight(m_pageHeight * 2);
+    // template, and the size of the page files in pixels into the settings: for JPG pages
+    // twice the first page's size, for SWF pages the frame of the first page's movie (what
+    // the size tool reports).
+    m_settings->setPageWidth(m_pageWidth * 2);
+    m_settings->setPageHeight(m_pageHeight * 2);
+    if (o.format == PublishOptions::PageFormat::Swf) {
+        try {
+            const SwfFile::Header h = SwfFile::readHeader(m_pageSource->pages().front()->pageFilePath());
+            m_settings->setPageWidth(h.widthPixels());
+            m_settings->setPageHeight(h.heightPixels());
+        } catch (const Error& e) {
+            m_warnings.add(e.where(), QStringLiteral("page size not measured: %1").arg(e.message()));
+        }
     }
     m_template->setPropertyValue(QStringLiteral("pageWidth"), QString::number(m_pageWidth));
     m_template->setPropertyValue(QStringLiteral("pageHeight"), QString::number(m_pageHeight));

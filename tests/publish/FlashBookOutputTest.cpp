@@ -85,7 +85,7 @@ protected:
         outline = std::make_shared<FlashOutline>();
         outline->loadFromXMLNode(xml::Document::parse("<ols><o><c>Chapter</c><p>2</p><l>1</l><ci/></o></ols>").root());
 
-        settings = std::make_unique<AppSettings>(platform.prefs);
+        settings = std::make_unique<AppSettings>(nullptr);
         settings->setPageWidth(1024);
         settings->setPageHeight(768);
 

@@ -8,6 +8,7 @@
 #include "support/Error.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <cstdio>
 #include <unistd.h>
@@ -16,13 +17,19 @@ namespace leafcraft::cli {
 
 namespace {
 
+// Everything the command line says: the job's options and the command's own.
+struct PublishCommandLine {
+    PublishOptions job;
+    bool timings = false;
+};
+
 struct PublishOption {
     QString longName;  // without "--"
     QChar shortName;   // '\0' for none
     QString valueName; // empty for a switch
     QString help;
     // Stores the value into the options; throws Error(Usage) for a bad value.
-    std::function<void(PublishOptions&, const QString& value)> apply;
+    std::function<void(PublishCommandLine&, const QString& value)> apply;
 };
 
 int parseInt(const QString& option, const QString& value, int min, int max)
@@ -39,43 +46,45 @@ std::vector<PublishOption>& optionTable()
 {
     static std::vector<PublishOption> table = {
         {"output", 'o', "DIR", "The book folder to write (created when missing; required).",
-         [](PublishOptions& o, const QString& v) { o.outputFolder = v; }},
+         [](PublishCommandLine& c, const QString& v) { c.job.outputFolder = v; }},
         {"name", '\0', "NAME", "The HTML page is NAME.html (default: index).",
-         [](PublishOptions& o, const QString& v) { o.name = v; }},
+         [](PublishCommandLine& c, const QString& v) { c.job.name = v; }},
         {"title", '\0', "TITLE", "The HTML page title (default: the PDF's file name).",
-         [](PublishOptions& o, const QString& v) { o.title = v; }},
+         [](PublishCommandLine& c, const QString& v) { c.job.title = v; }},
         {"pages", '\0', "RANGE", "The pages to import, e.g. 1-3,7 (default: all).",
-         [](PublishOptions& o, const QString& v) { o.pageRange = v; }},
+         [](PublishCommandLine& c, const QString& v) { c.job.pageRange = v; }},
         {"quality", '\0', "0..4", "Picture quality: 0 best (JPEG 100) to 4 smallest (JPEG 25); default 1.",
-         [](PublishOptions& o, const QString& v) { o.qualityLevel = parseInt("quality", v, 0, 4); }},
+         [](PublishCommandLine& c, const QString& v) { c.job.qualityLevel = parseInt("quality", v, 0, 4); }},
         {"format", '\0', "jpg|swf", "Page files: JPG pictures (default) or vector SWF pages.",
-         [](PublishOptions& o, const QString& v) {
+         [](PublishCommandLine& c, const QString& v) {
              if (v == QLatin1String("jpg"))
-                 o.format = PublishOptions::PageFormat::Jpg;
+                 c.job.format = PublishOptions::PageFormat::Jpg;
              else if (v == QLatin1String("swf"))
-                 o.format = PublishOptions::PageFormat::Swf;
+                 c.job.format = PublishOptions::PageFormat::Swf;
              else
                  throw Error(ErrorKind::Usage, QStringLiteral("--format wants jpg or swf, not '%1'").arg(v));
          }},
         {"no-links", '\0', "", "Leave out the PDF's links.",
-         [](PublishOptions& o, const QString&) { o.links = false; }},
+         [](PublishCommandLine& c, const QString&) { c.job.links = false; }},
         {"no-bookmarks", '\0', "", "Leave out the PDF's bookmarks.",
-         [](PublishOptions& o, const QString&) { o.bookmarks = false; }},
+         [](PublishCommandLine& c, const QString&) { c.job.bookmarks = false; }},
         {"template", '\0', "T", "The template (default: float); see 'leafcraft-cli templates'.",
-         [](PublishOptions& o, const QString& v) { o.templateName = v; }},
+         [](PublishCommandLine& c, const QString& v) { c.job.templateName = v; }},
         {"style", '\0', "S", "A style of the template (default: none).",
-         [](PublishOptions& o, const QString& v) { o.styleName = v; }},
+         [](PublishCommandLine& c, const QString& v) { c.job.styleName = v; }},
         {"settings", '\0', "FILE", "Apply a template settings file (after the style).",
-         [](PublishOptions& o, const QString& v) { o.settingsFile = v; }},
+         [](PublishCommandLine& c, const QString& v) { c.job.settingsFile = v; }},
         {"set", '\0', "KEY=VALUE", "Set a template property (after style and settings file; repeatable).",
-         [](PublishOptions& o, const QString& v) {
+         [](PublishCommandLine& c, const QString& v) {
              const qsizetype eq = v.indexOf(QLatin1Char('='));
              if (eq <= 0)
                  throw Error(ErrorKind::Usage, QStringLiteral("--set wants KEY=VALUE, not '%1'").arg(v));
-             o.propertyValues.append({v.left(eq), v.mid(eq + 1)});
+             c.job.propertyValues.append({v.left(eq), v.mid(eq + 1)});
          }},
         {"jobs", 'j', "N", "Convert pages on N threads (default: one per core).",
-         [](PublishOptions& o, const QString& v) { o.jobs = parseInt("jobs", v, 1, 256); }},
+         [](PublishCommandLine& c, const QString& v) { c.job.jobs = parseInt("jobs", v, 1, 256); }},
+        {"timings", '\0', "", "Print how long the import and the writing took (on stderr).",
+         [](PublishCommandLine& c, const QString&) { c.timings = true; }},
     };
     return table;
 }
@@ -118,9 +127,9 @@ const PublishOption* findOption(const QString& arg)
 
 // Accepts "--name value", "--name=value", "-o value", "-oDIR", "--" (end of options) and
 // exactly one INPUT.pdf.
-PublishOptions parse(const QStringList& args)
+PublishCommandLine parse(const QStringList& args)
 {
-    PublishOptions options;
+    PublishCommandLine options;
     QStringList positional;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -161,8 +170,8 @@ PublishOptions parse(const QStringList& args)
         throw Error(ErrorKind::Usage, QStringLiteral("no input PDF given"));
     if (positional.size() > 1)
         throw Error(ErrorKind::Usage, QStringLiteral("more than one input given: '%1'").arg(positional.join("', '")));
-    options.inputPdf = positional.first();
-    if (options.outputFolder.isEmpty())
+    options.job.inputPdf = positional.first();
+    if (options.job.outputFolder.isEmpty())
         throw Error(ErrorKind::Usage, QStringLiteral("no output folder given (-o DIR)"));
     return options;
 }
@@ -236,16 +245,27 @@ int runPublish(const QStringList& args)
         out(helpText());
         return ExitOk;
     }
-    PublishOptions options;
+    PublishCommandLine options;
     try {
         options = parse(args);
     } catch (const Error& e) {
         return usageError(e.message(), QStringLiteral("publish"));
     }
 
-    PublishJob job(options);
+    PublishJob job(options.job);
     ProgressBar bar(isatty(fileno(stderr)) != 0);
-    job.setProgressHandler([&bar](const PublishProgress& p) { bar.show(p); });
+    QElapsedTimer clock;
+    clock.start();
+    qint64 importStart = 0, writeStart = 0, done = 0;
+    job.setProgressHandler([&](const PublishProgress& p) {
+        bar.show(p);
+        if (p.stage == PublishProgress::Stage::Importing && importStart == 0)
+            importStart = clock.nsecsElapsed();
+        else if (p.stage == PublishProgress::Stage::Writing)
+            writeStart = clock.nsecsElapsed();
+        else if (p.stage == PublishProgress::Stage::Done)
+            done = clock.nsecsElapsed();
+    });
     QString html;
     try {
         html = job.run();
@@ -254,6 +274,8 @@ int runPublish(const QStringList& args)
         throw; // main() prints it and maps its kind to the exit code
     }
     bar.finish();
+    if (options.timings)
+        err(QStringLiteral("timings: import %1 ns, write %2 ns\n").arg(writeStart - importStart).arg(done - writeStart));
     for (const Warning& w : job.warnings().list())
         err(QStringLiteral("leafcraft-cli: warning: %1\n").arg(w.text()));
     out(html + QLatin1Char('\n'));
