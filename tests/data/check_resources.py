@@ -276,6 +276,10 @@ def main(argv):
     total = 0
     for name in TEMPLATES:
         keys = check_template(c, appfiles, name)
+        tmpl_dir = os.path.join(appfiles, "Templates", name)
+        nested = [e for e in os.listdir(tmpl_dir) if os.path.isdir(os.path.join(tmpl_dir, e))] \
+            if os.path.isdir(tmpl_dir) else []
+        c.check(not nested, "%s: nested folders %s would be listed as templates" % (name, nested))
         icon = os.path.join(appfiles, "Templates", name, "icon.png")
         if c.check(os.path.isfile(icon), name + ": icon.png missing"):
             with open(icon, "rb") as f:
