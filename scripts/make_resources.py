@@ -1235,7 +1235,7 @@ def settings_text(values):
 class Writer:
     def __init__(self, root):
         self.root = root
-        self.count = 0
+        self.written = []
         self.bytes = 0
 
     def write(self, rel, data):
@@ -1251,11 +1251,13 @@ class Writer:
             with open(path + '.tmp', 'wb') as f:
                 f.write(data)
             os.replace(path + '.tmp', path)
-        self.count += 1
+        self.written.append(rel)
         self.bytes += len(data)
 
 
-def generate(root, only=None):
+def generate(root, only=None, pictures=True, log=print):
+    """Writes the data into root (an AppFiles folder). only: template names and/or "demo" to limit the
+    work; pictures=False writes the text files alone. Returns the relative paths written."""
     out = Writer(root)
     out.write("TmplData/README.txt", "Template data shared by all templates: the book player, the mobile player\n"
               "files (mobile/Flip, mobile/Slide) and the application bundle skeleton (mac.app).\n")
@@ -1267,10 +1269,13 @@ def generate(root, only=None):
         info = dict(INFO_COMMON)
         info.update(t["info"])
         out.write("Templates/%s/flashTemplate.xml" % name, template_xml(info, property_tree(values)))
+        for style, settings in t["styles"].items():
+            out.write("Styles/%s/%s/tmplSetting.txt" % (name, style), settings_text(settings))
+        if not pictures:
+            continue
         out.write("Templates/%s/icon.png" % name, png_bytes(t["icon"]()))
         for style, settings in t["styles"].items():
             sdir = "Styles/%s/%s/" % (name, style)
-            out.write(sdir + "tmplSetting.txt", settings_text(settings))
             look = dict(values)
             look.update(settings)
             picture = None
@@ -1294,11 +1299,12 @@ def generate(root, only=None):
                 out.write(sdir + "bg.jpg", jpeg_bytes(picture, 85))
                 background = fill_background(Canvas(240, 180), look, picture.scaled(128, 128))
             out.write(sdir + "shot.jpg", jpeg_bytes(shot(background, look), 85))
-        print("template %s done" % name, flush=True)
-    if not only or "demo" in only:
+        log("template %s done" % name)
+    if pictures and (not only or "demo" in only):
         for i, page in enumerate(demo_pages(), 1):
             out.write("DemoImgs_standard/large/%02d.jpg" % i, jpeg_bytes(page, 80))
-    print("%d files, %d bytes" % (out.count, out.bytes))
+    log("%d files, %d bytes" % (len(out.written), out.bytes))
+    return out.written
 
 
 def main(argv):
