@@ -29,7 +29,7 @@ import zlib
 from xml.sax.saxutils import escape
 
 # ---------------------------------------------------------------------------------------------
-# Tiny 5x7 bitmap font
+# Tiny 5x7 bitmap font (rows 8 and 9 of g, j, p, q, y and the comma hang below the baseline)
 # ---------------------------------------------------------------------------------------------
 
 _GLYPHS = {
@@ -65,17 +65,17 @@ _GLYPHS = {
     'd': "....# ....# .##.# #..## #...# #...# .####",
     'e': "..... ..... .###. #...# ##### #.... .###.",
     'f': "..##. .#..# .#... ###.. .#... .#... .#...",
-    'g': "..... .#### #...# #...# .#### ....# .###.",
+    'g': "..... ..... .#### #...# #...# #...# .#### ....# .###.",
     'h': "#.... #.... #.##. ##..# #...# #...# #...#",
     'i': "..#.. ..... .##.. ..#.. ..#.. ..#.. .###.",
-    'j': "...#. ..... ..##. ...#. ...#. #..#. .##..",
+    'j': "...#. ..... ..##. ...#. ...#. ...#. ...#. #..#. .##..",
     'k': "#.... #.... #..#. #.#.. ##... #.#.. #..#.",
     'l': ".##.. ..#.. ..#.. ..#.. ..#.. ..#.. .###.",
     'm': "..... ..... ##.#. #.#.# #.#.# #...# #...#",
     'n': "..... ..... #.##. ##..# #...# #...# #...#",
     'o': "..... ..... .###. #...# #...# #...# .###.",
-    'p': "..... ..... ####. #...# ####. #.... #....",
-    'q': "..... ..... .##.# #..## .#### ....# ....#",
+    'p': "..... ..... ####. #...# #...# #...# ####. #.... #....",
+    'q': "..... ..... .#### #...# #...# #...# .#### ....# ....#",
     'r': "..... ..... #.##. ##..# #.... #.... #....",
     's': "..... ..... .###. #.... .###. ....# ####.",
     't': ".#... .#... ###.. .#... .#... .#..# ..##.",
@@ -83,7 +83,7 @@ _GLYPHS = {
     'v': "..... ..... #...# #...# #...# .#.#. ..#..",
     'w': "..... ..... #...# #...# #.#.# #.#.# .#.#.",
     'x': "..... ..... #...# .#.#. ..#.. .#.#. #...#",
-    'y': "..... ..... #...# #...# .#### ....# .###.",
+    'y': "..... ..... #...# #...# #...# #...# .#### ....# .###.",
     'z': "..... ..... ##### ...#. ..#.. .#... #####",
     '0': ".###. #...# #..## #.#.# ##..# #...# .###.",
     '1': "..#.. .##.. ..#.. ..#.. ..#.. ..#.. .###.",
@@ -96,8 +96,9 @@ _GLYPHS = {
     '8': ".###. #...# #...# .###. #...# #...# .###.",
     '9': ".###. #...# #...# .#### ....# ...#. .##..",
     '.': "..... ..... ..... ..... ..... .##.. .##..",
-    ',': "..... ..... ..... ..... .##.. ..#.. .#...",
+    ',': "..... ..... ..... ..... ..... .##.. .##.. ..#.. .#...",
     ':': "..... .##.. .##.. ..... .##.. .##.. .....",
+    ';': "..... .##.. .##.. ..... .##.. .##.. ..#.. .#...",
     '!': "..#.. ..#.. ..#.. ..#.. ..#.. ..... ..#..",
     '?': ".###. #...# ....# ...#. ..#.. ..... ..#..",
     '-': "..... ..... ..... ##### ..... ..... .....",
@@ -212,7 +213,7 @@ class Canvas:
     def text(self, x, y, text, scale, color):
         cx = int(x)
         for ch in text:
-            glyph = FONT.get(ch, FONT['?'])
+            glyph = FONT[ch]  # an unknown character is a mistake in this script, not a '?'
             for row, bits in enumerate(glyph):
                 for col, bit in enumerate(bits):
                     if bit == '#':
@@ -964,7 +965,7 @@ PANORAMA_LOOKS = {
 
 def icon_float():
     c = Canvas(256, 256, (0, 0, 0), alpha=0)
-    c.ellipse(128, 222, 92, 14, (60, 60, 80))                    # shadow under the floating book
+    c.ellipse(128, 222, 92, 14, (150, 156, 172))                    # shadow under the floating book
     c.polygon([(28, 70), (124, 92), (124, 196), (28, 174)], (31, 78, 121))
     c.polygon([(132, 92), (228, 70), (228, 174), (132, 196)], (31, 78, 121))
     c.polygon([(36, 62), (124, 84), (124, 186), (36, 164)], (250, 250, 246))
@@ -1234,7 +1235,7 @@ def settings_text(values):
 class Writer:
     def __init__(self, root):
         self.root = root
-        self.count = 0
+        self.written = []
         self.bytes = 0
 
     def write(self, rel, data):
@@ -1250,11 +1251,13 @@ class Writer:
             with open(path + '.tmp', 'wb') as f:
                 f.write(data)
             os.replace(path + '.tmp', path)
-        self.count += 1
+        self.written.append(rel)
         self.bytes += len(data)
 
 
-def generate(root, only=None):
+def generate(root, only=None, pictures=True, log=print):
+    """Writes the data into root (an AppFiles folder). only: template names and/or "demo" to limit the
+    work; pictures=False writes the text files alone. Returns the relative paths written."""
     out = Writer(root)
     out.write("TmplData/README.txt", "Template data shared by all templates: the book player, the mobile player\n"
               "files (mobile/Flip, mobile/Slide) and the application bundle skeleton (mac.app).\n")
@@ -1266,10 +1269,13 @@ def generate(root, only=None):
         info = dict(INFO_COMMON)
         info.update(t["info"])
         out.write("Templates/%s/flashTemplate.xml" % name, template_xml(info, property_tree(values)))
+        for style, settings in t["styles"].items():
+            out.write("Styles/%s/%s/tmplSetting.txt" % (name, style), settings_text(settings))
+        if not pictures:
+            continue
         out.write("Templates/%s/icon.png" % name, png_bytes(t["icon"]()))
         for style, settings in t["styles"].items():
             sdir = "Styles/%s/%s/" % (name, style)
-            out.write(sdir + "tmplSetting.txt", settings_text(settings))
             look = dict(values)
             look.update(settings)
             picture = None
@@ -1293,11 +1299,12 @@ def generate(root, only=None):
                 out.write(sdir + "bg.jpg", jpeg_bytes(picture, 85))
                 background = fill_background(Canvas(240, 180), look, picture.scaled(128, 128))
             out.write(sdir + "shot.jpg", jpeg_bytes(shot(background, look), 85))
-        print("template %s done" % name, flush=True)
-    if not only or "demo" in only:
+        log("template %s done" % name)
+    if pictures and (not only or "demo" in only):
         for i, page in enumerate(demo_pages(), 1):
             out.write("DemoImgs_standard/large/%02d.jpg" % i, jpeg_bytes(page, 80))
-    print("%d files, %d bytes" % (out.count, out.bytes))
+    log("%d files, %d bytes" % (len(out.written), out.bytes))
+    return out.written
 
 
 def main(argv):

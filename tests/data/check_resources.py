@@ -12,9 +12,12 @@ template icons, and the demonstration pages. Prints one line per problem and a c
 """
 
 import ctypes
+import filecmp
+import importlib.util
 import os
 import struct
 import sys
+import tempfile
 import zlib
 import xml.etree.ElementTree as ET
 
@@ -267,6 +270,23 @@ def check_style(c, appfiles, name, style, keys):
     c.check(not subfolders, "%s: nested folders %s would be listed as styles" % (where, subfolders))
 
 
+def check_generated_text(c, resources, appfiles):
+    """The committed documents and settings files are exactly what scripts/make_resources.py writes, so
+    nobody's hand edit is lost at the next regeneration. (Pictures are not compared byte for byte: their
+    floating-point drawing may differ in the last bit between machines.)"""
+    script = os.path.join(resources, "..", "scripts", "make_resources.py")
+    if not os.path.isfile(script):
+        return
+    spec = importlib.util.spec_from_file_location("make_resources", script)
+    generator = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(generator)
+    with tempfile.TemporaryDirectory() as tmp:
+        for rel in generator.generate(tmp, pictures=False, log=lambda *_: None):
+            committed = os.path.join(appfiles, rel)
+            c.check(os.path.isfile(committed) and filecmp.cmp(committed, os.path.join(tmp, rel), shallow=False),
+                    "%s differs from what scripts/make_resources.py writes" % rel)
+
+
 def main(argv):
     if len(argv) != 2:
         print("usage: check_resources.py <resources folder>")
@@ -276,6 +296,10 @@ def main(argv):
     total = 0
     for name in TEMPLATES:
         keys = check_template(c, appfiles, name)
+        tmpl_dir = os.path.join(appfiles, "Templates", name)
+        nested = [e for e in os.listdir(tmpl_dir) if os.path.isdir(os.path.join(tmpl_dir, e))] \
+            if os.path.isdir(tmpl_dir) else []
+        c.check(not nested, "%s: nested folders %s would be listed as templates" % (name, nested))
         icon = os.path.join(appfiles, "Templates", name, "icon.png")
         if c.check(os.path.isfile(icon), name + ": icon.png missing"):
             with open(icon, "rb") as f:
@@ -306,6 +330,7 @@ def main(argv):
                 if f.endswith((".jpg", ".png")):
                     total += os.path.getsize(os.path.join(dirpath, f))
     c.check(total < 3 * 1024 * 1024, "generated pictures take %d bytes, more than 3 MiB" % total)
+    check_generated_text(c, argv[1], appfiles)
     print("%d passed, %d failed" % (c.passed, c.failed))
     return 1 if c.failed else 0
 
