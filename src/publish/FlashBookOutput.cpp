@@ -4,7 +4,10 @@
 #include "annotations/FlashPagesAnnotations.h"
 #include "app/AppSettings.h"
 #include "import/FlashPageSource.h"
+#if __has_include("import/SwfFile.h") // transitional: until the SWF reader lands
 #include "import/SwfFile.h"
+#define LEAFCRAFT_HAVE_SWFFILE 1
+#endif
 #include "platform/Log.h"
 #include "platform/PdfDocument.h"
 #include "platform/Platform.h"
@@ -235,7 +238,9 @@ void FlashBookOutput::writeSwfPicture(const QString& swfPath, const QString& jpg
     QFile::remove(jpgPath);
     QByteArray jpeg;
     try {
+#ifdef LEAFCRAFT_HAVE_SWFFILE
         jpeg = SwfFile::extractJpeg(swfPath);
+#endif
     } catch (const Error& e) {
         warn(swfPath, QStringLiteral("no picture for browsers without Flash: %1").arg(e.message()), false);
         return;
