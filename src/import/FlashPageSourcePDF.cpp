@@ -42,6 +42,10 @@ FlashPageSourcePDF::FlashPageSourcePDF(const QString& path, const QString& pageR
     if (!m_document)
         throw Error(ErrorKind::BadInput, QStringLiteral("the file cannot be opened as a PDF"), path);
     m_neededPages = parsePageRange(pageRange, m_document->pageCount());
+    m_converter = m_backend.createConverter(path, m_document, quality);
+    if (!m_converter)
+        throw Error(ErrorKind::Internal, QStringLiteral("no page converter"), path);
+    m_converter->setSizePage(m_neededPages.front());
     const std::size_t n = m_neededPages.size();
     m_madePages.resize(n);
     m_madeThumbs.resize(n);
@@ -71,13 +75,6 @@ QString FlashPageSourcePDF::workFolder() const
 
 void FlashPageSourcePDF::prepareWorkers(int workers)
 {
-    if (!m_converter) {
-        m_converter = m_backend.createConverter(sourceFile(), m_document, m_quality);
-        if (!m_converter)
-            throw Error(ErrorKind::Internal, QStringLiteral("no page converter"), sourceFile());
-        if (!m_neededPages.empty())
-            m_converter->setSizePage(m_neededPages.front());
-    }
     // Handles are cloned here, on one thread: a handle is never used by two threads at once,
     // not even to clone it.
     while (int(m_handles.size()) < workers)

@@ -50,7 +50,7 @@ public:
     };
     static Backend defaultBackend();
 
-    // Opens the document and computes the needed pages. Throws Error(BadInput) when the file
+    // Opens the document, computes the needed pages and makes the converter. Throws Error(BadInput) when the file
     // cannot be opened as a PDF (naming the reason: not a PDF, damaged, password protected,
     // no pages) and when the range names no page of it.
     FlashPageSourcePDF(const QString& path, const QString& pageRange, int DPI, int quality,
@@ -77,7 +77,7 @@ public:
     const QString& pageRange() const { return m_pageRange; }
     int DPI() const { return m_DPI; }
     int quality() const { return m_quality; }
-    // The folder the converter writes into ("" before the first page is converted).
+    // The folder the converter writes into.
     QString workFolder() const;
 
     // Worker threads per step; defaults to the number of processor cores.
@@ -92,7 +92,7 @@ private:
     // Runs one step: makes the `kind` file of every needed page that has none yet and
     // appends it to `list`, posting `type` per page.
     void runStep(Made kind, FlashPageList& list, const QString& type);
-    // Makes the converter and a document handle for each of `workers` workers.
+    // Makes a document handle for each of `workers` workers.
     void prepareWorkers(int workers);
     void postProgress(int position, const QString& type) const;
 
