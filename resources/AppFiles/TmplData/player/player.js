@@ -811,7 +811,7 @@
         };
         for (var f = this.pano.cube.firstElementChild; f; f = f.nextElementSibling) {
             var name = f.className.replace(/^lc-face-(\w+).*$/, '$1');
-            f.style.transform = t[name] + ' scale(1.004)';
+            f.style.transform = t[name];
         }
     };
 
