@@ -17,6 +17,7 @@ export async function publishedBooks(work) {
         bookmark: { caption: 'Section 1.1', page: 4 },
         outlineCaptions: ['Chapter <b>One</b>', 'Section 1.1', 'Chapter Two'],
         searchWord: 'aardvark',
-        searchPage: 7
+        searchPage: 7,
+        baseColor: 'rgb(128, 64, 0)'
     };
 }
