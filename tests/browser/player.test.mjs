@@ -49,6 +49,17 @@ for (const origin of ['file', 'http']) {
     const slots = (page) => page.evaluate(() => ['.lc-slot-left', '.lc-slot-right'].map((s) =>
         Number(document.querySelector(s + ' .lc-page')?.dataset.page || 0)));
 
+    // A finger moving across the stage by dx pixels.
+    const swipe = (page, dx) => page.evaluate((d) => {
+        const stage = document.querySelector('.lc-stage');
+        const r = stage.getBoundingClientRect();
+        const x = r.left + r.width / 2, y = r.top + r.height / 2;
+        const fire = (type, px) => stage.dispatchEvent(new PointerEvent(type, {
+            clientX: px, clientY: y, bubbles: true, pointerType: 'touch', isPrimary: true }));
+        fire('pointerdown', x - d / 2);
+        fire('pointerup', x + d / 2);
+    }, dx);
+
     describe(`book opened over ${origin}`, () => {
         test('paints the first page and reports the book', async () => {
             const page = await open(books.ltr);
@@ -199,6 +210,9 @@ for (const origin of ['file', 'http']) {
             await page.keyboard.press('ArrowLeft');
             await page.waitForFunction(() => !document.querySelector('.lc-leaf'));
             assert.deepEqual(await slots(page), [5, 4], 'the left arrow reads on');
+            await swipe(page, 150);
+            await page.waitForFunction(() => !document.querySelector('.lc-leaf'));
+            assert.deepEqual(await slots(page), [7, 6], 'a swipe to the right reads on');
             await page.close();
         });
 
@@ -216,6 +230,10 @@ for (const origin of ['file', 'http']) {
             await page.evaluate(() => LeafcraftBook.next());
             assert.deepEqual(await visible(page), [2]);
             assert.equal(await page.locator('.lc-slot-left').isVisible(), false);
+            await swipe(page, -150);
+            assert.deepEqual(await visible(page), [3], 'a swipe to the left turns forward');
+            await swipe(page, 150);
+            assert.deepEqual(await visible(page), [2]);
             await page.close();
         });
 

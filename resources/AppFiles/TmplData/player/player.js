@@ -1229,9 +1229,6 @@
             }
             onRight !== self.cfg.rtl ? self.next() : self.prev();
         });
-        this.stage.addEventListener('dblclick', function (e) {
-            if (!self.cfg.hidden.Zoom && self.bookEl.contains(e.target)) self.openZoom();
-        });
         ['pointerdown', 'keydown'].forEach(function (type) {
             document.addEventListener(type, function () { self.userActed(); }, { once: true, capture: true });
         });
@@ -1432,7 +1429,7 @@
         // Drag to pan.
         var drag = null;
         this.zoomEl.addEventListener('pointerdown', function (e) {
-            if (e.target.closest('button')) return;
+            if (e.pointerType !== 'mouse' || e.target.closest('button')) return; // touch scrolls natively
             drag = { x: e.clientX, y: e.clientY, l: self.zoomEl.scrollLeft, t: self.zoomEl.scrollTop };
         });
         this.zoomEl.addEventListener('pointermove', function (e) {
@@ -1526,8 +1523,7 @@
             ['Home / End', 'first / last page'],
             ['+ / −', 'zoom in / out'],
             ['Escape', 'close zoom, panels and dialogs'],
-            ['Swipe or click a page', 'turn the page'],
-            ['Double-click', 'zoom']
+            ['Swipe or click a page', 'turn the page']
         ];
         var dl = h('dl', { className: 'lc-help' });
         keys.forEach(function (k) {
