@@ -13,9 +13,22 @@ Python standard library only, so the committed files can always be rebuilt from 
   DemoImgs_standard/large/NN.jpg           the demonstration book shown at start-up
   TmplData/                                 (folder only; the player files are added elsewhere)
 
-Usage: scripts/make_resources.py [AppFiles folder]   (default: resources/AppFiles of this checkout)
+Usage: scripts/make_resources.py [--out APPFILES_FOLDER] [PART ...]
+       (default: everything, into resources/AppFiles of this checkout; a PART is a template name or "demo")
 
 The output is deterministic: the same script writes byte-identical files.
+
+Values the book players interpret (the descriptions in the property trees say the same to the user):
+  BackgroundType  "GradientColor" | "Color" | "Image" (the picture of ImagePath over Color)
+  BgType          "Image" publishes the ImagePath file with the book, "None" leaves it out
+  ImgPosition     "Fill" | "Fit" | "Stretch" | "Center" | "Tile"
+  GradientAngle   degrees; 90 runs top to bottom, 0 left to right
+  loop            extra auto-flip rounds after the last page; 0 stops there, -1 repeats for ever
+  TiltAngle       "Show" | "Hide": the tilt button (the key also feeds the configuration's TiltAngle
+                  element, which the player reads as a number and so leaves at its default angle)
+  direction       "Right" (left-to-right books) | "Left" (right-to-left books), mobile version only
+Switches are "pt_list" properties offering exactly "Yes,No" or "Show,Hide": the book writers compare
+with those words, and a "pt_bool" check box would store "YES"/"NO" instead.
 Style and template folders are kept flat (no sub-folders) because the catalogue lists every nested
 folder below the style root as a style of its own.
 """
@@ -637,7 +650,8 @@ def property_tree(v):
         group("BackgroundGroup", "Background", "What is drawn behind the book.", [
             prop("BackgroundType", "pt_list", "Background fill",
                  "GradientColor: a gradient from the start colour to the end colour. Color: one plain "
-                 "colour.", v["BackgroundType"], "GradientColor,Color"),
+                 "colour. Image: the background picture, over the plain colour.", v["BackgroundType"],
+                 "GradientColor,Color,Image"),
             prop("Color", "pt_color", "Plain colour", "The colour used when the fill is Color.", v["Color"]),
             prop("GradientStartColor", "pt_color", "Gradient start colour",
                  "First colour of the gradient (also the mobile version's background).",
@@ -647,9 +661,9 @@ def property_tree(v):
             prop("GradientAngle", "pt_number", "Gradient angle",
                  "Direction of the gradient in degrees: 90 runs from top to bottom, 0 from left to right.",
                  v["GradientAngle"]),
-            prop("BgType", "pt_list", "Background picture",
-                 "Image: the picture below is drawn over the fill. None: no picture.", v["BgType"],
-                 "Image,None"),
+            prop("BgType", "pt_list", "Publish picture",
+                 "Image: the picture file below is published with the book, as the Image fill needs. "
+                 "None: it is left out.", v["BgType"], "Image,None"),
             prop("ImagePath", "pt_file", "Picture file", "A JPG, PNG or GIF picture for the background.",
                  v["ImagePath"], IMAGE_FILTER),
             prop("ImgPosition", "pt_list", "Picture position",
@@ -685,8 +699,9 @@ def property_tree(v):
                  "Yes: the pages start turning by themselves when the book opens.", v["Enable"], YES_NO),
             prop("Interval", "pt_number", "Seconds per page", "Time in seconds before the next page turns.",
                  v["Interval"]),
-            prop("loop", "pt_number", "Rounds",
-                 "How many times the book is run through; 0 repeats without end.", v["loop"]),
+            prop("loop", "pt_number", "Extra rounds",
+                 "How many times auto flip starts again from the first page after the last one; 0 stops "
+                 "at the last page, -1 repeats for ever.", v["loop"]),
         ]),
         group("SoundGroup", "Sound", "Music and the sound of turning pages.", [
             prop("PlayFlipSound", "pt_list", "Page turn sound", "Yes: a soft paper sound plays at every turn.",
@@ -809,8 +824,8 @@ def linen_tile(size, base, seed):
     c = Canvas(size, size, base)
     for y in range(size):
         for x in range(size):
-            weave = rows[y] * 5 if (x + y) % 2 else cols[x] * 5
-            n = weave + rnd.uniform(-3, 3)
+            weave = rows[y] * 3.5 if (x + y) % 2 else cols[x] * 3.5
+            n = weave + rnd.uniform(-2, 2)
             i = (y * size + x) * 3
             c.px[i:i + 3] = bytes(max(0, min(255, int(base[k] + n))) for k in range(3))
     return c
@@ -1174,13 +1189,13 @@ TEMPLATES = {
                      "GradientEndColor": "0x1c4587"},
         "icon": icon_float,
         "styles": {
-            "Blue": {"BaseColor": "0x1f4e79", "BackgroundType": "GradientColor", "Color": "0x2d5a8c",
+            "Blue": {"BaseColor": "0x1f4e79", "BackgroundType": "Image", "Color": "0x2d5a8c",
                      "GradientStartColor": "0x6fa8dc", "GradientEndColor": "0x1c4587", "GradientAngle": "90",
                      "BgType": "Image", "ImagePath": "STYLE_RESOURCE:bg.jpg", "ImgPosition": "Fill"},
-            "Sunset": {"BaseColor": "0x8a3b12", "BackgroundType": "GradientColor", "Color": "0xd35400",
+            "Sunset": {"BaseColor": "0x8a3b12", "BackgroundType": "Image", "Color": "0xd35400",
                        "GradientStartColor": "0xffb347", "GradientEndColor": "0xc0392b", "GradientAngle": "90",
                        "BgType": "Image", "ImagePath": "STYLE_RESOURCE:bg.jpg", "ImgPosition": "Fill"},
-            "Forest": {"BaseColor": "0x2e5e2e", "BackgroundType": "GradientColor", "Color": "0x3d7a47",
+            "Forest": {"BaseColor": "0x2e5e2e", "BackgroundType": "Image", "Color": "0x3d7a47",
                        "GradientStartColor": "0xa8d5a2", "GradientEndColor": "0x2f6b3a", "GradientAngle": "90",
                        "BgType": "Image", "ImagePath": "STYLE_RESOURCE:bg.jpg", "ImgPosition": "Fill"},
             "Graphite": {"BaseColor": "0x333333", "BackgroundType": "Color", "Color": "0x3a3f44",
@@ -1209,13 +1224,13 @@ TEMPLATES = {
                      "TiltAngle": "Hide", "Share": "Hide"},
         "icon": icon_linen,
         "styles": {
-            "Natural": {"BaseColor": "0x7a6a53", "BackgroundType": "Color", "Color": "0xe9e1d0",
+            "Natural": {"BaseColor": "0x7a6a53", "BackgroundType": "Image", "Color": "0xe9e1d0",
                         "GradientStartColor": "0xf3eee4", "GradientEndColor": "0xd9cfbc",
                         "BgType": "Image", "ImagePath": "STYLE_RESOURCE:bg.jpg", "ImgPosition": "Tile"},
-            "Slate": {"BaseColor": "0x4a5560", "BackgroundType": "Color", "Color": "0xc9ced3",
+            "Slate": {"BaseColor": "0x4a5560", "BackgroundType": "Image", "Color": "0xc9ced3",
                       "GradientStartColor": "0xdfe3e7", "GradientEndColor": "0xaab2ba",
                       "BgType": "Image", "ImagePath": "STYLE_RESOURCE:bg.jpg", "ImgPosition": "Tile"},
-            "Sage": {"BaseColor": "0x5f6f52", "BackgroundType": "Color", "Color": "0xd5dcc8",
+            "Sage": {"BaseColor": "0x5f6f52", "BackgroundType": "Image", "Color": "0xd5dcc8",
                      "GradientStartColor": "0xe6ebdd", "GradientEndColor": "0xbcc7ab",
                      "BgType": "Image", "ImagePath": "STYLE_RESOURCE:bg.jpg", "ImgPosition": "Tile"},
         },
@@ -1308,10 +1323,18 @@ def generate(root, only=None, pictures=True, log=print):
 
 
 def main(argv):
+    import argparse
     here = os.path.dirname(os.path.abspath(__file__))
-    root = argv[1] if len(argv) > 1 else os.path.join(here, "..", "resources", "AppFiles")
-    only = set(argv[2:]) or None
-    generate(os.path.normpath(root), only)
+    parser = argparse.ArgumentParser(description="Writes Leafcraft's shipped template data.")
+    parser.add_argument("--out", default=os.path.join(here, "..", "resources", "AppFiles"),
+                        help="the AppFiles folder to write (default: resources/AppFiles of this checkout)")
+    parser.add_argument("parts", nargs="*", metavar="PART",
+                        help="limit the work to these templates and/or 'demo' (default: everything)")
+    args = parser.parse_args(argv[1:])
+    unknown = [p for p in args.parts if p not in TEMPLATES and p != "demo"]
+    if unknown:
+        parser.error("unknown part(s): %s (choose from %s, demo)" % (", ".join(unknown), ", ".join(TEMPLATES)))
+    generate(os.path.normpath(args.out), set(args.parts) or None, log=lambda m: print(m, flush=True))
 
 
 if __name__ == "__main__":

@@ -206,6 +206,7 @@ def check_template(c, appfiles, name):
         if type_name == "pt_file":
             c.check(bool(file_extensions(found[key]["source"])),
                     "%s: file property %s has no extension filter" % (name, key))
+    check_background(c, name + " (no style)", {k: p["value"] for k, p in found.items()})
     required = dict(CONFIG_KEYS)
     required.update(MOBILE_KEYS)
     required.update(OTHER_KEYS)
@@ -230,10 +231,23 @@ def check_template(c, appfiles, name):
     return found
 
 
+def check_background(c, where, values):
+    """The background picture reaches the book only when BgType is "Image" and a file is chosen, and the
+    player draws it only for the "Image" fill; a half-set combination publishes a dangling name or
+    draws nothing."""
+    fill, publish, path = values.get("BackgroundType"), values.get("BgType"), values.get("ImagePath", "")
+    c.check((publish == "Image") == bool(path),
+            "%s: BgType=%s with ImagePath=%r publishes %s" % (where, publish, path,
+                                                             "a dangling name" if path == "" else "no picture"))
+    c.check(fill != "Image" or (publish == "Image" and path),
+            "%s: the Image fill has no published picture" % where)
+
+
 def check_style(c, appfiles, name, style, keys):
     folder = os.path.join(appfiles, "Styles", name, style)
     where = "%s/%s" % (name, style)
     setting = os.path.join(folder, "tmplSetting.txt")
+    effective = {k: p["value"] for k, p in keys.items()}
     if c.check(os.path.isfile(setting), where + ": tmplSetting.txt missing"):
         with open(setting, "rb") as f:
             text = f.read().decode("utf-8")
@@ -245,6 +259,7 @@ def check_style(c, appfiles, name, style, keys):
             if not c.check(key in keys, "%s: tmplSetting.txt names unknown key %r" % (where, key)):
                 continue
             p = keys[key]
+            effective[key] = value
             if p["type"] == "pt_list":
                 c.check(value in p["source"].split(","), "%s: %s=%s is not one of %s" % (where, key, value,
                                                                                          p["source"]))
@@ -258,6 +273,7 @@ def check_style(c, appfiles, name, style, keys):
                             "%s: %s names missing file %s" % (where, key, rel))
                     c.check(rel.rsplit(".", 1)[-1].lower() in file_extensions(p["source"]),
                             "%s: %s file %s does not pass its filter" % (where, key, rel))
+    check_background(c, where, effective)
     pictures = ["shot.jpg"] + (list(CUBE) if name == "Panoramic" else [])
     for pic in pictures + [f for f in sorted(os.listdir(folder)) if f.endswith(".jpg") and f not in pictures]:
         path = os.path.join(folder, pic)
