@@ -603,8 +603,23 @@ def group(key, title, desc, children):
     return g
 
 
-def property_tree(v):
-    """The property tree every template shares; v maps keys to the template's own default values."""
+def property_tree(v, notes=None):
+    """The property tree every template shares; v maps keys to the template's own default values, notes
+    maps keys to a sentence the template adds to that property's description."""
+    tree = _shared_tree(v)
+    for p in _walk(tree):
+        if notes and p['key'] in notes:
+            p['desc'] += " " + notes[p['key']]
+    return tree
+
+
+def _walk(props):
+    for p in props:
+        yield p
+        yield from _walk(p['children'])
+
+
+def _shared_tree(v):
     return [
         group("BookGroup", "Book", "Size, title, colours and behaviour of the book itself.", [
             prop("Title", "pt_text", "Book title",
@@ -1208,6 +1223,12 @@ TEMPLATES = {
         "defaults": {"BaseColor": "0x3b5b7a", "Color": "0x5d88b5", "GradientStartColor": "0x87b5e5",
                      "GradientEndColor": "0xdfeaf5", "TiltAngle": "Hide"},
         "icon": icon_panoramic,
+        "notes": {
+            "BackgroundGroup": "The style's panorama, a cube of six pictures, surrounds the book; the "
+                               "settings below colour what shows until the panorama has loaded.",
+            "BgType": "The panorama comes with the style and needs no picture here.",
+            "GradientStartColor": "The mobile version shows the panorama's back picture instead.",
+        },
         "styles": {
             "Sky": {"BaseColor": "0x3b5b7a", "GradientStartColor": "0x87b5e5", "GradientEndColor": "0xdfeaf5",
                     "Color": "0x5d88b5", "BgType": "None"},
@@ -1283,7 +1304,7 @@ def generate(root, only=None, pictures=True, log=print):
         values.update(t["defaults"])
         info = dict(INFO_COMMON)
         info.update(t["info"])
-        out.write("Templates/%s/flashTemplate.xml" % name, template_xml(info, property_tree(values)))
+        out.write("Templates/%s/flashTemplate.xml" % name, template_xml(info, property_tree(values, t.get("notes"))))
         for style, settings in t["styles"].items():
             out.write("Styles/%s/%s/tmplSetting.txt" % (name, style), settings_text(settings))
         if not pictures:
