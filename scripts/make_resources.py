@@ -29,7 +29,7 @@ import zlib
 from xml.sax.saxutils import escape
 
 # ---------------------------------------------------------------------------------------------
-# Tiny 5x7 bitmap font
+# Tiny 5x7 bitmap font (rows 8 and 9 of g, j, p, q, y and the comma hang below the baseline)
 # ---------------------------------------------------------------------------------------------
 
 _GLYPHS = {
@@ -65,17 +65,17 @@ _GLYPHS = {
     'd': "....# ....# .##.# #..## #...# #...# .####",
     'e': "..... ..... .###. #...# ##### #.... .###.",
     'f': "..##. .#..# .#... ###.. .#... .#... .#...",
-    'g': "..... .#### #...# #...# .#### ....# .###.",
+    'g': "..... ..... .#### #...# #...# #...# .#### ....# .###.",
     'h': "#.... #.... #.##. ##..# #...# #...# #...#",
     'i': "..#.. ..... .##.. ..#.. ..#.. ..#.. .###.",
-    'j': "...#. ..... ..##. ...#. ...#. #..#. .##..",
+    'j': "...#. ..... ..##. ...#. ...#. ...#. ...#. #..#. .##..",
     'k': "#.... #.... #..#. #.#.. ##... #.#.. #..#.",
     'l': ".##.. ..#.. ..#.. ..#.. ..#.. ..#.. .###.",
     'm': "..... ..... ##.#. #.#.# #.#.# #...# #...#",
     'n': "..... ..... #.##. ##..# #...# #...# #...#",
     'o': "..... ..... .###. #...# #...# #...# .###.",
-    'p': "..... ..... ####. #...# ####. #.... #....",
-    'q': "..... ..... .##.# #..## .#### ....# ....#",
+    'p': "..... ..... ####. #...# #...# #...# ####. #.... #....",
+    'q': "..... ..... .#### #...# #...# #...# .#### ....# ....#",
     'r': "..... ..... #.##. ##..# #.... #.... #....",
     's': "..... ..... .###. #.... .###. ....# ####.",
     't': ".#... .#... ###.. .#... .#... .#..# ..##.",
@@ -83,7 +83,7 @@ _GLYPHS = {
     'v': "..... ..... #...# #...# #...# .#.#. ..#..",
     'w': "..... ..... #...# #...# #.#.# #.#.# .#.#.",
     'x': "..... ..... #...# .#.#. ..#.. .#.#. #...#",
-    'y': "..... ..... #...# #...# .#### ....# .###.",
+    'y': "..... ..... #...# #...# #...# #...# .#### ....# .###.",
     'z': "..... ..... ##### ...#. ..#.. .#... #####",
     '0': ".###. #...# #..## #.#.# ##..# #...# .###.",
     '1': "..#.. .##.. ..#.. ..#.. ..#.. ..#.. .###.",
@@ -96,8 +96,9 @@ _GLYPHS = {
     '8': ".###. #...# #...# .###. #...# #...# .###.",
     '9': ".###. #...# #...# .#### ....# ...#. .##..",
     '.': "..... ..... ..... ..... ..... .##.. .##..",
-    ',': "..... ..... ..... ..... .##.. ..#.. .#...",
+    ',': "..... ..... ..... ..... ..... .##.. .##.. ..#.. .#...",
     ':': "..... .##.. .##.. ..... .##.. .##.. .....",
+    ';': "..... .##.. .##.. ..... .##.. .##.. ..#.. .#...",
     '!': "..#.. ..#.. ..#.. ..#.. ..#.. ..... ..#..",
     '?': ".###. #...# ....# ...#. ..#.. ..... ..#..",
     '-': "..... ..... ..... ##### ..... ..... .....",
@@ -212,7 +213,7 @@ class Canvas:
     def text(self, x, y, text, scale, color):
         cx = int(x)
         for ch in text:
-            glyph = FONT.get(ch, FONT['?'])
+            glyph = FONT[ch]  # an unknown character is a mistake in this script, not a '?'
             for row, bits in enumerate(glyph):
                 for col, bit in enumerate(bits):
                     if bit == '#':
@@ -636,7 +637,8 @@ def property_tree(v):
         group("BackgroundGroup", "Background", "What is drawn behind the book.", [
             prop("BackgroundType", "pt_list", "Background fill",
                  "GradientColor: a gradient from the start colour to the end colour. Color: one plain "
-                 "colour.", v["BackgroundType"], "GradientColor,Color"),
+                 "colour. Image: the background picture, over the plain colour.", v["BackgroundType"],
+                 "GradientColor,Color,Image"),
             prop("Color", "pt_color", "Plain colour", "The colour used when the fill is Color.", v["Color"]),
             prop("GradientStartColor", "pt_color", "Gradient start colour",
                  "First colour of the gradient (also the mobile version's background).",
@@ -646,9 +648,9 @@ def property_tree(v):
             prop("GradientAngle", "pt_number", "Gradient angle",
                  "Direction of the gradient in degrees: 90 runs from top to bottom, 0 from left to right.",
                  v["GradientAngle"]),
-            prop("BgType", "pt_list", "Background picture",
-                 "Image: the picture below is drawn over the fill. None: no picture.", v["BgType"],
-                 "Image,None"),
+            prop("BgType", "pt_list", "Publish picture",
+                 "Image: the picture file below is published with the book, as the Image fill needs. "
+                 "None: it is left out.", v["BgType"], "Image,None"),
             prop("ImagePath", "pt_file", "Picture file", "A JPG, PNG or GIF picture for the background.",
                  v["ImagePath"], IMAGE_FILTER),
             prop("ImgPosition", "pt_list", "Picture position",
@@ -684,8 +686,9 @@ def property_tree(v):
                  "Yes: the pages start turning by themselves when the book opens.", v["Enable"], YES_NO),
             prop("Interval", "pt_number", "Seconds per page", "Time in seconds before the next page turns.",
                  v["Interval"]),
-            prop("loop", "pt_number", "Rounds",
-                 "How many times the book is run through; 0 repeats without end.", v["loop"]),
+            prop("loop", "pt_number", "Extra rounds",
+                 "How many times auto flip starts again from the first page after the last one; 0 stops "
+                 "at the last page, -1 repeats for ever.", v["loop"]),
         ]),
         group("SoundGroup", "Sound", "Music and the sound of turning pages.", [
             prop("PlayFlipSound", "pt_list", "Page turn sound", "Yes: a soft paper sound plays at every turn.",
@@ -964,7 +967,7 @@ PANORAMA_LOOKS = {
 
 def icon_float():
     c = Canvas(256, 256, (0, 0, 0), alpha=0)
-    c.ellipse(128, 222, 92, 14, (60, 60, 80))                    # shadow under the floating book
+    c.ellipse(128, 222, 92, 14, (150, 156, 172))                    # shadow under the floating book
     c.polygon([(28, 70), (124, 92), (124, 196), (28, 174)], (31, 78, 121))
     c.polygon([(132, 92), (228, 70), (228, 174), (132, 196)], (31, 78, 121))
     c.polygon([(36, 62), (124, 84), (124, 186), (36, 164)], (250, 250, 246))
@@ -1173,13 +1176,13 @@ TEMPLATES = {
                      "GradientEndColor": "0x1c4587"},
         "icon": icon_float,
         "styles": {
-            "Blue": {"BaseColor": "0x1f4e79", "BackgroundType": "GradientColor", "Color": "0x2d5a8c",
+            "Blue": {"BaseColor": "0x1f4e79", "BackgroundType": "Image", "Color": "0x2d5a8c",
                      "GradientStartColor": "0x6fa8dc", "GradientEndColor": "0x1c4587", "GradientAngle": "90",
                      "BgType": "Image", "ImagePath": "STYLE_RESOURCE:bg.jpg", "ImgPosition": "Fill"},
-            "Sunset": {"BaseColor": "0x8a3b12", "BackgroundType": "GradientColor", "Color": "0xd35400",
+            "Sunset": {"BaseColor": "0x8a3b12", "BackgroundType": "Image", "Color": "0xd35400",
                        "GradientStartColor": "0xffb347", "GradientEndColor": "0xc0392b", "GradientAngle": "90",
                        "BgType": "Image", "ImagePath": "STYLE_RESOURCE:bg.jpg", "ImgPosition": "Fill"},
-            "Forest": {"BaseColor": "0x2e5e2e", "BackgroundType": "GradientColor", "Color": "0x3d7a47",
+            "Forest": {"BaseColor": "0x2e5e2e", "BackgroundType": "Image", "Color": "0x3d7a47",
                        "GradientStartColor": "0xa8d5a2", "GradientEndColor": "0x2f6b3a", "GradientAngle": "90",
                        "BgType": "Image", "ImagePath": "STYLE_RESOURCE:bg.jpg", "ImgPosition": "Fill"},
             "Graphite": {"BaseColor": "0x333333", "BackgroundType": "Color", "Color": "0x3a3f44",
@@ -1208,13 +1211,13 @@ TEMPLATES = {
                      "TiltAngle": "Hide", "Share": "Hide"},
         "icon": icon_linen,
         "styles": {
-            "Natural": {"BaseColor": "0x7a6a53", "BackgroundType": "Color", "Color": "0xe9e1d0",
+            "Natural": {"BaseColor": "0x7a6a53", "BackgroundType": "Image", "Color": "0xe9e1d0",
                         "GradientStartColor": "0xf3eee4", "GradientEndColor": "0xd9cfbc",
                         "BgType": "Image", "ImagePath": "STYLE_RESOURCE:bg.jpg", "ImgPosition": "Tile"},
-            "Slate": {"BaseColor": "0x4a5560", "BackgroundType": "Color", "Color": "0xc9ced3",
+            "Slate": {"BaseColor": "0x4a5560", "BackgroundType": "Image", "Color": "0xc9ced3",
                       "GradientStartColor": "0xdfe3e7", "GradientEndColor": "0xaab2ba",
                       "BgType": "Image", "ImagePath": "STYLE_RESOURCE:bg.jpg", "ImgPosition": "Tile"},
-            "Sage": {"BaseColor": "0x5f6f52", "BackgroundType": "Color", "Color": "0xd5dcc8",
+            "Sage": {"BaseColor": "0x5f6f52", "BackgroundType": "Image", "Color": "0xd5dcc8",
                      "GradientStartColor": "0xe6ebdd", "GradientEndColor": "0xbcc7ab",
                      "BgType": "Image", "ImagePath": "STYLE_RESOURCE:bg.jpg", "ImgPosition": "Tile"},
         },
@@ -1234,7 +1237,7 @@ def settings_text(values):
 class Writer:
     def __init__(self, root):
         self.root = root
-        self.count = 0
+        self.written = []
         self.bytes = 0
 
     def write(self, rel, data):
@@ -1250,11 +1253,13 @@ class Writer:
             with open(path + '.tmp', 'wb') as f:
                 f.write(data)
             os.replace(path + '.tmp', path)
-        self.count += 1
+        self.written.append(rel)
         self.bytes += len(data)
 
 
-def generate(root, only=None):
+def generate(root, only=None, pictures=True, log=print):
+    """Writes the data into root (an AppFiles folder). only: template names and/or "demo" to limit the
+    work; pictures=False writes the text files alone. Returns the relative paths written."""
     out = Writer(root)
     out.write("TmplData/README.txt", "Template data shared by all templates: the book player, the mobile player\n"
               "files (mobile/Flip, mobile/Slide) and the application bundle skeleton (mac.app).\n")
@@ -1266,10 +1271,13 @@ def generate(root, only=None):
         info = dict(INFO_COMMON)
         info.update(t["info"])
         out.write("Templates/%s/flashTemplate.xml" % name, template_xml(info, property_tree(values)))
+        for style, settings in t["styles"].items():
+            out.write("Styles/%s/%s/tmplSetting.txt" % (name, style), settings_text(settings))
+        if not pictures:
+            continue
         out.write("Templates/%s/icon.png" % name, png_bytes(t["icon"]()))
         for style, settings in t["styles"].items():
             sdir = "Styles/%s/%s/" % (name, style)
-            out.write(sdir + "tmplSetting.txt", settings_text(settings))
             look = dict(values)
             look.update(settings)
             picture = None
@@ -1293,11 +1301,12 @@ def generate(root, only=None):
                 out.write(sdir + "bg.jpg", jpeg_bytes(picture, 85))
                 background = fill_background(Canvas(240, 180), look, picture.scaled(128, 128))
             out.write(sdir + "shot.jpg", jpeg_bytes(shot(background, look), 85))
-        print("template %s done" % name, flush=True)
-    if not only or "demo" in only:
+        log("template %s done" % name)
+    if pictures and (not only or "demo" in only):
         for i, page in enumerate(demo_pages(), 1):
             out.write("DemoImgs_standard/large/%02d.jpg" % i, jpeg_bytes(page, 80))
-    print("%d files, %d bytes" % (out.count, out.bytes))
+    log("%d files, %d bytes" % (len(out.written), out.bytes))
+    return out.written
 
 
 def main(argv):

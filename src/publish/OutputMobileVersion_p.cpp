@@ -54,7 +54,10 @@ QString jsStringLiteral(const QString& text)
             out += (i > 0 && text.at(i - 1) == QLatin1Char('<')) ? QLatin1String("\\/") : QLatin1String("/");
             break;
         default:
-            if (c.unicode() < 0x20 || c.unicode() == 0x2028 || c.unicode() == 0x2029 || c.unicode() == 0x7f)
+            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+                out += c;
+                out += text.at(++i);
+            } else if (c.unicode() < 0x20 || c.isSurrogate() || c.unicode() == 0x2028 || c.unicode() == 0x2029 || c.unicode() == 0x7f)
                 out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
             else
                 out += c;

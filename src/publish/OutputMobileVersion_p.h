@@ -22,8 +22,8 @@ struct MobileBookFacts {
 };
 
 // `text` as a JavaScript string literal in double quotes: quote, backslash and control
-// characters escaped JSON-style, and "</", U+2028 and U+2029 escaped as well, so that the
-// literal is valid inside a script file and inside an inline <script> element.
+// characters escaped JSON-style, and "</", U+2028, U+2029 and lone surrogates escaped as
+// well, so that the literal is valid inside a script file and inside an inline <script> element.
 QString jsStringLiteral(const QString& text);
 
 // `value` when it is a plain decimal number (optional minus, digits, optional fraction),

@@ -12,9 +12,12 @@ template icons, and the demonstration pages. Prints one line per problem and a c
 """
 
 import ctypes
+import filecmp
+import importlib.util
 import os
 import struct
 import sys
+import tempfile
 import zlib
 import xml.etree.ElementTree as ET
 
@@ -203,6 +206,7 @@ def check_template(c, appfiles, name):
         if type_name == "pt_file":
             c.check(bool(file_extensions(found[key]["source"])),
                     "%s: file property %s has no extension filter" % (name, key))
+    check_background(c, name + " (no style)", {k: p["value"] for k, p in found.items()})
     required = dict(CONFIG_KEYS)
     required.update(MOBILE_KEYS)
     required.update(OTHER_KEYS)
@@ -227,10 +231,23 @@ def check_template(c, appfiles, name):
     return found
 
 
+def check_background(c, where, values):
+    """The background picture reaches the book only when BgType is "Image" and a file is chosen, and the
+    player draws it only for the "Image" fill; a half-set combination publishes a dangling name or
+    draws nothing."""
+    fill, publish, path = values.get("BackgroundType"), values.get("BgType"), values.get("ImagePath", "")
+    c.check((publish == "Image") == bool(path),
+            "%s: BgType=%s with ImagePath=%r publishes %s" % (where, publish, path,
+                                                             "a dangling name" if path == "" else "no picture"))
+    c.check(fill != "Image" or (publish == "Image" and path),
+            "%s: the Image fill has no published picture" % where)
+
+
 def check_style(c, appfiles, name, style, keys):
     folder = os.path.join(appfiles, "Styles", name, style)
     where = "%s/%s" % (name, style)
     setting = os.path.join(folder, "tmplSetting.txt")
+    effective = {k: p["value"] for k, p in keys.items()}
     if c.check(os.path.isfile(setting), where + ": tmplSetting.txt missing"):
         with open(setting, "rb") as f:
             text = f.read().decode("utf-8")
@@ -242,6 +259,7 @@ def check_style(c, appfiles, name, style, keys):
             if not c.check(key in keys, "%s: tmplSetting.txt names unknown key %r" % (where, key)):
                 continue
             p = keys[key]
+            effective[key] = value
             if p["type"] == "pt_list":
                 c.check(value in p["source"].split(","), "%s: %s=%s is not one of %s" % (where, key, value,
                                                                                          p["source"]))
@@ -255,6 +273,7 @@ def check_style(c, appfiles, name, style, keys):
                             "%s: %s names missing file %s" % (where, key, rel))
                     c.check(rel.rsplit(".", 1)[-1].lower() in file_extensions(p["source"]),
                             "%s: %s file %s does not pass its filter" % (where, key, rel))
+    check_background(c, where, effective)
     pictures = ["shot.jpg"] + (list(CUBE) if name == "Panoramic" else [])
     for pic in pictures + [f for f in sorted(os.listdir(folder)) if f.endswith(".jpg") and f not in pictures]:
         path = os.path.join(folder, pic)
@@ -267,6 +286,23 @@ def check_style(c, appfiles, name, style, keys):
     c.check(not subfolders, "%s: nested folders %s would be listed as styles" % (where, subfolders))
 
 
+def check_generated_text(c, resources, appfiles):
+    """The committed documents and settings files are exactly what scripts/make_resources.py writes, so
+    nobody's hand edit is lost at the next regeneration. (Pictures are not compared byte for byte: their
+    floating-point drawing may differ in the last bit between machines.)"""
+    script = os.path.join(resources, "..", "scripts", "make_resources.py")
+    if not os.path.isfile(script):
+        return
+    spec = importlib.util.spec_from_file_location("make_resources", script)
+    generator = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(generator)
+    with tempfile.TemporaryDirectory() as tmp:
+        for rel in generator.generate(tmp, pictures=False, log=lambda *_: None):
+            committed = os.path.join(appfiles, rel)
+            c.check(os.path.isfile(committed) and filecmp.cmp(committed, os.path.join(tmp, rel), shallow=False),
+                    "%s differs from what scripts/make_resources.py writes" % rel)
+
+
 def main(argv):
     if len(argv) != 2:
         print("usage: check_resources.py <resources folder>")
@@ -276,6 +312,10 @@ def main(argv):
     total = 0
     for name in TEMPLATES:
         keys = check_template(c, appfiles, name)
+        tmpl_dir = os.path.join(appfiles, "Templates", name)
+        nested = [e for e in os.listdir(tmpl_dir) if os.path.isdir(os.path.join(tmpl_dir, e))] \
+            if os.path.isdir(tmpl_dir) else []
+        c.check(not nested, "%s: nested folders %s would be listed as templates" % (name, nested))
         icon = os.path.join(appfiles, "Templates", name, "icon.png")
         if c.check(os.path.isfile(icon), name + ": icon.png missing"):
             with open(icon, "rb") as f:
@@ -306,6 +346,7 @@ def main(argv):
                 if f.endswith((".jpg", ".png")):
                     total += os.path.getsize(os.path.join(dirpath, f))
     c.check(total < 3 * 1024 * 1024, "generated pictures take %d bytes, more than 3 MiB" % total)
+    check_generated_text(c, argv[1], appfiles)
     print("%d passed, %d failed" % (c.passed, c.failed))
     return 1 if c.failed else 0
 
