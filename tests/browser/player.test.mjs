@@ -13,7 +13,8 @@ const work = tempDir('leafcraft-player-test-');
 const books = await publishedBooks(work);
 process.stderr.write(`player tests: books ${books.source}\n`);
 
-// The second book is right-to-left; the third has a damaged configuration.
+// A book that turns its own pages once, every second; a book whose configuration is damaged.
+makeBook(path.join(work, 'auto'), { pages: 4, settings: { AutoFlip: true, Interval: 1, AutoFlipLoop: 0 } });
 makeBook(path.join(work, 'broken'), { pages: 3 });
 fs.writeFileSync(path.join(work, 'broken', 'files', 'config.js'),
     'window.LeafcraftConfigXML = "<?xml version=\\"1.0\\"?><data><![CDATA[bm90IGEgYm9vaw==]]></data>";\n');
@@ -237,6 +238,16 @@ for (const origin of ['file', 'http']) {
             assert.deepEqual(await visible(page), [3], 'a swipe to the left turns forward');
             await swipe(page, 150);
             assert.deepEqual(await visible(page), [2]);
+            await page.close();
+        });
+
+        test('turns the pages by itself when the book asks, and stops at the end', async () => {
+            const page = await open('auto');
+            assert.equal(await page.getAttribute('[data-lc-button="AutoPlay"]', 'aria-pressed'), 'true');
+            await page.waitForFunction(() => window.LeafcraftBook.visiblePages.includes(4), null, { timeout: 10000 });
+            await page.waitForFunction(() =>
+                document.querySelector('[data-lc-button="AutoPlay"]').getAttribute('aria-pressed') === 'false', null, { timeout: 5000 });
+            assert.deepEqual(await visible(page), [4], 'no loop: it stays on the last page');
             await page.close();
         });
 
