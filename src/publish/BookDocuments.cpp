@@ -1,9 +1,6 @@
 #include "publish/BookDocuments.h"
 
 #include "publish/Maker.h"
-#include "support/Base64.h"
-#include "support/CommonCryptor.h"
-#include "support/ZKDataArchive.h"
 
 #include <QHash>
 
@@ -250,17 +247,6 @@ xml::Document pageListDocument(const QString& bace, int W, int H, const std::vec
         }
     }
     return doc;
-}
-
-QByteArray configContainer(const QByteArray& documentBytes)
-{
-    ZKDataArchive archive;
-    archive.deflateData(documentBytes, S("config.xml"));
-    const std::optional<QByteArray> enciphered = CommonCryptor::RC4EncryptedDataUsingKey(archive.data(), configKey());
-    const QString base64 = enciphered ? Base64::encode(*enciphered) : QString();
-    xml::Document container = xml::Document::create(S("data"));
-    container.root().appendCData(base64);
-    return container.toBytes(xml::Output::Compact);
 }
 
 QByteArray jsStringLiteral(const QString& text)

@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "publish/BookDocuments.h"
 #include "publish/HTMLConfigInfo.h"
+#include "support/ConfigContainer.h"
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateProperty.h"
 
@@ -439,7 +440,7 @@ xml::Document FlashBookOutput::bookXML()
 void FlashBookOutput::ouputBookXML(const QString& path)
 {
     const QByteArray document = bookXML().toBytes(xml::Output::Pretty);
-    const QByteArray container = bookdoc::configContainer(document);
+    const QByteArray container = ConfigContainer::encode(document);
     QDir().mkpath(QFileInfo(path).absolutePath());
     // The previous file stays whole until the new one is complete.
     if (!writeWhole(path, container)) {
