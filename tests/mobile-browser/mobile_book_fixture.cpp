@@ -3,6 +3,7 @@
 // Each PICTURE becomes the phone picture of the next page; a picture named "<n>.<ext>"
 // counts as page <n>. The template is "float" with the given property values; a LogoFile
 // value is also copied to files/extfiles/ as the book writer would.
+#include "app/AppSettings.h"
 #include "fakes/FakePlatform.h"
 #include "import/FlashPage.h"
 #include "import/FlashPageSource.h"
@@ -54,7 +55,11 @@ int main(int argc, char** argv)
     source->setMobilePages(std::move(mobile));
     QDir().mkpath(book);
     try {
+        AppSettings settings(nullptr);
+        settings.setPageWidth(600);
+        settings.setPageHeight(800);
         OutputMobileVersion writer(source, tmpl, book, type);
+        writer.setAppSettings(&settings);
         writer.PublishMobileConfig();
         for (const auto& w : writer.warnings().list())
             std::fprintf(stderr, "warning: %s\n", qPrintable(w.text()));

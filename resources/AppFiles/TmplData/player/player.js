@@ -484,7 +484,7 @@
             autoScale: text(child(fs, 'AutoScale'), 'Yes') !== 'No',
             flipSound: text(child(fs, 'PlayFlipSound'), 'Yes') === 'Yes',
             thickness: Math.max(0, Math.min(10, num(text(child(fs, 'PerPageThickness')), 1))),
-            rtl: (rtlEl && isYes(text(rtlEl))) || attr(mobility, 'direction') === 'left',
+            rtl: (rtlEl && isYes(text(rtlEl))) || /^left$/i.test(attr(mobility, 'direction').trim()),
             panorama: {
                 faces: {
                     left: bookFile(text(child(pano, 'Left'))), right: bookFile(text(child(pano, 'Right'))),
@@ -654,7 +654,9 @@
         var host = this.host;
         host.textContent = '';
         host.classList.add('lc-app');
-        host.setAttribute('dir', cfg.rtl ? 'rtl' : 'ltr');
+        // The interface reads left to right; a right-to-left book mirrors its page order, its
+        // page navigation and its thumbnails.
+        host.classList.toggle('lc-rtl', cfg.rtl);
         host.style.setProperty('--lc-base', cfg.baseColor);
         host.style.setProperty('--lc-on-base', contrastText(cfg.baseColor));
         host.style.setProperty('--lc-flip-ms', this.flipMs + 'ms');
@@ -672,7 +674,7 @@
                 : h('span', { className: 'lc-logo' }, [img]);
             bar.appendChild(logo);
         }
-        this.titleEl = h('h1', { className: 'lc-title', text: cfg.title });
+        this.titleEl = h('h1', { className: 'lc-title', text: cfg.title, dir: 'auto' });
         bar.appendChild(this.titleEl);
         host.appendChild(bar);
 
@@ -710,6 +712,7 @@
                 var before = self.mode;
                 self.layout();
                 if (before !== self.mode) self.render();
+                else self.centreBook();
                 if (self.zoomEl) self.renderZoom();
             });
         });
@@ -811,7 +814,7 @@
         };
         for (var f = this.pano.cube.firstElementChild; f; f = f.nextElementSibling) {
             var name = f.className.replace(/^lc-face-(\w+).*$/, '$1');
-            f.style.transform = t[name] + ' scale(1.004)';
+            f.style.transform = t[name];
         }
     };
 
@@ -826,7 +829,7 @@
             if (cfg.hidden[key]) b.hidden = true;
             return b;
         }
-        var nav = h('div', { className: 'lc-group lc-nav' });
+        var nav = h('div', { className: 'lc-group lc-nav', dir: cfg.rtl ? 'rtl' : 'ltr' });
         // Visual order: in a right-to-left book the first page is at the right end.
         nav.appendChild(button('first', 'First page', function () { this.goToPage(1); }));
         nav.appendChild(button('prev', 'Previous page', function () { this.prev(); }));
@@ -983,6 +986,7 @@
     };
 
     Player.prototype.afterMove = function () {
+        this.centreBook();
         this.updateIndicator();
         this.updateEdges();
         this.preload();
@@ -998,6 +1002,13 @@
         var q = function (k) { return this.toolbar.querySelector('[data-lc-button="' + k + '"]'); }.bind(this);
         q('first').disabled = q('prev').disabled = atStart;
         q('last').disabled = q('next').disabled = atEnd;
+    };
+
+    // A closed book (the cover, or the back page alone) sits in the middle of the stage.
+    Player.prototype.centreBook = function () {
+        var v = this.viewOf(this.current), shift = 0;
+        if (this.mode === 'spread' && !(v.left && v.right)) shift = (v.left ? 1 : -1) * this.pageW / 2;
+        this.bookEl.style.transform = shift ? 'translateX(' + Math.round(shift) + 'px)' : '';
     };
 
     // Stacked-paper edges whose width follows the pages on each side.
@@ -1180,6 +1191,8 @@
                 if (e.key === 'Escape') t.blur();
                 return;
             }
+            // Space and Enter on a focused control belong to that control.
+            if ((e.key === ' ' || e.key === 'Enter') && t && t.closest && t.closest('button, a')) return;
             var rtl = self.cfg.rtl, handled = true;
             switch (e.key) {
             case 'ArrowRight': rtl ? self.prev() : self.next(); break;
@@ -1194,6 +1207,10 @@
             default: handled = false;
             }
             if (handled) e.preventDefault();
+        });
+        root.addEventListener('hashchange', function () {
+            var m = /^#page=(\d+)$/.exec(location.hash);
+            if (m) self.goToPage(parseInt(m[1], 10));
         });
         var start = null;
         this.stage.addEventListener('pointerdown', function (e) {
@@ -1219,9 +1236,6 @@
                 else return;
             }
             onRight !== self.cfg.rtl ? self.next() : self.prev();
-        });
-        this.stage.addEventListener('dblclick', function (e) {
-            if (!self.cfg.hidden.Zoom && self.bookEl.contains(e.target)) self.openZoom();
         });
         ['pointerdown', 'keydown'].forEach(function (type) {
             document.addEventListener(type, function () { self.userActed(); }, { once: true, capture: true });
@@ -1262,7 +1276,7 @@
 
     Player.prototype.buildThumbnails = function () {
         var self = this;
-        var list = h('ol', { className: 'lc-thumbs' });
+        var list = h('ol', { className: 'lc-thumbs', dir: this.cfg.rtl ? 'rtl' : 'ltr' });
         var observer = 'IntersectionObserver' in root ? new IntersectionObserver(function (entries) {
             entries.forEach(function (en) {
                 if (!en.isIntersecting) return;
@@ -1310,7 +1324,7 @@
             var ul = h('ul', { className: 'lc-toc' });
             items.forEach(function (item) {
                 var b = h('button', { type: 'button', className: 'lc-toc-item', 'data-page': String(item.page) }, [
-                    h('span', { className: 'lc-toc-caption', text: item.caption }),
+                    h('span', { className: 'lc-toc-caption', text: item.caption, dir: 'auto' }),
                     h('span', { className: 'lc-toc-page', text: item.page > 0 ? String(item.page) : '' })
                 ]);
                 b.addEventListener('click', function () { if (item.page > 0) self.goToPage(item.page); });
@@ -1339,7 +1353,7 @@
                 hits.slice(0, 500).forEach(function (n) {
                     var b = h('button', { type: 'button', className: 'lc-result', 'data-page': String(n) }, [
                         h('span', { className: 'lc-result-page', text: 'Page ' + n }),
-                        h('span', { className: 'lc-result-text', text: snippet(self.searchData[n - 1], q) })
+                        h('span', { className: 'lc-result-text', text: snippet(self.searchData[n - 1], q), dir: 'auto' })
                     ]);
                     b.addEventListener('click', function () { self.goToPage(n); });
                     results.appendChild(h('li', null, [b]));
@@ -1423,7 +1437,7 @@
         // Drag to pan.
         var drag = null;
         this.zoomEl.addEventListener('pointerdown', function (e) {
-            if (e.target.closest('button')) return;
+            if (e.pointerType !== 'mouse' || e.target.closest('button')) return; // touch scrolls natively
             drag = { x: e.clientX, y: e.clientY, l: self.zoomEl.scrollLeft, t: self.zoomEl.scrollTop };
         });
         this.zoomEl.addEventListener('pointermove', function (e) {
@@ -1446,12 +1460,26 @@
         var order = [pages.left, pages.right].filter(Boolean);
         this.zoomInner.textContent = '';
         var factor = 1 + this.zoomLevel * 0.75; // 1.75x, 2.5x, 3.25x of the page as shown
+        var zoomEl = this.zoomEl;
+        var centre = function () {
+            zoomEl.scrollLeft = (zoomEl.scrollWidth - zoomEl.clientWidth) / 2;
+        };
         order.forEach(function (n) {
             var img = h('img', { className: 'lc-zoom-img', alt: 'Page ' + n, draggable: 'false' });
+            var want = self.pageW * factor;
+            img.style.width = Math.round(want) + 'px';
+            img.style.aspectRatio = String(self.aspect);
+            // Never enlarge a picture past its own pixels once they are known: beyond that the
+            // view gets bigger, not sharper.
+            img.addEventListener('load', function () {
+                var limit = Math.max(img.naturalWidth, self.pageW * 1.5);
+                img.style.width = Math.round(Math.min(want, limit)) + 'px';
+                centre();
+            });
             img.src = self.cfg.pages[n - 1].large || '';
-            img.style.width = Math.round(self.pageW * factor) + 'px';
             self.zoomInner.appendChild(img);
         });
+        centre();
     };
 
     Player.prototype.closeZoom = function () {
@@ -1485,13 +1513,13 @@
 
     Player.prototype.showInfo = function () {
         var a = this.cfg.author, rows = [];
-        rows.push(h('p', { className: 'lc-info-title', text: this.cfg.title }));
-        if (a.name) rows.push(h('p', { text: 'By ' + a.name }));
+        rows.push(h('p', { className: 'lc-info-title', text: this.cfg.title, dir: 'auto' }));
+        if (a.name) rows.push(h('p', null, [document.createTextNode('By '), h('bdi', { text: a.name })]));
         var email = a.email && safeUrl('mailto:' + a.email);
         if (email) rows.push(h('p', null, [h('a', { href: email, text: a.email })]));
         var site = a.website && safeUrl(/^[a-z][a-z0-9+.-]*:/i.test(a.website) ? a.website : 'http://' + a.website);
         if (site) rows.push(h('p', null, [h('a', { href: site, target: '_blank', rel: 'noopener noreferrer', text: a.website })]));
-        if (a.info) rows.push(h('p', { className: 'lc-info-text', text: a.info }));
+        if (a.info) rows.push(h('p', { className: 'lc-info-text', text: a.info, dir: 'auto' }));
         rows.push(h('p', { className: 'lc-info-pages', text: this.cfg.pages.length + ' pages' }));
         this.openDialog('About this book', rows);
     };
@@ -1503,8 +1531,7 @@
             ['Home / End', 'first / last page'],
             ['+ / −', 'zoom in / out'],
             ['Escape', 'close zoom, panels and dialogs'],
-            ['Swipe or click a page', 'turn the page'],
-            ['Double-click', 'zoom']
+            ['Swipe or click a page', 'turn the page']
         ];
         var dl = h('dl', { className: 'lc-help' });
         keys.forEach(function (k) {
