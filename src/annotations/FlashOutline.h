@@ -1,0 +1,31 @@
+// The book's bookmark outline: the ordered top-level items of a tree of bookmarks.
+//
+// Its XML form is an `ols` element holding one `o` per top-level item (see FlashOutlineItem);
+// no element carries attributes.
+#pragma once
+
+#include "annotations/FlashOutlineItem.h"
+
+namespace leafcraft {
+
+class FlashOutline {
+public:
+    FlashOutline() = default;
+    virtual ~FlashOutline() = default;
+    FlashOutline(const FlashOutline&) = delete;
+    FlashOutline& operator=(const FlashOutline&) = delete;
+
+    const FlashOutlineItemList& items() const { return m_items; }
+    void setItems(FlashOutlineItemList items) { m_items = std::move(items); }
+
+    // A new document whose root is the `ols` element of the whole outline.
+    xml::Document outlineAsXMLNode() const;
+    // Replaces the items from an `ols` element. Throws Error named "ERROR_INIT_OUTLINES"
+    // ("Not a flash outline") for another element; items read before a failing item are kept.
+    void loadFromXMLNode(const xml::Element& element);
+
+protected:
+    FlashOutlineItemList m_items;
+};
+
+} // namespace leafcraft

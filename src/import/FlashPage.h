@@ -1,0 +1,33 @@
+// One page file of a book: the file's absolute path and the 1-based page number it belongs to.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace leafcraft {
+
+class FlashPage {
+public:
+    FlashPage() = default;
+    FlashPage(QString pageFilePath, int pageIndex) : m_pageFilePath(std::move(pageFilePath)), m_pageIndex(pageIndex) {}
+    virtual ~FlashPage() = default;
+
+    const QString& pageFilePath() const { return m_pageFilePath; }
+    void setPageFilePath(const QString& path) { m_pageFilePath = path; }
+    int pageIndex() const { return m_pageIndex; }
+    void setPageIndex(int index) { m_pageIndex = index; }
+
+    // A separately owned copy with the same path and page number, of the same kind as this
+    // page. The two numbers are accepted for the callers' sake and have no effect.
+    virtual std::unique_ptr<FlashPage> copyPage(int width, int quality) const;
+
+protected:
+    FlashPage(const FlashPage&) = default;
+    FlashPage& operator=(const FlashPage&) = default;
+
+private:
+    QString m_pageFilePath;
+    int m_pageIndex = 0;
+};
+
+} // namespace leafcraft

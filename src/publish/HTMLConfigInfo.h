@@ -1,0 +1,44 @@
+// The texts of a book's HTML page and the generation of the page from a template's pattern.
+#pragma once
+
+#include <QString>
+
+namespace leafcraft {
+
+class HTMLConfigInfo {
+public:
+    HTMLConfigInfo();
+
+    // Substituted for `${index.title}`.
+    const QString& HTMLTitle() const { return m_HTMLTitle; }
+    void setHTMLTitle(const QString& v) { m_HTMLTitle = v; }
+    // Substituted for `${meta.keywords}`.
+    const QString& HTMLKeywords() const { return m_HTMLKeywords; }
+    void setHTMLKeywords(const QString& v) { m_HTMLKeywords = v; }
+    // Substituted for `${meta.description}`.
+    const QString& HTMLDescription() const { return m_HTMLDescription; }
+    void setHTMLDescription(const QString& v) { m_HTMLDescription = v; }
+    // Script texts kept for the page; not substituted.
+    const QString& HTMLScript() const { return m_HTMLScript; }
+    void setHTMLScript(const QString& v) { m_HTMLScript = v; }
+    const QString& otherScript() const { return m_otherScript; }
+    void setOtherScript(const QString& v) { m_otherScript = v; }
+
+    // Reads the pattern file (UTF-8), fills in the title, keywords and description and
+    // writes the page as UTF-8 to `toFile`, replacing it atomically: an earlier page stays
+    // whole until the new one is complete. Throws Error(BadInput) when the pattern cannot
+    // be read and Error(Output) when the page cannot be written.
+    void generateHTMLFrom(const QString& templatePath, const QString& toFile) const;
+
+    // The page text for a pattern text, without touching files.
+    QString generateHTML(const QString& patternText) const;
+
+private:
+    QString m_HTMLTitle;
+    QString m_HTMLKeywords;
+    QString m_HTMLDescription;
+    QString m_HTMLScript;
+    QString m_otherScript;
+};
+
+} // namespace leafcraft

@@ -1,0 +1,158 @@
+// The current template of the application: where templates and styles lie in the resources,
+// the loading of a template's description document into its property tree, template and style
+// switches, property values by key, the settings text files, and the copying of the
+// template's player files into a book.
+//
+// Resource layout (<AppFiles> = Platform::current().resources().appFilesDir()):
+//   Templates/<template>/flashTemplate.xml     the description document
+//   Templates/<template>/{Main.swf, swfobject.js, playerProductInstall.swf, <htmlPath>}
+//   Styles/<template>/<style>/tmplSetting.txt  the style's preset values (+ shot.jpg, resources)
+//   TmplData/book.swf, TmplData/mobile/<Flip|Slide>, TmplData/player/
+//
+// Main thread only.
+#pragma once
+
+#include "support/Error.h"
+#include "templates/FlashTemplateProperty.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace leafcraft {
+
+class FlashTemplate {
+public:
+    using Properties = std::vector<std::unique_ptr<FlashTemplateProperty>>;
+
+    // The defaults, then loadTemplate("float"); no style is applied.
+    FlashTemplate();
+    ~FlashTemplate();
+    FlashTemplate(const FlashTemplate&) = delete;
+    FlashTemplate& operator=(const FlashTemplate&) = delete;
+
+    // ---- The catalogue.
+
+    // The template folders (full paths) under <AppFiles>/Templates/, sorted: only direct
+    // sub-folders holding a flashTemplate.xml count. The last component is the template name.
+    static QStringList tmplNames();
+    // <AppFiles>/Templates/<name>/ (ending in a separator).
+    static QString tmplPathForName(const QString& name);
+    // <AppFiles>/Templates/<name>/flashTemplate.xml.
+    static QString tmplMetaPathForName(const QString& name);
+    // The style folders (full paths) under <AppFiles>/Styles/<template>, sorted: only direct
+    // sub-folders holding a tmplSetting.txt count. The last component is the style name.
+    static QStringList tmplStyleNamesForTmpl(const QString& tmplName);
+    // <AppFiles>/Styles/<template>/<style>.
+    static QString stylePathFor(const QString& tmplName, const QString& styleName);
+
+    // ---- Loading.
+
+    // Replaces the property tree with the one of template `name`'s description document and
+    // takes its information fields. Clears warnings() first. The template keeps no properties
+    // (and its information fields their previous values) when the document is missing, cannot
+    // be parsed, or lacks `info`, one of its five elements or `properties`; a malformed
+    // `property` is skipped. Every such problem is a warning. Returns whether the document
+    // was loaded.
+    bool loadTemplate(const QString& name);
+    // Loads template `name` and applies the style in `stylePath`, keeping the current
+    // "pageWidth", "pageHeight" and "languageSetting" values. Returns loadTemplate's result.
+    bool changeTmplTo(const QString& name, const QString& stylePath);
+    // Sets styleName() to the folder's last component, then imports <stylePath>/tmplSetting.txt.
+    bool loadStyleByStylePath(const QString& stylePath);
+
+    // ---- Values by key (the first property with the key in depth-first document order).
+
+    // The property's value, or `defaultValue` when no property has the key (or its value is null).
+    QString propertyValueFor(const QString& key, const QString& defaultValue) const;
+    // Sets the value of the first property with the key; a pt_file property receives
+    // valueAsFilePath(value). An unknown key changes nothing. Returns whether a property was set.
+    bool setPropertyValue(const QString& key, const QString& value);
+    // Resolves "STYLE_RESOURCE:<relative path>" (anything before the prefix is dropped) to the
+    // file in the current style's folder; any other text is returned unchanged.
+    QString valueAsFilePath(const QString& value) const;
+    // The first property with the key, or nullptr (borrowed).
+    FlashTemplateProperty* findProperty(const QString& key) const;
+
+    // The template's HTML page pattern: the template folder joined with HTMLFilePath(), then
+    // <AppFiles> joined with it ("\" read as "/"); null when neither is a file.
+    QString tmplHTMLFilePath() const;
+
+    // ---- Player files. Each removes what exists at `dest` (a file or a whole folder), then
+    // copies the source (a file or a folder with its contents). A missing source or a failed
+    // copy is logged and otherwise ignored; the result says whether the copy was made.
+
+    bool copyBookSWFToFile(const QString& dest) const;  // <AppFiles>/TmplData/book.swf
+    bool copyThemeToFile(const QString& dest) const;    // the template's Main.swf
+    bool copyBookJSFile(const QString& dest) const;     // the template's swfobject.js
+    bool copyElseSWFToFile(const QString& dest) const;  // the template's playerProductInstall.swf
+    // <AppFiles>/TmplData/mobile/<type> ("Flip" or "Slide").
+    bool copyMobilePathToFile(const QString& dest, const QString& type) const;
+    // <AppFiles>/TmplData/player/ (the HTML5 player) to the folder `dest`, replacing it. When the
+    // player folder is missing nothing happens (`dest` is kept).
+    bool copyPlayerFilesToFolder(const QString& dest) const;
+
+    // ---- Settings files: lines "key=value", split at the first "=", untrimmed; "\r" removed,
+    // lines without "=" ignored, later entries win.
+
+    // Applies the entries of a settings file through setPropertyValue, then puts "pageWidth"
+    // and "pageHeight" back. A file that is missing, unreadable or not text (invalid UTF-8 or a
+    // NUL byte) changes nothing and adds a warning. Returns whether the file was applied.
+    bool importPropertiesSettingsFrom(const QString& path);
+    // Writes every property's entry, each preceded by "\n\r", atomically as UTF-8. A failure
+    // leaves any existing file untouched, adds a warning and returns false.
+    bool exportPropertiesSettingsTo(const QString& path);
+    // Appends the entry of `property` and of all its descendants (depth-first) to `lines`; with
+    // nullptr, of every top-level property in order. An entry is the key with every "\n\r"
+    // replaced by "|||", "=", and the value.
+    void exportPropertiesSettingsToArray(QStringList& lines, const FlashTemplateProperty* property) const;
+
+    // ---- Fields.
+
+    const QString& tmplName() const { return iTmplName; }
+    void setTmplName(const QString& v) { iTmplName = v; }
+    const Properties& properties() const { return iProperties; }
+    void setProperties(Properties properties) { iProperties = std::move(properties); }
+    const QString& tmplVersion() const { return iTmplVersion; }
+    void setTmplVersion(const QString& v) { iTmplVersion = v; }
+    const QString& tmplFilePath() const { return iTmplFilePath; }
+    void setTmplFilePath(const QString& v) { iTmplFilePath = v; }
+    const QString& SWFFilePath() const { return iSWFFilePath; }
+    void setSWFFilePath(const QString& v) { iSWFFilePath = v; }
+    const QString& HTMLFilePath() const { return iHTMLFilePath; }
+    void setHTMLFilePath(const QString& v) { iHTMLFilePath = v; }
+    bool needThumbs() const { return iNeedThumbs; }
+    void setNeedThumbs(bool v) { iNeedThumbs = v; }
+    const QString& mobileTmplFilesPath() const { return iMobileTmplFilesPath; }
+    void setMobileTmplFilesPath(const QString& v) { iMobileTmplFilesPath = v; }
+    const QString& macAppFilesFolder() const { return iMacAppFilesFolder; }
+    void setMacAppFilesFolder(const QString& v) { iMacAppFilesFolder = v; }
+    const QString& defaultSytleName() const { return iDefaultSytleName; }
+    void setDefaultSytleName(const QString& v) { iDefaultSytleName = v; }
+    const QString& styleName() const { return iStyleName; }
+    void setStyleName(const QString& v) { iStyleName = v; }
+
+    // The problems met since the last loadTemplate (skipped properties, parse errors, refused
+    // settings files, failed exports).
+    const Warnings& warnings() const { return m_warnings; }
+    void clearWarnings() { m_warnings.clear(); }
+
+private:
+    void warn(const QString& where, const QString& message);
+
+    QString iTmplName;
+    Properties iProperties;
+    QString iTmplVersion;
+    QString iTmplFilePath;
+    QString iSWFFilePath;
+    QString iHTMLFilePath;
+    bool iNeedThumbs = true;
+    QString iMobileTmplFilesPath;
+    QString iMacAppFilesFolder;
+    QString iDefaultSytleName;
+    QString iStyleName;
+    Warnings m_warnings;
+};
+
+} // namespace leafcraft

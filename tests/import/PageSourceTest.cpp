@@ -1,0 +1,60 @@
+#include "import/FlashPageImage.h"
+#include "import/FlashPageSourceImg.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+using namespace leafcraft;
+
+
+TEST(FlashPageSourceImg, numbersPagesInTheOrderOfTheAddCallsAndMirrorsThemAsNormalPages)
+{
+    FlashPageSourceImg source;
+    for (const char* name : {"/d/c.jpg", "/d/a.jpg", "/d/b.jpg"})
+        source.addImgPageFromFile(QString::fromLatin1(name));
+    source.generateNormalPages();
+    source.generateNormalPages(); // pages that have a normal entry are not copied again
+
+    ASSERT_EQ(source.pages().size(), 3u);
+    ASSERT_EQ(source.normalPages().size(), 3u);
+    const QStringList expected{"/d/c.jpg", "/d/a.jpg", "/d/b.jpg"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(source.getPageAtIndex(i)->pageIndex(), i + 1);
+        EXPECT_EQ(source.getPageAtIndex(i)->pageFilePath(), expected[i]);
+        const FlashPage* normal = source.getNormalPageAtIndex(i + 1);
+        ASSERT_NE(normal, nullptr);
+        EXPECT_EQ(normal->pageFilePath(), expected[i]);
+        EXPECT_NE(normal, source.getPageAtIndex(i)); // a separate copy
+        EXPECT_NE(dynamic_cast<const FlashPageImage*>(normal), nullptr);
+    }
+    EXPECT_EQ(source.getPageAtIndex(3), nullptr);
+    EXPECT_EQ(source.getPageAtIndex(-1), nullptr);
+    EXPECT_EQ(source.getNormalPageAtIndex(4), nullptr);
+    EXPECT_EQ(source.getThumbPageAtIndex(1), nullptr);
+
+    source.generateThumbPages();
+    ASSERT_EQ(source.thumbPages().size(), 3u);
+    EXPECT_EQ(source.thumbPages()[2]->pageFilePath(), expected[2]);
+
+    source.addMobileImgPageFromFile(QStringLiteral("/m/1.jpg"));
+    source.addThumbImgPageFromFile(QStringLiteral("/t/1.jpg"));
+    EXPECT_EQ(source.mobilePages().back()->pageIndex(), 1);
+    EXPECT_EQ(source.thumbPages().back()->pageIndex(), 4);
+
+    source.clearPages();
+    EXPECT_TRUE(source.pages().empty());
+    EXPECT_TRUE(source.normalPages().empty());
+    EXPECT_TRUE(source.thumbPages().empty());
+    EXPECT_TRUE(source.mobilePages().empty());
+}
+
+TEST(FlashPageSource, startsEmptyAndTheStopFlagOnlyGoesUp)
+{
+    FlashPageSource source;
+    EXPECT_EQ(source.sourceFile(), QStringLiteral(""));
+    EXPECT_FALSE(source.sourceFile().isNull());
+    EXPECT_FALSE(source.stop());
+    source.setStop(true);
+    EXPECT_TRUE(source.stop());
+    EXPECT_EQ(source.getPageAtIndex(0), nullptr);
+}

@@ -1,0 +1,238 @@
+#include "publish/BookDocuments.h"
+
+#include <QHash>
+#include <gtest/gtest.h>
+
+using namespace leafcraft;
+using namespace leafcraft::bookdoc;
+
+namespace {
+
+// A property tree reduced to what the documents read: key -> value.
+PropertyLookup lookupIn(QHash<QString, QString> values)
+{
+    return [values](const QString& key, const QString& def) { return values.value(key, def); };
+}
+
+QString configText(const QHash<QString, QString>& values)
+{
+    return QString::fromUtf8(configDocument(lookupIn(values)).toBytes(xml::Output::Pretty));
+}
+
+const char* const kDefaultConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Folioscope>
+  <XMLVersion>1</XMLVersion>
+  <Config>
+    <Author>
+      <Name>QUIREMARK</Name>
+      <Email>support@leafcraft.app</Email>
+      <WebSite>https://leafcraft.app</WebSite>
+      <Info/>
+    </Author>
+    <Setting>
+      <Title>leafcraft.app</Title>
+      <BaseColor>8404992</BaseColor>
+      <Logo displayLogo="true" link=""/>
+      <GoogleAnalytics webProperty=""/>
+      <ShareAnalytics id=""/>
+      <ZoomModel>0</ZoomModel>
+      <Theme src="theme/Main.swf"/>
+      <BackgroundMusic circle="-1"/>
+      <Download src=""/>
+      <ControlButtonsInvisible>,Content</ControlButtonsInvisible>
+      <FolioscopeSetting>
+        <Background>
+          <BackgroundType>GradientColor</BackgroundType>
+          <Color>8421376</Color>
+          <GradientStartColor>16750848</GradientStartColor>
+          <GradientEndColor>15248461</GradientEndColor>
+          <GradientAngle>90</GradientAngle>
+          <ImagePath>extfiles/ImagePath.</ImagePath>
+          <Position>Fill</Position>
+        </Background>
+        <AutoFlip loop="0">
+          <Enable>No</Enable>
+          <Interval>3</Interval>
+        </AutoFlip>
+        <TiltAngle>0</TiltAngle>
+        <AutoScale>Yes</AutoScale>
+        <PlayFlipSound>Yes</PlayFlipSound>
+        <PerPageThickness>1</PerPageThickness>
+        <Mobility direction="right" startPosition="center"/>
+      </FolioscopeSetting>
+      <Template>
+        <PanoramicImage type="cube">
+          <Left>extfiles/l.jpg</Left>
+          <Right>extfiles/r.jpg</Right>
+          <Top>extfiles/u.jpg</Top>
+          <Bottom>extfiles/d.jpg</Bottom>
+          <Front>extfiles/f.jpg</Front>
+          <Back>extfiles/b.jpg</Back>
+        </PanoramicImage>
+        <InitSetting>
+          <Camera panAngle="-90" tiltAngle="-80"/>
+        </InitSetting>
+      </Template>
+    </Setting>
+  </Config>
+</Folioscope>
+)";
+
+TEST(ConfigDocument, WithoutPropertiesIsTheFullTreeOfDefaults)
+{
+    EXPECT_EQ(configText({}).toStdString(), std::string(kDefaultConfig));
+}
+
+TEST(ConfigDocument, WritesPropertyValuesFileReferencesAndSwitches)
+{
+    xml::Document doc = configDocument(lookupIn({
+        {"AuthorName", "Ann"}, {"Title", "T & <x>"}, {"LogoFile", "/p/my.logo.PNG"}, {"ShowLogo", "yes"},
+        {"LogoLink", "http://a/?b=1&c=2"}, {"SoundFile", "/music/noext"}, {"LoopSound", "No"},
+        {"DownloadFile", "/d/report.pdf"}, {"BgType", "Color"}, {"ImagePath", "/i/bg.jpg"}, {"BaseColor", "#FFFFFF"},
+        {"Color", "0xFFFFFF"}, {"GradientStartColor", ""}, {"loop", "2"}, {"TiltAngle", "Hide"}, {"Enable", "Yes"},
+    }));
+    xml::Element setting = doc.root().firstChild("Config").firstChild("Setting");
+    EXPECT_EQ(doc.root().firstChild("Config").firstChild("Author").childText("Name"), QStringLiteral("Ann"));
+    EXPECT_EQ(setting.childText("Title"), QStringLiteral("T & <x>"));
+    xml::Element logo = setting.firstChild("Logo");
+    EXPECT_EQ(logo.stringValue(), QStringLiteral("extfiles/LogoFile.PNG"));
+    EXPECT_EQ(logo.attributeNames(), (std::vector<QString>{"displayLogo", "link"}));
+    EXPECT_EQ(logo.attribute("displayLogo"), QStringLiteral("false")); // only exactly "Yes" is true
+    EXPECT_EQ(logo.attribute("link"), QStringLiteral("http://a/?b=1&c=2"));
+    EXPECT_EQ(setting.childText("BackgroundMusic"), QStringLiteral("")); // no extension, no music
+    EXPECT_EQ(setting.firstChild("BackgroundMusic").attribute("circle"), QStringLiteral("0"));
+    EXPECT_EQ(setting.firstChild("Download").attribute("src"), QStringLiteral("extfiles/DownloadFile.pdf"));
+    EXPECT_EQ(setting.childText("BaseColor"), QStringLiteral("0"));
+    EXPECT_EQ(setting.childText("ControlButtonsInvisible"), QStringLiteral("TiltAngle,,Content"));
+    xml::Element folio = setting.firstChild("FolioscopeSetting");
+    xml::Element bg = folio.firstChild("Background");
+    EXPECT_EQ(bg.childText("ImagePath"), QStringLiteral(""));
+    EXPECT_EQ(bg.childText("Color"), QStringLiteral("16777215"));
+    EXPECT_EQ(bg.childText("GradientStartColor"), QStringLiteral("0")); // an empty value is not the default
+    EXPECT_EQ(folio.firstChild("AutoFlip").attribute("loop"), QStringLiteral("2"));
+    EXPECT_EQ(folio.firstChild("AutoFlip").childText("Enable"), QStringLiteral("Yes"));
+    EXPECT_EQ(folio.childText("TiltAngle"), QStringLiteral("Hide"));
+
+    xml::Document sound = configDocument(lookupIn({{"SoundFile", "/m/song.mp3"}}));
+    EXPECT_EQ(sound.root().firstChild("Config").firstChild("Setting").childText("BackgroundMusic"),
+              QStringLiteral("extfiles/SoundFile.mp3"));
+}
+
+TEST(ConfigDocument, ColourNumbers)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"0x804000", "8404992"}, {"0xFFFFFF", "16777215"}, {"#FFFFFF", "0"}, {"0XfF", "255"}, {"  0x10", "16"},
+        {"\n\t1A", "26"},        {"ff00zz", "65280"},      {"", "0"},        {"0x", "0"},     {"zz", "0"},
+        {"0xFFFFFFFF", "-1"},    {"0x123456789", "-1"},    {"0x80000000", "-2147483648"},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(colorText(QString::fromLatin1(in)), QString::fromLatin1(out)) << in;
+    EXPECT_EQ(colorWithHexString(QStringLiteral("0xFFFFFFFFFF")), 0xFFFFFFFFu);
+}
+
+TEST(ConfigDocument, HiddenButtonListFollowsTheFixedOrder)
+{
+    EXPECT_EQ(hiddenButtonList(lookupIn({})), QStringLiteral(",Content"));
+    EXPECT_EQ(hiddenButtonList(lookupIn({{"Print", "Hide"}, {"Zoom", "Hide"}})), QStringLiteral("Zoom,Print,,Content"));
+    EXPECT_EQ(hiddenButtonList(lookupIn({{"Zoom", "hide"}, {"Help", "Hide "}, {"Share", "No"}})),
+              QStringLiteral(",Content"));
+    QHash<QString, QString> all;
+    for (const char* k : {"Download", "Print", "Share", "Help", "FullScreen", "Thumbnail", "Bookmark", "Info",
+                          "BackgroundSound", "AutoPlay", "TiltAngle", "Zoom"})
+        all.insert(QString::fromLatin1(k), QStringLiteral("Hide"));
+    EXPECT_EQ(hiddenButtonList(lookupIn(all)),
+              QStringLiteral("Zoom,TiltAngle,AutoPlay,BackgroundSound,Info,Bookmark,Thumbnail,FullScreen,Help,Share,"
+                             "Print,Download,,Content"));
+}
+
+TEST(PageList, SizesLimitTheNormalWidthAndTheThumbnailHeight)
+{
+    struct Row {
+        int w, h;
+        PageListSizes s;
+    };
+    const Row rows[] = {
+        {1024, 768, {1024, 768, 700, 525, 240, 180}}, {600, 150, {600, 150, 600, 150, 600, 150}},
+        {701, 1, {701, 1, 700, 0, 701, 1}},           {1224, 1584, {1224, 1584, 700, 905, 139, 180}},
+        {0, 0, {0, 0, 0, 0, 0, 0}},                   {700, 181, {700, 181, 700, 181, 696, 180}},
+    };
+    for (const Row& r : rows) {
+        const PageListSizes s = pageListSizes(r.w, r.h);
+        EXPECT_EQ((std::vector<int>{s.largeWidth, s.largeHeight, s.width, s.height, s.thumbWidth, s.thumbHeight}),
+                  (std::vector<int>{r.s.largeWidth, r.s.largeHeight, r.s.width, r.s.height, r.s.thumbWidth,
+                                    r.s.thumbHeight}))
+            << r.w << "x" << r.h;
+    }
+}
+
+TEST(PageList, PagesItemsAndLinksInOrder)
+{
+    xml::Document annos = xml::Document::parse(R"(<pagesAnnos>
+        <pageAnnos pageIndex="1">
+          <anno url="http://a.example/?q=1&amp;r=2" x="0.1" y="0.2" width="0.3" height="0.4" action="web"/>
+          <anno pageIndex="5" x="0.5" y="0.6" width="0.7" height="0.8" action="page"/>
+          <anno pageIndex="9" x="0" y="0" width="1" height="1" action="page"/>
+          <anno x="0" y="0" width="1" height="1" action="web"/>
+        </pageAnnos>
+        <pageAnnos pageIndex="2"/>
+        <pageAnnos pageIndex="3"><anno url="mailto:x@y" x="1" y="2" width="3" height="4" action="web"/></pageAnnos>
+        <pageAnnos pageIndex="7"><anno url="http://lost/" x="1" y="2" width="3" height="4" action="web"/></pageAnnos>
+      </pagesAnnos>)");
+    // Pages 3, 5 and 8 of a document: position 3 holds document page 8.
+    const std::vector<PageListEntry> pages = {
+        {3, "thumb/3.jpg", "page/3.swf", "page/3.swf"},
+        {5, "page/5.jpg", "page/5.jpg", "page/5.jpg"},
+        {8, "thumb/8.jpg", "page/8.swf", "page/8.swf"},
+    };
+    xml::Document doc = pageListDocument(QString(), 1024, 768, pages, annos.root());
+    EXPECT_EQ(doc.rootBytes(xml::Output::Pretty).toStdString(), std::string(R"(<Pages bace="" largeWidth="1024" largeHeight="768" width="700" height="525" thumbWidth="240" thumbHeight="180">
+  <Page type="Image">
+    <Item name="thumb">thumb/3.jpg</Item>
+    <Item name="normal">page/3.swf</Item>
+    <Item name="large">page/3.swf</Item>
+    <Item name="Link" type="rect" action="web" x="0.1" y="0.2" width="0.3" height="0.4" href="http://a.example/?q=1&amp;r=2"/>
+    <Item name="Link" type="rect" action="page" x="0.5" y="0.6" width="0.7" height="0.8" page="2"/>
+  </Page>
+  <Page type="Image">
+    <Item name="thumb">page/5.jpg</Item>
+    <Item name="normal">page/5.jpg</Item>
+    <Item name="large">page/5.jpg</Item>
+  </Page>
+  <Page type="Image">
+    <Item name="thumb">thumb/8.jpg</Item>
+    <Item name="normal">page/8.swf</Item>
+    <Item name="large">page/8.swf</Item>
+    <Item name="Link" type="rect" action="web" x="1" y="2" width="3" height="4" href="mailto:x@y"/>
+  </Page>
+</Pages>)"));
+
+    // Without links, and with a base path.
+    xml::Document plain = pageListDocument(QStringLiteral("/p/files/"), 10, 20, {pages[0]}, xml::Element());
+    EXPECT_EQ(plain.root().attribute("bace"), QStringLiteral("/p/files/"));
+    EXPECT_EQ(plain.root().children("Page").size(), 1u);
+    EXPECT_EQ(plain.root().firstChild("Page").children("Item").size(), 3u);
+}
+
+TEST(Scripts, StringLiteralsAreSafeInJavaScriptJsonAndHtml)
+{
+    const std::pair<QString, QByteArray> cases[] = {
+        {QStringLiteral("plain"), "\"plain\""},
+        {QStringLiteral("a\"b\\c"), "\"a\\\"b\\\\c\""},
+        {QStringLiteral("l1\nl2\r\t"), "\"l1\\nl2\\r\\t\""},
+        {QStringLiteral("</script><\\/x>"), "\"<\\/script><\\\\/x>\""},
+        {QStringLiteral("a/b"), "\"a/b\""},
+        {QString(QChar(0x2028)) + QChar(0x2029) + QChar(0x01), "\"\\u2028\\u2029\\u0001\""},
+        {QStringLiteral("é😀"), QByteArray("\"") + QStringLiteral("é😀").toUtf8() + "\""},
+        {QString(QChar(0xD800)), "\"\\ud800\""},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(jsStringLiteral(in), out) << in.toStdString();
+
+    EXPECT_EQ(configScript("<?xml version=\"1.0\"?>\n<data><![CDATA[QUJD]]></data>"),
+              QByteArray("window.LeafcraftConfigXML = \"<?xml version=\\\"1.0\\\"?>\\n<data><![CDATA[QUJD]]><\\/data>\";\n"));
+    EXPECT_EQ(searchScript({}), QByteArray("window.LeafcraftSearchText = [];\n"));
+    EXPECT_EQ(searchScript({QStringLiteral("one"), QString(), QStringLiteral("th\"ree")}),
+              QByteArray("window.LeafcraftSearchText = [\"one\",\"\",\"th\\\"ree\"];\n"));
+}
+
+} // namespace

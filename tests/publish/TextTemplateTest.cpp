@@ -1,0 +1,96 @@
+#include "publish/HTMLConfigInfo.h"
+#include "publish/TextTemplate.h"
+#include "support/Error.h"
+
+#include "fakes/FakePlatform.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace leafcraft;
+
+namespace {
+
+struct Case {
+    const char* pattern;
+    const char* expected;
+};
+
+class TextTemplateCases : public ::testing::TestWithParam<Case> {};
+
+TEST_P(TextTemplateCases, SubstitutesEveryPlaceholderAndKeepsTheTextAround)
+{
+    TextTemplate t(QString::fromUtf8(GetParam().pattern));
+    t.setItem(QStringLiteral("index.title"), QStringLiteral("My Book"));
+    t.setItem(QStringLiteral("x"), QStringLiteral("1"));
+    t.setItem(QStringLiteral("y"), QStringLiteral("2"));
+    t.setItem(QStringLiteral("evil"), QStringLiteral("Q&A <b>\"it's\"</b>"));
+    EXPECT_EQ(t.parse().toStdString(), std::string(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Engine, TextTemplateCases,
+    ::testing::Values(Case{"<title>${index.title}</title>", "<title>My Book</title>"},
+                      // blanks after "}" and at both ends of the pattern are kept
+                      Case{"a ${x} b", "a 1 b"}, Case{"  ${x}\n", "  1\n"},
+                      // a pattern that starts with a placeholder is filled
+                      Case{"${index.title} rest", "My Book rest"},
+                      // placeholders that follow one another are all filled
+                      Case{"A${x}${y}B", "A12B"}, Case{"${x} ${y}", "1 2"},
+                      // leading blanks of a key are ignored, trailing ones are part of it
+                      Case{"[${ index.title}]", "[My Book]"}, Case{"[${index.title }]", "[]"},
+                      // a missing key gives the empty text; an unclosed placeholder is kept
+                      Case{"a${nokey}b", "ab"}, Case{"a ${x} ${unclosed", "a 1 ${unclosed"},
+                      Case{"${}", ""}, Case{"no placeholders", "no placeholders"}, Case{"", ""},
+                      Case{"$ {x} $x {x}", "$ {x} $x {x}"}, Case{"é${x}ü", "é1ü"},
+                      // values are HTML-escaped
+                      Case{"<p>${evil}</p>", "<p>Q&amp;A &lt;b&gt;&quot;it&#39;s&quot;&lt;/b&gt;</p>"}));
+
+TEST(TextTemplate, ParsesAgainAfterMoreValues)
+{
+    TextTemplate t(QStringLiteral("${a}-${b}"));
+    t.setItem(QStringLiteral("a"), QStringLiteral("1"));
+    EXPECT_EQ(t.parse(), QStringLiteral("1-"));
+    t.setItem(QStringLiteral("b"), QStringLiteral("2"));
+    t.setItem(QStringLiteral("a"), QStringLiteral("3"));
+    EXPECT_EQ(t.parse(), QStringLiteral("3-2"));
+}
+
+TEST(HTMLConfigInfo, FillsTitleKeywordsAndDescriptionAndReplacesThePageWhole)
+{
+    test::FakePlatform platform;
+    const QString pattern = platform.root() + QStringLiteral("/page.html");
+    const QString target = platform.root() + QStringLiteral("/index.html");
+    QFile p(pattern);
+    ASSERT_TRUE(p.open(QIODevice::WriteOnly));
+    p.write("<title>${index.title}</title>\n<meta name=\"keywords\" content=\"${meta.keywords}\">\n"
+            "<meta name=\"description\" content=\"${meta.description}\">\n");
+    p.close();
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("an older and much longer page that must not leave a tail behind");
+    old.close();
+
+    HTMLConfigInfo info;
+    EXPECT_EQ(info.HTMLTitle(), QStringLiteral("Quiremark"));
+    EXPECT_EQ(info.HTMLKeywords(), QStringLiteral("Sheetwise,page flip,flipping-book"));
+    info.setHTMLTitle(QStringLiteral("Année <1>"));
+    info.generateHTMLFrom(pattern, target);
+    QFile out(target);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(out.readAll()),
+              QStringLiteral("<title>Année &lt;1&gt;</title>\n"
+                             "<meta name=\"keywords\" content=\"Sheetwise,page flip,flipping-book\">\n"
+                             "<meta name=\"description\" content=\"%1\">\n")
+                  .arg(info.HTMLDescription()));
+
+    try {
+        info.generateHTMLFrom(platform.root() + QStringLiteral("/missing.html"), target);
+        FAIL() << "a missing pattern was accepted";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::BadInput);
+    }
+    EXPECT_THROW(info.generateHTMLFrom(pattern, platform.root() + QStringLiteral("/no/such/dir/x.html")), Error);
+}
+
+} // namespace

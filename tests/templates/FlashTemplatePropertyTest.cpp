@@ -1,0 +1,174 @@
+#include "platform/Xml.h"
+#include "support/Error.h"
+#include "templates/FlashTemplateProperty.h"
+#include "templates/StringUtil.h"
+#include "templates/TemplateFixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace leafcraft;
+using leafcraft::test::propertyXml;
+
+namespace {
+
+struct TypeCase {
+    const char* attributes; // written inside the <property> start tag
+    int expected;
+};
+
+class PropertyTypeFromElement : public ::testing::TestWithParam<TypeCase> {};
+
+TEST_P(PropertyTypeFromElement, ReadsTypeAndATypeAttributes)
+{
+    const QByteArray text = QStringLiteral("<property %1><key>k</key><title>t</title><desc>d</desc><value>v</value>"
+                                           "<valueSource/><defaultValue/></property>")
+                                .arg(QLatin1String(GetParam().attributes))
+                                .toUtf8();
+    xml::Document doc = xml::Document::parse(text);
+    FlashTemplateProperty p;
+    ASSERT_TRUE(p.loadFromNode(doc.root()));
+    EXPECT_EQ(p.propertyType(), GetParam().expected) << GetParam().attributes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, PropertyTypeFromElement,
+    ::testing::Values(TypeCase{"type=\"pt_bool\"", pt_bool}, TypeCase{"type=\"pt_text\" aType=\"\"", pt_bool},
+                      TypeCase{"type=\"pt_file\" aType=\"x\"", pt_bool}, TypeCase{"aType=\"1\"", pt_bool},
+                      TypeCase{"type=\"PT_FILE\"", pt_text}, TypeCase{"", pt_text},
+                      TypeCase{"type=\"pt_file\"", pt_file}, TypeCase{"type=\"pt_color\"", pt_color},
+                      TypeCase{"type=\" pt_list\"", pt_text}, TypeCase{"type=\"pt_form_contactabout\"", 9}));
+
+TEST(StringUtil, TypeNamesAreExactAndCaseSensitive)
+{
+    const char* names[] = {"pt_text",         "pt_number",        "pt_color", "pt_list",
+                           "pt_composite",    "pt_file",          "pt_list_fromFunction",
+                           "pt_form_security", "pt_font",         "pt_form_contactabout",
+                           "pt_bool"};
+    for (int i = 0; i < 11; ++i)
+        EXPECT_EQ(flashTemplatePropertyTypeFromString(QLatin1String(names[i])), i) << names[i];
+    EXPECT_EQ(flashTemplatePropertyTypeFromString(QString()), 0);
+    EXPECT_EQ(flashTemplatePropertyTypeFromString(QStringLiteral("pt_list_fromfunction")), 0);
+    EXPECT_EQ(flashTemplatePropertyTypeFromString(QStringLiteral("pt_bool ")), 0);
+}
+
+TEST(StringUtil, ValueAsBoolReadsFourWordsInAnyCaseOnly)
+{
+    const struct {
+        QString text;
+        bool expected;
+    } cases[] = {
+        {QStringLiteral("yes"), true},     {QStringLiteral("YES"), true},    {QStringLiteral("Show"), true},
+        {QStringLiteral("eNaBlE"), true},  {QStringLiteral("true"), true},   {QStringLiteral("TRUE"), true},
+        {QStringLiteral(" yes"), false},   {QStringLiteral("true "), false}, {QStringLiteral("1"), false},
+        {QStringLiteral("on"), false},     {QStringLiteral("No"), false},    {QStringLiteral(""), false},
+        {QString(), false},                {QStringLiteral("Hide"), false},  {QStringLiteral("yes\n"), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(valueAsBool(c.text), c.expected) << '"' << c.text.toStdString() << '"';
+}
+
+TEST(FlashTemplateProperty, NewPropertyDefaults)
+{
+    FlashTemplateProperty p;
+    EXPECT_EQ(p.title(), QStringLiteral("Empty"));
+    EXPECT_TRUE(p.key().isNull());
+    EXPECT_TRUE(p.value().isNull());
+    EXPECT_TRUE(p.aTitle().isNull());
+    EXPECT_EQ(p.propertyType(), 0);
+    EXPECT_EQ(p.childCount(), 0);
+    EXPECT_EQ(p.parent(), nullptr);
+    EXPECT_FALSE(p.readOnly());
+}
+
+TEST(FlashTemplateProperty, LoadsTextsWholeAndFirstOfRepeatedElements)
+{
+    const QByteArray text = "<property type=\"pt_text\">"
+                            "<key>first</key><key>second</key>"
+                            "<title> Spaced title </title><desc><![CDATA[<b>bold</b> & more]]></desc>"
+                            "<value>\n    line one\n    line two\n</value>"
+                            "<valueSource>a,b,c</valueSource><defaultValue/>"
+                            "<aTitle>Tick</aTitle><aTitle>ignored</aTitle></property>";
+    xml::Document doc = xml::Document::parse(text);
+    FlashTemplateProperty p;
+    ASSERT_TRUE(p.loadFromNode(doc.root()));
+    EXPECT_EQ(p.key(), QStringLiteral("first"));
+    EXPECT_EQ(p.title(), QStringLiteral(" Spaced title "));
+    EXPECT_EQ(p.desc(), QStringLiteral("<b>bold</b> & more"));
+    EXPECT_EQ(p.value(), QStringLiteral("\n    line one\n    line two\n"));
+    EXPECT_EQ(p.valueSource(), QStringLiteral("a,b,c"));
+    EXPECT_EQ(p.defaultValue(), QStringLiteral(""));
+    EXPECT_FALSE(p.defaultValue().isNull());
+    EXPECT_EQ(p.aTitle(), QStringLiteral("Tick"));
+
+    // Without an aTitle element the label is "", not null.
+    xml::Document plain = xml::Document::parse(propertyXml(QStringLiteral("k"), QString()).toUtf8());
+    FlashTemplateProperty q;
+    ASSERT_TRUE(q.loadFromNode(plain.root()));
+    EXPECT_FALSE(q.aTitle().isNull());
+    EXPECT_TRUE(q.aTitle().isEmpty());
+    EXPECT_FALSE(q.value().isNull()) << "an empty value element gives \"\"";
+}
+
+TEST(FlashTemplateProperty, LoadsChildTreeWithParentsAndIgnoresStrayProperties)
+{
+    const QString grandchild = propertyXml(QStringLiteral("gc"), QStringLiteral("3"));
+    const QString child = propertyXml(QStringLiteral("c1"), QStringLiteral("2"), QStringLiteral("pt_text"),
+                                      QStringLiteral("<childProperties>%1</childProperties>").arg(grandchild));
+    const QString empty = propertyXml(QStringLiteral("c2"), QString(), QStringLiteral("pt_text"),
+                                      QStringLiteral("<childProperties> </childProperties>"));
+    const QString stray = propertyXml(QStringLiteral("stray"), QString());
+    const QString top = propertyXml(QStringLiteral("top"), QStringLiteral("1"), QStringLiteral("pt_composite"),
+                                    QStringLiteral("<childProperties>%1%2</childProperties>%3").arg(child, empty, stray));
+    xml::Document doc = xml::Document::parse(top.toUtf8());
+    FlashTemplateProperty p;
+    ASSERT_TRUE(p.loadFromNode(doc.root()));
+    ASSERT_EQ(p.childCount(), 2);
+    const FlashTemplateProperty* c1 = p.childProperties()[0].get();
+    const FlashTemplateProperty* c2 = p.childProperties()[1].get();
+    EXPECT_EQ(c1->key(), QStringLiteral("c1"));
+    EXPECT_EQ(c1->parent(), &p);
+    EXPECT_EQ(c2->childCount(), 0);
+    ASSERT_EQ(c1->childCount(), 1);
+    EXPECT_EQ(c1->childProperties()[0]->key(), QStringLiteral("gc"));
+    EXPECT_EQ(c1->childProperties()[0]->parent(), c1);
+}
+
+TEST(FlashTemplateProperty, MalformedElementsAreRefusedOrSkippedWithWarnings)
+{
+    // Null or wrongly named elements change nothing and are not worth a warning.
+    Warnings warnings;
+    FlashTemplateProperty p;
+    EXPECT_FALSE(p.loadFromNode(xml::Element(), &warnings));
+    xml::Document other = xml::Document::parse("<prop><key>k</key></prop>");
+    EXPECT_FALSE(p.loadFromNode(other.root(), &warnings));
+    EXPECT_TRUE(warnings.isEmpty());
+    EXPECT_EQ(p.title(), QStringLiteral("Empty"));
+
+    for (const char* missing : {"key", "title", "desc", "value", "valueSource", "defaultValue"}) {
+        xml::Document doc = xml::Document::parse(propertyXml(QStringLiteral("k"), QStringLiteral("v")).toUtf8());
+        doc.root().firstChild(QLatin1String(missing)).remove();
+        Warnings w;
+        FlashTemplateProperty q;
+        EXPECT_FALSE(q.loadFromNode(doc.root(), &w, QStringLiteral("t.xml"))) << missing;
+        ASSERT_EQ(w.size(), 1u) << missing;
+        EXPECT_EQ(w.list()[0].where, QStringLiteral("t.xml"));
+        EXPECT_TRUE(w.list()[0].message.contains(QLatin1String(missing))) << w.list()[0].message.toStdString();
+        EXPECT_TRUE(q.key().isNull());
+    }
+
+    // A malformed child is skipped; its siblings load.
+    const QString bad = QStringLiteral("<property><key>bad</key></property>");
+    const QString good = propertyXml(QStringLiteral("good"), QStringLiteral("1"));
+    const QString top = propertyXml(QStringLiteral("top"), QString(), QStringLiteral("pt_text"),
+                                    QStringLiteral("<childProperties>%1%2</childProperties>").arg(bad, good));
+    xml::Document doc = xml::Document::parse(top.toUtf8());
+    Warnings w;
+    FlashTemplateProperty q;
+    EXPECT_TRUE(q.loadFromNode(doc.root(), &w));
+    ASSERT_EQ(q.childCount(), 1);
+    EXPECT_EQ(q.childProperties()[0]->key(), QStringLiteral("good"));
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_TRUE(w.list()[0].message.contains(QLatin1String("\"bad\"")));
+}
+
+} // namespace
