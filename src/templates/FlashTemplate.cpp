@@ -3,6 +3,7 @@
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "platform/Xml.h"
+#include "support/FileUtility.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -47,30 +48,15 @@ QString lastPathComponent(QString path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-// Every folder below `folder` at any depth, depth first, symbolic links neither listed nor
-// followed; a missing folder gives an empty list.
-QStringList subFolderOfFolder(const QString& folder)
-{
-    QStringList out;
-    QDirIterator it(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        if (!info.isSymLink() && info.isDir())
-            out << appendingPathComponent(folder, QDir(folder).relativeFilePath(info.filePath()));
-    }
-    return out;
-}
-
-// The folders directly below `folder` that hold a file called `marker`, sorted.
+// The folders directly below `folder` that hold a file called `marker`, sorted. The deep
+// listing also names nested folders (a style's images/, for example); they are not entries.
 QStringList catalogueFolders(const QString& folder, const QString& marker)
 {
     QStringList out;
     const QDir parent(folder);
-    for (const QString& path : subFolderOfFolder(folder)) {
+    for (const QString& path : FileUtility::subFolderOfFolder(folder)) {
         if (parent.relativeFilePath(path).contains(QLatin1Char('/')))
-            continue; // a nested folder (a style's images/, for example)
+            continue;
         if (QFileInfo(appendingPathComponent(path, marker)).isFile())
             out << path;
     }

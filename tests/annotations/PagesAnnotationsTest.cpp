@@ -1,6 +1,6 @@
 #include "annotations/FlashPagesAnnotationsPDF.h"
 
-#include "FakePdfDocument.h"
+#include "fakes/FakePdfDocument.h"
 #include "support/Error.h"
 
 #include <gtest/gtest.h>

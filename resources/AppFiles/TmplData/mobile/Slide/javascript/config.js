@@ -1,0 +1,1 @@
+// The publisher replaces this file with the book's settings (a global `bookConfig`).

@@ -1,0 +1,117 @@
+// The pages of a book imported from a PDF: the page files, thumbnails and mobile pictures of
+// the pages that a page-range text names, made by page converters in private work folders.
+//
+// Pages are converted in parallel, one converter (with its own handle on the document) per
+// worker thread; progress is posted as "ImportProgressInfoMSG" in page order on the calling
+// thread. Every FlashPage made here has pageIndex = the PDF page number (the range 3-5 gives
+// 3, 4, 5). Destroying the source removes every file it made.
+#pragma once
+
+#include "import/FlashPageSource.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace leafcraft {
+
+namespace pdf {
+class Document;
+}
+
+class FlashPageSourcePDF : public FlashPageSource {
+public:
+    // What one worker uses to make the files of a page. Each returns the path of the file it
+    // made in its work folder and throws Error when the page cannot be converted.
+    class Converter {
+    public:
+        virtual ~Converter() = default;
+        virtual QString generatePage(int pageNumber) = 0;
+        virtual QString generateThumbPage(int pageNumber) = 0;
+        virtual QString generateMobilePage(int pageNumber) = 0;
+        // All three files of a page in one call (a converter may share the rendering).
+        struct PageFiles {
+            QString page, thumb, mobile;
+        };
+        virtual PageFiles convertPage(int pageNumber)
+        {
+            PageFiles files;
+            files.page = generatePage(pageNumber);
+            files.thumb = generateThumbPage(pageNumber);
+            files.mobile = generateMobilePage(pageNumber);
+            return files;
+        }
+        // The folder holding the files; removed with everything in it when the source goes.
+        virtual QString workFolder() const = 0;
+    };
+
+    // How documents are opened and converters made; the default uses the PDF back-end and
+    // the page converter. Tests put in-memory doubles here.
+    struct Backend {
+        std::function<std::unique_ptr<pdf::Document>(const QString& path)> openDocument;
+        std::function<std::unique_ptr<Converter>(const QString& path, std::shared_ptr<pdf::Document> document,
+                                                 int quality)>
+            createConverter;
+    };
+    static Backend defaultBackend();
+
+    // Opens the document and computes the needed pages. Throws Error(BadInput) when the file
+    // cannot be opened as a PDF (naming the reason: not a PDF, damaged, password protected,
+    // no pages) and when the range names no page of it.
+    FlashPageSourcePDF(const QString& path, const QString& pageRange, int DPI, int quality,
+                       Backend backend = defaultBackend());
+    ~FlashPageSourcePDF() override;
+
+    // The four steps of an import, each over the needed pages (the normal step over pages()):
+    // stops before the next page once stop() is set, posts one progress notification per
+    // page in order. An error of any page ends the step and passes up; the lists then hold
+    // only pages whose files are complete.
+    void generatePages() override;
+    void generateThumbPages() override;
+    void generateMobilePages() override;
+    void generateNormalPages() override;
+
+    // Both give up (nullptr) as soon as the stop flag is set.
+    const FlashPage* getNormalPageAtIndex(int pageNumber) const override;
+    const FlashPage* getThumbPageAtIndex(int pageNumber) const override;
+
+    // The open document, for the link scan and the outline; shared with the converters'
+    // handles only by file, never used by two threads at once.
+    std::shared_ptr<pdf::Document> PDFDoc() const { return m_document; }
+    const std::vector<int>& neededPages() const { return m_neededPages; }
+    const QString& pageRange() const { return m_pageRange; }
+    int DPI() const { return m_DPI; }
+    int quality() const { return m_quality; }
+    // The folders the converters write into (one per worker that has run).
+    QStringList workFolders() const;
+
+    // Worker threads per step; defaults to the number of processor cores.
+    int workerCount() const { return m_workerCount; }
+    void setWorkerCount(int count);
+
+    // The name and keys of the progress notification.
+    static const QString progressNotification; // "ImportProgressInfoMSG"
+
+private:
+    enum class Made { Page, Thumb, Mobile };
+    // Runs one step: makes the `kind` file of every needed page that has none yet and
+    // appends it to `list`, posting `type` per page.
+    void runStep(Made kind, FlashPageList& list, const QString& type);
+    // Makes sure workers 0 .. workers - 1 have a converter.
+    void prepareConverters(int workers);
+    void postProgress(int position, const QString& type) const;
+
+    Backend m_backend;
+    std::shared_ptr<pdf::Document> m_document;
+    QString m_pageRange;
+    int m_DPI = 0;
+    int m_quality = 0;
+    std::vector<std::unique_ptr<Converter>> m_converters;
+    std::vector<int> m_neededPages;
+    int m_workerCount = 1;
+    // Files made per needed page, by position; a page step also makes the thumbnail and the
+    // mobile picture, which the later steps then only collect.
+    std::vector<QString> m_madePages, m_madeThumbs, m_madeMobiles;
+};
+
+} // namespace leafcraft

@@ -1,0 +1,140 @@
+#include "import/ImportPDFOperation.h"
+
+#include "annotations/FlashOutlinePDF.h"
+#include "annotations/FlashPagesAnnotationsPDF.h"
+#include "platform/Log.h"
+#include "support/Error.h"
+
+namespace leafcraft {
+
+namespace {
+
+QString describe(const std::exception& e)
+{
+    if (const auto* error = dynamic_cast<const Error*>(&e))
+        return error->text();
+    return QString::fromLocal8Bit(e.what());
+}
+
+} // namespace
+
+ImportPDFOperation::ImportPDFOperation(const QString& path, const QString& pageRange, int DPI, int quality)
+    : m_DPI(DPI), m_quality(quality), m_PDFPath(path), m_pageRange(pageRange),
+      m_backend(FlashPageSourcePDF::defaultBackend())
+{
+}
+
+ImportPDFOperation::~ImportPDFOperation()
+{
+    if (m_thread.joinable()) {
+        cancel();
+        m_thread.join();
+    }
+}
+
+void ImportPDFOperation::start()
+{
+    if (m_thread.joinable() || m_finished)
+        return;
+    m_thread = std::thread([this] { run(); });
+}
+
+void ImportPDFOperation::waitUntilFinished()
+{
+    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
+        m_thread.join();
+}
+
+void ImportPDFOperation::cancel()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_flashPageSource)
+        m_flashPageSource->setStop(true);
+    m_cancelled = true;
+}
+
+QString ImportPDFOperation::errorMessage() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_errorMessage;
+}
+
+void ImportPDFOperation::run()
+{
+    main();
+    m_finished = true;
+    if (m_completion)
+        m_completion();
+}
+
+void ImportPDFOperation::main()
+{
+    if (isCancelled())
+        return;
+
+    std::shared_ptr<FlashPageSourcePDF> source;
+    try {
+        source = std::make_shared<FlashPageSourcePDF>(m_PDFPath, m_pageRange, m_DPI, m_quality, m_backend);
+        if (m_workerCount > 0)
+            source->setWorkerCount(m_workerCount);
+        {
+            std::lock_guard lock(m_mutex);
+            m_flashPageSource = source;
+            // A cancel that came before the source existed still stops it.
+            if (m_cancelled)
+                source->setStop(true);
+        }
+        LC_DEBUG(QStringLiteral("before generate pages"));
+        source->generatePages();
+        LC_DEBUG(QStringLiteral("after generate pages"));
+        LC_DEBUG(QStringLiteral("before generate Thumbnail"));
+        source->generateThumbPages();
+        LC_DEBUG(QStringLiteral("after generate Thumbnail"));
+        source->generateMobilePages();
+        LC_DEBUG(QStringLiteral("before generateNormalPages"));
+        source->generateNormalPages();
+        LC_DEBUG(QStringLiteral("after generateNormalPages"));
+    } catch (const std::exception& e) {
+        const QString text = describe(e);
+        LC_ERROR(QStringLiteral("Run Import PDF Operation error,import pages:%1").arg(text));
+        std::lock_guard lock(m_mutex);
+        m_errorMessage = text;
+        m_flashPageSource.reset();
+        source.reset(); // removes the work folders of the pages made so far
+    }
+
+    // The document of a page source that could not be made is gone: links and outline are
+    // then empty.
+    const std::shared_ptr<pdf::Document> document = source ? source->PDFDoc() : nullptr;
+    if (!isCancelled() && m_importLinks) {
+        auto annotations = std::make_shared<FlashPagesAnnotationsPDF>();
+        m_flashPagesAnnotation = annotations;
+        try {
+            annotations->loadLinksFromPDF(document, m_pageRange);
+        } catch (const std::exception& e) {
+            LC_ERROR(QStringLiteral("Run Import PDF Operation error,import links:%1").arg(describe(e)));
+            m_flashPagesAnnotation.reset();
+        }
+    }
+    if (!isCancelled() && m_importBookmarks) {
+        auto outline = std::make_shared<FlashOutlinePDF>();
+        m_flashOutline = outline;
+        try {
+            if (document)
+                outline->loadOutlineFromPDF(*document);
+        } catch (const std::exception& e) {
+            LC_ERROR(QStringLiteral("Run Import PDF Operation error,import outline:%1").arg(describe(e)));
+            m_flashOutline.reset();
+        }
+    }
+
+    if (isCancelled()) {
+        LC_DEBUG(QStringLiteral("import pdf is cancelled"));
+        std::lock_guard lock(m_mutex);
+        m_flashPageSource.reset();
+        m_flashPagesAnnotation.reset();
+        m_flashOutline.reset();
+    }
+}
+
+} // namespace leafcraft

@@ -1,0 +1,93 @@
+// One import of a PDF, run in the background: the page files of the pages a range names
+// (FlashPageSourcePDF), optionally the link areas (FlashPagesAnnotationsPDF) and the bookmark
+// outline (FlashOutlinePDF).
+//
+// Results, read once isFinished() is true:
+//   - success: the page source, plus annotations / outline when asked for;
+//   - the pages could not be made (bad file, bad range, a page that fails to convert): no
+//     page source, errorMessage() says why; annotations and outline, when asked for, exist
+//     and are empty;
+//   - cancelled: no result at all.
+// Progress: "ImportProgressInfoMSG" on NotificationCenter::defaultCenter(), posted on the
+// import's thread, user info {"pageIndex": 1-based position in the step, "totalPage": number
+// of pages, "type": "geneatePage" | "geneateThumbPage" | "geneateNormalPage"}.
+#pragma once
+
+#include "import/FlashPageSourcePDF.h"
+
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace leafcraft {
+
+class FlashPageSource;
+class FlashPagesAnnotations;
+class FlashOutline;
+
+class ImportPDFOperation {
+public:
+    ImportPDFOperation(const QString& path, const QString& pageRange, int DPI, int quality);
+    // Cancels a running import and waits for its thread.
+    ~ImportPDFOperation();
+    ImportPDFOperation(const ImportPDFOperation&) = delete;
+    ImportPDFOperation& operator=(const ImportPDFOperation&) = delete;
+
+    // Set before the import starts.
+    void setImportLinks(bool on) { m_importLinks = on; }
+    bool importLinks() const { return m_importLinks; }
+    void setImportBookmarks(bool on) { m_importBookmarks = on; }
+    bool importBookmarks() const { return m_importBookmarks; }
+    // Worker threads for the page conversion (0: one per processor core).
+    void setWorkerCount(int count) { m_workerCount = count; }
+    void setBackend(FlashPageSourcePDF::Backend backend) { m_backend = std::move(backend); }
+    // Called on the import's thread right after the finished state has become true.
+    void setCompletionHandler(std::function<void()> handler) { m_completion = std::move(handler); }
+
+    // Runs main() on a thread of its own; once only.
+    void start();
+    // Blocks until a started import has finished.
+    void waitUntilFinished();
+    // Stops the import within the page being converted: sets the page source's stop flag
+    // and the cancelled state. Safe from any thread.
+    void cancel();
+    bool isCancelled() const { return m_cancelled.load(); }
+    bool isFinished() const { return m_finished.load(); }
+
+    // The import itself, on the calling thread (start() calls it on its own thread).
+    void main();
+
+    std::shared_ptr<FlashPageSource> flashPageSource() const { return m_flashPageSource; }
+    std::shared_ptr<FlashPagesAnnotations> flashPagesAnnotation() const { return m_flashPagesAnnotation; }
+    std::shared_ptr<FlashOutline> flashOutline() const { return m_flashOutline; }
+    // Why the page source was dropped ("" when it was not), in words for the user.
+    QString errorMessage() const;
+
+private:
+    void run();
+
+    std::shared_ptr<FlashPageSource> m_flashPageSource;
+    std::shared_ptr<FlashPagesAnnotations> m_flashPagesAnnotation;
+    std::shared_ptr<FlashOutline> m_flashOutline;
+    int m_DPI;
+    int m_quality;
+    QString m_PDFPath;
+    QString m_pageRange;
+    bool m_importBookmarks = false;
+    bool m_importLinks = false;
+
+    int m_workerCount = 0;
+    FlashPageSourcePDF::Backend m_backend;
+    std::function<void()> m_completion;
+    QString m_errorMessage;
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<bool> m_finished{false};
+    // Guards the page source pointer against cancel() from another thread.
+    mutable std::mutex m_mutex;
+    std::thread m_thread;
+};
+
+} // namespace leafcraft

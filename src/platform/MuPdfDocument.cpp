@@ -1,0 +1,445 @@
+// The MuPDF back-end of the PDF services (PdfDocument.h).
+//
+// Threads: one process-wide base context carries MuPDF's lock callbacks (one std::mutex per
+// MuPDF lock) and the shared resource store; every Document clones that context, so each
+// handle can be used on its own thread while the store and glyph cache are shared safely.
+// A Document also opens its own copy of the file, because MuPDF documents are not safe to
+// use from two threads at once.
+//
+// Errors: MuPDF reports errors with setjmp/longjmp. Every call into MuPDF runs inside
+// fz_try; fz_catch only records the message, and the C++ exception is thrown after the
+// try block has been left, so no C++ object is ever jumped over.
+#include "platform/PdfDocument.h"
+
+#include "platform/Log.h"
+#include "support/Error.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+
+extern "C" {
+#include <mupdf/fitz.h>
+#include <mupdf/pdf.h>
+}
+
+namespace leafcraft::pdf {
+
+namespace {
+
+// Resources (fonts, images, decoded streams) that MuPDF may keep between pages, shared by
+// every handle. Small enough that a long import stays well inside its memory budget.
+constexpr size_t kStoreSize = 64u << 20;
+// Refuse pictures larger than this many pixels rather than fail somewhere inside MuPDF.
+constexpr qint64 kMaxRenderPixels = 400ll * 1000 * 1000;
+
+std::array<std::mutex, FZ_LOCK_MAX> g_mupdfLocks;
+
+void lockMupdf(void*, int lock)
+{
+    g_mupdfLocks[size_t(lock)].lock();
+}
+
+void unlockMupdf(void*, int lock)
+{
+    g_mupdfLocks[size_t(lock)].unlock();
+}
+
+void mupdfWarning(void*, const char* message)
+{
+    LC_DEBUG(QStringLiteral("mupdf: %1").arg(QString::fromUtf8(message)));
+}
+
+void mupdfError(void*, const char* message)
+{
+    LC_DEBUG(QStringLiteral("mupdf error: %1").arg(QString::fromUtf8(message)));
+}
+
+void silence(fz_context* ctx)
+{
+    fz_set_warning_callback(ctx, mupdfWarning, nullptr);
+    fz_set_error_callback(ctx, mupdfError, nullptr);
+}
+
+// The base context lives for the whole process; it is only ever cloned.
+fz_context* baseContext()
+{
+    static fz_locks_context locks{nullptr, lockMupdf, unlockMupdf};
+    static fz_context* base = [] {
+        fz_context* ctx = fz_new_context(nullptr, &locks, kStoreSize);
+        if (ctx)
+            silence(ctx);
+        return ctx;
+    }();
+    return base;
+}
+
+// An owned clone of the base context.
+struct ContextHandle {
+    fz_context* ctx = nullptr;
+    ContextHandle()
+    {
+        fz_context* base = baseContext();
+        if (base)
+            ctx = fz_clone_context(base);
+        if (!ctx)
+            throw Error(ErrorKind::Internal, QStringLiteral("the PDF library cannot start (out of memory)"));
+        silence(ctx);
+    }
+    ~ContextHandle() { fz_drop_context(ctx); }
+    ContextHandle(const ContextHandle&) = delete;
+    ContextHandle& operator=(const ContextHandle&) = delete;
+};
+
+QString caught(fz_context* ctx)
+{
+    return QString::fromUtf8(fz_caught_message(ctx));
+}
+
+Rect toRect(fz_rect r)
+{
+    return Rect{std::min(r.x0, r.x1), std::min(r.y0, r.y1), std::max(r.x0, r.x1), std::max(r.y0, r.y1)};
+}
+
+int normalisedRotation(int rotate)
+{
+    int r = rotate % 360;
+    if (r < 0)
+        r += 360;
+    // Rotations that are not a multiple of 90 are invalid; round them down as viewers do.
+    return r - r % 90;
+}
+
+// Checks the first bytes of the file for the PDF signature. A PDF may carry a little junk
+// before "%PDF-", so the whole first kilobyte is searched.
+bool looksLikePdf(QFile& file)
+{
+    const QByteArray head = file.read(1024);
+    return head.contains("%PDF-");
+}
+
+// The 0-based page of a location, or -1. Never throws.
+int pageOfLocation(fz_context* ctx, fz_document* doc, fz_location loc)
+{
+    int page = -1;
+    fz_try(ctx) { page = fz_page_number_from_location(ctx, doc, loc); }
+    fz_catch(ctx) { page = -1; }
+    return page;
+}
+
+// The 0-based target page of an internal link URI, or -1. Never throws.
+int pageOfLink(fz_context* ctx, fz_document* doc, const char* uri)
+{
+    int page = -1;
+    fz_try(ctx)
+    {
+        float x = 0, y = 0;
+        fz_location loc = fz_resolve_link(ctx, doc, uri, &x, &y);
+        page = loc.page < 0 ? -1 : fz_page_number_from_location(ctx, doc, loc);
+    }
+    fz_catch(ctx) { page = -1; }
+    return page;
+}
+
+// Converts a MuPDF outline into ours, resolving destinations to page numbers.
+void convertOutline(fz_context* ctx, fz_document* doc, fz_outline* node, std::vector<OutlineItem>& out,
+                    int depth)
+{
+    for (; node; node = node->next) {
+        OutlineItem item;
+        item.title = QString::fromUtf8(node->title ? node->title : "");
+        if (node->page.page >= 0)
+            item.destPage = pageOfLocation(ctx, doc, node->page);
+        // Deeply nested outlines are cut rather than followed without end.
+        if (node->down && depth < 64)
+            convertOutline(ctx, doc, node->down, item.children, depth + 1);
+        out.push_back(std::move(item));
+    }
+}
+
+class MuPdfDocument final : public Document {
+public:
+    explicit MuPdfDocument(const QString& path) : m_path(path) { open(); }
+
+    int pageCount() const override { return m_pageCount; }
+
+    Rect cropBox(int page) const override
+    {
+        checkPage(page);
+        fz_context* ctx = m_context.ctx;
+        fz_rect box = fz_empty_rect;
+        bool failed = false;
+        fz_try(ctx)
+        {
+            pdf_obj* pageObj = pdf_lookup_page_obj(ctx, m_doc, page);
+            fz_rect media = pdf_to_rect(ctx, pdf_dict_get_inheritable(ctx, pageObj, PDF_NAME(MediaBox)));
+            if (fz_is_empty_rect(media))
+                media = fz_make_rect(0, 0, 612, 792); // the PDF default (US Letter)
+            pdf_obj* cropObj = pdf_dict_get_inheritable(ctx, pageObj, PDF_NAME(CropBox));
+            box = media;
+            if (pdf_is_array(ctx, cropObj)) {
+                fz_rect crop = pdf_to_rect(ctx, cropObj);
+                // A crop box is clipped to the media box; one that misses it is ignored.
+                fz_rect clipped = fz_intersect_rect(crop, media);
+                if (!fz_is_empty_rect(clipped))
+                    box = clipped;
+            }
+        }
+        fz_catch(ctx) { failed = true; }
+        if (failed)
+            throw pageError(page, caught(ctx));
+        return toRect(box);
+    }
+
+    int rotation(int page) const override
+    {
+        checkPage(page);
+        fz_context* ctx = m_context.ctx;
+        int rotate = 0;
+        bool failed = false;
+        fz_try(ctx)
+        {
+            pdf_obj* pageObj = pdf_lookup_page_obj(ctx, m_doc, page);
+            rotate = pdf_to_int(ctx, pdf_dict_get_inheritable(ctx, pageObj, PDF_NAME(Rotate)));
+        }
+        fz_catch(ctx) { failed = true; }
+        if (failed)
+            throw pageError(page, caught(ctx));
+        return normalisedRotation(rotate);
+    }
+
+    void displaySize(int page, double* width, double* height) const override
+    {
+        const Rect box = cropBox(page);
+        const int rotate = rotation(page);
+        const bool swapped = rotate == 90 || rotate == 270;
+        if (width)
+            *width = swapped ? box.height() : box.width();
+        if (height)
+            *height = swapped ? box.width() : box.height();
+    }
+
+    std::vector<Link> links(int page) const override
+    {
+        checkPage(page);
+        fz_context* ctx = m_context.ctx;
+        fz_page* fzPage = nullptr;
+        fz_link* first = nullptr;
+        fz_matrix toUser = fz_identity;
+        bool failed = false;
+        fz_var(fzPage);
+        fz_var(first);
+        fz_try(ctx)
+        {
+            fzPage = fz_load_page(ctx, &m_doc->super, page);
+            first = fz_load_links(ctx, fzPage);
+            // Links come in device space; take them back to the page's user space.
+            fz_rect media;
+            fz_matrix ctm;
+            pdf_page_transform(ctx, pdf_page_from_fz_page(ctx, fzPage), &media, &ctm);
+            toUser = fz_invert_matrix(ctm);
+        }
+        fz_catch(ctx) { failed = true; }
+        std::vector<Link> result;
+        if (!failed) {
+            for (fz_link* l = first; l; l = l->next) {
+                if (!l->uri)
+                    continue;
+                Link link;
+                link.bounds = toRect(fz_transform_rect(l->rect, toUser));
+                if (fz_is_external_link(ctx, l->uri)) {
+                    link.url = QString::fromUtf8(l->uri);
+                } else {
+                    link.destPage = pageOfLink(ctx, &m_doc->super, l->uri);
+                    if (link.destPage < 0)
+                        continue; // a destination that does not exist
+                }
+                result.push_back(std::move(link));
+            }
+        }
+        fz_drop_link(ctx, first);
+        fz_drop_page(ctx, fzPage);
+        if (failed)
+            throw pageError(page, caught(ctx));
+        return result;
+    }
+
+    std::vector<OutlineItem> outline() const override
+    {
+        fz_context* ctx = m_context.ctx;
+        fz_outline* root = nullptr;
+        bool failed = false;
+        fz_var(root);
+        fz_try(ctx) { root = fz_load_outline(ctx, &m_doc->super); }
+        fz_catch(ctx) { failed = true; }
+        if (failed) {
+            // A broken outline is not worth failing an import for: report no bookmarks.
+            LC_WARN(QStringLiteral("%1: the bookmarks cannot be read: %2").arg(m_path, caught(ctx)));
+            return {};
+        }
+        std::vector<OutlineItem> result;
+        convertOutline(ctx, &m_doc->super, root, result, 0);
+        fz_drop_outline(ctx, root);
+        return result;
+    }
+
+    Bitmap render(int page, int width, int height) const override
+    {
+        checkPage(page);
+        if (width < 1 || height < 1 || qint64(width) * height > kMaxRenderPixels)
+            throw Error(ErrorKind::BadInput,
+                        QStringLiteral("page %1 cannot be rendered at %2 x %3 pixels").arg(page + 1).arg(width).arg(height),
+                        m_path);
+        Bitmap bitmap;
+        bitmap.width = width;
+        bitmap.height = height;
+        bitmap.pixels = QByteArray(qsizetype(width) * height * 3, char(0xff)); // white paper
+        unsigned char* samples = reinterpret_cast<unsigned char*>(bitmap.pixels.data());
+
+        fz_context* ctx = m_context.ctx;
+        fz_page* fzPage = nullptr;
+        fz_pixmap* pixmap = nullptr;
+        fz_device* device = nullptr;
+        bool failed = false;
+        fz_var(fzPage);
+        fz_var(pixmap);
+        fz_var(device);
+        fz_try(ctx)
+        {
+            fzPage = fz_load_page(ctx, &m_doc->super, page);
+            // The page's bounds already include its rotation.
+            const fz_rect bounds = fz_bound_page(ctx, fzPage);
+            const float bw = bounds.x1 - bounds.x0;
+            const float bh = bounds.y1 - bounds.y0;
+            if (bw <= 0 || bh <= 0)
+                fz_throw(ctx, FZ_ERROR_GENERIC, "the page has an empty size");
+            const fz_matrix ctm = fz_concat(fz_translate(-bounds.x0, -bounds.y0), fz_scale(width / bw, height / bh));
+            pixmap = fz_new_pixmap_with_data(ctx, fz_device_rgb(ctx), width, height, nullptr, 0, width * 3, samples);
+            device = fz_new_draw_device(ctx, fz_identity, pixmap);
+            fz_run_page(ctx, fzPage, device, ctm, nullptr);
+            fz_close_device(ctx, device);
+        }
+        fz_always(ctx)
+        {
+            fz_drop_device(ctx, device);
+            fz_drop_pixmap(ctx, pixmap);
+            fz_drop_page(ctx, fzPage);
+        }
+        fz_catch(ctx) { failed = true; }
+        if (failed)
+            throw pageError(page, caught(ctx));
+        return bitmap;
+    }
+
+    QString pageText(int page) const override
+    {
+        checkPage(page);
+        fz_context* ctx = m_context.ctx;
+        fz_page* fzPage = nullptr;
+        fz_stext_page* text = nullptr;
+        fz_buffer* buffer = nullptr;
+        const char* utf8 = nullptr;
+        bool failed = false;
+        fz_var(fzPage);
+        fz_var(text);
+        fz_var(buffer);
+        fz_try(ctx)
+        {
+            fzPage = fz_load_page(ctx, &m_doc->super, page);
+            text = fz_new_stext_page_from_page(ctx, fzPage, nullptr);
+            buffer = fz_new_buffer_from_stext_page(ctx, text);
+            utf8 = fz_string_from_buffer(ctx, buffer);
+        }
+        fz_catch(ctx) { failed = true; }
+        QString result;
+        if (!failed)
+            result = QString::fromUtf8(utf8);
+        fz_drop_buffer(ctx, buffer);
+        fz_drop_stext_page(ctx, text);
+        fz_drop_page(ctx, fzPage);
+        if (failed)
+            throw pageError(page, caught(ctx));
+        return result;
+    }
+
+    std::unique_ptr<Document> clone() const override { return std::make_unique<MuPdfDocument>(m_path); }
+
+    ~MuPdfDocument() override
+    {
+        if (m_doc)
+            pdf_drop_document(m_context.ctx, m_doc);
+    }
+
+private:
+    void open()
+    {
+        QFileInfo info(m_path);
+        if (!info.exists())
+            throw Error(ErrorKind::BadInput, QStringLiteral("the file does not exist"), m_path);
+        QFile file(m_path);
+        if (info.isDir() || !file.open(QIODevice::ReadOnly))
+            throw Error(ErrorKind::BadInput, QStringLiteral("the file cannot be read"), m_path);
+        if (!looksLikePdf(file))
+            throw Error(ErrorKind::BadInput, QStringLiteral("the file is not a PDF document"), m_path);
+        file.close();
+
+        fz_context* ctx = m_context.ctx;
+        const QByteArray localPath = QFile::encodeName(m_path);
+        enum { Ok, Damaged, Locked } state = Ok;
+        int count = 0;
+        pdf_document* doc = nullptr;
+        fz_var(doc);
+        fz_try(ctx)
+        {
+            doc = pdf_open_document(ctx, localPath.constData());
+            if (pdf_needs_password(ctx, doc)) {
+                state = Locked;
+            } else {
+                count = pdf_count_pages(ctx, doc);
+            }
+        }
+        fz_catch(ctx) { state = Damaged; }
+        m_doc = doc;
+        if (state == Damaged)
+            throw Error(ErrorKind::BadInput,
+                        QStringLiteral("the PDF is damaged and cannot be repaired (%1)").arg(caught(ctx)), m_path);
+        if (state == Locked)
+            throw Error(ErrorKind::BadInput, QStringLiteral("the PDF is password protected"), m_path);
+        if (count < 1)
+            throw Error(ErrorKind::BadInput, QStringLiteral("the PDF has no pages"), m_path);
+        if (doc->repair_attempted)
+            LC_DEBUG(QStringLiteral("%1: damaged cross-reference table repaired").arg(m_path));
+        m_pageCount = count;
+    }
+
+    void checkPage(int page) const
+    {
+        if (page < 0 || page >= m_pageCount)
+            throw Error(ErrorKind::BadInput,
+                        QStringLiteral("page %1 does not exist (the PDF has %2 pages)").arg(page + 1).arg(m_pageCount),
+                        m_path);
+    }
+
+    Error pageError(int page, const QString& why) const
+    {
+        return Error(ErrorKind::BadInput, QStringLiteral("page %1 cannot be read (%2)").arg(page + 1).arg(why), m_path);
+    }
+
+    QString m_path;
+    ContextHandle m_context;
+    pdf_document* m_doc = nullptr;
+    int m_pageCount = 0;
+};
+
+} // namespace
+
+std::unique_ptr<Document> openDocument(const QString& path)
+{
+    return std::make_unique<MuPdfDocument>(path);
+}
+
+} // namespace leafcraft::pdf

@@ -1,0 +1,215 @@
+#include "publish/OutputMobileVersion.h"
+
+#include "import/FlashPageSource.h"
+#include "platform/Log.h"
+#include "publish/Maker.h"
+#include "publish/OutputMobileVersion_p.h"
+#include "templates/FlashTemplate.h"
+
+#if __has_include("app/AppSettings.h")
+#include "app/AppSettings.h"
+#define LEAFCRAFT_HAS_APP_SETTINGS 1
+#endif
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace leafcraft {
+
+namespace {
+
+void writeAtomically(const QString& path, const QString& text)
+{
+    QSaveFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw Error(ErrorKind::Output, QStringLiteral("cannot write the phone version's file: %1").arg(file.errorString()),
+                    path);
+}
+
+} // namespace
+
+OutputMobileVersion::OutputMobileVersion(std::shared_ptr<FlashPageSource> pageSource,
+                                         std::shared_ptr<FlashTemplate> flashTemplate, const QString& saveFolder,
+                                         int mobileType)
+    : iflashTemplate(std::move(flashTemplate)),
+      iflashPageSource(std::move(pageSource)),
+      iSaveFolder(saveFolder),
+      imobileType(mobileType)
+{
+}
+
+OutputMobileVersion::~OutputMobileVersion() = default;
+
+void OutputMobileVersion::PublishMobileConfig()
+{
+    if (!CopytoMobileDir())
+        return;
+    if (imobileType == 1)
+        CreateSingleSlideMobile();
+    else
+        PublishFlipMobileConfig();
+}
+
+bool OutputMobileVersion::CopytoMobileDir()
+{
+    const QString folder = iSaveFolder + QLatin1String("/files/mobile/");
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    if (!iflashPageSource)
+        return false;
+    for (const auto& page : iflashPageSource->mobilePages()) {
+        const QString target = folder + QStringLiteral("%1.jpg").arg(page->pageIndex());
+        QFile::remove(target);
+        if (!QFile::copy(page->pageFilePath(), target))
+            m_warnings.add(page->pageFilePath(), QStringLiteral("the phone picture of page %1 could not be copied")
+                                                     .arg(page->pageIndex()));
+    }
+    return !iflashPageSource->mobilePages().empty();
+}
+
+void OutputMobileVersion::PublishFlipMobileConfig()
+{
+    const QString settings = flipSettingsText();
+    const QString folder = mobileFolder();
+    checkMobileFolderIsOurs();
+    if (iflashTemplate)
+        iflashTemplate->copyMobilePathToFile(folder, QStringLiteral("Flip"));
+    const QString preview = folder + QLatin1String("/javascript/main_preview.js");
+    const QString script = GetPreviewJSText(preview);
+    if (script.isNull()) {
+        m_warnings.add(preview, QStringLiteral("the page-turning phone player is missing; no phone book was written"));
+        return;
+    }
+    writeAtomically(iSaveFolder + QLatin1String("/mobile/javascript/main.js"), script + settings);
+    QFile::remove(preview);
+}
+
+void OutputMobileVersion::CreateSingleSlideMobile()
+{
+    const QString folder = mobileFolder();
+    checkMobileFolderIsOurs();
+    if (iflashTemplate)
+        iflashTemplate->copyMobilePathToFile(folder, QStringLiteral("Slide"));
+    const QString page = folder + QLatin1String("/index.html");
+    if (!QFileInfo(page).isFile()) {
+        m_warnings.add(page, QStringLiteral("the phone slide player is missing; no phone book was written"));
+        return;
+    }
+    generateMobileHtmlFrom(page, page);
+    // The logo, its link and the reading direction, for the viewer's bar.
+    const QString config = folder + QLatin1String("/javascript/config.js");
+    if (QFileInfo(config).dir().exists())
+        writeAtomically(config, flipSettingsText());
+}
+
+QString OutputMobileVersion::GetMobileConfig(const QString& text, const QString& key, const QString& value)
+{
+    return text + key + QLatin1Char(':') + value + QLatin1Char(',');
+}
+
+QString OutputMobileVersion::AddDouble(const QString& text)
+{
+    return detail::jsStringLiteral(text);
+}
+
+QString OutputMobileVersion::recplaceColor(const QString& text)
+{
+    QString c = text;
+    c.replace(QLatin1String("0x"), QLatin1String("#"));
+    return detail::jsStringLiteral(c);
+}
+
+QString OutputMobileVersion::GetPreviewJSText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QStringLiteral("") + QString::fromUtf8(file.readAll());
+}
+
+void OutputMobileVersion::generateMobileHtmlFrom(const QString& source, const QString& target)
+{
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(ErrorKind::Output, QStringLiteral("cannot read the phone slide player's page"), source);
+    const QString page = QString::fromUtf8(file.readAll());
+    file.close();
+    writeAtomically(target, detail::fillSlidePage(page, slideTitle(), slideOptionsText()));
+}
+
+QString OutputMobileVersion::flipSettingsText() const
+{
+    detail::MobileBookFacts facts;
+    if (iflashTemplate)
+        facts.tmplName = iflashTemplate->tmplName();
+    if (iflashPageSource) {
+        facts.pageCount = int(iflashPageSource->pages().size());
+        for (const auto& page : iflashPageSource->mobilePages())
+            facts.pageNumbers.push_back(page->pageIndex());
+    }
+    facts.pageWidth = pageWidthSetting();
+    facts.pageHeight = pageHeightSetting();
+    const auto tmpl = iflashTemplate;
+    return detail::flipSettingsText(
+        [tmpl](const QString& key, const QString& def) { return tmpl ? tmpl->propertyValueFor(key, def) : def; }, facts);
+}
+
+QString OutputMobileVersion::slideOptionsText() const
+{
+    const int total = iflashPageSource ? int(iflashPageSource->pages().size()) : 0;
+    return detail::slideOptionsText(pageWidthSetting(), pageHeightSetting(), total);
+}
+
+QString OutputMobileVersion::slideTitle() const
+{
+    if (!iflashTemplate)
+        return maker::webDomain();
+    const QString title = iflashTemplate->propertyValueFor(QStringLiteral("Title"), QString());
+    return iflashTemplate->propertyValueFor(QStringLiteral("bookTitle"),
+                                            title.isEmpty() ? maker::webDomain() : title);
+}
+
+QString OutputMobileVersion::mobileFolder() const
+{
+    return QDir(iSaveFolder).filePath(QStringLiteral("mobile"));
+}
+
+void OutputMobileVersion::checkMobileFolderIsOurs() const
+{
+    const QString folder = mobileFolder();
+    const QFileInfo info(folder);
+    if (!info.exists() && !info.isSymLink())
+        return;
+    const QDir scripts(folder + QLatin1String("/javascript"));
+    const bool ours = info.isDir() && !info.isSymLink()
+                      && (scripts.exists(QStringLiteral("main.js")) || scripts.exists(QStringLiteral("main_preview.js"))
+                          || scripts.exists(QStringLiteral("slide.js")));
+    if (!ours)
+        throw Error(ErrorKind::Output,
+                    QStringLiteral("the book folder already holds a \"mobile\" entry that is not a phone book; "
+                                   "it was left as it is and no phone version was written"),
+                    folder);
+}
+
+int OutputMobileVersion::pageWidthSetting() const
+{
+#ifdef LEAFCRAFT_HAS_APP_SETTINGS
+    return (m_settings ? *m_settings : AppSettings::shareInstance()).PageWidth();
+#else
+    return 1080;
+#endif
+}
+
+int OutputMobileVersion::pageHeightSetting() const
+{
+#ifdef LEAFCRAFT_HAS_APP_SETTINGS
+    return (m_settings ? *m_settings : AppSettings::shareInstance()).PageHeight();
+#else
+    return 1440;
+#endif
+}
+
+} // namespace leafcraft

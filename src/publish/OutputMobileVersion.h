@@ -1,0 +1,102 @@
+// The phone version of a published book: an HTML5 book in the book folder's "mobile"
+// sub-folder that shows the pages' phone pictures (files/mobile/<n>.jpg) in any browser.
+//
+// Two kinds: the page-turning book (any type but 1, the "Flip" player), configured by a
+// settings script appended to its javascript/main.js, and the slide viewer (type 1, the
+// "Slide" player), whose index.html receives the title and the page options. Both players
+// ship with the program (AppFiles/TmplData/mobile/<Flip|Slide>) and are copied whole.
+//
+// Files written into the book folder:
+//   files/mobile/<n>.jpg          one picture per phone page, <n> its page number
+//   mobile/                       the player of the chosen kind
+//   mobile/javascript/main.js     Flip: main_preview.js followed by the settings script
+//                                 (main_preview.js is then removed)
+//   mobile/index.html             Slide: the player's page with its placeholders filled
+//   mobile/javascript/config.js   Slide: the same settings script (logo, direction, title)
+//
+// Every value the settings carry is written as an escaped string literal or a plain number,
+// so a property value can neither break the script nor run as code. Main thread only.
+#pragma once
+
+#include "support/Error.h"
+
+#include <QString>
+#include <memory>
+
+namespace leafcraft {
+
+class AppSettings;
+class FlashPageSource;
+class FlashTemplate;
+
+class OutputMobileVersion {
+public:
+    // initWithMobilePageSource:flashTemplate:saveToFolder:mobileType:
+    OutputMobileVersion(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<FlashTemplate> flashTemplate,
+                        const QString& saveFolder, int mobileType);
+    ~OutputMobileVersion();
+    OutputMobileVersion(const OutputMobileVersion&) = delete;
+    OutputMobileVersion& operator=(const OutputMobileVersion&) = delete;
+
+    const std::shared_ptr<FlashTemplate>& flashTemplate() const { return iflashTemplate; }
+    void setFlashTemplate(std::shared_ptr<FlashTemplate> v) { iflashTemplate = std::move(v); }
+    const std::shared_ptr<FlashPageSource>& flashPageSource() const { return iflashPageSource; }
+    void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { iflashPageSource = std::move(v); }
+    const QString& SaveFolder() const { return iSaveFolder; }
+    void setSaveFolder(const QString& v) { iSaveFolder = v; }
+    int mobileType() const { return imobileType; }
+    void setMobileType(int v) { imobileType = v; }
+
+    // Where the page size (PageWidth, PageHeight) comes from: the shared settings unless set.
+    void setAppSettings(AppSettings* settings) { m_settings = settings; }
+
+    // Writes the phone version: the pictures, then, when there is at least one, the player of
+    // the chosen kind. Throws Error(Output) when the player's page or script cannot be written,
+    // or when the book folder holds a "mobile" folder that is not a phone player.
+    void PublishMobileConfig();
+    // Empties files/mobile and copies each phone picture there as <page number>.jpg. Returns
+    // whether the book has phone pictures. Pictures that cannot be copied become warnings.
+    bool CopytoMobileDir();
+    // The page-turning book: copies "Flip" to mobile/ and writes mobile/javascript/main.js.
+    void PublishFlipMobileConfig();
+    // The slide viewer: copies "Slide" to mobile/ and fills mobile/index.html.
+    void CreateSingleSlideMobile();
+
+    // `text` followed by "key:value,".
+    static QString GetMobileConfig(const QString& text, const QString& key, const QString& value);
+    // `text` as an escaped JavaScript string literal in double quotes.
+    static QString AddDouble(const QString& text);
+    // `text` with every "0x" replaced by "#", as an escaped string literal.
+    static QString recplaceColor(const QString& text);
+    // The file's text read as UTF-8; a null text when it cannot be read.
+    static QString GetPreviewJSText(const QString& path);
+    // Fills the slide viewer's page `source` ("${index.title}": the title, HTML-escaped;
+    // "${fbbook.options}": the page options) and writes it to `target` atomically as UTF-8.
+    void generateMobileHtmlFrom(const QString& source, const QString& target);
+
+    // The settings script of the page-turning book for this book.
+    QString flipSettingsText() const;
+    // {pageWidth:W,pageHeight:H,totalPage:N,zoomPageDir:"../files/mobile/",normalPageDir:"../files/mobile/"}
+    QString slideOptionsText() const;
+    // The slide viewer's title: the property "bookTitle", else "Title" when it is not empty,
+    // else the maker's web domain.
+    QString slideTitle() const;
+
+    const Warnings& warnings() const { return m_warnings; }
+
+private:
+    QString mobileFolder() const;
+    // Refuses to replace a "mobile" folder that holds none of the players' scripts.
+    void checkMobileFolderIsOurs() const;
+    int pageWidthSetting() const;
+    int pageHeightSetting() const;
+
+    std::shared_ptr<FlashTemplate> iflashTemplate;
+    std::shared_ptr<FlashPageSource> iflashPageSource;
+    QString iSaveFolder;
+    int imobileType = 0;
+    AppSettings* m_settings = nullptr;
+    Warnings m_warnings;
+};
+
+} // namespace leafcraft

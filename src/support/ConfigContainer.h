@@ -1,0 +1,33 @@
+// The container that holds a book configuration document in "files/config.xml": the document is
+// packed as the single deflated entry "config.xml" of a zip archive, the archive is enciphered
+// with RC4 under a fixed key, and the result is Base64 text in one CDATA section of a root
+// element `data`:
+//
+//   <?xml version="1.0" encoding="UTF-8"?>
+//   <data><![CDATA[...Base64...]]></data>
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace leafcraft {
+
+class ConfigContainer {
+public:
+    ConfigContainer() = delete;
+
+    // The RC4 key of every book: the 14 ASCII bytes "pbkcfg-rc4-k14".
+    static QString cipherKey();
+    // The name of the one archive entry.
+    static QString entryName();
+
+    // The container bytes for the serialised document `documentBytes` (written as they are).
+    static QByteArray encode(const QByteArray& documentBytes);
+
+    // The document bytes held by a container. Throws Error(BadInput) naming `where` when the
+    // bytes are not such a container: not XML, no root `data`, text that is not Base64, not a
+    // zip archive after deciphering, no entry, a damaged entry or a CRC-32 mismatch.
+    static QByteArray decode(const QByteArray& containerBytes, const QString& where = QString());
+};
+
+} // namespace leafcraft

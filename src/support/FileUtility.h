@@ -1,0 +1,35 @@
+// Shared file and folder operations: private temporary folders, the deep folder listing
+// and the Flash Player's list of trusted local folders. A class of class operations only.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace leafcraft {
+
+class FileUtility {
+public:
+    FileUtility() = delete;
+
+    // Creates and returns a new folder "<temp root>/<name>/temp.XXXXXX" whose six last
+    // characters are random and make a name that did not exist before. The folder `name`
+    // below the temp root (always "/tmp" on a real system) is created when missing. Every
+    // call, from any thread, gets a folder of its own. Always returns a path: when the
+    // folder cannot be created, the path names a folder that does not exist.
+    static QString forceTmpDiractory(const QString& name);
+
+    // Every folder below `folder` at any depth, as "<folder>/<relative path>", depth first
+    // (a folder comes right before its own sub-folders; siblings in name order). Symbolic
+    // links are neither listed nor followed. A missing or unreadable folder gives an empty list.
+    static QStringList subFolderOfFolder(const QString& folder);
+
+    // Adds `folder` as one line of the Flash Player trust file
+    // "<local Application Support>/Macromedia/FlashPlayerTrust/PT.cfg", unless a line equals it
+    // exactly. The file is rewritten atomically as UTF-16 little-endian with a byte order mark,
+    // lines separated by a single "\n" and no line end after the last one. An existing file is
+    // read by its byte order mark (UTF-16 either order, UTF-8), else as UTF-8, else as UTF-16
+    // without a mark; a file that is none of these is left untouched. Failures are only logged.
+    static void makeDiractoryTrustByFlash(const QString& folder);
+};
+
+} // namespace leafcraft

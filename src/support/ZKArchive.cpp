@@ -1,0 +1,14 @@
+#include "support/ZKArchive.h"
+
+#include "support/ZKDataOps.h"
+
+namespace leafcraft {
+
+void ZKArchive::setComment(const QString& comment)
+{
+    // The written length follows the text; the stored length is kept in step with it.
+    m_cdTrailer.setCommentLength(0);
+    m_cdTrailer.setComment(comment);
+}
+
+} // namespace leafcraft

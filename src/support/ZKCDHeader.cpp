@@ -1,0 +1,111 @@
+#include "support/ZKCDHeader.h"
+
+#include "platform/Platform.h"
+#include "support/ZKDataOps.h"
+
+namespace leafcraft {
+
+ZKCDHeader::ZKCDHeader() : m_lastModDate(Platform::current().clock().now()) {}
+
+void ZKCDHeader::setCompressedSize(std::uint64_t v)
+{
+    m_compressedSize = v;
+    updateVersion();
+}
+
+void ZKCDHeader::setUncompressedSize(std::uint64_t v)
+{
+    m_uncompressedSize = v;
+    updateVersion();
+}
+
+void ZKCDHeader::setLocalHeaderOffset(std::uint64_t v)
+{
+    m_localHeaderOffset = v;
+    updateVersion();
+}
+
+void ZKCDHeader::setFilename(const QString& v)
+{
+    m_filename = v;
+    if (m_filenameLength == 0)
+        m_filenameLength = zk_precomposedUTF8Length(v);
+}
+
+void ZKCDHeader::setExtraField(const QByteArray& v)
+{
+    m_extraField = v;
+    if (m_extraFieldLength == 0)
+        m_extraFieldLength = std::uint32_t(v.size());
+}
+
+void ZKCDHeader::setComment(const QString& v)
+{
+    m_comment = v;
+    if (m_commentLength == 0)
+        m_commentLength = zk_precomposedUTF8Length(v);
+}
+
+void ZKCDHeader::updateVersion()
+{
+    m_versionNeededToExtract = useZip64Extensions() ? ZKVersionZip64 : ZKVersionDefault;
+}
+
+bool ZKCDHeader::useZip64Extensions() const
+{
+    return m_uncompressedSize >= ZKZip64Threshold || m_compressedSize >= ZKZip64Threshold
+           || m_localHeaderOffset >= ZKZip64Threshold;
+}
+
+QByteArray ZKCDHeader::zip64ExtraField() const
+{
+    if (!useZip64Extensions())
+        return QByteArray();
+    QByteArray out;
+    zk_appendLittleInt16(out, 0x0001);
+    zk_appendLittleInt16(out, 24);
+    zk_appendLittleInt64(out, m_uncompressedSize);
+    zk_appendLittleInt64(out, m_compressedSize);
+    zk_appendLittleInt64(out, m_localHeaderOffset);
+    return out;
+}
+
+QByteArray ZKCDHeader::data()
+{
+    if (m_cachedData.size() >= qsizetype(ZKCDHeaderFixedDataLength))
+        return m_cachedData;
+    setExtraField(zip64ExtraField());
+    const bool zip64 = useZip64Extensions();
+    QByteArray out;
+    out.reserve(qsizetype(length()));
+    zk_appendLittleInt32(out, m_magicNumber);
+    zk_appendLittleInt16(out, std::uint16_t(m_versionMadeBy));
+    zk_appendLittleInt16(out, std::uint16_t(m_versionNeededToExtract));
+    zk_appendLittleInt16(out, std::uint16_t(m_generalPurposeBitFlag));
+    zk_appendLittleInt16(out, std::uint16_t(m_compressionMethod));
+    zk_appendLittleInt32(out, zk_dosDate(m_lastModDate));
+    zk_appendLittleInt32(out, m_crc);
+    zk_appendLittleInt32(out, zip64 ? 0xFFFFFFFFu : std::uint32_t(m_compressedSize));
+    zk_appendLittleInt32(out, zip64 ? 0xFFFFFFFFu : std::uint32_t(m_uncompressedSize));
+    zk_appendLittleInt16(out, std::uint16_t(zk_precomposedUTF8Length(m_filename)));
+    zk_appendLittleInt16(out, std::uint16_t(m_extraField.size()));
+    zk_appendLittleInt16(out, std::uint16_t(zk_precomposedUTF8Length(m_comment)));
+    zk_appendLittleInt16(out, std::uint16_t(m_diskNumberStart));
+    zk_appendLittleInt16(out, std::uint16_t(m_internalFileAttributes));
+    zk_appendLittleInt32(out, m_externalFileAttributes);
+    zk_appendLittleInt32(out, zip64 ? 0xFFFFFFFFu : std::uint32_t(m_localHeaderOffset));
+    zk_appendPrecomposedUTF8String(out, m_filename);
+    out.append(m_extraField);
+    zk_appendPrecomposedUTF8String(out, m_comment);
+    m_cachedData = out;
+    return out;
+}
+
+std::uint64_t ZKCDHeader::length() const
+{
+    const std::uint64_t extra = useZip64Extensions() ? 28 : std::uint64_t(m_extraField.size());
+    return ZKCDHeaderFixedDataLength + zk_precomposedUTF8Length(m_filename) + extra
+           + zk_precomposedUTF8Length(m_comment);
+}
+
+} // namespace leafcraft

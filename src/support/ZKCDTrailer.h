@@ -1,0 +1,58 @@
+// The end of central directory record of a ZIP archive. Its comment defaults to
+// "Archive created with ZipKit".
+#pragma once
+
+#include "support/ZKDefs.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+namespace leafcraft {
+
+class ZKCDTrailer {
+public:
+    ZKCDTrailer();
+
+    std::uint32_t magicNumber() const { return m_magicNumber; }
+    std::uint32_t thisDiskNumber() const { return m_thisDiskNumber; }
+    void setThisDiskNumber(std::uint32_t v) { m_thisDiskNumber = v; }
+    std::uint32_t diskNumberWithStartOfCentralDirectory() const { return m_diskNumberWithStartOfCentralDirectory; }
+    void setDiskNumberWithStartOfCentralDirectory(std::uint32_t v) { m_diskNumberWithStartOfCentralDirectory = v; }
+    std::uint32_t numberOfCentralDirectoryEntriesOnThisDisk() const
+    {
+        return m_numberOfCentralDirectoryEntriesOnThisDisk;
+    }
+    void setNumberOfCentralDirectoryEntriesOnThisDisk(std::uint32_t v)
+    {
+        m_numberOfCentralDirectoryEntriesOnThisDisk = v;
+    }
+    std::uint32_t totalNumberOfCentralDirectoryEntries() const { return m_totalNumberOfCentralDirectoryEntries; }
+    void setTotalNumberOfCentralDirectoryEntries(std::uint32_t v) { m_totalNumberOfCentralDirectoryEntries = v; }
+    std::uint64_t sizeOfCentralDirectory() const { return m_sizeOfCentralDirectory; }
+    void setSizeOfCentralDirectory(std::uint64_t v) { m_sizeOfCentralDirectory = v; }
+    std::uint64_t offsetOfStartOfCentralDirectory() const { return m_offsetOfStartOfCentralDirectory; }
+    void setOffsetOfStartOfCentralDirectory(std::uint64_t v) { m_offsetOfStartOfCentralDirectory = v; }
+    std::uint32_t commentLength() const { return m_commentLength; }
+    void setCommentLength(std::uint32_t v) { m_commentLength = v; }
+    const QString& comment() const { return m_comment; }
+    void setComment(const QString& v);
+
+    // The size or the offset of the central directory is at or above 0xFFFFFFFF.
+    bool useZip64Extensions() const;
+    QByteArray data() const;
+    std::uint64_t length() const;
+
+private:
+    std::uint32_t m_magicNumber = ZKCDTrailerMagicNumber;
+    std::uint32_t m_thisDiskNumber = 0;
+    std::uint32_t m_diskNumberWithStartOfCentralDirectory = 0;
+    std::uint32_t m_numberOfCentralDirectoryEntriesOnThisDisk = 0;
+    std::uint32_t m_totalNumberOfCentralDirectoryEntries = 0;
+    std::uint64_t m_sizeOfCentralDirectory = 0;
+    std::uint64_t m_offsetOfStartOfCentralDirectory = 0;
+    std::uint32_t m_commentLength = 0;
+    QString m_comment;
+};
+
+} // namespace leafcraft

@@ -1,0 +1,141 @@
+// The player's reader of the configuration container (Base64, RC4, zip, raw inflate), run in node
+// against containers made by zlib, by the test-book maker and by leafcraft-cli.
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import crypto from 'node:crypto';
+import fs from 'node:fs';
+import { createRequire } from 'node:module';
+import path from 'node:path';
+import zlib from 'node:zlib';
+import { containerXml, crc32, rc4, repoRoot, zipOne, CONFIG_KEY } from './make_book.mjs';
+import { tempDir } from './helpers.mjs';
+
+const require = createRequire(import.meta.url);
+const reader = require(path.join(repoRoot, 'resources/AppFiles/TmplData/player/player.js'));
+
+const dataOf = (xml) => /<!\[CDATA\[([^\]]*)\]\]>/.exec(xml)[1];
+
+function samples() {
+    const rnd = crypto.createHash('sha256');
+    const random = Buffer.alloc(70000);
+    for (let i = 0; i < random.length; i += 32) {
+        rnd.update(String(i));
+        rnd.copy().digest().copy(random, i);
+    }
+    const xmlish = Buffer.from(Array.from({ length: 3000 }, (_, i) =>
+        `<Page type="Image"><Item name="normal">page/${i}.jpg</Item></Page>\n`).join(''));
+    return {
+        empty: Buffer.alloc(0),
+        oneByte: Buffer.from('x'),
+        text: Buffer.from('Grüße, 書籍 — a book of pages. '.repeat(40)),
+        runs: Buffer.alloc(100000, 0x41),
+        random,
+        xmlish
+    };
+}
+
+test('inflates what zlib deflates, at every level and for every kind of block', () => {
+    for (const [name, input] of Object.entries(samples())) {
+        for (const level of [0, 1, 6, 9]) {
+            for (const strategy of [zlib.constants.Z_DEFAULT_STRATEGY, zlib.constants.Z_FIXED, zlib.constants.Z_HUFFMAN_ONLY]) {
+                const packed = zlib.deflateRawSync(input, { level, strategy });
+                const out = reader.inflateRaw(packed, input.length);
+                assert.ok(Buffer.from(out).equals(input), `${name} at level ${level}, strategy ${strategy}`);
+            }
+        }
+        // A wrong size hint only costs growing the output.
+        const out = reader.inflateRaw(zlib.deflateRawSync(input), 1);
+        assert.ok(Buffer.from(out).equals(input), `${name} with a small size hint`);
+    }
+});
+
+test('RC4 and CRC-32 match the reference values', () => {
+    // Published RC4 test vector: key "Key", plaintext "Plaintext".
+    assert.equal(Buffer.from(reader.rc4('Key', Buffer.from('Plaintext'))).toString('hex'), 'bbf316e8d940af0ad3');
+    const zip = zipOne('config.xml', Buffer.from('<a/>'));
+    assert.ok(Buffer.from(reader.rc4(CONFIG_KEY, rc4(CONFIG_KEY, zip))).equals(zip));
+    assert.equal(reader.crc32(Buffer.from('123456789')), 0xcbf43926);
+    assert.equal(reader.crc32(Buffer.from('123456789')), crc32(Buffer.from('123456789')));
+});
+
+test('reads the configuration document back from deflated and stored containers', () => {
+    const doc = '<?xml version="1.0" encoding="UTF-8"?>\n<Folioscope><Config><Setting><Title>Ünïcödé &amp; more</Title></Setting></Config></Folioscope>\n';
+    for (const method of [8, 0]) {
+        assert.equal(reader.decodeConfigData(dataOf(containerXml(doc, { method }))), doc, `method ${method}`);
+    }
+    // Base64 wrapped over lines, as some tools write it, reads the same.
+    const wrapped = dataOf(containerXml(doc)).replace(/(.{60})/g, '$1\n');
+    assert.equal(reader.decodeConfigData(wrapped), doc);
+});
+
+test('rejects damaged containers with a clear reason', () => {
+    const good = dataOf(containerXml('<Folioscope/>'));
+    const zipBytes = rc4(CONFIG_KEY, Buffer.from(good, 'base64'));
+    const enc = (bytes) => rc4(CONFIG_KEY, bytes).toString('base64');
+    const flipped = Buffer.from(zipBytes);
+    flipped[45] ^= 0xff; // inside the deflated data
+    const cases = {
+        empty: ['', /empty/],
+        'not Base64': ['@@@@', /Base64/],
+        'wrong key': [rc4('another-key', zipBytes).toString('base64'), /archive|damaged/],
+        truncated: [enc(zipBytes.subarray(0, zipBytes.length - 30)), /archive|truncated/],
+        'damaged data': [enc(flipped), /damaged|checksum/],
+    };
+    for (const [name, [data, reason]] of Object.entries(cases)) {
+        assert.throws(() => reader.decodeConfigData(data), (e) => e.name === 'ContainerError' && reason.test(e.message), name);
+    }
+    // A lone entry under another name is still the document.
+    assert.equal(reader.decodeConfigData(enc(zipOne('other.xml', Buffer.from('<a/>')))), '<a/>');
+    // Random bytes through inflate end in an error, never a hang.
+    for (let seed = 0; seed < 200; seed++) {
+        const junk = crypto.createHash('sha512').update(String(seed)).digest();
+        try {
+            reader.inflateRaw(junk, 10);
+        } catch (e) {
+            assert.equal(e.name, 'ContainerError');
+        }
+    }
+});
+
+// Containers written by the C++ book writer, through leafcraft-cli.
+function findCli() {
+    const dirs = [process.env.LEAFCRAFT_BINARY_DIR, path.join(repoRoot, 'build', 'dev'), path.join(repoRoot, 'build', 'release')];
+    for (const d of dirs.filter(Boolean)) {
+        for (const p of [path.join(d, 'tools', 'leafcraft-cli', 'leafcraft-cli'), path.join(d, 'leafcraft-cli')]) {
+            if (fs.existsSync(p)) return p;
+        }
+    }
+    return null;
+}
+
+test('reads containers that leafcraft-cli writes', (t) => {
+    const cli = findCli();
+    if (!cli) return t.skip('leafcraft-cli is not built (pass LEAFCRAFT_BINARY_DIR)');
+    const help = (() => {
+        try { return execFileSync(cli, ['config', '--help'], { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] }); } catch (e) { return String(e.stdout || '') + String(e.stderr || ''); }
+    })();
+    if (!/encode/.test(help)) return t.skip('this leafcraft-cli has no "config encode" command');
+    const dir = tempDir('leafcraft-cli-config-');
+    try {
+        const docs = {
+            small: '<Folioscope><XMLVersion>1</XMLVersion></Folioscope>',
+            unicode: '<Folioscope><Config><Setting><Title>Ünïcödé 書籍 &amp; "quotes"</Title></Setting></Config></Folioscope>',
+            large: '<Folioscope><Pages>' + Array.from({ length: 2000 }, (_, i) =>
+                `<Page type="Image"><Item name="normal">page/${i + 1}.jpg</Item></Page>`).join('') + '</Pages></Folioscope>'
+        };
+        for (const [name, doc] of Object.entries(docs)) {
+            const input = path.join(dir, `${name}.xml`);
+            const output = path.join(dir, `${name}.container.xml`);
+            fs.writeFileSync(input, doc);
+            execFileSync(cli, ['config', 'encode', input, output], { stdio: ['ignore', 'pipe', 'pipe'] });
+            const container = fs.readFileSync(output, 'utf8');
+            const text = reader.decodeConfigData(dataOf(container));
+            // The writer may reformat the document; its content must survive.
+            const squash = (s) => s.replace(/<\?xml[^>]*\?>/, '').replace(/>\s+</g, '><').trim();
+            assert.equal(squash(text), squash(doc), name);
+        }
+    } finally {
+        fs.rmSync(dir, { recursive: true, force: true });
+    }
+});

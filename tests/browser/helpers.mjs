@@ -1,0 +1,58 @@
+// Shared pieces of the browser tests: headless Chromium and a loopback static file server.
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import { chromium } from 'playwright-core';
+
+export const CHROMIUM = process.env.LEAFCRAFT_CHROMIUM || '/usr/bin/chromium';
+const ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+
+// A fresh browser profile per launch; close() removes it.
+export async function launchBrowser(viewport = { width: 1200, height: 800 }) {
+    const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'leafcraft-chromium-'));
+    const context = await chromium.launchPersistentContext(profile, {
+        executablePath: CHROMIUM, headless: true, args: ARGS, viewport
+    });
+    return {
+        context,
+        async close() {
+            await context.close();
+            fs.rmSync(profile, { recursive: true, force: true });
+        }
+    };
+}
+
+const TYPES = {
+    '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8', '.css': 'text/css',
+    '.xml': 'application/xml', '.jpg': 'image/jpeg', '.png': 'image/png', '.gif': 'image/gif',
+    '.mp3': 'audio/mpeg', '.wav': 'audio/wav', '.pdf': 'application/pdf'
+};
+
+// Serves a folder on 127.0.0.1 at an ephemeral port. Only GET of files inside the folder.
+export function startServer(rootDir) {
+    const root = path.resolve(rootDir);
+    const server = http.createServer((req, res) => {
+        const url = new URL(req.url, 'http://127.0.0.1');
+        const file = path.resolve(root, '.' + decodeURIComponent(url.pathname));
+        if (req.method !== 'GET' || !file.startsWith(root + path.sep) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+            res.writeHead(404).end('not found');
+            return;
+        }
+        res.writeHead(200, { 'Content-Type': TYPES[path.extname(file).toLowerCase()] || 'application/octet-stream' });
+        fs.createReadStream(file).pipe(res);
+    });
+    return new Promise((resolve) => {
+        server.listen(0, '127.0.0.1', () => {
+            resolve({
+                url: `http://127.0.0.1:${server.address().port}/`,
+                close: () => new Promise((r) => { server.closeAllConnections(); server.close(r); })
+            });
+        });
+    });
+}
+
+export function tempDir(prefix) {
+    return fs.mkdtempSync(path.join(os.tmpdir(), prefix));
+}

@@ -1,0 +1,313 @@
+// Writes a published-book folder the way the book writer lays it out, for the player's tests and
+// benchmarks: index.html from a template page, files/config.xml (the enciphered container) and
+// files/config.js, files/player/, files/page/<n>.jpg, files/thumb/<n>.jpg, files/extfiles/ and
+// files/search/search.js.
+//
+// The page pictures are generated PNG pictures stored under the .jpg names (browsers identify a
+// picture by its bytes): each shows its page number in large digits and, where the page has a
+// link, a dark "word" under the link area, so tests can check that a link lies over its text.
+//
+// Usage: node make_book.mjs <folder> [--pages N] [--rtl] [--title TEXT] [--template NAME]
+import fs from 'node:fs';
+import path from 'node:path';
+import zlib from 'node:zlib';
+import { fileURLToPath } from 'node:url';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+export const repoRoot = path.resolve(here, '..', '..');
+const appFiles = path.join(repoRoot, 'resources', 'AppFiles');
+
+// ---- container -------------------------------------------------------------------------------
+
+const CRC_TABLE = (() => {
+    const t = new Uint32Array(256);
+    for (let n = 0; n < 256; n++) {
+        let c = n;
+        for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
+        t[n] = c >>> 0;
+    }
+    return t;
+})();
+
+export function crc32(buf) {
+    let c = 0xffffffff;
+    for (const b of buf) c = CRC_TABLE[(c ^ b) & 255] ^ (c >>> 8);
+    return (c ^ 0xffffffff) >>> 0;
+}
+
+export function rc4(key, data) {
+    const k = Buffer.from(key, 'utf8');
+    const s = new Uint8Array(256).map((_, i) => i);
+    for (let i = 0, j = 0; i < 256; i++) {
+        j = (j + s[i] + k[i % k.length]) & 255;
+        [s[i], s[j]] = [s[j], s[i]];
+    }
+    const out = Buffer.alloc(data.length);
+    for (let n = 0, i = 0, j = 0; n < data.length; n++) {
+        i = (i + 1) & 255;
+        j = (j + s[i]) & 255;
+        [s[i], s[j]] = [s[j], s[i]];
+        out[n] = data[n] ^ s[(s[i] + s[j]) & 255];
+    }
+    return out;
+}
+
+// One-entry zip archive, laid out as the book writer's archive: local header, data, central
+// header, end record with the writer's comment. method 8 = deflate, 0 = stored.
+export function zipOne(name, content, method = 8) {
+    const nameBytes = Buffer.from(name, 'utf8');
+    const data = method === 8 ? zlib.deflateRawSync(content, { level: 9 }) : Buffer.from(content);
+    const crc = crc32(content);
+    const lh = Buffer.alloc(30);
+    lh.writeUInt32LE(0x04034b50, 0);
+    lh.writeUInt16LE(20, 4);
+    lh.writeUInt16LE(method, 8);
+    lh.writeUInt32LE(0x58210000, 10);
+    lh.writeUInt32LE(crc, 14);
+    lh.writeUInt32LE(data.length, 18);
+    lh.writeUInt32LE(content.length, 22);
+    lh.writeUInt16LE(nameBytes.length, 26);
+    const cd = Buffer.alloc(46);
+    cd.writeUInt32LE(0x02014b50, 0);
+    cd.writeUInt16LE(0x0315, 4);
+    cd.writeUInt16LE(20, 6);
+    cd.writeUInt16LE(method, 10);
+    cd.writeUInt32LE(0x58210000, 12);
+    cd.writeUInt32LE(crc, 16);
+    cd.writeUInt32LE(data.length, 20);
+    cd.writeUInt32LE(content.length, 24);
+    cd.writeUInt16LE(nameBytes.length, 28);
+    const comment = Buffer.from('Archive created with ZipKit');
+    const end = Buffer.alloc(22);
+    end.writeUInt32LE(0x06054b50, 0);
+    end.writeUInt16LE(1, 8);
+    end.writeUInt16LE(1, 10);
+    end.writeUInt32LE(46 + nameBytes.length, 12);
+    end.writeUInt32LE(30 + nameBytes.length + data.length, 16);
+    end.writeUInt16LE(comment.length, 20);
+    return Buffer.concat([lh, nameBytes, data, cd, nameBytes, end, comment]);
+}
+
+export const CONFIG_KEY = 'pbkcfg-rc4-k14';
+
+export function containerXml(configXml, { method = 8 } = {}) {
+    const zip = zipOne('config.xml', Buffer.from(configXml, 'utf8'), method);
+    const b64 = rc4(CONFIG_KEY, zip).toString('base64');
+    return `<?xml version="1.0" encoding="UTF-8"?><data><![CDATA[${b64}]]></data>`;
+}
+
+// ---- configuration document ------------------------------------------------------------------
+
+export const esc = (s) => String(s).replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;')
+    .replace(/"/g, '&quot;').replace(/'/g, '&apos;');
+
+const BUTTONS = ['Zoom', 'TiltAngle', 'AutoPlay', 'BackgroundSound', 'Info', 'Bookmark', 'Thumbnail',
+    'FullScreen', 'Help', 'Share', 'Print', 'Download'];
+
+function outlineXml(items) {
+    return items.map((o) => `<o><c>${esc(o.caption)}</c><p>${o.page}</p><l>${o.level || 1}</l><ci>${
+        outlineXml((o.children || []).map((c) => ({ ...c, level: (o.level || 1) + 1 })))}</ci></o>`).join('');
+}
+
+export function configXml(o) {
+    const hidden = BUTTONS.filter((b) => (o.hidden || []).includes(b)).map((b) => b + ',').join('') + ',Content';
+    const pages = [];
+    for (let n = 1; n <= o.pages; n++) {
+        const links = (o.links[n] || []).map((l) => `<Item name="Link" type="rect" action="${esc(l.action || 'web')}" x="${
+            l.x.toFixed(6)}" y="${l.y.toFixed(6)}" width="${l.width.toFixed(6)}" height="${l.height.toFixed(6)}" href="${
+            esc(l.action === 'page' ? String(l.page) : l.href)}"/>`).join('');
+        pages.push(`<Page type="Image"><Item name="thumb">thumb/${n}.jpg</Item><Item name="normal">page/${n}.${
+            o.pageExt}</Item><Item name="large">page/${n}.${o.pageExt}</Item>${links}</Page>`);
+    }
+    const W = o.pageWidth, H = o.pageHeight;
+    const width = W > 700 ? 700 : W, height = W > 700 ? Math.trunc(700 * H / W) : H;
+    const thumbW = H > 180 ? Math.trunc(180 * W / H) : W, thumbH = H > 180 ? 180 : H;
+    const s = o.settings;
+    return `<?xml version="1.0" encoding="UTF-8"?>
+<Folioscope><XMLVersion>1</XMLVersion><Config><Author><Name>${esc(s.AuthorName)}</Name><Email>${esc(s.AuthorEmail)}</Email><WebSite>${
+    esc(s.AuthorWebSite)}</WebSite><Info>${esc(s.AuthorInfo)}</Info></Author><Setting><Title>${esc(o.title)}</Title><BaseColor>${
+    s.BaseColor}</BaseColor><Logo displayLogo="${s.ShowLogo ? 'true' : 'false'}" link="${esc(s.LogoLink)}">${
+    s.Logo ? 'extfiles/LogoFile.png' : ''}</Logo><GoogleAnalytics webProperty=""/><ShareAnalytics id=""/><ZoomModel>0</ZoomModel><Theme src="theme/Main.swf"/><BackgroundMusic circle="-1">${
+    s.Music ? 'extfiles/SoundFile.wav' : ''}</BackgroundMusic><Download src="${s.Download ? 'extfiles/DownloadFile.pdf' : ''}"/><ControlButtonsInvisible>${
+    hidden}</ControlButtonsInvisible><FolioscopeSetting><Background><BackgroundType>${esc(s.BackgroundType)}</BackgroundType><Color>${
+    s.Color}</Color><GradientStartColor>${s.GradientStartColor}</GradientStartColor><GradientEndColor>${
+    s.GradientEndColor}</GradientEndColor><GradientAngle>${s.GradientAngle}</GradientAngle><ImagePath>extfiles/ImagePath.</ImagePath><Position>Fill</Position></Background><AutoFlip loop="${
+    s.AutoFlipLoop}"><Enable>${s.AutoFlip ? 'Yes' : 'No'}</Enable><Interval>${s.Interval}</Interval></AutoFlip><TiltAngle>${
+    s.TiltAngle}</TiltAngle><AutoScale>Yes</AutoScale><PlayFlipSound>Yes</PlayFlipSound><PerPageThickness>1</PerPageThickness>${
+    o.rtl ? '<RightToLeft>Yes</RightToLeft>' : ''}<Mobility direction="right" startPosition="center"/></FolioscopeSetting><Template><PanoramicImage type="cube"><Left>extfiles/l.jpg</Left><Right>extfiles/r.jpg</Right><Top>extfiles/u.jpg</Top><Bottom>extfiles/d.jpg</Bottom><Front>extfiles/f.jpg</Front><Back>extfiles/b.jpg</Back></PanoramicImage><InitSetting><Camera panAngle="-90" tiltAngle="-80"/></InitSetting></Template></Setting></Config><ols>${
+    outlineXml(o.outline)}</ols><Pages bace="" largeWidth="${W}" largeHeight="${H}" width="${width}" height="${height}" thumbWidth="${
+    thumbW}" thumbHeight="${thumbH}">${pages.join('')}</Pages></Folioscope>`;
+}
+
+// ---- pictures --------------------------------------------------------------------------------
+
+export function png(width, height, pixel) {
+    const raw = Buffer.alloc((width * 3 + 1) * height);
+    for (let y = 0; y < height; y++) {
+        const row = y * (width * 3 + 1);
+        for (let x = 0; x < width; x++) {
+            const [r, g, b] = pixel(x, y);
+            raw[row + 1 + x * 3] = r;
+            raw[row + 2 + x * 3] = g;
+            raw[row + 3 + x * 3] = b;
+        }
+    }
+    const chunk = (type, data) => {
+        const len = Buffer.alloc(4);
+        len.writeUInt32BE(data.length);
+        const td = Buffer.concat([Buffer.from(type, 'ascii'), data]);
+        const crc = Buffer.alloc(4);
+        crc.writeUInt32BE(crc32(td));
+        return Buffer.concat([len, td, crc]);
+    };
+    const ihdr = Buffer.alloc(13);
+    ihdr.writeUInt32BE(width, 0);
+    ihdr.writeUInt32BE(height, 4);
+    ihdr[8] = 8;
+    ihdr[9] = 2;
+    return Buffer.concat([Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]),
+        chunk('IHDR', ihdr), chunk('IDAT', zlib.deflateSync(raw, { level: 6 })), chunk('IEND', Buffer.alloc(0))]);
+}
+
+const DIGITS = ['01110100011001110101110011000101110', '00100011000010000100001000010001110',
+    '01110100010000100010001000100011111', '11111000100010000010000011000101110',
+    '00010001100101010010111110001000010', '11111100001111000001000011000101110',
+    '00110010001000011110100011000101110', '11111000010001000100010000100001000',
+    '01110100011000101110100011000101110', '01110100011000101111000010001001100'];
+
+// A page picture: paper, grey "lines of text", the page number large, and a dark word under each link.
+export function pagePicture(n, width, height, links = [], tint = 0) {
+    const digits = String(n).split('').map(Number);
+    const scale = Math.floor(width / 16), dw = 5 * scale, gap = scale;
+    const totalW = digits.length * dw + (digits.length - 1) * gap;
+    const ox = Math.floor((width - totalW) / 2), oy = Math.floor(height * 0.38);
+    const words = links.map((l) => [l.x * width, l.y * height, (l.x + l.width) * width, (l.y + l.height) * height]);
+    const paper = [250 - tint, 248, 240 + tint];
+    return png(width, height, (x, y) => {
+        for (const [x0, y0, x1, y1] of words) if (x >= x0 && x < x1 && y >= y0 && y < y1) return [20, 40, 140];
+        const dx = x - ox, dy = y - oy;
+        if (dx >= 0 && dy >= 0 && dy < 7 * scale && dx < totalW) {
+            const d = Math.floor(dx / (dw + gap)), inDigit = dx - d * (dw + gap);
+            if (inDigit < dw && DIGITS[digits[d]][Math.floor(dy / scale) * 5 + Math.floor(inDigit / scale)] === '1') return [60, 60, 60];
+        }
+        const line = Math.floor(y / 14);
+        if (y % 14 < 6 && line > 2 && (line < 10 || y > height * 0.7 && y < height * 0.92) && x > width * 0.1 && x < width * (0.9 - (line % 3) * 0.1)) return [205, 205, 205];
+        return paper;
+    });
+}
+
+function solid(width, height, [r, g, b], label) {
+    return png(width, height, (x, y) => {
+        const edge = x < 4 || y < 4 || x >= width - 4 || y >= height - 4;
+        const grid = x % 64 < 2 || y % 64 < 2;
+        return edge ? [255, 255, 255] : grid ? [r * 0.8, g * 0.8, b * 0.8] : [r, g, b];
+    });
+}
+
+// ---- the book --------------------------------------------------------------------------------
+
+export const defaults = () => ({
+    pages: 12,
+    title: 'Test Book',
+    template: 'float',
+    rtl: false,
+    hidden: [],
+    pageWidth: 300,
+    pageHeight: 400,
+    pictureWidth: 300,
+    pageExt: 'jpg',
+    links: {},
+    outline: [],
+    searchText: null,
+    settings: {
+        AuthorName: 'A. Writer', AuthorEmail: 'writer@example.com', AuthorWebSite: 'http://example.com',
+        AuthorInfo: 'Made for tests.', BaseColor: 8404992, ShowLogo: true, LogoLink: 'http://example.com',
+        Logo: true, Music: false, Download: false, BackgroundType: 'GradientColor', Color: 8421376,
+        GradientStartColor: 16750848, GradientEndColor: 15248461, GradientAngle: 90, AutoFlip: false,
+        AutoFlipLoop: 0, Interval: 3, TiltAngle: 0
+    }
+});
+
+export function makeBook(dir, options = {}) {
+    const o = { ...defaults(), ...options, settings: { ...defaults().settings, ...(options.settings || {}) } };
+    fs.rmSync(dir, { recursive: true, force: true });
+    const files = path.join(dir, 'files');
+    for (const sub of ['page', 'thumb', 'extfiles', 'search']) fs.mkdirSync(path.join(files, sub), { recursive: true });
+    fs.cpSync(path.join(appFiles, 'TmplData', 'player'), path.join(files, 'player'), { recursive: true });
+    const html = fs.readFileSync(path.join(appFiles, 'Templates', o.template, 'template.html'), 'utf8')
+        .replace('${index.title}', esc(o.title)).replace('${meta.keywords}', 'test')
+        .replace('${meta.description}', 'test book');
+    fs.writeFileSync(path.join(dir, 'index.html'), html);
+
+    const pw = o.pictureWidth, ph = Math.round(pw * o.pageHeight / o.pageWidth);
+    // Pictures are shared by content: a page without links reuses a small set of pictures so that
+    // very long books are quick to make.
+    const cache = new Map();
+    for (let n = 1; n <= o.pages; n++) {
+        const links = (o.links[n] || []);
+        const unique = links.length || n <= 40;
+        const key = unique ? `u${n}` : `c${n % 20}`;
+        let pic = cache.get(key);
+        if (!pic) {
+            pic = pagePicture(unique ? n : n % 20 + 40, pw, ph, links, (n * 7) % 12);
+            if (!unique) cache.set(key, pic);
+        }
+        fs.writeFileSync(path.join(files, 'page', `${n}.jpg`), pic);
+        fs.writeFileSync(path.join(files, 'thumb', `${n}.jpg`), pic);
+    }
+    if (o.settings.Logo) {
+        fs.writeFileSync(path.join(files, 'extfiles', 'LogoFile.png'), png(96, 32, (x, y) =>
+            (x + y) % 16 < 8 ? [255, 255, 255] : [200, 60, 40]));
+    }
+    if (o.template === 'Panoramic') {
+        const faces = { f: [70, 130, 180], b: [120, 90, 160], l: [60, 150, 90], r: [180, 120, 60], u: [150, 190, 230], d: [90, 80, 70] };
+        for (const [k, c] of Object.entries(faces)) fs.writeFileSync(path.join(files, 'extfiles', `${k}.jpg`), solid(256, 256, c));
+    }
+    const xml = containerXml(configXml(o));
+    fs.writeFileSync(path.join(files, 'config.xml'), xml);
+    fs.writeFileSync(path.join(files, 'config.js'), `window.LeafcraftConfigXML = ${JSON.stringify(xml)};\n`);
+    const texts = o.searchText || Array.from({ length: o.pages }, (_, i) => `This is page ${i + 1} of the test book.`);
+    fs.writeFileSync(path.join(files, 'search', 'search.js'), `window.LeafcraftSearchText = ${JSON.stringify(texts)};\n`);
+    return path.join(dir, 'index.html');
+}
+
+// The book the browser tests read: links, an outline, search text, a hostile title.
+export function testBookOptions(extra = {}) {
+    const texts = Array.from({ length: 12 }, (_, i) => `Page ${i + 1} talks about nothing much.`);
+    texts[6] = 'Page 7 mentions the aardvark, a rare word.';
+    return {
+        pages: 12,
+        title: 'Title <script>window.__pwned = 1</script> & "quotes"',
+        hidden: ['Print', 'Share'],
+        links: {
+            3: [{ action: 'web', href: 'https://example.org/where', x: 0.2, y: 0.225, width: 0.3, height: 0.05 },
+                { action: 'page', page: 9, x: 0.55, y: 0.8, width: 0.3, height: 0.06 },
+                { action: 'web', href: 'javascript:alert(1)', x: 0.1, y: 0.1, width: 0.2, height: 0.05 }]
+        },
+        outline: [
+            { caption: 'Chapter <b>One</b>', page: 2, children: [{ caption: 'Section 1.1', page: 4 }] },
+            { caption: 'Chapter Two', page: 10 }
+        ],
+        searchText: texts,
+        ...extra
+    };
+}
+
+if (process.argv[1] && path.resolve(process.argv[1]) === fileURLToPath(import.meta.url)) {
+    const args = process.argv.slice(2);
+    const dir = args.shift();
+    if (!dir) {
+        console.error('usage: node make_book.mjs <folder> [--pages N] [--rtl] [--title TEXT] [--template NAME] [--test]');
+        process.exit(2);
+    }
+    let opts = {};
+    for (let i = 0; i < args.length; i++) {
+        if (args[i] === '--test') opts = { ...testBookOptions(), ...opts };
+        else if (args[i] === '--pages') opts.pages = parseInt(args[++i], 10);
+        else if (args[i] === '--rtl') opts.rtl = true;
+        else if (args[i] === '--title') opts.title = args[++i];
+        else if (args[i] === '--template') opts.template = args[++i];
+        else { console.error(`make_book: unknown option ${args[i]}`); process.exit(2); }
+    }
+    console.log(makeBook(path.resolve(dir), opts));
+}

@@ -1,0 +1,214 @@
+// Browser tests of the book player: each case runs against books opened from disk (file://) and
+// from a loopback web server.
+import { after, before, describe, test } from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { launchBrowser, startServer, tempDir } from './helpers.mjs';
+import { makeBook, testBookOptions } from './make_book.mjs';
+import { publishedBooks } from './published_books.mjs';
+
+const work = tempDir('leafcraft-player-test-');
+const books = await publishedBooks(work);
+const TITLE = testBookOptions().title;
+
+// The second book is right-to-left; the third has a damaged configuration.
+makeBook(path.join(work, 'broken'), { pages: 3 });
+fs.writeFileSync(path.join(work, 'broken', 'files', 'config.js'),
+    'window.LeafcraftConfigXML = "<?xml version=\\"1.0\\"?><data><![CDATA[bm90IGEgYm9vaw==]]></data>";\n');
+
+let browser;
+let server;
+before(async () => {
+    browser = await launchBrowser();
+    server = await startServer(work);
+});
+after(async () => {
+    await browser?.close();
+    await server?.close();
+    fs.rmSync(work, { recursive: true, force: true });
+});
+
+for (const origin of ['file', 'http']) {
+    const urlOf = (book, query = '?flipms=0') => (origin === 'file'
+        ? pathToFileURL(path.join(work, book, 'index.html')).href
+        : `${server.url}${book}/index.html`) + query;
+
+    async function open(book, { query, viewport } = {}) {
+        const page = await browser.context.newPage();
+        const errors = [];
+        page.on('pageerror', (e) => errors.push(e.message));
+        if (viewport) await page.setViewportSize(viewport);
+        await page.goto(urlOf(book, query));
+        await page.evaluate(() => window.LeafcraftBook.ready.then(() => true));
+        page.errors = errors;
+        return page;
+    }
+    const visible = (page) => page.evaluate(() => window.LeafcraftBook.visiblePages);
+    const slots = (page) => page.evaluate(() => ['.lc-slot-left', '.lc-slot-right'].map((s) =>
+        Number(document.querySelector(s + ' .lc-page')?.dataset.page || 0)));
+
+    describe(`book opened over ${origin}`, () => {
+        test('paints the first page and reports the book', async () => {
+            const page = await open(books.ltr);
+            const state = await page.evaluate(() => {
+                const img = document.querySelector('.lc-slot .lc-page[data-page="1"] img');
+                const r = img.getBoundingClientRect();
+                return { count: LeafcraftBook.pageCount, current: LeafcraftBook.currentPage, complete: img.complete,
+                    natural: img.naturalWidth, w: r.width, h: r.height, inView: r.top >= 0 && r.bottom <= innerHeight };
+            });
+            assert.equal(state.count, books.pageCount);
+            assert.equal(state.current, 1);
+            assert.ok(state.complete && state.natural > 0, 'the page picture is loaded');
+            assert.ok(state.w > 100 && state.h > 100 && state.inView, 'the page is shown in the window');
+            assert.deepEqual(page.errors, []);
+            await page.close();
+        });
+
+        test('flips forward and back with the API, the keyboard and clicks', async () => {
+            const page = await open(books.ltr);
+            assert.deepEqual(await slots(page), [0, 1], 'the cover stands alone on the right');
+            await page.evaluate(() => LeafcraftBook.next());
+            assert.deepEqual(await slots(page), [2, 3]);
+            assert.equal(await page.evaluate(() => LeafcraftBook.currentPage), 2);
+            await page.keyboard.press('ArrowRight');
+            assert.deepEqual(await visible(page), [4, 5]);
+            await page.keyboard.press('ArrowLeft');
+            assert.deepEqual(await visible(page), [2, 3]);
+            await page.evaluate(() => LeafcraftBook.prev());
+            assert.deepEqual(await slots(page), [0, 1]);
+            await page.keyboard.press('End');
+            assert.ok((await visible(page)).includes(books.pageCount));
+            await page.keyboard.press('Home');
+            assert.deepEqual(await visible(page), [1]);
+            await page.click('[data-lc-button="next"]');
+            assert.deepEqual(await visible(page), [2, 3]);
+            const box = await page.locator('.lc-book').boundingBox();
+            await page.mouse.click(box.x + box.width * 0.1, box.y + box.height / 2);
+            assert.deepEqual(await visible(page), [1], 'a click on the left page turns back');
+            await page.close();
+        });
+
+        test('lists every page as a thumbnail and jumps to a chosen one', async () => {
+            const page = await open(books.ltr);
+            await page.click('[data-lc-button="Thumbnail"]');
+            assert.equal(await page.locator('.lc-thumb').count(), books.pageCount);
+            await page.locator('.lc-thumb[data-page="6"]').click();
+            assert.deepEqual(await visible(page), [6, 7]);
+            assert.equal(await page.evaluate(() => document.querySelectorAll('.lc-thumb.lc-current').length), 2);
+            await page.keyboard.press('Escape');
+            assert.equal(await page.locator('.lc-panel').isVisible(), false);
+            await page.close();
+        });
+
+        test('puts a web link over its words, with its address', async () => {
+            const page = await open(books.ltr);
+            await page.evaluate((n) => LeafcraftBook.goToPage(n), books.linkPage);
+            const link = page.locator(`.lc-slot .lc-page[data-page="${books.linkPage}"] a.lc-link-web`);
+            assert.equal(await link.count(), 1, 'one web link; the javascript: one is dropped');
+            assert.equal(await link.getAttribute('href'), books.webLink.href);
+            const pageBox = await page.locator(`.lc-slot .lc-page[data-page="${books.linkPage}"]`).boundingBox();
+            const box = await link.boundingBox();
+            const rel = [(box.x - pageBox.x) / pageBox.width, (box.y - pageBox.y) / pageBox.height,
+                box.width / pageBox.width, box.height / pageBox.height];
+            const want = [books.webLink.x, books.webLink.y, books.webLink.width, books.webLink.height];
+            rel.forEach((v, i) => assert.ok(Math.abs(v - want[i]) < 0.01, `link box ${rel} is ${want}`));
+            // The words under the link are dark ink on light paper.
+            const shot = await page.screenshot({ clip: { x: box.x + 1, y: box.y + 1, width: box.width - 2, height: box.height - 2 } });
+            const ink = await page.evaluate(async (b64) => {
+                const img = new Image();
+                img.src = 'data:image/png;base64,' + b64;
+                await img.decode();
+                const c = document.createElement('canvas');
+                c.width = img.width;
+                c.height = img.height;
+                const g = c.getContext('2d');
+                g.drawImage(img, 0, 0);
+                const d = g.getImageData(0, 0, c.width, c.height).data;
+                let dark = 0;
+                for (let i = 0; i < d.length; i += 4) if (d[i] + d[i + 1] + d[i + 2] < 3 * 140) dark++;
+                return dark / (d.length / 4);
+            }, shot.toString('base64'));
+            assert.ok(ink > 0.05, `the link area covers printed words (ink ${ink.toFixed(3)})`);
+            await page.close();
+        });
+
+        test('hides the buttons the book hides', async () => {
+            const page = await open(books.ltr);
+            for (const key of ['Print', 'Share']) {
+                assert.equal(await page.locator(`[data-lc-button="${key}"]`).isVisible(), false, key);
+            }
+            for (const key of ['Zoom', 'Thumbnail', 'Bookmark']) {
+                assert.equal(await page.locator(`[data-lc-button="${key}"]`).isVisible(), true, key);
+            }
+            await page.close();
+        });
+
+        test('jumps from a bookmark and from a page link', async () => {
+            const page = await open(books.ltr);
+            await page.click('[data-lc-button="Bookmark"]');
+            const captions = await page.locator('.lc-toc-caption').allTextContents();
+            assert.deepEqual(captions, books.outlineCaptions);
+            await page.locator('.lc-toc-item', { hasText: books.bookmark.caption }).click();
+            assert.ok((await visible(page)).includes(books.bookmark.page));
+            await page.keyboard.press('Escape');
+            await page.evaluate((n) => LeafcraftBook.goToPage(n), books.linkPage);
+            await page.locator(`.lc-slot .lc-page[data-page="${books.linkPage}"] a.lc-link-page`).click();
+            assert.ok((await visible(page)).includes(books.pageLinkTarget));
+            await page.close();
+        });
+
+        test('finds a word on its page', async () => {
+            const page = await open(books.ltr);
+            assert.deepEqual(await page.evaluate((w) => LeafcraftBook.search(w), books.searchWord), [books.searchPage]);
+            assert.deepEqual(await page.evaluate(() => LeafcraftBook.search('no such word anywhere')), []);
+            await page.click('[data-lc-button="Search"]');
+            await page.fill('.lc-search-input', books.searchWord.toUpperCase());
+            await page.press('.lc-search-input', 'Enter');
+            await page.locator(`.lc-result[data-page="${books.searchPage}"]`).click();
+            assert.ok((await visible(page)).includes(books.searchPage));
+            await page.close();
+        });
+
+        test('turns a right-to-left book the other way', async () => {
+            const page = await open(books.rtl, { query: '?flipms=1500' });
+            assert.deepEqual(await slots(page), [1, 0], 'the cover stands alone on the left');
+            const turning = page.evaluate(() => LeafcraftBook.next());
+            const leaf = await page.evaluate(() => document.querySelector('.lc-leaf')?.className);
+            assert.match(leaf, /lc-leaf-left/, 'the leaf lifts from the left side');
+            await turning;
+            assert.deepEqual(await slots(page), [3, 2]);
+            await page.keyboard.press('ArrowLeft');
+            await page.waitForFunction(() => !document.querySelector('.lc-leaf'));
+            assert.deepEqual(await slots(page), [5, 4], 'the left arrow reads on');
+            await page.close();
+        });
+
+        test('shows a title holding markup as text', async () => {
+            const page = await open(books.ltr);
+            assert.equal(await page.locator('.lc-title').textContent(), TITLE);
+            assert.equal(await page.evaluate(() => window.__pwned), undefined);
+            assert.equal(await page.evaluate(() => document.querySelectorAll('#leafcraft-book script, .lc-toc b').length), 0);
+            await page.close();
+        });
+
+        test('shows one page at a time on a narrow screen', async () => {
+            const page = await open(books.ltr, { viewport: { width: 420, height: 760 } });
+            assert.deepEqual(await visible(page), [1]);
+            await page.evaluate(() => LeafcraftBook.next());
+            assert.deepEqual(await visible(page), [2]);
+            assert.equal(await page.locator('.lc-slot-left').isVisible(), false);
+            await page.close();
+        });
+
+        test('explains a damaged book instead of showing nothing', async () => {
+            const page = await browser.context.newPage();
+            await page.goto(urlOf('broken'));
+            const outcome = await page.evaluate(() => window.LeafcraftBook.ready.then(() => 'opened', (e) => e.message));
+            assert.match(outcome, /archive|damaged/);
+            assert.match(await page.locator('.lc-fatal').textContent(), /cannot be opened/);
+            await page.close();
+        });
+    });
+}

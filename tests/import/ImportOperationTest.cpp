@@ -1,0 +1,313 @@
+// The PDF page source and the import operation over in-memory documents and fake page
+// converters: progress order, results, failures and cancellation.
+#include "import/ImportPDFOperation.h"
+
+#include "FakeConverter.h"
+#include "annotations/FlashOutline.h"
+#include "annotations/FlashPagesAnnotations.h"
+#include "fakes/FakePlatform.h"
+#include "platform/NotificationCenter.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+
+using namespace leafcraft;
+using namespace leafcraft::test;
+
+namespace {
+
+struct Progress {
+    int pageIndex;
+    int totalPage;
+    QString type;
+    bool operator==(const Progress&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Progress& p)
+{
+    return os << p.type.toStdString() << ' ' << p.pageIndex << '/' << p.totalPage;
+}
+
+// Collects the progress notifications posted while it lives (from any thread).
+class ProgressLog {
+public:
+    ProgressLog()
+        : m_observer(NotificationCenter::defaultCenter(), QStringLiteral("ImportProgressInfoMSG"), nullptr,
+                     [this](const Notification& n) {
+                         std::lock_guard lock(m_mutex);
+                         EXPECT_EQ(n.userInfo.size(), 3);
+                         m_entries.push_back({n.userInfo.value(QStringLiteral("pageIndex")).toInt(),
+                                              n.userInfo.value(QStringLiteral("totalPage")).toInt(),
+                                              n.userInfo.value(QStringLiteral("type")).toString()});
+                     })
+    {
+    }
+    std::vector<Progress> entries()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_entries;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<Progress> m_entries;
+    ScopedObserver m_observer;
+};
+
+std::vector<Progress> stepsOf(int total, std::initializer_list<const char*> types)
+{
+    std::vector<Progress> out;
+    for (const char* type : types)
+        for (int i = 1; i <= total; ++i)
+            out.push_back({i, total, QString::fromLatin1(type)});
+    return out;
+}
+
+bool allGone(const QStringList& folders)
+{
+    for (const QString& f : folders)
+        if (QFileInfo::exists(f))
+            return false;
+    return true;
+}
+
+class PageSourcePDF : public testing::TestWithParam<int> {
+protected:
+    FakePlatform platform;
+    ConversionPlan plan;
+};
+
+TEST_P(PageSourcePDF, makesTheNeededPagesInOrderAndReportsEveryStepInPageOrder)
+{
+    const int workers = GetParam();
+    ProgressLog log;
+    QStringList folders;
+    {
+        FlashPageSourcePDF source(QStringLiteral("/in/book.pdf"), QStringLiteral("9,2-4,7,1-2000000000"), 144, 85,
+                                  fakeBackend(plan, fakeDocument(9)));
+        source.setWorkerCount(workers);
+        EXPECT_EQ(source.sourceFile(), QStringLiteral("/in/book.pdf"));
+        source.generatePages();
+        source.generateThumbPages();
+        source.generateMobilePages();
+        source.generateNormalPages();
+
+        ASSERT_EQ(source.pages().size(), 9u);
+        for (int i = 0; i < 9; ++i) {
+            const int n = i + 1;
+            EXPECT_EQ(source.pages()[std::size_t(i)]->pageIndex(), n);
+            EXPECT_TRUE(source.pages()[std::size_t(i)]->pageFilePath().endsWith(QStringLiteral("/%1.swf").arg(n)));
+            EXPECT_TRUE(source.thumbPages()[std::size_t(i)]->pageFilePath().endsWith(QStringLiteral("5%1.jpg").arg(n)));
+            EXPECT_TRUE(source.mobilePages()[std::size_t(i)]->pageFilePath().endsWith(QStringLiteral("/%1_mobile.jpg").arg(n)));
+            ASSERT_NE(source.getNormalPageAtIndex(n), nullptr);
+            EXPECT_EQ(source.getNormalPageAtIndex(n)->pageFilePath(), source.pages()[std::size_t(i)]->pageFilePath());
+            EXPECT_EQ(source.getThumbPageAtIndex(n), source.thumbPages()[std::size_t(i)].get());
+        }
+        EXPECT_EQ(plan.pageCalls.load(), 9); // every page converted once
+        EXPECT_EQ(int(source.workFolders().size()), std::min(workers, 9));
+        folders = source.workFolders();
+        EXPECT_EQ(log.entries(), stepsOf(9, {"geneatePage", "geneateThumbPage", "geneatePage", "geneateNormalPage"}));
+        source.setStop(true);
+        EXPECT_EQ(source.getNormalPageAtIndex(1), nullptr);
+        EXPECT_EQ(source.getThumbPageAtIndex(1), nullptr);
+    }
+    EXPECT_TRUE(allGone(folders));
+}
+
+INSTANTIATE_TEST_SUITE_P(Workers, PageSourcePDF, testing::Values(1, 2, 4, 16));
+
+TEST(PageSourcePDFParallel, convertsPagesOnSeveralThreadsAtOnce)
+{
+    FakePlatform platform;
+    ConversionPlan plan;
+    // The first two pages wait for each other: with one thread they would wait forever
+    // (bounded here by a generous timeout that fails the test).
+    std::mutex mutex;
+    std::condition_variable arrived;
+    int waiting = 0;
+    bool met = true;
+    plan.onPage = [&](int page) {
+        if (page > 2)
+            return;
+        std::unique_lock lock(mutex);
+        ++waiting;
+        arrived.notify_all();
+        if (!arrived.wait_for(lock, std::chrono::seconds(20), [&] { return waiting >= 2; }))
+            met = false;
+    };
+    FlashPageSourcePDF source(QStringLiteral("/in/book.pdf"), QStringLiteral("ALL"), 144, 85,
+                              fakeBackend(plan, fakeDocument(6)));
+    source.setWorkerCount(2);
+    source.generatePages();
+    EXPECT_TRUE(met);
+    EXPECT_EQ(source.pages().size(), 6u);
+}
+
+TEST(PageSourcePDFFailure, aPageThatFailsEndsTheStepWithOnlyCompletePagesListed)
+{
+    FakePlatform platform;
+    for (bool quiet : {false, true}) {
+        ConversionPlan plan;
+        (quiet ? plan.emptyPage : plan.failPage) = 3;
+        ProgressLog log;
+        FlashPageSourcePDF source(QStringLiteral("/in/book.pdf"), QStringLiteral("ALL"), 144, 85,
+                                  fakeBackend(plan, fakeDocument(5)));
+        source.setWorkerCount(1);
+        try {
+            source.generatePages();
+            FAIL() << "a failed page was reported as success";
+        } catch (const Error& e) {
+            EXPECT_TRUE(e.message().contains(quiet ? QStringLiteral("page 3 could not be converted")
+                                                   : QStringLiteral("page 3 cannot be rendered")))
+                << e.text().toStdString();
+        }
+        ASSERT_EQ(source.pages().size(), 2u);
+        EXPECT_EQ(log.entries(), (std::vector<Progress>{{1, 5, "geneatePage"}, {2, 5, "geneatePage"}}));
+    }
+}
+
+TEST(PageSourcePDFFailure, aBadDocumentOrRangeFailsAtOnce)
+{
+    FakePlatform platform;
+    ConversionPlan plan;
+    EXPECT_THROW(FlashPageSourcePDF(QStringLiteral("/in/locked.pdf"), QStringLiteral("ALL"), 144, 85,
+                                    fakeBackend(plan, nullptr)),
+                 Error);
+    EXPECT_THROW(FlashPageSourcePDF(QStringLiteral("/in/book.pdf"), QStringLiteral("6-8"), 144, 85,
+                                    fakeBackend(plan, fakeDocument(5))),
+                 Error);
+    EXPECT_EQ(plan.folders.load(), 0);
+}
+
+// --- The operation --------------------------------------------------------------------
+
+std::unique_ptr<ImportPDFOperation> operation(ConversionPlan& plan, std::shared_ptr<FakePdfDocument> doc,
+                                              const char* range, bool links, bool bookmarks)
+{
+    auto op = std::make_unique<ImportPDFOperation>(QStringLiteral("/in/book.pdf"), QString::fromLatin1(range), 144, 85);
+    op->setBackend(fakeBackend(plan, std::move(doc)));
+    op->setImportLinks(links);
+    op->setImportBookmarks(bookmarks);
+    return op;
+}
+
+std::shared_ptr<FakePdfDocument> documentWithLinksAndOutline()
+{
+    auto doc = fakeDocument(5);
+    doc->pages[3].links = {{{0, 0, 100, 100}, QStringLiteral("https://example.com"), -1}};
+    doc->outlineItems = {{QStringLiteral("Start"), 0, {}}};
+    return doc;
+}
+
+TEST(ImportPDFOperation, producesTheThreeResultsOnItsOwnThread)
+{
+    FakePlatform platform;
+    ConversionPlan plan;
+    ProgressLog log;
+    auto op = operation(plan, documentWithLinksAndOutline(), "2,4", true, true);
+    std::atomic<bool> completed{false};
+    op->setCompletionHandler([&] { completed = op->isFinished(); });
+    op->start();
+    op->waitUntilFinished();
+
+    EXPECT_TRUE(completed);
+    ASSERT_TRUE(op->flashPageSource());
+    ASSERT_EQ(op->flashPageSource()->pages().size(), 2u);
+    EXPECT_EQ(op->flashPageSource()->pages()[1]->pageIndex(), 4);
+    EXPECT_TRUE(op->errorMessage().isEmpty());
+    ASSERT_TRUE(op->flashPagesAnnotation());
+    const auto pages = op->flashPagesAnnotation()->pagesAnnotationsNode().children();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[1].children(QStringLiteral("anno")).size(), 1u);
+    ASSERT_TRUE(op->flashOutline());
+    EXPECT_EQ(op->flashOutline()->items().size(), 1u);
+    EXPECT_EQ(log.entries(), stepsOf(2, {"geneatePage", "geneateThumbPage", "geneatePage", "geneateNormalPage"}));
+}
+
+TEST(ImportPDFOperation, withoutLinksAndBookmarksOnlyThePagesAreMade)
+{
+    FakePlatform platform;
+    ConversionPlan plan;
+    auto op = operation(plan, documentWithLinksAndOutline(), "ALL", false, false);
+    op->main();
+    EXPECT_TRUE(op->flashPageSource());
+    EXPECT_FALSE(op->flashPagesAnnotation());
+    EXPECT_FALSE(op->flashOutline());
+}
+
+TEST(ImportPDFOperation, failedPagesDropThePageSourceAndItsFilesButSayWhy)
+{
+    FakePlatform platform;
+    struct Case {
+        std::shared_ptr<FakePdfDocument> doc;
+        const char* range;
+        int failPage;
+        const char* message;
+    };
+    const Case cases[] = {
+        {documentWithLinksAndOutline(), "ALL", 4, "page 4 cannot be rendered"},
+        {nullptr, "ALL", 0, "password protected"},
+        {documentWithLinksAndOutline(), "8-9", 0, "has no page of this document (1-5)"},
+    };
+    for (const Case& c : cases) {
+        ConversionPlan plan;
+        plan.failPage = c.failPage;
+        auto op = operation(plan, c.doc, c.range, true, true);
+        op->setWorkerCount(3);
+        op->main();
+        EXPECT_FALSE(op->flashPageSource()) << c.message;
+        EXPECT_TRUE(op->errorMessage().contains(QLatin1String(c.message))) << op->errorMessage().toStdString();
+        // Links and outline exist but are empty: there is no document behind them any more.
+        ASSERT_TRUE(op->flashPagesAnnotation());
+        EXPECT_TRUE(op->flashPagesAnnotation()->pagesAnnotationsNode().children().empty());
+        ASSERT_TRUE(op->flashOutline());
+        EXPECT_TRUE(op->flashOutline()->items().empty());
+        EXPECT_TRUE(allGone(plan.workFolders));
+    }
+}
+
+TEST(ImportPDFOperation, cancelMidImportStopsWithinAPageDropsEverythingAndRemovesTheFiles)
+{
+    FakePlatform platform;
+    for (int workers : {1, 2}) {
+        ConversionPlan plan;
+        ProgressLog log;
+        auto op = operation(plan, fakeDocument(40), "ALL", true, true);
+        op->setWorkerCount(workers);
+        plan.onPage = [&](int page) {
+            if (page == 5)
+                op->cancel();
+        };
+        op->start();
+        op->waitUntilFinished();
+
+        EXPECT_TRUE(op->isCancelled());
+        EXPECT_TRUE(op->isFinished());
+        EXPECT_FALSE(op->flashPageSource());
+        EXPECT_FALSE(op->flashPagesAnnotation());
+        EXPECT_FALSE(op->flashOutline());
+        // Pages already handed to a worker finish; no new page starts.
+        EXPECT_LE(plan.pageCalls.load(), 5 + workers - 1);
+        for (const Progress& p : log.entries())
+            EXPECT_EQ(p.type, QStringLiteral("geneatePage"));
+        EXPECT_LE(log.entries().size(), std::size_t(5 + workers - 1));
+        EXPECT_TRUE(allGone(plan.workFolders));
+    }
+}
+
+TEST(ImportPDFOperation, cancelledBeforeItRunsDoesNothing)
+{
+    FakePlatform platform;
+    ConversionPlan plan;
+    auto op = operation(plan, fakeDocument(3), "ALL", true, true);
+    op->cancel();
+    op->start();
+    op->waitUntilFinished();
+    EXPECT_TRUE(op->isFinished());
+    EXPECT_EQ(plan.folders.load(), 0);
+    EXPECT_FALSE(op->flashPageSource());
+}
+
+} // namespace

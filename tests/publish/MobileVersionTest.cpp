@@ -1,0 +1,152 @@
+// The phone version writer: the pictures, the two players, and what it leaves alone.
+#include "publish/OutputMobileVersion.h"
+
+#include "fakes/FakePlatform.h"
+#include "import/FlashPage.h"
+#include "import/FlashPageSourceImg.h"
+#include "templates/FlashTemplate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+using namespace leafcraft;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class MobileVersion : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        book = platform.root() + QStringLiteral("/book");
+        QDir().mkpath(book);
+        tmpl = std::make_shared<FlashTemplate>();
+    }
+
+    // A page source with `count` phone pictures "picture <n>" numbered from `first`.
+    std::shared_ptr<FlashPageSource> pagesWithPictures(int count, int first = 1)
+    {
+        auto source = std::make_shared<FlashPageSource>();
+        FlashPageList pages, mobile;
+        for (int i = 0; i < count; ++i) {
+            const QString pic = platform.root() + QStringLiteral("/pics/m%1.jpg").arg(first + i);
+            writeFile(pic, QByteArray("picture ") + QByteArray::number(first + i));
+            pages.push_back(std::make_unique<FlashPage>(pic, first + i));
+            mobile.push_back(std::make_unique<FlashPage>(pic, first + i));
+        }
+        source->setPages(std::move(pages));
+        source->setMobilePages(std::move(mobile));
+        return source;
+    }
+
+    test::FakePlatform platform;
+    QString book;
+    std::shared_ptr<FlashTemplate> tmpl;
+};
+
+} // namespace
+
+TEST_F(MobileVersion, PageTurningBookGetsPicturesPlayerAndSettings)
+{
+    tmpl->setPropertyValue(QStringLiteral("Title"), QStringLiteral("Q\"</script>"));
+    OutputMobileVersion writer(pagesWithPictures(3), tmpl, book, 0);
+    writer.PublishMobileConfig();
+
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_EQ(readAll(book + QStringLiteral("/files/mobile/%1.jpg").arg(n)), "picture " + QByteArray::number(n));
+    EXPECT_TRUE(QFile::exists(book + QStringLiteral("/mobile/index.html")));
+    EXPECT_FALSE(QFile::exists(book + QStringLiteral("/mobile/javascript/main_preview.js")));
+    const QByteArray script = readAll(book + QStringLiteral("/mobile/javascript/main.js"));
+    const QByteArray player = readAll(QStringLiteral(LEAFCRAFT_SOURCE_RESOURCES
+                                                     "/AppFiles/TmplData/mobile/Flip/javascript/main_preview.js"));
+    ASSERT_FALSE(player.isEmpty());
+    EXPECT_TRUE(script.startsWith(player));
+    EXPECT_EQ(script.mid(player.size()), writer.flipSettingsText().toUtf8());
+    EXPECT_TRUE(script.contains("bookTitle:\"Q\\\"<\\/script>\","));
+    EXPECT_TRUE(script.contains("totalPageCount:3,"));
+
+    const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
+    if (!node.isEmpty()) {
+        QProcess p;
+        p.start(node, {QStringLiteral("--check"), book + QStringLiteral("/mobile/javascript/main.js")});
+        p.waitForFinished(30000);
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    }
+}
+
+TEST_F(MobileVersion, SlideViewerGetsTitleAndOptions)
+{
+    tmpl->setPropertyValue(QStringLiteral("bookTitle"), QStringLiteral("<b>Tom & Jerry</b>"));
+    OutputMobileVersion writer(pagesWithPictures(2), tmpl, book, 1);
+    writer.PublishMobileConfig();
+
+    const QString page = QString::fromUtf8(readAll(book + QStringLiteral("/mobile/index.html")));
+    EXPECT_TRUE(page.contains(QStringLiteral("<title>&lt;b&gt;Tom &amp; Jerry&lt;/b&gt;</title>"))) << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("{pageWidth:1080,pageHeight:1440,totalPage:2,")));
+    EXPECT_FALSE(page.contains(QStringLiteral("${")));
+    EXPECT_FALSE(QFile::exists(book + QStringLiteral("/mobile/javascript/main.js")));
+    EXPECT_TRUE(readAll(book + QStringLiteral("/mobile/javascript/config.js")).startsWith("function orgt(s)"));
+    EXPECT_EQ(readAll(book + QStringLiteral("/files/mobile/2.jpg")), "picture 2");
+}
+
+TEST_F(MobileVersion, SlideTitleFallsBackToTheMakerDomain)
+{
+    tmpl->setProperties({});
+    OutputMobileVersion writer(pagesWithPictures(1), tmpl, book, 1);
+    EXPECT_EQ(writer.slideTitle(), QStringLiteral("leafcraft.app"));
+}
+
+TEST_F(MobileVersion, BookWithoutPhonePicturesGetsOnlyTheEmptiedPictureFolder)
+{
+    writeFile(book + QStringLiteral("/files/mobile/9.jpg"), "stale");
+    OutputMobileVersion writer(std::make_shared<FlashPageSource>(), tmpl, book, 0);
+    writer.PublishMobileConfig();
+    EXPECT_TRUE(QDir(book + QStringLiteral("/files/mobile")).exists());
+    EXPECT_TRUE(QDir(book + QStringLiteral("/files/mobile")).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(book + QStringLiteral("/mobile")));
+}
+
+TEST_F(MobileVersion, PicturesNamedByPageNumberAreFoundByThePlayer)
+{
+    OutputMobileVersion writer(pagesWithPictures(3, 3), tmpl, book, 0);
+    writer.PublishMobileConfig();
+    EXPECT_EQ(readAll(book + QStringLiteral("/files/mobile/5.jpg")), "picture 5");
+    EXPECT_FALSE(QFile::exists(book + QStringLiteral("/files/mobile/1.jpg")));
+    EXPECT_TRUE(readAll(book + QStringLiteral("/mobile/javascript/main.js")).endsWith("bookConfig.pageNumbers=[3,4,5];"));
+}
+
+TEST_F(MobileVersion, EarlierPhoneBookIsReplacedButAForeignMobileFolderIsKept)
+{
+    OutputMobileVersion(pagesWithPictures(2), tmpl, book, 0).PublishMobileConfig();
+    writeFile(book + QStringLiteral("/mobile/leftover.txt"), "old");
+    OutputMobileVersion(pagesWithPictures(2), tmpl, book, 1).PublishMobileConfig();
+    EXPECT_FALSE(QFile::exists(book + QStringLiteral("/mobile/leftover.txt")));
+    EXPECT_TRUE(QFile::exists(book + QStringLiteral("/mobile/javascript/slide.js")));
+
+    const QString other = platform.root() + QStringLiteral("/other");
+    writeFile(other + QStringLiteral("/mobile/notes.txt"), "mine");
+    OutputMobileVersion writer(pagesWithPictures(2), tmpl, other, 0);
+    try {
+        writer.PublishMobileConfig();
+        FAIL() << "a foreign mobile folder was replaced";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Output);
+    }
+    EXPECT_EQ(readAll(other + QStringLiteral("/mobile/notes.txt")), "mine");
+}

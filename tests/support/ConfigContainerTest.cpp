@@ -1,0 +1,156 @@
+#include "support/ConfigContainer.h"
+
+#include "ExternalTool.h"
+#include "fakes/FakePlatform.h"
+#include "support/Base64.h"
+#include "support/CommonCryptor.h"
+#include "support/Error.h"
+#include "support/ZKDataArchive.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace leafcraft {
+namespace {
+
+using test::FakePlatform;
+
+const QByteArray kDocument = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                             "<Folioscope>\n  <XMLVersion>1</XMLVersion>\n  <Config><Author><Name>Jos\xC3\xA9</Name></Author></Config>\n"
+                             "  <Pages><Page>files/page/1.swf</Page></Pages>\n</Folioscope>\n";
+
+QByteArray containerAround(const QByteArray& archive, const QString& key = ConfigContainer::cipherKey())
+{
+    const QString text = Base64::encode(*CommonCryptor::RC4EncryptedDataUsingKey(archive, key));
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<data><![CDATA[" + text.toLatin1() + "]]></data>\n";
+}
+
+TEST(ConfigContainerTest, ContainerIsOneCDataSectionOfBase64)
+{
+    FakePlatform platform;
+    const QByteArray container = ConfigContainer::encode(kDocument);
+    const QRegularExpression shape(QStringLiteral(
+        R"(^<\?xml version="1\.0" encoding="UTF-8"\?>\n?<data><!\[CDATA\[([A-Za-z0-9+/]+=*)\]\]></data>\n?$)"));
+    const QRegularExpressionMatch m = shape.match(QString::fromLatin1(container));
+    ASSERT_TRUE(m.hasMatch()) << container.constData();
+
+    // The Base64 text is exactly RC4 of the one-entry archive.
+    ZKDataArchive archive;
+    ASSERT_EQ(archive.deflateData(kDocument, QStringLiteral("config.xml")), 1);
+    EXPECT_EQ(m.captured(1), Base64::encode(*CommonCryptor::RC4EncryptedDataUsingKey(archive.data(), "pbkcfg-rc4-k14")));
+    EXPECT_EQ(ConfigContainer::decode(container), kDocument);
+    EXPECT_EQ(ConfigContainer::decode(ConfigContainer::encode(QByteArray())), QByteArray());
+}
+
+// What the player does, written independently: Base64, RC4 with the fixed key, unzip.
+TEST(ConfigContainerTest, IndependentReaderGetsTheDocumentBack)
+{
+    FakePlatform platform;
+    const QString path = platform.root() + QLatin1String("/config.xml");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(ConfigContainer::encode(kDocument));
+    f.close();
+    const test::ToolResult py = test::runPython(QStringLiteral(R"(
+import base64, io, sys, zipfile
+import xml.etree.ElementTree as ET
+root = ET.parse(sys.argv[1]).getroot()
+assert root.tag == "data", root.tag
+data = base64.b64decode(root.text, validate=True)
+key = b"pbkcfg-rc4-k14"
+S = list(range(256)); j = 0
+for i in range(256):
+    j = (j + S[i] + key[i % len(key)]) % 256; S[i], S[j] = S[j], S[i]
+out = bytearray(); i = j = 0
+for b in data:
+    i = (i + 1) % 256; j = (j + S[i]) % 256; S[i], S[j] = S[j], S[i]
+    out.append(b ^ S[(S[i] + S[j]) % 256])
+z = zipfile.ZipFile(io.BytesIO(bytes(out)))
+assert [n.filename for n in z.infolist()] == ["config.xml"]
+assert z.comment == b"Archive created with ZipKit"
+sys.stdout.buffer.write(z.read("config.xml"))
+)"), {path});
+    ASSERT_EQ(py.exitCode, 0) << py.err.constData();
+    EXPECT_EQ(py.out, kDocument);
+}
+
+struct BadContainer {
+    const char* label;
+    QByteArray bytes;
+    const char* messagePart;
+};
+
+void PrintTo(const BadContainer& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class ConfigContainerRejects : public ::testing::TestWithParam<BadContainer> {};
+
+TEST_P(ConfigContainerRejects, WithAClearBadInputError)
+{
+    FakePlatform platform;
+    try {
+        ConfigContainer::decode(GetParam().bytes, QStringLiteral("book/files/config.xml"));
+        FAIL() << "decoded a bad container";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::BadInput);
+        EXPECT_EQ(e.where(), QStringLiteral("book/files/config.xml"));
+        EXPECT_TRUE(e.message().contains(QLatin1String(GetParam().messagePart))) << e.message().toStdString();
+    }
+}
+
+QByteArray archiveOf(const QByteArray& content, const QString& name = QStringLiteral("config.xml"))
+{
+    FakePlatform platform;
+    ZKDataArchive archive;
+    archive.deflateData(content, name);
+    return archive.data();
+}
+
+QByteArray withBadCrc()
+{
+    QByteArray a = archiveOf(kDocument);
+    const qsizetype cd = a.size() - 49 - 56;
+    a[14] = char(a[14] ^ 1);
+    a[cd + 16] = char(a[cd + 16] ^ 1);
+    return containerAround(a);
+}
+
+QByteArray withCutData()
+{
+    QByteArray a = archiveOf(kDocument);
+    const qsizetype cd = a.size() - 49 - 56;
+    a[cd + 24] = char(a[cd + 24] + 1); // claims one byte more than the stream holds
+    return containerAround(a);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, ConfigContainerRejects,
+    ::testing::Values(
+        BadContainer{"plain_text", "just some words", "not a configuration container"},
+        BadContainer{"empty_file", "", "not a configuration container"},
+        BadContainer{"other_root", "<Folioscope><XMLVersion>1</XMLVersion></Folioscope>", "not <data>"},
+        BadContainer{"element_inside_data", "<data><x/></data>", "holds elements"},
+        BadContainer{"empty_data", "<data><![CDATA[]]></data>", "holds no text"},
+        BadContainer{"not_base64", "<data><![CDATA[Zm9v*mFy]]></data>", "not Base64"},
+        BadContainer{"base64_of_garbage", "<data>Zm9vYmFyYmF6cXV4</data>", "not a zip archive"},
+        BadContainer{"wrong_key", containerAround(archiveOf(kDocument), QStringLiteral("another-key")), "not a zip archive"},
+        BadContainer{"crc_mismatch", withBadCrc(), "CRC-32 mismatch"},
+        BadContainer{"size_mismatch", withCutData(), "damaged"}),
+    [](const ::testing::TestParamInfo<BadContainer>& info) { return std::string(info.param.label); });
+
+TEST(ConfigContainerTest, AcceptsLineBrokenBase64AndASingleOtherEntry)
+{
+    FakePlatform platform;
+    QByteArray container = ConfigContainer::encode(kDocument);
+    const qsizetype start = container.indexOf("CDATA[") + 6;
+    container.insert(start + 8, "\r\n  ");
+    EXPECT_EQ(ConfigContainer::decode(container), kDocument);
+    // An archive of one entry under another name still gives its content.
+    EXPECT_EQ(ConfigContainer::decode(containerAround(archiveOf(kDocument, QStringLiteral("a.xml")))), kDocument);
+}
+
+} // namespace
+} // namespace leafcraft

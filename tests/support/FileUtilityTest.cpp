@@ -1,0 +1,162 @@
+#include "support/FileUtility.h"
+
+#include "fakes/FakePlatform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+namespace leafcraft {
+namespace {
+
+using test::FakePlatform;
+
+QByteArray utf16le(const QString& text, bool bom = true)
+{
+    QByteArray out = bom ? QByteArray("\xFF\xFE", 2) : QByteArray();
+    for (QChar c : text) {
+        out.append(char(c.unicode() & 0xFF));
+        out.append(char(c.unicode() >> 8));
+    }
+    return out;
+}
+
+class FileUtilityTest : public ::testing::Test {
+protected:
+    QString trustFile() const
+    {
+        return platform.paths().localAppSupportDir() + QLatin1String("/Macromedia/FlashPlayerTrust/PT.cfg");
+    }
+    QByteArray readTrust() const
+    {
+        QFile f(trustFile());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void writeTrust(const QByteArray& bytes) const
+    {
+        QDir().mkpath(QFileInfo(trustFile()).path());
+        QFile f(trustFile());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    mutable FakePlatform platform;
+};
+
+TEST_F(FileUtilityTest, TmpFoldersAreNewAndSeparate)
+{
+    const QString root = platform.paths().tempRoot();
+    const QString a = FileUtility::forceTmpDiractory(QStringLiteral("Sheetwise"));
+    const QString b = FileUtility::forceTmpDiractory(QStringLiteral("Sheetwise"));
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(QFileInfo(a).isDir());
+    EXPECT_TRUE(QFileInfo(b).isDir());
+    EXPECT_EQ(QFileInfo(a).path(), root + QLatin1String("/Sheetwise"));
+    EXPECT_EQ(QFileInfo(a).path(), QFileInfo(b).path());
+    EXPECT_TRUE(QFileInfo(a).fileName().startsWith(QLatin1String("temp.")));
+    EXPECT_EQ(QFileInfo(a).fileName().size(), 11);
+
+    // A name already taken (here by a file) is skipped, not reused.
+    QFile blocker(root + QLatin1String("/Sheetwise/temp.000003"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString c = FileUtility::forceTmpDiractory(QStringLiteral("Sheetwise"));
+    EXPECT_TRUE(QFileInfo(c).isDir());
+    EXPECT_EQ(QFileInfo(c).fileName(), QStringLiteral("temp.000004"));
+}
+
+TEST_F(FileUtilityTest, TmpFolderThatCannotBeMadeStillGivesAPath)
+{
+    // The parent is a plain file, so nothing can be created below it.
+    QFile file(platform.paths().tempRoot() + QLatin1String("/Blocked"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString path = FileUtility::forceTmpDiractory(QStringLiteral("Blocked"));
+    EXPECT_TRUE(path.startsWith(platform.paths().tempRoot() + QLatin1String("/Blocked/temp.")));
+    EXPECT_FALSE(QFileInfo(path).exists());
+}
+
+TEST_F(FileUtilityTest, SubFoldersAtEveryDepthWithoutLinksOrFiles)
+{
+    const QString base = platform.root() + QLatin1String("/styles");
+    QDir().mkpath(base + QLatin1String("/A/images"));
+    QDir().mkpath(base + QLatin1String("/B"));
+    QDir().mkpath(base + QLatin1String("/.hidden"));
+    QFile(base + QLatin1String("/A/file.txt")).open(QIODevice::WriteOnly);
+    QFile::link(base + QLatin1String("/B"), base + QLatin1String("/A/linkToB"));
+    const QStringList expected = {base + QLatin1String("/.hidden"), base + QLatin1String("/A"),
+                                  base + QLatin1String("/A/images"), base + QLatin1String("/B")};
+    EXPECT_EQ(FileUtility::subFolderOfFolder(base), expected);
+    EXPECT_EQ(FileUtility::subFolderOfFolder(base + QLatin1Char('/')), expected);
+    EXPECT_TRUE(FileUtility::subFolderOfFolder(base + QLatin1String("/missing")).isEmpty());
+    EXPECT_TRUE(FileUtility::subFolderOfFolder(base + QLatin1String("/A/file.txt")).isEmpty());
+    EXPECT_TRUE(FileUtility::subFolderOfFolder(QString()).isEmpty());
+}
+
+TEST_F(FileUtilityTest, TrustFileGetsEachFolderOnce)
+{
+    FileUtility::makeDiractoryTrustByFlash(QStringLiteral("/books/preview"));
+    EXPECT_EQ(readTrust(), utf16le(QStringLiteral("/books/preview")));
+    FileUtility::makeDiractoryTrustByFlash(QStringLiteral("/books/preview"));
+    EXPECT_EQ(readTrust(), utf16le(QStringLiteral("/books/preview")));
+    FileUtility::makeDiractoryTrustByFlash(QStringLiteral("/books/editor"));
+    EXPECT_EQ(readTrust(), utf16le(QStringLiteral("/books/preview\n/books/editor")));
+    // Case and trailing slash make a different folder.
+    FileUtility::makeDiractoryTrustByFlash(QStringLiteral("/Books/editor/"));
+    EXPECT_EQ(readTrust(), utf16le(QStringLiteral("/books/preview\n/books/editor\n/Books/editor/")));
+}
+
+struct TrustCase {
+    const char* label;
+    QByteArray existing;
+    QByteArray expected; // empty: the file must stay as it was
+};
+
+void PrintTo(const TrustCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class TrustFileEncodings : public FileUtilityTest, public ::testing::WithParamInterface<TrustCase> {};
+
+TEST_P(TrustFileEncodings, ExistingEntriesSurvive)
+{
+    const TrustCase& c = GetParam();
+    writeTrust(c.existing);
+    FileUtility::makeDiractoryTrustByFlash(QStringLiteral("/new/d\u00E9j\u00E0"));
+    EXPECT_EQ(readTrust(), c.expected.isEmpty() ? c.existing : c.expected);
+}
+
+const QString kNew = QStringLiteral("\n/new/d\u00E9j\u00E0");
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, TrustFileEncodings,
+    ::testing::Values(
+        TrustCase{"utf16le_bom", utf16le(QStringLiteral("/old/\u00FCber")),
+                  utf16le(QStringLiteral("/old/\u00FCber") + kNew)},
+        TrustCase{"utf16be_bom", QByteArray("\xFE\xFF\x00/\x00o\x00\xFC", 8), utf16le(QStringLiteral("/o\u00FC") + kNew)},
+        TrustCase{"utf8_bom", QByteArray("\xEF\xBB\xBF/old/\xC3\xBC" "ber"),
+                  utf16le(QStringLiteral("/old/\u00FCber") + kNew)},
+        TrustCase{"utf8_plain", QByteArray("/a\n/old/\xC3\xBC" "ber"),
+                  utf16le(QStringLiteral("/a\n/old/\u00FCber") + kNew)},
+        TrustCase{"utf16le_without_bom", utf16le(QStringLiteral("/old"), false), utf16le(QStringLiteral("/old") + kNew)},
+        // A carriage return stays in its line, so the folder is not found and is appended again.
+        TrustCase{"crlf_lines_never_match", utf16le(QStringLiteral("/new/d\u00E9j\u00E0\r\n/x")),
+                  utf16le(QStringLiteral("/new/d\u00E9j\u00E0\r\n/x") + kNew)},
+        TrustCase{"not_text_left_alone", QByteArray("/old/\xFF\xFE\xFD"), QByteArray()},
+        TrustCase{"already_listed_in_utf8", QByteArray("/x\n/new/d\xC3\xA9j\xC3\xA0"), QByteArray()}),
+    [](const ::testing::TestParamInfo<TrustCase>& info) { return std::string(info.param.label); });
+
+TEST_F(FileUtilityTest, UnwritableTrustFolderIsQuietlySkipped)
+{
+    // The Application Support folder is a plain file: nothing can be created below it.
+    QDir().mkpath(platform.root());
+    QFile blocker(platform.paths().localAppSupportDir());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    FileUtility::makeDiractoryTrustByFlash(QStringLiteral("/books/preview"));
+    EXPECT_FALSE(QFileInfo::exists(trustFile()));
+}
+
+} // namespace
+} // namespace leafcraft

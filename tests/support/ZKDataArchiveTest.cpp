@@ -1,0 +1,324 @@
+#include "support/ZKDataArchive.h"
+
+#include "ExternalTool.h"
+#include "fakes/FakePlatform.h"
+#include "support/ZKDataOps.h"
+#include "support/ZKLFHeader.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <gtest/gtest.h>
+
+namespace leafcraft {
+namespace {
+
+using test::FakePlatform;
+
+std::uint32_t u16(const QByteArray& b, qsizetype at)
+{
+    return std::uint8_t(b[at]) | (std::uint32_t(std::uint8_t(b[at + 1])) << 8);
+}
+std::uint32_t u32(const QByteArray& b, qsizetype at)
+{
+    return u16(b, at) | (u16(b, at + 2) << 16);
+}
+
+QByteArray sampleDocument()
+{
+    QByteArray doc = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Folioscope>\n  <XMLVersion>1</XMLVersion>\n";
+    for (int i = 1; i <= 40; ++i)
+        doc += "  <Page>files/page/" + QByteArray::number(i) + ".swf</Page>\n";
+    doc += "  <Title>Caf\xC3\xA9 \xE2\x82\xAC</Title>\n</Folioscope>\n";
+    return doc;
+}
+
+class ZKDataArchiveTest : public ::testing::Test {
+protected:
+    QString writeArchive(const QByteArray& bytes, const QString& name = QStringLiteral("a.zip"))
+    {
+        const QString path = platform.root() + QLatin1Char('/') + name;
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    FakePlatform platform; // clock: 2026-01-02 03:04:05 local time
+};
+
+// The whole layout of the one-entry archive the book configuration uses.
+TEST_F(ZKDataArchiveTest, ConfigArchiveHasTheDocumentedLayout)
+{
+    const QByteArray doc = sampleDocument();
+    ZKDataArchive archive;
+    ASSERT_EQ(archive.deflateData(doc, QStringLiteral("config.xml")), 1);
+    const QByteArray& a = archive.data();
+    const std::optional<QByteArray> deflated = zk_deflate(doc);
+    ASSERT_TRUE(deflated);
+    const qsizetype c = deflated->size();
+    ASSERT_EQ(a.size(), 145 + c);
+
+    // Local header.
+    EXPECT_EQ(a.left(4), QByteArray("PK\x03\x04"));
+    EXPECT_EQ(u16(a, 4), 20u);
+    EXPECT_EQ(u16(a, 6), 0u);
+    EXPECT_EQ(u16(a, 8), 8u);
+    EXPECT_EQ(u16(a, 10), 3u * 2048 + 4 * 32 + 2); // 03:04:05 -> 03:04:04
+    EXPECT_EQ(u16(a, 12), 46u * 512 + 1 * 32 + 2);  // 2026-01-02
+    EXPECT_EQ(u32(a, 14), zk_crc32(doc));
+    EXPECT_EQ(u32(a, 18), std::uint32_t(c));
+    EXPECT_EQ(u32(a, 22), std::uint32_t(doc.size()));
+    EXPECT_EQ(u16(a, 26), 10u);
+    EXPECT_EQ(u16(a, 28), 0u);
+    EXPECT_EQ(a.mid(30, 10), QByteArray("config.xml"));
+    EXPECT_EQ(a.mid(40, c), *deflated);
+
+    // Central header.
+    const qsizetype cd = 40 + c;
+    EXPECT_EQ(a.mid(cd, 4), QByteArray("PK\x01\x02"));
+    EXPECT_EQ(u16(a, cd + 4), 0x0315u);
+    EXPECT_EQ(u16(a, cd + 6), 20u);
+    EXPECT_EQ(a.mid(cd + 8, 20), a.mid(6, 20)); // flag, method, time, date, crc, sizes
+    EXPECT_EQ(u16(a, cd + 28), 10u);
+    EXPECT_EQ(a.mid(cd + 30, 16), QByteArray(16, '\0')); // extra, comment, disk, attrs, offset 0
+    EXPECT_EQ(a.mid(cd + 46, 10), QByteArray("config.xml"));
+
+    // End record.
+    const qsizetype end = 96 + c;
+    EXPECT_EQ(a.mid(end, 4), QByteArray("PK\x05\x06"));
+    EXPECT_EQ(u32(a, end + 4), 0u);
+    EXPECT_EQ(u16(a, end + 8), 1u);
+    EXPECT_EQ(u16(a, end + 10), 1u);
+    EXPECT_EQ(u32(a, end + 12), 56u);
+    EXPECT_EQ(u32(a, end + 16), std::uint32_t(cd));
+    EXPECT_EQ(u16(a, end + 20), 27u);
+    EXPECT_EQ(a.mid(end + 22), QByteArray("Archive created with ZipKit"));
+}
+
+TEST_F(ZKDataArchiveTest, StandardReadersListAndExtractTheEntry)
+{
+    const QByteArray doc = sampleDocument();
+    ZKDataArchive archive;
+    ASSERT_EQ(archive.deflateData(doc, QStringLiteral("config.xml")), 1);
+    const QString path = writeArchive(archive.data());
+
+    const test::ToolResult check = test::runTool(QStringLiteral("unzip"), {QStringLiteral("-t"), path});
+    EXPECT_EQ(check.exitCode, 0) << check.out.constData() << check.err.constData();
+    EXPECT_TRUE(check.out.contains("No errors detected")) << check.out.constData();
+
+    const test::ToolResult extracted = test::runTool(QStringLiteral("unzip"), {QStringLiteral("-p"), path, QStringLiteral("config.xml")});
+    EXPECT_EQ(extracted.out, doc);
+
+    const test::ToolResult info = test::runTool(QStringLiteral("zipinfo"), {path});
+    EXPECT_EQ(info.exitCode, 0) << info.err.constData();
+    EXPECT_TRUE(info.out.contains("2.1 unx")) << info.out.constData();
+    EXPECT_TRUE(info.out.contains("defN")) << info.out.constData(); // deflate, normal option bits
+    EXPECT_TRUE(info.out.contains("config.xml")) << info.out.constData();
+    const test::ToolResult comment = test::runTool(QStringLiteral("zipinfo"), {QStringLiteral("-z"), path});
+    EXPECT_TRUE(comment.out.contains("Archive created with ZipKit")) << comment.out.constData();
+
+    const test::ToolResult py = test::runPython(QStringLiteral(R"(
+import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+assert z.testzip() is None
+infos = z.infolist()
+print(len(infos), infos[0].filename, infos[0].create_system, infos[0].create_version,
+      infos[0].extract_version, infos[0].compress_type, infos[0].date_time, z.comment.decode())
+sys.stdout.flush()
+sys.stdout.buffer.write(z.read("config.xml"))
+)"), {path});
+    ASSERT_EQ(py.exitCode, 0) << py.err.constData();
+    const qsizetype eol = py.out.indexOf('\n');
+    EXPECT_EQ(py.out.left(eol), QByteArray("1 config.xml 3 21 20 8 (2026, 1, 2, 3, 4, 4) Archive created with ZipKit"));
+    EXPECT_EQ(py.out.mid(eol + 1), doc);
+}
+
+struct EntryCase {
+    const char* label;
+    QByteArray input;
+    QString name;
+    QTime time;
+    QByteArray expectedName;
+    std::uint32_t expectedTimeWord;
+};
+
+void PrintTo(const EntryCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class ZKEntryCases : public ZKDataArchiveTest, public ::testing::WithParamInterface<EntryCase> {};
+
+TEST_P(ZKEntryCases, EntryFieldsAndReadBack)
+{
+    const EntryCase& c = GetParam();
+    platform.fixedClock.time = QDateTime(QDate(2026, 1, 2), c.time);
+    ZKDataArchive archive;
+    ASSERT_EQ(archive.deflateData(c.input, c.name), 1);
+    const QByteArray& a = archive.data();
+    const qsizetype n = c.expectedName.size();
+    EXPECT_EQ(u16(a, 10), c.expectedTimeWord);
+    EXPECT_EQ(u16(a, 26), std::uint32_t(n));
+    EXPECT_EQ(a.mid(30, n), c.expectedName);
+    const qsizetype compressed = qsizetype(u32(a, 18));
+    const qsizetype cd = 30 + n + compressed;
+    EXPECT_EQ(u16(a, cd + 28), std::uint32_t(n));
+    EXPECT_EQ(a.mid(cd + 46, n), c.expectedName);
+    EXPECT_EQ(a.size(), cd + 46 + n + 22 + 27);
+    if (c.input.isEmpty()) {
+        EXPECT_EQ(u32(a, 14), 0u);
+        EXPECT_EQ(u32(a, 22), 0u);
+        EXPECT_EQ(a.mid(30 + n, compressed), QByteArray("\x03\x00", 2));
+    }
+    const QString path = writeArchive(a);
+    const test::ToolResult py = test::runPython(QStringLiteral(R"(
+import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+i = z.infolist()[0]
+# The UTF-8 flag is not set, so readers take the name as code page 437: undo that.
+name = i.filename.encode("utf-8" if i.flag_bits & 0x800 else "cp437")
+sys.stdout.buffer.write(name + b"|" + str(i.date_time[5]).encode() + b"|" + z.read(i))
+)"), {path});
+    ASSERT_EQ(py.exitCode, 0) << py.err.constData();
+    EXPECT_EQ(py.out, c.expectedName + "|" + QByteArray::number((c.expectedTimeWord & 31) * 2) + "|" + c.input);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, ZKEntryCases,
+    ::testing::Values(
+        EntryCase{"empty_input", QByteArray(), QStringLiteral("config.xml"), QTime(3, 4, 5), "config.xml",
+                  3 * 2048 + 4 * 32 + 2},
+        EntryCase{"decomposed_name", "x", QStringLiteral("cafe\u0301.xml"), QTime(0, 0, 0), "caf\xC3\xA9.xml", 0},
+        EntryCase{"odd_seconds_round_down", "abc", QStringLiteral("a"), QTime(23, 59, 59), "a",
+                  23 * 2048 + 59 * 32 + 29},
+        EntryCase{"even_seconds_kept", "abc", QStringLiteral("a"), QTime(12, 30, 58), "a", 12 * 2048 + 30 * 32 + 29}),
+    [](const ::testing::TestParamInfo<EntryCase>& info) { return std::string(info.param.label); });
+
+TEST_F(ZKDataArchiveTest, SecondEntryFollowsTheFirstAndKeepsItsCentralHeader)
+{
+    ZKDataArchive archive;
+    ASSERT_EQ(archive.deflateData("first entry", QStringLiteral("one.txt")), 1);
+    const QByteArray before = archive.data();
+    const std::uint32_t firstCd = u32(before, before.size() - 27 - 6);
+    const QByteArray firstCentral = before.mid(firstCd, 46 + 7);
+
+    ASSERT_EQ(archive.deflateData("second entry, longer", QStringLiteral("two.txt")), 1);
+    const QByteArray& a = archive.data();
+    EXPECT_EQ(a.left(firstCd), before.left(firstCd));
+    EXPECT_EQ(a.mid(firstCd, 4), QByteArray("PK\x03\x04")); // local header where the directory began
+    const qsizetype end = a.size() - 49;
+    EXPECT_EQ(u16(a, end + 8), 2u);
+    EXPECT_EQ(u16(a, end + 10), 2u);
+    EXPECT_EQ(u32(a, end + 12), 2u * (46 + 7));
+    const qsizetype cd = qsizetype(u32(a, end + 16));
+    EXPECT_EQ(a.mid(cd, 46 + 7), firstCentral);
+    EXPECT_EQ(u32(a, cd + 53 + 42), firstCd); // second entry's local header offset
+
+    const test::ToolResult py = test::runPython(QStringLiteral(R"(
+import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+assert z.testzip() is None
+print(",".join(i.filename + "=" + z.read(i).decode() for i in z.infolist()))
+)"), {writeArchive(a)});
+    EXPECT_EQ(py.out.trimmed(), QByteArray("one.txt=first entry,two.txt=second entry, longer")) << py.err.constData();
+}
+
+TEST_F(ZKDataArchiveTest, AbsentOrEmptyNameChangesNothing)
+{
+    ZKDataArchive archive;
+    EXPECT_EQ(archive.deflateData("data", QString()), -1);
+    EXPECT_EQ(archive.deflateData("data", QStringLiteral("")), -1);
+    EXPECT_TRUE(archive.data().isEmpty());
+    ASSERT_EQ(archive.deflateData("data", QStringLiteral("config.xml")), 1);
+    const QByteArray before = archive.data();
+    EXPECT_EQ(archive.deflateData("more", QStringLiteral("")), -1);
+    EXPECT_EQ(archive.data(), before);
+    EXPECT_EQ(archive.centralDirectory().size(), 1u);
+    EXPECT_EQ(archive.deflateData("more", QString(70000, QLatin1Char('n'))), -1); // name too long for its field
+    EXPECT_EQ(archive.data(), before);
+}
+
+TEST_F(ZKDataArchiveTest, AttributesSetDateAndExternalAttributes)
+{
+    ZKFileAttributes attrs;
+    attrs.modificationDate = QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6));
+    attrs.posixPermissions = 0644;
+    ZKDataArchive archive;
+    ASSERT_EQ(archive.deflateData("x", QStringLiteral("f"), attrs), 1);
+    const QByteArray& a = archive.data();
+    EXPECT_EQ(u16(a, 12), 21u * 512 + 2 * 32 + 3);
+    const qsizetype cd = qsizetype(u32(a, a.size() - 27 - 6));
+    EXPECT_EQ(u32(a, cd + 38), 0x81A44000u);
+    EXPECT_EQ(a.mid(cd + 12, 4), a.mid(10, 4));
+}
+
+TEST_F(ZKDataArchiveTest, IncompressibleInputGrowsTheOutputBuffer)
+{
+    QByteArray noise(100000, Qt::Uninitialized);
+    QRandomGenerator rng(42);
+    for (char& ch : noise)
+        ch = char(rng.generate() & 0xFF);
+    ZKDataArchive archive;
+    ASSERT_EQ(archive.deflateData(noise, QStringLiteral("noise.bin")), 1);
+    EXPECT_GT(u32(archive.data(), 18), 16384u * 6);
+    const test::ToolResult extracted =
+        test::runTool(QStringLiteral("unzip"), {QStringLiteral("-p"), writeArchive(archive.data()), QStringLiteral("noise.bin")});
+    EXPECT_EQ(extracted.out, noise);
+}
+
+TEST(ZKRecordsTest, Zip64FieldsFollowTheSizes)
+{
+    FakePlatform platform;
+    ZKLFHeader local;
+    local.setFilename(QStringLiteral("big"));
+    local.setUncompressedSize(0x100000000ull);
+    EXPECT_EQ(local.versionNeededToExtract(), 45u);
+    const QByteArray lf = local.data();
+    EXPECT_EQ(lf.size(), 30 + 3 + 20);
+    EXPECT_EQ(u32(lf, 18), 0xFFFFFFFFu);
+    EXPECT_EQ(u32(lf, 22), 0xFFFFFFFFu);
+    EXPECT_EQ(u16(lf, 28), 20u);
+    EXPECT_EQ(lf.mid(33, 4), QByteArray("\x01\x00\x10\x00", 4));
+    EXPECT_EQ(lf.mid(37, 8), QByteArray("\x00\x00\x00\x00\x01\x00\x00\x00", 8));
+    local.setUncompressedSize(10);
+    EXPECT_EQ(local.versionNeededToExtract(), 20u);
+    EXPECT_EQ(local.data().size(), 33);
+
+    ZKCDHeader central;
+    central.setFilename(QStringLiteral("big"));
+    central.setLocalHeaderOffset(0xFFFFFFFFull);
+    EXPECT_EQ(central.versionNeededToExtract(), 45u);
+    EXPECT_EQ(central.length(), 46u + 3 + 28);
+    const QByteArray cd = central.data();
+    EXPECT_EQ(cd.size(), 46 + 3 + 28);
+    EXPECT_EQ(u16(cd, 30), 28u);
+    EXPECT_EQ(u32(cd, 42), 0xFFFFFFFFu);
+    EXPECT_EQ(cd.mid(49, 4), QByteArray("\x01\x00\x18\x00", 4));
+    central.setLocalHeaderOffset(0); // the first serialisation is kept
+    EXPECT_EQ(central.data(), cd);
+
+    ZKCDTrailer trailer;
+    trailer.setOffsetOfStartOfCentralDirectory(0xFFFFFFFFull);
+    EXPECT_TRUE(trailer.useZip64Extensions());
+    EXPECT_EQ(u32(trailer.data(), 16), 0xFFFFFFFFu);
+}
+
+TEST(ZKDataOpsTest, DosDateAndAppenders)
+{
+    EXPECT_EQ(zk_dosDate(QDateTime(QDate(1980, 1, 1), QTime(0, 0, 1))), (1u * 32 + 1) << 16);
+    EXPECT_EQ(zk_dosDate(QDateTime(QDate(1970, 6, 1), QTime(9, 0))), (1u * 32 + 1) << 16); // clamped
+    QByteArray out;
+    zk_appendLittleInt16(out, 0x0102);
+    zk_appendLittleInt32(out, 0x03040506);
+    zk_appendLittleInt64(out, 0x0708090A0B0C0D0Eull);
+    zk_appendPrecomposedUTF8String(out, QString());
+    zk_appendPrecomposedUTF8String(out, QStringLiteral("A\u030A"));
+    EXPECT_EQ(out, QByteArray("\x02\x01\x06\x05\x04\x03\x0E\x0D\x0C\x0B\x0A\x09\x08\x07\xC3\x85", 16));
+    EXPECT_EQ(zk_precomposedUTF8Length(QStringLiteral("A\u030A")), 2u);
+    const QByteArray text = QByteArray(5000, 'z') + "tail";
+    EXPECT_EQ(zk_inflate(*zk_deflate(text), 1 << 20), text);
+    EXPECT_FALSE(zk_inflate(*zk_deflate(text), 100)); // larger than allowed
+    EXPECT_FALSE(zk_inflate(zk_deflate(text)->left(5), 1 << 20)); // cut short
+}
+
+} // namespace
+} // namespace leafcraft
