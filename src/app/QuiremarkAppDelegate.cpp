@@ -1,16 +1,12 @@
 #include "app/QuiremarkAppDelegate.h"
 
 #include "annotations/FlashOutline.h"
-#include "annotations/FlashPagesAnnotationsPDF.h"
 #include "app/AppLog.h"
+#include "app/LivePreview.h"
 #include "app/AppWindow.h"
 #include "import/FlashPageSourceImg.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
-#include "publish/FlashBookOutput.h"
-#include "publish/HTMLConfigInfo.h"
-#include "support/Error.h"
-#include "support/FileUtility.h"
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateOutlineDelegate.h"
 
@@ -71,12 +67,11 @@ QString QuiremarkAppDelegate::manualPath()
 
 void QuiremarkAppDelegate::applicationDidFinishLaunching()
 {
-    prepaireTheLog();
+    AppLog::prepaireTheLog();
     m_window->hideWindow();
     LC_INFO(QStringLiteral("version is:%1").arg(QStringLiteral(LEAFCRAFT_VERSION)));
     m_window->showAndActivate();
     m_window->setWindowTitle(QStringLiteral("Leafcraft"));
-    iFlashPreviewFolder = QStringLiteral("");
     m_window->fillScreen();
 
     auto demo = std::make_shared<FlashPageSourceImg>();
@@ -180,7 +175,7 @@ void QuiremarkAppDelegate::importWindowDidEnd(int returnCode, const ImportResult
 {
     if (returnCode != 1)
         return;
-    QFile::remove(iFlashPreviewFolder + QLatin1String("/pages.xml"));
+    m_preview.removePageList();
     NeverEditor = true;
     if (iFlashTmpl) {
         iFlashTmpl->setPropertyValue(QStringLiteral("pageWidth"), QString::number(result.pageWidth));
@@ -205,7 +200,7 @@ void QuiremarkAppDelegate::selectTmplWindowDidEnd(int returnCode, const QString&
         m_tmplDelegate->reload();
     m_window->reloadPropertyOutline(true);
 
-    const QString extFiles = iFlashPreviewFolder + QLatin1String("/files/extfiles/");
+    const QString extFiles = m_preview.flashPreviewFolder() + QLatin1String("/files/extfiles/");
     for (const char* name : kCubeImages) {
         const QString file = QString::fromLatin1(name);
         if (tmplName == QLatin1String("Panoramic")) {
@@ -225,19 +220,12 @@ void QuiremarkAppDelegate::selectTmplWindowDidEnd(int returnCode, const QString&
 
 void QuiremarkAppDelegate::makeFlashPreviewFolder()
 {
-    QString base = Platform::current().paths().userAppSupportDir();
-    if (base.isEmpty())
-        base = QStringLiteral("/temp");
-    iFlashPreviewFolder = QDir::cleanPath(base + QLatin1String("/Quiresheet/preview/"));
-    if (!QFileInfo::exists(iFlashPreviewFolder) && !QDir().mkpath(iFlashPreviewFolder))
-        LC_WARN(QStringLiteral("flash preview folder cannot be crearted[%1]").arg(iFlashPreviewFolder));
-    FileUtility::makeDiractoryTrustByFlash(iFlashPreviewFolder);
+    m_preview.makeFlashPreviewFolder();
 }
 
-void QuiremarkAppDelegate::InitPageConfig(const QString&)
+void QuiremarkAppDelegate::InitPageConfig(const QString& basePath)
 {
-    if (iFlashPreviewFolder.isEmpty())
-        makeFlashPreviewFolder();
+    m_preview.InitPageConfig(basePath);
 }
 
 bool QuiremarkAppDelegate::applyChange()
@@ -248,27 +236,13 @@ bool QuiremarkAppDelegate::applyChange()
         iApplyChangeTimer = nullptr;
     }
     m_window->setApplyChangeImage(QStringLiteral("apply"));
-    if (iFlashPreviewFolder.isEmpty())
-        makeFlashPreviewFolder();
-
-    auto html = std::make_shared<HTMLConfigInfo>();
     m_window->setBusy(true);
-    bool ok = true;
-    try {
-        FlashBookOutput writer(iFlashPageSource, iFlashTmpl, iFlashPreviewFolder, QStringLiteral("index.html"));
-        html->setHTMLTitle(QStringLiteral("Preview"));
-        writer.setHTMLConfig(html);
-        writer.setFlashPagesAnnotations(iFlashPagesAnnotations);
-        writer.setFlashOutline(iFlashOutline);
-        writer.ouputTheBook();
-        InitPageConfig(QStringLiteral(""));
-        m_window->loadPreview(writer.outputFileName());
-    } catch (const std::exception& e) {
-        LC_ERROR(QStringLiteral("apply change :%1").arg(QString::fromUtf8(e.what())));
-        ok = false;
-    }
+    const QString page = m_preview.applyChange(iFlashTmpl, iFlashPageSource, iFlashPagesAnnotations, iFlashOutline);
     m_window->setBusy(false);
-    return ok;
+    if (page.isNull())
+        return false; // logged; the window keeps what it showed
+    m_window->loadPreview(page);
+    return true;
 }
 
 void QuiremarkAppDelegate::tmplPpertyValueChanged()
@@ -295,26 +269,12 @@ void QuiremarkAppDelegate::updateTmplPropertyTip()
 
 void QuiremarkAppDelegate::ReplaceXMLPath(bool absolute)
 {
-    const QString path = iFlashPreviewFolder + QLatin1String("/pages.xml");
-    QFile in(path);
-    if (!in.exists() || !in.open(QIODevice::ReadOnly))
-        return;
-    QString text = QString::fromUtf8(in.readAll());
-    in.close();
-    const QString filesPath = QStringLiteral("\"%1/files/\"").arg(iFlashPreviewFolder);
-    if (absolute)
-        text.replace(QStringLiteral("bace=\"\""), QStringLiteral("bace=") + filesPath);
-    else
-        text.replace(filesPath, QStringLiteral("\"\""));
-    QFile out(path);
-    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        out.write(text.toUtf8());
+    m_preview.ReplaceXMLPath(absolute);
 }
 
 void QuiremarkAppDelegate::removeFlashPreviewFolder()
 {
-    if (!iFlashPreviewFolder.isEmpty() && QFileInfo::exists(iFlashPreviewFolder))
-        QDir(iFlashPreviewFolder).removeRecursively();
+    m_preview.removeFlashPreviewFolder();
 }
 
 } // namespace leafcraft

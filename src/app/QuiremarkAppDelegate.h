@@ -5,6 +5,7 @@
 // AppWindow, so it runs (and is tested) without widgets. Main thread only.
 #pragma once
 
+#include "app/LivePreview.h"
 #include "platform/NotificationCenter.h"
 
 #include <QObject>
@@ -81,7 +82,7 @@ public:
     void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> a) { iFlashPagesAnnotations = std::move(a); }
     const std::shared_ptr<FlashOutline>& flashOutline() const { return iFlashOutline; }
     void setFlashOutline(std::shared_ptr<FlashOutline> o) { iFlashOutline = std::move(o); }
-    const QString& flashPreviewFolder() const { return iFlashPreviewFolder; }
+    const QString& flashPreviewFolder() const { return m_preview.flashPreviewFolder(); }
     bool neverEditor() const { return NeverEditor; }
     bool applyChangePending() const { return iApplyChangeTimer != nullptr; }
     int applyChangeTag() const { return m_applyTag; }
@@ -96,7 +97,7 @@ private:
     std::shared_ptr<FlashOutline> iFlashOutline;
     QTimer* iApplyChangeTimer = nullptr;
     int m_applyTag = 0;
-    QString iFlashPreviewFolder;
+    LivePreview m_preview; // the preview folder (iFlashPreviewFolder) and its regeneration
     bool NeverEditor = true;
     ScopedObserver m_tipObserver;
     ScopedObserver m_changeObserver;
