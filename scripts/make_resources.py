@@ -13,9 +13,22 @@ Python standard library only, so the committed files can always be rebuilt from 
   DemoImgs_standard/large/NN.jpg           the demonstration book shown at start-up
   TmplData/                                 (folder only; the player files are added elsewhere)
 
-Usage: scripts/make_resources.py [AppFiles folder]   (default: resources/AppFiles of this checkout)
+Usage: scripts/make_resources.py [--out APPFILES_FOLDER] [PART ...]
+       (default: everything, into resources/AppFiles of this checkout; a PART is a template name or "demo")
 
 The output is deterministic: the same script writes byte-identical files.
+
+Values the book players interpret (the descriptions in the property trees say the same to the user):
+  BackgroundType  "GradientColor" | "Color" | "Image" (the picture of ImagePath over Color)
+  BgType          "Image" publishes the ImagePath file with the book, "None" leaves it out
+  ImgPosition     "Fill" | "Fit" | "Stretch" | "Center" | "Tile"
+  GradientAngle   degrees; 90 runs top to bottom, 0 left to right
+  loop            extra auto-flip rounds after the last page; 0 stops there, -1 repeats for ever
+  TiltAngle       "Show" | "Hide": the tilt button (the key also feeds the configuration's TiltAngle
+                  element, which the player reads as a number and so leaves at its default angle)
+  direction       "Right" (left-to-right books) | "Left" (right-to-left books), mobile version only
+Switches are "pt_list" properties offering exactly "Yes,No" or "Show,Hide": the book writers compare
+with those words, and a "pt_bool" check box would store "YES"/"NO" instead.
 Style and template folders are kept flat (no sub-folders) because the catalogue lists every nested
 folder below the style root as a style of its own.
 """
@@ -590,8 +603,23 @@ def group(key, title, desc, children):
     return g
 
 
-def property_tree(v):
-    """The property tree every template shares; v maps keys to the template's own default values."""
+def property_tree(v, notes=None):
+    """The property tree every template shares; v maps keys to the template's own default values, notes
+    maps keys to a sentence the template adds to that property's description."""
+    tree = _shared_tree(v)
+    for p in _walk(tree):
+        if notes and p['key'] in notes:
+            p['desc'] += " " + notes[p['key']]
+    return tree
+
+
+def _walk(props):
+    for p in props:
+        yield p
+        yield from _walk(p['children'])
+
+
+def _shared_tree(v):
     return [
         group("BookGroup", "Book", "Size, title, colours and behaviour of the book itself.", [
             prop("Title", "pt_text", "Book title",
@@ -811,8 +839,8 @@ def linen_tile(size, base, seed):
     c = Canvas(size, size, base)
     for y in range(size):
         for x in range(size):
-            weave = rows[y] * 5 if (x + y) % 2 else cols[x] * 5
-            n = weave + rnd.uniform(-3, 3)
+            weave = rows[y] * 3.5 if (x + y) % 2 else cols[x] * 3.5
+            n = weave + rnd.uniform(-2, 2)
             i = (y * size + x) * 3
             c.px[i:i + 3] = bytes(max(0, min(255, int(base[k] + n))) for k in range(3))
     return c
@@ -1195,6 +1223,12 @@ TEMPLATES = {
         "defaults": {"BaseColor": "0x3b5b7a", "Color": "0x5d88b5", "GradientStartColor": "0x87b5e5",
                      "GradientEndColor": "0xdfeaf5", "TiltAngle": "Hide"},
         "icon": icon_panoramic,
+        "notes": {
+            "BackgroundGroup": "The style's panorama, a cube of six pictures, surrounds the book; the "
+                               "settings below colour what shows until the panorama has loaded.",
+            "BgType": "The panorama comes with the style and needs no picture here.",
+            "GradientStartColor": "The mobile version shows the panorama's back picture instead.",
+        },
         "styles": {
             "Sky": {"BaseColor": "0x3b5b7a", "GradientStartColor": "0x87b5e5", "GradientEndColor": "0xdfeaf5",
                     "Color": "0x5d88b5", "BgType": "None"},
@@ -1270,7 +1304,7 @@ def generate(root, only=None, pictures=True, log=print):
         values.update(t["defaults"])
         info = dict(INFO_COMMON)
         info.update(t["info"])
-        out.write("Templates/%s/flashTemplate.xml" % name, template_xml(info, property_tree(values)))
+        out.write("Templates/%s/flashTemplate.xml" % name, template_xml(info, property_tree(values, t.get("notes"))))
         for style, settings in t["styles"].items():
             out.write("Styles/%s/%s/tmplSetting.txt" % (name, style), settings_text(settings))
         if not pictures:
@@ -1310,10 +1344,18 @@ def generate(root, only=None, pictures=True, log=print):
 
 
 def main(argv):
+    import argparse
     here = os.path.dirname(os.path.abspath(__file__))
-    root = argv[1] if len(argv) > 1 else os.path.join(here, "..", "resources", "AppFiles")
-    only = set(argv[2:]) or None
-    generate(os.path.normpath(root), only)
+    parser = argparse.ArgumentParser(description="Writes Leafcraft's shipped template data.")
+    parser.add_argument("--out", default=os.path.join(here, "..", "resources", "AppFiles"),
+                        help="the AppFiles folder to write (default: resources/AppFiles of this checkout)")
+    parser.add_argument("parts", nargs="*", metavar="PART",
+                        help="limit the work to these templates and/or 'demo' (default: everything)")
+    args = parser.parse_args(argv[1:])
+    unknown = [p for p in args.parts if p not in TEMPLATES and p != "demo"]
+    if unknown:
+        parser.error("unknown part(s): %s (choose from %s, demo)" % (", ".join(unknown), ", ".join(TEMPLATES)))
+    generate(os.path.normpath(args.out), set(args.parts) or None, log=lambda m: print(m, flush=True))
 
 
 if __name__ == "__main__":

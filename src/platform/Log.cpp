@@ -56,7 +56,13 @@ bool isEnabled(Level level)
 void write(Level level, const QString& message, const char* file, int line, const char* function)
 {
     log4cxx::spi::LocationInfo where(file, log4cxx::spi::LocationInfo::calcShortFileName(file), function, line);
+#if LOG4CXX_LOGCHAR_IS_UTF8
+    // Handed over as log4cxx's own UTF-8 text: the std::string overload would transcode from
+    // the C locale and turn every non-ASCII character into "?".
+    logger()->forcedLogLS(toLog4cxx(level), message.toStdString(), where);
+#else
     logger()->forcedLog(toLog4cxx(level), message.toStdString(), where);
+#endif
 }
 
 void configure(const QString& propertiesFile, const QString& logFilePath)

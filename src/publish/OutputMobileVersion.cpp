@@ -1,15 +1,11 @@
 #include "publish/OutputMobileVersion.h"
 
+#include "app/AppSettings.h"
 #include "import/FlashPageSource.h"
 #include "platform/Log.h"
 #include "publish/Maker.h"
 #include "publish/OutputMobileVersion_p.h"
 #include "templates/FlashTemplate.h"
-
-#if __has_include("app/AppSettings.h")
-#include "app/AppSettings.h"
-#define LEAFCRAFT_HAS_APP_SETTINGS 1
-#endif
 
 #include <QDir>
 #include <QFile>
@@ -196,20 +192,12 @@ void OutputMobileVersion::checkMobileFolderIsOurs() const
 
 int OutputMobileVersion::pageWidthSetting() const
 {
-#ifdef LEAFCRAFT_HAS_APP_SETTINGS
     return (m_settings ? *m_settings : AppSettings::shareInstance()).PageWidth();
-#else
-    return 1080;
-#endif
 }
 
 int OutputMobileVersion::pageHeightSetting() const
 {
-#ifdef LEAFCRAFT_HAS_APP_SETTINGS
     return (m_settings ? *m_settings : AppSettings::shareInstance()).PageHeight();
-#else
-    return 1440;
-#endif
 }
 
 } // namespace leafcraft

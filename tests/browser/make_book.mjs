@@ -134,7 +134,7 @@ export function configXml(o) {
     s.GradientEndColor}</GradientEndColor><GradientAngle>${s.GradientAngle}</GradientAngle><ImagePath>extfiles/ImagePath.</ImagePath><Position>Fill</Position></Background><AutoFlip loop="${
     s.AutoFlipLoop}"><Enable>${s.AutoFlip ? 'Yes' : 'No'}</Enable><Interval>${s.Interval}</Interval></AutoFlip><TiltAngle>${
     s.TiltAngle}</TiltAngle><AutoScale>Yes</AutoScale><PlayFlipSound>Yes</PlayFlipSound><PerPageThickness>1</PerPageThickness>${
-    o.rtl ? '<RightToLeft>Yes</RightToLeft>' : ''}<Mobility direction="right" startPosition="center"/></FolioscopeSetting><Template><PanoramicImage type="cube"><Left>extfiles/l.jpg</Left><Right>extfiles/r.jpg</Right><Top>extfiles/u.jpg</Top><Bottom>extfiles/d.jpg</Bottom><Front>extfiles/f.jpg</Front><Back>extfiles/b.jpg</Back></PanoramicImage><InitSetting><Camera panAngle="-90" tiltAngle="-80"/></InitSetting></Template></Setting></Config><ols>${
+    ''}<Mobility direction="${o.rtl ? 'left' : 'right'}" startPosition="center"/></FolioscopeSetting><Template><PanoramicImage type="cube"><Left>extfiles/l.jpg</Left><Right>extfiles/r.jpg</Right><Top>extfiles/u.jpg</Top><Bottom>extfiles/d.jpg</Bottom><Front>extfiles/f.jpg</Front><Back>extfiles/b.jpg</Back></PanoramicImage><InitSetting><Camera panAngle="-90" tiltAngle="-80"/></InitSetting></Template></Setting></Config><ols>${
     outlineXml(o.outline)}</ols><Pages bace="" largeWidth="${W}" largeHeight="${H}" width="${width}" height="${height}" thumbWidth="${
     thumbW}" thumbHeight="${thumbH}">${pages.join('')}</Pages></Folioscope>`;
 }

@@ -6,12 +6,12 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { launchBrowser, startServer, tempDir } from './helpers.mjs';
-import { makeBook, testBookOptions } from './make_book.mjs';
-import { publishedBooks } from './published_books.mjs';
+import { makeBook } from './make_book.mjs';
+import { HOSTILE_TITLE, publishedBooks } from './published_books.mjs';
 
 const work = tempDir('leafcraft-player-test-');
 const books = await publishedBooks(work);
-const TITLE = testBookOptions().title;
+process.stderr.write(`player tests: books ${books.source}\n`);
 
 // The second book is right-to-left; the third has a damaged configuration.
 makeBook(path.join(work, 'broken'), { pages: 3 });
@@ -48,6 +48,17 @@ for (const origin of ['file', 'http']) {
     const visible = (page) => page.evaluate(() => window.LeafcraftBook.visiblePages);
     const slots = (page) => page.evaluate(() => ['.lc-slot-left', '.lc-slot-right'].map((s) =>
         Number(document.querySelector(s + ' .lc-page')?.dataset.page || 0)));
+
+    // A finger moving across the stage by dx pixels.
+    const swipe = (page, dx) => page.evaluate((d) => {
+        const stage = document.querySelector('.lc-stage');
+        const r = stage.getBoundingClientRect();
+        const x = r.left + r.width / 2, y = r.top + r.height / 2;
+        const fire = (type, px) => stage.dispatchEvent(new PointerEvent(type, {
+            clientX: px, clientY: y, bubbles: true, pointerType: 'touch', isPrimary: true }));
+        fire('pointerdown', x - d / 2);
+        fire('pointerup', x + d / 2);
+    }, dx);
 
     describe(`book opened over ${origin}`, () => {
         test('paints the first page and reports the book', async () => {
@@ -94,8 +105,8 @@ for (const origin of ['file', 'http']) {
             const page = await open(books.ltr);
             await page.click('[data-lc-button="Thumbnail"]');
             assert.equal(await page.locator('.lc-thumb').count(), books.pageCount);
-            await page.locator('.lc-thumb[data-page="6"]').click();
-            assert.deepEqual(await visible(page), [6, 7]);
+            await page.locator('.lc-thumb[data-page="4"]').click();
+            assert.deepEqual(await visible(page), [4, 5]);
             assert.equal(await page.evaluate(() => document.querySelectorAll('.lc-thumb.lc-current').length), 2);
             await page.keyboard.press('Escape');
             assert.equal(await page.locator('.lc-panel').isVisible(), false);
@@ -130,12 +141,29 @@ for (const origin of ['file', 'http']) {
                 for (let i = 0; i < d.length; i += 4) if (d[i] + d[i + 1] + d[i + 2] < 3 * 140) dark++;
                 return dark / (d.length / 4);
             }, shot.toString('base64'));
-            assert.ok(ink > 0.05, `the link area covers printed words (ink ${ink.toFixed(3)})`);
+            assert.ok(ink > books.minInk, `the link area covers printed words (ink ${ink.toFixed(3)})`);
             await page.close();
         });
 
-        test('hides the buttons the book hides', async () => {
+        test('zooms into the large pictures of the pages shown', async () => {
             const page = await open(books.ltr);
+            await page.evaluate(() => LeafcraftBook.goToPage(2));
+            const shown = (await page.locator('.lc-slot-right .lc-page').boundingBox()).width;
+            await page.click('[data-lc-button="Zoom"]');
+            const zoomed = page.locator('.lc-zoom-img');
+            await page.waitForFunction(() => [...document.querySelectorAll('.lc-zoom-img')].every((i) => i.complete));
+            assert.equal(await zoomed.count(), 2);
+            const srcs = await zoomed.evaluateAll((imgs) => imgs.map((i) => i.getAttribute('src')));
+            assert.deepEqual(srcs.map((s) => s.replace(/^.*\//, '')), ['2.jpg', '3.jpg']);
+            assert.ok((await zoomed.first().boundingBox()).width > shown * 1.4, 'the zoomed page is larger');
+            await page.keyboard.press('Escape');
+            assert.equal(await page.locator('.lc-zoom').count(), 0);
+            await page.close();
+        });
+
+        test('hides the buttons the book hides and takes its colours', async () => {
+            const page = await open(books.ltr);
+            assert.equal(await page.locator('.lc-toolbar').evaluate((e) => getComputedStyle(e).backgroundColor), books.baseColor);
             for (const key of ['Print', 'Share']) {
                 assert.equal(await page.locator(`[data-lc-button="${key}"]`).isVisible(), false, key);
             }
@@ -182,12 +210,18 @@ for (const origin of ['file', 'http']) {
             await page.keyboard.press('ArrowLeft');
             await page.waitForFunction(() => !document.querySelector('.lc-leaf'));
             assert.deepEqual(await slots(page), [5, 4], 'the left arrow reads on');
+            await page.keyboard.press('ArrowRight');
+            await page.waitForFunction(() => !document.querySelector('.lc-leaf'));
+            assert.deepEqual(await slots(page), [3, 2], 'the right arrow reads back');
+            await swipe(page, 150);
+            await page.waitForFunction(() => !document.querySelector('.lc-leaf'));
+            assert.deepEqual(await slots(page), [5, 4], 'a swipe to the right reads on');
             await page.close();
         });
 
         test('shows a title holding markup as text', async () => {
             const page = await open(books.ltr);
-            assert.equal(await page.locator('.lc-title').textContent(), TITLE);
+            assert.equal(await page.locator('.lc-title').textContent(), HOSTILE_TITLE);
             assert.equal(await page.evaluate(() => window.__pwned), undefined);
             assert.equal(await page.evaluate(() => document.querySelectorAll('#leafcraft-book script, .lc-toc b').length), 0);
             await page.close();
@@ -199,6 +233,10 @@ for (const origin of ['file', 'http']) {
             await page.evaluate(() => LeafcraftBook.next());
             assert.deepEqual(await visible(page), [2]);
             assert.equal(await page.locator('.lc-slot-left').isVisible(), false);
+            await swipe(page, -150);
+            assert.deepEqual(await visible(page), [3], 'a swipe to the left turns forward');
+            await swipe(page, 150);
+            assert.deepEqual(await visible(page), [2]);
             await page.close();
         });
 

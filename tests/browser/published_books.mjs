@@ -1,13 +1,98 @@
 // The books the browser tests open, with what the tests expect of them.
+//
+// When leafcraft-cli can publish (found in LEAFCRAFT_BINARY_DIR, build/dev or build/release), the
+// books are published by it from the fixture PDF links.pdf (tests/data/make_pdfs.py), and the
+// expectations come from the fixture's own description (links.json) and its text (pdftotext).
+// Otherwise tests/browser/make_book.mjs writes the same layout.
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
 import path from 'node:path';
-import { makeBook, testBookOptions } from './make_book.mjs';
+import { makeBook, repoRoot, testBookOptions } from './make_book.mjs';
 
-export async function publishedBooks(work) {
+export const HOSTILE_TITLE = testBookOptions().title;
+
+export function findCli() {
+    const dirs = [process.env.LEAFCRAFT_BINARY_DIR, path.join(repoRoot, 'build', 'dev'), path.join(repoRoot, 'build', 'release')];
+    for (const d of dirs.filter(Boolean)) {
+        const p = path.join(d, 'tools', 'leafcraft-cli', 'leafcraft-cli');
+        if (fs.existsSync(p)) return p;
+    }
+    return null;
+}
+
+function canPublish(cli) {
+    try {
+        execFileSync(cli, ['publish', '--help'], { stdio: 'ignore' });
+        return true;
+    } catch {
+        return false;
+    }
+}
+
+// A word that occurs on exactly one page of the PDF, and that page.
+function uniqueWord(pdf, pageCount) {
+    const pages = [];
+    for (let n = 1; n <= pageCount; n++) {
+        const text = execFileSync('pdftotext', ['-f', String(n), '-l', String(n), pdf, '-'], { encoding: 'utf8' });
+        pages.push(new Set(text.toLowerCase().match(/[a-z]{5,}/g) || []));
+    }
+    for (let n = 0; n < pageCount; n++) {
+        for (const w of pages[n]) {
+            if (pages.every((set, i) => i === n || !set.has(w))) return { word: w, page: n + 1 };
+        }
+    }
+    throw new Error(`no word of ${pdf} is unique to one page`);
+}
+
+function flatten(items, out = []) {
+    for (const o of items) {
+        out.push(o);
+        flatten(o.children || [], out);
+    }
+    return out;
+}
+
+function publishedByCli(cli, work) {
+    const fixtures = path.join(work, 'fixtures');
+    execFileSync('python3', [path.join(repoRoot, 'tests', 'data', 'make_pdfs.py'), fixtures], { stdio: 'ignore' });
+    const pdf = path.join(fixtures, 'links.pdf');
+    const facts = JSON.parse(fs.readFileSync(path.join(fixtures, 'links.json'), 'utf8'));
+    const publish = (name, extra) => execFileSync(cli, ['publish', pdf, '-o', path.join(work, name), '--title', 'Book',
+        '--set', `Title=${HOSTILE_TITLE}`, '--set', 'Print=Hide', '--set', 'Share=Hide',
+        '--set', 'BaseColor=0x804000', ...extra], { stdio: ['ignore', 'pipe', 'pipe'] });
+    publish('ltr', []);
+    publish('rtl', ['--set', 'direction=Left']);
+    const [pw, ph] = facts.pageSize;
+    const web = facts.links.find((l) => l.url && /^https?:/.test(l.url));
+    const jump = facts.links.find((l) => l.destPage && l.page === web.page);
+    const [x0, y0, x1, y1] = web.rect;
+    const outline = flatten(facts.outline);
+    const bookmark = outline.find((o) => o.children.length === 0 && o.destPage > 2) || outline[outline.length - 1];
+    const found = uniqueWord(pdf, facts.pageCount);
+    return {
+        source: `published by ${path.relative(repoRoot, cli)} from links.pdf`,
+        ltr: 'ltr',
+        rtl: 'rtl',
+        pageCount: facts.pageCount,
+        linkPage: web.page,
+        webLink: { href: web.url, x: x0 / pw, y: 1 - y1 / ph, width: (x1 - x0) / pw, height: (y1 - y0) / ph },
+        pageLinkTarget: jump.destPage,
+        bookmark: { caption: bookmark.title, page: bookmark.destPage },
+        outlineCaptions: outline.map((o) => o.title),
+        searchWord: found.word,
+        searchPage: found.page,
+        baseColor: 'rgb(128, 64, 0)',
+        minInk: 0.02
+    };
+}
+
+function madeByNode(work) {
     const options = testBookOptions();
     makeBook(path.join(work, 'ltr'), options);
     makeBook(path.join(work, 'rtl'), { ...options, rtl: true });
     const links = options.links[3];
     return {
+        source: 'made by tests/browser/make_book.mjs',
         ltr: 'ltr',
         rtl: 'rtl',
         pageCount: options.pages,
@@ -17,6 +102,13 @@ export async function publishedBooks(work) {
         bookmark: { caption: 'Section 1.1', page: 4 },
         outlineCaptions: ['Chapter <b>One</b>', 'Section 1.1', 'Chapter Two'],
         searchWord: 'aardvark',
-        searchPage: 7
+        searchPage: 7,
+        baseColor: 'rgb(128, 64, 0)',
+        minInk: 0.05
     };
+}
+
+export async function publishedBooks(work) {
+    const cli = process.env.LEAFCRAFT_TEST_BOOKS === 'node' ? null : findCli();
+    return cli && canPublish(cli) ? publishedByCli(cli, work) : madeByNode(work);
 }

@@ -258,6 +258,8 @@ def check_style(c, appfiles, name, style, keys):
             key, value = line.split("=", 1)
             if not c.check(key in keys, "%s: tmplSetting.txt names unknown key %r" % (where, key)):
                 continue
+            c.check(key not in OTHER_KEYS, "%s: %s in a style never takes effect (page size and language "
+                                           "survive every style change)" % (where, key))
             p = keys[key]
             effective[key] = value
             if p["type"] == "pt_list":

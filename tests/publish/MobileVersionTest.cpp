@@ -1,6 +1,7 @@
 // The phone version writer: the pictures, the two players, and what it leaves alone.
 #include "publish/OutputMobileVersion.h"
 
+#include "app/AppSettings.h"
 #include "fakes/FakePlatform.h"
 #include "import/FlashPage.h"
 #include "import/FlashPageSourceImg.h"
@@ -55,7 +56,15 @@ protected:
         return source;
     }
 
+    void publish(std::shared_ptr<FlashPageSource> source, const QString& folder, int type)
+    {
+        OutputMobileVersion writer(std::move(source), tmpl, folder, type);
+        writer.setAppSettings(&settings);
+        writer.PublishMobileConfig();
+    }
+
     test::FakePlatform platform;
+    AppSettings settings{nullptr};
     QString book;
     std::shared_ptr<FlashTemplate> tmpl;
 };
@@ -66,6 +75,7 @@ TEST_F(MobileVersion, PageTurningBookGetsPicturesPlayerAndSettings)
 {
     tmpl->setPropertyValue(QStringLiteral("Title"), QStringLiteral("Q\"</script>"));
     OutputMobileVersion writer(pagesWithPictures(3), tmpl, book, 0);
+    writer.setAppSettings(&settings);
     writer.PublishMobileConfig();
 
     for (int n = 1; n <= 3; ++n)
@@ -94,6 +104,7 @@ TEST_F(MobileVersion, SlideViewerGetsTitleAndOptions)
 {
     tmpl->setPropertyValue(QStringLiteral("bookTitle"), QStringLiteral("<b>Tom & Jerry</b>"));
     OutputMobileVersion writer(pagesWithPictures(2), tmpl, book, 1);
+    writer.setAppSettings(&settings);
     writer.PublishMobileConfig();
 
     const QString page = QString::fromUtf8(readAll(book + QStringLiteral("/mobile/index.html")));
@@ -109,6 +120,7 @@ TEST_F(MobileVersion, SlideTitleFallsBackToTheMakerDomain)
 {
     tmpl->setProperties({});
     OutputMobileVersion writer(pagesWithPictures(1), tmpl, book, 1);
+    writer.setAppSettings(&settings);
     EXPECT_EQ(writer.slideTitle(), QStringLiteral("leafcraft.app"));
 }
 
@@ -116,6 +128,7 @@ TEST_F(MobileVersion, BookWithoutPhonePicturesGetsOnlyTheEmptiedPictureFolder)
 {
     writeFile(book + QStringLiteral("/files/mobile/9.jpg"), "stale");
     OutputMobileVersion writer(std::make_shared<FlashPageSource>(), tmpl, book, 0);
+    writer.setAppSettings(&settings);
     writer.PublishMobileConfig();
     EXPECT_TRUE(QDir(book + QStringLiteral("/files/mobile")).exists());
     EXPECT_TRUE(QDir(book + QStringLiteral("/files/mobile")).isEmpty());
@@ -125,6 +138,7 @@ TEST_F(MobileVersion, BookWithoutPhonePicturesGetsOnlyTheEmptiedPictureFolder)
 TEST_F(MobileVersion, PicturesNamedByPageNumberAreFoundByThePlayer)
 {
     OutputMobileVersion writer(pagesWithPictures(3, 3), tmpl, book, 0);
+    writer.setAppSettings(&settings);
     writer.PublishMobileConfig();
     EXPECT_EQ(readAll(book + QStringLiteral("/files/mobile/5.jpg")), "picture 5");
     EXPECT_FALSE(QFile::exists(book + QStringLiteral("/files/mobile/1.jpg")));
@@ -133,15 +147,16 @@ TEST_F(MobileVersion, PicturesNamedByPageNumberAreFoundByThePlayer)
 
 TEST_F(MobileVersion, EarlierPhoneBookIsReplacedButAForeignMobileFolderIsKept)
 {
-    OutputMobileVersion(pagesWithPictures(2), tmpl, book, 0).PublishMobileConfig();
+    publish(pagesWithPictures(2), book, 0);
     writeFile(book + QStringLiteral("/mobile/leftover.txt"), "old");
-    OutputMobileVersion(pagesWithPictures(2), tmpl, book, 1).PublishMobileConfig();
+    publish(pagesWithPictures(2), book, 1);
     EXPECT_FALSE(QFile::exists(book + QStringLiteral("/mobile/leftover.txt")));
     EXPECT_TRUE(QFile::exists(book + QStringLiteral("/mobile/javascript/slide.js")));
 
     const QString other = platform.root() + QStringLiteral("/other");
     writeFile(other + QStringLiteral("/mobile/notes.txt"), "mine");
     OutputMobileVersion writer(pagesWithPictures(2), tmpl, other, 0);
+    writer.setAppSettings(&settings);
     try {
         writer.PublishMobileConfig();
         FAIL() << "a foreign mobile folder was replaced";

@@ -484,7 +484,7 @@
             autoScale: text(child(fs, 'AutoScale'), 'Yes') !== 'No',
             flipSound: text(child(fs, 'PlayFlipSound'), 'Yes') === 'Yes',
             thickness: Math.max(0, Math.min(10, num(text(child(fs, 'PerPageThickness')), 1))),
-            rtl: (rtlEl && isYes(text(rtlEl))) || attr(mobility, 'direction') === 'left',
+            rtl: (rtlEl && isYes(text(rtlEl))) || /^left$/i.test(attr(mobility, 'direction').trim()),
             panorama: {
                 faces: {
                     left: bookFile(text(child(pano, 'Left'))), right: bookFile(text(child(pano, 'Right'))),
@@ -710,6 +710,7 @@
                 var before = self.mode;
                 self.layout();
                 if (before !== self.mode) self.render();
+                else self.centreBook();
                 if (self.zoomEl) self.renderZoom();
             });
         });
@@ -811,7 +812,7 @@
         };
         for (var f = this.pano.cube.firstElementChild; f; f = f.nextElementSibling) {
             var name = f.className.replace(/^lc-face-(\w+).*$/, '$1');
-            f.style.transform = t[name] + ' scale(1.004)';
+            f.style.transform = t[name];
         }
     };
 
@@ -983,6 +984,7 @@
     };
 
     Player.prototype.afterMove = function () {
+        this.centreBook();
         this.updateIndicator();
         this.updateEdges();
         this.preload();
@@ -998,6 +1000,13 @@
         var q = function (k) { return this.toolbar.querySelector('[data-lc-button="' + k + '"]'); }.bind(this);
         q('first').disabled = q('prev').disabled = atStart;
         q('last').disabled = q('next').disabled = atEnd;
+    };
+
+    // A closed book (the cover, or the back page alone) sits in the middle of the stage.
+    Player.prototype.centreBook = function () {
+        var v = this.viewOf(this.current), shift = 0;
+        if (this.mode === 'spread' && !(v.left && v.right)) shift = (v.left ? 1 : -1) * this.pageW / 2;
+        this.bookEl.style.transform = shift ? 'translateX(' + Math.round(shift) + 'px)' : '';
     };
 
     // Stacked-paper edges whose width follows the pages on each side.
@@ -1220,9 +1229,6 @@
             }
             onRight !== self.cfg.rtl ? self.next() : self.prev();
         });
-        this.stage.addEventListener('dblclick', function (e) {
-            if (!self.cfg.hidden.Zoom && self.bookEl.contains(e.target)) self.openZoom();
-        });
         ['pointerdown', 'keydown'].forEach(function (type) {
             document.addEventListener(type, function () { self.userActed(); }, { once: true, capture: true });
         });
@@ -1423,7 +1429,7 @@
         // Drag to pan.
         var drag = null;
         this.zoomEl.addEventListener('pointerdown', function (e) {
-            if (e.target.closest('button')) return;
+            if (e.pointerType !== 'mouse' || e.target.closest('button')) return; // touch scrolls natively
             drag = { x: e.clientX, y: e.clientY, l: self.zoomEl.scrollLeft, t: self.zoomEl.scrollTop };
         });
         this.zoomEl.addEventListener('pointermove', function (e) {
@@ -1446,12 +1452,26 @@
         var order = [pages.left, pages.right].filter(Boolean);
         this.zoomInner.textContent = '';
         var factor = 1 + this.zoomLevel * 0.75; // 1.75x, 2.5x, 3.25x of the page as shown
+        var zoomEl = this.zoomEl;
+        var centre = function () {
+            zoomEl.scrollLeft = (zoomEl.scrollWidth - zoomEl.clientWidth) / 2;
+        };
         order.forEach(function (n) {
             var img = h('img', { className: 'lc-zoom-img', alt: 'Page ' + n, draggable: 'false' });
+            var want = self.pageW * factor;
+            img.style.width = Math.round(want) + 'px';
+            img.style.aspectRatio = String(self.aspect);
+            // Never enlarge a picture past its own pixels once they are known: beyond that the
+            // view gets bigger, not sharper.
+            img.addEventListener('load', function () {
+                var limit = Math.max(img.naturalWidth, self.pageW * 1.5);
+                img.style.width = Math.round(Math.min(want, limit)) + 'px';
+                centre();
+            });
             img.src = self.cfg.pages[n - 1].large || '';
-            img.style.width = Math.round(self.pageW * factor) + 'px';
             self.zoomInner.appendChild(img);
         });
+        centre();
     };
 
     Player.prototype.closeZoom = function () {
@@ -1503,8 +1523,7 @@
             ['Home / End', 'first / last page'],
             ['+ / −', 'zoom in / out'],
             ['Escape', 'close zoom, panels and dialogs'],
-            ['Swipe or click a page', 'turn the page'],
-            ['Double-click', 'zoom']
+            ['Swipe or click a page', 'turn the page']
         ];
         var dl = h('dl', { className: 'lc-help' });
         keys.forEach(function (k) {

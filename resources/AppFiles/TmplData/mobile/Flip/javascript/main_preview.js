@@ -369,8 +369,6 @@
     click("btnRight", user(function () { self.turnSide("right"); }));
     click("btnFirst", user(function () { self.endSide("left"); }));
     click("btnLast", user(function () { self.endSide("right"); }));
-    click("edgeLeft", user(function () { self.turnSide("left"); }));
-    click("edgeRight", user(function () { self.turnSide("right"); }));
     click("btnThumbs", user(function () { self.openThumbs(); }));
     click("btnZoom", function () { self.setZoom(self.zoom === 1 ? 2 : 1); });
     click("btnShare", function () { self.openShare(); });

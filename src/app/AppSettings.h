@@ -1,0 +1,96 @@
+// The user's remembered choices in the import and publish dialogs, kept in the per-user
+// preference store under keys equal to the setting names, and the page size that an import
+// finds for the writers. Texts are stored as strings, integers as numbers.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+
+namespace leafcraft {
+
+class PreferenceStore;
+
+class AppSettings {
+public:
+    // The shared settings of the application, created and loaded from the platform's
+    // preference store on the first call (safe from any thread), never destroyed.
+    static AppSettings& shareInstance();
+
+    // A fresh instance loaded from the platform's preference store, for tests and tools that
+    // must not share state with the application.
+    AppSettings();
+    // A fresh instance over `store`; with nullptr it is private: nothing is loaded (every
+    // setting starts at its initial value) and saveSettings() writes nowhere.
+    explicit AppSettings(PreferenceStore* store);
+    AppSettings(const AppSettings&) = delete;
+    AppSettings& operator=(const AppSettings&) = delete;
+
+    // Reads every setting from the store. A text with no stored value becomes null; an integer
+    // with no usable stored value (missing, not a number, out of range) keeps its current value.
+    void loadSettings();
+    // Writes every setting to the store and flushes it to disk.
+    void saveSettings();
+
+    // The setting names, which are also the store keys, in declaration order.
+    static QStringList settingKeys();
+
+    const QString& lastImportedFile() const { return m_lastImportedFile; }
+    void setLastImportedFile(const QString& v) { m_lastImportedFile = v; }
+    std::int32_t importPageRangeType() const { return m_importPageRangeType; }
+    void setImportPageRangeType(std::int32_t v) { m_importPageRangeType = v; }
+    const QString& importPageRange() const { return m_importPageRange; }
+    void setImportPageRange(const QString& v) { m_importPageRange = v; }
+    std::int32_t importQualityLevel() const { return m_importQualityLevel; }
+    void setImportQualityLevel(std::int32_t v) { m_importQualityLevel = v; }
+    const QString& lastOutputFileFolder() const { return m_lastOutputFileFolder; }
+    void setLastOutputFileFolder(const QString& v) { m_lastOutputFileFolder = v; }
+    const QString& lastOutputFileName() const { return m_lastOutputFileName; }
+    void setLastOutputFileName(const QString& v) { m_lastOutputFileName = v; }
+    const QString& lastOutputFileTitle() const { return m_lastOutputFileTitle; }
+    void setLastOutputFileTitle(const QString& v) { m_lastOutputFileTitle = v; }
+    std::int32_t OutputCreateMobile() const { return m_OutputCreateMobile; }
+    void setOutputCreateMobile(std::int32_t v) { m_OutputCreateMobile = v; }
+    std::int32_t MobileType() const { return m_MobileType; }
+    void setMobileType(std::int32_t v) { m_MobileType = v; }
+    std::int32_t outputType() const { return m_outputType; }
+    void setOutputType(std::int32_t v) { m_outputType = v; }
+    std::int32_t importBookmark() const { return m_importBookmark; }
+    void setImportBookmark(std::int32_t v) { m_importBookmark = v; }
+    std::int32_t importLinks() const { return m_importLinks; }
+    void setImportLinks(std::int32_t v) { m_importLinks = v; }
+    std::int32_t ImportType() const { return m_ImportType; }
+    void setImportType(std::int32_t v) { m_ImportType = v; }
+    // The page size is written by the import's worker thread while the main thread reads.
+    std::int32_t PageWidth() const { return m_PageWidth.load(std::memory_order_relaxed); }
+    void setPageWidth(std::int32_t v) { m_PageWidth.store(v, std::memory_order_relaxed); }
+    std::int32_t PageHeight() const { return m_PageHeight.load(std::memory_order_relaxed); }
+    void setPageHeight(std::int32_t v) { m_PageHeight.store(v, std::memory_order_relaxed); }
+
+private:
+    friend struct AppSettingsFields;
+    void init();
+    PreferenceStore* store() const;
+
+    bool m_usePlatformStore = false;
+    PreferenceStore* m_store = nullptr;
+
+    QString m_lastImportedFile;
+    std::int32_t m_importPageRangeType = 0;
+    QString m_importPageRange;
+    std::int32_t m_importQualityLevel = 0;
+    QString m_lastOutputFileFolder;
+    QString m_lastOutputFileName;
+    QString m_lastOutputFileTitle;
+    std::int32_t m_OutputCreateMobile = 0;
+    std::int32_t m_MobileType = 0;
+    std::int32_t m_outputType = 0;
+    std::int32_t m_importBookmark = 0;
+    std::int32_t m_importLinks = 0;
+    std::int32_t m_ImportType = 0;
+    std::atomic<std::int32_t> m_PageWidth{0};
+    std::atomic<std::int32_t> m_PageHeight{0};
+};
+
+} // namespace leafcraft

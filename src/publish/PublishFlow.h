@@ -1,0 +1,76 @@
+// The publish sequence behind the publish dialog (OutputWindowDelegate) and the command
+// line: the overwrite check, the remembered choices, the choice of writer (web book folder or
+// application bundle), the phone version, and the file to open afterwards. The dialog only
+// collects the choices, asks the user the overwrite question and offers to open the result.
+//
+// Publishing never destroys what it did not make:
+// - the overwrite question is asked, and the folder removed after "YES", only for a folder
+//   that holds a book published by Leafcraft (it has files/config.xml);
+// - any other existing folder is published into and nothing in it is removed;
+// - the home folder, the Desktop, a filesystem root and any folder that holds the home folder
+//   are never removed and never offered for removal.
+//
+// Main thread only.
+#pragma once
+
+#include "support/Error.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace leafcraft {
+
+class AppSettings;
+class FlashBookOutput;
+class FlashOutline;
+class FlashPageSource;
+class FlashPagesAnnotations;
+class FlashTemplate;
+class OutputMobileVersion;
+
+// The choices of the publish dialog, as remembered in AppSettings.
+struct PublishChoices {
+    QString folder;       // lastOutputFileFolder
+    QString name;         // lastOutputFileName: the HTML page is <name>.html
+    QString title;        // lastOutputFileTitle: the HTML page's title
+    int outputType = 0;   // outputType: 0 web book folder, 1 application bundle
+    int createMobile = 0; // OutputCreateMobile: 1 writes a phone version (web book folder only)
+    int mobileType = 0;   // MobileType: 0 page-turning book, 1 slide viewer
+};
+
+// The user's answer to the overwrite question.
+enum class OverwriteAnswer { Yes, No, Other };
+
+class PublishFlow {
+public:
+    // What an output folder is, as far as replacing it goes.
+    enum class OutputDirKind {
+        Missing,         // nothing there
+        NotAFolder,      // a file (or a link to one)
+        ProtectedFolder, // home, Desktop, a root, or a folder holding the home folder
+        PublishedBook,   // a real folder with files/config.xml
+        OtherFolder      // any other folder, or a link to a folder
+    };
+    static OutputDirKind classifyOutputDir(const QString& path);
+    // Whether `path` is a folder publishing must never remove (see above). Symbolic links
+    // are resolved first.
+    static bool isProtectedFolder(const QString& path);
+
+    // The informative text of the overwrite question.
+    static QString overwriteQuestion();
+    // CheckOutputDir: whether publishing into `path` may go on. Only a published book asks
+    // `ask`; "YES" removes the folder with its content, "NO" stops, any other answer goes on
+    // without removing anything. Throws Error(Output) when "YES" cannot remove the folder.
+    static bool CheckOutputDir(const QString& path, const std::function<OverwriteAnswer(const QString&)>& ask);
+
+    // The book's file name for a name field text: the text with ".html" appended.
+    static QString bookFileName(const QString& name) { return name + QStringLiteral(".html"); }
+    // Whether the choices ask for a phone version: only beside a web book folder.
+    static bool wantsMobile(const PublishChoices& c) { return c.createMobile == 1 && c.outputType == 0; }
+
+private:
+    PublishFlow() = delete;
+};
+
+} // namespace leafcraft

@@ -1,0 +1,214 @@
+#include "app/AppSettings.h"
+
+#include "fakes/FakePlatform.h"
+
+#include <QMetaType>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace leafcraft {
+namespace {
+
+using test::FakePlatform;
+
+const QStringList kTextKeys = {QStringLiteral("lastImportedFile"), QStringLiteral("importPageRange"),
+                               QStringLiteral("lastOutputFileFolder"), QStringLiteral("lastOutputFileName"),
+                               QStringLiteral("lastOutputFileTitle")};
+
+TEST(AppSettingsTest, FirstRunWithAnEmptyStore)
+{
+    FakePlatform platform;
+    AppSettings s;
+    EXPECT_EQ(AppSettings::settingKeys(),
+              QStringList({"lastImportedFile", "importPageRangeType", "importPageRange", "importQualityLevel",
+                           "lastOutputFileFolder", "lastOutputFileName", "lastOutputFileTitle", "OutputCreateMobile",
+                           "MobileType", "outputType", "importBookmark", "importLinks", "ImportType", "PageWidth",
+                           "PageHeight"}));
+    for (const QString* text : {&s.lastImportedFile(), &s.importPageRange(), &s.lastOutputFileFolder(),
+                                &s.lastOutputFileName(), &s.lastOutputFileTitle()}) {
+        EXPECT_FALSE(text->isNull());
+        EXPECT_TRUE(text->isEmpty());
+    }
+    for (int v : {s.importPageRangeType(), s.importQualityLevel(), s.OutputCreateMobile(), s.MobileType(),
+                  s.outputType(), s.importBookmark(), s.importLinks(), s.ImportType()})
+        EXPECT_EQ(v, 0);
+    EXPECT_EQ(s.PageWidth(), 1080);
+    EXPECT_EQ(s.PageHeight(), 1440);
+}
+
+TEST(AppSettingsTest, SaveStoresTextsAsStringsAndIntegersAsNumbers)
+{
+    FakePlatform platform;
+    AppSettings s;
+    s.setLastImportedFile(QStringLiteral("/books/report.pdf"));
+    s.setImportPageRange(QStringLiteral("1-3,7"));
+    s.setImportQualityLevel(2);
+    s.setLastOutputFileTitle(QStringLiteral("Rapport \u00E9t\u00E9"));
+    s.setMobileType(1);
+    s.setPageWidth(800);
+    s.saveSettings();
+    EXPECT_EQ(platform.prefs.syncCount, 1);
+    EXPECT_EQ(platform.prefs.m_values.size(), 15);
+    for (const QString& key : AppSettings::settingKeys()) {
+        const QVariant v = platform.prefs.value(key);
+        const bool isText = kTextKeys.contains(key);
+        EXPECT_EQ(v.typeId(), isText ? QMetaType::QString : QMetaType::Int) << key.toStdString();
+    }
+    EXPECT_EQ(platform.prefs.value(QStringLiteral("importQualityLevel")), QVariant(2));
+    EXPECT_EQ(platform.prefs.value(QStringLiteral("lastOutputFileTitle")), QVariant(QStringLiteral("Rapport \u00E9t\u00E9")));
+    EXPECT_EQ(platform.prefs.value(QStringLiteral("PageWidth")), QVariant(800));
+
+    // The next start reads them back, except the page size, which always starts at 1080 x 1440.
+    AppSettings next;
+    EXPECT_EQ(next.lastImportedFile(), QStringLiteral("/books/report.pdf"));
+    EXPECT_EQ(next.importPageRange(), QStringLiteral("1-3,7"));
+    EXPECT_EQ(next.importQualityLevel(), 2);
+    EXPECT_EQ(next.MobileType(), 1);
+    EXPECT_EQ(next.PageWidth(), 1080);
+}
+
+struct StoredCase {
+    const char* label;
+    const char* key;
+    QVariant stored;
+    int expected;
+};
+
+void PrintTo(const StoredCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class AppSettingsStoredIntegers : public ::testing::TestWithParam<StoredCase> {};
+
+// A value that cannot be an integer is skipped: that setting keeps 0, the others still load.
+TEST_P(AppSettingsStoredIntegers, LoadOrKeepZero)
+{
+    const StoredCase& c = GetParam();
+    FakePlatform platform;
+    platform.prefs.setValue(QStringLiteral("outputType"), 3);
+    platform.prefs.setValue(QStringLiteral("lastOutputFileName"), QStringLiteral("report"));
+    if (c.stored.isValid())
+        platform.prefs.setValue(QLatin1String(c.key), c.stored);
+    AppSettings s;
+    const int values[] = {s.importPageRangeType(), s.importQualityLevel(), s.importLinks(), s.PageWidth()};
+    const char* keys[] = {"importPageRangeType", "importQualityLevel", "importLinks", "PageWidth"};
+    for (int i = 0; i < 4; ++i) {
+        if (std::string(keys[i]) == c.key) {
+            EXPECT_EQ(values[i], c.expected);
+        }
+    }
+    EXPECT_EQ(s.outputType(), 3);
+    EXPECT_EQ(s.lastOutputFileName(), QStringLiteral("report"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, AppSettingsStoredIntegers,
+    ::testing::Values(StoredCase{"number", "importQualityLevel", QVariant(2), 2},
+                      StoredCase{"number_as_text_from_disk", "importQualityLevel", QVariant(QStringLiteral("2")), 2},
+                      StoredCase{"negative", "importPageRangeType", QVariant(-1), -1},
+                      StoredCase{"missing", "importLinks", QVariant(), 0},
+                      StoredCase{"not_a_number", "importLinks", QVariant(QStringLiteral("yes")), 0},
+                      StoredCase{"beyond_32_bits", "importQualityLevel", QVariant(qlonglong(1) << 40), 0},
+                      StoredCase{"stored_page_width_ignored", "PageWidth", QVariant(800), 1080}),
+    [](const ::testing::TestParamInfo<StoredCase>& info) { return std::string(info.param.label); });
+
+TEST(AppSettingsTest, ChangesWithoutSaveAreLost)
+{
+    FakePlatform platform;
+    {
+        AppSettings s;
+        s.setLastOutputFileFolder(QStringLiteral("/out"));
+        s.saveSettings();
+        s.setLastOutputFileFolder(QStringLiteral("/elsewhere")); // a cancelled dialog: no save
+    }
+    AppSettings next;
+    EXPECT_EQ(next.lastOutputFileFolder(), QStringLiteral("/out"));
+
+    // Loading again drops texts that are no longer stored back to null.
+    platform.prefs.remove(QStringLiteral("lastOutputFileFolder"));
+    next.loadSettings();
+    EXPECT_TRUE(next.lastOutputFileFolder().isNull());
+}
+
+TEST(AppSettingsTest, PrivateInstanceNeitherLoadsNorSaves)
+{
+    FakePlatform platform;
+    platform.prefs.setValue(QStringLiteral("ImportType"), 1);
+    AppSettings s(nullptr);
+    EXPECT_EQ(s.ImportType(), 0);
+    EXPECT_EQ(s.lastImportedFile(), QStringLiteral(""));
+    s.setImportType(2);
+    s.saveSettings();
+    EXPECT_EQ(platform.prefs.value(QStringLiteral("ImportType")), QVariant(1));
+    EXPECT_EQ(platform.prefs.syncCount, 0);
+
+    test::MemoryPreferences own;
+    own.setValue(QStringLiteral("ImportType"), 1);
+    AppSettings mine(&own);
+    EXPECT_EQ(mine.ImportType(), 1);
+}
+
+// Values survive a real settings file, where numbers come back as text.
+TEST(AppSettingsTest, RoundTripThroughAnIniFile)
+{
+    QTemporaryDir dir;
+    struct IniStore final : PreferenceStore {
+        explicit IniStore(const QString& path) : settings(path, QSettings::IniFormat) {}
+        QVariant value(const QString& key) const override
+        {
+            return settings.contains(key) ? settings.value(key) : QVariant();
+        }
+        void setValue(const QString& key, const QVariant& v) override { settings.setValue(key, v); }
+        void remove(const QString& key) override { settings.remove(key); }
+        void sync() override { settings.sync(); }
+        QSettings settings;
+    };
+    const QString path = dir.filePath(QStringLiteral("prefs.ini"));
+    {
+        IniStore store(path);
+        AppSettings s(&store);
+        s.setImportBookmark(1);
+        s.setImportPageRange(QStringLiteral("2-4"));
+        s.saveSettings();
+    }
+    IniStore store(path);
+    AppSettings s(&store);
+    EXPECT_EQ(s.importBookmark(), 1);
+    EXPECT_EQ(s.importPageRange(), QStringLiteral("2-4"));
+}
+
+TEST(AppSettingsTest, SharedInstanceIsOneObjectAcrossThreads)
+{
+    FakePlatform platform;
+    AppSettings* seen[4] = {};
+    std::thread threads[4];
+    for (int i = 0; i < 4; ++i)
+        threads[i] = std::thread([&seen, i] { seen[i] = &AppSettings::shareInstance(); });
+    for (std::thread& t : threads)
+        t.join();
+    for (AppSettings* p : seen)
+        EXPECT_EQ(p, seen[0]);
+    EXPECT_EQ(&AppSettings::shareInstance(), seen[0]);
+
+    // The import worker writes the page size while the main thread reads it.
+    AppSettings& shared = AppSettings::shareInstance();
+    std::thread worker([&shared] {
+        for (int i = 0; i < 10000; ++i) {
+            shared.setPageWidth(600 + i % 2);
+            shared.setPageHeight(800 + i % 2);
+        }
+    });
+    int sum = 0;
+    for (int i = 0; i < 10000; ++i)
+        sum += shared.PageWidth() > 0 ? 1 : 0;
+    worker.join();
+    EXPECT_EQ(sum, 10000);
+    EXPECT_EQ(shared.PageWidth(), 601);
+    EXPECT_EQ(shared.PageHeight(), 801);
+}
+
+} // namespace
+} // namespace leafcraft
