@@ -19,13 +19,15 @@ namespace {
 
 // A made file must be there and hold something: converters and external tools that fail
 // quietly must not leave a page without its picture in the book.
-void checkMade(const QString& path, int pageNumber, const char* what, const QString& source)
+void checkMade(const QString& path, int pageNumber, const char* what, const QString& problem, const QString& source)
 {
     const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile() || info.size() == 0)
-        throw Error(ErrorKind::BadInput,
-                    QStringLiteral("page %1 could not be converted (no %2 was made)").arg(pageNumber).arg(QLatin1String(what)),
-                    source);
+    if (!path.isEmpty() && info.isFile() && info.size() > 0)
+        return;
+    QString message = QStringLiteral("page %1 could not be converted (no %2 was made)").arg(pageNumber).arg(QLatin1String(what));
+    if (!problem.isEmpty())
+        message += QStringLiteral(": ") + problem;
+    throw Error(ErrorKind::BadInput, message, source);
 }
 
 } // namespace
@@ -40,6 +42,10 @@ FlashPageSourcePDF::FlashPageSourcePDF(const QString& path, const QString& pageR
     if (!m_document)
         throw Error(ErrorKind::BadInput, QStringLiteral("the file cannot be opened as a PDF"), path);
     m_neededPages = parsePageRange(pageRange, m_document->pageCount());
+    m_converter = m_backend.createConverter(path, m_document, quality);
+    if (!m_converter)
+        throw Error(ErrorKind::Internal, QStringLiteral("no page converter"), path);
+    m_converter->setSizePage(m_neededPages.front());
     const std::size_t n = m_neededPages.size();
     m_madePages.resize(n);
     m_madeThumbs.resize(n);
@@ -48,13 +54,13 @@ FlashPageSourcePDF::FlashPageSourcePDF(const QString& path, const QString& pageR
 
 FlashPageSourcePDF::~FlashPageSourcePDF()
 {
-    const QStringList folders = workFolders();
+    const QString folder = workFolder();
     clearPages();
-    m_converters.clear();
-    // A converter removes its own folder; make sure nothing stays behind if one did not.
-    for (const QString& folder : folders)
-        if (!folder.isEmpty() && QFileInfo(folder).isDir())
-            QDir(folder).removeRecursively();
+    m_converter.reset();
+    m_handles.clear();
+    // The converter removes its own folder; make sure nothing stays behind if it did not.
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        QDir(folder).removeRecursively();
 }
 
 void FlashPageSourcePDF::setWorkerCount(int count)
@@ -62,29 +68,17 @@ void FlashPageSourcePDF::setWorkerCount(int count)
     m_workerCount = std::max(1, count);
 }
 
-QStringList FlashPageSourcePDF::workFolders() const
+QString FlashPageSourcePDF::workFolder() const
 {
-    QStringList folders;
-    for (const auto& c : m_converters)
-        if (c)
-            folders << c->workFolder();
-    return folders;
+    return m_converter ? m_converter->workFolder() : QString();
 }
 
-void FlashPageSourcePDF::prepareConverters(int workers)
+void FlashPageSourcePDF::prepareWorkers(int workers)
 {
-    // Document handles are cloned here, on one thread: a handle must not be used by two
-    // threads at once, not even to clone it.
-    if (int(m_converters.size()) < workers)
-        m_converters.resize(std::size_t(workers));
-    for (auto& slot : m_converters) {
-        if (slot)
-            continue;
-        std::shared_ptr<pdf::Document> handle(m_document->clone());
-        slot = m_backend.createConverter(sourceFile(), std::move(handle), m_quality);
-        if (!slot)
-            throw Error(ErrorKind::Internal, QStringLiteral("no page converter"), sourceFile());
-    }
+    // Handles are cloned here, on one thread: a handle is never used by two threads at once,
+    // not even to clone it.
+    while (int(m_handles.size()) < workers)
+        m_handles.push_back(m_document->clone());
 }
 
 void FlashPageSourcePDF::postProgress(int position, const QString& type) const
@@ -105,32 +99,22 @@ void FlashPageSourcePDF::runStep(Made kind, FlashPageList& list, const QString& 
     for (const QString& path : made)
         missing = missing || path.isEmpty();
     if (missing && count > 0)
-        prepareConverters(workers);
+        prepareWorkers(workers);
 
     auto work = [&](int worker, int position) {
         const int n = m_neededPages[std::size_t(position)];
         const std::size_t p = std::size_t(position);
         if (!made[p].isEmpty())
             return;
-        Converter& c = *m_converters[std::size_t(worker)];
-        if (kind == Made::Page) {
-            // The page step makes all files of the page at once; the later steps collect them.
-            const Converter::PageFiles files = c.convertPage(n);
-            checkMade(files.page, n, "page file", sourceFile());
-            checkMade(files.thumb, n, "thumbnail", sourceFile());
-            checkMade(files.mobile, n, "mobile picture", sourceFile());
-            m_madeThumbs[p] = files.thumb;
-            m_madeMobiles[p] = files.mobile;
-            m_madePages[p] = files.page;
-        } else if (kind == Made::Thumb) {
-            const QString path = c.generateThumbPage(n);
-            checkMade(path, n, "thumbnail", sourceFile());
-            m_madeThumbs[p] = path;
-        } else {
-            const QString path = c.generateMobilePage(n);
-            checkMade(path, n, "mobile picture", sourceFile());
-            m_madeMobiles[p] = path;
-        }
+        // Every step makes all files of the page at once (one rendering); the later steps
+        // then only collect them.
+        const Converter::PageFiles files = m_converter->convertPage(n, *m_handles[std::size_t(worker)]);
+        checkMade(files.page, n, "page file", files.problem, sourceFile());
+        checkMade(files.thumb, n, "thumbnail", files.problem, sourceFile());
+        checkMade(files.mobile, n, "mobile picture", files.problem, sourceFile());
+        m_madeThumbs[p] = files.thumb;
+        m_madeMobiles[p] = files.mobile;
+        m_madePages[p] = files.page;
     };
     auto done = [&](int position) {
         const std::size_t p = std::size_t(position);

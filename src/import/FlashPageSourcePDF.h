@@ -1,8 +1,8 @@
 // The pages of a book imported from a PDF: the page files, thumbnails and mobile pictures of
 // the pages that a page-range text names, made by page converters in private work folders.
 //
-// Pages are converted in parallel, one converter (with its own handle on the document) per
-// worker thread; progress is posted as "ImportProgressInfoMSG" in page order on the calling
+// Pages are converted in parallel by one converter, each worker thread with its own handle on
+// the document; progress is posted as "ImportProgressInfoMSG" in page order on the calling
 // thread. Every FlashPage made here has pageIndex = the PDF page number (the range 3-5 gives
 // 3, 4, 5). Destroying the source removes every file it made.
 #pragma once
@@ -21,26 +21,21 @@ class Document;
 
 class FlashPageSourcePDF : public FlashPageSource {
 public:
-    // What one worker uses to make the files of a page. Each returns the path of the file it
-    // made in its work folder and throws Error when the page cannot be converted.
+    // Makes the files of pages. One converter serves every worker: convertPage runs on
+    // several threads at once for different pages, each thread passing its own handle on the
+    // document.
     class Converter {
     public:
         virtual ~Converter() = default;
-        virtual QString generatePage(int pageNumber) = 0;
-        virtual QString generateThumbPage(int pageNumber) = 0;
-        virtual QString generateMobilePage(int pageNumber) = 0;
-        // All three files of a page in one call (a converter may share the rendering).
         struct PageFiles {
             QString page, thumb, mobile;
+            QString problem; // why a file could not be made, when one is missing
         };
-        virtual PageFiles convertPage(int pageNumber)
-        {
-            PageFiles files;
-            files.page = generatePage(pageNumber);
-            files.thumb = generateThumbPage(pageNumber);
-            files.mobile = generateMobilePage(pageNumber);
-            return files;
-        }
+        // All files of page `pageNumber` (1-based), rendered through `document`. Throws Error
+        // when the page cannot be converted at all.
+        virtual PageFiles convertPage(int pageNumber, const pdf::Document& document) = 0;
+        // The page whose size becomes the book's page size (the first page of the book).
+        virtual void setSizePage(int /*pageNumber*/) {}
         // The folder holding the files; removed with everything in it when the source goes.
         virtual QString workFolder() const = 0;
     };
@@ -55,7 +50,7 @@ public:
     };
     static Backend defaultBackend();
 
-    // Opens the document and computes the needed pages. Throws Error(BadInput) when the file
+    // Opens the document, computes the needed pages and makes the converter. Throws Error(BadInput) when the file
     // cannot be opened as a PDF (naming the reason: not a PDF, damaged, password protected,
     // no pages) and when the range names no page of it.
     FlashPageSourcePDF(const QString& path, const QString& pageRange, int DPI, int quality,
@@ -82,8 +77,8 @@ public:
     const QString& pageRange() const { return m_pageRange; }
     int DPI() const { return m_DPI; }
     int quality() const { return m_quality; }
-    // The folders the converters write into (one per worker that has run).
-    QStringList workFolders() const;
+    // The folder the converter writes into.
+    QString workFolder() const;
 
     // Worker threads per step; defaults to the number of processor cores.
     int workerCount() const { return m_workerCount; }
@@ -97,8 +92,8 @@ private:
     // Runs one step: makes the `kind` file of every needed page that has none yet and
     // appends it to `list`, posting `type` per page.
     void runStep(Made kind, FlashPageList& list, const QString& type);
-    // Makes sure workers 0 .. workers - 1 have a converter.
-    void prepareConverters(int workers);
+    // Makes a document handle for each of `workers` workers.
+    void prepareWorkers(int workers);
     void postProgress(int position, const QString& type) const;
 
     Backend m_backend;
@@ -106,7 +101,8 @@ private:
     QString m_pageRange;
     int m_DPI = 0;
     int m_quality = 0;
-    std::vector<std::unique_ptr<Converter>> m_converters;
+    std::unique_ptr<Converter> m_converter;
+    std::vector<std::unique_ptr<pdf::Document>> m_handles; // one per worker
     std::vector<int> m_neededPages;
     int m_workerCount = 1;
     // Files made per needed page, by position; a page step also makes the thumbnail and the

@@ -1,6 +1,9 @@
 #include "publish/BookDocuments.h"
 
 #include "publish/Maker.h"
+#include "support/Base64.h"
+#include "support/CommonCryptor.h"
+#include "support/ZKDataArchive.h"
 
 #include <QHash>
 
@@ -242,11 +245,22 @@ xml::Document pageListDocument(const QString& bace, int W, int H, const std::vec
                 if (url)
                     item.setAttribute(S("href"), *url);
                 else
-                    item.setAttribute(S("page"), QString::number(target));
+                    item.setAttribute(S("pageIndex"), QString::number(target));
             }
         }
     }
     return doc;
+}
+
+QByteArray configContainer(const QByteArray& documentBytes)
+{
+    ZKDataArchive archive;
+    archive.deflateData(documentBytes, S("config.xml"));
+    const std::optional<QByteArray> enciphered = CommonCryptor::RC4EncryptedDataUsingKey(archive.data(), configKey());
+    const QString base64 = enciphered ? Base64::encode(*enciphered) : QString();
+    xml::Document container = xml::Document::create(S("data"));
+    container.root().appendCData(base64);
+    return container.toBytes(xml::Output::Compact);
 }
 
 QByteArray jsStringLiteral(const QString& text)

@@ -58,11 +58,17 @@ struct PageListEntry {
 
 // The page list. `pagesAnnos` (may be null) is the link tree: the links of its `pageAnnos`
 // children whose "pageIndex" is p go on the p-th page. Web links (with "url") become
-// items with an `href`; links to another page (action "page") become items whose `page`
+// items with an `href`; links to another page (action "page") become items whose `pageIndex`
 // is the book position (1-based) of the first page made from that document page, and are
 // left out when the book does not hold that page.
 xml::Document pageListDocument(const QString& bace, int pageWidth, int pageHeight,
                                const std::vector<PageListEntry>& pages, const xml::Element& pagesAnnos);
+
+// The configuration container: `documentBytes` zipped as the single entry "config.xml",
+// enciphered with RC4 under configKey(), Base64-encoded (one line) as the CDATA section of a
+// `data` element, serialised with an XML declaration (version 1.0, UTF-8) and no indenting.
+// A failed encipherment gives an empty CDATA section.
+QByteArray configContainer(const QByteArray& documentBytes);
 
 // `text` as a JavaScript (and JSON) string literal that is also safe inside HTML:
 // "</" is written "<\/", U+2028 and U+2029 and lone surrogates as \u escapes.

@@ -232,8 +232,8 @@ class Page:
         self.ops = []
         self.annots = []
 
-    def text(self, x, y, size, text, font="F1"):
-        self.ops.append("BT /%s %g Tf %g %g Td (%s) Tj ET" % (font, size, x, y, pdf_text(text)))
+    def text(self, x, y, size, text, font="F1", grey=0.1):
+        self.ops.append("%g g BT /%s %g Tf %g %g Td (%s) Tj ET" % (grey, font, size, x, y, pdf_text(text)))
 
     def box(self, x, y, w, h, rgb):
         self.ops.append("%.3f %.3f %.3f rg %g %g %g %g re f" % (rgb + (x, y, w, h)))
@@ -325,7 +325,7 @@ def count_items(items):
 def text_page(number, width=612, height=792, heading=None, seed=0):
     page = Page(width, height)
     page.box(0, height - 60, width, 60, (0.16, 0.35, 0.55))
-    page.text(36, height - 40, 20, heading or ("Page %d" % number), font="F2")
+    page.text(36, height - 40, 20, heading or ("Page %d" % number), font="F2", grey=1)
     page.paragraph(36, height - 90, width - 72, max(1, int((height - 160) / 16)), seed + number)
     page.box(width - 90, 24, 54, 24, (0.85, 0.55, 0.2))
     page.text(36, 30, 10, "page %d" % number)

@@ -22,6 +22,7 @@ struct ConversionPlan {
     std::function<void(int page)> onPage; // called before a page file is made, on the worker
     std::atomic<int> folders{0};
     std::atomic<int> pageCalls{0};
+    int sizePage = 0;
     std::mutex mutex;
     QStringList workFolders;
 };
@@ -37,17 +38,24 @@ public:
     }
     ~FakeConverter() override { QDir(m_folder).removeRecursively(); }
 
-    QString generatePage(int n) override
+    PageFiles convertPage(int n, const pdf::Document& document) override
     {
         ++m_plan.pageCalls;
+        if (n < 1 || n > document.pageCount())
+            throw Error(ErrorKind::BadInput, QStringLiteral("no page %1").arg(n));
         if (m_plan.onPage)
             m_plan.onPage(n);
         if (n == m_plan.failPage)
             throw Error(ErrorKind::BadInput, QStringLiteral("page %1 cannot be rendered").arg(n));
-        return write(QStringLiteral("%1.swf").arg(n), n == m_plan.emptyPage ? QByteArray() : QByteArray("FWS"));
+        PageFiles files;
+        files.page = write(QStringLiteral("%1.swf").arg(n), n == m_plan.emptyPage ? QByteArray() : QByteArray("FWS"));
+        if (n == m_plan.emptyPage)
+            files.problem = QStringLiteral("pdf2swf failed");
+        files.thumb = write(QStringLiteral("020126030405%1.jpg").arg(n), "jpg");
+        files.mobile = write(QStringLiteral("%1_mobile.jpg").arg(n), "jpg");
+        return files;
     }
-    QString generateThumbPage(int n) override { return write(QStringLiteral("020126030405%1.jpg").arg(n), "jpg"); }
-    QString generateMobilePage(int n) override { return write(QStringLiteral("%1_mobile.jpg").arg(n), "jpg"); }
+    void setSizePage(int n) override { m_plan.sizePage = n; }
     QString workFolder() const override { return m_folder; }
 
 private:

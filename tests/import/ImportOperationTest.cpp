@@ -106,8 +106,9 @@ TEST_P(PageSourcePDF, makesTheNeededPagesInOrderAndReportsEveryStepInPageOrder)
             EXPECT_EQ(source.getThumbPageAtIndex(n), source.thumbPages()[std::size_t(i)].get());
         }
         EXPECT_EQ(plan.pageCalls.load(), 9); // every page converted once
-        EXPECT_EQ(int(source.workFolders().size()), std::min(workers, 9));
-        folders = source.workFolders();
+        EXPECT_EQ(plan.folders.load(), 1);
+        EXPECT_EQ(plan.sizePage, 1);
+        folders = QStringList{source.workFolder()};
         EXPECT_EQ(log.entries(), stepsOf(9, {"geneatePage", "geneateThumbPage", "geneatePage", "geneateNormalPage"}));
         source.setStop(true);
         EXPECT_EQ(source.getNormalPageAtIndex(1), nullptr);
@@ -161,6 +162,8 @@ TEST(PageSourcePDFFailure, aPageThatFailsEndsTheStepWithOnlyCompletePagesListed)
         } catch (const Error& e) {
             EXPECT_TRUE(e.message().contains(quiet ? QStringLiteral("page 3 could not be converted")
                                                    : QStringLiteral("page 3 cannot be rendered")))
+                << e.text().toStdString();
+            EXPECT_EQ(e.message().contains(QStringLiteral("pdf2swf failed")), quiet)
                 << e.text().toStdString();
         }
         ASSERT_EQ(source.pages().size(), 2u);

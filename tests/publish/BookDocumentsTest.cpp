@@ -1,6 +1,9 @@
 #include "publish/BookDocuments.h"
 
+#include <QFile>
 #include <QHash>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace leafcraft;
@@ -191,7 +194,7 @@ TEST(PageList, PagesItemsAndLinksInOrder)
     <Item name="normal">page/3.swf</Item>
     <Item name="large">page/3.swf</Item>
     <Item name="Link" type="rect" action="web" x="0.1" y="0.2" width="0.3" height="0.4" href="http://a.example/?q=1&amp;r=2"/>
-    <Item name="Link" type="rect" action="page" x="0.5" y="0.6" width="0.7" height="0.8" page="2"/>
+    <Item name="Link" type="rect" action="page" x="0.5" y="0.6" width="0.7" height="0.8" pageIndex="2"/>
   </Page>
   <Page type="Image">
     <Item name="thumb">page/5.jpg</Item>
@@ -233,6 +236,41 @@ TEST(Scripts, StringLiteralsAreSafeInJavaScriptJsonAndHtml)
     EXPECT_EQ(searchScript({}), QByteArray("window.LeafcraftSearchText = [];\n"));
     EXPECT_EQ(searchScript({QStringLiteral("one"), QString(), QStringLiteral("th\"ree")}),
               QByteArray("window.LeafcraftSearchText = [\"one\",\"\",\"th\\\"ree\"];\n"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ConfigContainer, IsReadBackByAnIndependentReader)
+{
+    QTemporaryDir dir;
+    xml::Document doc = configDocument(lookupIn({{"Title", "Ünïcode"}}));
+    doc.root().appendCopy(pageListDocument(QString(), 1224, 1584, {{1, "thumb/1.jpg", "page/1.jpg", "page/1.jpg"}},
+                                           xml::Element())
+                              .root());
+    const QByteArray document = doc.toBytes(xml::Output::Pretty);
+    const QByteArray container = configContainer(document);
+    EXPECT_TRUE(container.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<data><![CDATA["));
+    EXPECT_TRUE(container.endsWith("]]></data>\n"));
+    EXPECT_EQ(container.count('\n'), 2);
+
+    const QString in = dir.path() + QStringLiteral("/config.xml");
+    const QString out = dir.path() + QStringLiteral("/decoded.xml");
+    QFile f(in);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(container);
+    f.close();
+    QProcess p;
+    p.start(QStringLiteral("python3"), {QStringLiteral(TEST_DATA_DIR "/../publish/read_config.py"), in, out});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(p.readAllStandardOutput().trimmed(), QByteArray("config.xml 8")); // deflated
+    QFile back(out);
+    ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+    const QByteArray decoded = back.readAll();
+    EXPECT_EQ(decoded, document);
+    EXPECT_EQ(xml::Document::parse(decoded).root().children().back().name(), QStringLiteral("Pages"));
 }
 
 } // namespace

@@ -654,7 +654,9 @@
         var host = this.host;
         host.textContent = '';
         host.classList.add('lc-app');
-        host.setAttribute('dir', cfg.rtl ? 'rtl' : 'ltr');
+        // The interface reads left to right; a right-to-left book mirrors its page order, its
+        // page navigation and its thumbnails.
+        host.classList.toggle('lc-rtl', cfg.rtl);
         host.style.setProperty('--lc-base', cfg.baseColor);
         host.style.setProperty('--lc-on-base', contrastText(cfg.baseColor));
         host.style.setProperty('--lc-flip-ms', this.flipMs + 'ms');
@@ -672,7 +674,7 @@
                 : h('span', { className: 'lc-logo' }, [img]);
             bar.appendChild(logo);
         }
-        this.titleEl = h('h1', { className: 'lc-title', text: cfg.title });
+        this.titleEl = h('h1', { className: 'lc-title', text: cfg.title, dir: 'auto' });
         bar.appendChild(this.titleEl);
         host.appendChild(bar);
 
@@ -827,7 +829,7 @@
             if (cfg.hidden[key]) b.hidden = true;
             return b;
         }
-        var nav = h('div', { className: 'lc-group lc-nav' });
+        var nav = h('div', { className: 'lc-group lc-nav', dir: cfg.rtl ? 'rtl' : 'ltr' });
         // Visual order: in a right-to-left book the first page is at the right end.
         nav.appendChild(button('first', 'First page', function () { this.goToPage(1); }));
         nav.appendChild(button('prev', 'Previous page', function () { this.prev(); }));
@@ -1189,6 +1191,8 @@
                 if (e.key === 'Escape') t.blur();
                 return;
             }
+            // Space and Enter on a focused control belong to that control.
+            if ((e.key === ' ' || e.key === 'Enter') && t && t.closest && t.closest('button, a')) return;
             var rtl = self.cfg.rtl, handled = true;
             switch (e.key) {
             case 'ArrowRight': rtl ? self.prev() : self.next(); break;
@@ -1203,6 +1207,10 @@
             default: handled = false;
             }
             if (handled) e.preventDefault();
+        });
+        root.addEventListener('hashchange', function () {
+            var m = /^#page=(\d+)$/.exec(location.hash);
+            if (m) self.goToPage(parseInt(m[1], 10));
         });
         var start = null;
         this.stage.addEventListener('pointerdown', function (e) {
@@ -1268,7 +1276,7 @@
 
     Player.prototype.buildThumbnails = function () {
         var self = this;
-        var list = h('ol', { className: 'lc-thumbs' });
+        var list = h('ol', { className: 'lc-thumbs', dir: this.cfg.rtl ? 'rtl' : 'ltr' });
         var observer = 'IntersectionObserver' in root ? new IntersectionObserver(function (entries) {
             entries.forEach(function (en) {
                 if (!en.isIntersecting) return;
@@ -1316,7 +1324,7 @@
             var ul = h('ul', { className: 'lc-toc' });
             items.forEach(function (item) {
                 var b = h('button', { type: 'button', className: 'lc-toc-item', 'data-page': String(item.page) }, [
-                    h('span', { className: 'lc-toc-caption', text: item.caption }),
+                    h('span', { className: 'lc-toc-caption', text: item.caption, dir: 'auto' }),
                     h('span', { className: 'lc-toc-page', text: item.page > 0 ? String(item.page) : '' })
                 ]);
                 b.addEventListener('click', function () { if (item.page > 0) self.goToPage(item.page); });
@@ -1345,7 +1353,7 @@
                 hits.slice(0, 500).forEach(function (n) {
                     var b = h('button', { type: 'button', className: 'lc-result', 'data-page': String(n) }, [
                         h('span', { className: 'lc-result-page', text: 'Page ' + n }),
-                        h('span', { className: 'lc-result-text', text: snippet(self.searchData[n - 1], q) })
+                        h('span', { className: 'lc-result-text', text: snippet(self.searchData[n - 1], q), dir: 'auto' })
                     ]);
                     b.addEventListener('click', function () { self.goToPage(n); });
                     results.appendChild(h('li', null, [b]));
@@ -1505,13 +1513,13 @@
 
     Player.prototype.showInfo = function () {
         var a = this.cfg.author, rows = [];
-        rows.push(h('p', { className: 'lc-info-title', text: this.cfg.title }));
-        if (a.name) rows.push(h('p', { text: 'By ' + a.name }));
+        rows.push(h('p', { className: 'lc-info-title', text: this.cfg.title, dir: 'auto' }));
+        if (a.name) rows.push(h('p', null, [document.createTextNode('By '), h('bdi', { text: a.name })]));
         var email = a.email && safeUrl('mailto:' + a.email);
         if (email) rows.push(h('p', null, [h('a', { href: email, text: a.email })]));
         var site = a.website && safeUrl(/^[a-z][a-z0-9+.-]*:/i.test(a.website) ? a.website : 'http://' + a.website);
         if (site) rows.push(h('p', null, [h('a', { href: site, target: '_blank', rel: 'noopener noreferrer', text: a.website })]));
-        if (a.info) rows.push(h('p', { className: 'lc-info-text', text: a.info }));
+        if (a.info) rows.push(h('p', { className: 'lc-info-text', text: a.info, dir: 'auto' }));
         rows.push(h('p', { className: 'lc-info-pages', text: this.cfg.pages.length + ' pages' }));
         this.openDialog('About this book', rows);
     };

@@ -1,0 +1,56 @@
+// The live preview's book: an ordinary publication into a private preview folder, regenerated
+// whenever the working book changes, whose HTML page the main window shows. This is the part
+// of the application controller that needs no window: the folder, the regeneration and the
+// base-path rewriting of the preview's page list around the page editor.
+//
+// Main thread only.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace leafcraft {
+
+class FlashOutline;
+class FlashPageSource;
+class FlashPagesAnnotations;
+class FlashTemplate;
+
+class LivePreview {
+public:
+    LivePreview() = default;
+
+    // "" until the folder has been made.
+    const QString& flashPreviewFolder() const { return iFlashPreviewFolder; }
+
+    // Records "<Application Support>/Quiresheet/preview" ("/temp" standing in for a missing
+    // Application Support folder), creates it when missing and makes the Flash player trust it.
+    void makeFlashPreviewFolder();
+    // Makes sure the preview folder exists (every caller passes "").
+    void InitPageConfig(const QString& basePath);
+
+    // Writes the book into the preview folder with the HTML page "index.html" titled "Preview"
+    // and returns that page's path. The preview's pages.xml, once written, is kept: it is the
+    // master page list (the page editor edits it; an import deletes it first). Any error is
+    // logged ("apply change :...") and gives a null path: the caller keeps showing what it showed.
+    QString applyChange(const std::shared_ptr<FlashTemplate>& flashTemplate,
+                        const std::shared_ptr<FlashPageSource>& pageSource,
+                        const std::shared_ptr<FlashPagesAnnotations>& annotations,
+                        const std::shared_ptr<FlashOutline>& outline);
+
+    // Rewrites the base path of the preview's page list: with true the empty `bace=""` becomes
+    // `bace="<preview folder>/files/"` (for the page editor), with false every quoted
+    // "<preview folder>/files/" becomes "" again. Plain text replacement; nothing happens when
+    // the page list does not exist.
+    void ReplaceXMLPath(bool absolute);
+
+    // Deletes the page list so that the next regeneration writes a fresh one (import end).
+    void removePageList();
+    // Deletes the preview folder with its contents.
+    void removeFlashPreviewFolder();
+
+private:
+    QString iFlashPreviewFolder = QStringLiteral("");
+};
+
+} // namespace leafcraft

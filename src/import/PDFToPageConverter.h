@@ -1,0 +1,47 @@
+// The base of the page converters: turns single pages of one PDF into the files of a book
+// page inside a private work folder. The base class produces nothing; see
+// PDFToSWFPageConverter for the one real converter.
+#pragma once
+
+#include "platform/PdfDocument.h"
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+namespace leafcraft {
+
+class PDFToPageConverter {
+public:
+    // `PDFDoc` may be null (the document could not be opened): rendering then produces
+    // nothing and the paths are still returned.
+    PDFToPageConverter(QString PDFPath, std::shared_ptr<pdf::Document> PDFDoc, int quality);
+    virtual ~PDFToPageConverter() = default;
+    PDFToPageConverter(const PDFToPageConverter&) = delete;
+    PDFToPageConverter& operator=(const PDFToPageConverter&) = delete;
+
+    // Page numbers are 1-based. Each returns the path of the file it made, or a null
+    // string in the base class.
+    virtual QString generateMobilePage(int pageNumber);
+    virtual QString generateThumbPage(int pageNumber);
+    virtual QString generatePage(int pageNumber);
+    virtual void generateAllPage() {}
+    virtual void generatePages(const QList<int>& /*pageNumbers*/) {}
+
+    int quality() const { return m_quality; }
+    const QString& PDFPath() const { return m_PDFPath; }
+    const QString& converterWorkFolder() const { return m_converterWorkFolder; }
+    int DPI() const { return m_DPI; }
+    // The open document (null when it could not be opened). Shared with the import, which
+    // reads links and bookmarks from it after the pages are done.
+    const std::shared_ptr<pdf::Document>& PDFDoc() const { return m_PDFDoc; }
+
+protected:
+    int m_quality;
+    QString m_PDFPath;
+    QString m_converterWorkFolder;
+    int m_DPI = 144;
+    std::shared_ptr<pdf::Document> m_PDFDoc;
+};
+
+} // namespace leafcraft

@@ -1,0 +1,428 @@
+#include "import/PDFToSWFPageConverter.h"
+
+#include "import/SwfFile.h"
+#include "platform/ImageScaler.h"
+#include "platform/JpegDecoder.h"
+#include "platform/JpegEncoder.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "support/FileUtility.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+
+#include <cmath>
+
+#if __has_include("app/AppSettings.h")
+#include "app/AppSettings.h"
+#define LEAFCRAFT_HAVE_APPSETTINGS 1
+#endif
+
+namespace leafcraft {
+
+namespace {
+
+// A page tool that has not finished after this long is taken as hung.
+constexpr int kToolTimeoutMs = 5 * 60 * 1000;
+
+#ifdef LEAFCRAFT_HAVE_APPSETTINGS
+template <class T> T& settings(T& s)
+{
+    return s;
+}
+template <class T> T& settings(T* s)
+{
+    return *s;
+}
+#endif
+
+void storePageSize(int width, int height)
+{
+#ifdef LEAFCRAFT_HAVE_APPSETTINGS
+    auto& s = settings(AppSettings::shareInstance());
+    s.setPageWidth(width);
+    s.setPageHeight(height);
+#else
+    Platform::current().preferences().setValue(QStringLiteral("PageWidth"), width);
+    Platform::current().preferences().setValue(QStringLiteral("PageHeight"), height);
+#endif
+}
+
+int storedImportType()
+{
+#ifdef LEAFCRAFT_HAVE_APPSETTINGS
+    return settings(AppSettings::shareInstance()).ImportType();
+#else
+    return Platform::current().preferences().value(QStringLiteral("ImportType")).toInt();
+#endif
+}
+
+// The leading decimal integer of a text, blanks before it skipped; 0 when there is none.
+int leadingInteger(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
+        negative = text[i++] == QLatin1Char('-');
+    qint64 value = 0;
+    while (i < text.size() && text[i].isDigit() && value < 1000000000)
+        value = value * 10 + text[i++].digitValue();
+    return int(negative ? -value : value);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw Error(ErrorKind::Output, QStringLiteral("the file cannot be written (%1)").arg(file.errorString()), path);
+}
+
+// Looks for a page tool: in the resource folder "lib", beside the running program (and in
+// its "lib" folder), and in the build tree's tool folders next to the program's folder.
+QString findTool(const QString& name)
+{
+    const QString resourcesLib = Platform::current().resources().path(QStringLiteral("lib/") + name);
+    const QString exe = executableDir();
+    const QStringList candidates = {
+        resourcesLib,
+        exe + QLatin1String("/lib/") + name,
+        exe + QLatin1Char('/') + name,
+        exe + QLatin1String("/../") + name + QLatin1Char('/') + name,
+        exe + QLatin1String("/../tools/") + name + QLatin1Char('/') + name,
+    };
+    for (const QString& c : candidates) {
+        QFileInfo info(c);
+        if (info.isFile() && info.isExecutable())
+            return QDir::cleanPath(info.absoluteFilePath());
+    }
+    return resourcesLib;
+}
+
+struct ToolRun {
+    int exitCode = -1;
+    bool crashed = false;
+    QByteArray out;
+    QByteArray err;
+};
+
+ToolRun runTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.start(QIODevice::ReadOnly);
+    if (!process.waitForStarted(-1))
+        throw Error(ErrorKind::Internal,
+                    QStringLiteral("the page tool cannot be started (%1)").arg(process.errorString()), program);
+    ToolRun run;
+    if (!process.waitForFinished(kToolTimeoutMs)) {
+        process.kill();
+        process.waitForFinished(-1);
+        run.crashed = true;
+        run.err = "the tool did not finish in time";
+        return run;
+    }
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    run.crashed = process.exitStatus() != QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    return run;
+}
+
+} // namespace
+
+struct PDFToSWFPageConverter::Rendered {
+    QByteArray pageJpeg;  // the page at twice its size
+    QByteArray thumbJpeg; // the thumbnail
+};
+
+PDFToSWFPageConverter::PDFToSWFPageConverter(QString PDFPath, std::shared_ptr<pdf::Document> PDFDoc, int quality)
+    : PDFToPageConverter(std::move(PDFPath), std::move(PDFDoc), quality)
+{
+    m_DPI = 144;
+    m_converterWorkFolder = FileUtility::forceTmpDiractory(QStringLiteral("Sheetwise"));
+}
+
+PDFToSWFPageConverter::~PDFToSWFPageConverter()
+{
+    removeWorkFolder();
+}
+
+void PDFToSWFPageConverter::removeWorkFolder()
+{
+    if (!m_converterWorkFolder.isEmpty() && QFileInfo(m_converterWorkFolder).isDir())
+        QDir(m_converterWorkFolder).removeRecursively();
+}
+
+QString PDFToSWFPageConverter::path(const QString& name) const
+{
+    return m_converterWorkFolder + QLatin1Char('/') + name;
+}
+
+QString PDFToSWFPageConverter::thumbName(int pageNumber) const
+{
+    return timeStamp(Platform::current().clock().now()) + QString::number(pageNumber) + QLatin1String(".jpg");
+}
+
+QString PDFToSWFPageConverter::timeStamp(const QDateTime& time)
+{
+    int weekYear = 0;
+    time.date().weekNumber(&weekYear);
+    auto two = [](int v) { return QString::number(v).rightJustified(2, QLatin1Char('0')); };
+    return two(time.date().day()) + two(time.date().month()) + two(((weekYear % 100) + 100) % 100)
+        + two(time.time().hour()) + two(time.time().minute()) + two(time.time().second());
+}
+
+int PDFToSWFPageConverter::pixels(double points, int dpi)
+{
+    return std::max(1, int(std::lround(points * dpi / 72.0)));
+}
+
+QSize PDFToSWFPageConverter::thumbSize(double w, double h)
+{
+    if (!(w > 0) || !(h > 0))
+        return QSize(kThumbBox, kThumbBox);
+    if (w > h)
+        return QSize(kThumbBox, std::max(1, int(std::trunc(h * kThumbBox / w))));
+    return QSize(std::max(1, int(std::trunc(w * kThumbBox / h))), kThumbBox);
+}
+
+int PDFToSWFPageConverter::CheckString(int length, const QString& str)
+{
+    const qsizetype n = std::min<qsizetype>(std::max(0, length), str.size());
+    for (qsizetype i = 0; i < n; ++i)
+        if (str[i] == QLatin1Char('|'))
+            return int(i + 1);
+    return 0;
+}
+
+QString PDFToSWFPageConverter::getPDF2swfLibPath()
+{
+    return findTool(QStringLiteral("pdf2swf"));
+}
+
+QString PDFToSWFPageConverter::GetSwfSizePath()
+{
+    return findTool(QStringLiteral("getswfSize"));
+}
+
+PageFormat PDFToSWFPageConverter::importFormat()
+{
+    return storedImportType() == 0 ? PageFormat::Swf : PageFormat::Jpg;
+}
+
+void PDFToSWFPageConverter::checkPage(const pdf::Document* doc, int pageNumber) const
+{
+    if (doc && (pageNumber < 1 || pageNumber > doc->pageCount()))
+        throw Error(ErrorKind::BadInput,
+                    QStringLiteral("page %1 does not exist (the PDF has %2 pages)").arg(pageNumber).arg(doc->pageCount()),
+                    m_PDFPath);
+}
+
+bool PDFToSWFPageConverter::isSizePage(int pageNumber)
+{
+    const int sizePage = m_sizePage.load();
+    if (sizePage > 0)
+        return sizePage == pageNumber;
+    return !m_sizeMeasured.exchange(true);
+}
+
+PDFToSWFPageConverter::Rendered PDFToSWFPageConverter::renderPage(const pdf::Document& doc, int pageNumber,
+                                                                bool wantPicture, Warnings& warnings) const
+{
+    Rendered out;
+    try {
+        double w = 0, h = 0;
+        doc.displaySize(pageNumber - 1, &w, &h);
+        const QSize thumb = thumbSize(w * 2, h * 2);
+        const pdf::Bitmap page = doc.render(pageNumber - 1, pixels(w, m_DPI), pixels(h, m_DPI));
+        if (wantPicture)
+            out.pageJpeg = JpegEncoder::encode(page, m_quality);
+        out.thumbJpeg = JpegEncoder::encode(ImageScaler::scale(page, thumb.width(), thumb.height()), m_quality);
+    } catch (const Error& e) {
+        if (e.kind() == ErrorKind::Output)
+            throw;
+        warnings.add(QStringLiteral("page %1").arg(pageNumber), e.message());
+        LC_WARN(QStringLiteral("page %1 of %2 cannot be rendered: %3").arg(pageNumber).arg(m_PDFPath, e.text()));
+    }
+    return out;
+}
+
+ConvertedPage PDFToSWFPageConverter::convertPage(int pageNumber, PageFormat format, const pdf::Document* document)
+{
+    const pdf::Document* doc = document ? document : m_PDFDoc.get();
+    checkPage(doc, pageNumber);
+
+    ConvertedPage result;
+    result.pageNumber = pageNumber;
+    result.page = path(QString::number(pageNumber) + (format == PageFormat::Swf ? QLatin1String(".swf") : QLatin1String(".jpg")));
+    result.thumb = path(thumbName(pageNumber));
+    result.mobile = path(QString::number(pageNumber) + QLatin1String("_mobile.jpg"));
+    const QString where = QStringLiteral("page %1").arg(pageNumber);
+
+    Rendered rendered;
+    if (format == PageFormat::Swf) {
+        const QString problem = generatePageToSwf(pageNumber, result.page);
+        if (!problem.isNull())
+            result.warnings.add(where, problem);
+        // The movie holds the page rendered exactly as the mobile picture wants it: reuse it
+        // instead of rendering the page a second time.
+        if (QFileInfo::exists(result.page)) {
+            try {
+                rendered.pageJpeg = SwfFile::extractJpeg(result.page);
+                double w = 0, h = 0;
+                if (doc)
+                    doc->displaySize(pageNumber - 1, &w, &h);
+                int pw = 0, ph = 0;
+                JpegDecoder::readSize(rendered.pageJpeg, &pw, &ph);
+                const QSize thumb = doc ? thumbSize(w * 2, h * 2) : thumbSize(pw, ph);
+                const pdf::Bitmap reduced = JpegDecoder::decode(rendered.pageJpeg, thumb.width(), thumb.height());
+                rendered.thumbJpeg =
+                    JpegEncoder::encode(ImageScaler::scale(reduced, thumb.width(), thumb.height()), m_quality);
+            } catch (const Error& e) {
+                LC_DEBUG(QStringLiteral("%1: the picture of %2 is not reused: %3").arg(where, result.page, e.text()));
+                rendered = Rendered();
+            }
+        }
+    }
+    if (rendered.thumbJpeg.isEmpty()) {
+        if (!doc) {
+            result.warnings.add(where, QStringLiteral("the PDF is not open; no pictures were made"));
+            return result;
+        }
+        const bool pictureNeeded = format == PageFormat::Jpg || !QFileInfo::exists(result.mobile);
+        rendered = renderPage(*doc, pageNumber, pictureNeeded, result.warnings);
+    }
+    if (format == PageFormat::Jpg && !rendered.pageJpeg.isEmpty() && !QFileInfo::exists(result.page))
+        writeFile(result.page, rendered.pageJpeg);
+    if (!rendered.thumbJpeg.isEmpty())
+        writeFile(result.thumb, rendered.thumbJpeg);
+    if (!rendered.pageJpeg.isEmpty() && !QFileInfo::exists(result.mobile))
+        writeFile(result.mobile, rendered.pageJpeg);
+    return result;
+}
+
+QString PDFToSWFPageConverter::generatePage(int pageNumber)
+{
+    const PageFormat format = importFormat();
+    // Convert the whole page now; its thumbnail waits in memory (a few kilobytes) for
+    // generateThumbPage, which names it with the time of that call.
+    ConvertedPage page = convertPage(pageNumber, format);
+    for (const Warning& w : page.warnings.list())
+        LC_WARN(w.text());
+    if (QFileInfo::exists(page.thumb)) {
+        QFile thumb(page.thumb);
+        if (thumb.open(QIODevice::ReadOnly)) {
+            std::lock_guard lock(m_pendingMutex);
+            m_pendingThumbs.insert(pageNumber, thumb.readAll());
+        }
+        thumb.close();
+        QFile::remove(page.thumb);
+    }
+    return page.page;
+}
+
+QString PDFToSWFPageConverter::generateThumbPage(int pageNumber)
+{
+    const QString file = path(thumbName(pageNumber));
+    QByteArray pending;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        pending = m_pendingThumbs.take(pageNumber);
+    }
+    if (!pending.isEmpty())
+        writeFile(file, pending);
+    else
+        pdftoThumbImage(pageNumber, file);
+    return file;
+}
+
+QString PDFToSWFPageConverter::generateMobilePage(int pageNumber)
+{
+    const QString file = path(QString::number(pageNumber) + QLatin1String("_mobile.jpg"));
+    if (QFileInfo::exists(file) || !m_PDFDoc)
+        return file;
+    pdfPageToImage(pageNumber, file);
+    return file;
+}
+
+void PDFToSWFPageConverter::pdfPageToImage(int pageNumber, const QString& file)
+{
+    if (!m_PDFDoc)
+        return;
+    checkPage(m_PDFDoc.get(), pageNumber);
+    double w = 0, h = 0;
+    try {
+        m_PDFDoc->displaySize(pageNumber - 1, &w, &h);
+        const pdf::Bitmap page = m_PDFDoc->render(pageNumber - 1, pixels(w, m_DPI), pixels(h, m_DPI));
+        writeFile(file, JpegEncoder::encode(page, m_quality));
+    } catch (const Error& e) {
+        if (e.kind() == ErrorKind::Output)
+            throw;
+        LC_WARN(QStringLiteral("page %1 of %2 cannot be rendered: %3").arg(pageNumber).arg(m_PDFPath, e.text()));
+    }
+}
+
+void PDFToSWFPageConverter::pdftoThumbImage(int pageNumber, const QString& file)
+{
+    if (!m_PDFDoc)
+        return;
+    checkPage(m_PDFDoc.get(), pageNumber);
+    Warnings warnings;
+    const Rendered r = renderPage(*m_PDFDoc, pageNumber, false, warnings);
+    if (!r.thumbJpeg.isEmpty())
+        writeFile(file, r.thumbJpeg);
+}
+
+QString PDFToSWFPageConverter::generatePageToSwf(int pageNumber, const QString& outputPath)
+{
+    const QString range = QStringLiteral("%1-%1").arg(pageNumber);
+    const QStringList arguments = {
+        m_PDFPath,
+        QLatin1String("-o") + outputPath,
+        QLatin1String("-p ") + range,
+        QLatin1String("-s jpegquality=") + QString::number(m_quality),
+        QStringLiteral("-t"),
+        QStringLiteral("-G"),
+        QStringLiteral("-qq"),
+        QStringLiteral("-s flashversion=8"),
+        QStringLiteral("-s disablelinks"),
+        QLatin1String("-s ") + QStringLiteral("zoom=%1").arg(m_DPI),
+    };
+    const ToolRun run = runTool(getPDF2swfLibPath(), arguments);
+    QString problem;
+    if (run.crashed || run.exitCode != 0) {
+        const QString message = QString::fromUtf8(run.err).trimmed();
+        problem = QStringLiteral("pdf2swf failed%1").arg(message.isEmpty() ? QString() : QLatin1String(": ") + message);
+        LC_WARN(QStringLiteral("page %1: %2").arg(pageNumber).arg(problem));
+    } else if (!QFileInfo::exists(outputPath)) {
+        problem = QStringLiteral("pdf2swf wrote no page file");
+    }
+    if (problem.isNull() && isSizePage(pageNumber))
+        getFileWandH(outputPath);
+    return problem;
+}
+
+void PDFToSWFPageConverter::getFileWandH(const QString& swfPath)
+{
+    const ToolRun run = runTool(GetSwfSizePath(), {swfPath});
+    const QString output = QString::fromLatin1(run.out);
+    const int bar = CheckString(int(output.size()), output);
+    if (bar == 0) {
+        const QString message = QString::fromUtf8(run.err).trimmed();
+        throw Error(ErrorKind::BadInput,
+                    QStringLiteral("the page size cannot be measured%1")
+                        .arg(message.isEmpty() ? QString() : QLatin1String(": ") + message),
+                    swfPath);
+    }
+    const int width = leadingInteger(output.left(bar - 1));
+    const int height = leadingInteger(output.mid(bar));
+    storePageSize(width, height);
+    LC_DEBUG(QStringLiteral("page size %1 x %2 from %3").arg(width).arg(height).arg(swfPath));
+}
+
+} // namespace leafcraft

@@ -1,0 +1,120 @@
+// The page converter of PDF imports. For every page it makes, inside its own work folder:
+//
+//   page file       "<n>.swf" (made by the pdf2swf tool) or "<n>.jpg" (rendered here)
+//   thumbnail       "<ddMMYYHHmmss><n>.jpg", fitting a 180 x 180 box
+//   mobile picture  "<n>_mobile.jpg"
+//
+// Pages are rendered at twice their size in points (144 dpi) and encoded at `quality`
+// percent. Each page is rendered once: the page file, the mobile picture and the
+// thumbnail all come from that one picture (for SWF pages, from the picture inside the
+// movie that pdf2swf wrote).
+//
+// Threads: `convertPage` may run on several threads at once for different pages, each
+// thread passing its own document handle (pdf::Document::clone). The spec-style
+// generate*Page operations use the converter's own document and belong to one thread.
+#pragma once
+
+#include "import/PDFToPageConverter.h"
+#include "support/Error.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QSize>
+
+#include <atomic>
+#include <mutex>
+
+namespace leafcraft {
+
+enum class PageFormat { Swf, Jpg };
+
+// The files of one converted page. A path is set even when its file could not be made;
+// `warnings` then says why.
+struct ConvertedPage {
+    int pageNumber = 0;
+    QString page;
+    QString thumb;
+    QString mobile;
+    Warnings warnings;
+};
+
+class PDFToSWFPageConverter : public PDFToPageConverter {
+public:
+    // Makes a fresh work folder "<temp root>/Sheetwise/temp.XXXXXX".
+    PDFToSWFPageConverter(QString PDFPath, std::shared_ptr<pdf::Document> PDFDoc, int quality);
+    // Deletes the work folder and every file in it.
+    ~PDFToSWFPageConverter() override;
+
+    // All files of page `pageNumber` (1-based) from one rendering. `document` is the calling
+    // thread's handle on the PDF; null means the converter's own. Files already present
+    // (page file, mobile picture) are kept; the thumbnail is always new.
+    // Throws Error(BadInput) for a page number outside the document, Error(Internal) when
+    // pdf2swf cannot be started, Error(Output) when a file cannot be written. A page that
+    // cannot be rendered is not an exception: its files are missing and `warnings` says so.
+    ConvertedPage convertPage(int pageNumber, PageFormat format, const pdf::Document* document = nullptr);
+
+    // The page file in the format the user settings' ImportType chooses (0 SWF, else JPG).
+    // Also prepares the page's mobile picture and thumbnail from the same rendering, so the
+    // calls below do not render the page again.
+    QString generatePage(int pageNumber) override;
+    // A thumbnail under a fresh time-stamped name.
+    QString generateThumbPage(int pageNumber) override;
+    // The mobile picture; made only when it does not exist yet.
+    QString generateMobilePage(int pageNumber) override;
+
+    // The page whose SWF movie sets the settings' PageWidth/PageHeight: the first page of
+    // the import. Until set, the first SWF page this converter makes is measured.
+    void setSizePage(int pageNumber) { m_sizePage.store(pageNumber); }
+
+    // Runs pdf2swf for page `pageNumber` into `outputPath`, and measures the page size
+    // when it is the size page. Throws Error(Internal) when the tool cannot be started.
+    // Returns a problem text when the tool failed or left no file, else a null string.
+    QString generatePageToSwf(int pageNumber, const QString& outputPath);
+    // Runs getswfSize on the movie and stores its width and height as the settings'
+    // PageWidth and PageHeight. Throws Error(BadInput) when the output holds no "|".
+    void getFileWandH(const QString& swfPath);
+
+    // Renders page `pageNumber` at twice its size into a JPEG at `path`. Does nothing
+    // without an open document; rendering errors are logged and leave no file.
+    void pdfPageToImage(int pageNumber, const QString& path);
+    // Renders the thumbnail of page `pageNumber` into a JPEG at `path`.
+    void pdftoThumbImage(int pageNumber, const QString& path);
+
+    // Deletes the work folder if it exists.
+    void removeWorkFolder();
+
+    // The 1-based position of the first "|" among the first `length` characters of `str`,
+    // or 0 when there is none.
+    static int CheckString(int length, const QString& str);
+    // Paths of the page tools (see the .cpp for where they are looked for).
+    static QString getPDF2swfLibPath();
+    static QString GetSwfSizePath();
+
+    // ImportType of the user settings as a page format.
+    static PageFormat importFormat();
+    // "ddMMYYHHmmss": day, month, two-digit ISO week-based year, hour, minute, second.
+    static QString timeStamp(const QDateTime& time);
+    // Pixels for a length in points rendered at `dpi` (rounded, at least 1).
+    static int pixels(double points, int dpi);
+    // The thumbnail size for a page of w x h (any unit): 180 on the longer side, the other
+    // side truncated in proportion, at least 1.
+    static QSize thumbSize(double w, double h);
+
+    static constexpr int kThumbBox = 180;
+
+private:
+    struct Rendered;
+    Rendered renderPage(const pdf::Document& doc, int pageNumber, bool wantPicture, Warnings& warnings) const;
+    void checkPage(const pdf::Document* doc, int pageNumber) const;
+    bool isSizePage(int pageNumber);
+    QString path(const QString& name) const;
+    QString thumbName(int pageNumber) const;
+
+    std::atomic<int> m_sizePage{0};
+    std::atomic<bool> m_sizeMeasured{false};
+    std::mutex m_pendingMutex;
+    QHash<int, QByteArray> m_pendingThumbs; // thumbnails made by generatePage, not yet written
+};
+
+} // namespace leafcraft

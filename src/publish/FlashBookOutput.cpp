@@ -1,0 +1,522 @@
+#include "publish/FlashBookOutput.h"
+
+#include "annotations/FlashOutline.h"
+#include "annotations/FlashPagesAnnotations.h"
+#include "app/AppSettings.h"
+#include "import/FlashPageSource.h"
+#include "import/SwfFile.h"
+#include "platform/Log.h"
+#include "platform/PdfDocument.h"
+#include "platform/Platform.h"
+#include "publish/BookDocuments.h"
+#include "publish/HTMLConfigInfo.h"
+#include "templates/FlashTemplate.h"
+#include "templates/FlashTemplateProperty.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <filesystem>
+#include <system_error>
+
+namespace leafcraft {
+
+namespace {
+
+std::filesystem::path fsPath(const QString& path)
+{
+    return std::filesystem::path(path.toStdU16String());
+}
+
+bool exists(const QString& path)
+{
+    return QFileInfo::exists(path);
+}
+
+bool writeWhole(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
+}
+
+} // namespace
+
+FlashBookOutput::FlashBookOutput(std::shared_ptr<FlashPageSource> pageSource,
+                                 std::shared_ptr<FlashTemplate> flashTemplate, const QString& saveToFolder,
+                                 const QString& toName)
+    : iFlashTemplate(std::move(flashTemplate)),
+      iFlashPageSource(std::move(pageSource)),
+      iSaveToFolder(saveToFolder),
+      iSaveToFileName(toName)
+{
+}
+
+FlashBookOutput::~FlashBookOutput() = default;
+
+// ------------------------------------------------------------------ paths and primitives
+
+QString FlashBookOutput::GetPreviewPath()
+{
+    if (!m_previewFolder.isEmpty()) {
+        ThePreviewPath = QDir::cleanPath(m_previewFolder);
+        return ThePreviewPath;
+    }
+    QString support = Platform::current().paths().userAppSupportDir();
+    if (support.isEmpty())
+        support = QStringLiteral("/temp");
+    ThePreviewPath = QDir::cleanPath(support + QStringLiteral("/Quiresheet/preview/"));
+    return ThePreviewPath;
+}
+
+QString FlashBookOutput::baseFolder(const QString& base) const
+{
+    return base.isEmpty() ? iSaveToFolder : base;
+}
+
+QString FlashBookOutput::resourcePath(const QString& base, const QString& relative) const
+{
+    QString path = baseFolder(base) + QLatin1Char('/') + iResourceFolder;
+    if (!relative.isEmpty())
+        path += QLatin1Char('/') + relative;
+    return path;
+}
+
+void FlashBookOutput::warn(const QString& where, const QString& message, bool failedWrite)
+{
+    LC_WARN(where + QStringLiteral(": ") + message);
+    m_warnings.add(where, message);
+    if (failedWrite)
+        ++m_failedWrites;
+}
+
+bool FlashBookOutput::copyFile(const QString& from, const QString& to)
+{
+    if (from.isEmpty() || !QFileInfo(from).isFile()) {
+        warn(from.isEmpty() ? to : from, QStringLiteral("the file is missing"), false);
+        return false;
+    }
+    std::error_code ec;
+    // Never overwrites: a step that replaces a file removes it first.
+    std::filesystem::copy_file(fsPath(from), fsPath(to), std::filesystem::copy_options::none, ec);
+    if (ec) {
+        warn(to, QStringLiteral("cannot copy %1: %2").arg(from, QString::fromStdString(ec.message())), true);
+        return false;
+    }
+    return true;
+}
+
+bool FlashBookOutput::copyFolder(const QString& from, const QString& to)
+{
+    if (!QFileInfo(from).isDir())
+        return false;
+    bool ok = QDir().mkpath(to);
+    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        if (info.isSymLink())
+            continue;
+        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(path);
+        if (info.isDir())
+            ok = QDir().mkpath(target) && ok;
+        else if (!exists(target))
+            ok = copyFile(path, target) && ok;
+    }
+    return ok;
+}
+
+void FlashBookOutput::removePath(const QString& path)
+{
+    std::error_code ec;
+    std::filesystem::remove_all(fsPath(path), ec);
+}
+
+// ------------------------------------------------------------------ the whole book
+
+void FlashBookOutput::ouputTheBook()
+{
+    if (!QFileInfo(iSaveToFolder).isDir()) {
+        warn(iSaveToFolder, QStringLiteral("the book folder does not exist; nothing was written"), true);
+        return;
+    }
+    const QString none;
+    removeExtFile(none);
+    prepaireNomalPage(none);
+    prepaireZoomendPage(none);
+    prepaireThumbPage(none);
+    prepaireExtFiles(none);
+    PrepareAnnotationFiles(none);
+    prepaireThemeFile(none);
+
+    const QString preview = GetPreviewPath();
+    m_generatedPageList.clear();
+    if (!exists(preview + QStringLiteral("/pages.xml")))
+        m_generatedPageList = BookPageConfig(iBasePath, iNeverEditor);
+
+    const QString editor = preview + QStringLiteral("/files/editor");
+    const QString bookEditor = resourcePath(none, QStringLiteral("editor"));
+    if (QFileInfo(editor).isDir() && QFileInfo(editor).canonicalFilePath() != QFileInfo(bookEditor).canonicalFilePath())
+        copyFolder(editor, bookEditor);
+
+    const QString html = outputHTMLFileName();
+    const QString pattern = iFlashTemplate ? iFlashTemplate->tmplHTMLFilePath() : QString();
+    if (pattern.isEmpty())
+        throw Error(ErrorKind::BadInput, QStringLiteral("the template has no HTML page"),
+                    iFlashTemplate ? iFlashTemplate->tmplName() : QString());
+    if (iHTMLConfig) {
+        iHTMLConfig->generateHTMLFrom(pattern, html);
+    } else {
+        removePath(html);
+        if (!copyFile(pattern, html))
+            throw Error(ErrorKind::Output, QStringLiteral("cannot write the HTML page"), html);
+    }
+
+    ouputBookXML(resourcePath(none, QStringLiteral("config.xml")));
+    prepaireSearchFile(none);
+
+    if (iFlashTemplate) {
+        // Flash-era files: copied only when the template data ships them.
+        const QString appFiles = Platform::current().resources().appFilesDir();
+        const QString tmplDir = FlashTemplate::tmplPathForName(iFlashTemplate->tmplName());
+        if (QFileInfo::exists(appFiles + QStringLiteral("/TmplData/book.swf")))
+            iFlashTemplate->copyBookSWFToFile(resourcePath(none, QStringLiteral("book.swf")));
+        if (QFileInfo::exists(tmplDir + QStringLiteral("swfobject.js")))
+            iFlashTemplate->copyBookJSFile(resourcePath(none, QStringLiteral("swfobject.js")));
+        if (QFileInfo::exists(tmplDir + QStringLiteral("playerProductInstall.swf")))
+            iFlashTemplate->copyElseSWFToFile(resourcePath(none, QStringLiteral("playerProductInstall.swf")));
+        if (QFileInfo::exists(tmplDir + QStringLiteral("Main.swf")))
+            iFlashTemplate->copyThemeToFile(resourcePath(none, QStringLiteral("theme/Main.swf")));
+        // The HTML5 player that shows the book in any browser.
+        iFlashTemplate->copyPlayerFilesToFolder(resourcePath(none, QStringLiteral("player")));
+    }
+}
+
+QString FlashBookOutput::outputHTMLFileName() const
+{
+    const QString name = iSaveToFileName.isEmpty() ? QStringLiteral("index.html") : iSaveToFileName;
+    return QDir::cleanPath(iSaveToFolder + QLatin1Char('/') + name);
+}
+
+QString FlashBookOutput::outputFileName() const
+{
+    return outputHTMLFileName();
+}
+
+// ------------------------------------------------------------------ the steps
+
+void FlashBookOutput::removeExtFile(const QString& base)
+{
+    const QString ext = resourcePath(base, iExterFilesFolder) + QLatin1Char('/');
+    for (const char* e : {"jpg", "png", "gif"})
+        QFile::remove(ext + QStringLiteral("ImagePath.") + QLatin1String(e));
+    for (const char* e : {"jpg", "png", "bmp", "gif"})
+        QFile::remove(ext + QStringLiteral("LogoFile.") + QLatin1String(e));
+    QFile::remove(ext + QStringLiteral("SoundFile.mp3"));
+}
+
+void FlashBookOutput::prepaireNomalPage(const QString& base)
+{
+    const QString folder = resourcePath(base, iNormalPageFolder);
+    removePath(folder);
+    if (!QDir().mkpath(folder)) {
+        warn(folder, QStringLiteral("cannot create the folder"), true);
+        return;
+    }
+    if (!iFlashPageSource)
+        return;
+    for (const auto& page : iFlashPageSource->normalPages()) {
+        const QString ext = bookdoc::pathExtension(page->pageFilePath());
+        const QString target = folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QLatin1Char('.') + ext;
+        QFile::remove(target);
+        copyFile(page->pageFilePath(), target);
+        if (ext.compare(QLatin1String("swf"), Qt::CaseInsensitive) == 0)
+            writeSwfPicture(page->pageFilePath(),
+                            folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QStringLiteral(".jpg"));
+    }
+}
+
+void FlashBookOutput::writeSwfPicture(const QString& swfPath, const QString& jpgPath)
+{
+    QFile::remove(jpgPath);
+    QByteArray jpeg;
+    try {
+        jpeg = SwfFile::extractJpeg(swfPath);
+    } catch (const Error& e) {
+        warn(swfPath, QStringLiteral("no picture for browsers without Flash: %1").arg(e.message()), false);
+        return;
+    }
+    if (jpeg.isEmpty()) {
+        warn(swfPath, QStringLiteral("no picture for browsers without Flash"), false);
+        return;
+    }
+    if (!writeWhole(jpgPath, jpeg))
+        warn(jpgPath, QStringLiteral("cannot write the page picture"), true);
+}
+
+void FlashBookOutput::prepaireZoomendPage(const QString& /*base*/)
+{
+    // Zoomed pages are the normal pages (iZoomedPageSameAsNormalPage): nothing to write.
+}
+
+void FlashBookOutput::prepaireThumbPage(const QString& base)
+{
+    const QString folder = resourcePath(base, iThumbPageFolder);
+    removePath(folder);
+    if (!QDir().mkpath(folder)) {
+        warn(folder, QStringLiteral("cannot create the folder"), true);
+        return;
+    }
+    if (!iFlashPageSource)
+        return;
+    for (const auto& page : iFlashPageSource->thumbPages()) {
+        const QString target = folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QStringLiteral(".jpg");
+        QFile::remove(target);
+        copyFile(page->pageFilePath(), target);
+    }
+}
+
+void FlashBookOutput::prepaireExtFiles(const QString& base)
+{
+    const QString folder = resourcePath(base, iExterFilesFolder);
+    QDir().mkpath(folder);
+    if (!iFlashTemplate)
+        return;
+    if (iFlashTemplate->tmplName() == QLatin1String("Panoramic")) {
+        const QString cube = GetPreviewPath() + QStringLiteral("/files/extfiles/");
+        for (const char* name : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"}) {
+            const QString from = cube + QLatin1String(name);
+            const QString to = folder + QLatin1Char('/') + QLatin1String(name);
+            if (exists(from) && !exists(to))
+                copyFile(from, to);
+        }
+    }
+    for (const auto& property : iFlashTemplate->properties()) {
+        if (property->propertyType() == pt_file && !property->value().isEmpty()) {
+            const QString target = folder + QLatin1Char('/') + property->key() + QLatin1Char('.')
+                + bookdoc::pathExtension(property->value());
+            QFile::remove(target);
+            copyFile(property->value(), target);
+        }
+        for (const auto& child : property->childProperties())
+            prepaireExtFiles(base, *child);
+    }
+}
+
+void FlashBookOutput::prepaireExtFiles(const QString& base, const FlashTemplateProperty& childPro)
+{
+    if (childPro.propertyType() == pt_file && !childPro.value().isEmpty()) {
+        const QString target = resourcePath(base, iExterFilesFolder) + QLatin1Char('/') + childPro.key()
+            + QLatin1Char('.') + bookdoc::pathExtension(childPro.value());
+        QFile::remove(target);
+        if (!QFileInfo(childPro.value()).isFile()) {
+            warn(childPro.value(), QStringLiteral("the file of property \"%1\" is missing").arg(childPro.key()), false);
+            return; // skipped together with its own children
+        }
+        copyFile(childPro.value(), target);
+    }
+    for (const auto& child : childPro.childProperties())
+        prepaireExtFiles(base, *child);
+}
+
+void FlashBookOutput::PrepareAnnotationFiles(const QString& base)
+{
+    if (!iFlashPagesAnnotations)
+        return;
+    const QString folder = resourcePath(base, iAnnotationFilesFolder);
+    QDir().mkpath(folder);
+    for (const QString& file : iFlashPagesAnnotations->needFiles()) {
+        const QString target = folder + QLatin1Char('/') + QFileInfo(file).fileName();
+        if (QFileInfo(file).isFile() && !exists(target))
+            copyFile(file, target);
+    }
+}
+
+void FlashBookOutput::prepaireThemeFile(const QString& base)
+{
+    QDir().mkpath(resourcePath(base, QStringLiteral("theme")));
+}
+
+QStringList FlashBookOutput::searchTexts()
+{
+    if (m_searchTexts)
+        return *m_searchTexts;
+    QStringList texts;
+    if (!iFlashPageSource)
+        return texts;
+    std::unique_ptr<pdf::Document> doc;
+    const QString source = iFlashPageSource->sourceFile();
+    if (!source.isEmpty() && source.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+        try {
+            doc = pdf::openDocument(source);
+        } catch (const Error& e) {
+            warn(source, QStringLiteral("no search text: %1").arg(e.message()), false);
+        }
+    }
+    for (const auto& page : iFlashPageSource->pages()) {
+        QString text = QStringLiteral("");
+        const int n = page->pageIndex() - 1;
+        if (doc && n >= 0 && n < doc->pageCount()) {
+            try {
+                text = doc->pageText(n);
+            } catch (const Error& e) {
+                warn(source, QStringLiteral("no search text for page %1: %2").arg(n + 1).arg(e.message()), false);
+            }
+        }
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+void FlashBookOutput::prepaireSearchFile(const QString& base)
+{
+    const QString folder = resourcePath(base, iSearchInfoFolder);
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/search.js");
+    if (!writeWhole(path, bookdoc::searchScript(searchTexts())))
+        warn(path, QStringLiteral("cannot write the search text"), true);
+}
+
+// ------------------------------------------------------------------ URLs
+
+QString FlashBookOutput::getNormalPageURL(const FlashPage& page) const
+{
+    return iNormalPageFolder + QLatin1Char('/') + QString::number(page.pageIndex()) + QLatin1Char('.')
+        + bookdoc::pathExtension(page.pageFilePath());
+}
+
+QString FlashBookOutput::getZoomedPageURL(const FlashPage& page) const
+{
+    return getNormalPageURL(page);
+}
+
+QString FlashBookOutput::getThumbPageURL(const FlashPage& page) const
+{
+    return iThumbPageFolder + QLatin1Char('/') + QString::number(page.pageIndex()) + QStringLiteral(".jpg");
+}
+
+// ------------------------------------------------------------------ configuration
+
+QString FlashBookOutput::GetVisibleButtons() const
+{
+    const FlashTemplate* tmpl = iFlashTemplate.get();
+    return bookdoc::hiddenButtonList([tmpl](const QString& key, const QString& def) {
+        return tmpl ? tmpl->propertyValueFor(key, def) : def;
+    });
+}
+
+quint32 FlashBookOutput::colorWithHexString(const QString& text)
+{
+    return bookdoc::colorWithHexString(text);
+}
+
+xml::Element FlashBookOutput::AddChildToParent(const QString& name, const QString& value, xml::Element parent)
+{
+    return parent.appendElement(name, value);
+}
+
+xml::Document FlashBookOutput::bookXML()
+{
+    const FlashTemplate* tmpl = iFlashTemplate.get();
+    xml::Document doc = bookdoc::configDocument([tmpl](const QString& key, const QString& def) {
+        return tmpl ? tmpl->propertyValueFor(key, def) : def;
+    });
+    if (iFlashOutline) {
+        xml::Document ols = iFlashOutline->outlineAsXMLNode();
+        doc.root().appendCopy(ols.root());
+    }
+    const QString working = GetPreviewPath() + QStringLiteral("/pages.xml");
+    if (exists(working))
+        MergeXML(doc.root(), working);
+    else if (!m_generatedPageList.isEmpty() && exists(m_generatedPageList))
+        MergeXML(doc.root(), m_generatedPageList);
+    else
+        doc.root().appendCopy(pageListDocument(iBasePath).root());
+    return doc;
+}
+
+void FlashBookOutput::ouputBookXML(const QString& path)
+{
+    const QByteArray document = bookXML().toBytes(xml::Output::Pretty);
+    const QByteArray container = bookdoc::configContainer(document);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // The previous file stays whole until the new one is complete.
+    if (!writeWhole(path, container)) {
+        LC_ERROR(QStringLiteral("Could not write document out..."));
+        throw Error(ErrorKind::Output, QStringLiteral("cannot write the book configuration"), path);
+    }
+    const QString script = QFileInfo(path).absolutePath() + QStringLiteral("/config.js");
+    if (!writeWhole(script, bookdoc::configScript(container)))
+        throw Error(ErrorKind::Output, QStringLiteral("cannot write the book configuration script"), script);
+}
+
+// ------------------------------------------------------------------ page list
+
+int FlashBookOutput::pageWidthSetting() const
+{
+    return (m_settings ? *m_settings : AppSettings::shareInstance()).PageWidth();
+}
+
+int FlashBookOutput::pageHeightSetting() const
+{
+    return (m_settings ? *m_settings : AppSettings::shareInstance()).PageHeight();
+}
+
+xml::Document FlashBookOutput::pageListDocument(const QString& basePath) const
+{
+    std::vector<bookdoc::PageListEntry> entries;
+    if (iFlashPageSource) {
+        const FlashPageSource& source = *iFlashPageSource;
+        const bool anyThumbs = !source.thumbPages().empty();
+        entries.reserve(source.pages().size());
+        for (const auto& page : source.pages()) {
+            const int n = page->pageIndex();
+            const FlashPage* normal = source.getNormalPageAtIndex(n);
+            if (!normal)
+                normal = page.get();
+            bookdoc::PageListEntry e;
+            e.pageIndex = n;
+            e.normal = getNormalPageURL(*normal);
+            e.large = getZoomedPageURL(*normal);
+            e.thumb = e.normal;
+            if (anyThumbs) {
+                const FlashPage* thumb = source.getThumbPageAtIndex(n);
+                if (!thumb)
+                    for (const auto& t : source.thumbPages())
+                        if (t->pageIndex() == n) {
+                            thumb = t.get();
+                            break;
+                        }
+                if (thumb)
+                    e.thumb = getThumbPageURL(*thumb);
+            }
+            entries.push_back(std::move(e));
+        }
+    }
+    const xml::Element annos = iFlashPagesAnnotations ? iFlashPagesAnnotations->pagesAnnotationsNode() : xml::Element();
+    return bookdoc::pageListDocument(basePath, pageWidthSetting(), pageHeightSetting(), entries, annos);
+}
+
+QString FlashBookOutput::BookPageConfig(const QString& basePath, bool isEditor)
+{
+    if (!isEditor)
+        return QString();
+    const QString path = iSaveToFolder + QStringLiteral("/pages.xml");
+    const QByteArray bytes = pageListDocument(basePath).rootBytes(xml::Output::Pretty);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        warn(path, QStringLiteral("cannot write the page list"), true);
+    return path;
+}
+
+void FlashBookOutput::MergeXML(xml::Element element, const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw Error(ErrorKind::BadInput, QStringLiteral("cannot read the page list"), path);
+    xml::Document list = xml::Document::parse(f.readAll(), path);
+    element.appendCopy(list.root());
+}
+
+} // namespace leafcraft

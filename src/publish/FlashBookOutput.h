@@ -1,0 +1,184 @@
+// The writer of a published flip-book folder.
+//
+// Layout written under saveToFolder() ("files" and its sub-folders from the fields below):
+//   <saveToFileName>            the HTML page (default "index.html")
+//   files/config.xml            the enciphered configuration (bookXML), files/config.js its
+//                               script-loadable copy for the HTML5 player
+//   files/player/               the HTML5 player of the template data
+//   files/book.swf, swfobject.js, playerProductInstall.swf, theme/Main.swf
+//                               Flash-era files, only when the template ships them
+//   files/page/<n>.<ext>        the normal pages (<n> the page's number in its document);
+//                               an SWF page also gets files/page/<n>.jpg, its picture
+//   files/thumb/<n>.jpg         the thumbnails
+//   files/extfiles/<key>.<ext>  the files chosen in file properties (+ the Panoramic cube)
+//   files/pageConfig/<name>     files the links need
+//   files/editor/               page-editor attachments of the working folder
+//   files/search/search.js      the text of every page, for the player's search
+//   pages.xml                   the page list, only when the working folder has none
+//
+// A writer is made for one output: create it, give it links, outline and HTML settings,
+// call ouputTheBook() once. Main thread only.
+#pragma once
+
+#include "platform/Xml.h"
+#include "support/Error.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+namespace leafcraft {
+
+class AppSettings;
+class FlashOutline;
+class FlashPage;
+class FlashPageSource;
+class FlashPagesAnnotations;
+class FlashTemplate;
+class FlashTemplateProperty;
+class HTMLConfigInfo;
+
+class FlashBookOutput {
+public:
+    // initWithPageSource:flashTemplate:saveToFolder:toName:
+    FlashBookOutput(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<FlashTemplate> flashTemplate,
+                    const QString& saveToFolder, const QString& toName);
+    virtual ~FlashBookOutput();
+    FlashBookOutput(const FlashBookOutput&) = delete;
+    FlashBookOutput& operator=(const FlashBookOutput&) = delete;
+
+    const std::shared_ptr<FlashTemplate>& flashTemplate() const { return iFlashTemplate; }
+    void setFlashTemplate(std::shared_ptr<FlashTemplate> v) { iFlashTemplate = std::move(v); }
+    const std::shared_ptr<FlashPageSource>& flashPageSource() const { return iFlashPageSource; }
+    void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { iFlashPageSource = std::move(v); }
+    const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return iFlashPagesAnnotations; }
+    void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> v) { iFlashPagesAnnotations = std::move(v); }
+    // The bookmarks; written into the configuration as its `ols` tree.
+    const std::shared_ptr<FlashOutline>& flashOutline() const { return iFlashOutline; }
+    void setFlashOutline(std::shared_ptr<FlashOutline> v) { iFlashOutline = std::move(v); }
+    const QString& saveToFolder() const { return iSaveToFolder; }
+    void setSaveToFolder(const QString& v) { iSaveToFolder = v; }
+    const QString& saveToFileName() const { return iSaveToFileName; }
+    void setSaveToFileName(const QString& v) { iSaveToFileName = v; }
+    // Without HTML settings the template's HTML page is copied unchanged.
+    const std::shared_ptr<HTMLConfigInfo>& HTMLConfig() const { return iHTMLConfig; }
+    void setHTMLConfig(std::shared_ptr<HTMLConfigInfo> v) { iHTMLConfig = std::move(v); }
+
+    // The page list's `bace` attribute ("" unless set) and editor flag (true unless set).
+    void SetBasePath(const QString& path) { iBasePath = path; }
+    void SetNeverEditor(bool neverEditor) { iNeverEditor = neverEditor; }
+
+    // The working folder whose pages.xml is the master page list and whose files/editor holds
+    // the page-editor attachments: "<Application Support>/Quiresheet/preview" (the live
+    // preview's folder) unless setPreviewFolder() chose another one. Stored in ThePreviewPath.
+    QString GetPreviewPath();
+    void setPreviewFolder(const QString& folder) { m_previewFolder = folder; }
+
+    // Where the page size (PageWidth, PageHeight) comes from: the shared settings unless set.
+    void setAppSettings(AppSettings* settings) { m_settings = settings; }
+
+    // The text of each page in book order (index 0 = first page), for files/search/search.js.
+    // Unless given, it is read from the page source's PDF (sourceFile) at write time.
+    void setSearchTexts(const QStringList& texts) { m_searchTexts = texts; }
+
+    // Writes the whole book. Nothing is written when saveToFolder() does not exist. Files that
+    // cannot be copied become warnings (failedWrites() counts those that could not be written);
+    // throws Error(Output) when the HTML page or the configuration cannot be written and
+    // Error(BadInput) when the template has no HTML page or the working page list is damaged.
+    virtual void ouputTheBook();
+
+    // The steps of ouputTheBook; `base` "" means saveToFolder().
+    void removeExtFile(const QString& base);
+    void prepaireNomalPage(const QString& base);
+    void prepaireZoomendPage(const QString& base);
+    void prepaireThumbPage(const QString& base);
+    void prepaireExtFiles(const QString& base);
+    void prepaireExtFiles(const QString& base, const FlashTemplateProperty& childPro);
+    void PrepareAnnotationFiles(const QString& base);
+    void prepaireThemeFile(const QString& base);
+    // Writes files/search/search.js.
+    void prepaireSearchFile(const QString& base);
+
+    // The HTML page: saveToFolder() joined with saveToFileName() (or "index.html").
+    virtual QString outputHTMLFileName() const;
+    // The file the caller opens after writing.
+    virtual QString outputFileName() const;
+
+    // Page URLs relative to the resource folder: page/<n>.<ext>, the same for the zoomed
+    // page, thumb/<n>.jpg.
+    QString getNormalPageURL(const FlashPage& page) const;
+    QString getZoomedPageURL(const FlashPage& page) const;
+    QString getThumbPageURL(const FlashPage& page) const;
+
+    // ---- The configuration document.
+
+    // The `Folioscope` document: every setting, the bookmarks (`ols`) when there is an
+    // outline, and the page list (`Pages`, last child): the working folder's pages.xml, else
+    // the one this writer generated, else one built for the book.
+    xml::Document bookXML();
+    // The hidden control buttons, e.g. "Zoom,Print,,Content".
+    QString GetVisibleButtons() const;
+    static quint32 colorWithHexString(const QString& text);
+    static xml::Element AddChildToParent(const QString& name, const QString& value, xml::Element parent);
+    // Writes the configuration container to `path`, replacing an existing file atomically,
+    // and its script copy (config.js) beside it. Throws Error(Output) when it cannot.
+    void ouputBookXML(const QString& path);
+
+    // ---- The page list.
+
+    // With `isEditor` true, writes pages.xml into saveToFolder() and returns its path; with
+    // false writes nothing and returns a null text.
+    QString BookPageConfig(const QString& basePath, bool isEditor);
+    // The page list of the book, in memory.
+    xml::Document pageListDocument(const QString& basePath) const;
+    // Appends the root element of the XML file at `path` as the last child of `element`.
+    // Throws Error(BadInput) when the file cannot be read or parsed.
+    static void MergeXML(xml::Element element, const QString& path);
+
+    const Warnings& warnings() const { return m_warnings; }
+    int failedWrites() const { return m_failedWrites; }
+
+protected:
+    QString baseFolder(const QString& base) const;
+    QString resourcePath(const QString& base, const QString& relative) const;
+    // Copies a file that does not exist at `to` yet; a missing source or a failed copy is a
+    // warning (the latter also a failed write).
+    bool copyFile(const QString& from, const QString& to);
+    bool copyFolder(const QString& from, const QString& to);
+    void removePath(const QString& path);
+    void warn(const QString& where, const QString& message, bool failedWrite);
+    int pageWidthSetting() const;
+    int pageHeightSetting() const;
+    QStringList searchTexts();
+    void writeSwfPicture(const QString& swfPath, const QString& jpgPath);
+
+    std::shared_ptr<FlashTemplate> iFlashTemplate;
+    std::shared_ptr<FlashPageSource> iFlashPageSource;
+    std::shared_ptr<FlashPagesAnnotations> iFlashPagesAnnotations;
+    std::shared_ptr<FlashOutline> iFlashOutline;
+    QString iSaveToFolder;
+    QString iSaveToFileName;
+    std::shared_ptr<HTMLConfigInfo> iHTMLConfig;
+    QString ThePreviewPath;
+    QString iBasePath = QStringLiteral("");
+    bool iNeverEditor = true;
+    QString iResourceFolder = QStringLiteral("files");
+    QString iNormalPageFolder = QStringLiteral("page");
+    QString iZoomedPageFolder = QStringLiteral("large");
+    QString iThumbPageFolder = QStringLiteral("thumb");
+    QString iExterFilesFolder = QStringLiteral("extfiles");
+    QString iSearchInfoFolder = QStringLiteral("search");
+    QString iAnnotationFilesFolder = QStringLiteral("pageConfig");
+    bool iZoomedPageSameAsNormalPage = true;
+
+private:
+    QString m_previewFolder;
+    AppSettings* m_settings = nullptr;
+    std::optional<QStringList> m_searchTexts;
+    QString m_generatedPageList; // pages.xml written by BookPageConfig in this run
+    Warnings m_warnings;
+    int m_failedWrites = 0;
+};
+
+} // namespace leafcraft

@@ -1,0 +1,270 @@
+#include "publish/PublishJob.h"
+
+#include "annotations/FlashOutline.h"
+#include "annotations/FlashPagesAnnotations.h"
+#include "app/AppSettings.h"
+#include "import/FlashPageSource.h"
+#include "import/ImportPDFOperation.h"
+#include "import/PDFToSWFPageConverter.h"
+#include "import/SwfFile.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/PdfDocument.h"
+#include "platform/Platform.h"
+#include "publish/FlashBookOutput.h"
+#include "publish/HTMLConfigInfo.h"
+#include "support/FileUtility.h"
+#include "templates/FlashTemplate.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <cmath>
+#include <filesystem>
+
+namespace leafcraft {
+
+namespace {
+
+// The page converter of a job: the chosen page format is given, not read from the shared
+// settings, and the shared settings' page size is never measured into (the job keeps its own).
+class JobConverter final : public FlashPageSourcePDF::Converter {
+public:
+    JobConverter(const QString& path, std::shared_ptr<pdf::Document> document, int quality, PageFormat format)
+        : m_converter(path, std::move(document), quality), m_format(format)
+    {
+        m_converter.setSizePage(-1);
+    }
+
+    PageFiles convertPage(int pageNumber, const pdf::Document& document) override
+    {
+        ConvertedPage c = m_converter.convertPage(pageNumber, m_format, &document);
+        PageFiles files;
+        files.page = c.page;
+        files.thumb = c.thumb;
+        files.mobile = c.mobile;
+        if (!c.warnings.isEmpty())
+            files.problem = c.warnings.texts().join(QStringLiteral("; "));
+        return files;
+    }
+    QString workFolder() const override { return m_converter.converterWorkFolder(); }
+
+private:
+    PDFToSWFPageConverter m_converter;
+    PageFormat m_format;
+};
+
+} // namespace
+
+PublishJob::PublishJob(PublishOptions options) : m_options(std::move(options)) {}
+
+PublishJob::~PublishJob()
+{
+    // The page source's converter owns the converted page files; release it before the
+    // working folder goes.
+    m_pageSource.reset();
+    if (!m_workingFolder.isEmpty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(std::filesystem::path(m_workingFolder.toStdU16String()), ec);
+    }
+}
+
+int PublishJob::qualityForLevel(int level)
+{
+    static const int qualities[] = {100, 85, 65, 45, 25};
+    return level >= 0 && level < 5 ? qualities[level] : 100;
+}
+
+void PublishJob::report(PublishProgress::Stage stage, const QString& step, int done, int total)
+{
+    if (m_progress)
+        m_progress({stage, step, done, total});
+}
+
+QString PublishJob::run()
+{
+    prepare();
+    import();
+    return write();
+}
+
+void PublishJob::checkOutputFolder()
+{
+    const QString folder = m_options.outputFolder;
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir())
+        throw Error(ErrorKind::Output, QStringLiteral("the output path exists and is not a folder"), folder);
+    if (!QDir().mkpath(folder))
+        throw Error(ErrorKind::Output, QStringLiteral("cannot create the output folder"), folder);
+    QTemporaryFile probe(folder + QStringLiteral("/.leafcraft-XXXXXX"));
+    if (!probe.open())
+        throw Error(ErrorKind::Output, QStringLiteral("cannot write into the output folder"), folder);
+}
+
+void PublishJob::prepare()
+{
+    report(PublishProgress::Stage::Checking);
+    const PublishOptions& o = m_options;
+    if (o.inputPdf.isEmpty())
+        throw Error(ErrorKind::Usage, QStringLiteral("no input PDF given"));
+    if (o.outputFolder.isEmpty())
+        throw Error(ErrorKind::Usage, QStringLiteral("no output folder given"));
+    if (o.name.isEmpty() || o.name.contains(QLatin1Char('/')) || o.name == QLatin1String(".")
+        || o.name == QLatin1String(".."))
+        throw Error(ErrorKind::Usage, QStringLiteral("the book name must be a plain file name"), o.name);
+    if (o.qualityLevel < 0 || o.qualityLevel > 4)
+        throw Error(ErrorKind::Usage, QStringLiteral("the quality level must be 0 to 4"));
+    if (o.jobs < 0)
+        throw Error(ErrorKind::Usage, QStringLiteral("the number of jobs cannot be negative"));
+
+    // The PDF: readable, not damaged, not encrypted, and the range names some of its pages.
+    {
+        std::unique_ptr<pdf::Document> doc = pdf::openDocument(o.inputPdf);
+        m_pageCount = doc->pageCount();
+        m_neededPages = FlashPageSource::parsePageRange(o.pageRange, m_pageCount);
+        // The first page as displayed (a rotated page shows its crop box turned).
+        double w = 0, h = 0;
+        doc->displaySize(0, &w, &h);
+        m_pageWidth = int(w);
+        m_pageHeight = int(h);
+    }
+
+    // The template, its style, the settings file and the single values.
+    if (!FlashTemplate::tmplNames().contains(FlashTemplate::tmplPathForName(o.templateName).chopped(1))
+        && !QFileInfo(FlashTemplate::tmplMetaPathForName(o.templateName)).isFile())
+        throw Error(ErrorKind::BadInput, QStringLiteral("unknown template"), o.templateName);
+    m_template = std::make_shared<FlashTemplate>();
+    if (o.styleName.isEmpty()) {
+        if (!m_template->loadTemplate(o.templateName))
+            throw Error(ErrorKind::BadInput, QStringLiteral("the template cannot be loaded"), o.templateName);
+    } else {
+        const QString style = FlashTemplate::stylePathFor(o.templateName, o.styleName);
+        if (!QFileInfo(style + QStringLiteral("/tmplSetting.txt")).isFile())
+            throw Error(ErrorKind::BadInput,
+                        QStringLiteral("unknown style of template \"%1\"").arg(o.templateName), o.styleName);
+        if (!m_template->changeTmplTo(o.templateName, style))
+            throw Error(ErrorKind::BadInput, QStringLiteral("the template cannot be loaded"), o.templateName);
+    }
+    if (!o.settingsFile.isEmpty() && !m_template->importPropertiesSettingsFrom(o.settingsFile))
+        throw Error(ErrorKind::BadInput, QStringLiteral("the settings file cannot be read"), o.settingsFile);
+    for (const auto& [key, value] : o.propertyValues)
+        if (!m_template->setPropertyValue(key, value))
+            throw Error(ErrorKind::Usage,
+                        QStringLiteral("template \"%1\" has no property with this key").arg(o.templateName), key);
+    for (const Warning& w : m_template->warnings().list())
+        m_warnings.add(w.where, w.message);
+
+    checkOutputFolder();
+
+    // Settings of our own: a fresh store, never the user's remembered choices.
+    m_settings = std::make_unique<AppSettings>(nullptr);
+    m_settings->setImportType(o.format == PublishOptions::PageFormat::Jpg ? 1 : 0);
+    m_workingFolder = FileUtility::forceTmpDiractory(QStringLiteral("LeafcraftPublish"));
+    if (!QFileInfo(m_workingFolder).isDir())
+        throw Error(ErrorKind::Output, QStringLiteral("cannot create a working folder"), m_workingFolder);
+    m_prepared = true;
+}
+
+void PublishJob::import()
+{
+    if (!m_prepared)
+        prepare();
+    const PublishOptions& o = m_options;
+
+    ImportPDFOperation operation(o.inputPdf, o.pageRange, 144, qualityForLevel(o.qualityLevel));
+    operation.setImportLinks(o.links);
+    operation.setImportBookmarks(o.bookmarks);
+    const PageFormat format = o.format == PublishOptions::PageFormat::Jpg ? PageFormat::Jpg : PageFormat::Swf;
+    FlashPageSourcePDF::Backend backend;
+    backend.openDocument = [](const QString& path) { return pdf::openDocument(path); };
+    backend.createConverter = [format](const QString& path, std::shared_ptr<pdf::Document> document, int quality)
+        -> std::unique_ptr<FlashPageSourcePDF::Converter> {
+        return std::make_unique<JobConverter>(path, std::move(document), quality, format);
+    };
+    operation.setBackend(std::move(backend));
+    operation.setWorkerCount(o.jobs);
+    {
+        ScopedObserver progress(NotificationCenter::defaultCenter(), "ImportProgressInfoMSG", nullptr,
+                                [this](const Notification& n) {
+                                    report(PublishProgress::Stage::Importing, n.userInfo.value("type").toString(),
+                                           n.userInfo.value("pageIndex").toInt(), n.userInfo.value("totalPage").toInt());
+                                });
+        report(PublishProgress::Stage::Importing, QString(), 0, int(m_neededPages.size()));
+        operation.main();
+    }
+    m_pageSource = operation.flashPageSource();
+    if (!m_pageSource || m_pageSource->pages().empty()) {
+        const QString why = operation.errorMessage();
+        throw Error(ErrorKind::BadInput,
+                    why.isEmpty() ? QStringLiteral("the pages could not be converted")
+                                  : QStringLiteral("the pages could not be converted: %1").arg(why),
+                    o.inputPdf);
+    }
+    m_annotations = operation.flashPagesAnnotation();
+    m_outline = operation.flashOutline();
+
+    // What the application does when an import ends: the first page's size into the
+    // template, and the size of the page files in pixels into the settings: for JPG pages
+    // twice the first page's size, for SWF pages the frame of the first page's movie (what
+    // the size tool reports).
+    m_settings->setPageWidth(m_pageWidth * 2);
+    m_settings->setPageHeight(m_pageHeight * 2);
+    if (o.format == PublishOptions::PageFormat::Swf) {
+        try {
+            const SwfFile::Header h = SwfFile::readHeader(m_pageSource->pages().front()->pageFilePath());
+            m_settings->setPageWidth(h.widthPixels());
+            m_settings->setPageHeight(h.heightPixels());
+        } catch (const Error& e) {
+            m_warnings.add(e.where(), QStringLiteral("page size not measured: %1").arg(e.message()));
+        }
+    }
+    m_template->setPropertyValue(QStringLiteral("pageWidth"), QString::number(m_pageWidth));
+    m_template->setPropertyValue(QStringLiteral("pageHeight"), QString::number(m_pageHeight));
+
+    // The text of every page for the book's search, in book order.
+    m_pageTexts.clear();
+    try {
+        std::unique_ptr<pdf::Document> doc = pdf::openDocument(o.inputPdf);
+        for (const auto& page : m_pageSource->pages()) {
+            const int n = page->pageIndex() - 1;
+            m_pageTexts << (n >= 0 && n < doc->pageCount() ? doc->pageText(n) : QStringLiteral(""));
+        }
+    } catch (const Error& e) {
+        m_warnings.add(o.inputPdf, QStringLiteral("no search text: %1").arg(e.message()));
+        m_pageTexts.clear();
+        for (std::size_t i = 0; i < m_pageSource->pages().size(); ++i)
+            m_pageTexts << QStringLiteral("");
+    }
+    m_imported = true;
+}
+
+QString PublishJob::write()
+{
+    if (!m_imported)
+        import();
+    report(PublishProgress::Stage::Writing);
+    const PublishOptions& o = m_options;
+    auto html = std::make_shared<HTMLConfigInfo>();
+    html->setHTMLTitle(o.title.isEmpty() ? QFileInfo(o.inputPdf).completeBaseName() : o.title);
+
+    FlashBookOutput writer(m_pageSource, m_template, o.outputFolder, o.name + QStringLiteral(".html"));
+    writer.setHTMLConfig(html);
+    writer.setFlashPagesAnnotations(m_annotations);
+    writer.setFlashOutline(m_outline);
+    writer.setPreviewFolder(m_workingFolder);
+    writer.setAppSettings(m_settings.get());
+    writer.setSearchTexts(m_pageTexts);
+    writer.ouputTheBook();
+    for (const Warning& w : writer.warnings().list())
+        m_warnings.add(w.where, w.message);
+    if (writer.failedWrites() > 0)
+        throw Error(ErrorKind::Output,
+                    QStringLiteral("%1 file(s) of the book could not be written").arg(writer.failedWrites()),
+                    o.outputFolder);
+    // The working page list of a one-shot publication is no part of the book.
+    QFile::remove(o.outputFolder + QStringLiteral("/pages.xml"));
+    report(PublishProgress::Stage::Done);
+    return QFileInfo(writer.outputFileName()).absoluteFilePath();
+}
+
+} // namespace leafcraft

@@ -1,0 +1,113 @@
+// One publication from start to end, for the command line and the desktop application alike:
+// check the inputs, import the PDF, apply the import's results to the template the way the
+// application does at the end of an import, and write the book.
+//
+// The job works in a private working folder and with settings of its own: it never touches
+// the desktop application's preview folder or the user's remembered choices.
+#pragma once
+
+#include "support/Error.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+namespace leafcraft {
+
+class AppSettings;
+class FlashBookOutput;
+class FlashOutline;
+class FlashPageSource;
+class FlashPagesAnnotations;
+class FlashTemplate;
+
+struct PublishOptions {
+    enum class PageFormat { Jpg, Swf };
+
+    QString inputPdf;
+    QString outputFolder;
+    QString name = QStringLiteral("index"); // the HTML page is <name>.html
+    QString title;                          // HTML page title; empty: the PDF's base name
+    QString pageRange = QStringLiteral("ALL");
+    int qualityLevel = 1; // 0..4 -> JPEG quality 100, 85, 65, 45, 25
+    PageFormat format = PageFormat::Jpg;
+    bool links = true;
+    bool bookmarks = true;
+    QString templateName = QStringLiteral("float");
+    QString styleName; // empty: no style
+    QString settingsFile;
+    QList<QPair<QString, QString>> propertyValues; // applied in order after style and settings file
+    int jobs = 0;                                  // page conversion threads; 0 = one per core
+};
+
+// What a job is doing, for a progress display.
+struct PublishProgress {
+    enum class Stage { Checking, Importing, Writing, Done };
+    Stage stage = Stage::Checking;
+    QString step; // the import step ("geneatePage", ...) while importing
+    int done = 0; // pages done in this step
+    int total = 0;
+};
+
+class PublishJob {
+public:
+    explicit PublishJob(PublishOptions options);
+    ~PublishJob();
+    PublishJob(const PublishJob&) = delete;
+    PublishJob& operator=(const PublishJob&) = delete;
+
+    // Called on the thread that runs the job.
+    void setProgressHandler(std::function<void(const PublishProgress&)> handler) { m_progress = std::move(handler); }
+
+    // Runs the whole job and returns the path of the book's HTML page. Throws Error: Usage for
+    // options that make no sense, BadInput for an unreadable, damaged or encrypted PDF, a range
+    // without a page of the document, an unknown template, style or property or an unreadable
+    // settings file; Output when the book folder cannot be written.
+    QString run();
+
+    // The steps of run(), for callers that need to act between them.
+    void prepare();      // checks every input, loads template and style, makes the folders
+    void import();       // imports the PDF and applies its results
+    QString write();     // writes the book, returns the HTML page's path
+
+    static int qualityForLevel(int level);
+
+    const PublishOptions& options() const { return m_options; }
+    const std::shared_ptr<FlashTemplate>& flashTemplate() const { return m_template; }
+    const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
+    const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return m_annotations; }
+    const std::shared_ptr<FlashOutline>& flashOutline() const { return m_outline; }
+    AppSettings& settings() const { return *m_settings; }
+    // The first page's size in points, as the import found it.
+    int pageWidth() const { return m_pageWidth; }
+    int pageHeight() const { return m_pageHeight; }
+    // The private working folder (removed when the job is destroyed).
+    const QString& workingFolder() const { return m_workingFolder; }
+    const Warnings& warnings() const { return m_warnings; }
+
+private:
+    void report(PublishProgress::Stage stage, const QString& step = QString(), int done = 0, int total = 0);
+    void checkOutputFolder();
+
+    PublishOptions m_options;
+    std::function<void(const PublishProgress&)> m_progress;
+    std::unique_ptr<AppSettings> m_settings;
+    std::shared_ptr<FlashTemplate> m_template;
+    std::shared_ptr<FlashPageSource> m_pageSource;
+    std::shared_ptr<FlashPagesAnnotations> m_annotations;
+    std::shared_ptr<FlashOutline> m_outline;
+    QStringList m_pageTexts;
+    std::vector<int> m_neededPages;
+    int m_pageCount = 0;
+    int m_pageWidth = 0;
+    int m_pageHeight = 0;
+    QString m_workingFolder;
+    Warnings m_warnings;
+    bool m_prepared = false;
+    bool m_imported = false;
+};
+
+} // namespace leafcraft

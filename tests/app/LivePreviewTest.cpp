@@ -1,0 +1,73 @@
+#include "app/LivePreview.h"
+
+#include "import/FlashPageSourceImg.h"
+#include "platform/Xml.h"
+#include "templates/FlashTemplate.h"
+#include "templates/TemplateFixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace leafcraft;
+
+namespace {
+
+class Preview : public test::TemplateResources {
+protected:
+    void SetUp() override
+    {
+        TemplateResources::SetUp();
+        addTemplate(QStringLiteral("float"), test::templateXml(test::propertyXml(QStringLiteral("Title"), "T")));
+        writeFile(QStringLiteral("Templates/float/index.html"), "<title>${index.title}</title>");
+        tmpl = std::make_shared<FlashTemplate>();
+        source = std::make_shared<FlashPageSourceImg>();
+        source->addImgPageFromFile(writeFile(QStringLiteral("in/1.jpg"), "one"));
+        source->generateNormalPages();
+    }
+    std::shared_ptr<FlashTemplate> tmpl;
+    std::shared_ptr<FlashPageSourceImg> source;
+};
+
+TEST_F(Preview, RegeneratesIntoThePreviewFolderAndKeepsItsPageList)
+{
+    LivePreview preview;
+    EXPECT_EQ(preview.flashPreviewFolder(), QStringLiteral(""));
+    const QString html = preview.applyChange(tmpl, source, nullptr, nullptr);
+    const QString folder = platform.paths().userAppSupportDir() + QStringLiteral("/Quiresheet/preview");
+    EXPECT_EQ(preview.flashPreviewFolder(), folder);
+    EXPECT_EQ(html, folder + QStringLiteral("/index.html"));
+    EXPECT_EQ(readAbsolute(html), QByteArray("<title>Preview</title>"));
+    EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/files/config.js")));
+
+    // The page editor's list survives a regeneration; after an import it is written afresh.
+    writeAbsolute(folder + QStringLiteral("/pages.xml"), "<Pages bace=\"\" edited=\"yes\"/>");
+    preview.applyChange(tmpl, source, nullptr, nullptr);
+    EXPECT_EQ(readAbsolute(folder + QStringLiteral("/pages.xml")), QByteArray("<Pages bace=\"\" edited=\"yes\"/>"));
+    preview.removePageList();
+    preview.applyChange(tmpl, source, nullptr, nullptr);
+    EXPECT_EQ(xml::Document::parse(readAbsolute(folder + QStringLiteral("/pages.xml"))).root().children("Page").size(), 1u);
+
+    // A failed regeneration is reported as a null path, not an exception.
+    tmpl->setHTMLFilePath(QStringLiteral("missing.html"));
+    EXPECT_TRUE(preview.applyChange(tmpl, source, nullptr, nullptr).isNull());
+
+    preview.removeFlashPreviewFolder();
+    EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+TEST_F(Preview, ReplaceXMLPathRoundTripsAndKeepsNonAsciiText)
+{
+    LivePreview preview;
+    preview.ReplaceXMLPath(true); // no folder, no list: nothing happens
+    preview.InitPageConfig(QString());
+    const QString list = preview.flashPreviewFolder() + QStringLiteral("/pages.xml");
+    const QByteArray original = QStringLiteral("<Pages bace=\"\"><Page><Item name=\"Link\" href=\"https://ex/ä€\"/></Page></Pages>").toUtf8();
+    writeAbsolute(list, original);
+    preview.ReplaceXMLPath(true);
+    const QByteArray absolute = readAbsolute(list);
+    EXPECT_TRUE(absolute.startsWith(QStringLiteral("<Pages bace=\"%1/files/\">").arg(preview.flashPreviewFolder()).toUtf8()))
+        << absolute.toStdString();
+    preview.ReplaceXMLPath(false);
+    EXPECT_EQ(readAbsolute(list), original);
+}
+
+} // namespace

@@ -1,0 +1,250 @@
+#!/usr/bin/env python3
+"""End-to-end tests of `leafcraft-cli publish`: books made from the generated PDF fixtures are
+opened the way the player opens them (config.xml container, config.js, search.js), and every
+exit code is provoked. Prints one line per case and "N passed, N failed" at the end."""
+import argparse
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import traceback
+import xml.dom.minidom
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "publish"))
+import read_config  # noqa: E402  (the independent container reader)
+
+CASES = []
+
+
+def case(fn):
+    CASES.append(fn)
+    return fn
+
+
+class Ctx:
+    def __init__(self, cli, fixtures, work):
+        self.cli, self.fixtures, self.work = cli, fixtures, work
+
+    def pdf(self, name):
+        return os.path.join(self.fixtures, name)
+
+    def out(self, name):
+        return os.path.join(self.work, name)
+
+    def run(self, *args, expect=0):
+        env = dict(os.environ)
+        env["HOME"] = self.out("home")  # never the user's settings or preview folder
+        env["XDG_DATA_HOME"] = self.out("home/data")
+        env["XDG_CONFIG_HOME"] = self.out("home/config")
+        p = subprocess.run([self.cli, "publish", *args], capture_output=True, text=True, env=env, timeout=600)
+        if p.returncode != expect:
+            raise AssertionError("exit %d (expected %d) for %s\nstdout: %s\nstderr: %s"
+                                 % (p.returncode, expect, " ".join(args), p.stdout, p.stderr))
+        return p
+
+
+def config_of(book):
+    """The configuration document of a book, decoded independently, and its parsed DOM."""
+    container = os.path.join(book, "files", "config.xml")
+    with open(container, "rb") as f:
+        raw = f.read()
+    root = xml.dom.minidom.parseString(raw).documentElement
+    text = root.firstChild.data
+    import base64
+    import io
+    import zipfile
+    data = zipfile.ZipFile(io.BytesIO(read_config.rc4(read_config.KEY, base64.b64decode(text)))).read("config.xml")
+    # config.js is the container text as a script.
+    with open(os.path.join(book, "files", "config.js"), encoding="utf-8") as f:
+        script = f.read()
+    prefix = "window.LeafcraftConfigXML = "
+    assert script.startswith(prefix) and script.endswith(";\n"), script[:80]
+    assert json.loads(script[len(prefix):-2]) == raw.decode("utf-8")
+    assert "</" not in script, "config.js must not close a script element"
+    return xml.dom.minidom.parseString(data).documentElement
+
+
+def search_of(book):
+    with open(os.path.join(book, "files", "search", "search.js"), encoding="utf-8") as f:
+        script = f.read()
+    prefix = "window.LeafcraftSearchText = "
+    assert script.startswith(prefix) and script.endswith(";\n")
+    return json.loads(script[len(prefix):-2])
+
+
+def children(el, name=None):
+    return [c for c in el.childNodes if c.nodeType == c.ELEMENT_NODE and (name is None or c.tagName == name)]
+
+
+def items(page, name):
+    return [i for i in children(page, "Item") if i.getAttribute("name") == name]
+
+
+@case
+def help_lists_every_option(ctx):
+    p = ctx.run("--help")
+    for opt in ["-o, --output", "--name", "--title", "--pages", "--quality", "--format", "--no-links",
+                "--no-bookmarks", "--template", "--style", "--settings", "--set", "--jobs"]:
+        assert opt in p.stdout, opt
+
+
+@case
+def publishes_a_book_with_links_bookmarks_and_search_text(ctx):
+    book = ctx.out("links book")
+    p = ctx.run(ctx.pdf("links.pdf"), "-o", book, "--name", "report", "--title", "Links & <more>")
+    html = os.path.join(os.path.realpath(book), "report.html")
+    assert p.stdout == html + "\n", repr(p.stdout)
+    with open(html, encoding="utf-8") as f:
+        page = f.read()
+    assert "<title>Links &amp; &lt;more&gt;</title>" in page, page
+    assert "${" not in page
+    assert not os.path.exists(os.path.join(book, "pages.xml")), "the book carries its page list in config.xml"
+    for i in range(1, 6):
+        for sub in ("page", "thumb"):
+            path = os.path.join(book, "files", sub, "%d.jpg" % i)
+            with open(path, "rb") as f:
+                assert f.read(3) == b"\xff\xd8\xff", path
+    assert os.path.isfile(os.path.join(book, "files", "player", "player.js"))
+
+    cfg = config_of(book)
+    top = [c.tagName for c in children(cfg)]
+    assert top == ["XMLVersion", "Config", "ols", "Pages"], top
+    pages = children(cfg, "Pages")[0]
+    assert [int(pages.getAttribute(a)) for a in ("largeWidth", "largeHeight", "width")] == [1224, 1584, 700]
+    page_els = children(pages, "Page")
+    assert len(page_els) == 5
+    assert items(page_els[0], "normal")[0].firstChild.data == "page/1.jpg"
+    assert items(page_els[0], "thumb")[0].firstChild.data == "thumb/1.jpg"
+    links = [i for p in page_els for i in items(p, "Link")]
+    web = [l for l in links if l.getAttribute("action") == "web"]
+    to_page = [l for l in links if l.getAttribute("action") == "page"]
+    assert web and all(l.getAttribute("href") for l in web)
+    assert to_page and all(1 <= int(l.getAttribute("pageIndex")) <= 5 for l in to_page)
+    ols = children(cfg, "ols")[0]
+    assert children(ols, "o"), "bookmarks reach the book"
+
+    texts = search_of(book)
+    assert len(texts) == 5 and all(isinstance(t, str) for t in texts)
+    assert sum(len(t) for t in texts) > 0, "the PDF's text reaches the search file"
+
+
+@case
+def a_range_without_links_and_bookmarks(ctx):
+    book = ctx.out("range")
+    ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "2-3", "--no-links", "--no-bookmarks", "--quality", "4")
+    cfg = config_of(book)
+    assert [c.tagName for c in children(cfg)] == ["XMLVersion", "Config", "Pages"]
+    page_els = children(children(cfg, "Pages")[0], "Page")
+    assert [items(p, "normal")[0].firstChild.data for p in page_els] == ["page/2.jpg", "page/3.jpg"]
+    assert not any(items(p, "Link") for p in page_els)
+    assert sorted(os.listdir(os.path.join(book, "files", "page"))) == ["2.jpg", "3.jpg"]
+    assert len(search_of(book)) == 2
+
+
+@case
+def template_style_settings_file_and_set_apply_in_order(ctx):
+    settings = ctx.out("my.txt")
+    with open(settings, "w") as f:
+        f.write("Title=From the file\nAuthorName=Ann\n")
+    book = ctx.out("styled")
+    ctx.run(ctx.pdf("mixed.pdf"), "-o", book, "--template", "Linen", "--style", "Natural", "--settings", settings,
+            "--set", "Title=From the command line", "--jobs", "1")
+    setting = children(children(config_of(book), "Config")[0], "Setting")[0]
+    assert children(setting, "Title")[0].firstChild.data == "From the command line"
+    author = children(children(config_of(book), "Config")[0], "Author")[0]
+    assert children(author, "Name")[0].firstChild.data == "Ann"
+
+
+@case
+def republishing_replaces_the_pages(ctx):
+    book = ctx.out("again")
+    ctx.run(ctx.pdf("links.pdf"), "-o", book)
+    ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1")
+    assert sorted(os.listdir(os.path.join(book, "files", "page"))) == ["1.jpg"]
+    assert os.path.isfile(os.path.join(book, "index.html"))
+
+
+@case
+def swf_pages_get_a_picture_beside_them(ctx):
+    book = ctx.out("swf")
+    p = subprocess.run([ctx.cli, "publish", ctx.pdf("rotated.pdf"), "-o", book, "--format", "swf", "--pages", "1-2"],
+                       capture_output=True, text=True, timeout=600,
+                       env=dict(os.environ, HOME=ctx.out("home"), XDG_DATA_HOME=ctx.out("home/data")))
+    if p.returncode != 0 and "pdf2swf" in p.stderr:
+        print("  (skipped: the page tool is not built)")
+        return
+    assert p.returncode == 0, p.stderr
+    names = sorted(os.listdir(os.path.join(book, "files", "page")))
+    assert names == ["1.jpg", "1.swf", "2.jpg", "2.swf"], names
+    page_els = children(children(config_of(book), "Pages")[0], "Page")
+    assert items(page_els[0], "normal")[0].firstChild.data == "page/1.swf"
+
+
+@case
+def usage_errors_exit_2(ctx):
+    pdf = ctx.pdf("links.pdf")
+    for args in ([], [pdf], [pdf, "-o"], ["-o", ctx.out("u")], [pdf, pdf, "-o", ctx.out("u")],
+                 [pdf, "-o", ctx.out("u"), "--bogus"], [pdf, "-o", ctx.out("u"), "--quality", "9"],
+                 [pdf, "-o", ctx.out("u"), "--quality", "x"], [pdf, "-o", ctx.out("u"), "--format", "png"],
+                 [pdf, "-o", ctx.out("u"), "--set", "novalue"], [pdf, "-o", ctx.out("u"), "--no-links=1"],
+                 [pdf, "-o", ctx.out("u"), "--jobs", "0"], [pdf, "-o", ctx.out("u"), "--set", "NoSuchKey=1"],
+                 [pdf, "-o", ctx.out("u"), "--name", "a/b"]):
+        p = ctx.run(*args, expect=2)
+        assert p.stderr.startswith("leafcraft-cli: "), p.stderr
+        assert p.stdout == ""
+
+
+@case
+def bad_input_exits_3(ctx):
+    out = ctx.out("bad")
+    for args in ([ctx.pdf("missing.pdf")], [ctx.pdf("damaged.pdf")], [ctx.pdf("encrypted-40.pdf")],
+                 [ctx.pdf("encrypted-128.pdf")], [ctx.pdf("text.pdf")], [ctx.pdf("nopages.pdf")],
+                 [ctx.pdf("links.pdf"), "--pages", "9-12"], [ctx.pdf("links.pdf"), "--template", "NoSuch"],
+                 [ctx.pdf("links.pdf"), "--template", "float", "--style", "NoSuch"],
+                 [ctx.pdf("links.pdf"), "--settings", ctx.out("no-settings.txt")]):
+        p = ctx.run(*args, "-o", out, expect=3)
+        assert p.stderr.startswith("leafcraft-cli: "), p.stderr
+    assert not os.path.exists(os.path.join(out, "files")), "nothing is written for bad input"
+
+
+@case
+def an_unwritable_output_exits_4(ctx):
+    blocker = ctx.out("a-file")
+    with open(blocker, "w") as f:
+        f.write("x")
+    for target in (blocker, os.path.join(blocker, "book")):
+        p = ctx.run(ctx.pdf("links.pdf"), "-o", target, expect=4)
+        assert "leafcraft-cli: " in p.stderr
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--cli", required=True)
+    ap.add_argument("--make-pdfs", required=True)
+    ap.add_argument("--keep", action="store_true")
+    a = ap.parse_args()
+    work = tempfile.mkdtemp(prefix="leafcraft-e2e-")
+    fixtures = os.path.join(work, "pdfs")
+    subprocess.run([sys.executable, a.make_pdfs, fixtures], check=True, capture_output=True)
+    ctx = Ctx(os.path.abspath(a.cli), fixtures, work)
+    passed = failed = 0
+    for fn in CASES:
+        try:
+            fn(ctx)
+            passed += 1
+            print("ok   " + fn.__name__)
+        except Exception:  # noqa: BLE001 - report every case
+            failed += 1
+            print("FAIL " + fn.__name__)
+            traceback.print_exc(file=sys.stdout)
+    if not a.keep:
+        shutil.rmtree(work, ignore_errors=True)
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,231 @@
+// The SWF page movies and the two page tools, checked with an independent decoder.
+#include "SwfTestSupport.h"
+
+#include "import/SwfFile.h"
+#include "platform/JpegDecoder.h"
+#include "platform/JpegEncoder.h"
+#include "support/Error.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace leafcraft;
+
+namespace {
+
+QByteArray smallJpeg(int w = 30, int h = 40)
+{
+    pdf::Bitmap b;
+    b.width = w;
+    b.height = h;
+    b.pixels = QByteArray(w * h * 3, char(120));
+    return JpegEncoder::encode(b, 85);
+}
+
+QString tool(const char* name)
+{
+    return QStringLiteral(LEAFCRAFT_BINARY_DIR "/tools/%1/%1").arg(QLatin1String(name));
+}
+
+QString fixture(const char* name)
+{
+    return QStringLiteral(LEAFCRAFT_BINARY_DIR "/tests/pdfdata/") + QLatin1String(name);
+}
+
+struct ToolResult {
+    int code;
+    QByteArray out;
+    QByteArray err;
+};
+
+ToolResult run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    EXPECT_TRUE(p.waitForFinished(60000)) << program.toStdString();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+QStringList pdf2swfCall(const QString& pdf, const QString& out, int page, int quality = 85)
+{
+    return {pdf,
+            QLatin1String("-o") + out,
+            QStringLiteral("-p %1-%1").arg(page),
+            QStringLiteral("-s jpegquality=%1").arg(quality),
+            QStringLiteral("-t"),
+            QStringLiteral("-G"),
+            QStringLiteral("-qq"),
+            QStringLiteral("-s flashversion=8"),
+            QStringLiteral("-s disablelinks"),
+            QStringLiteral("-s zoom=144")};
+}
+
+} // namespace
+
+TEST(SwfFileTest, PageMovieIsWellFormed)
+{
+    const QByteArray jpeg = smallJpeg();
+    const QByteArray movie = SwfFile::build(jpeg, 612, 792);
+    const test::DecodedSwf s = test::decodeSwf(movie);
+    ASSERT_TRUE(s.ok);
+    EXPECT_EQ(s.signature, "FWS");
+    EXPECT_EQ(s.version, 8);
+    EXPECT_EQ(s.declaredLength, quint32(movie.size()));
+    EXPECT_EQ(s.xmin, 0);
+    EXPECT_EQ(s.xmax, 612 * 20);
+    EXPECT_EQ(s.ymax, 792 * 20);
+    EXPECT_EQ(s.frameCount, 1);
+    EXPECT_EQ(s.frameRate256, 12 * 256);
+
+    std::vector<int> codes;
+    for (const auto& t : s.tags)
+        codes.push_back(t.code);
+    EXPECT_EQ(codes, (std::vector<int>{9, 21, 2, 26, 1, 0}));
+    // DefineBitsJPEG2: character 1, then the JPEG as it was given.
+    EXPECT_EQ(s.tags[1].body.mid(2), jpeg);
+    EXPECT_EQ(s.tags[1].body.left(2), QByteArray("\x01\x00", 2));
+    // DefineShape: shape 2, bounds as the frame, one clipped bitmap fill of character 1
+    // with a 20x scale (16.16 fixed point) in its matrix.
+    const QByteArray shape = s.tags[2].body;
+    EXPECT_EQ(shape.left(2), QByteArray("\x02\x00", 2));
+    const QByteArray framed = movie.mid(8, shape.size()); // the frame RECT comes first in both
+    const qsizetype rectBytes = (5 + 4 * s.nbits + 7) / 8;
+    EXPECT_EQ(shape.mid(2, rectBytes), framed.left(rectBytes));
+    EXPECT_EQ(quint8(shape[2 + rectBytes]), 1);    // one fill style
+    EXPECT_EQ(quint8(shape[3 + rectBytes]), 0x41); // clipped bitmap
+    EXPECT_EQ(shape.mid(4 + rectBytes, 2), QByteArray("\x01\x00", 2));
+    // Matrix: HasScale=1, NScaleBits=22 (20 << 16 needs 21 bits plus sign), ScaleX = ScaleY = 20.0.
+    quint64 m = 0;
+    for (int i = 0; i < 8; ++i)
+        m = (m << 8) | quint8(shape[6 + rectBytes + i]);
+    EXPECT_EQ(m >> 63, 1u);
+    EXPECT_EQ((m >> 58) & 31, 22u);
+    EXPECT_EQ((m >> 36) & 0x3fffff, 20u << 16);
+    EXPECT_EQ((m >> 14) & 0x3fffff, 20u << 16);
+    // PlaceObject2: character 2 at depth 1.
+    EXPECT_EQ(s.tags[3].body.mid(1, 4), QByteArray("\x01\x00\x02\x00", 4));
+}
+
+TEST(SwfFileTest, HeaderAndPictureReadBack)
+{
+    const QByteArray jpeg = smallJpeg(31, 17);
+    const QByteArray movie = SwfFile::build(jpeg, 1224, 1584);
+    const SwfFile::Header h = SwfFile::readHeader(movie);
+    EXPECT_EQ(h.widthPixels(), 1224);
+    EXPECT_EQ(h.heightPixels(), 1584);
+    EXPECT_EQ(SwfFile::extractJpeg(movie), jpeg);
+
+    // The same movie zlib-compressed ("CWS"): qCompress adds a 4-byte length before the stream.
+    QByteArray compressed = movie.left(8);
+    compressed[0] = 'C';
+    compressed.append(qCompress(movie.mid(8), 9).mid(4));
+    EXPECT_EQ(SwfFile::readHeader(compressed).widthPixels(), 1224);
+    EXPECT_EQ(SwfFile::readHeader(compressed).compression, 'C');
+    EXPECT_EQ(SwfFile::extractJpeg(compressed), jpeg);
+
+    // A movie with no picture: the header, then End.
+    const qsizetype headerBytes = 8 + (5 + 4 * test::decodeSwf(movie).nbits + 7) / 8 + 4;
+    QByteArray bare = movie.left(headerBytes) + QByteArray(2, '\0');
+    bare[4] = char(bare.size());
+    bare[5] = bare[6] = bare[7] = 0;
+    EXPECT_EQ(SwfFile::readHeader(bare).widthPixels(), 1224);
+    EXPECT_THROW(SwfFile::extractJpeg(bare), Error);
+}
+
+TEST(SwfFileTest, BadMoviesAreRefused)
+{
+    const QByteArray movie = SwfFile::build(smallJpeg(), 100, 100);
+    const struct {
+        QByteArray data;
+        const char* message;
+    } cases[] = {
+        {QByteArray("not a movie at all"), "not a SWF"},
+        {QByteArray(), "not a SWF"},
+        {movie.left(movie.size() / 2), "truncated"},
+        {movie.left(9), "truncated"},
+        {QByteArray("ZWS\x0a\x20\x00\x00\x00", 8) + QByteArray(40, 'x'), "LZMA"},
+        {QByteArray("CWS\x08\x00\x10\x00\x00", 8) + QByteArray(40, 'x'), "damaged"},
+    };
+    for (const auto& c : cases) {
+        try {
+            SwfFile::readHeader(c.data, QStringLiteral("m.swf"));
+            ADD_FAILURE() << "accepted: " << c.message;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::BadInput);
+            EXPECT_TRUE(e.text().contains(QLatin1String(c.message))) << e.text().toStdString();
+        }
+    }
+}
+
+TEST(PageToolsTest, Pdf2swfWritesThePageAndGetswfSizeMeasuresIt)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("2.swf"));
+    const ToolResult r = run(tool("pdf2swf"), pdf2swfCall(fixture("mixed.pdf"), out, 2, 65));
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const test::DecodedSwf s = test::decodeSwfFile(out);
+    ASSERT_TRUE(s.ok);
+    EXPECT_EQ(s.signature, "FWS");
+    EXPECT_EQ(s.version, 8);
+    // 842 x 595 points at 144 dpi.
+    EXPECT_EQ(s.xmax, 1684 * 20);
+    EXPECT_EQ(s.ymax, 1190 * 20);
+    int w = 0, h = 0;
+    ASSERT_TRUE(JpegDecoder::readSize(s.tags[1].body.mid(2), &w, &h));
+    EXPECT_EQ(w, 1684);
+    EXPECT_EQ(h, 1190);
+    EXPECT_FALSE(QFileInfo::exists(out + QLatin1String(".tmp")));
+    EXPECT_EQ(dir.path(), QFileInfo(out).absolutePath());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("2.swf")}); // no temp left
+
+    const ToolResult size = run(tool("getswfSize"), {out});
+    EXPECT_EQ(size.code, 0);
+    EXPECT_EQ(size.out, "1684|1190\n");
+
+    EXPECT_EQ(run(tool("pdf2swf"), {QStringLiteral("-h")}).code, 0);
+    EXPECT_EQ(run(tool("getswfSize"), {QStringLiteral("-h")}).code, 0);
+}
+
+TEST(PageToolsTest, BadCallsAndInputsExitNonZeroWithAMessage)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("x.swf"));
+    QFile truncated(dir.filePath(QStringLiteral("t.swf")));
+    ASSERT_TRUE(truncated.open(QIODevice::WriteOnly));
+    truncated.write(SwfFile::build(smallJpeg(), 10, 10).left(30));
+    truncated.close();
+
+    const struct {
+        const char* name;
+        QString program;
+        QStringList args;
+        int code;
+        const char* message;
+    } cases[] = {
+        {"missing PDF", tool("pdf2swf"), pdf2swfCall(fixture("missing.pdf"), out, 1), 3, "does not exist"},
+        {"text file", tool("pdf2swf"), pdf2swfCall(fixture("text.pdf"), out, 1), 3, "not a PDF"},
+        {"damaged", tool("pdf2swf"), pdf2swfCall(fixture("damaged.pdf"), out, 1), 3, "damaged"},
+        {"password", tool("pdf2swf"), pdf2swfCall(fixture("encrypted-128.pdf"), out, 1), 3, "password protected"},
+        {"page past the end", tool("pdf2swf"), pdf2swfCall(fixture("links.pdf"), out, 6), 3, "page 6 does not exist"},
+        {"page range", tool("pdf2swf"), {fixture("links.pdf"), QLatin1String("-o") + out, QStringLiteral("-p 1-3")}, 2, "one page"},
+        {"no output", tool("pdf2swf"), {fixture("links.pdf"), QStringLiteral("-p 1-1")}, 2, "no output"},
+        {"unknown option", tool("pdf2swf"), {fixture("links.pdf"), QStringLiteral("-x")}, 2, "unknown option"},
+        {"bad quality", tool("pdf2swf"), {fixture("links.pdf"), QLatin1String("-o") + out, QStringLiteral("-p 1-1"), QStringLiteral("-s jpegquality=0")}, 2, "jpegquality"},
+        {"unwritable", tool("pdf2swf"), pdf2swfCall(fixture("links.pdf"), dir.filePath(QStringLiteral("no/such/x.swf")), 1), 4, "cannot be written"},
+        {"no file", tool("getswfSize"), {}, 2, "one SWF"},
+        {"missing SWF", tool("getswfSize"), {dir.filePath(QStringLiteral("none.swf"))}, 3, "does not exist"},
+        {"PDF as SWF", tool("getswfSize"), {fixture("links.pdf")}, 3, "not a SWF"},
+        {"truncated SWF", tool("getswfSize"), {truncated.fileName()}, 3, "truncated"},
+    };
+    for (const auto& c : cases) {
+        const ToolResult r = run(c.program, c.args);
+        EXPECT_EQ(r.code, c.code) << c.name << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.message)) << c.name << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << c.name;
+    }
+    EXPECT_FALSE(QFileInfo::exists(out));
+}

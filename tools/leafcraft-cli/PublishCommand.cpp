@@ -1,0 +1,290 @@
+// leafcraft-cli publish: turns a PDF into a published flip book (a PublishJob).
+//
+// The options live in one table (kind, names, value name, help, how to apply the value), from
+// which both the parser and the help text are made; a new option is one more row.
+#include "Command.h"
+
+#include "publish/PublishJob.h"
+#include "support/Error.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <cstdio>
+#include <unistd.h>
+
+namespace leafcraft::cli {
+
+namespace {
+
+// Everything the command line says: the job's options and the command's own.
+struct PublishCommandLine {
+    PublishOptions job;
+    bool timings = false;
+};
+
+struct PublishOption {
+    QString longName;  // without "--"
+    QChar shortName;   // '\0' for none
+    QString valueName; // empty for a switch
+    QString help;
+    // Stores the value into the options; throws Error(Usage) for a bad value.
+    std::function<void(PublishCommandLine&, const QString& value)> apply;
+};
+
+int parseInt(const QString& option, const QString& value, int min, int max)
+{
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (!ok || n < min || n > max)
+        throw Error(ErrorKind::Usage, QStringLiteral("--%1 wants a whole number from %2 to %3, not '%4'")
+                                          .arg(option).arg(min).arg(max).arg(value));
+    return n;
+}
+
+std::vector<PublishOption>& optionTable()
+{
+    static std::vector<PublishOption> table = {
+        {"output", 'o', "DIR", "The book folder to write (created when missing; required).",
+         [](PublishCommandLine& c, const QString& v) { c.job.outputFolder = v; }},
+        {"name", '\0', "NAME", "The HTML page is NAME.html (default: index).",
+         [](PublishCommandLine& c, const QString& v) { c.job.name = v; }},
+        {"title", '\0', "TITLE", "The HTML page title (default: the PDF's file name).",
+         [](PublishCommandLine& c, const QString& v) { c.job.title = v; }},
+        {"pages", '\0', "RANGE", "The pages to import, e.g. 1-3,7 (default: all).",
+         [](PublishCommandLine& c, const QString& v) { c.job.pageRange = v; }},
+        {"quality", '\0', "0..4", "Picture quality: 0 best (JPEG 100) to 4 smallest (JPEG 25); default 1.",
+         [](PublishCommandLine& c, const QString& v) { c.job.qualityLevel = parseInt("quality", v, 0, 4); }},
+        {"format", '\0', "jpg|swf", "Page files: JPG pictures (default) or vector SWF pages.",
+         [](PublishCommandLine& c, const QString& v) {
+             if (v == QLatin1String("jpg"))
+                 c.job.format = PublishOptions::PageFormat::Jpg;
+             else if (v == QLatin1String("swf"))
+                 c.job.format = PublishOptions::PageFormat::Swf;
+             else
+                 throw Error(ErrorKind::Usage, QStringLiteral("--format wants jpg or swf, not '%1'").arg(v));
+         }},
+        {"no-links", '\0', "", "Leave out the PDF's links.",
+         [](PublishCommandLine& c, const QString&) { c.job.links = false; }},
+        {"no-bookmarks", '\0', "", "Leave out the PDF's bookmarks.",
+         [](PublishCommandLine& c, const QString&) { c.job.bookmarks = false; }},
+        {"template", '\0', "T", "The template (default: float); see 'leafcraft-cli templates'.",
+         [](PublishCommandLine& c, const QString& v) { c.job.templateName = v; }},
+        {"style", '\0', "S", "A style of the template (default: none).",
+         [](PublishCommandLine& c, const QString& v) { c.job.styleName = v; }},
+        {"settings", '\0', "FILE", "Apply a template settings file (after the style).",
+         [](PublishCommandLine& c, const QString& v) { c.job.settingsFile = v; }},
+        {"set", '\0', "KEY=VALUE", "Set a template property (after style and settings file; repeatable).",
+         [](PublishCommandLine& c, const QString& v) {
+             const qsizetype eq = v.indexOf(QLatin1Char('='));
+             if (eq <= 0)
+                 throw Error(ErrorKind::Usage, QStringLiteral("--set wants KEY=VALUE, not '%1'").arg(v));
+             c.job.propertyValues.append({v.left(eq), v.mid(eq + 1)});
+         }},
+        {"jobs", 'j', "N", "Convert pages on N threads (default: one per core).",
+         [](PublishCommandLine& c, const QString& v) { c.job.jobs = parseInt("jobs", v, 1, 256); }},
+        {"timings", '\0', "", "Print how long the import and the writing took (on stderr).",
+         [](PublishCommandLine& c, const QString&) { c.timings = true; }},
+    };
+    return table;
+}
+
+QString helpText()
+{
+    QString text = QStringLiteral(
+        "Usage: leafcraft-cli publish INPUT.pdf -o DIR [OPTIONS]\n"
+        "\n"
+        "Turns a PDF into a page-flipping book: a folder with an HTML page that opens in any\n"
+        "browser. Prints the path of the HTML page.\n"
+        "\n"
+        "Options:\n");
+    for (const PublishOption& opt : optionTable()) {
+        QString names = opt.shortName.isNull() ? QStringLiteral("    ") : QStringLiteral("-%1, ").arg(opt.shortName);
+        names += QStringLiteral("--") + opt.longName;
+        if (!opt.valueName.isEmpty())
+            names += QLatin1Char(' ') + opt.valueName;
+        text += QStringLiteral("  %1%2\n").arg(names.leftJustified(24), opt.help);
+    }
+    text += QStringLiteral(
+        "  -h, --help              Show this help.\n"
+        "\n"
+        "Exit status: 0 success, 2 usage error, 3 bad input (unreadable, damaged or encrypted\n"
+        "PDF, a range with no page of the document, unknown template or style), 4 the output\n"
+        "folder cannot be written.\n");
+    return text;
+}
+
+const PublishOption* findOption(const QString& arg)
+{
+    for (const PublishOption& opt : optionTable()) {
+        if (arg.startsWith(QLatin1String("--")) && arg.mid(2) == opt.longName)
+            return &opt;
+        if (!opt.shortName.isNull() && arg.size() == 2 && arg[0] == QLatin1Char('-') && arg[1] == opt.shortName)
+            return &opt;
+    }
+    return nullptr;
+}
+
+// Accepts "--name value", "--name=value", "-o value", "-oDIR", "--" (end of options) and
+// exactly one INPUT.pdf.
+PublishCommandLine parse(const QStringList& args)
+{
+    PublishCommandLine options;
+    QStringList positional;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        QString arg = args[i];
+        if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            positional << arg;
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        std::optional<QString> inlineValue;
+        if (arg.startsWith(QLatin1String("--")) && arg.contains(QLatin1Char('='))) {
+            inlineValue = arg.mid(arg.indexOf(QLatin1Char('=')) + 1);
+            arg = arg.left(arg.indexOf(QLatin1Char('=')));
+        } else if (!arg.startsWith(QLatin1String("--")) && arg.size() > 2) {
+            inlineValue = arg.mid(2);
+            arg = arg.left(2);
+        }
+        const PublishOption* opt = findOption(arg);
+        if (!opt)
+            throw Error(ErrorKind::Usage, QStringLiteral("unknown option '%1'").arg(args[i]));
+        if (opt->valueName.isEmpty()) {
+            if (inlineValue)
+                throw Error(ErrorKind::Usage, QStringLiteral("option '%1' takes no value").arg(arg));
+            opt->apply(options, QString());
+            continue;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= args.size())
+                throw Error(ErrorKind::Usage, QStringLiteral("option '%1' needs a value (%2)").arg(arg, opt->valueName));
+            inlineValue = args[++i];
+        }
+        opt->apply(options, *inlineValue);
+    }
+    if (positional.isEmpty())
+        throw Error(ErrorKind::Usage, QStringLiteral("no input PDF given"));
+    if (positional.size() > 1)
+        throw Error(ErrorKind::Usage, QStringLiteral("more than one input given: '%1'").arg(positional.join("', '")));
+    options.job.inputPdf = positional.first();
+    if (options.job.outputFolder.isEmpty())
+        throw Error(ErrorKind::Usage, QStringLiteral("no output folder given (-o DIR)"));
+    return options;
+}
+
+// A one-line progress bar on stderr, redrawn in place.
+class ProgressBar {
+public:
+    explicit ProgressBar(bool enabled) : m_enabled(enabled) {}
+    ~ProgressBar() { finish(); }
+
+    void show(const PublishProgress& p)
+    {
+        if (!m_enabled)
+            return;
+        QString label;
+        double fraction = 0;
+        switch (p.stage) {
+        case PublishProgress::Stage::Checking: label = QStringLiteral("checking"); break;
+        case PublishProgress::Stage::Importing: {
+            // Four import steps run over the pages one after the other.
+            int step = 0;
+            if (p.step == QLatin1String("geneateThumbPage"))
+                step = 1;
+            else if (p.step == QLatin1String("geneateNormalPage"))
+                step = 3;
+            else if (p.step == QLatin1String("geneatePage") && m_lastStep >= 1)
+                step = 2; // the mobile pictures report as page steps
+            m_lastStep = std::max(m_lastStep, step);
+            step = m_lastStep;
+            const double inStep = p.total > 0 ? double(p.done) / p.total : 0;
+            fraction = 0.9 * (step + inStep) / 4.0;
+            label = QStringLiteral("importing page %1 of %2").arg(p.done).arg(p.total);
+            break;
+        }
+        case PublishProgress::Stage::Writing:
+            fraction = 0.9;
+            label = QStringLiteral("writing the book");
+            break;
+        case PublishProgress::Stage::Done:
+            fraction = 1.0;
+            label = QStringLiteral("done");
+            break;
+        }
+        const int width = 30;
+        const int filled = int(fraction * width + 0.5);
+        const QString line = QStringLiteral("\r[%1%2] %3% %4")
+                                 .arg(QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char(' ')))
+                                 .arg(int(fraction * 100 + 0.5), 3)
+                                 .arg(label.leftJustified(32));
+        err(line);
+        std::fflush(stderr);
+        m_drawn = true;
+    }
+
+    void finish()
+    {
+        if (m_drawn)
+            err(QStringLiteral("\n"));
+        m_drawn = false;
+    }
+
+private:
+    bool m_enabled;
+    bool m_drawn = false;
+    int m_lastStep = 0;
+};
+
+int runPublish(const QStringList& args)
+{
+    if (wantsHelp(args)) {
+        out(helpText());
+        return ExitOk;
+    }
+    PublishCommandLine options;
+    try {
+        options = parse(args);
+    } catch (const Error& e) {
+        return usageError(e.message(), QStringLiteral("publish"));
+    }
+
+    PublishJob job(options.job);
+    ProgressBar bar(isatty(fileno(stderr)) != 0);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 importStart = 0, writeStart = 0, done = 0;
+    job.setProgressHandler([&](const PublishProgress& p) {
+        bar.show(p);
+        if (p.stage == PublishProgress::Stage::Importing && importStart == 0)
+            importStart = clock.nsecsElapsed();
+        else if (p.stage == PublishProgress::Stage::Writing)
+            writeStart = clock.nsecsElapsed();
+        else if (p.stage == PublishProgress::Stage::Done)
+            done = clock.nsecsElapsed();
+    });
+    QString html;
+    try {
+        html = job.run();
+    } catch (const Error&) {
+        bar.finish();
+        throw; // main() prints it and maps its kind to the exit code
+    }
+    bar.finish();
+    if (options.timings)
+        err(QStringLiteral("timings: import %1 ns, write %2 ns\n").arg(writeStart - importStart).arg(done - writeStart));
+    for (const Warning& w : job.warnings().list())
+        err(QStringLiteral("leafcraft-cli: warning: %1\n").arg(w.text()));
+    out(html + QLatin1Char('\n'));
+    return ExitOk;
+}
+
+const CommandRegistration registration(QStringLiteral("publish"), QStringLiteral("Turn a PDF into a flip book"),
+                                       runPublish);
+
+} // namespace
+
+} // namespace leafcraft::cli
