@@ -45,7 +45,11 @@ QuiremarkAppDelegate::~QuiremarkAppDelegate() = default;
 
 QStringList QuiremarkAppDelegate::PageSource(const QString& folder)
 {
-    const QDir dir(Platform::current().resources().path(folder));
+    // The demonstration pages ship under AppFiles/; a folder directly in the resources serves too.
+    const Resources& res = Platform::current().resources();
+    QDir dir(res.appFilesDir() + QLatin1Char('/') + folder);
+    if (!dir.exists())
+        dir.setPath(res.path(folder));
     QStringList out;
     for (const QFileInfo& f : dir.entryInfoList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name))
         out << f.absoluteFilePath();

@@ -87,8 +87,10 @@ TEST_F(DelegateFixture, StartUpShowsTheDemonstrationBookAndTerminationCleansUp)
     EXPECT_EQ(window.loaded[0], preview() + QLatin1String("/index.html"));
     EXPECT_TRUE(QFileInfo::exists(preview() + QLatin1String("/index.html")));
     EXPECT_TRUE(QFileInfo::exists(preview() + QLatin1String("/files/config.xml")));
-    EXPECT_EQ(delegate.flashPageSource()->pages().size(),
-              std::size_t(QuiremarkAppDelegate::PageSource(QStringLiteral("DemoImgs_standard/large")).size()));
+    const QStringList demo = QuiremarkAppDelegate::PageSource(QStringLiteral("DemoImgs_standard/large"));
+    ASSERT_FALSE(demo.isEmpty());
+    EXPECT_EQ(delegate.flashPageSource()->pages().size(), std::size_t(demo.size()));
+    EXPECT_TRUE(QFileInfo::exists(preview() + QLatin1String("/files/page/1.jpg")));
     EXPECT_TRUE(delegate.neverEditor());
 
     touch(platform.paths().tempRoot() + QLatin1String("/Sheetwise/temp.1/p.jpg"));
