@@ -16,6 +16,7 @@ process.stderr.write(`player tests: books ${books.source}\n`);
 // A book that turns its own pages once, every second; a book whose configuration is damaged.
 makeBook(path.join(work, 'auto'), { pages: 4, settings: { AutoFlip: true, Interval: 1, AutoFlipLoop: 0 } });
 makeBook(path.join(work, 'broken'), { pages: 3 });
+makeBook(path.join(work, 'long'), { pages: 300 });
 fs.writeFileSync(path.join(work, 'broken', 'files', 'config.js'),
     'window.LeafcraftConfigXML = "<?xml version=\\"1.0\\"?><data><![CDATA[bm90IGEgYm9vaw==]]></data>";\n');
 
@@ -248,6 +249,26 @@ for (const origin of ['file', 'http']) {
             await page.waitForFunction(() =>
                 document.querySelector('[data-lc-button="AutoPlay"]').getAttribute('aria-pressed') === 'false', null, { timeout: 5000 });
             assert.deepEqual(await visible(page), [4], 'no loop: it stays on the last page');
+            await page.close();
+        });
+
+        test('loads only the pictures near the open pages of a long book', async () => {
+            const page = await browser.context.newPage();
+            const pictures = [];
+            page.on('request', (r) => {
+                const m = /files\/(page|thumb)\/(\d+)\.jpg$/.exec(r.url());
+                if (m) pictures.push(`${m[1]}/${m[2]}`);
+            });
+            await page.goto(urlOf('long'));
+            await page.evaluate(() => window.LeafcraftBook.ready.then(() => true));
+            await page.waitForTimeout(200);
+            assert.ok(pictures.length > 0 && pictures.length <= 8, `pictures loaded at start: ${pictures}`);
+            assert.ok(pictures.every((p) => p.startsWith('page/')), 'no thumbnail before the panel opens');
+            assert.ok(pictures.includes('page/2') && pictures.includes('page/3'), 'the next spread is preloaded');
+            await page.evaluate(() => LeafcraftBook.goToPage(150));
+            await page.waitForTimeout(200);
+            assert.ok(pictures.includes('page/151'), 'the pages around a jump load');
+            assert.ok(pictures.length <= 20, `pictures loaded after a jump: ${pictures.length}`);
             await page.close();
         });
 

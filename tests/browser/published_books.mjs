@@ -62,6 +62,14 @@ function publishedByCli(cli, work) {
         '--set', 'BaseColor=0x804000', ...extra], { stdio: ['ignore', 'pipe', 'pipe'] });
     publish('ltr', []);
     publish('rtl', ['--set', 'direction=Left']);
+    // The reading direction reaches the player through Mobility's direction; a writer that does
+    // not carry it yet gets the right-to-left case from the node-made book.
+    const rtlConfig = execFileSync(cli, ['config', 'decode', path.join(work, 'rtl', 'files', 'config.xml')], { encoding: 'utf8' });
+    let rtlSource = 'published';
+    if (!/direction="left"/i.test(rtlConfig)) {
+        makeBook(path.join(work, 'rtl'), { ...testBookOptions(), rtl: true });
+        rtlSource = 'node-made (the writer keeps direction "right")';
+    }
     const [pw, ph] = facts.pageSize;
     const web = facts.links.find((l) => l.url && /^https?:/.test(l.url));
     const jump = facts.links.find((l) => l.destPage && l.page === web.page);
@@ -70,7 +78,7 @@ function publishedByCli(cli, work) {
     const bookmark = outline.find((o) => o.children.length === 0 && o.destPage > 2) || outline[outline.length - 1];
     const found = uniqueWord(pdf, facts.pageCount);
     return {
-        source: `published by ${path.relative(repoRoot, cli)} from links.pdf`,
+        source: `published by ${path.relative(repoRoot, cli)} from links.pdf; right-to-left book ${rtlSource}`,
         ltr: 'ltr',
         rtl: 'rtl',
         pageCount: facts.pageCount,

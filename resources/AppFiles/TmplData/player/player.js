@@ -1191,6 +1191,8 @@
                 if (e.key === 'Escape') t.blur();
                 return;
             }
+            // Space and Enter on a focused control belong to that control.
+            if ((e.key === ' ' || e.key === 'Enter') && t && t.closest && t.closest('button, a')) return;
             var rtl = self.cfg.rtl, handled = true;
             switch (e.key) {
             case 'ArrowRight': rtl ? self.prev() : self.next(); break;
@@ -1205,6 +1207,10 @@
             default: handled = false;
             }
             if (handled) e.preventDefault();
+        });
+        root.addEventListener('hashchange', function () {
+            var m = /^#page=(\d+)$/.exec(location.hash);
+            if (m) self.goToPage(parseInt(m[1], 10));
         });
         var start = null;
         this.stage.addEventListener('pointerdown', function (e) {
