@@ -2,7 +2,6 @@
 //
 // The options live in one table (kind, names, value name, help, how to apply the value), from
 // which both the parser and the help text are made; a new option is one more row.
-#if __has_include("import/PDFToSWFPageConverter.h") // transitional: until the converter lands
 #include "Command.h"
 
 #include "publish/PublishJob.h"
@@ -289,4 +288,3 @@ const CommandRegistration registration(QStringLiteral("publish"), QStringLiteral
 } // namespace
 
 } // namespace leafcraft::cli
-#endif
