@@ -1,5 +1,6 @@
 #include "import/FlashPageSourcePDF.h"
 
+#include "import/PDFToSWFPageConverter.h"
 #include "import/ParallelPages_p.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
@@ -7,6 +8,7 @@
 #include "support/Error.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <thread>
@@ -173,12 +175,63 @@ const FlashPage* FlashPageSourcePDF::getThumbPageAtIndex(int pageNumber) const
 
 namespace leafcraft {
 
+namespace {
+
+// The page converter of the application: the page format the user settings choose, the
+// book's first page measured into the settings' page size.
+class SwfConverter final : public FlashPageSourcePDF::Converter {
+public:
+    SwfConverter(const QString& path, std::shared_ptr<pdf::Document> document, int quality)
+        : m_converter(path, std::move(document), quality), m_format(PDFToSWFPageConverter::importFormat())
+    {
+    }
+    PageFiles convertPage(int pageNumber, const pdf::Document& document) override
+    {
+        const ConvertedPage c = m_converter.convertPage(pageNumber, m_format, &document);
+        PageFiles files;
+        files.page = c.page;
+        files.thumb = c.thumb;
+        files.mobile = c.mobile;
+        files.problem = c.warnings.texts().join(QStringLiteral("; "));
+        return files;
+    }
+    void setSizePage(int pageNumber) override { m_converter.setSizePage(pageNumber); }
+    QString workFolder() const override { return m_converter.converterWorkFolder(); }
+    PDFToPageConverter* pageConverter() override { return &m_converter; }
+
+private:
+    PDFToSWFPageConverter m_converter;
+    PageFormat m_format;
+};
+
+// A file cut short loses its final "%%EOF" marker, which PDF writers put within the last
+// kilobyte. The PDF library repairs such a file silently, and the pages whose objects are
+// gone come out blank: an import must refuse it rather than make a book of empty pages.
+void checkComplete(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return; // the library has already reported an unreadable file
+    const qint64 tail = 1024;
+    file.seek(std::max<qint64>(0, file.size() - tail));
+    if (!file.read(tail).contains("%%EOF"))
+        throw Error(ErrorKind::BadInput,
+                    QStringLiteral("the PDF is truncated or damaged: its end is missing, so pages would be lost"), path);
+}
+
+} // namespace
+
 FlashPageSourcePDF::Backend FlashPageSourcePDF::defaultBackend()
 {
     Backend backend;
-    backend.openDocument = [](const QString& path) { return pdf::openDocument(path); };
-    backend.createConverter = [](const QString& path, std::shared_ptr<pdf::Document>, int) -> std::unique_ptr<Converter> {
-        throw Error(ErrorKind::Internal, QStringLiteral("no page converter is available"), path);
+    backend.openDocument = [](const QString& path) {
+        std::unique_ptr<pdf::Document> document = pdf::openDocument(path);
+        checkComplete(path);
+        return document;
+    };
+    backend.createConverter = [](const QString& path, std::shared_ptr<pdf::Document> document,
+                                 int quality) -> std::unique_ptr<Converter> {
+        return std::make_unique<SwfConverter>(path, std::move(document), quality);
     };
     return backend;
 }

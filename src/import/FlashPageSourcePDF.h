@@ -18,6 +18,7 @@ namespace leafcraft {
 namespace pdf {
 class Document;
 }
+class PDFToPageConverter;
 
 class FlashPageSourcePDF : public FlashPageSource {
 public:
@@ -38,6 +39,8 @@ public:
         virtual void setSizePage(int /*pageNumber*/) {}
         // The folder holding the files; removed with everything in it when the source goes.
         virtual QString workFolder() const = 0;
+        // The application's page converter behind this one, if any.
+        virtual PDFToPageConverter* pageConverter() { return nullptr; }
     };
 
     // How documents are opened and converters made; the default uses the PDF back-end and
@@ -70,6 +73,9 @@ public:
     const FlashPage* getNormalPageAtIndex(int pageNumber) const override;
     const FlashPage* getThumbPageAtIndex(int pageNumber) const override;
 
+    // The page converter (present with the default backend; nullptr for test doubles). Its
+    // PDFDoc() is the same document as PDFDoc() here.
+    PDFToPageConverter* toPageConverter() const { return m_converter ? m_converter->pageConverter() : nullptr; }
     // The open document, for the link scan and the outline; shared with the converters'
     // handles only by file, never used by two threads at once.
     std::shared_ptr<pdf::Document> PDFDoc() const { return m_document; }

@@ -73,11 +73,15 @@ int runInPageOrder(int count, int workers, const std::function<void(int worker, 
                 return failed || running == 0 || (reported < count && finished[std::size_t(reported)]);
             });
             // Positions finished before a failure are still reported, so that the caller's
-            // lists hold every complete page up to the first one that failed.
+            // lists hold every complete page up to the first one that failed. Once stopped,
+            // nothing more is reported: the caller has been told to stop before the next page.
             if (reported < count && finished[std::size_t(reported)]) {
-                const int position = reported++;
                 lock.unlock();
-                done(position);
+                if (stop()) {
+                    lock.lock();
+                    break;
+                }
+                done(reported++);
                 lock.lock();
                 continue;
             }

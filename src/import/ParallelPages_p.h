@@ -11,7 +11,8 @@ namespace leafcraft::detail {
 // lock). As soon as the positions 0 .. k have all been worked, done(k) is called on the calling
 // thread, so done sees every position once and in ascending order.
 //
-// No new position is handed out once stop() returns true or a call has thrown. The function
+// No new position is handed out, and no further one reported, once stop() returns true; no
+// new position is handed out once a call has thrown. The function
 // returns after every thread has ended: the number of positions reported to done, or it
 // rethrows the first error of work or done. Memory is one byte per position.
 int runInPageOrder(int count, int workers, const std::function<void(int worker, int position)>& work,

@@ -4,10 +4,7 @@
 #include "annotations/FlashPagesAnnotations.h"
 #include "app/AppSettings.h"
 #include "import/FlashPageSource.h"
-#if __has_include("import/SwfFile.h") // transitional: until the SWF reader lands
 #include "import/SwfFile.h"
-#define LEAFCRAFT_HAVE_SWFFILE 1
-#endif
 #include "platform/Log.h"
 #include "platform/PdfDocument.h"
 #include "platform/Platform.h"
@@ -180,11 +177,18 @@ void FlashBookOutput::ouputTheBook()
     prepaireSearchFile(none);
 
     if (iFlashTemplate) {
-        // Flash-era files: copied only when the template ships them.
-        iFlashTemplate->copyBookSWFToFile(resourcePath(none, QStringLiteral("book.swf")));
-        iFlashTemplate->copyBookJSFile(resourcePath(none, QStringLiteral("swfobject.js")));
-        iFlashTemplate->copyElseSWFToFile(resourcePath(none, QStringLiteral("playerProductInstall.swf")));
-        iFlashTemplate->copyThemeToFile(resourcePath(none, QStringLiteral("theme/Main.swf")));
+        // Flash-era files: copied only when the template data ships them.
+        const QString appFiles = Platform::current().resources().appFilesDir();
+        const QString tmplDir = FlashTemplate::tmplPathForName(iFlashTemplate->tmplName());
+        if (QFileInfo::exists(appFiles + QStringLiteral("/TmplData/book.swf")))
+            iFlashTemplate->copyBookSWFToFile(resourcePath(none, QStringLiteral("book.swf")));
+        if (QFileInfo::exists(tmplDir + QStringLiteral("swfobject.js")))
+            iFlashTemplate->copyBookJSFile(resourcePath(none, QStringLiteral("swfobject.js")));
+        if (QFileInfo::exists(tmplDir + QStringLiteral("playerProductInstall.swf")))
+            iFlashTemplate->copyElseSWFToFile(resourcePath(none, QStringLiteral("playerProductInstall.swf")));
+        if (QFileInfo::exists(tmplDir + QStringLiteral("Main.swf")))
+            iFlashTemplate->copyThemeToFile(resourcePath(none, QStringLiteral("theme/Main.swf")));
+        // The HTML5 player that shows the book in any browser.
         iFlashTemplate->copyPlayerFilesToFolder(resourcePath(none, QStringLiteral("player")));
     }
 }
@@ -238,9 +242,7 @@ void FlashBookOutput::writeSwfPicture(const QString& swfPath, const QString& jpg
     QFile::remove(jpgPath);
     QByteArray jpeg;
     try {
-#ifdef LEAFCRAFT_HAVE_SWFFILE
         jpeg = SwfFile::extractJpeg(swfPath);
-#endif
     } catch (const Error& e) {
         warn(swfPath, QStringLiteral("no picture for browsers without Flash: %1").arg(e.message()), false);
         return;

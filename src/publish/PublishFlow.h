@@ -44,6 +44,37 @@ enum class OverwriteAnswer { Yes, No, Other };
 
 class PublishFlow {
 public:
+    // The working book; the flow holds its own references for its lifetime.
+    PublishFlow(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<FlashTemplate> flashTemplate,
+                std::shared_ptr<FlashPagesAnnotations> annotations, std::shared_ptr<FlashOutline> outline);
+    ~PublishFlow();
+    PublishFlow(const PublishFlow&) = delete;
+    PublishFlow& operator=(const PublishFlow&) = delete;
+
+    // Where the choices are remembered and the page size comes from: the shared settings
+    // unless set.
+    void setAppSettings(AppSettings* settings) { m_settings = settings; }
+    // Called with each writer before it writes (a tool sets its working folder, settings, ...).
+    void setWriterSetup(std::function<void(FlashBookOutput&)> setup) { m_writerSetup = std::move(setup); }
+    void setMobileSetup(std::function<void(OutputMobileVersion&)> setup) { m_mobileSetup = std::move(setup); }
+
+    // The remembered choices, as the dialog shows them when it opens.
+    PublishChoices rememberedChoices() const;
+    // Stores the six choices in the settings (folder, name, title, output type, phone
+    // version, phone type, in that order) and saves the settings.
+    void rememberChoices(const PublishChoices& choices);
+
+    // The publish sequence (onPublish:). Runs the overwrite check with `ask`; "NO" returns a
+    // null text and changes nothing, not even the remembered choices. Otherwise remembers the
+    // choices, writes the web book folder (created when missing) or the application bundle,
+    // then the phone version when asked for beside a web book, and returns the file to offer
+    // to open: the HTML page, or the bundle. Throws Error: Usage for an empty folder or a name
+    // that is not a plain file name, Output when the book, or some of its files, could not be
+    // written (the folder keeps what was written).
+    QString publish(const PublishChoices& choices, const std::function<OverwriteAnswer(const QString&)>& ask);
+
+    const Warnings& warnings() const { return m_warnings; }
+
     // What an output folder is, as far as replacing it goes.
     enum class OutputDirKind {
         Missing,         // nothing there
@@ -70,7 +101,16 @@ public:
     static bool wantsMobile(const PublishChoices& c) { return c.createMobile == 1 && c.outputType == 0; }
 
 private:
-    PublishFlow() = delete;
+    AppSettings& settings() const;
+
+    std::shared_ptr<FlashPageSource> m_pageSource;
+    std::shared_ptr<FlashTemplate> m_template;
+    std::shared_ptr<FlashPagesAnnotations> m_annotations;
+    std::shared_ptr<FlashOutline> m_outline;
+    AppSettings* m_settings = nullptr;
+    std::function<void(FlashBookOutput&)> m_writerSetup;
+    std::function<void(OutputMobileVersion&)> m_mobileSetup;
+    Warnings m_warnings;
 };
 
 } // namespace leafcraft

@@ -1,4 +1,3 @@
-#if __has_include("import/PDFToSWFPageConverter.h") // transitional: until the converter lands
 #include "publish/PublishJob.h"
 
 #include "annotations/FlashOutline.h"
@@ -32,26 +31,26 @@ namespace {
 class JobConverter final : public FlashPageSourcePDF::Converter {
 public:
     JobConverter(const QString& path, std::shared_ptr<pdf::Document> document, int quality, PageFormat format)
-        : m_converter(path, document, quality), m_document(std::move(document)), m_format(format)
+        : m_converter(path, std::move(document), quality), m_format(format)
     {
         m_converter.setSizePage(-1);
     }
 
-    PageFiles convertPage(int pageNumber) override
+    PageFiles convertPage(int pageNumber, const pdf::Document& document) override
     {
-        ConvertedPage c = m_converter.convertPage(pageNumber, m_format, m_document.get());
-        for (const Warning& w : c.warnings.list())
-            LC_WARN(w.text());
-        return {c.page, c.thumb, c.mobile};
+        ConvertedPage c = m_converter.convertPage(pageNumber, m_format, &document);
+        PageFiles files;
+        files.page = c.page;
+        files.thumb = c.thumb;
+        files.mobile = c.mobile;
+        if (!c.warnings.isEmpty())
+            files.problem = c.warnings.texts().join(QStringLiteral("; "));
+        return files;
     }
-    QString generatePage(int pageNumber) override { return convertPage(pageNumber).page; }
-    QString generateThumbPage(int pageNumber) override { return convertPage(pageNumber).thumb; }
-    QString generateMobilePage(int pageNumber) override { return convertPage(pageNumber).mobile; }
     QString workFolder() const override { return m_converter.converterWorkFolder(); }
 
 private:
     PDFToSWFPageConverter m_converter;
-    std::shared_ptr<pdf::Document> m_document;
     PageFormat m_format;
 };
 
@@ -269,4 +268,3 @@ QString PublishJob::write()
 }
 
 } // namespace leafcraft
-#endif

@@ -2,15 +2,18 @@
 //
 // The options live in one table (kind, names, value name, help, how to apply the value), from
 // which both the parser and the help text are made; a new option is one more row.
-#if __has_include("import/PDFToSWFPageConverter.h") // transitional: until the converter lands
 #include "Command.h"
 
+#include "publish/FlashBookOutput.h"
+#include "publish/PublishFlow.h"
 #include "publish/PublishJob.h"
 #include "support/Error.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -22,6 +25,8 @@ namespace {
 struct PublishCommandLine {
     PublishOptions job;
     bool timings = false;
+    bool app = false;    // an application bundle instead of a web book folder
+    int mobileType = -1; // with a phone version: 0 page-turning book, 1 slide viewer
 };
 
 struct PublishOption {
@@ -84,6 +89,17 @@ std::vector<PublishOption>& optionTable()
          }},
         {"jobs", 'j', "N", "Convert pages on N threads (default: one per core).",
          [](PublishCommandLine& c, const QString& v) { c.job.jobs = parseInt("jobs", v, 1, 256); }},
+        {"mobile", '\0', "flip|slide", "Also write a phone version: a page-turning book or a slide viewer.",
+         [](PublishCommandLine& c, const QString& v) {
+             if (v == QLatin1String("flip"))
+                 c.mobileType = 0;
+             else if (v == QLatin1String("slide"))
+                 c.mobileType = 1;
+             else
+                 throw Error(ErrorKind::Usage, QStringLiteral("--mobile wants flip or slide, not '%1'").arg(v));
+         }},
+        {"app", '\0', "", "Write a macOS application NAME.app into DIR instead of a web book folder.",
+         [](PublishCommandLine& c, const QString&) { c.app = true; }},
         {"timings", '\0', "", "Print how long the import and the writing took (on stderr).",
          [](PublishCommandLine& c, const QString&) { c.timings = true; }},
     };
@@ -96,7 +112,7 @@ QString helpText()
         "Usage: leafcraft-cli publish INPUT.pdf -o DIR [OPTIONS]\n"
         "\n"
         "Turns a PDF into a page-flipping book: a folder with an HTML page that opens in any\n"
-        "browser. Prints the path of the HTML page.\n"
+        "browser. Prints the path of the HTML page (with --app, of the application).\n"
         "\n"
         "Options:\n");
     for (const PublishOption& opt : optionTable()) {
@@ -174,6 +190,8 @@ PublishCommandLine parse(const QStringList& args)
     options.job.inputPdf = positional.first();
     if (options.job.outputFolder.isEmpty())
         throw Error(ErrorKind::Usage, QStringLiteral("no output folder given (-o DIR)"));
+    if (options.app && options.mobileType >= 0)
+        throw Error(ErrorKind::Usage, QStringLiteral("--mobile and --app cannot be combined: an application carries no phone version"));
     return options;
 }
 
@@ -240,6 +258,35 @@ private:
     int m_lastStep = 0;
 };
 
+// Imports with the job, then writes the way the publish dialog does (PublishFlow): a web book
+// folder with its phone version, or an application bundle. Nothing in DIR is removed.
+QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
+{
+    job.prepare();
+    job.import();
+    const PublishOptions& o = job.options();
+    PublishFlow flow(job.flashPageSource(), job.flashTemplate(), job.flashPagesAnnotations(), job.flashOutline());
+    flow.setAppSettings(&job.settings());
+    QString bookFolder;
+    flow.setWriterSetup([&](FlashBookOutput& writer) {
+        writer.setPreviewFolder(job.workingFolder());
+        bookFolder = writer.saveToFolder();
+    });
+    PublishChoices choices;
+    choices.folder = o.outputFolder;
+    choices.name = o.name;
+    choices.title = o.title.isEmpty() ? QFileInfo(o.inputPdf).completeBaseName() : o.title;
+    choices.outputType = options.app ? 1 : 0;
+    choices.createMobile = options.mobileType >= 0 ? 1 : 0;
+    choices.mobileType = std::max(options.mobileType, 0);
+    const QString result = flow.publish(choices, [](const QString&) { return OverwriteAnswer::Other; });
+    // The working page list of a one-shot publication is no part of the book.
+    QFile::remove(bookFolder + QStringLiteral("/pages.xml"));
+    for (const Warning& w : flow.warnings().list())
+        err(QStringLiteral("leafcraft-cli: warning: %1\n").arg(w.text()));
+    return QFileInfo(result).absoluteFilePath();
+}
+
 int runPublish(const QStringList& args)
 {
     if (wantsHelp(args)) {
@@ -269,7 +316,7 @@ int runPublish(const QStringList& args)
     });
     QString html;
     try {
-        html = job.run();
+        html = options.app || options.mobileType >= 0 ? publishThroughFlow(job, options) : job.run();
     } catch (const Error&) {
         bar.finish();
         throw; // main() prints it and maps its kind to the exit code
@@ -289,4 +336,3 @@ const CommandRegistration registration(QStringLiteral("publish"), QStringLiteral
 } // namespace
 
 } // namespace leafcraft::cli
-#endif

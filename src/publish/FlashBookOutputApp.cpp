@@ -1,0 +1,127 @@
+#include "publish/FlashBookOutputApp.h"
+
+#include "platform/Log.h"
+#include "platform/Platform.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+namespace leafcraft {
+
+namespace {
+
+QString resourcesFolderFor(const QString& folder, const QString& name)
+{
+    return QDir::cleanPath(QDir(folder).filePath(FlashBookOutputApp::bundleNameFor(name)) +
+                           QStringLiteral("/Contents/Resources/"));
+}
+
+// `path` without its last `count` components.
+QString withoutLastComponents(QString path, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        path = slash > 0 ? path.left(slash) : (slash == 0 ? QStringLiteral("/") : QString(""));
+    }
+    return path;
+}
+
+// Copies the folder `from` into `to` (created), files with their permissions, so that the
+// launcher stays executable. Returns the paths that could not be copied.
+QStringList copyTree(const QString& from, const QString& to)
+{
+    QStringList failed;
+    if (!QFileInfo(from).isDir())
+        return {from};
+    QDir().mkpath(to);
+    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QFileInfo info = it.fileInfo();
+        const QString target = to + source.mid(from.size());
+        if (info.isDir() && !info.isSymLink()) {
+            if (!QDir().mkpath(target))
+                failed << target;
+        } else if (!QFile::copy(source, target) || !QFile::setPermissions(target, info.permissions())) {
+            failed << target;
+        }
+    }
+    return failed;
+}
+
+} // namespace
+
+FlashBookOutputApp::FlashBookOutputApp(std::shared_ptr<FlashPageSource> pageSource,
+                                       std::shared_ptr<FlashTemplate> flashTemplate, const QString& saveToFolder,
+                                       const QString& toName)
+    : FlashBookOutput(std::move(pageSource), std::move(flashTemplate), resourcesFolderFor(saveToFolder, toName),
+                      bundleNameFor(toName))
+{
+}
+
+FlashBookOutputApp::~FlashBookOutputApp() = default;
+
+QString FlashBookOutputApp::bundleNameFor(const QString& name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString base = dot > 0 ? name.left(dot) : name;
+    return base + QStringLiteral(".app");
+}
+
+bool FlashBookOutputApp::isOurBundle(const QString& bundlePath)
+{
+    const QFileInfo bundle(bundlePath);
+    if (!bundle.isDir() || bundle.isSymLink())
+        return false;
+    QFile plist(bundlePath + QStringLiteral("/Contents/Info.plist"));
+    if (!plist.open(QIODevice::ReadOnly))
+        return false;
+    const QString text = QString::fromUtf8(plist.read(1 << 20));
+    const qsizetype key = text.indexOf(QLatin1String("<key>CFBundleIdentifier</key>"));
+    if (key < 0)
+        return false;
+    const qsizetype open = text.indexOf(QLatin1String("<string>"), key);
+    const qsizetype close = text.indexOf(QLatin1String("</string>"), open);
+    return open >= 0 && close > open && text.mid(open + 8, close - open - 8).trimmed() == bundleIdentifier();
+}
+
+QString FlashBookOutputApp::outputHTMLFileName() const
+{
+    return QDir(saveToFolder()).filePath(QStringLiteral("index.html"));
+}
+
+QString FlashBookOutputApp::outputFileName() const
+{
+    return withoutLastComponents(saveToFolder(), 2);
+}
+
+void FlashBookOutputApp::ouputTheBook()
+{
+    const QString bundle = outputFileName();
+    const QFileInfo existing(bundle);
+    if (existing.exists() || existing.isSymLink()) {
+        if (!isOurBundle(bundle))
+            throw Error(ErrorKind::Output,
+                        QStringLiteral("an application of this name exists that Leafcraft did not make; "
+                                       "it was left as it is (choose another name or folder)"),
+                        bundle);
+        if (!QDir(bundle).removeRecursively())
+            throw Error(ErrorKind::Output, QStringLiteral("the earlier book application could not be removed"), bundle);
+    }
+    QDir().mkpath(bundle);
+
+    const QString skeleton = Platform::current().resources().appFilesDir() + QStringLiteral("/TmplData/mac.app/Contents");
+    const QStringList failed = copyTree(skeleton, withoutLastComponents(saveToFolder(), 1));
+    if (!failed.isEmpty()) {
+        LC_ERROR(QStringLiteral("ouput the book,copy failed:%1").arg(failed.join(QStringLiteral(", "))));
+        warn(skeleton, QStringLiteral("the application skeleton could not be copied; the application will not start"),
+             true);
+    }
+    QDir().mkpath(saveToFolder());
+    FlashBookOutput::ouputTheBook();
+}
+
+} // namespace leafcraft

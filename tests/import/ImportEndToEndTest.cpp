@@ -1,0 +1,139 @@
+// Whole imports of generated PDF files through the PDF back-end, the page converter and the
+// page tools built beside the tests: success, cancel, and every kind of bad input.
+#include "import/ImportPDFOperation.h"
+
+#include "annotations/FlashOutline.h"
+#include "annotations/FlashPagesAnnotations.h"
+#include "fakes/FakePlatform.h"
+#include "import/PDFToPageConverter.h"
+#include "platform/NotificationCenter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace leafcraft;
+
+namespace {
+
+const QString pdfData = QStringLiteral(LEAFCRAFT_BINARY_DIR "/tests/pdfdata/");
+
+class ImportEndToEnd : public testing::Test {
+protected:
+    // Everything the converters leave in the temporary root.
+    QStringList leftovers()
+    {
+        QStringList out;
+        QDir sheetwise(platform.paths().tempRoot() + QStringLiteral("/Sheetwise"));
+        for (const QFileInfo& entry : sheetwise.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot))
+            out << entry.fileName();
+        return out;
+    }
+    std::unique_ptr<ImportPDFOperation> run(const QString& path, const QString& range, int workers = 2)
+    {
+        auto op = std::make_unique<ImportPDFOperation>(path, range, 144, 65);
+        op->setImportLinks(true);
+        op->setImportBookmarks(true);
+        op->setWorkerCount(workers);
+        op->start();
+        op->waitUntilFinished();
+        return op;
+    }
+
+    test::FakePlatform platform;
+};
+
+TEST_F(ImportEndToEnd, importsPagesLinksAndBookmarksAndRemovesTheFilesWithThePages)
+{
+    auto op = run(pdfData + QStringLiteral("links.pdf"), QStringLiteral("2-5"));
+    ASSERT_TRUE(op->flashPageSource()) << op->errorMessage().toStdString();
+    const FlashPageSource& source = *op->flashPageSource();
+    ASSERT_EQ(source.pages().size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(source.pages()[i]->pageIndex(), int(i) + 2);
+        for (const FlashPageList* list : {&source.pages(), &source.thumbPages(), &source.mobilePages()})
+            EXPECT_GT(QFileInfo((*list)[i]->pageFilePath()).size(), 0) << (*list)[i]->pageFilePath().toStdString();
+        EXPECT_TRUE(source.pages()[i]->pageFilePath().endsWith(QStringLiteral("/%1.swf").arg(i + 2)));
+    }
+    EXPECT_EQ(source.normalPages().size(), 4u);
+    const auto* pdfSource = dynamic_cast<const FlashPageSourcePDF*>(&source);
+    ASSERT_NE(pdfSource, nullptr);
+    ASSERT_NE(pdfSource->toPageConverter(), nullptr);
+    EXPECT_EQ(pdfSource->toPageConverter()->PDFDoc(), pdfSource->PDFDoc());
+
+    EXPECT_EQ(op->flashPagesAnnotation()->pagesAnnotationsNode().children().size(), 4u);
+    EXPECT_EQ(op->flashOutline()->items().size(), 3u);
+    EXPECT_FALSE(leftovers().isEmpty());
+    op.reset();
+    EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(QLatin1Char(' ')).toStdString();
+}
+
+TEST_F(ImportEndToEnd, cancelInTheMiddleLeavesNoBookAndNoFiles)
+{
+    auto op = std::make_unique<ImportPDFOperation>(pdfData + QStringLiteral("links.pdf"), QStringLiteral("ALL"), 144, 65);
+    op->setImportLinks(true);
+    op->setImportBookmarks(true);
+    op->setWorkerCount(1);
+    int seen = 0;
+    ScopedObserver cancelAtPage2(NotificationCenter::defaultCenter(), QStringLiteral("ImportProgressInfoMSG"), nullptr,
+                                 [&](const Notification& n) {
+                                     ++seen;
+                                     if (n.userInfo.value(QStringLiteral("pageIndex")).toInt() == 2)
+                                         op->cancel();
+                                 });
+    op->start();
+    op->waitUntilFinished();
+    EXPECT_TRUE(op->isCancelled());
+    EXPECT_EQ(seen, 2); // the step stopped before page 3; no later step ran
+    EXPECT_FALSE(op->flashPageSource());
+    EXPECT_FALSE(op->flashPagesAnnotation());
+    EXPECT_FALSE(op->flashOutline());
+    EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(QLatin1Char(' ')).toStdString();
+}
+
+struct BadInput {
+    const char* file;
+    const char* range;
+    const char* says; // a part of the message the user sees
+};
+
+class ImportBadInput : public ImportEndToEnd, public testing::WithParamInterface<BadInput> {};
+
+TEST_P(ImportBadInput, failsWithAClearMessageAndLeavesNothing)
+{
+    const BadInput& c = GetParam();
+    QString path = pdfData + QString::fromLatin1(c.file);
+    if (QString::fromLatin1(c.file) == QLatin1String("random.pdf")) {
+        path = platform.root() + QStringLiteral("/random.pdf");
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QByteArray bytes("%PDF-1.7\n");
+        for (int i = 0; i < 20000; ++i)
+            bytes += char((i * 2654435761u) >> 13);
+        f.write(bytes);
+    }
+    auto op = run(path, QString::fromLatin1(c.range));
+    EXPECT_TRUE(op->isFinished());
+    EXPECT_FALSE(op->flashPageSource());
+    EXPECT_TRUE(op->errorMessage().contains(QString::fromLatin1(c.says), Qt::CaseInsensitive))
+        << op->errorMessage().toStdString();
+    // Links and bookmarks of a failed import are empty, never a half-read document.
+    ASSERT_TRUE(op->flashPagesAnnotation());
+    EXPECT_TRUE(op->flashPagesAnnotation()->pagesAnnotationsNode().children().empty());
+    EXPECT_TRUE(op->flashOutline()->items().empty());
+    EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(QLatin1Char(' ')).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ImportBadInput,
+                         testing::Values(BadInput{"text.pdf", "ALL", "not a PDF"},
+                                         BadInput{"damaged.pdf", "ALL", ""},
+                                         BadInput{"random.pdf", "ALL", ""},
+                                         BadInput{"truncated.pdf", "ALL", "truncated"},
+                                         BadInput{"encrypted-40.pdf", "ALL", "password protected"},
+                                         BadInput{"encrypted-128.pdf", "1", "password protected"},
+                                         BadInput{"nopages.pdf", "ALL", "no pages"},
+                                         BadInput{"missing.pdf", "ALL", "missing.pdf"},
+                                         BadInput{"links.pdf", "9-12", "has no page of this document (1-5)"}));
+
+} // namespace

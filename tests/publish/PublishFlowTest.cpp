@@ -1,0 +1,137 @@
+// The publish sequence: what each kind of output writes, what is remembered, and what "NO"
+// and unrelated folders keep.
+#include "publish/PublishFlow.h"
+
+#include "app/AppSettings.h"
+#include "fakes/FakePlatform.h"
+#include "import/FlashPageSourceImg.h"
+#include "publish/FlashBookOutput.h"
+#include "templates/FlashTemplate.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace leafcraft;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class PublishFlowRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto source = std::make_shared<FlashPageSourceImg>();
+        const QDir demo(QStringLiteral(LEAFCRAFT_SOURCE_RESOURCES "/AppFiles/DemoImgs_standard/large"));
+        for (const QString& pic : demo.entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name).mid(0, 3)) {
+            source->addImgPageFromFile(demo.filePath(pic));
+            source->addThumbImgPageFromFile(demo.filePath(pic));
+            source->addMobileImgPageFromFile(demo.filePath(pic));
+        }
+        source->generateNormalPages();
+        flow = std::make_unique<PublishFlow>(source, std::make_shared<FlashTemplate>(), nullptr, nullptr);
+        flow->setAppSettings(&settings);
+        flow->setWriterSetup(
+            [this](FlashBookOutput& w) { w.setPreviewFolder(platform.root() + QStringLiteral("/preview")); });
+        out = platform.root() + QStringLiteral("/out/book");
+    }
+
+    PublishChoices choices(int outputType, int createMobile, int mobileType) const
+    {
+        return {out, QStringLiteral("mybook"), QStringLiteral("My Book"), outputType, createMobile, mobileType};
+    }
+
+    static OverwriteAnswer never(const QString&)
+    {
+        ADD_FAILURE() << "the overwrite question was asked";
+        return OverwriteAnswer::No;
+    }
+
+    test::FakePlatform platform;
+    AppSettings settings{&platform.prefs};
+    std::unique_ptr<PublishFlow> flow;
+    QString out;
+};
+
+} // namespace
+
+TEST_F(PublishFlowRun, WebBookWithPhoneVersionAndRememberedChoices)
+{
+    struct Case {
+        int mobileType;
+        const char* playerFile;
+    } cases[] = {{0, "mobile/javascript/main.js"}, {1, "mobile/javascript/slide.js"}};
+    for (const Case& c : cases) {
+        QDir(out).removeRecursively();
+        EXPECT_EQ(flow->publish(choices(0, 1, c.mobileType), never), out + QStringLiteral("/mybook.html"));
+        EXPECT_TRUE(QFileInfo(out + QStringLiteral("/files/config.xml")).isFile());
+        EXPECT_TRUE(QFileInfo(out + QLatin1Char('/') + QLatin1String(c.playerFile)).isFile()) << c.playerFile;
+        EXPECT_TRUE(QFileInfo(out + QStringLiteral("/files/mobile/3.jpg")).isFile());
+    }
+    EXPECT_EQ(platform.prefs.value(QStringLiteral("lastOutputFileFolder")).toString(), out);
+    EXPECT_EQ(platform.prefs.value(QStringLiteral("lastOutputFileName")).toString(), QStringLiteral("mybook"));
+    EXPECT_EQ(platform.prefs.value(QStringLiteral("lastOutputFileTitle")).toString(), QStringLiteral("My Book"));
+    EXPECT_EQ(platform.prefs.value(QStringLiteral("OutputCreateMobile")).toInt(), 1);
+    EXPECT_EQ(platform.prefs.value(QStringLiteral("MobileType")).toInt(), 1);
+    EXPECT_GE(platform.prefs.syncCount, 2);
+    const PublishChoices back = flow->rememberedChoices();
+    EXPECT_EQ(back.title, QStringLiteral("My Book"));
+    EXPECT_EQ(back.mobileType, 1);
+}
+
+TEST_F(PublishFlowRun, BundleNeverGetsAPhoneVersion)
+{
+    const QString result = flow->publish(choices(1, 1, 0), never);
+    EXPECT_EQ(result, out + QStringLiteral("/mybook.app"));
+    EXPECT_TRUE(QFileInfo(result + QStringLiteral("/Contents/Resources/index.html")).isFile());
+    EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/mobile")));
+    EXPECT_FALSE(QFileInfo::exists(result + QStringLiteral("/Contents/Resources/mobile")));
+    EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/files/mobile")));
+}
+
+TEST_F(PublishFlowRun, EarlierBookReplacedOnYesKeptOnNo)
+{
+    flow->publish(choices(0, 0, 0), never);
+    writeFile(out + QStringLiteral("/files/page/99.jpg"), "old page");
+    platform.prefs.m_values.clear();
+
+    EXPECT_TRUE(flow->publish(choices(0, 0, 0), [](const QString&) { return OverwriteAnswer::No; }).isNull());
+    EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/files/page/99.jpg")));
+    EXPECT_TRUE(platform.prefs.m_values.isEmpty()); // "NO" remembers nothing
+
+    EXPECT_FALSE(flow->publish(choices(0, 0, 0), [](const QString&) { return OverwriteAnswer::Yes; }).isNull());
+    EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/files/page/99.jpg")));
+    EXPECT_TRUE(QFileInfo(out + QStringLiteral("/mybook.html")).isFile());
+}
+
+TEST_F(PublishFlowRun, UnrelatedFolderIsPublishedIntoWithoutLoss)
+{
+    writeFile(out + QStringLiteral("/holiday.jpg"), "precious");
+    writeFile(out + QStringLiteral("/notes/todo.txt"), "mine");
+    EXPECT_EQ(flow->publish(choices(0, 1, 0), never), out + QStringLiteral("/mybook.html"));
+    EXPECT_TRUE(QFileInfo(out + QStringLiteral("/files/config.xml")).isFile());
+    QFile a(out + QStringLiteral("/holiday.jpg")), b(out + QStringLiteral("/notes/todo.txt"));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), "precious");
+    EXPECT_EQ(b.readAll(), "mine");
+}
+
+TEST_F(PublishFlowRun, MeaninglessChoicesAreRefused)
+{
+    for (const QString& name : {QString(""), QStringLiteral("a/b"), QStringLiteral("..")}) {
+        PublishChoices c = choices(0, 0, 0);
+        c.name = name;
+        EXPECT_THROW(flow->publish(c, never), Error) << name.toStdString();
+    }
+    PublishChoices c = choices(0, 0, 0);
+    c.folder = QStringLiteral("  ");
+    EXPECT_THROW(flow->publish(c, never), Error);
+    EXPECT_TRUE(platform.prefs.m_values.isEmpty());
+}
