@@ -93,6 +93,8 @@ void FlashPageSourcePDF::postProgress(int position, const QString& type) const
 
 void FlashPageSourcePDF::runStep(Made kind, FlashPageList& list, const QString& type)
 {
+    if (stop())
+        return;
     const int count = int(m_neededPages.size());
     const int workers = std::min(m_workerCount, std::max(count, 1));
     std::vector<QString>& made = kind == Made::Page ? m_madePages : kind == Made::Thumb ? m_madeThumbs : m_madeMobiles;

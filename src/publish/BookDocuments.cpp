@@ -1,9 +1,6 @@
 #include "publish/BookDocuments.h"
 
 #include "publish/Maker.h"
-#include "support/Base64.h"
-#include "support/CommonCryptor.h"
-#include "support/ZKDataArchive.h"
 
 #include <QHash>
 
@@ -252,70 +249,52 @@ xml::Document pageListDocument(const QString& bace, int W, int H, const std::vec
     return doc;
 }
 
-QByteArray configContainer(const QByteArray& documentBytes)
-{
-    ZKDataArchive archive;
-    archive.deflateData(documentBytes, S("config.xml"));
-    const std::optional<QByteArray> enciphered = CommonCryptor::RC4EncryptedDataUsingKey(archive.data(), configKey());
-    const QString base64 = enciphered ? Base64::encode(*enciphered) : QString();
-    xml::Document container = xml::Document::create(S("data"));
-    container.root().appendCData(base64);
-    return container.toBytes(xml::Output::Compact);
-}
-
 QByteArray jsStringLiteral(const QString& text)
 {
-    QByteArray out;
-    out.reserve(text.size() + 16);
-    out += '"';
-    QString plain; // runs of characters that need no escape, flushed as UTF-8
-    auto flush = [&] {
-        out += plain.toUtf8();
-        plain.clear();
-    };
-    auto hex4 = [&](ushort u) {
-        flush();
-        out += "\\u" + QByteArray::number(u, 16).rightJustified(4, '0');
-    };
+    // Runs of characters that need no escape are appended whole; the text is converted to
+    // UTF-8 once at the end.
+    QString out;
+    out.reserve(text.size() + text.size() / 8 + 2);
+    out += QLatin1Char('"');
+    const QChar* const begin = text.constData();
     const qsizetype n = text.size();
+    qsizetype runStart = 0;
+    auto escape = [&](qsizetype i, QLatin1StringView replacement) {
+        out += QStringView(begin + runStart, i - runStart);
+        out += replacement;
+        runStart = i + 1;
+    };
+    auto escapeHex = [&](qsizetype i, ushort u) {
+        out += QStringView(begin + runStart, i - runStart);
+        out += QLatin1String("\\u") + QString::number(u, 16).rightJustified(4, QLatin1Char('0'));
+        runStart = i + 1;
+    };
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        const ushort u = c.unicode();
-        if (c.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
-            plain += c;
-            plain += text.at(++i);
+        const ushort u = begin[i].unicode();
+        if (u >= 0x20 && u != '"' && u != '\\' && u != '/' && (u < 0x2028 || (u > 0x2029 && (u < 0xD800 || u > 0xDFFF))))
             continue;
-        }
-        if (c.isSurrogate() || u == 0x2028 || u == 0x2029) {
-            hex4(u);
+        if (QChar::isHighSurrogate(u) && i + 1 < n && begin[i + 1].isLowSurrogate()) {
+            ++i; // a valid pair stays as it is
             continue;
         }
         switch (u) {
-        case '"': flush(); out += "\\\""; break;
-        case '\\': flush(); out += "\\\\"; break;
-        case '\n': flush(); out += "\\n"; break;
-        case '\r': flush(); out += "\\r"; break;
-        case '\t': flush(); out += "\\t"; break;
-        case '\b': flush(); out += "\\b"; break;
-        case '\f': flush(); out += "\\f"; break;
+        case '"': escape(i, QLatin1StringView("\\\"")); break;
+        case '\\': escape(i, QLatin1StringView("\\\\")); break;
+        case '\n': escape(i, QLatin1StringView("\\n")); break;
+        case '\r': escape(i, QLatin1StringView("\\r")); break;
+        case '\t': escape(i, QLatin1StringView("\\t")); break;
+        case '\b': escape(i, QLatin1StringView("\\b")); break;
+        case '\f': escape(i, QLatin1StringView("\\f")); break;
         case '/':
-            if (i > 0 && text.at(i - 1) == QLatin1Char('<')) {
-                flush();
-                out += "\\/";
-            } else {
-                plain += c;
-            }
+            if (i > 0 && begin[i - 1] == QLatin1Char('<'))
+                escape(i, QLatin1StringView("\\/"));
             break;
-        default:
-            if (u < 0x20)
-                hex4(u);
-            else
-                plain += c;
+        default: escapeHex(i, u); // other control characters, U+2028, U+2029, lone surrogates
         }
     }
-    flush();
-    out += '"';
-    return out;
+    out += QStringView(begin + runStart, n - runStart);
+    out += QLatin1Char('"');
+    return out.toUtf8();
 }
 
 QByteArray configScript(const QByteArray& configXml)

@@ -18,9 +18,6 @@ namespace leafcraft::bookdoc {
 // The value of the first template property with `key`, else `defaultValue`.
 using PropertyLookup = std::function<QString(const QString& key, const QString& defaultValue)>;
 
-// The RC4 key of the configuration container.
-inline QString configKey() { return QStringLiteral("pbkcfg-rc4-k14"); }
-
 // A colour text such as "0x804000" as a number: leading blanks skipped, an optional "0x"
 // or "0X", then hexadecimal digits as far as they go (saturating at 0xFFFFFFFF); no digit
 // gives 0, so "#FFFFFF" is 0.
@@ -63,12 +60,6 @@ struct PageListEntry {
 // left out when the book does not hold that page.
 xml::Document pageListDocument(const QString& bace, int pageWidth, int pageHeight,
                                const std::vector<PageListEntry>& pages, const xml::Element& pagesAnnos);
-
-// The configuration container: `documentBytes` zipped as the single entry "config.xml",
-// enciphered with RC4 under configKey(), Base64-encoded (one line) as the CDATA section of a
-// `data` element, serialised with an XML declaration (version 1.0, UTF-8) and no indenting.
-// A failed encipherment gives an empty CDATA section.
-QByteArray configContainer(const QByteArray& documentBytes);
 
 // `text` as a JavaScript (and JSON) string literal that is also safe inside HTML:
 // "</" is written "<\/", U+2028 and U+2029 and lone surrogates as \u escapes.

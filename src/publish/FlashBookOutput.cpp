@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "publish/BookDocuments.h"
 #include "publish/HTMLConfigInfo.h"
+#include "support/ConfigContainer.h"
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateProperty.h"
 
@@ -18,10 +19,102 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <system_error>
 
 namespace leafcraft {
+
+namespace detail {
+
+struct CopyResult {
+    enum Kind { Copied, SourceMissing, Failed } kind;
+    QString problem;
+};
+
+// Copies the bytes of the regular file `from` into a new file `to` in the kernel, without
+// passing them through user space. An existing `to` is replaced when `replace` is true and
+// makes the copy fail otherwise. A failed copy leaves no partial file behind.
+CopyResult copyFileContents(const QString& from, const QString& to, bool replace)
+{
+    const QByteArray src = QFile::encodeName(from);
+    const QByteArray dst = QFile::encodeName(to);
+    const int in = ::open(src.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return {errno == ENOENT || errno == ENOTDIR ? CopyResult::SourceMissing : CopyResult::Failed,
+                QString::fromLocal8Bit(std::strerror(errno))};
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return {CopyResult::SourceMissing, QStringLiteral("not a file")};
+    }
+    int out = ::open(dst.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (out < 0 && errno == EEXIST && replace && ::unlink(dst.constData()) == 0)
+        out = ::open(dst.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (out < 0) {
+        const int e = errno;
+        ::close(in);
+        return {CopyResult::Failed, QString::fromLocal8Bit(std::strerror(e))};
+    }
+    int error = 0;
+    off_t left = st.st_size;
+    bool fallback = false;
+    while (left > 0) {
+        const ssize_t n = fallback ? -1 : ::copy_file_range(in, nullptr, out, nullptr, size_t(left), 0);
+        if (n > 0) {
+            left -= n;
+            continue;
+        }
+        if (n == 0)
+            break; // the file shrank meanwhile
+        if (!fallback && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+            fallback = true;
+            continue;
+        }
+        if (!fallback && errno == EINTR)
+            continue;
+        if (!fallback) {
+            error = errno;
+            break;
+        }
+        // Plain read and write, for file systems without an in-kernel copy.
+        char buffer[1 << 16];
+        const ssize_t r = ::read(in, buffer, sizeof buffer);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0) {
+            error = r < 0 ? errno : 0;
+            break;
+        }
+        for (ssize_t done = 0; done < r;) {
+            const ssize_t w = ::write(out, buffer + done, size_t(r - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                error = w < 0 ? errno : EIO;
+                break;
+            }
+            done += w;
+        }
+        if (error)
+            break;
+        left -= r;
+    }
+    ::close(in);
+    if (::close(out) != 0 && !error)
+        error = errno;
+    if (error) {
+        ::unlink(dst.constData());
+        return {CopyResult::Failed, QString::fromLocal8Bit(std::strerror(error))};
+    }
+    return {CopyResult::Copied, QString()};
+}
+
+} // namespace detail
 
 namespace {
 
@@ -91,20 +184,20 @@ void FlashBookOutput::warn(const QString& where, const QString& message, bool fa
         ++m_failedWrites;
 }
 
-bool FlashBookOutput::copyFile(const QString& from, const QString& to)
+bool FlashBookOutput::copyFile(const QString& from, const QString& to, bool replace)
 {
-    if (from.isEmpty() || !QFileInfo(from).isFile()) {
+    const detail::CopyResult r = from.isEmpty() ? detail::CopyResult{detail::CopyResult::SourceMissing, QString()}
+                                                : detail::copyFileContents(from, to, replace);
+    switch (r.kind) {
+    case detail::CopyResult::Copied: return true;
+    case detail::CopyResult::SourceMissing:
         warn(from.isEmpty() ? to : from, QStringLiteral("the file is missing"), false);
         return false;
-    }
-    std::error_code ec;
-    // Never overwrites: a step that replaces a file removes it first.
-    std::filesystem::copy_file(fsPath(from), fsPath(to), std::filesystem::copy_options::none, ec);
-    if (ec) {
-        warn(to, QStringLiteral("cannot copy %1: %2").arg(from, QString::fromStdString(ec.message())), true);
+    case detail::CopyResult::Failed:
+        warn(to, QStringLiteral("cannot copy %1: %2").arg(from, r.problem), true);
         return false;
     }
-    return true;
+    return false;
 }
 
 bool FlashBookOutput::copyFolder(const QString& from, const QString& to)
@@ -229,8 +322,7 @@ void FlashBookOutput::prepaireNomalPage(const QString& base)
     for (const auto& page : iFlashPageSource->normalPages()) {
         const QString ext = bookdoc::pathExtension(page->pageFilePath());
         const QString target = folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QLatin1Char('.') + ext;
-        QFile::remove(target);
-        copyFile(page->pageFilePath(), target);
+        copyFile(page->pageFilePath(), target, true);
         if (ext.compare(QLatin1String("swf"), Qt::CaseInsensitive) == 0)
             writeSwfPicture(page->pageFilePath(),
                             folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QStringLiteral(".jpg"));
@@ -272,8 +364,7 @@ void FlashBookOutput::prepaireThumbPage(const QString& base)
         return;
     for (const auto& page : iFlashPageSource->thumbPages()) {
         const QString target = folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QStringLiteral(".jpg");
-        QFile::remove(target);
-        copyFile(page->pageFilePath(), target);
+        copyFile(page->pageFilePath(), target, true);
     }
 }
 
@@ -439,7 +530,7 @@ xml::Document FlashBookOutput::bookXML()
 void FlashBookOutput::ouputBookXML(const QString& path)
 {
     const QByteArray document = bookXML().toBytes(xml::Output::Pretty);
-    const QByteArray container = bookdoc::configContainer(document);
+    const QByteArray container = ConfigContainer::encode(document);
     QDir().mkpath(QFileInfo(path).absolutePath());
     // The previous file stays whole until the new one is complete.
     if (!writeWhole(path, container)) {

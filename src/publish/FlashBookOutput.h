@@ -142,9 +142,9 @@ public:
 protected:
     QString baseFolder(const QString& base) const;
     QString resourcePath(const QString& base, const QString& relative) const;
-    // Copies a file that does not exist at `to` yet; a missing source or a failed copy is a
-    // warning (the latter also a failed write).
-    bool copyFile(const QString& from, const QString& to);
+    // Copies a file; an existing `to` is replaced when `replace` is true, else the copy fails.
+    // A missing source or a failed copy is a warning (the latter also a failed write).
+    bool copyFile(const QString& from, const QString& to, bool replace = false);
     bool copyFolder(const QString& from, const QString& to);
     void removePath(const QString& path);
     void warn(const QString& where, const QString& message, bool failedWrite);

@@ -1,4 +1,5 @@
 #include "publish/BookDocuments.h"
+#include "support/ConfigContainer.h"
 
 #include <QFile>
 #include <QHash>
@@ -250,7 +251,7 @@ TEST(ConfigContainer, IsReadBackByAnIndependentReader)
                                            xml::Element())
                               .root());
     const QByteArray document = doc.toBytes(xml::Output::Pretty);
-    const QByteArray container = configContainer(document);
+    const QByteArray container = ConfigContainer::encode(document);
     EXPECT_TRUE(container.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<data><![CDATA["));
     EXPECT_TRUE(container.endsWith("]]></data>\n"));
     EXPECT_EQ(container.count('\n'), 2);
