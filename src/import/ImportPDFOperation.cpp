@@ -9,11 +9,20 @@ namespace leafcraft {
 
 namespace {
 
-QString describe(const std::exception& e)
+// The message of the exception in flight, for the log and the user.
+QString describeCurrent()
 {
-    if (const auto* error = dynamic_cast<const Error*>(&e))
-        return error->text();
-    return QString::fromLocal8Bit(e.what());
+    try {
+        throw;
+    } catch (const Error& e) {
+        return e.text();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("out of memory");
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("unknown error");
+    }
 }
 
 } // namespace
@@ -61,7 +70,19 @@ QString ImportPDFOperation::errorMessage() const
 
 void ImportPDFOperation::run()
 {
-    main();
+    // Nothing may escape a thread: an error outside the guarded steps ends the import
+    // without results.
+    try {
+        main();
+    } catch (...) {
+        const QString text = describeCurrent();
+        LC_ERROR(QStringLiteral("Run Import PDF Operation error,import pages:%1").arg(text));
+        std::lock_guard lock(m_mutex);
+        m_errorMessage = text;
+        m_flashPageSource.reset();
+        m_flashPagesAnnotation.reset();
+        m_flashOutline.reset();
+    }
     m_finished = true;
     if (m_completion)
         m_completion();
@@ -94,8 +115,8 @@ void ImportPDFOperation::main()
         LC_DEBUG(QStringLiteral("before generateNormalPages"));
         source->generateNormalPages();
         LC_DEBUG(QStringLiteral("after generateNormalPages"));
-    } catch (const std::exception& e) {
-        const QString text = describe(e);
+    } catch (...) {
+        const QString text = describeCurrent();
         LC_ERROR(QStringLiteral("Run Import PDF Operation error,import pages:%1").arg(text));
         std::lock_guard lock(m_mutex);
         m_errorMessage = text;
@@ -111,8 +132,8 @@ void ImportPDFOperation::main()
         m_flashPagesAnnotation = annotations;
         try {
             annotations->loadLinksFromPDF(document, m_pageRange);
-        } catch (const std::exception& e) {
-            LC_ERROR(QStringLiteral("Run Import PDF Operation error,import links:%1").arg(describe(e)));
+        } catch (...) {
+            LC_ERROR(QStringLiteral("Run Import PDF Operation error,import links:%1").arg(describeCurrent()));
             m_flashPagesAnnotation.reset();
         }
     }
@@ -122,8 +143,8 @@ void ImportPDFOperation::main()
         try {
             if (document)
                 outline->loadOutlineFromPDF(*document);
-        } catch (const std::exception& e) {
-            LC_ERROR(QStringLiteral("Run Import PDF Operation error,import outline:%1").arg(describe(e)));
+        } catch (...) {
+            LC_ERROR(QStringLiteral("Run Import PDF Operation error,import outline:%1").arg(describeCurrent()));
             m_flashOutline.reset();
         }
     }

@@ -1,5 +1,7 @@
 #include "import/PDFToSWFPageConverter.h"
 
+#include "app/AppSettings.h"
+#include "import/AtomicWrite_p.h"
 #include "import/SwfFile.h"
 #include "platform/ImageScaler.h"
 #include "platform/JpegDecoder.h"
@@ -11,14 +13,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 
 #include <cmath>
-
-#if __has_include("app/AppSettings.h")
-#include "app/AppSettings.h"
-#define LEAFCRAFT_HAVE_APPSETTINGS 1
-#endif
 
 namespace leafcraft {
 
@@ -27,36 +23,11 @@ namespace {
 // A page tool that has not finished after this long is taken as hung.
 constexpr int kToolTimeoutMs = 5 * 60 * 1000;
 
-#ifdef LEAFCRAFT_HAVE_APPSETTINGS
-template <class T> T& settings(T& s)
-{
-    return s;
-}
-template <class T> T& settings(T* s)
-{
-    return *s;
-}
-#endif
-
 void storePageSize(int width, int height)
 {
-#ifdef LEAFCRAFT_HAVE_APPSETTINGS
-    auto& s = settings(AppSettings::shareInstance());
-    s.setPageWidth(width);
-    s.setPageHeight(height);
-#else
-    Platform::current().preferences().setValue(QStringLiteral("PageWidth"), width);
-    Platform::current().preferences().setValue(QStringLiteral("PageHeight"), height);
-#endif
-}
-
-int storedImportType()
-{
-#ifdef LEAFCRAFT_HAVE_APPSETTINGS
-    return settings(AppSettings::shareInstance()).ImportType();
-#else
-    return Platform::current().preferences().value(QStringLiteral("ImportType")).toInt();
-#endif
+    AppSettings& settings = AppSettings::shareInstance();
+    settings.setPageWidth(width);
+    settings.setPageHeight(height);
 }
 
 // The leading decimal integer of a text, blanks before it skipped; 0 when there is none.
@@ -76,9 +47,7 @@ int leadingInteger(const QString& text)
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Error(ErrorKind::Output, QStringLiteral("the file cannot be written (%1)").arg(file.errorString()), path);
+    detail::writeAtomically(path, bytes);
 }
 
 // Looks for a page tool: in the resource folder "lib", beside the running program (and in
@@ -212,7 +181,7 @@ QString PDFToSWFPageConverter::GetSwfSizePath()
 
 PageFormat PDFToSWFPageConverter::importFormat()
 {
-    return storedImportType() == 0 ? PageFormat::Swf : PageFormat::Jpg;
+    return AppSettings::shareInstance().ImportType() == 0 ? PageFormat::Swf : PageFormat::Jpg;
 }
 
 void PDFToSWFPageConverter::checkPage(const pdf::Document* doc, int pageNumber) const

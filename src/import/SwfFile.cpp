@@ -1,10 +1,10 @@
 #include "import/SwfFile.h"
 
+#include "import/AtomicWrite_p.h"
 #include "support/Error.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <zlib.h>
 
@@ -347,12 +347,7 @@ QByteArray SwfFile::build(const QByteArray& jpeg, int width, int height, int ver
 
 void SwfFile::write(const QString& path, const QByteArray& jpeg, int width, int height, int version, double frameRate)
 {
-    const QByteArray movie = build(jpeg, width, height, version, frameRate);
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) || file.write(movie) != movie.size() || !file.commit())
-        throw Error(ErrorKind::Output, QStringLiteral("the SWF page cannot be written (%1)").arg(file.errorString()),
-                    path);
+    detail::writeAtomically(path, build(jpeg, width, height, version, frameRate));
 }
 
 SwfFile::Header SwfFile::readHeader(const QByteArray& data, const QString& where)

@@ -3,6 +3,7 @@
 #include "SwfTestSupport.h"
 #include "fakes/FakePlatform.h"
 
+#include "app/AppSettings.h"
 #include "import/PDFToSWFPageConverter.h"
 #include "import/SwfFile.h"
 #include "platform/JpegDecoder.h"
@@ -14,11 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#if __has_include("app/AppSettings.h")
-#include "app/AppSettings.h"
-#define HAVE_APPSETTINGS 1
-#endif
-
 using namespace leafcraft;
 
 namespace {
@@ -28,37 +24,19 @@ QString fixture(const char* name)
     return QStringLiteral(LEAFCRAFT_BINARY_DIR "/tests/pdfdata/") + QLatin1String(name);
 }
 
-#ifdef HAVE_APPSETTINGS
-template <class T> T& ref(T& t)
-{
-    return t;
-}
-template <class T> T& ref(T* t)
-{
-    return *t;
-}
 QSize storedPageSize(test::FakePlatform&)
 {
-    auto& s = ref(AppSettings::shareInstance());
+    const AppSettings& s = AppSettings::shareInstance();
     return QSize(s.PageWidth(), s.PageHeight());
 }
+
 void resetPageSize(test::FakePlatform&)
 {
-    auto& s = ref(AppSettings::shareInstance());
+    AppSettings& s = AppSettings::shareInstance();
     s.setPageWidth(1080);
     s.setPageHeight(1440);
+    s.setImportType(0);
 }
-#else
-QSize storedPageSize(test::FakePlatform& p)
-{
-    return QSize(p.prefs.value(QStringLiteral("PageWidth")).toInt(), p.prefs.value(QStringLiteral("PageHeight")).toInt());
-}
-void resetPageSize(test::FakePlatform& p)
-{
-    p.prefs.setValue(QStringLiteral("PageWidth"), 1080);
-    p.prefs.setValue(QStringLiteral("PageHeight"), 1440);
-}
-#endif
 
 QByteArray read(const QString& path)
 {
@@ -292,4 +270,15 @@ TEST_F(ConverterTest, ToolsInTheResourceLibFolderGetTheFixedCall)
     auto measured = open("links.pdf");
     measured->convertPage(1, PageFormat::Swf);
     EXPECT_EQ(storedPageSize(platform), QSize(612, 792));
+}
+
+TEST_F(ConverterTest, ImportTypeOtherThanZeroMakesJpgPages)
+{
+    AppSettings::shareInstance().setImportType(1);
+    auto converter = open("links.pdf");
+    const QString page = converter->generatePage(1);
+    EXPECT_EQ(QFileInfo(page).fileName(), QLatin1String("1.jpg"));
+    EXPECT_EQ(jpegSize(page), QSize(1224, 1584));
+    EXPECT_EQ(storedPageSize(platform), QSize(1080, 1440));
+    AppSettings::shareInstance().setImportType(0);
 }

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Measures the page import against pdftoppm on the same pages, in one run.
+#
+#   bench/import.sh [PDF]        (default: a generated 224-page book)
+#
+# Three rounds, alternating: `pdftoppm -r 144 -jpeg` (page images only), then our import of
+# every page as JPG with its thumbnail and phone picture, then our import as SWF pages (one
+# pdf2swf run per page, plus thumbnails and phone pictures). Prints the median times, the
+# ratios to pdftoppm (targets: JPG <= 0.40, SWF <= 1.00), and the peak resident memory of
+# importing a generated 1000-page book (target <= 250 MB).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=build/release
+if [[ ! -f $build/CMakeCache.txt ]]; then
+    cmake --preset release -DLEAFCRAFT_BUILD_GUI=OFF >/dev/null
+fi
+cmake --build "$build" --target leafcraft-cli pdf2swf getswfSize >/dev/null
+cli=$build/tools/leafcraft-cli/leafcraft-cli
+
+work=$(mktemp -d /tmp/leafcraft-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+pdf="${1:-}"
+if [[ -z $pdf ]]; then
+    pdf=$work/book224.pdf
+    python3 tests/data/make_pdfs.py --pages 224 "$pdf"
+fi
+pages=$(pdfinfo "$pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
+echo "PDF: $pdf ($pages pages), $(nproc) processors"
+
+seconds() { # runs the command, prints its wall time in seconds
+    local start end
+    start=$(date +%s.%N)
+    "$@" >/dev/null 2>"$work/stderr" || { echo "failed: $*" >&2; cat "$work/stderr" >&2; exit 1; }
+    end=$(date +%s.%N)
+    awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f\n", e - s }'
+}
+
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+ppm=() jpg=() swf=()
+for round in 1 2 3; do
+    rm -rf "$work/ppm" "$work/jpg" "$work/swf"
+    mkdir -p "$work/ppm"
+    ppm+=("$(seconds pdftoppm -r 144 -jpeg "$pdf" "$work/ppm/p")")
+    jpg+=("$(seconds "$cli" import-pages "$pdf" -o "$work/jpg" --format jpg --quality 85)")
+    swf+=("$(seconds "$cli" import-pages "$pdf" -o "$work/swf" --format swf --quality 85)")
+    echo "round $round: pdftoppm ${ppm[-1]} s, import jpg ${jpg[-1]} s, import swf ${swf[-1]} s"
+done
+files_jpg=$(find "$work/jpg" -type f | wc -l)
+files_swf=$(find "$work/swf" -type f | wc -l)
+t_ppm=$(median "${ppm[@]}")
+t_jpg=$(median "${jpg[@]}")
+t_swf=$(median "${swf[@]}")
+awk -v p="$t_ppm" -v j="$t_jpg" -v s="$t_swf" -v fj="$files_jpg" -v fs="$files_swf" 'BEGIN {
+    printf "median pdftoppm -r 144 -jpeg:           %7.3f s\n", p
+    printf "median import, JPG pages (%5d files):  %7.3f s  ratio %.2f (target <= 0.40)\n", fj, j, j / p
+    printf "median import, SWF pages (%5d files):  %7.3f s  ratio %.2f (target <= 1.00)\n", fs, s, s / p
+}'
+
+big=$work/book1000.pdf
+python3 tests/data/make_pdfs.py --pages 1000 "$big"
+for format in jpg swf; do
+    rm -rf "$work/big"
+    /usr/bin/time -v "$cli" import-pages "$big" -o "$work/big" --format "$format" >/dev/null 2>"$work/time.txt"
+    kb=$(awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }' "$work/time.txt")
+    wall=$(awk '/Elapsed \(wall clock\)/ { print $NF }' "$work/time.txt")
+    awk -v kb="$kb" -v f="$format" -v w="$wall" 'BEGIN {
+        printf "1000-page import (%s): peak resident memory %.0f MB (target <= 250 MB), wall %s\n", f, kb / 1024, w }'
+done
