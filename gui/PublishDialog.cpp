@@ -1,10 +1,6 @@
 #include "PublishDialog.h"
 
-#include "app/AppSettings.h"
 #include "platform/Log.h"
-#include "publish/FlashBookOutput.h"
-#include "publish/HTMLConfigInfo.h"
-#include "publish/OutputMobileVersion.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -12,7 +8,6 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -24,30 +19,6 @@
 #include <QVBoxLayout>
 
 namespace leafcraft::gui {
-
-namespace {
-
-// Writes the book (and its phone version) for the dialog's choices; returns the file to open.
-QString writeBook(const PublishChoices& c, const std::shared_ptr<FlashTemplate>& tmpl,
-                  const std::shared_ptr<FlashPageSource>& pages, const std::shared_ptr<FlashPagesAnnotations>& annotations,
-                  const std::shared_ptr<FlashOutline>& outline)
-{
-    QDir().mkpath(c.folder);
-    auto html = std::make_shared<HTMLConfigInfo>();
-    FlashBookOutput writer(pages, tmpl, c.folder, PublishFlow::bookFileName(c.name));
-    html->setHTMLTitle(c.title);
-    writer.setHTMLConfig(html);
-    writer.setFlashPagesAnnotations(annotations);
-    writer.setFlashOutline(outline);
-    writer.ouputTheBook();
-    if (PublishFlow::wantsMobile(c)) {
-        OutputMobileVersion mobile(pages, tmpl, c.folder, c.mobileType);
-        mobile.PublishMobileConfig();
-    }
-    return writer.outputFileName();
-}
-
-} // namespace
 
 PublishDialog::PublishDialog(QWidget* parent) : QDialog(parent)
 {
@@ -103,13 +74,13 @@ PublishDialog::PublishDialog(QWidget* parent) : QDialog(parent)
     connect(show, &QPushButton::clicked, this, &PublishDialog::onOpenFolder);
     connect(m_outputType, &QButtonGroup::idClicked, this, &PublishDialog::OnClickOutputType);
 
-    const AppSettings& s = AppSettings::shareInstance();
-    m_folder->setText(s.lastOutputFileFolder());
-    m_name->setText(s.lastOutputFileName());
-    m_title->setText(s.lastOutputFileTitle());
-    m_createMobile->setChecked(s.OutputCreateMobile() == 1);
-    m_mobileType->setCurrentIndex(s.MobileType() == 1 ? 1 : 0);
-    (s.outputType() == 1 ? app : web)->setChecked(true);
+    const PublishChoices c = PublishFlow(nullptr, nullptr, nullptr, nullptr).rememberedChoices();
+    m_folder->setText(c.folder);
+    m_name->setText(c.name);
+    m_title->setText(c.title);
+    m_createMobile->setChecked(c.createMobile == 1);
+    m_mobileType->setCurrentIndex(c.mobileType == 1 ? 1 : 0);
+    (c.outputType == 1 ? app : web)->setChecked(true);
     OnClickOutputType();
 }
 
@@ -166,32 +137,18 @@ void PublishDialog::onPublish()
             return OverwriteAnswer::Yes;
         return box.clickedButton() == no ? OverwriteAnswer::No : OverwriteAnswer::Other;
     };
-    try {
-        if (!PublishFlow::CheckOutputDir(c.folder, ask))
-            return; // "NO": the dialog stays open and nothing is remembered
-    } catch (const Error& e) {
-        QMessageBox::warning(this, tr("Publish"), e.text());
-        return;
-    }
-
-    AppSettings& s = AppSettings::shareInstance();
-    s.setLastOutputFileFolder(c.folder);
-    s.setLastOutputFileName(c.name);
-    s.setLastOutputFileTitle(c.title);
-    s.setOutputType(c.outputType);
-    s.setOutputCreateMobile(c.createMobile);
-    s.setMobileType(c.mobileType);
-    s.saveSettings();
-
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString failure;
+    PublishFlow flow(iFlashPageSource, iFlashTmpl, iFlashPagesAnnotations, iFlashOutline);
     try {
-        m_lastOutput = writeBook(c, iFlashTmpl, iFlashPageSource, iFlashPagesAnnotations, iFlashOutline);
+        m_lastOutput = flow.publish(c, ask);
     } catch (const std::exception& e) {
         failure = QString::fromUtf8(e.what());
         LC_ERROR(QStringLiteral("publish error:%1").arg(failure));
     }
     QApplication::restoreOverrideCursor();
+    if (failure.isEmpty() && m_lastOutput.isNull())
+        return; // "NO" to the overwrite question: the dialog stays open, nothing remembered
 
     if (!failure.isEmpty()) {
         QMessageBox::warning(this, tr("Publish"), tr("The book could not be published:\n%1").arg(failure));
