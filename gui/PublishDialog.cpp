@@ -3,8 +3,6 @@
 #include "app/AppSettings.h"
 #include "platform/Log.h"
 #include "publish/FlashBookOutput.h"
-#include "publish/HTMLConfigInfo.h"
-#include "publish/OutputMobileVersion.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -24,30 +22,6 @@
 #include <QVBoxLayout>
 
 namespace leafcraft::gui {
-
-namespace {
-
-// Writes the book (and its phone version) for the dialog's choices; returns the file to open.
-QString writeBook(const PublishChoices& c, const std::shared_ptr<FlashTemplate>& tmpl,
-                  const std::shared_ptr<FlashPageSource>& pages, const std::shared_ptr<FlashPagesAnnotations>& annotations,
-                  const std::shared_ptr<FlashOutline>& outline)
-{
-    QDir().mkpath(c.folder);
-    auto html = std::make_shared<HTMLConfigInfo>();
-    FlashBookOutput writer(pages, tmpl, c.folder, PublishFlow::bookFileName(c.name));
-    html->setHTMLTitle(c.title);
-    writer.setHTMLConfig(html);
-    writer.setFlashPagesAnnotations(annotations);
-    writer.setFlashOutline(outline);
-    writer.ouputTheBook();
-    if (PublishFlow::wantsMobile(c)) {
-        OutputMobileVersion mobile(pages, tmpl, c.folder, c.mobileType);
-        mobile.PublishMobileConfig();
-    }
-    return writer.outputFileName();
-}
-
-} // namespace
 
 PublishDialog::PublishDialog(QWidget* parent) : QDialog(parent)
 {
@@ -155,7 +129,6 @@ void PublishDialog::onOpenFolder()
 
 void PublishDialog::onPublish()
 {
-    const PublishChoices c = choices();
     auto ask = overwriteAnswerer ? overwriteAnswerer : [this](const QString& question) {
         QMessageBox box(QMessageBox::Information, tr("Publish"), QString(), QMessageBox::NoButton, this);
         box.setInformativeText(question);
@@ -166,35 +139,38 @@ void PublishDialog::onPublish()
             return OverwriteAnswer::Yes;
         return box.clickedButton() == no ? OverwriteAnswer::No : OverwriteAnswer::Other;
     };
+
+    // The flow asks the overwrite question, remembers the choices and picks the writer (web
+    // book folder or application bundle); the busy cursor starts once the writing does.
+    PublishFlow flow(iFlashPageSource, iFlashTmpl, iFlashPagesAnnotations, iFlashOutline);
+    bool busy = false;
+    flow.setWriterSetup([&busy](FlashBookOutput&) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        busy = true;
+    });
+    QString output;
+    QString failure;
+    bool keepOpen = false;
     try {
-        if (!PublishFlow::CheckOutputDir(c.folder, ask))
+        output = flow.publish(choices(), ask);
+        if (output.isNull() && !busy)
             return; // "NO": the dialog stays open and nothing is remembered
     } catch (const Error& e) {
-        QMessageBox::warning(this, tr("Publish"), e.text());
-        return;
-    }
-
-    AppSettings& s = AppSettings::shareInstance();
-    s.setLastOutputFileFolder(c.folder);
-    s.setLastOutputFileName(c.name);
-    s.setLastOutputFileTitle(c.title);
-    s.setOutputType(c.outputType);
-    s.setOutputCreateMobile(c.createMobile);
-    s.setMobileType(c.mobileType);
-    s.saveSettings();
-
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QString failure;
-    try {
-        m_lastOutput = writeBook(c, iFlashTmpl, iFlashPageSource, iFlashPagesAnnotations, iFlashOutline);
+        failure = e.text();
+        keepOpen = !busy; // nothing written yet: let the user correct the choices
     } catch (const std::exception& e) {
         failure = QString::fromUtf8(e.what());
         LC_ERROR(QStringLiteral("publish error:%1").arg(failure));
     }
-    QApplication::restoreOverrideCursor();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    m_lastOutput = output;
+    m_lastWarnings = flow.warnings().texts();
 
     if (!failure.isEmpty()) {
         QMessageBox::warning(this, tr("Publish"), tr("The book could not be published:\n%1").arg(failure));
+        if (keepOpen)
+            return;
     } else {
         bool open = false;
         if (openAnswerer) {
@@ -203,6 +179,8 @@ void PublishDialog::onPublish()
             QMessageBox box(QMessageBox::Information, tr("Publish"), QStringLiteral("Open the result files?"),
                             QMessageBox::NoButton, this);
             box.setInformativeText(QStringLiteral("Publish finished! Open the it?"));
+            if (!m_lastWarnings.isEmpty())
+                box.setDetailedText(m_lastWarnings.join(QLatin1Char('\n')));
             QPushButton* yes = box.addButton(QStringLiteral("Open it"), QMessageBox::AcceptRole);
             box.addButton(QStringLiteral("No"), QMessageBox::RejectRole);
             box.exec();
