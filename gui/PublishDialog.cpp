@@ -1,6 +1,5 @@
 #include "PublishDialog.h"
 
-#include "app/AppSettings.h"
 #include "platform/Log.h"
 #include "publish/FlashBookOutput.h"
 
@@ -10,7 +9,6 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -77,13 +75,13 @@ PublishDialog::PublishDialog(QWidget* parent) : QDialog(parent)
     connect(show, &QPushButton::clicked, this, &PublishDialog::onOpenFolder);
     connect(m_outputType, &QButtonGroup::idClicked, this, &PublishDialog::OnClickOutputType);
 
-    const AppSettings& s = AppSettings::shareInstance();
-    m_folder->setText(s.lastOutputFileFolder());
-    m_name->setText(s.lastOutputFileName());
-    m_title->setText(s.lastOutputFileTitle());
-    m_createMobile->setChecked(s.OutputCreateMobile() == 1);
-    m_mobileType->setCurrentIndex(s.MobileType() == 1 ? 1 : 0);
-    (s.outputType() == 1 ? app : web)->setChecked(true);
+    const PublishChoices c = PublishFlow(nullptr, nullptr, nullptr, nullptr).rememberedChoices();
+    m_folder->setText(c.folder);
+    m_name->setText(c.name);
+    m_title->setText(c.title);
+    m_createMobile->setChecked(c.createMobile == 1);
+    m_mobileType->setCurrentIndex(c.mobileType == 1 ? 1 : 0);
+    (c.outputType == 1 ? app : web)->setChecked(true);
     OnClickOutputType();
 }
 
