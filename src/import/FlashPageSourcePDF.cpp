@@ -32,6 +32,21 @@ void checkMade(const QString& path, int pageNumber, const char* what, const QStr
     throw Error(ErrorKind::BadInput, message, source);
 }
 
+// A file cut short loses its final "%%EOF" marker, which PDF writers put within the last
+// kilobyte. The PDF library repairs such a file silently, and the pages whose objects are
+// gone come out blank: an import must refuse it rather than make a book of empty pages.
+void checkComplete(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return; // the library has already reported an unreadable file
+    const qint64 tail = 1024;
+    file.seek(std::max<qint64>(0, file.size() - tail));
+    if (!file.read(tail).contains("%%EOF"))
+        throw Error(ErrorKind::BadInput,
+                    QStringLiteral("the PDF is truncated or damaged: its end is missing, so pages would be lost"), path);
+}
+
 } // namespace
 
 FlashPageSourcePDF::FlashPageSourcePDF(const QString& path, const QString& pageRange, int DPI, int quality,
@@ -43,6 +58,7 @@ FlashPageSourcePDF::FlashPageSourcePDF(const QString& path, const QString& pageR
     m_document = std::shared_ptr<pdf::Document>(m_backend.openDocument(path));
     if (!m_document)
         throw Error(ErrorKind::BadInput, QStringLiteral("the file cannot be opened as a PDF"), path);
+    checkComplete(path);
     m_neededPages = parsePageRange(pageRange, m_document->pageCount());
     m_converter = m_backend.createConverter(path, m_document, quality);
     if (!m_converter)
@@ -206,31 +222,12 @@ private:
     PageFormat m_format;
 };
 
-// A file cut short loses its final "%%EOF" marker, which PDF writers put within the last
-// kilobyte. The PDF library repairs such a file silently, and the pages whose objects are
-// gone come out blank: an import must refuse it rather than make a book of empty pages.
-void checkComplete(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return; // the library has already reported an unreadable file
-    const qint64 tail = 1024;
-    file.seek(std::max<qint64>(0, file.size() - tail));
-    if (!file.read(tail).contains("%%EOF"))
-        throw Error(ErrorKind::BadInput,
-                    QStringLiteral("the PDF is truncated or damaged: its end is missing, so pages would be lost"), path);
-}
-
 } // namespace
 
 FlashPageSourcePDF::Backend FlashPageSourcePDF::defaultBackend()
 {
     Backend backend;
-    backend.openDocument = [](const QString& path) {
-        std::unique_ptr<pdf::Document> document = pdf::openDocument(path);
-        checkComplete(path);
-        return document;
-    };
+    backend.openDocument = [](const QString& path) { return pdf::openDocument(path); };
     backend.createConverter = [](const QString& path, std::shared_ptr<pdf::Document> document,
                                  int quality) -> std::unique_ptr<Converter> {
         return std::make_unique<SwfConverter>(path, std::move(document), quality);

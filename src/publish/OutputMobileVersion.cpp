@@ -41,8 +41,10 @@ OutputMobileVersion::~OutputMobileVersion() = default;
 
 void OutputMobileVersion::PublishMobileConfig()
 {
-    if (!CopytoMobileDir())
+    if (!CopytoMobileDir()) {
+        m_warnings.add(iSaveFolder, QStringLiteral("the book has no phone pictures; no phone version was written"));
         return;
+    }
     if (imobileType == 1)
         CreateSingleSlideMobile();
     else

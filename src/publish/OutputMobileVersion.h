@@ -51,7 +51,7 @@ public:
     void setAppSettings(AppSettings* settings) { m_settings = settings; }
 
     // Writes the phone version: the pictures, then, when there is at least one, the player of
-    // the chosen kind. Throws Error(Output) when the player's page or script cannot be written,
+    // the chosen kind (a book without phone pictures gets a warning instead). Throws Error(Output) when the player's page or script cannot be written,
     // or when the book folder holds a "mobile" folder that is not a phone player.
     void PublishMobileConfig();
     // Empties files/mobile and copies each phone picture there as <page number>.jpg. Returns

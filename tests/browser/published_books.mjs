@@ -29,19 +29,23 @@ function canPublish(cli) {
     }
 }
 
-// A word that occurs on exactly one page of the PDF, and that page.
-function uniqueWord(pdf, pageCount) {
+// Two words, side by side on one line, that occur on exactly one page of the PDF, and that page.
+function uniquePhrase(pdf, pageCount) {
     const pages = [];
     for (let n = 1; n <= pageCount; n++) {
-        const text = execFileSync('pdftotext', ['-f', String(n), '-l', String(n), pdf, '-'], { encoding: 'utf8' });
-        pages.push(new Set(text.toLowerCase().match(/[a-z]{5,}/g) || []));
+        pages.push(execFileSync('pdftotext', ['-f', String(n), '-l', String(n), pdf, '-'], { encoding: 'utf8' }).toLowerCase());
     }
+    const flat = pages.map((t) => t.replace(/\s+/g, ' '));
     for (let n = 0; n < pageCount; n++) {
-        for (const w of pages[n]) {
-            if (pages.every((set, i) => i === n || !set.has(w))) return { word: w, page: n + 1 };
+        for (const line of pages[n].split('\n')) {
+            const words = line.match(/[a-z]{3,}/g) || [];
+            for (let i = 0; i + 1 < words.length; i++) {
+                const phrase = `${words[i]} ${words[i + 1]}`;
+                if (flat.every((t, k) => (k === n) === t.includes(phrase))) return { word: phrase, page: n + 1 };
+            }
         }
     }
-    throw new Error(`no word of ${pdf} is unique to one page`);
+    throw new Error(`no phrase of ${pdf} is unique to one page`);
 }
 
 function flatten(items, out = []) {
@@ -76,7 +80,7 @@ function publishedByCli(cli, work) {
     const [x0, y0, x1, y1] = web.rect;
     const outline = flatten(facts.outline);
     const bookmark = outline.find((o) => o.children.length === 0 && o.destPage > 2) || outline[outline.length - 1];
-    const found = uniqueWord(pdf, facts.pageCount);
+    const found = uniquePhrase(pdf, facts.pageCount);
     return {
         source: `published by ${path.relative(repoRoot, cli)} from links.pdf; right-to-left book ${rtlSource}`,
         ltr: 'ltr',

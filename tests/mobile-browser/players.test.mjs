@@ -177,6 +177,22 @@ describe('page-turning phone book', { skip }, () => {
         await page.close();
     });
 
+    test('a zoomed page pans under the finger instead of turning', async () => {
+        const { page, problems } = await open(fileUrl('flip'));
+        await page.tap('#btnZoom');
+        const before = await page.evaluate(() => document.getElementById('viewport').scrollLeft);
+        await swipe(page, 0.8, 0.3);
+        await page.waitForTimeout(300);
+        const after = await page.evaluate(() => document.getElementById('viewport').scrollLeft);
+        assert.ok(after > before, `scrollLeft ${before} -> ${after}`);
+        assert.equal(await page.evaluate(() => document.body.dataset.page), '1');
+        await page.tap('#btnZoom');
+        await swipe(page, 0.8, 0.2);
+        assert.deepEqual(await shown(page, '#pageTop img'), { number: 2, loaded: true, page: 2 });
+        assert.deepEqual(problems, []);
+        await page.close();
+    });
+
     test('served by a web server', async () => {
         const { page, problems } = await open(`${server.url}flip/mobile/index.html`);
         assert.deepEqual(await shown(page, '#pageTop img'), { number: 1, loaded: true, page: 1 });

@@ -133,6 +133,7 @@ TEST_F(MobileVersion, BookWithoutPhonePicturesGetsOnlyTheEmptiedPictureFolder)
     EXPECT_TRUE(QDir(book + QStringLiteral("/files/mobile")).exists());
     EXPECT_TRUE(QDir(book + QStringLiteral("/files/mobile")).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(book + QStringLiteral("/mobile")));
+    EXPECT_EQ(writer.warnings().size(), 1u); // asked for a phone version, told why there is none
 }
 
 TEST_F(MobileVersion, PicturesNamedByPageNumberAreFoundByThePlayer)

@@ -399,7 +399,6 @@
         self.turnSide(e.clientX - rect.left < rect.width / 2 ? "left" : "right");
       }
     });
-    stage.addEventListener("dblclick", function () { self.setZoom(self.zoom === 1 ? 2 : 1); });
 
     document.addEventListener("keydown", function (e) {
       var keys = { ArrowLeft: "left", ArrowRight: "right" };

@@ -1,0 +1,287 @@
+#include "ImportDialog.h"
+
+#include "app/AppSettings.h"
+#include "import/FlashPageSourcePDF.h"
+#include "import/ImportPDFOperation.h"
+#include "platform/Log.h"
+#include "platform/PdfDocument.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace leafcraft::gui {
+
+ImportDialog::ImportDialog(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(tr("Import PDF"));
+    setWindowModality(Qt::WindowModal);
+    setMinimumWidth(520);
+
+    m_file = new QLineEdit(this);
+    m_file->setObjectName(QStringLiteral("file"));
+    m_browse = new QPushButton(tr("Browse…"), this);
+    auto* open = new QPushButton(tr("Open"), this);
+    open->setToolTip(tr("Open the PDF in the default viewer"));
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(m_file, 1);
+    fileRow->addWidget(m_browse);
+    fileRow->addWidget(open);
+
+    m_rangeChoice = new QButtonGroup(this);
+    auto* all = new QRadioButton(tr("All pages"), this);
+    auto* some = new QRadioButton(tr("Pages:"), this);
+    m_rangeChoice->addButton(all, 0);
+    m_rangeChoice->addButton(some, 1);
+    m_range = new QLineEdit(this);
+    m_range->setPlaceholderText(tr("e.g. 1-3,7"));
+    auto* rangeRow = new QHBoxLayout;
+    rangeRow->addWidget(all);
+    rangeRow->addWidget(some);
+    rangeRow->addWidget(m_range, 1);
+
+    m_quality = new QComboBox(this);
+    m_quality->addItems({tr("Best"), tr("High"), tr("Medium"), tr("Low"), tr("Smallest")});
+
+    m_formatChoice = new QButtonGroup(this);
+    auto* swf = new QRadioButton(tr("SWF pages"), this);
+    auto* jpg = new QRadioButton(tr("JPG pages"), this);
+    m_formatChoice->addButton(swf, 0);
+    m_formatChoice->addButton(jpg, 1);
+    auto* formatRow = new QHBoxLayout;
+    formatRow->addWidget(jpg);
+    formatRow->addWidget(swf);
+    formatRow->addStretch(1);
+
+    m_links = new QCheckBox(tr("Import links"), this);
+    m_bookmarks = new QCheckBox(tr("Import bookmarks"), this);
+    auto* switches = new QHBoxLayout;
+    switches->addWidget(m_links);
+    switches->addWidget(m_bookmarks);
+    switches->addStretch(1);
+
+    m_info = new QLabel(this);
+    m_info->setObjectName(QStringLiteral("info"));
+    m_info->setWordWrap(true);
+    m_progress = new QProgressBar(this);
+    m_progress->setRange(0, 0); // turns while shown
+
+    auto* buttons = new QDialogButtonBox(this);
+    m_ok = buttons->addButton(tr("Import"), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
+
+    auto* form = new QFormLayout;
+    form->addRow(tr("PDF file:"), fileRow);
+    form->addRow(tr("Range:"), rangeRow);
+    form->addRow(tr("Quality:"), m_quality);
+    form->addRow(tr("Pages as:"), formatRow);
+    form->addRow(QString(), switches);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_info);
+    layout->addWidget(m_progress);
+    layout->addWidget(buttons);
+
+    m_controls = {m_ok, m_file, m_quality, all, some, swf, jpg, m_links, m_bookmarks, m_browse};
+
+    connect(m_ok, &QPushButton::clicked, this, &ImportDialog::onImportAction);
+    connect(cancel, &QPushButton::clicked, this, &ImportDialog::onCancelAction);
+    connect(m_browse, &QPushButton::clicked, this, &ImportDialog::onBrowseFileAction);
+    connect(open, &QPushButton::clicked, this, &ImportDialog::onOpenTheFileAction);
+    connect(m_rangeChoice, &QButtonGroup::idClicked, this, [this] { enableButtons(true); });
+
+    // Fill the controls from the remembered options.
+    const AppSettings& s = AppSettings::shareInstance();
+    m_file->setText(s.lastImportedFile());
+    if (QAbstractButton* b = m_rangeChoice->button(s.importPageRangeType()))
+        b->setChecked(true);
+    else
+        all->setChecked(true);
+    m_range->setText(s.importPageRange());
+    m_quality->setCurrentIndex(s.importQualityLevel() >= 0 && s.importQualityLevel() < 5 ? s.importQualityLevel() : 0);
+    m_links->setChecked(s.importLinks() == 1);
+    m_bookmarks->setChecked(s.importBookmark() == 1);
+    if (QAbstractButton* b = m_formatChoice->button(s.ImportType()))
+        b->setChecked(true);
+    else
+        swf->setChecked(true);
+
+    m_progressObserver = ScopedObserver(
+        NotificationCenter::defaultCenter(), QStringLiteral("ImportProgressInfoMSG"), nullptr,
+        [this](const Notification& n) {
+            const int index = n.userInfo.value(QStringLiteral("pageIndex")).toInt();
+            const int total = n.userInfo.value(QStringLiteral("totalPage")).toInt();
+            // Handed to the main thread without waiting for it.
+            QMetaObject::invokeMethod(this, [this, index, total] {
+                if (m_importing)
+                    m_info->setText(QStringLiteral("Importing:%1 of %2 Pages").arg(index).arg(total));
+            }, Qt::QueuedConnection);
+        });
+    enableButtons(true);
+}
+
+ImportDialog::~ImportDialog()
+{
+    m_progressObserver.reset();
+    if (m_operation)
+        m_operation->cancel(); // the destructor waits for the thread
+}
+
+int ImportDialog::qualityForLevel(int level)
+{
+    switch (level) {
+    case 1: return 85;
+    case 2: return 65;
+    case 3: return 45;
+    case 4: return 25;
+    default: return 100;
+    }
+}
+
+void ImportDialog::enableButtons(bool enable)
+{
+    for (QWidget* w : m_controls)
+        w->setEnabled(enable);
+    m_range->setEnabled(enable && m_rangeChoice->checkedId() == 1);
+    m_progress->setVisible(!enable);
+    if (enable && !m_info->text().startsWith(QLatin1String("Importing")))
+        return; // keep a message the user must read
+    m_info->setVisible(!enable);
+}
+
+void ImportDialog::showInfo(const QString& text)
+{
+    m_info->setText(text);
+    m_info->setVisible(true);
+}
+
+void ImportDialog::onImportAction()
+{
+    if (!QFileInfo(m_file->text()).isFile()) {
+        showInfo(QStringLiteral("Import PDF file does not exist."));
+        return;
+    }
+    m_importing = true;
+    AppSettings& s = AppSettings::shareInstance();
+    s.setLastImportedFile(m_file->text());
+    s.setImportPageRangeType(m_rangeChoice->checkedId());
+    s.setImportQualityLevel(m_quality->currentIndex());
+    s.setImportPageRange(m_range->text());
+    s.setImportBookmark(m_bookmarks->isChecked() ? 1 : 0);
+    s.setImportLinks(m_links->isChecked() ? 1 : 0);
+    s.setImportType(m_formatChoice->checkedId());
+    m_info->setText(QStringLiteral("Importing:0 of 0 Pages"));
+    enableButtons(false);
+    s.saveSettings();
+    m_result = ImportResult();
+    LC_DEBUG(QStringLiteral("start to import pdf now..."));
+    startImport();
+}
+
+void ImportDialog::startImport()
+{
+    m_result.pageWidth = 0;
+    m_result.pageHeight = 0;
+    if (m_operation)
+        m_operation->cancel();
+    const QString range = m_rangeChoice->checkedId() == 1 ? m_range->text() : QStringLiteral("ALL");
+    LC_DEBUG(QStringLiteral("page range is:%1").arg(range));
+    const AppSettings& s = AppSettings::shareInstance();
+    m_operation = std::make_unique<ImportPDFOperation>(m_file->text(), range, 144, qualityForLevel(s.importQualityLevel()));
+    m_operation->setImportLinks(s.importLinks() == 1);
+    m_operation->setImportBookmarks(s.importBookmark() == 1);
+    ImportPDFOperation* op = m_operation.get();
+    m_operation->setCompletionHandler([this, op] {
+        QMetaObject::invokeMethod(this, [this, op] {
+            if (op == m_operation.get())
+                operationFinished();
+        }, Qt::QueuedConnection);
+    });
+    LC_DEBUG(QStringLiteral("before add operation"));
+    m_operation->start();
+    LC_DEBUG(QStringLiteral("after add operation"));
+}
+
+void ImportDialog::operationFinished()
+{
+    LC_DEBUG(QStringLiteral("import pdf isFinished."));
+    m_result.flashPageSource = m_operation->flashPageSource();
+    m_result.flashPagesAnnotations = m_operation->flashPagesAnnotation();
+    m_result.flashOutline = m_operation->flashOutline();
+    m_importing = false;
+    if (m_result.flashPageSource) {
+        LC_DEBUG(QStringLiteral("import pdf ok..."));
+        if (auto* pdfSource = dynamic_cast<FlashPageSourcePDF*>(m_result.flashPageSource.get())) {
+            if (auto doc = pdfSource->PDFDoc(); doc && doc->pageCount() > 0) {
+                const pdf::Rect box = doc->cropBox(0);
+                m_result.pageWidth = int(box.width());
+                m_result.pageHeight = int(box.height());
+                AppSettings& s = AppSettings::shareInstance();
+                if (s.ImportType() == 1) {
+                    s.setPageWidth(m_result.pageWidth * 2);
+                    s.setPageHeight(m_result.pageHeight * 2);
+                    s.saveSettings();
+                }
+            }
+        }
+        m_info->clear();
+        enableButtons(true);
+        done(1);
+        return;
+    }
+    LC_WARN(QStringLiteral("import pdf failed..."));
+    enableButtons(true);
+    const QString why = m_operation->errorMessage();
+    if (m_operation->isCancelled())
+        showInfo(tr("The import was cancelled."));
+    else
+        showInfo(why.isEmpty() ? tr("The PDF could not be imported.") : why);
+}
+
+void ImportDialog::onCancelAction()
+{
+    LC_DEBUG(QStringLiteral("cancel import pdf!!,%1").arg(windowTitle()));
+    if (m_operation && !m_operation->isFinished()) {
+        m_operation->cancel(); // the dialog stays open; the finished import reports the cancel
+        return;
+    }
+    enableButtons(true);
+    done(0);
+}
+
+void ImportDialog::onBrowseFileAction()
+{
+    auto* picker = new QFileDialog(this, tr("Choose a PDF"), QFileInfo(m_file->text()).absolutePath(),
+                                   tr("PDF documents (*.pdf)"));
+    picker->setFileMode(QFileDialog::ExistingFile);
+    picker->setWindowModality(Qt::WindowModal);
+    connect(picker, &QFileDialog::finished, this, [this, picker](int code) {
+        const QStringList files = picker->selectedFiles();
+        LC_DEBUG(QStringLiteral("die end,%1").arg(files.value(0)));
+        if (code == QDialog::Accepted && !files.isEmpty())
+            m_file->setText(files.first()); // a cancelled picker keeps the field as it was
+        picker->deleteLater();
+    });
+    picker->open();
+}
+
+void ImportDialog::onOpenTheFileAction()
+{
+    if (QFileInfo(m_file->text()).isFile())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_file->text()));
+}
+
+} // namespace leafcraft::gui

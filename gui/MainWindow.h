@@ -1,0 +1,76 @@
+// The main window: tool bar, property outline with its description box, and the live
+// preview in a web view. It only shows and forwards; the controller decides.
+#pragma once
+
+#include "app/AppWindow.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+class QAction;
+class QGroupBox;
+class QTextEdit;
+class QTreeView;
+class QWebEngineView;
+
+namespace leafcraft {
+class QuiremarkAppDelegate;
+}
+
+namespace leafcraft::gui {
+
+class MainWindow : public QMainWindow, public AppWindow {
+    Q_OBJECT
+public:
+    MainWindow();
+    ~MainWindow() override;
+
+    void setDelegate(QuiremarkAppDelegate* delegate);
+    QuiremarkAppDelegate* delegate() const { return m_delegate; }
+    QTreeView* outlineView() const { return m_outline; }
+    QWebEngineView* webView() const { return m_webView; }
+    QAction* action(const QString& name) const;
+
+    // AppWindow
+    void hideWindow() override;
+    void showAndActivate() override;
+    void setWindowTitle(const QString& title) override;
+    void fillScreen() override;
+    void loadPreview(const QString& htmlPath) override;
+    void reloadPropertyOutline(bool expandAll) override;
+    FlashTemplateProperty* selectedProperty() const override;
+    void showPropertyTip(const QString& title, const QString& description) override;
+    void setApplyChangeImage(const QString& name) override;
+    void setBusy(bool busy) override;
+    void beginImportSheet() override;
+    void beginSelectTemplateSheet(const QString& currentTmplName) override;
+    void beginPublishSheet(std::shared_ptr<FlashTemplate> tmpl, std::shared_ptr<FlashPageSource> pages,
+                           std::shared_ptr<FlashOutline> outline,
+                           std::shared_ptr<FlashPagesAnnotations> annotations) override;
+    QString askSaveFile(const QString& title) override;
+    QString askOpenFile(const QString& title, const QStringList& extensions) override;
+    void openWithDefaultApp(const QString& path) override;
+    void showAbout() override;
+    void showError(const QString& message) override;
+
+signals:
+    void closing();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildToolBar();
+    QAction* addCommand(const QString& name, const QString& text, const QString& tip, void (QuiremarkAppDelegate::*slot)());
+
+    QuiremarkAppDelegate* m_delegate = nullptr;
+    QTreeView* m_outline = nullptr;
+    QGroupBox* m_tipBox = nullptr;
+    QTextEdit* m_tip = nullptr;
+    QWebEngineView* m_webView = nullptr;
+    QAction* m_applyAction = nullptr;
+    QHash<QString, QAction*> m_actions;
+    int m_busy = 0;
+};
+
+} // namespace leafcraft::gui

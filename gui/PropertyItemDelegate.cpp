@@ -1,0 +1,220 @@
+#include "PropertyItemDelegate.h"
+
+#include "templates/FlashTemplateOutlineDelegate.h"
+#include "templates/FlashTemplateProperty.h"
+#include "templates/MyColorOper.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace leafcraft::gui {
+
+namespace {
+
+using Model = FlashTemplateOutlineDelegate;
+
+int typeOf(const QModelIndex& index)
+{
+    return index.data(Model::PropertyTypeRole).toInt();
+}
+
+bool isValueCell(const QModelIndex& index)
+{
+    return index.column() == Model::ValueColumn;
+}
+
+QColor toQColor(const RgbColor& c)
+{
+    return QColor(c.red, c.green, c.blue);
+}
+
+} // namespace
+
+QRect PropertyItemDelegate::buttonRect(const QRect& cell)
+{
+    return QRect(cell.right() - 18, cell.top() + (cell.height() - 16) / 2, 16, 16);
+}
+
+QRect PropertyItemDelegate::swatchRect(const QRect& cell)
+{
+    return QRect(cell.left() + 5, cell.top() + (cell.height() - 15) / 2, 15, 15);
+}
+
+QString PropertyItemDelegate::chooseColor(QWidget* parent, const QString& current)
+{
+    const QColor start = toQColor(colorFromHexRGB(current));
+    const QColor chosen = QColorDialog::getColor(start, parent, QObject::tr("Choose a colour"));
+    if (!chosen.isValid())
+        return QString();
+    return colorToHexRGB(chosen.redF(), chosen.greenF(), chosen.blueF());
+}
+
+QString PropertyItemDelegate::chooseFile(QWidget* parent, const QString& current, const QString& valueSource)
+{
+    QStringList patterns;
+    for (const QString& ext : Model::allowedFileExtensions(valueSource))
+        if (!ext.trimmed().isEmpty())
+            patterns << QStringLiteral("*.") + ext.trimmed();
+    QString filter = patterns.isEmpty() ? QObject::tr("All files (*)")
+                                        : QObject::tr("Allowed files (%1)").arg(patterns.join(QLatin1Char(' ')));
+    QFileDialog dialog(parent, QObject::tr("Choose a file"), QString(), filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!current.isEmpty())
+        dialog.selectFile(QFileInfo(current).fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QStringLiteral("");
+    return dialog.selectedFiles().constFirst();
+}
+
+void PropertyItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    if (!isValueCell(index)) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const int type = typeOf(index);
+    QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+    if (type == pt_bool) {
+        opt.text.clear();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
+        QStyleOptionButton box;
+        box.rect = opt.rect.adjusted(4, 0, 0, 0);
+        box.state = QStyle::State_Enabled | (index.data().toInt() ? QStyle::State_On : QStyle::State_Off);
+        box.text = index.data(Model::ATitleRole).toString();
+        style->drawControl(QStyle::CE_CheckBox, &box, painter, opt.widget);
+        return;
+    }
+    if (type == pt_color) {
+        const QString text = opt.text;
+        opt.text.clear();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
+        const QRect swatch = swatchRect(opt.rect);
+        painter->save();
+        painter->setPen(QPen(Qt::gray, 1));
+        painter->setBrush(toQColor(colorFromHexRGB(index.data(Model::ValueTextRole).toString())));
+        painter->drawRect(swatch.adjusted(0, 0, -1, -1));
+        painter->restore();
+        const QRect textRect = opt.rect.adjusted(24, 0, -17, 0);
+        painter->drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
+                          opt.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width()));
+        return;
+    }
+    if (type == pt_file) {
+        const QString path = opt.text;
+        opt.text.clear();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
+        const QRect textRect = opt.rect.adjusted(4, 0, -20, 0);
+        painter->drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
+                          opt.fontMetrics.elidedText(path, Qt::ElideMiddle, textRect.width()));
+        QStyleOptionButton button;
+        button.rect = buttonRect(opt.rect);
+        button.text = QStringLiteral("…");
+        button.state = QStyle::State_Enabled | QStyle::State_Raised;
+        style->drawControl(QStyle::CE_PushButton, &button, painter, opt.widget);
+        return;
+    }
+    if (type == pt_list) {
+        opt.text = index.data(Model::ValueTextRole).toString() + QStringLiteral("  ▾");
+    }
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
+}
+
+QSize PropertyItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QSize s = QStyledItemDelegate::sizeHint(option, index);
+    return QSize(s.width() + 24, qMax(s.height(), 22));
+}
+
+QWidget* PropertyItemDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                            const QModelIndex& index) const
+{
+    if (!isValueCell(index))
+        return nullptr;
+    switch (typeOf(index)) {
+    case pt_bool:
+    case pt_color:
+    case pt_file:
+        return nullptr; // edited by a click (editorEvent)
+    case pt_list: {
+        auto* combo = new QComboBox(parent);
+        combo->addItems(index.data(Model::ChoicesRole).toStringList());
+        connect(combo, &QComboBox::activated, this, [this, combo] {
+            emit const_cast<PropertyItemDelegate*>(this)->commitData(combo);
+            emit const_cast<PropertyItemDelegate*>(this)->closeEditor(combo);
+        });
+        return combo;
+    }
+    default: return QStyledItemDelegate::createEditor(parent, option, index);
+    }
+}
+
+void PropertyItemDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        combo->setCurrentIndex(combo->findText(index.data(Model::ValueTextRole).toString(), Qt::MatchExactly));
+        combo->showPopup();
+        return;
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        line->setText(index.data(Model::ValueTextRole).toString());
+        return;
+    }
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void PropertyItemDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+{
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        if (combo->currentIndex() >= 0)
+            model->setData(index, combo->currentIndex());
+        return;
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        model->setData(index, line->text());
+        return;
+    }
+    QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+bool PropertyItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                                       const QModelIndex& index)
+{
+    if (!isValueCell(index) || event->type() != QEvent::MouseButtonRelease)
+        return QStyledItemDelegate::editorEvent(event, model, option, index);
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton)
+        return false;
+    QWidget* parent = const_cast<QWidget*>(option.widget);
+    switch (typeOf(index)) {
+    case pt_bool:
+        model->setData(index, !index.data().toInt());
+        return true;
+    case pt_color:
+        if (swatchRect(option.rect).contains(mouse->position().toPoint())) {
+            const QString chosen = chooseColor(parent, index.data(Model::ValueTextRole).toString());
+            if (!chosen.isNull())
+                model->setData(index, chosen);
+            return true;
+        }
+        return false;
+    case pt_file:
+        if (buttonRect(option.rect).contains(mouse->position().toPoint())) {
+            model->setData(index, chooseFile(parent, index.data(Model::ValueTextRole).toString(),
+                                             index.data(Model::ValueSourceRole).toString()));
+            return true;
+        }
+        return false;
+    default: return QStyledItemDelegate::editorEvent(event, model, option, index);
+    }
+}
+
+} // namespace leafcraft::gui

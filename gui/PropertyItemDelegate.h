@@ -1,0 +1,34 @@
+// Draws and edits the value column of the property outline, one kind of editor per
+// property type: a colour swatch with the system colour dialog, a pop-up list, a file
+// chooser limited to the property's extensions, a check box titled with aTitle, and text
+// for every other type.
+#pragma once
+
+#include <QStyledItemDelegate>
+
+namespace leafcraft::gui {
+
+class PropertyItemDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override;
+
+    // Runs the colour dialog for a colour value; returns the new colour text or a null text.
+    static QString chooseColor(QWidget* parent, const QString& current);
+    // Runs the file dialog for a file value: the chosen path, or "" when cancelled.
+    static QString chooseFile(QWidget* parent, const QString& current, const QString& valueSource);
+
+private:
+    static QRect buttonRect(const QRect& cell);
+    static QRect swatchRect(const QRect& cell);
+};
+
+} // namespace leafcraft::gui

@@ -1,0 +1,174 @@
+#include "PublishDialog.h"
+
+#include "platform/Log.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace leafcraft::gui {
+
+PublishDialog::PublishDialog(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(tr("Publish"));
+    setWindowModality(Qt::WindowModal);
+    setMinimumWidth(540);
+
+    m_folder = new QLineEdit(this);
+    auto* choose = new QPushButton(tr("Choose…"), this);
+    auto* show = new QPushButton(tr("Show"), this);
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(m_folder, 1);
+    folderRow->addWidget(choose);
+    folderRow->addWidget(show);
+    m_name = new QLineEdit(this);
+    m_name->setPlaceholderText(tr("index"));
+    m_title = new QLineEdit(this);
+
+    m_outputType = new QButtonGroup(this);
+    auto* web = new QRadioButton(tr("Web book folder"), this);
+    auto* app = new QRadioButton(tr("Application bundle"), this);
+    m_outputType->addButton(web, 0);
+    m_outputType->addButton(app, 1);
+    auto* typeRow = new QHBoxLayout;
+    typeRow->addWidget(web);
+    typeRow->addWidget(app);
+    typeRow->addStretch(1);
+
+    m_createMobile = new QCheckBox(tr("Also write a phone version:"), this);
+    m_mobileType = new QComboBox(this);
+    m_mobileType->addItems({tr("Flip (turns pages)"), tr("Slide (one page at a time)")});
+    auto* mobileRow = new QHBoxLayout;
+    mobileRow->addWidget(m_createMobile);
+    mobileRow->addWidget(m_mobileType, 1);
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* publish = buttons->addButton(tr("Publish"), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
+
+    auto* form = new QFormLayout;
+    form->addRow(tr("Folder:"), folderRow);
+    form->addRow(tr("File name:"), m_name);
+    form->addRow(tr("Page title:"), m_title);
+    form->addRow(tr("Output:"), typeRow);
+    form->addRow(QString(), mobileRow);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    connect(publish, &QPushButton::clicked, this, &PublishDialog::onPublish);
+    connect(cancel, &QPushButton::clicked, this, &PublishDialog::onCancel);
+    connect(choose, &QPushButton::clicked, this, &PublishDialog::onSelectFolder);
+    connect(show, &QPushButton::clicked, this, &PublishDialog::onOpenFolder);
+    connect(m_outputType, &QButtonGroup::idClicked, this, &PublishDialog::OnClickOutputType);
+
+    const PublishChoices c = PublishFlow(nullptr, nullptr, nullptr, nullptr).rememberedChoices();
+    m_folder->setText(c.folder);
+    m_name->setText(c.name);
+    m_title->setText(c.title);
+    m_createMobile->setChecked(c.createMobile == 1);
+    m_mobileType->setCurrentIndex(c.mobileType == 1 ? 1 : 0);
+    (c.outputType == 1 ? app : web)->setChecked(true);
+    OnClickOutputType();
+}
+
+PublishChoices PublishDialog::choices() const
+{
+    PublishChoices c;
+    c.folder = m_folder->text();
+    c.name = m_name->text();
+    c.title = m_title->text();
+    c.outputType = m_outputType->checkedId() == 1 ? 1 : 0;
+    c.createMobile = m_createMobile->isChecked() ? 1 : 0;
+    c.mobileType = m_mobileType->currentIndex();
+    return c;
+}
+
+void PublishDialog::OnClickOutputType()
+{
+    const bool web = m_outputType->checkedId() != 1;
+    m_createMobile->setEnabled(web);
+    m_mobileType->setEnabled(web);
+}
+
+void PublishDialog::onSelectFolder()
+{
+    auto* picker = new QFileDialog(this, tr("Choose folder"));
+    picker->setFileMode(QFileDialog::Directory);
+    picker->setOption(QFileDialog::ShowDirsOnly);
+    picker->setWindowModality(Qt::WindowModal);
+    connect(picker, &QFileDialog::finished, this, [this, picker](int code) {
+        const QStringList chosen = picker->selectedFiles();
+        LC_DEBUG(QStringLiteral("die end,%1").arg(chosen.value(0)));
+        if (code == QDialog::Accepted && !chosen.isEmpty())
+            m_folder->setText(chosen.first()); // a cancelled chooser keeps the field
+        picker->deleteLater();
+    });
+    picker->open();
+}
+
+void PublishDialog::onOpenFolder()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_folder->text()));
+}
+
+void PublishDialog::onPublish()
+{
+    const PublishChoices c = choices();
+    auto ask = overwriteAnswerer ? overwriteAnswerer : [this](const QString& question) {
+        QMessageBox box(QMessageBox::Information, tr("Publish"), QString(), QMessageBox::NoButton, this);
+        box.setInformativeText(question);
+        QPushButton* yes = box.addButton(QStringLiteral("YES"), QMessageBox::AcceptRole);
+        QPushButton* no = box.addButton(QStringLiteral("NO"), QMessageBox::RejectRole);
+        box.exec();
+        if (box.clickedButton() == yes)
+            return OverwriteAnswer::Yes;
+        return box.clickedButton() == no ? OverwriteAnswer::No : OverwriteAnswer::Other;
+    };
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString failure;
+    PublishFlow flow(iFlashPageSource, iFlashTmpl, iFlashPagesAnnotations, iFlashOutline);
+    try {
+        m_lastOutput = flow.publish(c, ask);
+    } catch (const std::exception& e) {
+        failure = QString::fromUtf8(e.what());
+        LC_ERROR(QStringLiteral("publish error:%1").arg(failure));
+    }
+    QApplication::restoreOverrideCursor();
+    if (failure.isEmpty() && m_lastOutput.isNull())
+        return; // "NO" to the overwrite question: the dialog stays open, nothing remembered
+
+    if (!failure.isEmpty()) {
+        QMessageBox::warning(this, tr("Publish"), tr("The book could not be published:\n%1").arg(failure));
+    } else {
+        bool open = false;
+        if (openAnswerer) {
+            open = openAnswerer(m_lastOutput);
+        } else {
+            QMessageBox box(QMessageBox::Information, tr("Publish"), QStringLiteral("Open the result files?"),
+                            QMessageBox::NoButton, this);
+            box.setInformativeText(QStringLiteral("Publish finished! Open the it?"));
+            QPushButton* yes = box.addButton(QStringLiteral("Open it"), QMessageBox::AcceptRole);
+            box.addButton(QStringLiteral("No"), QMessageBox::RejectRole);
+            box.exec();
+            open = box.clickedButton() == yes;
+        }
+        if (open)
+            QDesktopServices::openUrl(QUrl::fromLocalFile(m_lastOutput));
+    }
+    done(1);
+}
+
+} // namespace leafcraft::gui

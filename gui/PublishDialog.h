@@ -1,0 +1,71 @@
+// The publish sheet: folder, file name, page title, web book or application bundle, and
+// the phone version. It remembers the choices, asks before replacing an earlier book, runs
+// the publish flow and offers to open the result.
+#pragma once
+
+#include "publish/PublishFlow.h"
+
+#include <QDialog>
+#include <memory>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+namespace leafcraft {
+class FlashTemplate;
+class FlashPageSource;
+class FlashOutline;
+class FlashPagesAnnotations;
+} // namespace leafcraft
+
+namespace leafcraft::gui {
+
+class PublishDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit PublishDialog(QWidget* parent = nullptr);
+
+    void setFlashTmpl(std::shared_ptr<FlashTemplate> v) { iFlashTmpl = std::move(v); }
+    void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { iFlashPageSource = std::move(v); }
+    void setFlashOutline(std::shared_ptr<FlashOutline> v) { iFlashOutline = std::move(v); }
+    void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> v) { iFlashPagesAnnotations = std::move(v); }
+
+    // The choices as the controls show them.
+    PublishChoices choices() const;
+
+    // Test hooks: answer the overwrite and open questions without showing them.
+    std::function<OverwriteAnswer(const QString&)> overwriteAnswerer;
+    std::function<bool(const QString&)> openAnswerer;
+    QString lastOutputFileName() const { return m_lastOutput; }
+
+    QLineEdit* folderField() const { return m_folder; }
+    QLineEdit* nameField() const { return m_name; }
+    QLineEdit* titleField() const { return m_title; }
+    QButtonGroup* outputType() const { return m_outputType; }
+    QCheckBox* createMobile() const { return m_createMobile; }
+    QComboBox* mobileType() const { return m_mobileType; }
+
+public slots:
+    void onPublish();
+    void onCancel() { done(0); }
+    void onSelectFolder();
+    void onOpenFolder();
+    void OnClickOutputType();
+
+private:
+    QLineEdit* m_folder;
+    QLineEdit* m_name;
+    QLineEdit* m_title;
+    QButtonGroup* m_outputType;
+    QCheckBox* m_createMobile;
+    QComboBox* m_mobileType;
+    std::shared_ptr<FlashTemplate> iFlashTmpl;
+    std::shared_ptr<FlashPageSource> iFlashPageSource;
+    std::shared_ptr<FlashOutline> iFlashOutline;
+    std::shared_ptr<FlashPagesAnnotations> iFlashPagesAnnotations;
+    QString m_lastOutput;
+};
+
+} // namespace leafcraft::gui

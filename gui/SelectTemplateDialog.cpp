@@ -1,0 +1,113 @@
+#include "SelectTemplateDialog.h"
+
+#include "templates/FlashTemplate.h"
+
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace leafcraft::gui {
+
+namespace {
+constexpr int kPathRole = Qt::UserRole + 1;
+}
+
+SelectTemplateDialog::SelectTemplateDialog(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(tr("Choose a template"));
+    setWindowModality(Qt::WindowModal);
+    resize(820, 520);
+    m_tmpls = new QListWidget(this);
+    m_tmpls->setObjectName(QStringLiteral("templates"));
+    m_tmpls->setIconSize(QSize(32, 32));
+    m_tmpls->setMaximumWidth(220);
+    m_tmpls->setUniformItemSizes(true);
+    m_styles = new QListWidget(this);
+    m_styles->setObjectName(QStringLiteral("styles"));
+    m_styles->setViewMode(QListView::IconMode);
+    m_styles->setIconSize(QSize(200, 150));
+    m_styles->setResizeMode(QListView::Adjust);
+    m_styles->setMovement(QListView::Static);
+    m_styles->setSpacing(10);
+    m_styles->setWordWrap(true);
+
+    auto* lists = new QHBoxLayout;
+    lists->addWidget(m_tmpls);
+    lists->addWidget(m_styles, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    QPushButton* refresh = buttons->addButton(tr("Refresh"), QDialogButtonBox::ResetRole);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(lists, 1);
+    layout->addWidget(buttons);
+
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { done(1); });
+    connect(buttons, &QDialogButtonBox::rejected, this, [this] { done(0); });
+    connect(refresh, &QPushButton::clicked, this, &SelectTemplateDialog::reloadTmplList);
+    connect(m_tmpls, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item)
+            reloadStylesForTmpl(item->text());
+    });
+    connect(m_styles, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        m_styles->setCurrentItem(item);
+        done(1);
+    });
+    reloadTmplList();
+}
+
+void SelectTemplateDialog::reloadTmplList()
+{
+    const QString current = m_tmpls->currentItem() ? m_tmpls->currentItem()->text() : QString();
+    QSignalBlocker block(m_tmpls);
+    m_tmpls->clear();
+    for (const QString& path : FlashTemplate::tmplNames()) {
+        const QString name = QFileInfo(path).fileName();
+        auto* item = new QListWidgetItem(QIcon(path + QLatin1String("/icon.png")), name, m_tmpls);
+        item->setData(kPathRole, path);
+        item->setSizeHint(QSize(0, 35));
+        if (name == current)
+            m_tmpls->setCurrentItem(item);
+    }
+}
+
+void SelectTemplateDialog::reloadStylesForTmpl(const QString& name)
+{
+    m_styles->clear();
+    for (const QString& folder : FlashTemplate::tmplStyleNamesForTmpl(name)) {
+        const QString shot = folder + QLatin1String("/shot.jpg");
+        QImageReader reader(shot);
+        const QImage image = reader.read();
+        auto* item = new QListWidgetItem(m_styles);
+        item->setText(QFileInfo(folder).fileName());
+        if (!image.isNull())
+            item->setIcon(QIcon(QPixmap::fromImage(image)));
+        item->setData(kPathRole, shot);
+    }
+}
+
+void SelectTemplateDialog::prepairToTmpl(const QString& name)
+{
+    reloadTmplList();
+    QListWidgetItem* match = nullptr;
+    for (int i = 0; i < m_tmpls->count(); ++i)
+        if (m_tmpls->item(i)->text().toUpper() == name.toUpper())
+            match = m_tmpls->item(i);
+    {
+        QSignalBlocker block(m_tmpls);
+        m_tmpls->setCurrentItem(match);
+    }
+    reloadStylesForTmpl(match ? match->text() : name);
+}
+
+QString SelectTemplateDialog::selectedStyle() const
+{
+    const QList<QListWidgetItem*> selected = m_styles->selectedItems();
+    if (selected.isEmpty())
+        return QString();
+    return selected.constFirst()->data(kPathRole).toString();
+}
+
+} // namespace leafcraft::gui

@@ -1,0 +1,34 @@
+// The template selection sheet: the installed templates with their icons on the left, the
+// styles of the selected template as pictures with names on the right. A double click on a
+// style confirms. It hands the chosen style back; the controller switches the template.
+#pragma once
+
+#include <QDialog>
+
+class QListWidget;
+
+namespace leafcraft::gui {
+
+class SelectTemplateDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit SelectTemplateDialog(QWidget* parent = nullptr);
+
+    // Refreshes the template list, selects the template named `name` (letter case ignored)
+    // and shows its styles.
+    void prepairToTmpl(const QString& name);
+    // The chosen style's shot.jpg path, or a null text when no style is selected.
+    QString selectedStyle() const;
+
+    void reloadTmplList();
+    void reloadStylesForTmpl(const QString& name);
+
+    QListWidget* templateList() const { return m_tmpls; }
+    QListWidget* styleList() const { return m_styles; }
+
+private:
+    QListWidget* m_tmpls;
+    QListWidget* m_styles;
+};
+
+} // namespace leafcraft::gui

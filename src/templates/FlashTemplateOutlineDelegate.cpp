@@ -1,0 +1,184 @@
+#include "templates/FlashTemplateOutlineDelegate.h"
+
+#include "platform/NotificationCenter.h"
+#include "templates/FlashTemplate.h"
+#include "templates/FlashTemplateProperty.h"
+#include "templates/StringUtil.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace leafcraft {
+
+FlashTemplateOutlineDelegate::FlashTemplateOutlineDelegate(QObject* parent) : QAbstractItemModel(parent) {}
+
+void FlashTemplateOutlineDelegate::setFlashTmpl(FlashTemplate* tmpl)
+{
+    beginResetModel();
+    iFlashTmpl = tmpl;
+    endResetModel();
+}
+
+void FlashTemplateOutlineDelegate::reload()
+{
+    beginResetModel();
+    endResetModel();
+}
+
+FlashTemplateProperty* FlashTemplateOutlineDelegate::propertyAt(const QModelIndex& index) const
+{
+    return index.isValid() ? static_cast<FlashTemplateProperty*>(index.internalPointer()) : nullptr;
+}
+
+const std::vector<std::unique_ptr<FlashTemplateProperty>>*
+FlashTemplateOutlineDelegate::siblingsOf(const FlashTemplateProperty* p) const
+{
+    if (!p || !iFlashTmpl)
+        return nullptr;
+    return p->parent() ? &p->parent()->childProperties() : &iFlashTmpl->properties();
+}
+
+QModelIndex FlashTemplateOutlineDelegate::indexOf(const FlashTemplateProperty* property, int column) const
+{
+    const auto* siblings = siblingsOf(property);
+    if (!siblings)
+        return QModelIndex();
+    for (std::size_t row = 0; row < siblings->size(); ++row)
+        if ((*siblings)[row].get() == property)
+            return createIndex(int(row), column, const_cast<FlashTemplateProperty*>(property));
+    return QModelIndex();
+}
+
+void FlashTemplateOutlineDelegate::selectionDidChange()
+{
+    NotificationCenter::defaultCenter().post(UpdateFlashTmplProTipNotification, this);
+}
+
+QStringList FlashTemplateOutlineDelegate::allowedFileExtensions(const QString& valueSource)
+{
+    if (valueSource.isNull())
+        return {};
+    QString text = valueSource;
+    text.remove(QLatin1Char(';'));
+    const QStringList pieces = text.split(QLatin1Char('|'));
+    if (pieces.size() >= 2)
+        text = pieces.at(1);
+    return text.split(QStringLiteral("*."));
+}
+
+int FlashTemplateOutlineDelegate::rowCount(const QModelIndex& parent) const
+{
+    if (!iFlashTmpl || parent.column() > 0)
+        return 0;
+    if (!parent.isValid())
+        return int(iFlashTmpl->properties().size());
+    return propertyAt(parent)->childCount();
+}
+
+int FlashTemplateOutlineDelegate::columnCount(const QModelIndex&) const
+{
+    return 2;
+}
+
+QModelIndex FlashTemplateOutlineDelegate::index(int row, int column, const QModelIndex& parent) const
+{
+    if (!iFlashTmpl || row < 0 || column < 0 || column > 1)
+        return QModelIndex();
+    const auto& list = parent.isValid() ? propertyAt(parent)->childProperties() : iFlashTmpl->properties();
+    if (row >= int(list.size()))
+        return QModelIndex();
+    return createIndex(row, column, list[std::size_t(row)].get());
+}
+
+QModelIndex FlashTemplateOutlineDelegate::parent(const QModelIndex& child) const
+{
+    FlashTemplateProperty* p = propertyAt(child);
+    if (!p || !p->parent())
+        return QModelIndex();
+    return indexOf(p->parent(), KeyColumn);
+}
+
+bool FlashTemplateOutlineDelegate::hasChildren(const QModelIndex& parent) const
+{
+    if (!parent.isValid())
+        return iFlashTmpl && !iFlashTmpl->properties().empty();
+    return parent.column() == 0 && propertyAt(parent)->childCount() > 0;
+}
+
+QVariant FlashTemplateOutlineDelegate::data(const QModelIndex& index, int role) const
+{
+    const FlashTemplateProperty* p = propertyAt(index);
+    if (!p)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        if (index.column() == KeyColumn)
+            return p->title().isNull() ? QCoreApplication::translate("FlashTemplateOutline", "(Untitled)") : p->title();
+        if (index.column() == ValueColumn) {
+            if (p->propertyType() == pt_bool)
+                return valueAsBool(p->value()) ? 1 : 0;
+            return p->value().isNull() ? QCoreApplication::translate("FlashTemplateOutline", "(Unknown)") : p->value();
+        }
+        return {};
+    case Qt::ToolTipRole: return p->desc();
+    case PropertyTypeRole: return p->propertyType();
+    case ValueSourceRole: return p->valueSource();
+    case ATitleRole: return p->aTitle();
+    case ChoicesRole: return p->valueSource().split(QLatin1Char(','));
+    case ValueTextRole: return p->value();
+    case DescriptionRole: return p->desc();
+    default: return {};
+    }
+}
+
+bool FlashTemplateOutlineDelegate::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    FlashTemplateProperty* p = propertyAt(index);
+    if (!p || index.column() != ValueColumn || role != Qt::EditRole)
+        return false;
+    QString newValue;
+    switch (p->propertyType()) {
+    case pt_color:
+        newValue = value.toString();
+        std::fprintf(stderr, "color value is:%s\n", newValue.toUtf8().constData());
+        break;
+    case pt_list: {
+        const QStringList choices = p->valueSource().split(QLatin1Char(','));
+        bool ok = false;
+        const int i = value.toInt(&ok);
+        if (!ok || i < 0 || i >= choices.size())
+            return false; // no item chosen: nothing to write
+        newValue = choices.at(i);
+        break;
+    }
+    case pt_bool: newValue = value.toBool() ? QStringLiteral("YES") : QStringLiteral("NO"); break;
+    default: newValue = value.toString(); break;
+    }
+    if (newValue == p->value() && newValue.isNull() == p->value().isNull())
+        return false;
+    p->setValue(newValue);
+    emit dataChanged(index.siblingAtColumn(KeyColumn), index.siblingAtColumn(ValueColumn));
+    NotificationCenter::defaultCenter().post(FlashTmplProValueChangedNotification, p);
+    return true;
+}
+
+Qt::ItemFlags FlashTemplateOutlineDelegate::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == ValueColumn)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+QVariant FlashTemplateOutlineDelegate::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    return section == KeyColumn ? QCoreApplication::translate("FlashTemplateOutline", "Property")
+                                : QCoreApplication::translate("FlashTemplateOutline", "Value");
+}
+
+} // namespace leafcraft

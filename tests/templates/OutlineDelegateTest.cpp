@@ -1,0 +1,122 @@
+#include "fakes/FakePlatform.h"
+#include "platform/NotificationCenter.h"
+#include "templates/FlashTemplate.h"
+#include "templates/FlashTemplateOutlineDelegate.h"
+#include "templates/MyColorOper.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace leafcraft;
+
+namespace {
+
+// A template "t" in a private resource folder, with one property of each edited kind.
+const char* kTemplate = R"(<template><info><htmlPath>t.html</htmlPath><swfPath>s</swfPath>
+<defaultStyle>d</defaultStyle><macAppFilesFolder>m</macAppFilesFolder><mobileTmplFilesPath>p</mobileTmplFilesPath></info>
+<properties>
+ <property><key>group</key><title>Group</title><desc>g</desc><value></value><valueSource></valueSource><defaultValue></defaultValue>
+  <childProperties>
+   <property type="pt_list"><key>list</key><title>List</title><desc>d</desc><value>Show</value><valueSource>Show,Hide</valueSource><defaultValue>Show</defaultValue></property>
+   <property type="pt_bool"><key>flag</key><title>Flag</title><desc>d</desc><value>show</value><valueSource></valueSource><defaultValue></defaultValue><aTitle>Tick</aTitle></property>
+   <property type="pt_color"><key>colour</key><title></title><desc>d</desc><value>#00ff00</value><valueSource></valueSource><defaultValue></defaultValue></property>
+  </childProperties>
+ </property>
+</properties></template>)";
+
+struct OutlineFixture : ::testing::Test {
+    test::FakePlatform platform;
+    std::unique_ptr<FlashTemplate> tmpl;
+    FlashTemplateOutlineDelegate model;
+    std::vector<const void*> changed;
+    int tips = 0;
+    ScopedObserver changes{NotificationCenter::defaultCenter(), FlashTmplProValueChangedNotification, nullptr,
+                           [this](const Notification& n) { changed.push_back(n.object); }};
+    ScopedObserver tipObserver{NotificationCenter::defaultCenter(), UpdateFlashTmplProTipNotification, nullptr,
+                               [this](const Notification&) { ++tips; }};
+
+    void SetUp() override
+    {
+        const QString res = platform.root() + QLatin1String("/res");
+        QDir().mkpath(res + QLatin1String("/AppFiles/Templates/float"));
+        QDir().mkpath(res + QLatin1String("/AppFiles/Templates/t"));
+        QFile f(res + QLatin1String("/AppFiles/Templates/t/flashTemplate.xml"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kTemplate);
+        f.close();
+        platform.setResourcesDir(res);
+        tmpl = std::make_unique<FlashTemplate>();
+        ASSERT_TRUE(tmpl->loadTemplate(QStringLiteral("t")));
+        model.setFlashTmpl(tmpl.get());
+    }
+    QModelIndex valueOf(int row) { return model.index(row, 1, model.index(0, 0)); }
+};
+
+} // namespace
+
+TEST_F(OutlineFixture, TreeShapeAndTexts)
+{
+    EXPECT_EQ(model.rowCount(), 1);
+    EXPECT_TRUE(model.hasChildren(model.index(0, 0)));
+    EXPECT_EQ(model.rowCount(model.index(0, 0)), 3);
+    EXPECT_EQ(model.parent(valueOf(2)), model.index(0, 0));
+    // An empty title stays empty; a property whose value reads as true shows as ticked.
+    EXPECT_EQ(model.index(2, 0, model.index(0, 0)).data().toString(), QString(""));
+    EXPECT_EQ(valueOf(1).data().toInt(), 1);
+    EXPECT_EQ(model.rowCount(model.index(0, 1)), 0); // only the key column has children
+    model.setFlashTmpl(nullptr);
+    EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST_F(OutlineFixture, WritesBackByTypeAndAnnouncesOnlyRealChanges)
+{
+    // Choosing the list item that is already the value announces nothing; another one, once.
+    EXPECT_FALSE(model.setData(valueOf(0), 0));
+    EXPECT_TRUE(changed.empty());
+    EXPECT_TRUE(model.setData(valueOf(0), 1));
+    ASSERT_EQ(changed.size(), 1u);
+    EXPECT_EQ(changed[0], tmpl->findProperty(QStringLiteral("list")));
+    EXPECT_EQ(tmpl->propertyValueFor(QStringLiteral("list"), QString()), QStringLiteral("Hide"));
+    EXPECT_FALSE(model.setData(valueOf(0), 7)); // not a choice: nothing written
+
+    // Unticking writes "NO", ticking again "YES", whatever word the template used.
+    EXPECT_TRUE(model.setData(valueOf(1), false));
+    EXPECT_EQ(tmpl->propertyValueFor(QStringLiteral("flag"), QString()), QStringLiteral("NO"));
+    EXPECT_TRUE(model.setData(valueOf(1), true));
+    EXPECT_EQ(tmpl->propertyValueFor(QStringLiteral("flag"), QString()), QStringLiteral("YES"));
+
+    // A colour keeps its text; the key column is not editable.
+    EXPECT_TRUE(model.setData(valueOf(2), QStringLiteral("0x00FF00")));
+    EXPECT_FALSE(model.setData(model.index(2, 0, model.index(0, 0)), QStringLiteral("x")));
+    EXPECT_EQ(changed.size(), 4u);
+
+    model.selectionDidChange();
+    model.selectionDidChange();
+    EXPECT_EQ(tips, 2);
+}
+
+TEST(ColorText, ReadsAndWritesHexColours)
+{
+    struct Case {
+        const char* text;
+        RgbColor colour;
+    } cases[] = {
+        {"0x804000", {0x80, 0x40, 0x00}}, {"804000", {0x80, 0x40, 0x00}}, {"  0X00ff7F", {0, 0xff, 0x7f}},
+        {"#804000", {0, 0, 0}},           {"", {0, 0, 0}},                 {"zz", {0, 0, 0}},
+        {"0xzz", {0, 0, 0}},              {"FFFFFFFFFF", {0xff, 0xff, 0xff}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(colorFromHexRGB(QString::fromLatin1(c.text)), c.colour) << c.text;
+    EXPECT_EQ(colorFromHexRGB(QString()), RgbColor());
+    EXPECT_EQ(colorToHexRGB(1.0, 0.5, 0.0), QStringLiteral("0xff7f00"));
+    EXPECT_EQ(colorToHexRGB(RgbColor{0xAB, 0xCD, 0xEF}), QStringLiteral("0xabcdef"));
+}
+
+TEST(FileExtensions, FollowTheFilterText)
+{
+    using M = FlashTemplateOutlineDelegate;
+    EXPECT_EQ(M::allowedFileExtensions(QStringLiteral("Pictures|*.jpg;*.png")), (QStringList{"", "jpg", "png"}));
+    EXPECT_EQ(M::allowedFileExtensions(QStringLiteral("*.mp3")), (QStringList{"", "mp3"}));
+    EXPECT_TRUE(M::allowedFileExtensions(QString()).isEmpty());
+}
