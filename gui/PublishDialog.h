@@ -6,6 +6,8 @@
 #include "publish/PublishFlow.h"
 
 #include <QDialog>
+#include <QStringList>
+#include <functional>
 #include <memory>
 
 class QButtonGroup;
@@ -38,7 +40,9 @@ public:
     // Test hooks: answer the overwrite and open questions without showing them.
     std::function<OverwriteAnswer(const QString&)> overwriteAnswerer;
     std::function<bool(const QString&)> openAnswerer;
+    // The file the last publish offered to open, and what it warned about.
     QString lastOutputFileName() const { return m_lastOutput; }
+    QStringList lastWarnings() const { return m_lastWarnings; }
 
     QLineEdit* folderField() const { return m_folder; }
     QLineEdit* nameField() const { return m_name; }
@@ -66,6 +70,7 @@ private:
     std::shared_ptr<FlashOutline> iFlashOutline;
     std::shared_ptr<FlashPagesAnnotations> iFlashPagesAnnotations;
     QString m_lastOutput;
+    QStringList m_lastWarnings;
 };
 
 } // namespace leafcraft::gui
