@@ -254,8 +254,12 @@ void ImportDialog::operationFinished()
 void ImportDialog::onCancelAction()
 {
     LC_DEBUG(QStringLiteral("cancel import pdf!!,%1").arg(windowTitle()));
-    if (m_operation && !m_operation->isFinished()) {
-        m_operation->cancel(); // the dialog stays open; the finished import reports the cancel
+    // Until the finished import has been handled here (its completion is queued to this
+    // thread), Cancel only stops it: closing now would let the queued completion end the
+    // dialog a second time, with code 1.
+    if (m_importing) {
+        if (m_operation && !m_operation->isFinished())
+            m_operation->cancel(); // the dialog stays open; the finished import reports the cancel
         return;
     }
     enableButtons(true);

@@ -160,13 +160,10 @@ void MainWindow::reloadPropertyOutline(bool expandAll)
         return;
     FlashTemplateOutlineDelegate* model = m_delegate->tmplDelegate();
     if (m_outline->model() != model) {
+        // The view keeps this selection model across the model's resets (template changes).
         m_outline->setModel(model);
         connect(m_outline->selectionModel(), &QItemSelectionModel::currentRowChanged, model,
-                [model] { model->selectionDidChange(); });
-        connect(model, &QAbstractItemModel::modelReset, this, [this, model] {
-            connect(m_outline->selectionModel(), &QItemSelectionModel::currentRowChanged, model,
-                    [model] { model->selectionDidChange(); }, Qt::UniqueConnection);
-        });
+                &FlashTemplateOutlineDelegate::selectionDidChange);
         m_outline->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     } else {
         model->reload();

@@ -1,6 +1,7 @@
 #include "PublishDialog.h"
 
 #include "platform/Log.h"
+#include "publish/FlashBookOutput.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -34,7 +35,7 @@ PublishDialog::PublishDialog(QWidget* parent) : QDialog(parent)
     folderRow->addWidget(choose);
     folderRow->addWidget(show);
     m_name = new QLineEdit(this);
-    m_name->setPlaceholderText(tr("index"));
+    m_name->setPlaceholderText(QStringLiteral("index")); // a file name, not translated
     m_title = new QLineEdit(this);
 
     m_outputType = new QButtonGroup(this);
@@ -88,7 +89,8 @@ PublishChoices PublishDialog::choices() const
 {
     PublishChoices c;
     c.folder = m_folder->text();
-    c.name = m_name->text();
+    // An empty name field publishes under the name its placeholder shows.
+    c.name = m_name->text().trimmed().isEmpty() ? m_name->placeholderText() : m_name->text();
     c.title = m_title->text();
     c.outputType = m_outputType->checkedId() == 1 ? 1 : 0;
     c.createMobile = m_createMobile->isChecked() ? 1 : 0;
@@ -126,7 +128,6 @@ void PublishDialog::onOpenFolder()
 
 void PublishDialog::onPublish()
 {
-    const PublishChoices c = choices();
     auto ask = overwriteAnswerer ? overwriteAnswerer : [this](const QString& question) {
         QMessageBox box(QMessageBox::Information, tr("Publish"), QString(), QMessageBox::NoButton, this);
         box.setInformativeText(question);
@@ -137,21 +138,38 @@ void PublishDialog::onPublish()
             return OverwriteAnswer::Yes;
         return box.clickedButton() == no ? OverwriteAnswer::No : OverwriteAnswer::Other;
     };
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QString failure;
+
+    // The flow asks the overwrite question, remembers the choices and picks the writer (web
+    // book folder or application bundle); the busy cursor starts once the writing does.
     PublishFlow flow(iFlashPageSource, iFlashTmpl, iFlashPagesAnnotations, iFlashOutline);
+    bool busy = false;
+    flow.setWriterSetup([&busy](FlashBookOutput&) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        busy = true;
+    });
+    QString output;
+    QString failure;
+    bool keepOpen = false;
     try {
-        m_lastOutput = flow.publish(c, ask);
+        output = flow.publish(choices(), ask);
+        if (output.isNull() && !busy)
+            return; // "NO": the dialog stays open and nothing is remembered
+    } catch (const Error& e) {
+        failure = e.text();
+        keepOpen = !busy; // nothing written yet: let the user correct the choices
     } catch (const std::exception& e) {
         failure = QString::fromUtf8(e.what());
         LC_ERROR(QStringLiteral("publish error:%1").arg(failure));
     }
-    QApplication::restoreOverrideCursor();
-    if (failure.isEmpty() && m_lastOutput.isNull())
-        return; // "NO" to the overwrite question: the dialog stays open, nothing remembered
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    m_lastOutput = output;
+    m_lastWarnings = flow.warnings().texts();
 
     if (!failure.isEmpty()) {
         QMessageBox::warning(this, tr("Publish"), tr("The book could not be published:\n%1").arg(failure));
+        if (keepOpen)
+            return;
     } else {
         bool open = false;
         if (openAnswerer) {
@@ -160,6 +178,8 @@ void PublishDialog::onPublish()
             QMessageBox box(QMessageBox::Information, tr("Publish"), QStringLiteral("Open the result files?"),
                             QMessageBox::NoButton, this);
             box.setInformativeText(QStringLiteral("Publish finished! Open the it?"));
+            if (!m_lastWarnings.isEmpty())
+                box.setDetailedText(m_lastWarnings.join(QLatin1Char('\n')));
             QPushButton* yes = box.addButton(QStringLiteral("Open it"), QMessageBox::AcceptRole);
             box.addButton(QStringLiteral("No"), QMessageBox::RejectRole);
             box.exec();

@@ -6,6 +6,8 @@
 #include "publish/PublishFlow.h"
 
 #include <QDialog>
+#include <QStringList>
+#include <functional>
 #include <memory>
 
 class QButtonGroup;
@@ -32,13 +34,15 @@ public:
     void setFlashOutline(std::shared_ptr<FlashOutline> v) { iFlashOutline = std::move(v); }
     void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> v) { iFlashPagesAnnotations = std::move(v); }
 
-    // The choices as the controls show them.
+    // The choices as the controls show them; an empty name field gives "index".
     PublishChoices choices() const;
 
     // Test hooks: answer the overwrite and open questions without showing them.
     std::function<OverwriteAnswer(const QString&)> overwriteAnswerer;
     std::function<bool(const QString&)> openAnswerer;
+    // The file the last publish offered to open, and what it warned about.
     QString lastOutputFileName() const { return m_lastOutput; }
+    QStringList lastWarnings() const { return m_lastWarnings; }
 
     QLineEdit* folderField() const { return m_folder; }
     QLineEdit* nameField() const { return m_name; }
@@ -66,6 +70,7 @@ private:
     std::shared_ptr<FlashOutline> iFlashOutline;
     std::shared_ptr<FlashPagesAnnotations> iFlashPagesAnnotations;
     QString m_lastOutput;
+    QStringList m_lastWarnings;
 };
 
 } // namespace leafcraft::gui

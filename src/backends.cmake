@@ -3,7 +3,7 @@
 # only, so its dependencies come from `pkg-config --static`; HarfBuzz is missing from
 # mupdf.pc and is added by hand.
 pkg_check_modules(MUPDF REQUIRED IMPORTED_TARGET mupdf)
-pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
+pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET GLOBAL libturbojpeg)
 pkg_check_modules(HARFBUZZ REQUIRED harfbuzz)
 
 # MuPDF's archives live in /usr/lib, which mupdf.pc does not name.
@@ -13,7 +13,11 @@ set(mupdf_static_deps ${MUPDF_STATIC_LIBRARIES})
 list(REMOVE_ITEM mupdf_static_deps mupdf mupdf-third)
 list(TRANSFORM mupdf_static_deps PREPEND "-l")
 
-target_include_directories(leafcraft_core PRIVATE ${MUPDF_INCLUDE_DIRS})
-target_link_libraries(leafcraft_core
-    PRIVATE ${MUPDF_LIBRARY} ${MUPDF_THIRD_LIBRARY} ${mupdf_static_deps} ${HARFBUZZ_LIBRARIES}
-    PUBLIC PkgConfig::TURBOJPEG)
+# The PDF back-end as a target of its own, so that the small page tools can link it
+# without the rest of the core.
+add_library(leafcraft_pdf_backend INTERFACE)
+target_include_directories(leafcraft_pdf_backend INTERFACE ${MUPDF_INCLUDE_DIRS})
+target_link_libraries(leafcraft_pdf_backend INTERFACE
+    ${MUPDF_LIBRARY} ${MUPDF_THIRD_LIBRARY} ${mupdf_static_deps} ${HARFBUZZ_LIBRARIES})
+
+target_link_libraries(leafcraft_core PRIVATE leafcraft_pdf_backend PUBLIC PkgConfig::TURBOJPEG)

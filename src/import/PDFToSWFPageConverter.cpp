@@ -146,11 +146,6 @@ QString PDFToSWFPageConverter::timeStamp(const QDateTime& time)
         + two(time.time().hour()) + two(time.time().minute()) + two(time.time().second());
 }
 
-int PDFToSWFPageConverter::pixels(double points, int dpi)
-{
-    return std::max(1, int(std::lround(points * dpi / 72.0)));
-}
-
 QSize PDFToSWFPageConverter::thumbSize(double w, double h)
 {
     if (!(w > 0) || !(h > 0))

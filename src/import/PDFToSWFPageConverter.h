@@ -22,7 +22,9 @@
 #include <QHash>
 #include <QSize>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <mutex>
 
 namespace leafcraft {
@@ -96,7 +98,7 @@ public:
     // "ddMMYYHHmmss": day, month, two-digit ISO week-based year, hour, minute, second.
     static QString timeStamp(const QDateTime& time);
     // Pixels for a length in points rendered at `dpi` (rounded, at least 1).
-    static int pixels(double points, int dpi);
+    static int pixels(double points, int dpi) { return std::max(1, int(std::lround(points * dpi / 72.0))); }
     // The thumbnail size for a page of w x h (any unit): 180 on the longer side, the other
     // side truncated in proportion, at least 1.
     static QSize thumbSize(double w, double h);

@@ -126,6 +126,7 @@ bool looksLikePdf(QFile& file)
 int pageOfLocation(fz_context* ctx, fz_document* doc, fz_location loc)
 {
     int page = -1;
+    fz_var(page);
     fz_try(ctx) { page = fz_page_number_from_location(ctx, doc, loc); }
     fz_catch(ctx) { page = -1; }
     return page;
@@ -135,6 +136,7 @@ int pageOfLocation(fz_context* ctx, fz_document* doc, fz_location loc)
 int pageOfLink(fz_context* ctx, fz_document* doc, const char* uri)
 {
     int page = -1;
+    fz_var(page);
     fz_try(ctx)
     {
         float x = 0, y = 0;
@@ -393,6 +395,8 @@ private:
         int count = 0;
         pdf_document* doc = nullptr;
         fz_var(doc);
+        fz_var(state);
+        fz_var(count);
         fz_try(ctx)
         {
             doc = pdf_open_document(ctx, localPath.constData());

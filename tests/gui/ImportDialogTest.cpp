@@ -1,0 +1,304 @@
+// The import dialog: remembered options, the quality levels, which pages reach the import,
+// the first page's size, failures shown in the dialog, and cancelling.
+#include "GuiTestSupport.h"
+#include "ImportDialog.h"
+
+#include "app/AppSettings.h"
+#include "import/FlashPageSource.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace leafcraft;
+using namespace leafcraft::gui;
+using namespace leafcraft::guitest;
+
+namespace {
+
+constexpr int kImportTimeout = 180000;
+
+void rememberImportOptions(int rangeType, const QString& range, int quality, int links, int bookmarks, int format)
+{
+    AppSettings& s = AppSettings::shareInstance();
+    s.setImportPageRangeType(rangeType);
+    s.setImportPageRange(range);
+    s.setImportQualityLevel(quality);
+    s.setImportLinks(links);
+    s.setImportBookmark(bookmarks);
+    s.setImportType(format);
+}
+
+// Fills the dialog's controls for one import.
+void choose(ImportDialog& dialog, const QString& file, int rangeChoice, const QString& range, int format)
+{
+    dialog.fileField()->setText(file);
+    dialog.rangeChoice()->button(rangeChoice)->click();
+    dialog.rangeField()->setText(range);
+    dialog.formatChoice()->button(format)->click();
+}
+
+} // namespace
+
+class ImportDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void rememberedOptionsFillTheControls_data();
+    void rememberedOptionsFillTheControls();
+    void qualityLevels_data();
+    void qualityLevels();
+    void missingFileIsReportedInTheDialog();
+    void importTakesTheChosenPages_data();
+    void importTakesTheChosenPages();
+    void firstPageSizeComesFromTheCropBox_data();
+    void firstPageSizeComesFromTheCropBox();
+    void unusablePdfKeepsTheDialogOpenAndSaysWhy_data();
+    void unusablePdfKeepsTheDialogOpenAndSaysWhy();
+    void cancelDuringImportKeepsTheDialogOpen();
+    void cancelWhileIdleEndsWithZero();
+};
+
+void ImportDialogTest::rememberedOptionsFillTheControls_data()
+{
+    QTest::addColumn<int>("rangeType");
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<int>("quality");
+    QTest::addColumn<int>("links");
+    QTest::addColumn<int>("bookmarks");
+    QTest::addColumn<int>("format");
+    // expected
+    QTest::addColumn<int>("rangeChoice");
+    QTest::addColumn<bool>("rangeEnabled");
+    QTest::addColumn<int>("qualityIndex");
+    QTest::addColumn<bool>("linksOn");
+    QTest::addColumn<bool>("bookmarksOn");
+    QTest::addColumn<int>("formatChoice");
+
+    QTest::newRow("page range, JPG pages") << 1 << "2-3" << 3 << 1 << 0 << 1 << 1 << true << 3 << true << false << 1;
+    QTest::newRow("all pages, SWF pages") << 0 << "4" << 0 << 0 << 1 << 0 << 0 << false << 0 << false << true << 0;
+    QTest::newRow("smallest, both switches") << 1 << "1,5" << 4 << 1 << 1 << 0 << 1 << true << 4 << true << true << 0;
+    // Values no control offers fall back to the first choice; a switch is on only for 1.
+    QTest::newRow("out-of-range values") << 7 << "" << 9 << 2 << -1 << 5 << 0 << false << 0 << false << false << 0;
+}
+
+void ImportDialogTest::rememberedOptionsFillTheControls()
+{
+    QFETCH(int, rangeType);
+    QFETCH(QString, range);
+    QFETCH(int, quality);
+    QFETCH(int, links);
+    QFETCH(int, bookmarks);
+    QFETCH(int, format);
+    AppSettings::shareInstance().setLastImportedFile(QStringLiteral("/books/report.pdf"));
+    rememberImportOptions(rangeType, range, quality, links, bookmarks, format);
+
+    ImportDialog dialog;
+    QCOMPARE(dialog.fileField()->text(), QStringLiteral("/books/report.pdf"));
+    QTEST(dialog.rangeChoice()->checkedId(), "rangeChoice");
+    QCOMPARE(dialog.rangeField()->text(), range);
+    QTEST(dialog.rangeField()->isEnabled(), "rangeEnabled");
+    QTEST(dialog.qualityChoice()->currentIndex(), "qualityIndex");
+    QTEST(dialog.linksSwitch()->isChecked(), "linksOn");
+    QTEST(dialog.bookmarkSwitch()->isChecked(), "bookmarksOn");
+    QTEST(dialog.formatChoice()->checkedId(), "formatChoice");
+}
+
+void ImportDialogTest::qualityLevels_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("quality");
+    QTest::newRow("0") << 0 << 100;
+    QTest::newRow("1") << 1 << 85;
+    QTest::newRow("2") << 2 << 65;
+    QTest::newRow("3") << 3 << 45;
+    QTest::newRow("4") << 4 << 25;
+    QTest::newRow("-1") << -1 << 100;
+    QTest::newRow("5") << 5 << 100;
+}
+
+void ImportDialogTest::qualityLevels()
+{
+    QFETCH(int, level);
+    QTEST(ImportDialog::qualityForLevel(level), "quality");
+}
+
+void ImportDialogTest::missingFileIsReportedInTheDialog()
+{
+    AppSettings::shareInstance().setLastImportedFile(QStringLiteral("/books/before.pdf"));
+    ImportDialog dialog;
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    dialog.fileField()->setText(testHome() + QLatin1String("/no-such.pdf"));
+    dialog.onImportAction();
+
+    QVERIFY(dialog.infoLabel()->isVisible());
+    QCOMPARE(dialog.infoLabel()->text(), QStringLiteral("Import PDF file does not exist."));
+    QVERIFY(!dialog.importing());
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(finished.count(), 0);
+    // Nothing else changes: the options are not remembered.
+    QCOMPARE(AppSettings::shareInstance().lastImportedFile(), QStringLiteral("/books/before.pdf"));
+}
+
+void ImportDialogTest::importTakesTheChosenPages_data()
+{
+    QTest::addColumn<int>("rangeChoice");
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("pages");
+    // links.pdf has 5 pages.
+    QTest::newRow("all pages although the range field holds text") << 0 << "2" << 1 << 5;
+    QTest::newRow("range 2-3") << 1 << "2-3" << 1 << 2;
+    QTest::newRow("range 4, SWF pages") << 1 << "4" << 0 << 1;
+}
+
+void ImportDialogTest::importTakesTheChosenPages()
+{
+    QFETCH(int, rangeChoice);
+    QFETCH(QString, range);
+    QFETCH(int, format);
+    ImportDialog dialog;
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    choose(dialog, pdfFixture(QStringLiteral("links.pdf")), rangeChoice, range, format);
+    dialog.qualityChoice()->setCurrentIndex(2);
+    dialog.onImportAction();
+    QVERIFY(dialog.importing());
+    QVERIFY(!dialog.fileField()->isEnabled()); // controls are disabled while importing
+
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kImportTimeout);
+    QCOMPARE(finished.at(0).at(0).toInt(), 1);
+    QVERIFY(!dialog.isVisible());
+    const ImportResult result = dialog.result();
+    QVERIFY(result.flashPageSource);
+    QTEST(int(result.flashPageSource->pages().size()), "pages");
+    QCOMPARE(result.pageWidth, 612);
+    QCOMPARE(result.pageHeight, 792);
+
+    // The options used are remembered for the next time.
+    const AppSettings& s = AppSettings::shareInstance();
+    QCOMPARE(s.lastImportedFile(), pdfFixture(QStringLiteral("links.pdf")));
+    QCOMPARE(s.importPageRangeType(), rangeChoice);
+    QCOMPARE(s.importPageRange(), range);
+    QCOMPARE(s.importQualityLevel(), 2);
+    QCOMPARE(s.ImportType(), format);
+}
+
+void ImportDialogTest::firstPageSizeComesFromTheCropBox_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    // cropped.pdf: crop box [100 200 400 600] on a larger page; mixed.pdf starts with Letter.
+    QTest::newRow("cropped, JPG pages") << "cropped.pdf" << 1 << 300 << 400;
+    QTest::newRow("mixed, JPG pages") << "mixed.pdf" << 1 << 612 << 792;
+    QTest::newRow("cropped, SWF pages") << "cropped.pdf" << 0 << 300 << 400;
+}
+
+void ImportDialogTest::firstPageSizeComesFromTheCropBox()
+{
+    QFETCH(QString, file);
+    QFETCH(int, format);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    AppSettings& s = AppSettings::shareInstance();
+    s.setPageWidth(11);
+    s.setPageHeight(22);
+    ImportDialog dialog;
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    choose(dialog, pdfFixture(file), 0, QString(), format);
+    dialog.onImportAction();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kImportTimeout);
+    QCOMPARE(finished.at(0).at(0).toInt(), 1);
+    QCOMPARE(dialog.result().pageWidth, width);
+    QCOMPARE(dialog.result().pageHeight, height);
+    if (format == 1) {
+        // JPG pages are rendered at twice the point size.
+        QCOMPARE(s.PageWidth(), width * 2);
+        QCOMPARE(s.PageHeight(), height * 2);
+    } else {
+        QVERIFY(s.PageWidth() != 11 || s.PageHeight() != 22); // the SWF size tool wrote it
+    }
+}
+
+void ImportDialogTest::unusablePdfKeepsTheDialogOpenAndSaysWhy_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("damaged") << "damaged.pdf";
+    QTest::newRow("encrypted") << "encrypted-128.pdf";
+    QTest::newRow("no pages") << "nopages.pdf";
+    QTest::newRow("text file") << "text.pdf";
+    QTest::newRow("truncated") << "truncated.pdf";
+}
+
+void ImportDialogTest::unusablePdfKeepsTheDialogOpenAndSaysWhy()
+{
+    QFETCH(QString, file);
+    ImportDialog dialog;
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    choose(dialog, pdfFixture(file), 0, QString(), 1);
+    dialog.onImportAction();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.importing(), kImportTimeout);
+    QCoreApplication::processEvents();
+
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!dialog.result().flashPageSource);
+    QVERIFY2(dialog.infoLabel()->isVisible(), "the reason is shown");
+    const QString why = dialog.infoLabel()->text();
+    QVERIFY2(!why.isEmpty() && !why.startsWith(QLatin1String("Importing")), qPrintable(why));
+    QVERIFY(dialog.fileField()->isEnabled()); // the user can try again
+}
+
+void ImportDialogTest::cancelDuringImportKeepsTheDialogOpen()
+{
+    // A book long enough that the cancel arrives while pages are still being made.
+    const QString book = testHome() + QLatin1String("/long.pdf");
+    QCOMPARE(QProcess::execute(QStringLiteral("python3"),
+                               {QStringLiteral(LEAFCRAFT_MAKE_PDFS),
+                                QStringLiteral("--pages"), QStringLiteral("60"), book}),
+             0);
+    ImportDialog dialog;
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    choose(dialog, book, 0, QString(), 1);
+    dialog.onImportAction();
+    QVERIFY(dialog.importing());
+    dialog.onCancelAction();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.importing(), kImportTimeout);
+    QCoreApplication::processEvents();
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!dialog.result().flashPageSource);
+    QVERIFY(dialog.infoLabel()->isVisible());
+
+    // Pressed again once the import has stopped, Cancel closes the dialog with code 0.
+    dialog.onCancelAction();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toInt(), 0);
+}
+
+void ImportDialogTest::cancelWhileIdleEndsWithZero()
+{
+    ImportDialog dialog;
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    dialog.onCancelAction();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toInt(), 0);
+    QVERIFY(!dialog.isVisible());
+}
+
+static leafcraft::guitest::SuiteRegistration<ImportDialogTest> registration("ImportDialogTest");
+
+#include "ImportDialogTest.moc"

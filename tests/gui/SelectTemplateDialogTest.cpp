@@ -1,0 +1,179 @@
+// The template selection dialog: finding the current template whatever its letter case, the
+// styles of a template with their names and pictures, and what it hands back.
+#include "GuiTestSupport.h"
+#include "SelectTemplateDialog.h"
+
+#include "fakes/FakePlatform.h"
+#include "templates/FlashTemplate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace leafcraft;
+using namespace leafcraft::gui;
+using namespace leafcraft::guitest;
+
+namespace {
+
+QStringList texts(const QListWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+QStringList lastComponents(const QStringList& paths)
+{
+    QStringList out;
+    for (const QString& p : paths)
+        out << QFileInfo(p).fileName();
+    return out;
+}
+
+} // namespace
+
+class SelectTemplateDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void listsEveryTemplate();
+    void prepairSelectsIgnoringLetterCase_data();
+    void prepairSelectsIgnoringLetterCase();
+    void unknownTemplateSelectsNothing();
+    void choosingAnotherTemplateShowsItsStyles();
+    void styleWithoutPictureIsStillListed();
+    void nothingSelectedGivesNullStyle();
+    void doubleClickConfirmsTheStyle();
+};
+
+void SelectTemplateDialogTest::listsEveryTemplate()
+{
+    SelectTemplateDialog dialog;
+    QCOMPARE(texts(dialog.templateList()), lastComponents(FlashTemplate::tmplNames()));
+    QVERIFY(dialog.templateList()->count() >= 3);
+    for (int i = 0; i < dialog.templateList()->count(); ++i)
+        QVERIFY2(!dialog.templateList()->item(i)->icon().isNull(), qPrintable(dialog.templateList()->item(i)->text()));
+}
+
+void SelectTemplateDialogTest::prepairSelectsIgnoringLetterCase_data()
+{
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<QString>("row");
+    QTest::newRow("same case") << "float" << "float";
+    QTest::newRow("upper case") << "FLOAT" << "float";
+    QTest::newRow("mixed case") << "lInEn" << "Linen";
+    QTest::newRow("lower case") << "panoramic" << "Panoramic";
+}
+
+void SelectTemplateDialogTest::prepairSelectsIgnoringLetterCase()
+{
+    QFETCH(QString, asked);
+    QFETCH(QString, row);
+    SelectTemplateDialog dialog;
+    dialog.prepairToTmpl(asked);
+    QListWidgetItem* current = dialog.templateList()->currentItem();
+    QVERIFY(current);
+    QCOMPARE(current->text(), row);
+    QCOMPARE(dialog.templateList()->selectedItems().size(), 1);
+    // The template's styles, by name, each with its picture.
+    const QStringList styles = lastComponents(FlashTemplate::tmplStyleNamesForTmpl(row));
+    QVERIFY(!styles.isEmpty());
+    QCOMPARE(texts(dialog.styleList()), styles);
+    for (int i = 0; i < dialog.styleList()->count(); ++i)
+        QVERIFY2(!dialog.styleList()->item(i)->icon().isNull(), qPrintable(dialog.styleList()->item(i)->text()));
+}
+
+void SelectTemplateDialogTest::unknownTemplateSelectsNothing()
+{
+    SelectTemplateDialog dialog;
+    dialog.prepairToTmpl(QStringLiteral("NoSuchTemplate"));
+    QVERIFY(!dialog.templateList()->currentItem());
+    QCOMPARE(dialog.styleList()->count(), 0);
+    QVERIFY(dialog.selectedStyle().isNull());
+}
+
+void SelectTemplateDialogTest::choosingAnotherTemplateShowsItsStyles()
+{
+    SelectTemplateDialog dialog;
+    dialog.show();
+    dialog.prepairToTmpl(QStringLiteral("float"));
+    const QList<QListWidgetItem*> linen = dialog.templateList()->findItems(QStringLiteral("Linen"), Qt::MatchExactly);
+    QCOMPARE(linen.size(), 1);
+    const QRect rect = dialog.templateList()->visualItemRect(linen.first());
+    QTest::mouseClick(dialog.templateList()->viewport(), Qt::LeftButton, {}, rect.center());
+    QCOMPARE(texts(dialog.styleList()), lastComponents(FlashTemplate::tmplStyleNamesForTmpl(QStringLiteral("Linen"))));
+}
+
+void SelectTemplateDialogTest::styleWithoutPictureIsStillListed()
+{
+    // A resource folder of its own: template "Demo" with one style that has a picture and one
+    // that has none.
+    test::FakePlatform platform;
+    const QString res = platform.root() + QLatin1String("/resources");
+    const QString appFiles = res + QLatin1String("/AppFiles");
+    const QString real = QStringLiteral(LEAFCRAFT_SOURCE_RESOURCES "/AppFiles");
+    QVERIFY(QDir().mkpath(appFiles + QLatin1String("/Templates/Demo")));
+    QVERIFY(QFile::copy(real + QLatin1String("/Templates/float/flashTemplate.xml"),
+                        appFiles + QLatin1String("/Templates/Demo/flashTemplate.xml")));
+    for (const char* style : {"Pictured", "Plain"}) {
+        const QString dir = appFiles + QLatin1String("/Styles/Demo/") + QLatin1String(style);
+        QVERIFY(QDir().mkpath(dir));
+        QVERIFY(QFile::copy(real + QLatin1String("/Styles/float/Blue/tmplSetting.txt"), dir + QLatin1String("/tmplSetting.txt")));
+    }
+    QVERIFY(QFile::copy(real + QLatin1String("/Styles/float/Blue/shot.jpg"),
+                        appFiles + QLatin1String("/Styles/Demo/Pictured/shot.jpg")));
+    platform.setResourcesDir(res);
+
+    SelectTemplateDialog dialog;
+    dialog.prepairToTmpl(QStringLiteral("demo"));
+    QCOMPARE(texts(dialog.templateList()), QStringList{QStringLiteral("Demo")});
+    QCOMPARE(texts(dialog.styleList()), (QStringList{QStringLiteral("Pictured"), QStringLiteral("Plain")}));
+    QVERIFY(!dialog.styleList()->item(0)->icon().isNull());
+    QVERIFY(dialog.styleList()->item(1)->icon().isNull());
+    // The style is handed back by its picture's path all the same.
+    dialog.styleList()->item(1)->setSelected(true);
+    QCOMPARE(dialog.selectedStyle(), appFiles + QLatin1String("/Styles/Demo/Plain/shot.jpg"));
+}
+
+void SelectTemplateDialogTest::nothingSelectedGivesNullStyle()
+{
+    SelectTemplateDialog dialog;
+    dialog.prepairToTmpl(QStringLiteral("float"));
+    QVERIFY(dialog.styleList()->count() > 0);
+    QVERIFY(dialog.selectedStyle().isNull());
+    dialog.styleList()->item(0)->setSelected(true);
+    QVERIFY(!dialog.selectedStyle().isNull());
+    dialog.styleList()->clearSelection();
+    QVERIFY(dialog.selectedStyle().isNull());
+}
+
+void SelectTemplateDialogTest::doubleClickConfirmsTheStyle()
+{
+    SelectTemplateDialog dialog;
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.prepairToTmpl(QStringLiteral("Linen"));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(dialog.styleList()->count() >= 2);
+    QListWidgetItem* second = dialog.styleList()->item(1);
+    QTRY_VERIFY(dialog.styleList()->viewport()->rect().contains(dialog.styleList()->visualItemRect(second)));
+    const QPoint centre = dialog.styleList()->visualItemRect(second).center();
+    // What a window system delivers for a double click: press, release, double click, release.
+    QTest::mouseClick(dialog.styleList()->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(dialog.styleList()->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseRelease(dialog.styleList()->viewport(), Qt::LeftButton, {}, centre);
+
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toInt(), 1);
+    const QString expected = FlashTemplate::tmplStyleNamesForTmpl(QStringLiteral("Linen")).at(1) + QLatin1String("/shot.jpg");
+    QCOMPARE(QFileInfo(dialog.selectedStyle()).canonicalFilePath(), QFileInfo(expected).canonicalFilePath());
+}
+
+static SuiteRegistration<SelectTemplateDialogTest> registration("SelectTemplateDialogTest");
+
+#include "SelectTemplateDialogTest.moc"
