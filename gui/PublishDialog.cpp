@@ -35,7 +35,7 @@ PublishDialog::PublishDialog(QWidget* parent) : QDialog(parent)
     folderRow->addWidget(choose);
     folderRow->addWidget(show);
     m_name = new QLineEdit(this);
-    m_name->setPlaceholderText(tr("index"));
+    m_name->setPlaceholderText(QStringLiteral("index")); // a file name, not translated
     m_title = new QLineEdit(this);
 
     m_outputType = new QButtonGroup(this);
@@ -89,7 +89,8 @@ PublishChoices PublishDialog::choices() const
 {
     PublishChoices c;
     c.folder = m_folder->text();
-    c.name = m_name->text();
+    // An empty name field publishes under the name its placeholder shows.
+    c.name = m_name->text().trimmed().isEmpty() ? m_name->placeholderText() : m_name->text();
     c.title = m_title->text();
     c.outputType = m_outputType->checkedId() == 1 ? 1 : 0;
     c.createMobile = m_createMobile->isChecked() ? 1 : 0;

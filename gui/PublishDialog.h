@@ -34,7 +34,7 @@ public:
     void setFlashOutline(std::shared_ptr<FlashOutline> v) { iFlashOutline = std::move(v); }
     void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> v) { iFlashPagesAnnotations = std::move(v); }
 
-    // The choices as the controls show them.
+    // The choices as the controls show them; an empty name field gives "index".
     PublishChoices choices() const;
 
     // Test hooks: answer the overwrite and open questions without showing them.

@@ -1,14 +1,21 @@
 // The desktop application: a main window and its controller. Quitting, closing the main
 // window and a desktop session's SIGTERM all end through the controller's termination,
 // which removes the temporary work root and the preview folder.
+// Options: --help, --version, --screenshot FILE (see takeScreenshotWhenReady).
 #include "Artwork.h"
 #include "MainWindow.h"
 
 #include "app/QuiremarkAppDelegate.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QPixmap>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <cstdio>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -43,6 +50,45 @@ void installTerminationHandlers(QApplication& app)
         sigaction(sig, &sa, nullptr);
 }
 
+// --screenshot FILE: once the preview's book is ready (its player has laid out the pages and
+// every picture has loaded), saves a picture of the main window to FILE and quits; exit code
+// 1 when the preview did not become ready within a minute or the picture cannot be written.
+void takeScreenshotWhenReady(leafcraft::gui::MainWindow& window, const QString& file)
+{
+    auto* poll = new QTimer(&window);
+    poll->setInterval(250);
+    auto* deadline = new QTimer(&window);
+    deadline->setSingleShot(true);
+    QObject::connect(deadline, &QTimer::timeout, &window, [] {
+        std::fprintf(stderr, "leafcraft: the preview did not become ready; no screenshot taken\n");
+        QApplication::exit(1);
+    });
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, deadline, file] {
+        const QString ready = QStringLiteral(
+            "!!(window.LeafcraftBook && window.LeafcraftBook.readyTime"
+            " && Array.from(document.images).every(function (i) { return i.complete; }))");
+        window.webView()->page()->runJavaScript(ready, [&window, poll, deadline, file](const QVariant& r) {
+            if (!r.toBool() || !poll->isActive())
+                return;
+            poll->stop();
+            deadline->stop();
+            // Give the page-turn animation and the compositor a moment to settle.
+            QTimer::singleShot(1000, &window, [&window, file] {
+                QScreen* screen = window.screen();
+                const QPixmap shot = screen ? screen->grabWindow(window.winId()) : window.grab();
+                if (shot.isNull() || !shot.save(file)) {
+                    std::fprintf(stderr, "leafcraft: cannot write the screenshot %s\n", qPrintable(file));
+                    QApplication::exit(1);
+                    return;
+                }
+                QApplication::quit();
+            });
+        });
+    });
+    poll->start();
+    deadline->start(60000);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -58,6 +104,17 @@ int main(int argc, char** argv)
     QApplication::setDesktopFileName(QStringLiteral("leafcraft"));
     installTerminationHandlers(app);
 
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("Leafcraft turns a PDF into a page-flipping book."));
+    options.addHelpOption();
+    options.addVersionOption();
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Save a picture of the main window to <file> (PNG) once the book preview is shown, then quit."),
+        QStringLiteral("file"));
+    options.addOption(screenshot);
+    options.process(app);
+
     leafcraft::gui::MainWindow window;
     leafcraft::LeafcraftAppDelegate delegate(&window);
     window.setDelegate(&delegate);
@@ -70,5 +127,7 @@ int main(int argc, char** argv)
         }
     });
     QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
+    if (options.isSet(screenshot))
+        takeScreenshotWhenReady(window, options.value(screenshot));
     return app.exec();
 }

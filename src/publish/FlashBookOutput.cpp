@@ -15,6 +15,7 @@
 #include "templates/FlashTemplateProperty.h"
 
 #include <QDir>
+#include <QHash>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -22,7 +23,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <system_error>
@@ -146,7 +149,6 @@ FlashBookOutput::FlashBookOutput(std::shared_ptr<FlashPageSource> pageSource,
 {
 }
 
-FlashBookOutput::~FlashBookOutput() = default;
 
 // ------------------------------------------------------------------ paths and primitives
 
@@ -200,6 +202,82 @@ bool FlashBookOutput::copyFile(const QString& from, const QString& to, bool repl
     return false;
 }
 
+// A batch of copies in flight: helper threads take the tasks one by one; the results are
+// reported in task order once the batch is finished.
+struct FlashBookOutput::CopyBatch {
+    std::vector<CopyTask> work;
+    std::vector<detail::CopyResult> results;
+    std::atomic<std::size_t> next{0};
+    std::vector<std::thread> threads;
+
+    void run()
+    {
+        for (std::size_t i; (i = next.fetch_add(1)) < work.size();)
+            results[i] = work[i].from.isEmpty() ? detail::CopyResult{detail::CopyResult::SourceMissing, QString()}
+                                                : detail::copyFileContents(work[i].from, work[i].to, true);
+    }
+    void join()
+    {
+        for (std::thread& t : threads)
+            t.join();
+        threads.clear();
+        run(); // whatever no thread took (none could be started)
+    }
+};
+
+void FlashBookOutput::copyFiles(const std::vector<CopyTask>& tasks)
+{
+    auto batch = std::make_unique<CopyBatch>();
+    // When two pages share a target, the later one wins, as if copied one after the other.
+    QHash<QString, std::size_t> slot;
+    for (const CopyTask& t : tasks) {
+        const auto it = slot.constFind(t.to);
+        if (it != slot.constEnd()) {
+            batch->work[*it] = t;
+        } else {
+            slot.insert(t.to, batch->work.size());
+            batch->work.push_back(t);
+        }
+    }
+    batch->results.assign(batch->work.size(), {detail::CopyResult::Failed, QString()});
+    // Several copies in flight keep the disk busy while one of them waits.
+    const int helpers = batch->work.size() >= 16 ? 2 : 0;
+    try {
+        for (int h = 0; h < helpers; ++h)
+            batch->threads.emplace_back([b = batch.get()] { b->run(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the tasks are done on this thread when the batch is finished.
+    }
+    m_copies.push_back(std::move(batch));
+    if (!m_deferCopies)
+        finishCopies();
+}
+
+FlashBookOutput::~FlashBookOutput()
+{
+    for (const auto& batch : m_copies)
+        for (std::thread& t : batch->threads)
+            t.join();
+}
+
+void FlashBookOutput::finishCopies()
+{
+    std::vector<std::unique_ptr<CopyBatch>> batches = std::move(m_copies);
+    m_copies.clear();
+    for (const auto& batch : batches)
+        batch->join();
+    for (const auto& batch : batches) {
+        for (std::size_t i = 0; i < batch->work.size(); ++i) {
+            const detail::CopyResult& r = batch->results[i];
+            const CopyTask& t = batch->work[i];
+            if (r.kind == detail::CopyResult::SourceMissing)
+                warn(t.from.isEmpty() ? t.to : t.from, QStringLiteral("the file is missing"), false);
+            else if (r.kind == detail::CopyResult::Failed)
+                warn(t.to, QStringLiteral("cannot copy %1: %2").arg(t.from, r.problem), true);
+        }
+    }
+}
+
 bool FlashBookOutput::copyFolder(const QString& from, const QString& to)
 {
     if (!QFileInfo(from).isDir())
@@ -234,6 +312,22 @@ void FlashBookOutput::ouputTheBook()
         warn(iSaveToFolder, QStringLiteral("the book folder does not exist; nothing was written"), true);
         return;
     }
+    // The page and thumbnail copies run in the background while the documents are built;
+    // they are all finished (and their failures reported) before this returns or throws.
+    m_deferCopies = true;
+    try {
+        writeWholeBook();
+    } catch (...) {
+        m_deferCopies = false;
+        finishCopies();
+        throw;
+    }
+    m_deferCopies = false;
+    finishCopies();
+}
+
+void FlashBookOutput::writeWholeBook()
+{
     const QString none;
     removeExtFile(none);
     prepaireNomalPage(none);
@@ -319,14 +413,18 @@ void FlashBookOutput::prepaireNomalPage(const QString& base)
     }
     if (!iFlashPageSource)
         return;
+    std::vector<CopyTask> copies;
+    std::vector<CopyTask> pictures;
     for (const auto& page : iFlashPageSource->normalPages()) {
         const QString ext = bookdoc::pathExtension(page->pageFilePath());
-        const QString target = folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QLatin1Char('.') + ext;
-        copyFile(page->pageFilePath(), target, true);
+        const QString stem = folder + QLatin1Char('/') + QString::number(page->pageIndex());
+        copies.push_back({page->pageFilePath(), stem + QLatin1Char('.') + ext});
         if (ext.compare(QLatin1String("swf"), Qt::CaseInsensitive) == 0)
-            writeSwfPicture(page->pageFilePath(),
-                            folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QStringLiteral(".jpg"));
+            pictures.push_back({page->pageFilePath(), stem + QStringLiteral(".jpg")});
     }
+    copyFiles(copies);
+    for (const CopyTask& p : pictures)
+        writeSwfPicture(p.from, p.to);
 }
 
 void FlashBookOutput::writeSwfPicture(const QString& swfPath, const QString& jpgPath)
@@ -362,10 +460,11 @@ void FlashBookOutput::prepaireThumbPage(const QString& base)
     }
     if (!iFlashPageSource)
         return;
-    for (const auto& page : iFlashPageSource->thumbPages()) {
-        const QString target = folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QStringLiteral(".jpg");
-        copyFile(page->pageFilePath(), target, true);
-    }
+    std::vector<CopyTask> copies;
+    for (const auto& page : iFlashPageSource->thumbPages())
+        copies.push_back({page->pageFilePath(),
+                          folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QStringLiteral(".jpg")});
+    copyFiles(copies);
 }
 
 void FlashBookOutput::prepaireExtFiles(const QString& base)

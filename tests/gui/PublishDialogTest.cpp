@@ -65,6 +65,7 @@ private slots:
     void folderOfOtherFilesLosesNothing();
     void bundleKindWritesAnApplication();
     void unusableNameIsReportedAndTheDialogStaysOpen();
+    void emptyNamePublishesIndex();
 
 private:
     std::unique_ptr<PublishDialog> makeDialog();
@@ -268,6 +269,19 @@ void PublishDialogTest::unusableNameIsReportedAndTheDialogStaysOpen()
     QCOMPARE(finished.count(), 0);
     QVERIFY(dialog->isVisible());
     QVERIFY(!QFileInfo::exists(folder));
+}
+
+void PublishDialogTest::emptyNamePublishesIndex()
+{
+    const QString folder = freshFolder(QStringLiteral("default-name"));
+    auto dialog = makeDialog();
+    dialog->folderField()->setText(folder);
+    dialog->nameField()->setText(QStringLiteral("  "));
+    dialog->outputType()->button(0)->click();
+    dialog->onPublish();
+    QCOMPARE(dialog->lastOutputFileName(), folder + QLatin1String("/index.html"));
+    QVERIFY(QFileInfo(folder + QLatin1String("/index.html")).isFile());
+    QCOMPARE(AppSettings::shareInstance().lastOutputFileName(), QStringLiteral("index"));
 }
 
 static SuiteRegistration<PublishDialogTest> registration("PublishDialogTest");

@@ -249,3 +249,28 @@ TEST_F(BookWriter, PageURLs)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(BookWriter, ManyPagesAreCopiedInBookOrderWithTheLaterOfTwoPagesWinningATarget)
+{
+    FlashPageList normal;
+    for (int i = 1; i <= 40; ++i) {
+        const int index = i == 21 ? 20 : i; // two pages for number 20: the later one wins
+        const QString file = i == 30 ? appFiles() + QStringLiteral("/in/missing.jpg")
+                                     : writeFile(QStringLiteral("in/n%1.jpg").arg(i), "page " + QByteArray::number(i));
+        normal.push_back(std::make_unique<FlashPage>(file, index));
+    }
+    source->setNormalPages(std::move(normal));
+    auto w = writer();
+    w->prepaireNomalPage(QString());
+    EXPECT_EQ(w->failedWrites(), 0);
+    ASSERT_EQ(w->warnings().size(), 1u); // only the missing page
+    EXPECT_TRUE(w->warnings().list()[0].where.endsWith(QLatin1String("missing.jpg")));
+    EXPECT_EQ(readAbsolute(book + "/files/page/20.jpg"), QByteArray("page 21"));
+    EXPECT_EQ(readAbsolute(book + "/files/page/40.jpg"), QByteArray("page 40"));
+    EXPECT_FALSE(QFileInfo::exists(book + "/files/page/30.jpg"));
+    EXPECT_EQ(QDir(book + "/files/page").entryList(QDir::Files).size(), 38);
+}
+
+} // namespace

@@ -44,7 +44,7 @@ void printHelp()
     auto table = commandTable();
     std::sort(table.begin(), table.end(), [](const Command& a, const Command& b) { return a.name < b.name; });
     for (const Command& c : table)
-        out(QStringLiteral("  %1%2\n").arg(c.name.leftJustified(12)).arg(c.summary));
+        out(QStringLiteral("  %1%2\n").arg(c.name.leftJustified(14)).arg(c.summary));
     out(QStringLiteral("\nRun 'leafcraft-cli COMMAND --help' for the options of a command.\n"));
 }
 
