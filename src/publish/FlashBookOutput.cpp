@@ -8,6 +8,7 @@
 #include "platform/Log.h"
 #include "platform/PdfDocument.h"
 #include "platform/Platform.h"
+#include "publish/AtomicWrite_p.h"
 #include "publish/BookDocuments.h"
 #include "publish/HTMLConfigInfo.h"
 #include "support/ConfigContainer.h"
@@ -20,7 +21,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -135,8 +135,7 @@ bool exists(const QString& path)
 
 bool writeWhole(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
+    return detail::writeFileAtomically(path, bytes);
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 #include "publish/HTMLConfigInfo.h"
 
+#include "publish/AtomicWrite_p.h"
 #include "publish/Maker.h"
 #include "publish/TextTemplate.h"
 #include "support/Error.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace leafcraft {
 
@@ -33,8 +33,7 @@ void HTMLConfigInfo::generateHTMLFrom(const QString& templatePath, const QString
     if (templatePath.isEmpty() || !in.open(QIODevice::ReadOnly))
         throw Error(ErrorKind::BadInput, QStringLiteral("cannot read the template's HTML page"), templatePath);
     const QString page = generateHTML(QString::fromUtf8(in.readAll()));
-    QSaveFile out(toFile);
-    if (!out.open(QIODevice::WriteOnly) || out.write(page.toUtf8()) < 0 || !out.commit())
+    if (!detail::writeFileAtomically(toFile, page.toUtf8()))
         throw Error(ErrorKind::Output, QStringLiteral("cannot write the HTML page"), toFile);
 }
 

@@ -94,3 +94,32 @@ TEST(HTMLConfigInfo, FillsTitleKeywordsAndDescriptionAndReplacesThePageWhole)
 }
 
 } // namespace
+
+#include "publish/AtomicWrite_p.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace {
+
+TEST(AtomicWrite, ReplacesWholeAndLeavesNothingBehindOnFailure)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/config.xml");
+    ASSERT_TRUE(detail::writeFileAtomically(path, "a much longer first version"));
+    ASSERT_TRUE(detail::writeFileAtomically(path, "second"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("second"));
+    EXPECT_TRUE(QFile::permissions(path) & QFileDevice::ReadOther);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("config.xml")});
+
+    // A folder in the way of the target: the write fails and no temporary file stays.
+    QDir().mkpath(dir.path() + QStringLiteral("/taken"));
+    EXPECT_FALSE(detail::writeFileAtomically(dir.path() + QStringLiteral("/taken"), "x"));
+    EXPECT_FALSE(detail::writeFileAtomically(dir.path() + QStringLiteral("/missing/x"), "x"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("config.xml"), QStringLiteral("taken")}));
+}
+
+} // namespace
