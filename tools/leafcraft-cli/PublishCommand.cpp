@@ -120,10 +120,10 @@ QString helpText()
         names += QStringLiteral("--") + opt.longName;
         if (!opt.valueName.isEmpty())
             names += QLatin1Char(' ') + opt.valueName;
-        text += QStringLiteral("  %1%2\n").arg(names.leftJustified(24), opt.help);
+        text += QStringLiteral("  %1%2\n").arg(names.leftJustified(26), opt.help);
     }
     text += QStringLiteral(
-        "  -h, --help              Show this help.\n"
+        "  -h, --help                Show this help.\n"
         "\n"
         "Exit status: 0 success, 2 usage error, 3 bad input (unreadable, damaged or encrypted\n"
         "PDF, a range with no page of the document, unknown template or style), 4 the output\n"
