@@ -29,34 +29,32 @@ fi
 pages=$(pdfinfo "$pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
 echo "PDF: $pdf ($pages pages), $(nproc) processors"
 
-seconds() { # runs the command, prints its wall time in seconds
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>"$work/stderr" || { echo "failed: $*" >&2; cat "$work/stderr" >&2; exit 1; }
-    end=$(date +%s.%N)
-    awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f\n", e - s }'
+seconds() { # runs the command, prints "wall cpu" in seconds (cpu: user + system, children included)
+    /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >/dev/null 2>"$work/stderr" \
+        || { echo "failed: $*" >&2; cat "$work/stderr" >&2; exit 1; }
+    awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' "$work/time"
 }
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-ppm=() jpg=() swf=()
+ppm=() jpg=() swf=() ppm_cpu=() jpg_cpu=() swf_cpu=()
 for round in 1 2 3; do
     rm -rf "$work/ppm" "$work/jpg" "$work/swf"
     mkdir -p "$work/ppm"
-    ppm+=("$(seconds pdftoppm -r 144 -jpeg "$pdf" "$work/ppm/p")")
-    jpg+=("$(seconds "$cli" import-pages "$pdf" -o "$work/jpg" --format jpg --quality 85)")
-    swf+=("$(seconds "$cli" import-pages "$pdf" -o "$work/swf" --format swf --quality 85)")
-    echo "round $round: pdftoppm ${ppm[-1]} s, import jpg ${jpg[-1]} s, import swf ${swf[-1]} s"
+    t=$(seconds pdftoppm -r 144 -jpeg "$pdf" "$work/ppm/p"); read -r w c <<<"$t"; ppm+=("$w"); ppm_cpu+=("$c")
+    t=$(seconds "$cli" import-pages "$pdf" -o "$work/jpg" --format jpg --quality 85); read -r w c <<<"$t"; jpg+=("$w"); jpg_cpu+=("$c")
+    t=$(seconds "$cli" import-pages "$pdf" -o "$work/swf" --format swf --quality 85); read -r w c <<<"$t"; swf+=("$w"); swf_cpu+=("$c")
+    echo "round $round (wall/cpu s): pdftoppm ${ppm[-1]}/${ppm_cpu[-1]}, import jpg ${jpg[-1]}/${jpg_cpu[-1]}, import swf ${swf[-1]}/${swf_cpu[-1]}"
 done
 files_jpg=$(find "$work/jpg" -type f | wc -l)
 files_swf=$(find "$work/swf" -type f | wc -l)
-t_ppm=$(median "${ppm[@]}")
-t_jpg=$(median "${jpg[@]}")
-t_swf=$(median "${swf[@]}")
-awk -v p="$t_ppm" -v j="$t_jpg" -v s="$t_swf" -v fj="$files_jpg" -v fs="$files_swf" 'BEGIN {
-    printf "median pdftoppm -r 144 -jpeg:           %7.3f s\n", p
-    printf "median import, JPG pages (%5d files):  %7.3f s  ratio %.2f (target <= 0.40)\n", fj, j, j / p
-    printf "median import, SWF pages (%5d files):  %7.3f s  ratio %.2f (target <= 1.00)\n", fs, s, s / p
+awk -v p="$(median "${ppm[@]}")" -v j="$(median "${jpg[@]}")" -v s="$(median "${swf[@]}")" \
+    -v pc="$(median "${ppm_cpu[@]}")" -v jc="$(median "${jpg_cpu[@]}")" -v sc="$(median "${swf_cpu[@]}")" \
+    -v fj="$files_jpg" -v fs="$files_swf" 'BEGIN {
+    printf "medians (wall, cpu)                      wall s   ratio    cpu s   ratio\n"
+    printf "pdftoppm -r 144 -jpeg (page images):   %7.3f          %7.3f\n", p, pc
+    printf "import, JPG pages (%5d files):        %7.3f   %5.2f  %7.3f   %5.2f  (target: wall ratio <= 0.40)\n", fj, j, j / p, jc, jc / pc
+    printf "import, SWF pages (%5d files):        %7.3f   %5.2f  %7.3f   %5.2f  (target: wall ratio <= 1.00)\n", fs, s, s / p, sc, sc / pc
 }'
 
 big=$work/book1000.pdf

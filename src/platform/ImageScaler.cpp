@@ -64,28 +64,48 @@ pdf::Bitmap ImageScaler::scale(const pdf::Bitmap& source, int width, int height)
     target.pixels = QByteArray(qsizetype(width) * height * 3, Qt::Uninitialized);
     auto* dst = reinterpret_cast<unsigned char*>(target.pixels.data());
 
-    // First the rows of one target row are averaged into a line of the source's width, then
-    // that line is averaged across.
-    std::vector<float> line(sourceStride);
+    // First the rows of one target row are averaged into a line of the source's width, in
+    // 8.8 fixed point: the row weights are quantised to add up to exactly 256, so every sum
+    // stays below 255 * 256 and the whole pass runs in 16-bit lanes. Then that line is
+    // averaged across.
+    std::vector<std::vector<quint16>> rowWeights(rows.size());
+    for (size_t y = 0; y < rows.size(); ++y) {
+        std::vector<quint16>& q = rowWeights[y];
+        int total = 0;
+        size_t largest = 0;
+        for (size_t i = 0; i < rows[y].weights.size(); ++i) {
+            q.push_back(quint16(std::lround(rows[y].weights[i] * 256.0)));
+            total += q.back();
+            if (q[i] > q[largest])
+                largest = i;
+        }
+        q[largest] = quint16(q[largest] + 256 - total); // the rounding remainder
+    }
+    std::vector<quint16> line(sourceStride);
+    const float toUnit = 1.0f / 256.0f;
     for (int y = 0; y < height; ++y) {
         const Span& rowSpan = rows[size_t(y)];
-        std::fill(line.begin(), line.end(), 0.0f);
-        for (size_t i = 0; i < rowSpan.weights.size(); ++i) {
-            const float w = rowSpan.weights[i];
-            const unsigned char* in = src + size_t(rowSpan.first + int(i)) * sourceStride;
+        const std::vector<quint16>& weights = rowWeights[size_t(y)];
+        quint16* __restrict acc = line.data();
+        std::fill(line.begin(), line.end(), quint16(0));
+        for (size_t i = 0; i < weights.size(); ++i) {
+            const quint16 w = weights[i];
+            if (w == 0)
+                continue;
+            const unsigned char* __restrict in = src + size_t(rowSpan.first + int(i)) * sourceStride;
             for (size_t x = 0; x < sourceStride; ++x)
-                line[x] += w * in[x];
+                acc[x] = quint16(acc[x] + quint16(w * in[x]));
         }
         unsigned char* out = dst + size_t(y) * size_t(width) * 3;
         for (int x = 0; x < width; ++x) {
             const Span& colSpan = columns[size_t(x)];
             float r = 0, g = 0, b = 0;
-            const float* in = line.data() + size_t(colSpan.first) * 3;
+            const quint16* in = line.data() + size_t(colSpan.first) * 3;
             for (size_t i = 0; i < colSpan.weights.size(); ++i, in += 3) {
-                const float w = colSpan.weights[i];
-                r += w * in[0];
-                g += w * in[1];
-                b += w * in[2];
+                const float w = colSpan.weights[i] * toUnit;
+                r += w * float(in[0]);
+                g += w * float(in[1]);
+                b += w * float(in[2]);
             }
             out[x * 3 + 0] = static_cast<unsigned char>(std::clamp(r + 0.5f, 0.0f, 255.0f));
             out[x * 3 + 1] = static_cast<unsigned char>(std::clamp(g + 0.5f, 0.0f, 255.0f));

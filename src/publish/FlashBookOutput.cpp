@@ -14,7 +14,9 @@
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateProperty.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QHash>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -22,7 +24,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <atomic>
+#include <mutex>
 #include <filesystem>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <system_error>
@@ -146,7 +151,6 @@ FlashBookOutput::FlashBookOutput(std::shared_ptr<FlashPageSource> pageSource,
 {
 }
 
-FlashBookOutput::~FlashBookOutput() = default;
 
 // ------------------------------------------------------------------ paths and primitives
 
@@ -200,6 +204,82 @@ bool FlashBookOutput::copyFile(const QString& from, const QString& to, bool repl
     return false;
 }
 
+// A batch of copies in flight: helper threads take the tasks one by one; the results are
+// reported in task order once the batch is finished.
+struct FlashBookOutput::CopyBatch {
+    std::vector<CopyTask> work;
+    std::vector<detail::CopyResult> results;
+    std::atomic<std::size_t> next{0};
+    std::vector<std::thread> threads;
+
+    void run()
+    {
+        for (std::size_t i; (i = next.fetch_add(1)) < work.size();)
+            results[i] = work[i].from.isEmpty() ? detail::CopyResult{detail::CopyResult::SourceMissing, QString()}
+                                                : detail::copyFileContents(work[i].from, work[i].to, true);
+    }
+    void join()
+    {
+        for (std::thread& t : threads)
+            t.join();
+        threads.clear();
+        run(); // whatever no thread took (none could be started)
+    }
+};
+
+void FlashBookOutput::copyFiles(const std::vector<CopyTask>& tasks)
+{
+    auto batch = std::make_unique<CopyBatch>();
+    // When two pages share a target, the later one wins, as if copied one after the other.
+    QHash<QString, std::size_t> slot;
+    for (const CopyTask& t : tasks) {
+        const auto it = slot.constFind(t.to);
+        if (it != slot.constEnd()) {
+            batch->work[*it] = t;
+        } else {
+            slot.insert(t.to, batch->work.size());
+            batch->work.push_back(t);
+        }
+    }
+    batch->results.assign(batch->work.size(), {detail::CopyResult::Failed, QString()});
+    // Several copies in flight keep the disk busy while one of them waits.
+    const int helpers = batch->work.size() >= 16 ? 2 : 0;
+    try {
+        for (int h = 0; h < helpers; ++h)
+            batch->threads.emplace_back([b = batch.get()] { b->run(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the tasks are done on this thread when the batch is finished.
+    }
+    m_copies.push_back(std::move(batch));
+    if (!m_deferCopies)
+        finishCopies();
+}
+
+FlashBookOutput::~FlashBookOutput()
+{
+    for (const auto& batch : m_copies)
+        for (std::thread& t : batch->threads)
+            t.join();
+}
+
+void FlashBookOutput::finishCopies()
+{
+    std::vector<std::unique_ptr<CopyBatch>> batches = std::move(m_copies);
+    m_copies.clear();
+    for (const auto& batch : batches)
+        batch->join();
+    for (const auto& batch : batches) {
+        for (std::size_t i = 0; i < batch->work.size(); ++i) {
+            const detail::CopyResult& r = batch->results[i];
+            const CopyTask& t = batch->work[i];
+            if (r.kind == detail::CopyResult::SourceMissing)
+                warn(t.from.isEmpty() ? t.to : t.from, QStringLiteral("the file is missing"), false);
+            else if (r.kind == detail::CopyResult::Failed)
+                warn(t.to, QStringLiteral("cannot copy %1: %2").arg(t.from, r.problem), true);
+        }
+    }
+}
+
 bool FlashBookOutput::copyFolder(const QString& from, const QString& to)
 {
     if (!QFileInfo(from).isDir())
@@ -234,6 +314,22 @@ void FlashBookOutput::ouputTheBook()
         warn(iSaveToFolder, QStringLiteral("the book folder does not exist; nothing was written"), true);
         return;
     }
+    // The page and thumbnail copies run in the background while the documents are built;
+    // they are all finished (and their failures reported) before this returns or throws.
+    m_deferCopies = true;
+    try {
+        writeWholeBook();
+    } catch (...) {
+        m_deferCopies = false;
+        finishCopies();
+        throw;
+    }
+    m_deferCopies = false;
+    finishCopies();
+}
+
+void FlashBookOutput::writeWholeBook()
+{
     const QString none;
     removeExtFile(none);
     prepaireNomalPage(none);
@@ -319,14 +415,18 @@ void FlashBookOutput::prepaireNomalPage(const QString& base)
     }
     if (!iFlashPageSource)
         return;
+    std::vector<CopyTask> copies;
+    std::vector<CopyTask> pictures;
     for (const auto& page : iFlashPageSource->normalPages()) {
         const QString ext = bookdoc::pathExtension(page->pageFilePath());
-        const QString target = folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QLatin1Char('.') + ext;
-        copyFile(page->pageFilePath(), target, true);
+        const QString stem = folder + QLatin1Char('/') + QString::number(page->pageIndex());
+        copies.push_back({page->pageFilePath(), stem + QLatin1Char('.') + ext});
         if (ext.compare(QLatin1String("swf"), Qt::CaseInsensitive) == 0)
-            writeSwfPicture(page->pageFilePath(),
-                            folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QStringLiteral(".jpg"));
+            pictures.push_back({page->pageFilePath(), stem + QStringLiteral(".jpg")});
     }
+    copyFiles(copies);
+    for (const CopyTask& p : pictures)
+        writeSwfPicture(p.from, p.to);
 }
 
 void FlashBookOutput::writeSwfPicture(const QString& swfPath, const QString& jpgPath)
@@ -362,10 +462,11 @@ void FlashBookOutput::prepaireThumbPage(const QString& base)
     }
     if (!iFlashPageSource)
         return;
-    for (const auto& page : iFlashPageSource->thumbPages()) {
-        const QString target = folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QStringLiteral(".jpg");
-        copyFile(page->pageFilePath(), target, true);
-    }
+    std::vector<CopyTask> copies;
+    for (const auto& page : iFlashPageSource->thumbPages())
+        copies.push_back({page->pageFilePath(),
+                          folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QStringLiteral(".jpg")});
+    copyFiles(copies);
 }
 
 void FlashBookOutput::prepaireExtFiles(const QString& base)
@@ -436,27 +537,53 @@ QStringList FlashBookOutput::searchTexts()
     QStringList texts;
     if (!iFlashPageSource)
         return texts;
-    std::unique_ptr<pdf::Document> doc;
     const QString source = iFlashPageSource->sourceFile();
-    if (!source.isEmpty() && source.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+    const QFileInfo info(source);
+    QString key;
+    if (!source.isEmpty() && info.isFile()) {
+        // The preview writes the same book again and again: its text is read once per file
+        // version and page list.
+        key = info.absoluteFilePath() + QLatin1Char('|') + QString::number(info.size()) + QLatin1Char('|')
+            + QString::number(info.lastModified().toMSecsSinceEpoch());
+        for (const auto& page : iFlashPageSource->pages())
+            key += QLatin1Char(',') + QString::number(page->pageIndex());
+        static std::mutex cacheMutex;
+        static QString cachedKey;
+        static QStringList cachedTexts;
+        {
+            std::lock_guard<std::mutex> lock(cacheMutex);
+            if (cachedKey == key)
+                return cachedTexts;
+        }
+        std::unique_ptr<pdf::Document> doc;
         try {
             doc = pdf::openDocument(source);
         } catch (const Error& e) {
             warn(source, QStringLiteral("no search text: %1").arg(e.message()), false);
         }
-    }
-    for (const auto& page : iFlashPageSource->pages()) {
-        QString text = QStringLiteral("");
-        const int n = page->pageIndex() - 1;
-        if (doc && n >= 0 && n < doc->pageCount()) {
-            try {
-                text = doc->pageText(n);
-            } catch (const Error& e) {
-                warn(source, QStringLiteral("no search text for page %1: %2").arg(n + 1).arg(e.message()), false);
+        bool complete = doc != nullptr;
+        for (const auto& page : iFlashPageSource->pages()) {
+            QString text = QStringLiteral("");
+            const int n = page->pageIndex() - 1;
+            if (doc && n >= 0 && n < doc->pageCount()) {
+                try {
+                    text = doc->pageText(n);
+                } catch (const Error& e) {
+                    complete = false;
+                    warn(source, QStringLiteral("no search text for page %1: %2").arg(n + 1).arg(e.message()), false);
+                }
             }
+            texts.push_back(text);
         }
-        texts.push_back(text);
+        if (complete) {
+            std::lock_guard<std::mutex> lock(cacheMutex);
+            cachedKey = key;
+            cachedTexts = texts;
+        }
+        return texts;
     }
+    for (std::size_t i = 0; i < iFlashPageSource->pages().size(); ++i)
+        texts.push_back(QStringLiteral(""));
     return texts;
 }
 

@@ -27,6 +27,7 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace leafcraft {
 
@@ -145,6 +146,15 @@ protected:
     // Copies a file; an existing `to` is replaced when `replace` is true, else the copy fails.
     // A missing source or a failed copy is a warning (the latter also a failed write).
     bool copyFile(const QString& from, const QString& to, bool replace = false);
+    struct CopyTask {
+        QString from, to;
+    };
+    // Copies files, replacing what is at each target, several at a time; failures as copyFile.
+    // Within ouputTheBook the copies finish in the background (finishCopies).
+    void copyFiles(const std::vector<CopyTask>& tasks);
+    // Waits for the copies in flight and reports their failures.
+    void finishCopies();
+    void writeWholeBook();
     bool copyFolder(const QString& from, const QString& to);
     void removePath(const QString& path);
     void warn(const QString& where, const QString& message, bool failedWrite);
@@ -173,6 +183,9 @@ protected:
     bool iZoomedPageSameAsNormalPage = true;
 
 private:
+    struct CopyBatch;
+    std::vector<std::unique_ptr<CopyBatch>> m_copies;
+    bool m_deferCopies = false;
     QString m_previewFolder;
     AppSettings* m_settings = nullptr;
     std::optional<QStringList> m_searchTexts;

@@ -60,6 +60,9 @@ PublishJob::PublishJob(PublishOptions options) : m_options(std::move(options)) {
 
 PublishJob::~PublishJob()
 {
+    // A folder made for a book that was never written goes again (only while it is empty).
+    if (m_createdOutput && !m_written)
+        QDir().rmdir(m_options.outputFolder);
     // The page source's converter owns the converted page files; release it before the
     // working folder goes.
     m_pageSource.reset();
@@ -94,6 +97,7 @@ void PublishJob::checkOutputFolder()
     const QFileInfo info(folder);
     if (info.exists() && !info.isDir())
         throw Error(ErrorKind::Output, QStringLiteral("the output path exists and is not a folder"), folder);
+    m_createdOutput = !info.exists();
     if (!QDir().mkpath(folder))
         throw Error(ErrorKind::Output, QStringLiteral("cannot create the output folder"), folder);
     QTemporaryFile probe(folder + QStringLiteral("/.leafcraft-XXXXXX"));
@@ -130,8 +134,8 @@ void PublishJob::prepare()
     }
 
     // The template, its style, the settings file and the single values.
-    if (!FlashTemplate::tmplNames().contains(FlashTemplate::tmplPathForName(o.templateName).chopped(1))
-        && !QFileInfo(FlashTemplate::tmplMetaPathForName(o.templateName)).isFile())
+    if (o.templateName.isEmpty() || o.templateName.contains(QLatin1Char('/'))
+        || !QFileInfo(FlashTemplate::tmplMetaPathForName(o.templateName)).isFile())
         throw Error(ErrorKind::BadInput, QStringLiteral("unknown template"), o.templateName);
     m_template = std::make_shared<FlashTemplate>();
     if (o.styleName.isEmpty()) {
@@ -139,7 +143,7 @@ void PublishJob::prepare()
             throw Error(ErrorKind::BadInput, QStringLiteral("the template cannot be loaded"), o.templateName);
     } else {
         const QString style = FlashTemplate::stylePathFor(o.templateName, o.styleName);
-        if (!QFileInfo(style + QStringLiteral("/tmplSetting.txt")).isFile())
+        if (o.styleName.contains(QLatin1Char('/')) || !QFileInfo(style + QStringLiteral("/tmplSetting.txt")).isFile())
             throw Error(ErrorKind::BadInput,
                         QStringLiteral("unknown style of template \"%1\"").arg(o.templateName), o.styleName);
         if (!m_template->changeTmplTo(o.templateName, style))
@@ -263,6 +267,7 @@ QString PublishJob::write()
                     o.outputFolder);
     // The working page list of a one-shot publication is no part of the book.
     QFile::remove(o.outputFolder + QStringLiteral("/pages.xml"));
+    m_written = true;
     report(PublishProgress::Stage::Done);
     return QFileInfo(writer.outputFileName()).absoluteFilePath();
 }

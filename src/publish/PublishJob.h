@@ -108,6 +108,8 @@ private:
     Warnings m_warnings;
     bool m_prepared = false;
     bool m_imported = false;
+    bool m_createdOutput = false;
+    bool m_written = false;
 };
 
 } // namespace leafcraft

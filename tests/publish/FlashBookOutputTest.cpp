@@ -249,3 +249,55 @@ TEST_F(BookWriter, PageURLs)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(BookWriter, ManyPagesAreCopiedInBookOrderWithTheLaterOfTwoPagesWinningATarget)
+{
+    FlashPageList normal;
+    for (int i = 1; i <= 40; ++i) {
+        const int index = i == 21 ? 20 : i; // two pages for number 20: the later one wins
+        const QString file = i == 30 ? appFiles() + QStringLiteral("/in/missing.jpg")
+                                     : writeFile(QStringLiteral("in/n%1.jpg").arg(i), "page " + QByteArray::number(i));
+        normal.push_back(std::make_unique<FlashPage>(file, index));
+    }
+    source->setNormalPages(std::move(normal));
+    auto w = writer();
+    w->prepaireNomalPage(QString());
+    EXPECT_EQ(w->failedWrites(), 0);
+    ASSERT_EQ(w->warnings().size(), 1u); // only the missing page
+    EXPECT_TRUE(w->warnings().list()[0].where.endsWith(QLatin1String("missing.jpg")));
+    EXPECT_EQ(readAbsolute(book + "/files/page/20.jpg"), QByteArray("page 21"));
+    EXPECT_EQ(readAbsolute(book + "/files/page/40.jpg"), QByteArray("page 40"));
+    EXPECT_FALSE(QFileInfo::exists(book + "/files/page/30.jpg"));
+    EXPECT_EQ(QDir(book + "/files/page").entryList(QDir::Files).size(), 38);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BookWriter, ReadsTheSearchTextFromTheSourcePdfWhenNoneIsGiven)
+{
+    const QString pdf = tmp() + QStringLiteral("/sample.pdf");
+    QProcess p;
+    p.start(QStringLiteral("python3"), {QStringLiteral(TEST_DATA_DIR "/make_pdfs.py"), QStringLiteral("--sample"), pdf});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0);
+    // Book positions 1 to 3 hold document pages 1, 2 and 3; a fourth page points past the end.
+    source->setSourceFile(pdf);
+    FlashPageList pages;
+    for (int n : {1, 2, 3, 99})
+        pages.push_back(std::make_unique<FlashPage>(logo, n));
+    source->setPages(std::move(pages));
+    for (int round = 0; round < 2; ++round) { // the second round is served from the cache
+        auto w = writer();
+        w->prepaireSearchFile(QString());
+        const QByteArray script = readAbsolute(book + "/files/search/search.js");
+        ASSERT_TRUE(script.startsWith("window.LeafcraftSearchText = [\"Welcome")) << script.left(80).toStdString();
+        EXPECT_TRUE(script.endsWith(",\"\"];\n"));
+        EXPECT_EQ(script.count("\",\""), 3);
+    }
+}
+
+} // namespace
