@@ -14,6 +14,7 @@
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateProperty.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QHash>
 #include <QDirIterator>
@@ -24,6 +25,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <atomic>
+#include <mutex>
 #include <filesystem>
 #include <thread>
 #include <sys/stat.h>
@@ -535,27 +537,53 @@ QStringList FlashBookOutput::searchTexts()
     QStringList texts;
     if (!iFlashPageSource)
         return texts;
-    std::unique_ptr<pdf::Document> doc;
     const QString source = iFlashPageSource->sourceFile();
-    if (!source.isEmpty() && source.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+    const QFileInfo info(source);
+    QString key;
+    if (!source.isEmpty() && info.isFile()) {
+        // The preview writes the same book again and again: its text is read once per file
+        // version and page list.
+        key = info.absoluteFilePath() + QLatin1Char('|') + QString::number(info.size()) + QLatin1Char('|')
+            + QString::number(info.lastModified().toMSecsSinceEpoch());
+        for (const auto& page : iFlashPageSource->pages())
+            key += QLatin1Char(',') + QString::number(page->pageIndex());
+        static std::mutex cacheMutex;
+        static QString cachedKey;
+        static QStringList cachedTexts;
+        {
+            std::lock_guard<std::mutex> lock(cacheMutex);
+            if (cachedKey == key)
+                return cachedTexts;
+        }
+        std::unique_ptr<pdf::Document> doc;
         try {
             doc = pdf::openDocument(source);
         } catch (const Error& e) {
             warn(source, QStringLiteral("no search text: %1").arg(e.message()), false);
         }
-    }
-    for (const auto& page : iFlashPageSource->pages()) {
-        QString text = QStringLiteral("");
-        const int n = page->pageIndex() - 1;
-        if (doc && n >= 0 && n < doc->pageCount()) {
-            try {
-                text = doc->pageText(n);
-            } catch (const Error& e) {
-                warn(source, QStringLiteral("no search text for page %1: %2").arg(n + 1).arg(e.message()), false);
+        bool complete = doc != nullptr;
+        for (const auto& page : iFlashPageSource->pages()) {
+            QString text = QStringLiteral("");
+            const int n = page->pageIndex() - 1;
+            if (doc && n >= 0 && n < doc->pageCount()) {
+                try {
+                    text = doc->pageText(n);
+                } catch (const Error& e) {
+                    complete = false;
+                    warn(source, QStringLiteral("no search text for page %1: %2").arg(n + 1).arg(e.message()), false);
+                }
             }
+            texts.push_back(text);
         }
-        texts.push_back(text);
+        if (complete) {
+            std::lock_guard<std::mutex> lock(cacheMutex);
+            cachedKey = key;
+            cachedTexts = texts;
+        }
+        return texts;
     }
+    for (std::size_t i = 0; i < iFlashPageSource->pages().size(); ++i)
+        texts.push_back(QStringLiteral(""));
     return texts;
 }
 
