@@ -12,9 +12,21 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
+#include <QElapsedTimer>
 
+#include <cerrno>
 #include <cmath>
+#include <csignal>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace leafcraft {
 
@@ -78,27 +90,92 @@ struct ToolRun {
     QByteArray err;
 };
 
+// Starts a page tool with posix_spawn (no copy of this process's memory map, unlike a
+// fork, which matters when a tool runs for every page), collects its output and waits.
+// Throws Error(Internal) when the tool cannot be started.
 ToolRun runTool(const QString& program, const QStringList& arguments)
 {
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.start(QIODevice::ReadOnly);
-    if (!process.waitForStarted(-1))
+    const QByteArray exe = QFile::encodeName(program);
+    std::vector<QByteArray> args{exe};
+    for (const QString& a : arguments)
+        args.push_back(a.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    int outPipe[2] = {-1, -1}, errPipe[2] = {-1, -1};
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
+        for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+            if (fd >= 0)
+                ::close(fd);
+        throw Error(ErrorKind::Internal, QStringLiteral("no pipe for the page tool (%1)").arg(QString::fromLocal8Bit(std::strerror(errno))), program);
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, exe.constData(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(outPipe[1]);
+    ::close(errPipe[1]);
+    if (spawned != 0) {
+        ::close(outPipe[0]);
+        ::close(errPipe[0]);
         throw Error(ErrorKind::Internal,
-                    QStringLiteral("the page tool cannot be started (%1)").arg(process.errorString()), program);
+                    QStringLiteral("the page tool cannot be started (%1)").arg(QString::fromLocal8Bit(std::strerror(spawned))),
+                    program);
+    }
+
     ToolRun run;
-    if (!process.waitForFinished(kToolTimeoutMs)) {
-        process.kill();
-        process.waitForFinished(-1);
+    constexpr qsizetype kMaxOutput = 1 << 20; // a tool that chatters without end is cut off
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    int open = 2;
+    bool timedOut = false;
+    QElapsedTimer timer;
+    timer.start();
+    char buffer[16384];
+    while (open > 0) {
+        const qint64 left = kToolTimeoutMs - timer.elapsed();
+        if (left <= 0) {
+            timedOut = true;
+            break;
+        }
+        const int ready = ::poll(fds, 2, int(left));
+        if (ready < 0 && errno != EINTR)
+            break;
+        for (pollfd& p : fds) {
+            if (p.fd < 0 || p.revents == 0)
+                continue;
+            const ssize_t got = ::read(p.fd, buffer, sizeof buffer);
+            if (got > 0) {
+                QByteArray& sink = &p == &fds[0] ? run.out : run.err;
+                if (sink.size() < kMaxOutput)
+                    sink.append(buffer, qsizetype(got));
+            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+                ::close(p.fd);
+                p.fd = -1;
+                --open;
+            }
+        }
+    }
+    for (const pollfd& p : fds)
+        if (p.fd >= 0)
+            ::close(p.fd);
+    if (timedOut)
+        ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (timedOut) {
         run.crashed = true;
         run.err = "the tool did not finish in time";
         return run;
     }
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    run.crashed = process.exitStatus() != QProcess::NormalExit;
-    run.exitCode = process.exitCode();
+    run.crashed = !WIFEXITED(status);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
 

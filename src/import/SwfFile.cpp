@@ -249,6 +249,10 @@ QByteArray plainMovie(const QByteArray& data, const QString& where)
             throw bad(where, QStringLiteral("the SWF movie is truncated (%1 of %2 bytes)").arg(data.size()).arg(declared));
         return data.left(declared);
     }
+    // zlib cannot expand data more than about 1032 times: a larger declared length is a lie
+    // that must not make us allocate it.
+    if (qint64(declared) > qint64(data.size()) * 1100 + 1024)
+        throw bad(where, QStringLiteral("the compressed SWF movie is truncated or damaged (it declares %1 bytes)").arg(declared));
     QByteArray out(qsizetype(declared), Qt::Uninitialized);
     std::memcpy(out.data(), data.constData(), 8);
     out[0] = 'F';

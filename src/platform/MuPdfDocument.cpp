@@ -34,8 +34,8 @@ namespace {
 // Resources (fonts, images, decoded streams) that MuPDF may keep between pages, shared by
 // every handle. Small enough that a long import stays well inside its memory budget.
 constexpr size_t kStoreSize = 64u << 20;
-// Refuse pictures larger than this many pixels rather than fail somewhere inside MuPDF.
-constexpr qint64 kMaxRenderPixels = 400ll * 1000 * 1000;
+// Pictures larger than this many pixels are refused rather than allocated (3 bytes each).
+constexpr qint64 kMaxRenderPixels = 64ll * 1000 * 1000; // A0 at 144 dpi is about half of this
 
 std::array<std::mutex, FZ_LOCK_MAX> g_mupdfLocks;
 

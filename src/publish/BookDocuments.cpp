@@ -149,7 +149,9 @@ xml::Document configDocument(const PropertyLookup& lookup)
     leaf(folio, "PlayFlipSound", value("PlayFlipSound", S("Yes")));
     leaf(folio, "PerPageThickness", value("PerPageThickness", S("1")));
     xml::Element mobility = folio.appendElement(S("Mobility"));
-    mobility.setAttribute(S("direction"), S("right"));
+    // The reading direction follows the book's "direction" choice (as the phone version reads
+    // it), so a right-to-left book turns the other way in the browser too.
+    mobility.setAttribute(S("direction"), value("direction", S("Right")) == QLatin1String("Left") ? S("left") : S("right"));
     mobility.setAttribute(S("startPosition"), S("center"));
 
     xml::Element tmpl = setting.appendElement(S("Template"));

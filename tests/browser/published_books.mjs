@@ -66,14 +66,11 @@ function publishedByCli(cli, work) {
         '--set', 'BaseColor=0x804000', ...extra], { stdio: ['ignore', 'pipe', 'pipe'] });
     publish('ltr', []);
     publish('rtl', ['--set', 'direction=Left']);
-    // The reading direction reaches the player through Mobility's direction; a writer that does
-    // not carry it yet gets the right-to-left case from the node-made book.
+    // The reading direction reaches the player through Mobility's direction.
     const rtlConfig = execFileSync(cli, ['config', 'decode', path.join(work, 'rtl', 'files', 'config.xml')], { encoding: 'utf8' });
-    let rtlSource = 'published';
-    if (!/direction="left"/i.test(rtlConfig)) {
-        makeBook(path.join(work, 'rtl'), { ...testBookOptions(), rtl: true });
-        rtlSource = 'node-made (the writer keeps direction "right")';
-    }
+    if (!/<Mobility direction="left"/.test(rtlConfig))
+        throw new Error('a book published with direction=Left does not read right to left');
+    const rtlSource = 'published';
     const [pw, ph] = facts.pageSize;
     const web = facts.links.find((l) => l.url && /^https?:/.test(l.url));
     const jump = facts.links.find((l) => l.destPage && l.page === web.page);

@@ -42,13 +42,13 @@ QString testHome();
 // The demonstration book's pages (pictures shipped with the program).
 std::shared_ptr<FlashPageSource> demoBook();
 
-// Closes the next message box (or other modal dialog) that opens within `timeoutMs`, with its
-// default or first button, and records its texts. Lets a test go through a code path that
-// asks with a modal box.
+// Answers the next modal dialog that opens within `timeoutMs`: a message box with its default
+// or first button (its texts are recorded), any other dialog with `answer`, or else by
+// rejecting it. Lets a test go through a code path that asks with a modal dialog.
 class ModalAnswerer : public QObject {
     Q_OBJECT
 public:
-    explicit ModalAnswerer(int timeoutMs = 20000);
+    explicit ModalAnswerer(int timeoutMs = 20000, std::function<void(QDialog*)> answer = {});
     ~ModalAnswerer() override;
     int answered() const { return m_texts.size(); }
     // text, informative text and detailed text of every answered box, joined by newlines
@@ -57,6 +57,7 @@ public:
 private:
     void poll();
     QStringList m_texts;
+    std::function<void(QDialog*)> m_answer;
     int m_remaining;
 };
 

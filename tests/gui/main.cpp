@@ -48,7 +48,8 @@ std::shared_ptr<FlashPageSource> demoBook()
     return book;
 }
 
-ModalAnswerer::ModalAnswerer(int timeoutMs) : m_remaining(timeoutMs / 50)
+ModalAnswerer::ModalAnswerer(int timeoutMs, std::function<void(QDialog*)> answer)
+    : m_answer(std::move(answer)), m_remaining(timeoutMs / 50)
 {
     QTimer::singleShot(50, this, &ModalAnswerer::poll);
 }
@@ -69,8 +70,12 @@ void ModalAnswerer::poll()
             box->reject();
         return;
     }
-    if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->inherits("QColorDialog")) {
-        dialog->reject();
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        m_texts << dialog->windowTitle();
+        if (m_answer)
+            m_answer(dialog);
+        else
+            dialog->reject();
         return;
     }
     if (--m_remaining > 0)

@@ -270,6 +270,21 @@ TEST_F(ConverterTest, ToolsInTheResourceLibFolderGetTheFixedCall)
     auto measured = open("links.pdf");
     measured->convertPage(1, PageFormat::Swf);
     EXPECT_EQ(storedPageSize(platform), QSize(612, 792));
+
+    // A pdf2swf that cannot be started is an error, not a page without a file.
+    QFile::remove(resources + QLatin1String("/lib/pdf2swf"));
+    writeScript(resources + QLatin1String("/lib/pdf2swf"), QByteArray());
+    QFile broken(resources + QLatin1String("/lib/pdf2swf"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("#!/nonexistent/interpreter\n");
+    broken.close();
+    try {
+        open("links.pdf")->convertPage(2, PageFormat::Swf);
+        ADD_FAILURE() << "a tool that cannot start went unnoticed";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Internal);
+        EXPECT_TRUE(e.message().contains(QLatin1String("cannot be started"))) << e.text().toStdString();
+    }
 }
 
 TEST_F(ConverterTest, ImportTypeOtherThanZeroMakesJpgPages)

@@ -149,6 +149,7 @@ TEST(SwfFileTest, BadMoviesAreRefused)
         {movie.left(9), "truncated"},
         {QByteArray("ZWS\x0a\x20\x00\x00\x00", 8) + QByteArray(40, 'x'), "LZMA"},
         {QByteArray("CWS\x08\x00\x10\x00\x00", 8) + QByteArray(40, 'x'), "damaged"},
+        {QByteArray("CWS\x08\xff\xff\xff\x3f", 8) + qCompress(QByteArray(100, 'x')).mid(4), "declares"},
     };
     for (const auto& c : cases) {
         try {

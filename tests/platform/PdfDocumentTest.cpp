@@ -95,6 +95,7 @@ TEST(PdfDocumentTest, PageNumbersOutsideTheDocumentAreErrors)
         EXPECT_THROW(doc->pageText(page), Error);
     }
     EXPECT_THROW(doc->render(0, 0, 10), Error);
+    EXPECT_THROW(doc->render(0, 100000, 100000), Error); // refused, not allocated
 }
 
 TEST(PdfDocumentTest, LinksAtTheirRectanglesWithTargets)

@@ -117,6 +117,12 @@ TEST(ConfigDocument, WritesPropertyValuesFileReferencesAndSwitches)
     EXPECT_EQ(folio.firstChild("AutoFlip").childText("Enable"), QStringLiteral("Yes"));
     EXPECT_EQ(folio.childText("TiltAngle"), QStringLiteral("Hide"));
 
+    EXPECT_EQ(folio.firstChild("Mobility").attribute("direction"), QStringLiteral("right"));
+    xml::Document rtl = configDocument(lookupIn({{"direction", "Left"}}));
+    EXPECT_EQ(rtl.root().firstChild("Config").firstChild("Setting").firstChild("FolioscopeSetting")
+                  .firstChild("Mobility").attribute("direction"),
+              QStringLiteral("left"));
+
     xml::Document sound = configDocument(lookupIn({{"SoundFile", "/m/song.mp3"}}));
     EXPECT_EQ(sound.root().firstChild("Config").firstChild("Setting").childText("BackgroundMusic"),
               QStringLiteral("extfiles/SoundFile.mp3"));
