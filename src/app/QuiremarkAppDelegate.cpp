@@ -23,8 +23,6 @@ namespace leafcraft {
 
 namespace {
 
-const char* const kCubeImages[] = {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"};
-
 void removePath(const QString& path)
 {
     QFileInfo info(path);
@@ -204,19 +202,7 @@ void QuiremarkAppDelegate::selectTmplWindowDidEnd(int returnCode, const QString&
         m_tmplDelegate->reload();
     m_window->reloadPropertyOutline(true);
 
-    const QString extFiles = m_preview.flashPreviewFolder() + QLatin1String("/files/extfiles/");
-    for (const char* name : kCubeImages) {
-        const QString file = QString::fromLatin1(name);
-        if (tmplName == QLatin1String("Panoramic")) {
-            const QString source = styleFolder + QLatin1Char('/') + file;
-            if (QFileInfo::exists(source)) {
-                QDir().mkpath(extFiles);
-                QFile::copy(source, extFiles + file); // never replaces a picture already there
-            }
-        } else {
-            QFile::remove(extFiles + file);
-        }
-    }
+    LivePreview::placeCubeImages(m_preview.flashPreviewFolder(), tmplName, styleFolder);
     applyChange();
 }
 

@@ -3,6 +3,7 @@
 #include "annotations/FlashOutline.h"
 #include "annotations/FlashPagesAnnotations.h"
 #include "app/AppSettings.h"
+#include "app/LivePreview.h"
 #include "import/FlashPageSource.h"
 #include "import/ImportPDFOperation.h"
 #include "import/PDFToSWFPageConverter.h"
@@ -166,6 +167,11 @@ void PublishJob::prepare()
     m_workingFolder = FileUtility::forceTmpDiractory(QStringLiteral("LeafcraftPublish"));
     if (!QFileInfo(m_workingFolder).isDir())
         throw Error(ErrorKind::Output, QStringLiteral("cannot create a working folder"), m_workingFolder);
+    // The working folder stands in for the preview folder, where a Panoramic book's cube
+    // pictures come from: those of the chosen style, else of the template's default style.
+    const QString cubeStyle = o.styleName.isEmpty() ? m_template->defaultSytleName() : o.styleName;
+    LivePreview::placeCubeImages(m_workingFolder, m_template->tmplName(),
+                                 FlashTemplate::stylePathFor(o.templateName, cubeStyle));
     m_prepared = true;
 }
 

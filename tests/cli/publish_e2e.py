@@ -159,6 +159,20 @@ def template_style_settings_file_and_set_apply_in_order(ctx):
 
 
 @case
+def a_panoramic_book_carries_its_cube_pictures(ctx):
+    cube = ["b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"]
+    for style in ("Dusk", None):  # the chosen style's pictures, else the default style's
+        book = ctx.out("pano-%s" % style)
+        ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1", "--template", "Panoramic",
+                *(["--style", style] if style else []))
+        ext = os.path.join(book, "files", "extfiles")
+        assert sorted(n for n in os.listdir(ext) if n in cube) == cube, os.listdir(ext)
+    book = ctx.out("flat")
+    ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1", "--style", "Blue")
+    assert not set(os.listdir(os.path.join(book, "files", "extfiles"))) & set(cube)
+
+
+@case
 def republishing_replaces_the_pages(ctx):
     book = ctx.out("again")
     ctx.run(ctx.pdf("links.pdf"), "-o", book)
