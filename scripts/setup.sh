@@ -31,7 +31,13 @@ fi
 if ((${#missing[@]})); then
     echo "setup: installing ${missing[*]}"
     SUDO=""
-    if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
+    if [[ $(id -u) -ne 0 ]]; then
+        if ! command -v sudo >/dev/null; then
+            echo "setup: installing packages needs root; run as root or install sudo: ${missing[*]}" >&2
+            exit 1
+        fi
+        SUDO="sudo"
+    fi
     $SUDO apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

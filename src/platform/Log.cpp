@@ -1,9 +1,10 @@
 #include "platform/Log.h"
 
-#include <log4cxx/basicconfigurator.h>
+#include <log4cxx/consoleappender.h>
 #include <log4cxx/helpers/properties.h>
 #include <log4cxx/logger.h>
 #include <log4cxx/logmanager.h>
+#include <log4cxx/patternlayout.h>
 #include <log4cxx/propertyconfigurator.h>
 #include <log4cxx/spi/location/locationinfo.h>
 
@@ -16,13 +17,15 @@ namespace {
 
 std::once_flag g_defaultOnce;
 
-// Until configure() runs, only warnings and errors are logged, to the console.
+// Until configure() runs, only warnings and errors are logged, to standard error, so that a
+// tool's standard output carries nothing but its results.
 void ensureDefault()
 {
     std::call_once(g_defaultOnce, [] {
         log4cxx::LoggerPtr root = log4cxx::Logger::getRootLogger();
         if (root->getAllAppenders().empty()) {
-            log4cxx::BasicConfigurator::configure();
+            auto layout = std::make_shared<log4cxx::PatternLayout>(LOG4CXX_STR("%p: %m%n"));
+            root->addAppender(std::make_shared<log4cxx::ConsoleAppender>(layout, log4cxx::ConsoleAppender::getSystemErr()));
             root->setLevel(log4cxx::Level::getWarn());
         }
     });
