@@ -51,6 +51,12 @@ log4cxx::LevelPtr toLog4cxx(Level level)
 
 } // namespace
 
+void silenceUnconfigured()
+{
+    ensureDefault();
+    log4cxx::Logger::getRootLogger()->setLevel(log4cxx::Level::getOff());
+}
+
 bool isEnabled(Level level)
 {
     return logger()->isEnabledFor(toLog4cxx(level));

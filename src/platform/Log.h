@@ -17,6 +17,9 @@ void write(Level level, const QString& message, const char* file, int line, cons
 // readable properties file, warnings and errors go to the console.
 void configure(const QString& propertiesFile, const QString& logFilePath);
 
+// For tools that report problems themselves: nothing is logged until configure() runs.
+void silenceUnconfigured();
+
 } // namespace leafcraft::log
 
 #define LC_LOG_AT(level, msg)                                                                             \

@@ -1,5 +1,6 @@
 #include "Command.h"
 
+#include "platform/Log.h"
 #include "support/Error.h"
 
 #include <QCoreApplication>
@@ -56,6 +57,8 @@ int main(int argc, char** argv)
     using namespace leafcraft::cli;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Leafcraft"));
+    // Commands print their own warnings and errors; the core's log would repeat them.
+    leafcraft::log::silenceUnconfigured();
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())
         return usageError(QStringLiteral("no command given"));
