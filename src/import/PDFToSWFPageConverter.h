@@ -10,7 +10,7 @@
 // movie that pdf2swf wrote).
 //
 // Threads: `convertPage` may run on several threads at once for different pages, each
-// thread passing its own document handle (pdf::Document::clone). The spec-style
+// thread passing its own document handle (pdf::Document::clone). The step-by-step
 // generate*Page operations use the converter's own document and belong to one thread.
 #pragma once
 
