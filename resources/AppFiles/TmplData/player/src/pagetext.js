@@ -36,11 +36,18 @@ function wordText(w) {
     return Array.isArray(w) && typeof w[4] === 'string' ? w[4] : '';
 }
 
+// The text comes after the pictures: it waits until the book has painted its first pages and a
+// turn has ended, so it never delays what the reader sees.
 Player.prototype.addPageText = function (el, n) {
     var self = this;
     var layer = h('div', { className: 'lc-page-text', role: 'region', 'aria-label': this.t('pageText', n), lang: this.lang });
     el.appendChild(layer);
-    this.loadWords(n).then(function (words) {
+    this.ready.then(function () {
+        return new Promise(function (resolve) { setTimeout(resolve, self.flip ? self.flipMs : 0); });
+    }).then(function () {
+        return layer.isConnected ? self.loadWords(n) : undefined;
+    }).then(function (words) {
+        if (words === undefined) return;
         if (words && words.length) {
             words.forEach(function (w) {
                 var x = +w[0], y = +w[1], wd = +w[2], ht = +w[3], t = wordText(w);

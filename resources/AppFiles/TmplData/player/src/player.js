@@ -100,7 +100,7 @@ Player.prototype.build = function () {
 
     var bar = h('header', { className: 'lc-topbar' });
     if (cfg.logo.src && cfg.logo.show) {
-        var img = h('img', { src: cfg.logo.src, alt: '', className: 'lc-logo-img' });
+        var img = h('img', { src: cfg.logo.src, alt: cfg.logo.link ? cfg.author.name || cfg.logo.link : '', className: 'lc-logo-img' });
         img.addEventListener('error', function () { img.remove(); });
         var logo = cfg.logo.link
             ? h('a', { className: 'lc-logo', href: cfg.logo.link, target: '_blank', rel: 'noopener noreferrer' }, [img])

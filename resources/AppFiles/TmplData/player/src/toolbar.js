@@ -36,8 +36,11 @@ Player.prototype.buildToolbar = function () {
     tools.appendChild(button('Search', t('search'), function () { this.togglePanel('search'); }));
     tools.appendChild(button('Zoom', t('zoom'), function () { this.zoomEl ? this.closeZoom() : this.openZoom(); }));
     var tilt = button('TiltAngle', t('tilt', this.tiltAngle()), function () { this.tilted = !this.tilted; this.applyTilt(); });
+    // The angle shows on the button; its name is the label with that same angle.
     tilt.classList.add('lc-button-wide');
-    tilt.appendChild(h('span', { className: 'lc-button-value', text: this.tiltAngle() + '°', 'aria-hidden': 'true' }));
+    tilt.removeAttribute('aria-label');
+    tilt.appendChild(h('span', { className: 'lc-sr-only', text: t('tilt', '').replace(/\s*[(（][^)）]*[)）]\s*$/, '') }));
+    tilt.appendChild(h('span', { className: 'lc-button-value', text: ' ' + this.tiltAngle() + '°' }));
     tools.appendChild(tilt);
     this.autoButton = button('AutoPlay', t('autoPlay'), function () { this.setAutoPlay(!this.autoTimer); });
     tools.appendChild(this.autoButton);

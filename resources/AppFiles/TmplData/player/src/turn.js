@@ -2,6 +2,8 @@
 import { Player } from './player.js';
 import { h } from './dom.js';
 
+var JUMP_MS = 200;
+
 // A forward turn lifts the outer page on the reading side: the right side in a
 // left-to-right book and the left side in a right-to-left one.
 Player.prototype.animateTurn = function (from, to, forward) {
@@ -17,6 +19,10 @@ Player.prototype.animateTurn = function (from, to, forward) {
         return Promise.resolve(this.current);
     }
     var leaf = h('div', { className: 'lc-leaf', 'aria-hidden': 'true' });
+    // A jump past the next pages (page box, contents, thumbnails) turns quickly: the reader wants
+    // to be there, not to watch.
+    var ms = Math.abs(to.key - from.key) > (single ? 1 : 2) ? Math.min(this.flipMs, JUMP_MS) : this.flipMs;
+    leaf.style.setProperty('--lc-flip-ms', ms + 'ms');
     var front = h('div', { className: 'lc-leaf-face lc-leaf-front' });
     var back = h('div', { className: 'lc-leaf-face lc-leaf-back' });
     var shade = h('div', { className: 'lc-leaf-shade' });
@@ -84,7 +90,7 @@ Player.prototype.animateTurn = function (from, to, forward) {
             leaf.classList.add('lc-turning');
             leaf.style.transform = 'rotateY(' + endAngle + 'deg)';
         });
-        flip.timer = setTimeout(flip.finish, self.flipMs + 60);
+        flip.timer = setTimeout(flip.finish, ms + 60);
     });
 };
 

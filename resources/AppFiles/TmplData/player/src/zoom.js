@@ -53,8 +53,12 @@ function zoomFactor(level) {
 
 // The highest level at which a picture of naturalWidth pixels, shown cssWidth pixels wide at
 // level 1, still has a pixel for every screen pixel (the first level always shows).
+function pixelRatio() {
+    return typeof devicePixelRatio === 'number' && devicePixelRatio > 0 ? devicePixelRatio : 1;
+}
+
 function levelsFor(naturalWidth, cssWidthAtOne) {
-    var ratio = (typeof devicePixelRatio === 'number' && devicePixelRatio > 0) ? devicePixelRatio : 1;
+    var ratio = pixelRatio();
     var level = 1;
     while (level < 3 && cssWidthAtOne * zoomFactor(level + 1) / zoomFactor(1) * ratio <= naturalWidth * 1.05) level++;
     return level;
@@ -83,6 +87,10 @@ Player.prototype.renderZoom = function () {
         img.style.width = Math.round(atOne / zoomFactor(1) * factor) + 'px';
         img.style.aspectRatio = String(z.w / z.h);
         img.addEventListener('load', function () {
+            // Never past the picture's own pixels, except that the first step always enlarges
+            // the page by half.
+            var most = Math.max(img.naturalWidth / pixelRatio(), 1.5 * atOne / zoomFactor(1));
+            img.style.width = Math.round(Math.min(atOne / zoomFactor(1) * factor, most)) + 'px';
             limits[i] = levelsFor(img.naturalWidth, atOne);
             update();
             centre();
