@@ -6,7 +6,7 @@ import fs from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { launchBrowser, startServer, tempDir } from './helpers.mjs';
+import { browserAndServer, tempDir } from './helpers.mjs';
 import { makeBook } from './make_book.mjs';
 
 const axePath = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
@@ -23,21 +23,12 @@ makeBook(path.join(work, 'en'), book(''));
 makeBook(path.join(work, 'fr'), book('French'));
 makeBook(path.join(work, 'long'), { pages: 1002 });
 
-let browser, server;
-before(async () => {
-    browser = await launchBrowser();
-    server = await startServer(work);
-});
-after(async () => {
-    await browser?.close();
-    await server?.close();
-    fs.rmSync(work, { recursive: true, force: true });
-});
+const env = browserAndServer(work, { before, after });
 
 async function open(name, { query = '?flipms=0', http = false, setup } = {}) {
-    const page = await browser.context.newPage();
+    const page = await env.browser.context.newPage();
     if (setup) await setup(page);
-    await page.goto((http ? `${server.url}${name}/index.html` : pathToFileURL(path.join(work, name, 'index.html')).href) + query);
+    await page.goto((http ? `${env.server.url}${name}/index.html` : pathToFileURL(path.join(work, name, 'index.html')).href) + query);
     await page.evaluate(() => window.LeafcraftBook.ready.then(() => true));
     return page;
 }
