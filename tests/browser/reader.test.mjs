@@ -6,7 +6,7 @@ import fs from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { browserAndServer, tempDir } from './helpers.mjs';
+import { FIREFOX, browserAndServer, tempDir } from './helpers.mjs';
 import { makeBook } from './make_book.mjs';
 
 const axePath = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
@@ -129,7 +129,8 @@ test('prints the open pages on Ctrl+P, fits a four-digit spread in the page box,
     await page.close();
 });
 
-test('turns without animation for readers who ask for less motion', async () => {
+test('turns without animation for readers who ask for less motion', async (t) => {
+    if (FIREFOX) return t.skip('Firefox over BiDi does not emulate prefers-reduced-motion');
     const page = await open('en', { query: '', setup: (p) => p.emulateMedia({ reducedMotion: 'reduce' }) });
     await page.evaluate(() => { LeafcraftBook.next(); window.leaf = !!document.querySelector('.lc-leaf'); });
     assert.equal(await page.evaluate(() => window.leaf), false);
