@@ -21,6 +21,9 @@ const book = (language) => ({
 });
 makeBook(path.join(work, 'en'), book(''));
 makeBook(path.join(work, 'fr'), book('French'));
+// A page that says its language itself, as published pages do, and a configuration that does not.
+const de = makeBook(path.join(work, 'de'), book(''));
+fs.writeFileSync(de, fs.readFileSync(de, 'utf8').replace(/<html lang="[^"]*"/, '<html lang="de"'));
 makeBook(path.join(work, 'long'), { pages: 1002 });
 makeBook(path.join(work, 'pano'), { pages: 6, template: 'Panoramic' });
 
@@ -37,7 +40,7 @@ const boxOf = (page, n) => page.locator(`.lc-slot .lc-page[data-page="${n}"]`).b
 
 test('speaks the book\'s language and has no serious accessibility fault', async () => {
     for (const [name, lang, next, contents] of [['en', 'en', 'Next page', 'Table of contents'],
-        ['fr', 'fr', 'Page suivante', 'Table des matières']]) {
+        ['fr', 'fr', 'Page suivante', 'Table des matières'], ['de', 'de', 'Nächste Seite', 'Inhaltsverzeichnis']]) {
         const page = await open(name);
         assert.equal(await page.evaluate(() => document.documentElement.lang), lang);
         assert.equal(await page.getAttribute('[data-lc-button="next"]', 'aria-label'), next);

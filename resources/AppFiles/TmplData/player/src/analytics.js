@@ -6,6 +6,8 @@ import { root } from './dom.js';
 Player.prototype.startAnalytics = function () {
     var id = this.cfg.analyticsId;
     if (!id || !/^https?:$/.test(location.protocol) || !/^[A-Za-z0-9-]+$/.test(id)) return false;
+    // The book's page may have loaded the tag itself already.
+    if (root.LeafcraftAnalytics || document.querySelector('script[src*="googletagmanager.com/gtag/js"]')) return false;
     root.dataLayer = root.dataLayer || [];
     root.gtag = function () { root.dataLayer.push(arguments); };
     root.gtag('js', new Date());

@@ -165,6 +165,8 @@ export function parseConfig(doc) {
         },
         music: { src: bookFile(text(music)), loop: attr(music, 'circle', '-1') === '-1' },
         download: bookFile(attr(child(setting, 'Download'), 'src')),
+        // The name the download is saved under (the author's file's own), when the book gives one.
+        downloadName: attr(child(setting, 'Download'), 'fileName').replace(/^.*[\\/]/, '').trim(),
         hidden: hidden,
         background: {
             type: text(child(bg, 'BackgroundType'), 'GradientColor'),

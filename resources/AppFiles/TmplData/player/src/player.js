@@ -36,10 +36,13 @@ Player.prototype.start = function () {
     var params = new URLSearchParams(location.search);
     this.flipMs = params.has('flipms') ? Math.max(0, parseInt(params.get('flipms'), 10) || 0) : FLIP_MS;
     if (root.matchMedia && root.matchMedia('(prefers-reduced-motion: reduce)').matches) this.flipMs = 0;
+    var pageLanguage = document.documentElement.lang;
     this.setLanguage(params.get('lang'));
     return loadConfigText().then(configFromContainer).then(function (cfg) {
         self.cfg = cfg;
-        self.setLanguage(params.get('lang') || cfg.language);
+        // The page's own <html lang> (written from the book's language when published) serves
+        // when the configuration does not name one.
+        self.setLanguage(params.get('lang') || cfg.language || pageLanguage);
         if (params.has('rtl')) cfg.rtl = isYes(params.get('rtl'));
         if (!cfg.pages.length) throw ContainerError('the book has no pages');
         self.build();

@@ -53,7 +53,7 @@ Player.prototype.buildToolbar = function () {
     tools.appendChild(button('Print', t('print'), function () { this.print(); }));
     tools.appendChild(button('Share', t('share'), function () { this.share(); }));
     if (cfg.download && !cfg.hidden.Download) {
-        var dl = h('a', { className: 'lc-button', href: cfg.download, download: '', title: t('download'),
+        var dl = h('a', { className: 'lc-button', href: cfg.download, download: cfg.downloadName || '', title: t('download'),
             'aria-label': t('download'), 'data-lc-button': 'Download' }, [icon('Download')]);
         tools.appendChild(dl);
     } else {
