@@ -37,7 +37,7 @@ Player.prototype.start = function () {
     this.flipMs = params.has('flipms') ? Math.max(0, parseInt(params.get('flipms'), 10) || 0) : FLIP_MS;
     if (root.matchMedia && root.matchMedia('(prefers-reduced-motion: reduce)').matches) this.flipMs = 0;
     var pageLanguage = document.documentElement.lang;
-    this.setLanguage(params.get('lang'));
+    this.setLanguage(params.get('lang') || pageLanguage);
     return loadConfigText().then(configFromContainer).then(function (cfg) {
         self.cfg = cfg;
         // The page's own <html lang> (written from the book's language when published) serves
