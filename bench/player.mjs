@@ -2,7 +2,7 @@
 // current work, copied into the same books): the first page painted (LeafcraftBook.ready) for a
 // long and a short book opened from disk, and a jump from the first page to page 1000 of the long
 // book until both pages of the spread are painted. Each run uses a fresh browser context (empty
-// cache); medians are reported.
+// cache), ours and the peer alternating; medians are reported.
 //
 // Usage: node bench/player.mjs <runs> <ours long.html> <ours short.html> <peer long.html> <peer short.html>
 import { chromium } from 'playwright-core';
@@ -35,25 +35,33 @@ function jump(to) {
     }));
 }
 
-async function measure(html, withJump) {
-    const opened = [], jumped = [];
-    let pages = 0;
-    for (let i = 0; i < runs; i++) {
-        const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
-        const page = await context.newPage();
-        await page.goto(pathToFileURL(html).href);
-        opened.push(await page.evaluate(() => window.LeafcraftBook.ready.then(() => window.LeafcraftBook.readyTime)));
-        pages = await page.evaluate(() => window.LeafcraftBook.pageCount);
-        if (withJump) jumped.push(await page.evaluate(jump, JUMP_TO));
-        await context.close();
-    }
-    const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
-    return { pages, open: median(opened), jump: withJump ? median(jumped) : 0 };
+// One opening of a book in a fresh context: [first page ms, jump ms or 0, page count].
+async function once(html, withJump) {
+    const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+    const page = await context.newPage();
+    await page.goto(pathToFileURL(html).href);
+    const open = await page.evaluate(() => window.LeafcraftBook.ready.then(() => window.LeafcraftBook.readyTime));
+    const pages = await page.evaluate(() => window.LeafcraftBook.pageCount);
+    const jumped = withJump ? await page.evaluate(jump, JUMP_TO) : 0;
+    await context.close();
+    return [open, jumped, pages];
 }
 
-const ours = { long: await measure(oursLong, true), short: await measure(oursShort, false) };
-const peer = { long: await measure(peerLong, true), short: await measure(peerShort, false) };
+// Ours and the peer take turns, run by run, so that a busy moment of the machine falls on both.
+const books = { ours: { long: oursLong, short: oursShort }, peer: { long: peerLong, short: peerShort } };
+const samples = { ours: { long: [], short: [] }, peer: { long: [], short: [] } };
+for (let i = 0; i < runs; i++) {
+    for (const which of ['long', 'short']) {
+        for (const who of i % 2 ? ['peer', 'ours'] : ['ours', 'peer']) {
+            samples[who][which].push(await once(books[who][which], which === 'long'));
+        }
+    }
+}
 await browser.close();
+const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
+const summary = (list) => ({ pages: list[0][2], open: median(list.map((x) => x[0])), jump: median(list.map((x) => x[1])) });
+const ours = { long: summary(samples.ours.long), short: summary(samples.ours.short) };
+const peer = { long: summary(samples.peer.long), short: summary(samples.peer.short) };
 
 const s = (ms) => `${(ms / 1000).toFixed(3)} s`;
 const ratio = (a, b) => (a / b).toFixed(2);
