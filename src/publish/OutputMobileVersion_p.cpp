@@ -9,6 +9,7 @@ namespace leafcraft::detail {
 namespace {
 
 const QString kPicturePath = QStringLiteral("../files/mobile/");
+const QString kThumbPath = QStringLiteral("../files/thumb/");
 const QString kExtFilesPath = QStringLiteral("../files/extfiles/");
 
 void entry(QString& text, const char* key, const QString& value)
@@ -118,7 +119,7 @@ QString flipSettingsText(const PropertyLookup& value, const MobileBookFacts& fac
     entry(t, "largePageHeight", QString::number(facts.pageHeight));
     entry(t, "normalPath", jsStringLiteral(kPicturePath));
     entry(t, "largePath", jsStringLiteral(kPicturePath));
-    t += QLatin1String("thumbPath:") + jsStringLiteral(kPicturePath);
+    t += QLatin1String("thumbPath:") + jsStringLiteral(kThumbPath);
     t += QLatin1String("};var pageEditor = [];ols=[]");
 
     bool plain = facts.pageNumbers.size() == std::size_t(facts.pageCount);
@@ -129,6 +130,13 @@ QString flipSettingsText(const PropertyLookup& value, const MobileBookFacts& fac
         for (int n : facts.pageNumbers)
             numbers << QString::number(n);
         t += QLatin1String(";bookConfig.pageNumbers=[") + numbers.join(QLatin1Char(',')) + QLatin1String("];");
+    }
+    if (!facts.pictures.isEmpty()) {
+        QStringList pictures;
+        for (const QString& p : facts.pictures)
+            pictures << jsStringLiteral(p);
+        t += QLatin1String(plain ? ";" : "") + QLatin1String("bookConfig.pictures=[") + pictures.join(QLatin1Char(','))
+             + QLatin1String("];");
     }
     return t;
 }
