@@ -233,7 +233,8 @@ export function makeBook(dir, options = {}) {
     fs.rmSync(dir, { recursive: true, force: true });
     const files = path.join(dir, 'files');
     for (const sub of ['page', 'thumb', 'extfiles', 'search']) fs.mkdirSync(path.join(files, sub), { recursive: true });
-    fs.cpSync(path.join(appFiles, 'TmplData', 'player'), path.join(files, 'player'), { recursive: true });
+    fs.cpSync(path.join(appFiles, 'TmplData', 'player'), path.join(files, 'player'), { recursive: true,
+        filter: (f) => path.basename(f) !== 'src' });
     const html = fs.readFileSync(path.join(appFiles, 'Templates', o.template, 'template.html'), 'utf8')
         .replace('${index.title}', esc(o.title)).replace('${meta.keywords}', 'test')
         .replace('${meta.description}', 'test book');

@@ -1,0 +1,92 @@
+// The page-turn effect.
+import { Player } from './player.js';
+import { h } from './dom.js';
+
+// A forward turn lifts the outer page on the reading side: the right side in a
+// left-to-right book and the left side in a right-to-left one.
+Player.prototype.animateTurn = function (from, to, forward) {
+    this.finishFlip();
+    var self = this;
+    var fromRight = forward !== this.cfg.rtl;
+    var single = this.mode === 'single';
+    if (!this.flipMs) {
+        this.fillSlot(this.slotLeft, to.left);
+        this.fillSlot(this.slotRight, to.right);
+        this.afterMove();
+        return Promise.resolve(this.current);
+    }
+    var leaf = h('div', { className: 'lc-leaf' });
+    var front = h('div', { className: 'lc-leaf-face lc-leaf-front' });
+    var back = h('div', { className: 'lc-leaf-face lc-leaf-back' });
+    var shade = h('div', { className: 'lc-leaf-shade' });
+    leaf.appendChild(front);
+    leaf.appendChild(back);
+    leaf.appendChild(shade);
+    var endAngle;
+    if (single) {
+        // One page: the old page lifts away, or the new one lays itself down on top.
+        leaf.classList.add('lc-leaf-full');
+        leaf.style.transformOrigin = this.cfg.rtl ? 'right center' : 'left center';
+        var away = this.cfg.rtl ? 180 : -180;
+        if (forward) {
+            front.appendChild(this.pageView(from.right, false));
+            this.fillSlot(this.slotRight, to.right);
+            leaf.style.transform = 'rotateY(0deg)';
+            endAngle = away;
+        } else {
+            front.appendChild(this.pageView(to.right, false));
+            leaf.style.transform = 'rotateY(' + away + 'deg)';
+            endAngle = 0;
+        }
+    } else if (fromRight) {
+        leaf.classList.add('lc-leaf-right');
+        if (from.right) front.appendChild(this.pageView(from.right, false)); else leaf.classList.add('lc-front-blank');
+        if (to.left) back.appendChild(this.pageView(to.left, false)); else leaf.classList.add('lc-back-blank');
+        this.fillSlot(this.slotRight, to.right);
+        leaf.style.transform = 'rotateY(0deg)';
+        endAngle = -180;
+    } else {
+        leaf.classList.add('lc-leaf-left');
+        if (from.left) front.appendChild(this.pageView(from.left, false)); else leaf.classList.add('lc-front-blank');
+        if (to.right) back.appendChild(this.pageView(to.right, false)); else leaf.classList.add('lc-back-blank');
+        this.fillSlot(this.slotLeft, to.left);
+        leaf.style.transform = 'rotateY(0deg)';
+        endAngle = 180;
+    }
+    this.bookEl.appendChild(leaf);
+    this.afterMove();
+    return new Promise(function (resolve) {
+        var flip = {
+            leaf: leaf,
+            done: false,
+            finish: function () {
+                if (flip.done) return;
+                flip.done = true;
+                clearTimeout(flip.timer);
+                leaf.remove();
+                if (!single) {
+                    if (fromRight) self.fillSlot(self.slotLeft, to.left);
+                    else self.fillSlot(self.slotRight, to.right);
+                } else if (!forward) {
+                    self.fillSlot(self.slotRight, to.right);
+                }
+                self.updateEdges();
+                if (self.flip === flip) self.flip = null;
+                self.emit('flip', { page: self.current });
+                resolve(self.current);
+            }
+        };
+        self.flip = flip;
+        leaf.getBoundingClientRect(); // start the transition from the first frame
+        requestAnimationFrame(function () {
+            if (flip.done) return;
+            leaf.classList.add('lc-turning');
+            leaf.style.transform = 'rotateY(' + endAngle + 'deg)';
+        });
+        flip.timer = setTimeout(flip.finish, self.flipMs + 60);
+    });
+};
+
+Player.prototype.finishFlip = function () {
+    if (this.flip) this.flip.finish();
+};
