@@ -96,8 +96,8 @@ async function swipe(page, x0, x1) {
     await cdp.detach();
 }
 
-async function tapStage(page, fx, twice = false) {
-    const box = await page.locator('#stage').boundingBox();
+async function tapStage(page, fx, twice = false, stage = '#stage') {
+    const box = await page.locator(stage).boundingBox();
     await page.touchscreen.tap(box.x + box.width * fx, box.y + box.height / 2);
     if (twice) await page.touchscreen.tap(box.x + box.width * fx, box.y + box.height / 2);
 }
@@ -111,6 +111,7 @@ async function unreachable(page, bar, sheet) {
         const panel = sheetSel && document.querySelector(sheetSel);
         if (panel && panel.getBoundingClientRect().bottom > toolbar.top + 1) bad.push('the sheet covers the tool bar');
         for (const b of document.querySelectorAll(`${barSel} button, ${barSel} input, ${sheetSel || barSel} button`)) {
+            b.scrollIntoView({ block: 'nearest' }); // within its scrolling sheet
             const r = b.getBoundingClientRect();
             if (b.hidden || getComputedStyle(b).display === 'none' || getComputedStyle(b).visibility === 'hidden') continue;
             const top = document.elementFromPoint(r.left + r.width / 2, r.top + r.height / 2);
@@ -226,6 +227,37 @@ describe('right-to-left phone versions', { skip }, () => {
             assert.equal(await shownPage(page), 3);
             await page.tap('#btnRight');
             assert.equal(await shownPage(page), 2);
+            assert.deepEqual(problems, []);
+            await page.close();
+        });
+    }
+});
+
+describe('the book page on a phone', { skip }, () => {
+    for (const origin of ['file', 'http']) {
+        test(`every control within reach; panels close after a choice (${origin})`, async () => {
+            const { page, problems } = await open(url(origin, 'flip', 'index.html'));
+            assert.deepEqual(await unreachable(page, '.lc-toolbar'), []);
+            await page.tap('[data-lc-button="More"]');
+            assert.deepEqual(await unreachable(page, '.lc-toolbar', '.lc-menu'), []);
+            // Every tool the book shows is in the bar or in the menu.
+            const [tools, placed] = await page.evaluate(() => [
+                [...document.querySelectorAll('.lc-toolbar [data-lc-button]')].filter((b) => !b.hidden && b.dataset.lcButton !== 'More')
+                    .map((b) => b.dataset.lcButton).sort(),
+                [...document.querySelectorAll('.lc-toolbar .lc-kept:not([hidden]):not(.lc-more), .lc-menu [data-lc-item]')]
+                    .map((b) => b.dataset.lcButton || b.dataset.lcItem).sort()]);
+            assert.deepEqual(placed, tools);
+            await page.tap('.lc-menu [data-lc-item="Thumbnail"]');
+            assert.equal(await page.isHidden('.lc-menu'), true);
+            assert.deepEqual(await unreachable(page, '.lc-toolbar', '.lc-panel'), []);
+            await page.tap('.lc-panel .lc-thumb[data-page="4"]');
+            await page.waitForFunction(() => window.LeafcraftBook.currentPage === 4 && document.querySelector('.lc-panel').hidden);
+            // A touch on the page that closes a panel turns no page.
+            await page.tap('[data-lc-button="Search"]');
+            await tapStage(page, 0.92, false, '.lc-stage');
+            assert.equal(await page.isHidden('.lc-panel'), true);
+            await page.waitForTimeout(800);
+            assert.equal(await api(page, 'b.currentPage'), 4);
             assert.deepEqual(problems, []);
             await page.close();
         });
