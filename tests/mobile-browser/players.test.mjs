@@ -131,6 +131,8 @@ for (const origin of ['file', 'http']) {
                 assert.equal(await api(page, 'b.pageCount'), facts.pageCount);
                 assert.equal(await api(page, 'b.currentPage'), 1);
                 assert.equal(await shownPage(page), 1);
+                // Pictures load around the page on show only.
+                assert.deepEqual(requested.filter((u) => /files\/(page|mobile)\//.test(u)).map((u) => u.replace(/.*\//, '')).sort(), ['1.jpg', '2.jpg']);
                 const outline = await api(page, 'b.outline');
                 assert.deepEqual(flatten(outline).map((o) => o.caption), flatten(facts.outline).map((o) => o.title));
                 assert.deepEqual(await api(page, `b.search(${JSON.stringify(found.word)})`), [found.page]);

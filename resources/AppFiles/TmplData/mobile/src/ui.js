@@ -10,15 +10,8 @@ import css from './phone.css';
 
 function $(id) { return document.getElementById(id); }
 
-// Three dots: the overflow menu.
-function moreIcon() {
-    var svg = icon('close');
-    svg.firstChild.setAttribute('d', 'M5 10h4v4H5zM10 10h4v4h-4zM15 10h4v4h-4z');
-    return svg;
-}
-
 function button(id, label, iconName, action) {
-    var b = h('button', { type: 'button', id: id, 'aria-label': label, title: label }, [iconName === 'more' ? moreIcon() : icon(iconName)]);
+    var b = h('button', { type: 'button', id: id, 'aria-label': label, title: label }, [icon(iconName)]);
     b.addEventListener('click', function (e) { e.preventDefault(); action(); });
     return b;
 }

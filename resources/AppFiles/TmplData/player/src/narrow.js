@@ -19,7 +19,7 @@ Player.prototype.buildToolbar = function () {
         document.head.appendChild(h('style', { id: 'lc-narrow-style', text: css }));
     }
     var more = h('button', { type: 'button', className: 'lc-button lc-more', title: 'More', 'aria-label': 'More',
-        'aria-haspopup': 'menu', 'aria-expanded': 'false', 'data-lc-button': 'More' }, [moreIcon()]);
+        'aria-haspopup': 'menu', 'aria-expanded': 'false', 'data-lc-button': 'More' }, [icon('more')]);
     more.addEventListener('click', function (e) { e.stopPropagation(); self.toggleMenu(); });
     this.toolbar.querySelector('.lc-tools').appendChild(more);
     this.toolbar.querySelectorAll('[data-lc-button]').forEach(function (b) {
@@ -48,12 +48,6 @@ Player.prototype.buildToolbar = function () {
         swallow = false;
     }, true);
 };
-
-function moreIcon() {
-    var svg = icon('close');
-    svg.firstChild.setAttribute('d', 'M5 10h4v4H5zM10 10h4v4h-4zM15 10h4v4h-4z');
-    return svg;
-}
 
 // Opens (or with `open` false closes) the menu of the tools the narrow bar leaves out: one item
 // per tool the book shows, which runs that tool and closes the menu.
