@@ -31,7 +31,7 @@ async function build(bundle, esbuild) {
         outfile: path.join(repoRoot, bundle.out),
         bundle: true,
         format: 'iife',
-        target: ['es2017'],
+        target: ['es2020'],
         charset: 'utf8',
         legalComments: 'inline',
         logLevel: 'warning',

@@ -56,3 +56,19 @@ export function startServer(rootDir) {
 export function tempDir(prefix) {
     return fs.mkdtempSync(path.join(os.tmpdir(), prefix));
 }
+
+// Registers hooks that start a browser and a server of `work` before the file's tests and remove
+// them and the folder afterwards; the returned object holds { browser, server } meanwhile.
+export function browserAndServer(work, { before, after }) {
+    const env = {};
+    before(async () => {
+        env.browser = await launchBrowser();
+        env.server = await startServer(work);
+    });
+    after(async () => {
+        await env.browser?.close();
+        await env.server?.close();
+        fs.rmSync(work, { recursive: true, force: true });
+    });
+    return env;
+}

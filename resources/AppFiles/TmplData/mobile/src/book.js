@@ -9,6 +9,7 @@ import { makeApi } from '../../player/src/bookapi.js';
 import { loadSearchText, pagesMatching } from '../../player/src/searchtext.js';
 import { runAutoPlay } from '../../player/src/autoplay.js';
 import { PhoneFrame } from './ui.js';
+import { setLanguage, text } from './strings.js';
 
 var BOOK = '../';
 
@@ -55,6 +56,7 @@ export function loadBook() {
             page.phone = s.pictures[i] || page.normal;
         });
         if (cfg.logo) cfg.logo.src = fromPhone(cfg.logo.src);
+        setLanguage(cfg.language);
         return cfg;
     }, function () {
         // Only the phone pictures: no links, contents or search.
@@ -145,7 +147,7 @@ PhoneBook.prototype.prev = function () { return this.goToPage(this.current - 1);
 PhoneBook.prototype.loadSearch = function () {
     var self = this;
     if (!this.searchLoad) {
-        this.searchLoad = loadSearchText(BOOK + 'files/search/search.js').then(function (data) {
+        this.searchLoad = loadSearchText(BOOK + 'files/search/search.js', text).then(function (data) {
             self.searchData = data;
             return data;
         });

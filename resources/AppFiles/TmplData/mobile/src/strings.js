@@ -1,13 +1,16 @@
-// Every text the phone players show, in one place.
-export var STRINGS = {
-    first: 'First page', prev: 'Previous page', next: 'Next page', last: 'Last page',
-    thumbnails: 'Pages', contents: 'Contents', search: 'Search', more: 'More',
-    zoom: 'Zoom', autoPlay: 'Turn the pages automatically', share: 'Share', close: 'Close',
-    page: 'Page', findInBook: 'Find in this book', searching: 'Searching…', pages: 'pages', onePage: '1 page',
-    noHit: 'No page holds "%s".', noContents: 'This book has no contents.', notInBook: 'not in this book',
-    linkToBook: 'Link to this book', goToPage: 'Go to page %s', cannotOpen: 'This book cannot be opened'
-};
+// The words the phone players show, in the book's language: the book player's texts (i18n.js).
+import { languageCode, translator } from '../../player/src/i18n.js';
 
+var t = translator('en');
+
+// The language of a languageSetting value ("French", "fr"); also <html lang>.
+export function setLanguage(setting) {
+    var code = languageCode(setting);
+    t = translator(code);
+    document.documentElement.lang = code;
+}
+
+// The text of `key` with "{0}" filled in by `arg`.
 export function text(key, arg) {
-    return String(STRINGS[key] || key).replace('%s', arg === undefined ? '' : arg);
+    return t(key, arg);
 }

@@ -155,7 +155,7 @@ PhoneFrame.prototype.fill_thumbnails = function () {
         var img = h('img', { alt: '', draggable: 'false', 'data-src': page.thumb || '' });
         img.style.aspectRatio = String(pageRatio(p.cfg, i + 1));
         if (seen) seen.observe(img); else img.src = page.thumb || '';
-        grid.appendChild(h('button', { type: 'button', 'data-page': String(i + 1), 'aria-label': text('page') + ' ' + (i + 1),
+        grid.appendChild(h('button', { type: 'button', 'data-page': String(i + 1), 'aria-label': text('page', i + 1),
             onclick: self.choose(function () { p.setAutoPlay(false); p.goToPage(i + 1); }) },
         [img, h('span', { text: String(i + 1) })]));
     });
@@ -203,12 +203,12 @@ PhoneFrame.prototype.fill_search = function () {
         results.textContent = '';
         status.textContent = text('searching');
         p.search(q).then(function (hits) {
-            status.textContent = !self.query ? '' : hits.length === 1 ? text('onePage') : hits.length ? hits.length + ' ' + text('pages')
+            status.textContent = !self.query ? '' : hits.length === 1 ? text('hitOne') : hits.length ? text('hitMany', hits.length)
                 : text('noHit', q.trim());
             hits.slice(0, 300).forEach(function (n) {
                 results.appendChild(h('li', null, [h('button', { type: 'button', 'data-page': String(n),
                     onclick: self.choose(function () { p.goToPage(n); }) }, [
-                    h('span', { className: 'pg', text: text('page') + ' ' + n }),
+                    h('span', { className: 'pg', text: text('page', n) }),
                     h('span', { text: snippet(p.searchData.texts[n - 1], q), dir: 'auto' })])]));
             });
             self.player.redraw();
@@ -241,7 +241,7 @@ PhoneFrame.prototype.share = function () {
         return;
     }
     this.toggle('share');
-    this.body.appendChild(h('label', { for: 'shareUrl', text: text('linkToBook') }));
+    this.body.appendChild(h('label', { for: 'shareUrl', text: text('linkToPage') }));
     var input = h('input', { id: 'shareUrl', readonly: true, value: url });
     this.body.appendChild(input);
 };
@@ -357,7 +357,7 @@ PhoneFrame.prototype.openZoom = function (n, scale, x, y) {
     var self = this, p = this.player, page = p.cfg.pages[n - 1], stage = $('stage');
     this.closeZoom();
     var box = fitBox(stage.clientWidth, stage.clientHeight, pageRatio(p.cfg, n), 0);
-    var img = h('img', { alt: text('page') + ' ' + n, draggable: 'false', src: page.phone || page.normal });
+    var img = h('img', { alt: text('page', n), draggable: 'false', src: page.phone || page.normal });
     var large = new Image();
     large.onload = function () { img.src = large.src; };
     large.src = page.large || page.normal;

@@ -79,7 +79,11 @@ export function parsePages(pagesEl) {
     var pages = [];
     for (var p = pagesEl && pagesEl.firstElementChild; p; p = p.nextElementSibling) {
         if (p.localName !== 'Page') continue;
-        var page = { normal: null, large: null, thumb: null, links: [] };
+        // width/height: the page's own size (any unit, only their ratio counts); items: what
+        // the page editor placed on the page, for the modules that draw them.
+        var width = num(attr(p, 'width'), 0), height = num(attr(p, 'height'), 0);
+        var page = { normal: null, large: null, thumb: null, links: [], items: [],
+            width: width > 0 && height > 0 ? width : 0, height: width > 0 && height > 0 ? height : 0 };
         for (var it = p.firstElementChild; it; it = it.nextElementSibling) {
             if (it.localName !== 'Item') continue;
             var name = attr(it, 'name');
@@ -102,6 +106,10 @@ export function parsePages(pagesEl) {
                     if (!link.href) continue;
                 }
                 page.links.push(link);
+            } else if (name) {
+                var item = {};
+                for (var i = 0; i < it.attributes.length; i++) item[it.attributes[i].name] = it.attributes[i].value;
+                page.items.push(item);
             }
         }
         page.large = page.large || page.normal;
@@ -191,7 +199,11 @@ export function parseConfig(doc) {
         normalWidth: num(attr(pagesEl, 'width'), 0),
         normalHeight: num(attr(pagesEl, 'height'), 0),
         pages: parsePages(pagesEl),
-        outline: parseOutline(ols)
+        outline: parseOutline(ols),
+        // languageSetting of the template, by its name ("French") or code.
+        language: text(child(setting, 'Language')) || text(child(setting, 'languageSetting')),
+        analyticsId: attr(child(setting, 'GoogleAnalytics'), 'webProperty').trim(),
+        shareId: attr(child(setting, 'ShareAnalytics'), 'id').trim()
     };
     return cfg;
 }

@@ -11,7 +11,7 @@ Player.prototype.openDialog = function (title, body) {
     var box = h('div', { className: 'lc-dialog', role: 'dialog', 'aria-modal': 'true', 'aria-label': title }, [
         h('div', { className: 'lc-panel-head' }, [
             h('h2', { text: title }),
-            h('button', { type: 'button', className: 'lc-button lc-close', 'aria-label': 'Close', title: 'Close',
+            h('button', { type: 'button', className: 'lc-button lc-close', 'aria-label': self.t('close'), title: self.t('close'),
                 onclick: function () { self.closeDialog(); } }, [icon('close')])
         ])
     ].concat(body));
@@ -29,34 +29,37 @@ Player.prototype.closeDialog = function () {
 Player.prototype.showInfo = function () {
     var a = this.cfg.author, rows = [];
     rows.push(h('p', { className: 'lc-info-title', text: this.cfg.title, dir: 'auto' }));
-    if (a.name) rows.push(h('p', null, [document.createTextNode('By '), h('bdi', { text: a.name })]));
+    if (a.name) rows.push(h('p', null, [document.createTextNode(this.t('by', '')), h('bdi', { text: a.name })]));
     var email = a.email && safeUrl('mailto:' + a.email);
     if (email) rows.push(h('p', null, [h('a', { href: email, text: a.email })]));
     var site = a.website && safeUrl(/^[a-z][a-z0-9+.-]*:/i.test(a.website) ? a.website : 'http://' + a.website);
     if (site) rows.push(h('p', null, [h('a', { href: site, target: '_blank', rel: 'noopener noreferrer', text: a.website })]));
     if (a.info) rows.push(h('p', { className: 'lc-info-text', text: a.info, dir: 'auto' }));
-    rows.push(h('p', { className: 'lc-info-pages', text: this.cfg.pages.length + ' pages' }));
-    this.openDialog('About this book', rows);
+    rows.push(h('p', { className: 'lc-info-pages', text: this.t('pageCount', this.cfg.pages.length) }));
+    this.openDialog(this.t('info'), rows);
 };
 
 Player.prototype.showHelp = function () {
+    var t = this.t;
     var keys = [
-        ['→ / ←', this.cfg.rtl ? 'previous / next page' : 'next / previous page'],
-        ['Page Down / Page Up', 'next / previous page'],
-        ['Home / End', 'first / last page'],
-        ['+ / −', 'zoom in / out'],
-        ['Escape', 'close zoom, panels and dialogs'],
-        ['Swipe or click a page', 'turn the page']
+        ['→ / ←', t(this.cfg.rtl ? 'keyPrevNext' : 'keyNextPrev')],
+        ['Page Down / Page Up', t('keyNextPrev')],
+        ['Home / End', t('keyFirstLast')],
+        ['+ / −', t('keyZoom')],
+        ['Escape', t('keyEscape')],
+        ['Ctrl+P', t('print')],
+        [t('swipe'), t('turnPage')]
     ];
     var dl = h('dl', { className: 'lc-help' });
     keys.forEach(function (k) {
         dl.appendChild(h('dt', { text: k[0] }));
         dl.appendChild(h('dd', { text: k[1] }));
     });
-    this.openDialog('Help', [dl]);
+    this.openDialog(t('help'), [dl]);
 };
 
 Player.prototype.share = function () {
+    var t = this.t;
     var url = location.href.replace(/#.*$/, '') + '#page=' + this.current;
     var title = this.cfg.title;
     if (navigator.share && /^https?:$/.test(location.protocol)) {
@@ -64,15 +67,26 @@ Player.prototype.share = function () {
         return;
     }
     var field = h('input', { type: 'text', className: 'lc-share-url', readonly: true, value: url,
-        'aria-label': 'Link to this page' });
-    var copy = h('button', { type: 'button', className: 'lc-text-button', text: 'Copy link' });
+        'aria-label': t('linkToPage') });
+    var copy = h('button', { type: 'button', className: 'lc-text-button', text: t('copyLink') });
     copy.addEventListener('click', function () {
         field.select();
-        var done = function () { copy.textContent = 'Copied'; };
+        var done = function () { copy.textContent = t('copied'); };
         if (navigator.clipboard) navigator.clipboard.writeText(url).then(done, function () { document.execCommand('copy'); done(); });
         else { document.execCommand('copy'); done(); }
     });
     var mail = h('a', { className: 'lc-text-button',
-        href: 'mailto:?subject=' + encodeURIComponent(title) + '&body=' + encodeURIComponent(url), text: 'Send by e-mail' });
-    this.openDialog('Share', [field, h('p', null, [copy, mail])]);
+        href: 'mailto:?subject=' + encodeURIComponent(title) + '&body=' + encodeURIComponent(url), text: t('sendEmail') });
+    var row = h('p', null, [copy, mail]);
+    // Plain links to share a book on the web: nothing is loaded before the reader clicks one.
+    if (/^https?:$/.test(location.protocol)) {
+        var u = encodeURIComponent(url), tt = encodeURIComponent(title);
+        [['X', 'https://twitter.com/intent/tweet?url=' + u + '&text=' + tt],
+            ['Facebook', 'https://www.facebook.com/sharer/sharer.php?u=' + u],
+            ['LinkedIn', 'https://www.linkedin.com/sharing/share-offsite/?url=' + u]].forEach(function (s) {
+            row.appendChild(h('a', { className: 'lc-text-button', href: s[1], target: '_blank',
+                rel: 'noopener noreferrer', text: s[0], title: t('shareOn', s[0]) }));
+        });
+    }
+    this.openDialog(t('share'), [field, row]);
 };

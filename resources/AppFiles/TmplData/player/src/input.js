@@ -8,6 +8,12 @@ Player.prototype.bindInput = function () {
     var self = this;
     document.addEventListener('keydown', function (e) {
         var t = e.target;
+        // The browser's own print would print the interface: Ctrl+P prints the open pages.
+        if ((e.ctrlKey || e.metaKey) && !e.altKey && (e.key === 'p' || e.key === 'P')) {
+            e.preventDefault();
+            self.print();
+            return;
+        }
         if (e.altKey || e.ctrlKey || e.metaKey) return;
         if (t && (t.tagName === 'INPUT' || t.tagName === 'TEXTAREA' || t.isContentEditable)) {
             if (e.key === 'Escape') t.blur();
@@ -40,6 +46,7 @@ Player.prototype.bindInput = function () {
     });
     this.stage.addEventListener('pointerup', function (e) {
         if (!start) return;
+        if (self.pano && self.pano.dragged) { start = null; return; } // the drag turned the panorama
         var dx = e.clientX - start.x, dy = e.clientY - start.y;
         start = null;
         if (Math.abs(dx) > 40 && Math.abs(dx) > Math.abs(dy)) {

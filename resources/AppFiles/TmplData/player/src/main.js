@@ -14,6 +14,8 @@ import * as container from './container.js';
 import { root } from './dom.js';
 import { boot } from './api.js';
 import './pageview.js';
+import './pagetext.js';
+import './analytics.js';
 import './turn.js';
 import './input.js';
 import './toolbar.js';

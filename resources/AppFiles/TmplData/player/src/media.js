@@ -5,17 +5,38 @@ import { runAutoPlay } from './autoplay.js';
 
 // -- print, full screen, sound -----------------------------------------------------------
 
-Player.prototype.print = function () {
+// The sheet printed instead of the interface: the open pages, one to a paper page.
+Player.prototype.printSheet = function (which) {
     var self = this;
     var sheet = h('div', { className: 'lc-print' });
     this.visiblePages().forEach(function (n) {
-        sheet.appendChild(h('img', { src: self.cfg.pages[n - 1].large || '', alt: 'Page ' + n }));
+        sheet.appendChild(h('img', { src: self.cfg.pages[n - 1][which] || '', alt: self.t('page', n) }));
     });
     document.body.appendChild(sheet);
+    return sheet;
+};
+
+Player.prototype.print = function () {
+    var sheet = this.printSheet('large');
+    this.printing = true;
+    var self = this;
     var imgs = Array.prototype.slice.call(sheet.querySelectorAll('img'));
     Promise.all(imgs.map(function (i) { return i.decode().catch(function () {}); })).then(function () {
         root.print();
         sheet.remove();
+        self.printing = false;
+    });
+};
+
+// Printing from the browser's menu: the pictures already shown are printed.
+Player.prototype.bindPrint = function () {
+    var self = this, sheet = null;
+    root.addEventListener('beforeprint', function () {
+        if (!self.printing && !sheet) sheet = self.printSheet('normal');
+    });
+    root.addEventListener('afterprint', function () {
+        if (sheet) sheet.remove();
+        sheet = null;
     });
 };
 

@@ -18,7 +18,7 @@ Player.prototype.buildToolbar = function () {
     if (!document.getElementById('lc-narrow-style')) {
         document.head.appendChild(h('style', { id: 'lc-narrow-style', text: css }));
     }
-    var more = h('button', { type: 'button', className: 'lc-button lc-more', title: 'More', 'aria-label': 'More',
+    var more = h('button', { type: 'button', className: 'lc-button lc-more', title: this.t('more'), 'aria-label': this.t('more'),
         'aria-haspopup': 'menu', 'aria-expanded': 'false', 'data-lc-button': 'More' }, [icon('more')]);
     more.addEventListener('click', function (e) { e.stopPropagation(); self.toggleMenu(); });
     this.toolbar.querySelector('.lc-tools').appendChild(more);

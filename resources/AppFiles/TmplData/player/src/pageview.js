@@ -13,21 +13,74 @@ Player.prototype.layout = function () {
         aspect = img && img.naturalWidth ? img.naturalWidth / img.naturalHeight : 0.75;
     }
     this.aspect = aspect;
+    if (!this.unitHeight) {
+        var sized = cfg.pages.find(function (p) { return p.height > 0; });
+        this.unitHeight = sized ? sized.height : 1;
+    }
     var w = this.stage.clientWidth - 32, hgt = this.stage.clientHeight - 32;
-    var narrow = w < 600 || w < hgt || cfg.pages.length === 1;
-    this.mode = narrow ? 'single' : 'spread';
+    this.availW = w;
+    this.availH = hgt;
+    this.mode = this.layoutMode(w, hgt);
     var cols = this.mode === 'spread' ? 2 : 1;
-    var ph = Math.max(50, Math.min(hgt, w / (cols * aspect)));
-    if (!cfg.autoScale && cfg.normalHeight > 0) ph = Math.min(ph, cfg.normalHeight);
-    var pw = ph * aspect;
-    this.pageW = pw;
-    this.pageH = ph;
-    var s = this.bookEl.style;
-    s.width = Math.round(pw * cols) + 'px';
-    s.height = Math.round(ph) + 'px';
     this.bookEl.classList.toggle('lc-single', cols === 1);
     this.bookEl.classList.toggle('lc-spread', cols === 2);
+    this.fitView(this.viewOf(this.current));
     this.layoutPanorama();
+};
+
+// One page at a time ('single') or two side by side ('spread') on a stage of w x h pixels.
+Player.prototype.layoutMode = function (w, hgt) {
+    return w < 600 || w < hgt || this.cfg.pages.length === 1 ? 'single' : 'spread';
+};
+
+// Page n's own size: from the page list when it gives one (only the ratio and the sizes relative
+// to other pages count), else the book's page shape.
+Player.prototype.pageSize = function (n) {
+    var p = this.cfg.pages[n - 1];
+    if (p && p.width > 0) return { w: p.width, h: p.height };
+    return { w: this.aspect * this.unitHeight, h: this.unitHeight };
+};
+
+// Sizes the book for view v: both slots as wide as the wider page and as high as the higher one,
+// at the largest scale that fits the stage. Each page is then drawn in its own shape inside its
+// slot (placePage), against the spine and centred in height.
+Player.prototype.fitView = function (v) {
+    var cfg = this.cfg, self = this;
+    var cols = this.mode === 'spread' ? 2 : 1;
+    var sizes = v.pages.map(function (n) { return self.pageSize(n); });
+    var unitW = Math.max.apply(null, sizes.map(function (z) { return z.w; }));
+    var unitH = Math.max.apply(null, sizes.map(function (z) { return z.h; }));
+    var scale = Math.min(this.availH / unitH, this.availW / (cols * unitW));
+    if (!cfg.autoScale && cfg.normalHeight > 0) scale = Math.min(scale, cfg.normalHeight / unitH);
+    scale = Math.max(scale, 50 / unitH);
+    this.unitW = unitW;
+    this.unitH = unitH;
+    this.pageW = unitW * scale;
+    this.pageH = unitH * scale;
+    var s = this.bookEl.style;
+    s.width = Math.round(this.pageW * cols) + 'px';
+    s.height = Math.round(this.pageH) + 'px';
+    this.bookEl.classList.toggle('lc-mixed', sizes.some(function (z) {
+        return Math.abs(z.w / unitW - 1) > 0.005 || Math.abs(z.h / unitH - 1) > 0.005;
+    }));
+};
+
+// Places a page element in its slot: side is 'left', 'right' or 'centre' (one page at a time).
+Player.prototype.placePage = function (el, n, side) {
+    var z = this.pageSize(n);
+    var wp = z.w / this.unitW * 100, hp = z.h / this.unitH * 100;
+    if (wp > 99.5 && hp > 99.5) return;
+    var s = el.style;
+    s.width = wp + '%';
+    s.height = hp + '%';
+    s.top = (100 - hp) / 2 + '%';
+    s.left = (side === 'left' ? 100 - wp : side === 'right' ? 0 : (100 - wp) / 2) + '%';
+    s.right = s.bottom = 'auto';
+};
+
+// The side a page of view v is drawn on.
+Player.prototype.sideOf = function (v, n) {
+    return this.mode === 'single' ? 'centre' : n === v.left ? 'left' : 'right';
 };
 
 // The pages shown together with page n: [visual left, visual right]; 0 is no page.
@@ -55,10 +108,17 @@ Player.prototype.image = function (n) {
     return img;
 };
 
-Player.prototype.pageView = function (n, withLinks) {
+// Page hooks: functions (player, pageElement, page, n) called for every page drawn in a slot, for
+// what other modules draw on pages (the page editor's placed items).
+export const pageLayers = [];
+
+// The element that shows page n; withLinks: a live page in a slot (links, text, page layers),
+// otherwise a picture on a turning leaf.
+Player.prototype.pageView = function (n, withLinks, side) {
     var self = this, page = this.cfg.pages[n - 1];
     var el = h('div', { className: 'lc-page', 'data-page': String(n) });
-    var img = h('img', { className: 'lc-page-img', alt: 'Page ' + n, draggable: 'false' });
+    if (side) this.placePage(el, n, side);
+    var img = h('img', { className: 'lc-page-img', alt: withLinks ? this.t('page', n) : '', draggable: 'false' });
     img.src = page.normal || '';
     img.addEventListener('error', function () { el.classList.add('lc-page-missing'); });
     el.appendChild(img);
@@ -67,7 +127,7 @@ Player.prototype.pageView = function (n, withLinks) {
             var a;
             if (link.action === 'page') {
                 a = h('a', { className: 'lc-link lc-link-page', href: '#page=' + link.page,
-                    'data-lc-goto': String(link.page), title: 'Go to page ' + link.page });
+                    'data-lc-goto': String(link.page), title: self.t('goToPage', link.page) });
                 a.addEventListener('click', function (e) {
                     e.preventDefault();
                     e.stopPropagation();
@@ -85,27 +145,31 @@ Player.prototype.pageView = function (n, withLinks) {
             a.style.height = (link.height * 100) + '%';
             el.appendChild(a);
         });
+        this.addPageText(el, n);
+        pageLayers.forEach(function (layer) { layer(self, el, page, n); });
     }
     return el;
 };
 
-Player.prototype.fillSlot = function (slot, n) {
+Player.prototype.fillSlot = function (slot, n, v) {
     slot.textContent = '';
     slot.classList.toggle('lc-empty', !n);
-    if (n) slot.appendChild(this.pageView(n, true));
+    if (n) slot.appendChild(this.pageView(n, true, this.sideOf(v || this.viewOf(this.current), n)));
 };
 
 Player.prototype.render = function () {
     this.finishFlip();
     var v = this.viewOf(this.current);
+    this.fitView(v);
     this.fillSlot(this.slotLeft, v.left);
     this.fillSlot(this.slotRight, v.right);
     this.slotLeft.hidden = this.mode === 'single';
-    this.afterMove();
+    this.afterMove(true);
 };
 
-Player.prototype.afterMove = function () {
-    this.centreBook();
+// instant: the book takes its place without sliding (opening, a new layout).
+Player.prototype.afterMove = function (instant) {
+    this.centreBook(instant);
     this.updateIndicator();
     this.updateEdges();
     this.preload();
@@ -116,6 +180,12 @@ Player.prototype.afterMove = function () {
 Player.prototype.updateIndicator = function () {
     var pages = this.visiblePages();
     this.pageInput.value = pages.length > 1 ? pages[0] + '-' + pages[1] : String(pages[0] || this.current);
+    // Wide enough for the longest spread ("1000-1001").
+    this.pageInput.style.width = Math.max(4, this.pageInput.value.length + 1) + 'ch';
+    if (this.statusEl) {
+        this.statusEl.textContent = pages.map(function (n) { return this.t('page', n); }, this).join(', ') +
+            ' ' + this.t('ofPages', this.cfg.pages.length);
+    }
     var count = this.cfg.pages.length, v = this.viewOf(this.current);
     var atStart = v.pages.indexOf(1) >= 0, atEnd = v.pages.indexOf(count) >= 0;
     var q = function (k) { return this.toolbar.querySelector('[data-lc-button="' + k + '"]'); }.bind(this);
@@ -124,10 +194,16 @@ Player.prototype.updateIndicator = function () {
 };
 
 // A closed book (the cover, or the back page alone) sits in the middle of the stage.
-Player.prototype.centreBook = function () {
+Player.prototype.centreBook = function (instant) {
     var v = this.viewOf(this.current), shift = 0;
     if (this.mode === 'spread' && !(v.left && v.right)) shift = (v.left ? 1 : -1) * this.pageW / 2;
-    this.bookEl.style.transform = shift ? 'translateX(' + Math.round(shift) + 'px)' : '';
+    var s = this.bookEl.style;
+    if (instant) s.transition = 'none';
+    s.transform = shift ? 'translateX(' + Math.round(shift) + 'px)' : '';
+    if (instant) {
+        this.bookEl.getBoundingClientRect();
+        s.transition = '';
+    }
 };
 
 // Stacked-paper edges whose width follows the pages on each side.

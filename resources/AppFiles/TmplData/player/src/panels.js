@@ -6,6 +6,7 @@ import { h, icon, root } from './dom.js';
 
 Player.prototype.togglePanel = function (kind) {
     var open = kind && this.panelKind !== kind;
+    var before = this.panelKind;
     this.panelKind = open ? kind : null;
     this.panel.hidden = !open;
     var buttons = { thumbnails: 'Thumbnail', contents: 'Bookmark', search: 'Search' };
@@ -14,18 +15,26 @@ Player.prototype.togglePanel = function (kind) {
         var b = tb.querySelector('[data-lc-button="' + buttons[k] + '"]');
         if (b) b.setAttribute('aria-pressed', String(open && k === kind));
     });
-    if (!open) return;
+    if (!open) {
+        // Focus goes back to the button that opened the panel.
+        var opener = before && tb.querySelector('[data-lc-button="' + buttons[before] + '"]');
+        if (opener && (this.panel.contains(document.activeElement) || document.activeElement === document.body)) opener.focus();
+        return;
+    }
     this.panel.textContent = '';
     var self = this;
     var head = h('div', { className: 'lc-panel-head' }, [
-        h('h2', { text: kind === 'thumbnails' ? 'Pages' : kind === 'contents' ? 'Contents' : 'Search' }),
-        h('button', { type: 'button', className: 'lc-button lc-close', 'aria-label': 'Close', title: 'Close',
+        h('h2', { text: this.t(kind === 'thumbnails' ? 'pages' : kind === 'contents' ? 'contents' : 'search') }),
+        h('button', { type: 'button', className: 'lc-button lc-close', 'aria-label': this.t('close'), title: this.t('close'),
             onclick: function () { self.togglePanel(null); } }, [icon('close')])
     ]);
     this.panel.appendChild(head);
     if (kind === 'thumbnails') this.buildThumbnails();
     else if (kind === 'contents') this.buildContents();
-    else this.buildSearch();
+    else return this.buildSearch();
+    // Focus moves into the panel: to the current page's thumbnail, else the first control.
+    var target = this.panel.querySelector('.lc-thumb.lc-current, .lc-toc-item:not(:disabled)') || head.querySelector('button');
+    target.focus({ preventScroll: kind !== 'thumbnails' });
 };
 
 Player.prototype.buildThumbnails = function () {
@@ -46,7 +55,7 @@ Player.prototype.buildThumbnails = function () {
         img.style.aspectRatio = String(aspect);
         if (observer) observer.observe(img); else img.src = page.thumb || '';
         var b = h('button', { type: 'button', className: 'lc-thumb', 'data-page': String(n),
-            'aria-label': 'Page ' + n }, [img, h('span', { text: String(n) })]);
+            'aria-label': self.t('page', n) }, [img, h('span', { text: String(n) })]);
         b.addEventListener('click', function () { self.goToPage(n); });
         list.appendChild(h('li', null, [b]));
     });
@@ -69,19 +78,22 @@ Player.prototype.markThumbnail = function (scroll) {
 };
 
 Player.prototype.buildContents = function () {
-    var self = this;
+    var self = this, count = this.cfg.pages.length;
     if (!this.cfg.outline.length) {
-        this.panel.appendChild(h('p', { className: 'lc-empty-note', text: 'This book has no table of contents.' }));
+        this.panel.appendChild(h('p', { className: 'lc-empty-note', text: this.t('noContents') }));
         return;
     }
     function list(items) {
         var ul = h('ul', { className: 'lc-toc' });
         items.forEach(function (item) {
-            var b = h('button', { type: 'button', className: 'lc-toc-item', 'data-page': String(item.page) }, [
+            // An entry whose page is not in this book (page 0) stays in the list, disabled.
+            var inBook = item.page > 0 && item.page <= count;
+            var b = h('button', { type: 'button', className: 'lc-toc-item', 'data-page': String(item.page),
+                disabled: !inBook, title: inBook ? null : self.t('notInBook') }, [
                 h('span', { className: 'lc-toc-caption', text: item.caption, dir: 'auto' }),
-                h('span', { className: 'lc-toc-page', text: item.page > 0 ? String(item.page) : '' })
+                h('span', { className: 'lc-toc-page', text: inBook ? String(item.page) : '' })
             ]);
-            b.addEventListener('click', function () { if (item.page > 0) self.goToPage(item.page); });
+            b.addEventListener('click', function () { if (inBook) self.goToPage(item.page); });
             ul.appendChild(h('li', null, [b, item.children.length ? list(item.children) : null]));
         });
         return ul;

@@ -19,33 +19,39 @@ Player.prototype.buildPanorama = function () {
         self.background.appendChild(pano);
         self.pano = { el: pano, cube: cube, pan: self.cfg.panorama.pan, tilt: self.cfg.panorama.tilt };
         self.layoutPanorama();
-        // Open on the configured camera and settle to eye level, then drift slowly.
+        // Open on the configured camera and settle to eye level; then the cube stands still
+        // until the reader drags it (no frame is drawn while nothing moves).
         var t0 = performance.now(), tilt0 = self.pano.tilt;
         function step(now) {
-            if (!self.pano) return;
+            if (!self.pano || self.pano.dragging) return;
             var k = Math.min(1, (now - t0) / 2500);
-            if (!self.pano.dragging) {
-                self.pano.tilt = tilt0 * (1 - (1 - Math.pow(1 - k, 3)));
-                self.pano.pan += 0.02;
-            }
+            self.pano.tilt = tilt0 * Math.pow(1 - k, 3);
+            self.pano.pan += 0.02;
             self.layoutPanorama();
-            requestAnimationFrame(step);
+            if (k < 1) requestAnimationFrame(step);
         }
         if (self.flipMs > 0) requestAnimationFrame(step);
         else { self.pano.tilt = 0; self.layoutPanorama(); }
     };
     probe.src = faces.front;
-    this.background.addEventListener('pointerdown', function (e) {
-        if (!self.pano) return;
+    // The whole background turns the cube: the stage around the book as well.
+    var onBackground = function (t) {
+        return t === self.background || self.background.contains(t) || t === self.stage || t === self.tiltEl;
+    };
+    this.host.addEventListener('pointerdown', function (e) {
+        if (!self.pano || !onBackground(e.target)) return;
         var x = e.clientX, y = e.clientY, pan = self.pano.pan, tilt = self.pano.tilt;
         self.pano.dragging = true;
+        self.pano.dragged = false;
         function move(ev) {
+            if (Math.abs(ev.clientX - x) + Math.abs(ev.clientY - y) > 4) self.pano.dragged = true;
             self.pano.pan = pan + (ev.clientX - x) * 0.2;
             self.pano.tilt = Math.max(-85, Math.min(85, tilt - (ev.clientY - y) * 0.2));
             self.layoutPanorama();
         }
         function up() {
             self.pano.dragging = false;
+            setTimeout(function () { if (self.pano) self.pano.dragged = false; });
             root.removeEventListener('pointermove', move);
             root.removeEventListener('pointerup', up);
         }

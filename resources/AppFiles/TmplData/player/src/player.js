@@ -3,6 +3,7 @@
 import { ContainerError } from './container.js';
 import { configFromContainer, isYes, loadConfigText } from './config.js';
 import { h, root } from './dom.js';
+import { languageCode, translator } from './i18n.js';
 
 var FLIP_MS = 650;
 
@@ -35,8 +36,10 @@ Player.prototype.start = function () {
     var params = new URLSearchParams(location.search);
     this.flipMs = params.has('flipms') ? Math.max(0, parseInt(params.get('flipms'), 10) || 0) : FLIP_MS;
     if (root.matchMedia && root.matchMedia('(prefers-reduced-motion: reduce)').matches) this.flipMs = 0;
+    this.setLanguage(params.get('lang'));
     return loadConfigText().then(configFromContainer).then(function (cfg) {
         self.cfg = cfg;
+        self.setLanguage(params.get('lang') || cfg.language);
         if (params.has('rtl')) cfg.rtl = isYes(params.get('rtl'));
         if (!cfg.pages.length) throw ContainerError('the book has no pages');
         self.build();
@@ -50,6 +53,7 @@ Player.prototype.start = function () {
         self._resolveReady(self.api);
         self.emit('ready', { page: self.current });
         self.startMusic();
+        self.startAnalytics();
         if (self.cfg.autoFlip.enable) self.setAutoPlay(true);
     }).catch(function (err) {
         self.showFatal(err);
@@ -61,11 +65,19 @@ Player.prototype.start = function () {
 Player.prototype.showFatal = function (err) {
     var message = (err && err.message) || String(err);
     var box = h('div', { className: 'lc-fatal', role: 'alert' }, [
-        h('h1', { text: 'This book cannot be opened' }),
+        h('h1', { text: this.t('cannotOpen') }),
         h('p', { text: message.charAt(0).toUpperCase() + message.slice(1) + '.' })
     ]);
     this.host.textContent = '';
     this.host.appendChild(box);
+};
+
+// The book's language: the words of the interface and <html lang>, which screen readers and
+// browsers read the page text in.
+Player.prototype.setLanguage = function (setting) {
+    this.lang = languageCode(setting);
+    this.t = translator(this.lang);
+    document.documentElement.lang = this.lang;
 };
 
 // -- building the interface --------------------------------------------------------------
@@ -88,7 +100,7 @@ Player.prototype.build = function () {
 
     var bar = h('header', { className: 'lc-topbar' });
     if (cfg.logo.src && cfg.logo.show) {
-        var img = h('img', { src: cfg.logo.src, alt: '', className: 'lc-logo-img' });
+        var img = h('img', { src: cfg.logo.src, alt: cfg.logo.link ? cfg.author.name || cfg.logo.link : '', className: 'lc-logo-img' });
         img.addEventListener('error', function () { img.remove(); });
         var logo = cfg.logo.link
             ? h('a', { className: 'lc-logo', href: cfg.logo.link, target: '_blank', rel: 'noopener noreferrer' }, [img])
@@ -101,7 +113,9 @@ Player.prototype.build = function () {
 
     this.stage = h('main', { className: 'lc-stage' });
     this.tiltEl = h('div', { className: 'lc-tilt' });
-    this.bookEl = h('div', { className: 'lc-book', 'aria-live': 'polite' });
+    this.bookEl = h('div', { className: 'lc-book', role: 'region', 'aria-label': this.t('bookPages') });
+    // Says which pages are open after every move, for screen readers.
+    this.statusEl = h('p', { className: 'lc-sr-only', role: 'status' });
     this.edgeLeft = h('div', { className: 'lc-edge lc-edge-left' });
     this.edgeRight = h('div', { className: 'lc-edge lc-edge-right' });
     this.slotLeft = h('div', { className: 'lc-slot lc-slot-left' });
@@ -112,18 +126,20 @@ Player.prototype.build = function () {
     this.bookEl.appendChild(this.slotRight);
     this.tiltEl.appendChild(this.bookEl);
     this.stage.appendChild(this.tiltEl);
+    this.stage.appendChild(this.statusEl);
     host.appendChild(this.stage);
     this.tilted = cfg.tilt !== 0;
     this.applyTilt();
 
     this.buildToolbar();
-    this.panel = h('aside', { className: 'lc-panel', hidden: true, 'aria-label': 'Book panel' });
+    this.panel = h('aside', { className: 'lc-panel', hidden: true, 'aria-label': this.t('bookPanel') });
     host.appendChild(this.panel);
     this.dialogEl = h('div', { className: 'lc-dialog-backdrop', hidden: true });
     this.dialogEl.addEventListener('click', function (e) { if (e.target === self.dialogEl) self.closeDialog(); });
     host.appendChild(this.dialogEl);
 
     this.bindInput();
+    this.bindPrint();
     var pending = false;
     root.addEventListener('resize', function () {
         if (pending) return;
@@ -133,17 +149,26 @@ Player.prototype.build = function () {
             var before = self.mode;
             self.layout();
             if (before !== self.mode) self.render();
-            else self.centreBook();
+            else self.centreBook(true);
             if (self.zoomEl) self.renderZoom();
         });
     });
     if (cfg.panorama && host.getAttribute('data-template') === 'Panoramic') this.buildPanorama();
 };
 
-function contrastText(hex) {
+// Relative luminance of a #rrggbb colour, as contrast ratios are defined on it.
+function luminance(hex) {
     var n = parseInt(hex.slice(1), 16);
-    var l = 0.299 * ((n >> 16) & 255) + 0.587 * ((n >> 8) & 255) + 0.114 * (n & 255);
-    return l > 150 ? '#111111' : '#ffffff';
+    return [(n >> 16) & 255, (n >> 8) & 255, n & 255].map(function (c) {
+        c /= 255;
+        return c <= 0.03928 ? c / 12.92 : Math.pow((c + 0.055) / 1.055, 2.4);
+    }).reduce(function (sum, c, i) { return sum + c * [0.2126, 0.7152, 0.0722][i]; }, 0);
+}
+
+// Dark or white text, whichever contrasts more with the colour.
+function contrastText(hex) {
+    var l = luminance(hex);
+    return (l + 0.05) / (0.0067 + 0.05) > 1.05 / (l + 0.05) ? '#111111' : '#ffffff';
 }
 
 Player.prototype.applyBackground = function () {
@@ -163,8 +188,13 @@ Player.prototype.applyBackground = function () {
     }
 };
 
+// The angle the tilt button leans the book by: the book's own, else 25 degrees.
+Player.prototype.tiltAngle = function () {
+    return this.cfg.tilt || 25;
+};
+
 Player.prototype.applyTilt = function () {
-    var angle = this.tilted ? (this.cfg.tilt || 25) : 0;
+    var angle = this.tilted ? this.tiltAngle() : 0;
     this.tiltEl.style.transform = angle ? 'rotateX(' + angle + 'deg)' : '';
     var b = this.toolbar && this.toolbar.querySelector('[data-lc-button="TiltAngle"]');
     if (b) b.setAttribute('aria-pressed', String(!!angle));

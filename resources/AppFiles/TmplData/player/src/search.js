@@ -5,8 +5,8 @@ import { loadSearchText, normalise, pagesMatching, snippet } from './searchtext.
 
 Player.prototype.buildSearch = function () {
     var self = this;
-    var input = h('input', { type: 'search', className: 'lc-search-input', placeholder: 'Find in this book',
-        'aria-label': 'Find in this book' });
+    var input = h('input', { type: 'search', className: 'lc-search-input', placeholder: this.t('findInBook'),
+        'aria-label': this.t('findInBook') });
     var results = h('ol', { className: 'lc-results', 'aria-live': 'polite' });
     var status = h('p', { className: 'lc-search-status' });
     var form = h('form', { className: 'lc-search-form' }, [input]);
@@ -14,13 +14,15 @@ Player.prototype.buildSearch = function () {
         e.preventDefault();
         var q = input.value;
         results.textContent = '';
-        status.textContent = 'Searching…';
+        status.textContent = self.t('searching');
+        self.hitQuery = q;
+        self.markHits();
         self.search(q).then(function (hits) {
-            status.textContent = !normalise(q) ? '' : hits.length ? hits.length + (hits.length === 1 ? ' page' : ' pages')
-                : 'No page holds "' + q.trim() + '".';
+            status.textContent = !normalise(q) ? '' : hits.length ? self.t(hits.length === 1 ? 'hitOne' : 'hitMany', hits.length)
+                : self.t('noHit', q.trim());
             hits.slice(0, 500).forEach(function (n) {
                 var b = h('button', { type: 'button', className: 'lc-result', 'data-page': String(n) }, [
-                    h('span', { className: 'lc-result-page', text: 'Page ' + n }),
+                    h('span', { className: 'lc-result-page', text: self.t('page', n) }),
                     h('span', { className: 'lc-result-text', text: snippet(self.searchData[n - 1], q), dir: 'auto' })
                 ]);
                 b.addEventListener('click', function () { self.goToPage(n); });
@@ -39,7 +41,7 @@ Player.prototype.buildSearch = function () {
 Player.prototype.loadSearchData = function () {
     var self = this;
     if (!this.searchLoad) {
-        this.searchLoad = loadSearchText('files/search/search.js').then(function (data) {
+        this.searchLoad = loadSearchText('files/search/search.js', this.t).then(function (data) {
             self.searchData = data.texts;
             self.searchIndex = data.index;
             return self.searchData;

@@ -30,13 +30,14 @@ export function loadScript(url) {
     return scripts[url];
 }
 
-// Resolves to { texts, index }: the page texts and their normalised forms.
-export function loadSearchText(url) {
+// Resolves to { texts, index }: the page texts and their normalised forms. `t` gives the
+// messages of a failure in the reader's language (see i18n.js).
+export function loadSearchText(url, t) {
     var have = function () { return Array.isArray(root.LeafcraftSearchText); };
     return (have() ? Promise.resolve() : loadScript(url).catch(function () {
-        throw new Error('This book has no search data.');
+        throw new Error(t('noSearchData'));
     })).then(function () {
-        if (!have()) throw new Error('The search data of this book is damaged.');
+        if (!have()) throw new Error(t('searchDamaged'));
         var texts = root.LeafcraftSearchText.map(function (t) { return typeof t === 'string' ? t : ''; });
         return { texts: texts, index: texts.map(normalise) };
     });

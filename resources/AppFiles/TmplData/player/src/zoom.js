@@ -10,14 +10,14 @@ Player.prototype.openZoom = function () {
     if (this.zoomEl) return this.zoomBy(1);
     var self = this;
     this.zoomLevel = 1;
-    this.zoomEl = h('div', { className: 'lc-zoom', role: 'dialog', 'aria-label': 'Zoomed pages' });
+    this.zoomEl = h('div', { className: 'lc-zoom', role: 'dialog', 'aria-label': this.t('zoomedPages') });
     this.zoomInner = h('div', { className: 'lc-zoom-inner' });
     var tools = h('div', { className: 'lc-zoom-tools' }, [
-        h('button', { type: 'button', className: 'lc-button', 'aria-label': 'Zoom in', title: 'Zoom in',
+        h('button', { type: 'button', className: 'lc-button', 'aria-label': this.t('zoomIn'), title: this.t('zoomIn'),
             onclick: function () { self.zoomBy(1); } }, [icon('Zoom')]),
-        h('button', { type: 'button', className: 'lc-button', 'aria-label': 'Zoom out', title: 'Zoom out',
+        h('button', { type: 'button', className: 'lc-button', 'aria-label': this.t('zoomOut'), title: this.t('zoomOut'),
             onclick: function () { self.zoomBy(-1); } }, [icon('zoomOut')]),
-        h('button', { type: 'button', className: 'lc-button', 'aria-label': 'Close zoom', title: 'Close',
+        h('button', { type: 'button', className: 'lc-button', 'aria-label': this.t('closeZoom'), title: this.t('closeZoom'),
             onclick: function () { self.closeZoom(); } }, [icon('close')])
     ]);
     this.zoomEl.appendChild(this.zoomInner);
@@ -38,36 +38,67 @@ Player.prototype.openZoom = function () {
     this.renderZoom();
 };
 
+// A step in only while the pictures have pixels for it: past that the view gets bigger, not
+// sharper, so the zoom-in button is disabled there.
 Player.prototype.zoomBy = function (d) {
-    this.zoomLevel = Math.max(1, Math.min(3, this.zoomLevel + d));
+    var level = Math.max(1, Math.min(this.zoomMax || 3, this.zoomLevel + d));
+    if (level === this.zoomLevel && d !== 0) return;
+    this.zoomLevel = level;
     this.renderZoom();
 };
+
+function zoomFactor(level) {
+    return 1 + level * 0.75; // 1.75x, 2.5x, 3.25x of the page as shown
+}
+
+// The highest level at which a picture of naturalWidth pixels, shown cssWidth pixels wide at
+// level 1, still has a pixel for every screen pixel (the first level always shows).
+function pixelRatio() {
+    return typeof devicePixelRatio === 'number' && devicePixelRatio > 0 ? devicePixelRatio : 1;
+}
+
+function levelsFor(naturalWidth, cssWidthAtOne) {
+    var ratio = pixelRatio();
+    var level = 1;
+    while (level < 3 && cssWidthAtOne * zoomFactor(level + 1) / zoomFactor(1) * ratio <= naturalWidth * 1.05) level++;
+    return level;
+}
 
 Player.prototype.renderZoom = function () {
     var self = this;
     var pages = this.viewOf(this.current);
     var order = [pages.left, pages.right].filter(Boolean);
     this.zoomInner.textContent = '';
-    var factor = 1 + this.zoomLevel * 0.75; // 1.75x, 2.5x, 3.25x of the page as shown
+    var factor = zoomFactor(this.zoomLevel);
     var zoomEl = this.zoomEl;
+    var zoomIn = zoomEl.querySelector('.lc-zoom-tools button');
     var centre = function () {
         zoomEl.scrollLeft = (zoomEl.scrollWidth - zoomEl.clientWidth) / 2;
     };
-    order.forEach(function (n) {
-        var img = h('img', { className: 'lc-zoom-img', alt: 'Page ' + n, draggable: 'false' });
-        var want = self.pageW * factor;
-        img.style.width = Math.round(want) + 'px';
-        img.style.aspectRatio = String(self.aspect);
-        // Never enlarge a picture past its own pixels once they are known: beyond that the
-        // view gets bigger, not sharper.
+    var limits = order.map(function () { return 3; });
+    var update = function () {
+        self.zoomMax = Math.min.apply(null, limits);
+        if (zoomIn) zoomIn.disabled = self.zoomLevel >= self.zoomMax;
+    };
+    order.forEach(function (n, i) {
+        var img = h('img', { className: 'lc-zoom-img', alt: self.t('page', n), draggable: 'false' });
+        var z = self.pageSize(n);
+        var atOne = self.pageW * (z.w / self.unitW) * zoomFactor(1);
+        img.style.width = Math.round(atOne / zoomFactor(1) * factor) + 'px';
+        img.style.aspectRatio = String(z.w / z.h);
         img.addEventListener('load', function () {
-            var limit = Math.max(img.naturalWidth, self.pageW * 1.5);
-            img.style.width = Math.round(Math.min(want, limit)) + 'px';
+            // Never past the picture's own pixels, except that the first step always enlarges
+            // the page by half.
+            var most = Math.max(img.naturalWidth / pixelRatio(), 1.5 * atOne / zoomFactor(1));
+            img.style.width = Math.round(Math.min(atOne / zoomFactor(1) * factor, most)) + 'px';
+            limits[i] = levelsFor(img.naturalWidth, atOne);
+            update();
             centre();
         });
         img.src = self.cfg.pages[n - 1].large || '';
         self.zoomInner.appendChild(img);
     });
+    update();
     centre();
 };
 

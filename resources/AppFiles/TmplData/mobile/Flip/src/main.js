@@ -7,6 +7,7 @@
 import { PhoneBook } from '../../src/book.js';
 import { fitBox, pageRatio } from '../../src/ui.js';
 import { cssUrl, isColour } from '../../src/look.js';
+import { text } from '../../src/strings.js';
 
 var TURN_MS = 450;
 
@@ -51,7 +52,7 @@ function setPicture(layer, url, n) {
     layer.classList.remove('broken');
     layer.querySelector('.missing').textContent = String(n);
     img.onerror = function () { layer.classList.add('broken'); };
-    img.alt = 'Page ' + n;
+    img.alt = text('page', n);
     if (img.getAttribute('src') !== url) img.setAttribute('src', url);
 }
 

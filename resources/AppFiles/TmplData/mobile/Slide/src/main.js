@@ -7,6 +7,7 @@
 import { PhoneBook } from '../../src/book.js';
 import { fitBox, pageRatio } from '../../src/ui.js';
 import { h } from '../../../player/src/dom.js';
+import { text } from '../../src/strings.js';
 
 function $(id) { return document.getElementById(id); }
 
@@ -19,7 +20,7 @@ SlidePhone.prototype.begin = function () {
     var self = this, track = $('track');
     this.cfg.pages.forEach(function (page, i) {
         track.appendChild(h('div', { className: 'slide', 'data-page': String(i + 1) }, [
-            h('div', { className: 'pagebox' }, [h('img', { alt: 'Page ' + (i + 1), draggable: 'false' }),
+            h('div', { className: 'pagebox' }, [h('img', { alt: text('page', i + 1), draggable: 'false' }),
                 h('span', { className: 'missing', text: String(i + 1) }), h('div', { className: 'layer' })])]));
     });
     // Right to left: the first page is the rightmost slide.
