@@ -36,7 +36,8 @@ QString jsNumber(const QString& value, const QString& fallback);
 // one entry per setting in a fixed order, then "var pageEditor = [];ols=[]". When the picture
 // numbers are not simply 1 to pageCount, the line ends with
 // ";bookConfig.pageNumbers=[...];" so that the book finds pictures named by page number; when
-// the pictures are known, with ";bookConfig.pictures=[...];" (their addresses). The thumbnails
+// the pictures are known, with ";bookConfig.pictures=[...];" (their addresses); with a
+// languageSetting, ";bookConfig.language=...;" (the players' words follow it). The thumbnails
 // are the book's own (thumbPath "../files/thumb/"), never the full-size pictures.
 QString flipSettingsText(const PropertyLookup& value, const MobileBookFacts& facts);
 

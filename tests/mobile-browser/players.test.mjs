@@ -41,7 +41,7 @@ before(async () => {
         '--set', `Title=${HOSTILE}`, '--set', `LogoFile=${logo}`, '--set', 'link=javascript:window.__pwned=3',
         '--set', 'BaseColor=0x804000', ...extra], { stdio: ['ignore', 'pipe', 'inherit'], env: { ...process.env, HOME: work } });
     publish('flip', '--mobile', 'flip');
-    publish('slide', '--mobile', 'slide', '--set', 'bookTitle=Slides');
+    publish('slide', '--mobile', 'slide', '--set', 'bookTitle=Slides', '--set', 'languageSetting=French');
     publish('flipRtl', '--mobile', 'flip', '--set', 'direction=Left');
     publish('slideRtl', '--mobile', 'slide', '--set', 'direction=Left');
     profile = fs.mkdtempSync(path.join(os.tmpdir(), 'leafcraft-chromium-'));
@@ -138,6 +138,7 @@ for (const origin of ['file', 'http']) {
                 assert.deepEqual(await api(page, `b.search(${JSON.stringify(found.word)})`), [found.page]);
                 assert.equal(await page.textContent('#title'), kind === 'flip' ? HOSTILE : 'Slides');
                 assert.equal(await page.getAttribute('#logo', 'href'), null); // a script address is no link
+                assert.equal(await page.getAttribute('#btnMore', 'aria-label'), kind === 'slide' ? 'Plus' : 'More');
                 assert.equal(await page.evaluate(() => getComputedStyle(document.getElementById('toolbar')).backgroundColor), 'rgb(128, 64, 0)');
                 assert.deepEqual(await unreachable(page, '#toolbar'), []);
                 await page.evaluate(() => { window.__changes = []; window.LeafcraftBook.on('pagechange', (d) => window.__changes.push(d.page)); });

@@ -95,7 +95,7 @@ TEST_F(MobileVersion, PageTurningBookGetsPicturesPlayerAndSettings)
     EXPECT_TRUE(script.contains("bookTitle:\"Q\\\"<\\/script>\","));
     EXPECT_TRUE(script.contains("totalPageCount:3,"));
     EXPECT_TRUE(script.endsWith(
-        "ols=[];bookConfig.pictures=[\"../files/mobile/1.jpg\",\"../files/page/2.jpg\",\"../files/mobile/3.jpg\"];"));
+        "ols=[];bookConfig.language=\"English\";bookConfig.pictures=[\"../files/mobile/1.jpg\",\"../files/page/2.jpg\",\"../files/mobile/3.jpg\"];"));
 
     const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
     if (!node.isEmpty()) {
@@ -149,7 +149,7 @@ TEST_F(MobileVersion, PicturesNamedByPageNumberAreFoundByThePlayer)
     writer.PublishMobileConfig();
     EXPECT_EQ(readAll(book + QStringLiteral("/files/mobile/5.jpg")), "picture 5");
     EXPECT_FALSE(QFile::exists(book + QStringLiteral("/files/mobile/1.jpg")));
-    EXPECT_TRUE(readAll(book + QStringLiteral("/mobile/javascript/main.js")).contains("bookConfig.pageNumbers=[3,4,5];bookConfig.pictures="));
+    EXPECT_TRUE(readAll(book + QStringLiteral("/mobile/javascript/main.js")).contains("bookConfig.pageNumbers=[3,4,5];bookConfig.language="));
 }
 
 TEST_F(MobileVersion, EarlierPhoneBookIsReplacedButAForeignMobileFolderIsKept)

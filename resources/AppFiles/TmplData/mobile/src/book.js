@@ -56,7 +56,6 @@ export function loadBook() {
             page.phone = s.pictures[i] || page.normal;
         });
         if (cfg.logo) cfg.logo.src = fromPhone(cfg.logo.src);
-        setLanguage(cfg.language);
         return cfg;
     }, function () {
         // Only the phone pictures: no links, contents or search.
@@ -69,6 +68,7 @@ export function loadBook() {
         };
     }).then(function (cfg) {
         cfg.phone = s.raw;
+        setLanguage(cfg.language || s.raw.language);
         if (s.raw.RightToLeft === 'Yes') cfg.rtl = true;
         return cfg;
     });
