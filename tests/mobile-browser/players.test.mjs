@@ -85,16 +85,18 @@ const shownPage = (page) => page.evaluate(async () => {
     return el ? Number(el.dataset.page) : null;
 });
 
-async function swipe(page, x0, x1) {
+// Fingers moving over the stage in six steps: fingersAt(t) gives their places (fractions of the
+// stage) for t from 0 to 1.
+async function gesture(page, fingersAt) {
     const box = await page.locator('#stage').boundingBox();
-    const y = box.y + box.height / 2;
     const cdp = await context.newCDPSession(page);
-    const at = (f) => [{ x: box.x + box.width * f, y, id: 1 }];
-    await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: at(x0) });
-    for (let s = 1; s <= 6; s++) await cdp.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: at(x0 + (x1 - x0) * s / 6) });
+    const at = (t) => fingersAt(t).map(([fx, fy], id) => ({ x: box.x + box.width * fx, y: box.y + box.height * fy, id }));
+    await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: at(0) });
+    for (let s = 1; s <= 6; s++) await cdp.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: at(s / 6) });
     await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
     await cdp.detach();
 }
+const swipe = (page, x0, x1) => gesture(page, (t) => [[x0 + (x1 - x0) * t, 0.5]]);
 
 async function tapStage(page, fx, twice = false, stage = '#stage') {
     const box = await page.locator(stage).boundingBox();
@@ -203,6 +205,9 @@ for (const origin of ['file', 'http']) {
                 assert.ok(await page.evaluate(() => document.querySelector('#zoom .zoom-page').offsetWidth > innerWidth));
                 await page.tap('#btnZoomClose');
                 assert.equal(await page.locator('#zoom').count(), 0);
+                await gesture(page, (t) => [[0.4 - 0.2 * t, 0.5], [0.6 + 0.2 * t, 0.5]]); // two fingers apart
+                assert.ok(Number(await page.getAttribute('#zoom', 'data-scale')) > 1);
+                await page.tap('#btnZoomClose');
 
                 // Thumbnails come from files/thumb; full pictures only around the pages shown.
                 const thumbs = requested.filter((u) => u.includes('/files/thumb/'));
