@@ -255,6 +255,13 @@ describe('the book page on a phone', { skip }, () => {
                 [...document.querySelectorAll('.lc-toolbar .lc-kept:not([hidden]):not(.lc-more), .lc-menu [data-lc-item]')]
                     .map((b) => b.dataset.lcButton || b.dataset.lcItem).sort()]);
             assert.deepEqual(placed, tools);
+            for (const tool of ['Zoom', 'Info']) { // views opened from the menu leave the tool bar free
+                if (await page.isHidden('.lc-menu')) await page.tap('[data-lc-button="More"]');
+                await page.tap(`.lc-menu [data-lc-item="${tool}"]`);
+                assert.deepEqual(await unreachable(page, '.lc-toolbar'), [], tool);
+                await page.keyboard.press('Escape');
+            }
+            await page.tap('[data-lc-button="More"]');
             await page.tap('.lc-menu [data-lc-item="Thumbnail"]');
             assert.equal(await page.isHidden('.lc-menu'), true);
             assert.deepEqual(await unreachable(page, '.lc-toolbar', '.lc-panel'), []);
