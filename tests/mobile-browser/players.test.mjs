@@ -42,8 +42,8 @@ before(async () => {
         '--set', 'BaseColor=0x804000', ...extra], { stdio: ['ignore', 'pipe', 'inherit'], env: { ...process.env, HOME: work } });
     publish('flip', '--mobile', 'flip');
     publish('slide', '--mobile', 'slide', '--set', 'bookTitle=Slides', '--set', 'languageSetting=French');
-    publish('flipRtl', '--mobile', 'flip', '--set', 'direction=Left');
-    publish('slideRtl', '--mobile', 'slide', '--set', 'direction=Left');
+    publish('flipRtl', '--mobile', 'flip', '--set', 'direction=Left', '--pages', '1-3');
+    publish('slideRtl', '--mobile', 'slide', '--set', 'direction=Left', '--pages', '1-3');
     profile = fs.mkdtempSync(path.join(os.tmpdir(), 'leafcraft-chromium-'));
     context = await chromium.launchPersistentContext(profile, { executablePath: CHROMIUM, headless: true, args: ARGS, ...PHONE });
     server = await startServer(work);
@@ -235,6 +235,10 @@ describe('right-to-left phone versions', { skip }, () => {
             assert.equal(await shownPage(page), 3);
             await page.tap('#btnRight');
             assert.equal(await shownPage(page), 2);
+            // A bookmark of a page left out of the book is shown, not offered.
+            await page.tap('#btnContents');
+            const last = flatten(facts.outline).pop();
+            assert.equal(await page.locator('#sheet button', { hasText: last.title }).isDisabled(), last.destPage > 3);
             assert.deepEqual(problems, []);
             await page.close();
         });
