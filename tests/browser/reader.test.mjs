@@ -22,6 +22,7 @@ const book = (language) => ({
 makeBook(path.join(work, 'en'), book(''));
 makeBook(path.join(work, 'fr'), book('French'));
 makeBook(path.join(work, 'long'), { pages: 1002 });
+makeBook(path.join(work, 'pano'), { pages: 6, template: 'Panoramic' });
 
 const env = browserAndServer(work, { before, after });
 
@@ -142,4 +143,25 @@ test('loads the analytics tag only over http(s)', async () => {
         assert.equal(tags, http ? 1 : 0, http ? 'http' : 'file');
         await page.close();
     }
+});
+
+test('turns the Panoramic cube by a drag beside the book, and draws nothing while idle', async () => {
+    const page = await open('pano', { query: '?flipms=650' });
+    await page.waitForSelector('.lc-cube', { state: 'attached' });
+    await page.waitForTimeout(2700); // the cube settles to eye level, then should stand still
+    const cube = () => page.evaluate(() => document.querySelector('.lc-cube').style.transform);
+    const idle = await page.evaluate(() => new Promise((resolve) => {
+        let changes = 0;
+        new MutationObserver(() => changes++).observe(document.querySelector('.lc-cube'), { attributes: true });
+        setTimeout(() => resolve(changes), 500);
+    }));
+    assert.equal(idle, 0);
+    const before = await cube();
+    await page.mouse.move(60, 400);
+    await page.mouse.down();
+    await page.mouse.move(260, 420, { steps: 5 });
+    await page.mouse.up();
+    assert.notEqual(await cube(), before);
+    assert.deepEqual(await page.evaluate(() => LeafcraftBook.visiblePages), [1], 'the drag turned no page');
+    await page.close();
 });

@@ -7,6 +7,7 @@ import { safeUrl } from './config.js';
 
 Player.prototype.openDialog = function (title, body) {
     var self = this;
+    if (this.dialogEl.hidden) this.dialogOpener = document.activeElement;
     this.dialogEl.textContent = '';
     var box = h('div', { className: 'lc-dialog', role: 'dialog', 'aria-modal': 'true', 'aria-label': title }, [
         h('div', { className: 'lc-panel-head' }, [
@@ -24,6 +25,9 @@ Player.prototype.openDialog = function (title, body) {
 Player.prototype.closeDialog = function () {
     this.dialogEl.hidden = true;
     this.dialogEl.textContent = '';
+    // Focus goes back to where it was, usually the button that opened the dialog.
+    if (this.dialogOpener && this.dialogOpener.isConnected) this.dialogOpener.focus();
+    this.dialogOpener = null;
 };
 
 Player.prototype.showInfo = function () {

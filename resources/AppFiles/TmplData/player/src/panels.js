@@ -52,7 +52,7 @@ Player.prototype.buildThumbnails = function () {
     this.cfg.pages.forEach(function (page, i) {
         var n = i + 1;
         var img = h('img', { alt: '', 'data-src': page.thumb || '', draggable: 'false' });
-        img.style.aspectRatio = String(aspect);
+        img.style.aspectRatio = page.width > 0 ? String(page.width / page.height) : String(aspect);
         if (observer) observer.observe(img); else img.src = page.thumb || '';
         var b = h('button', { type: 'button', className: 'lc-thumb', 'data-page': String(n),
             'aria-label': self.t('page', n) }, [img, h('span', { text: String(n) })]);

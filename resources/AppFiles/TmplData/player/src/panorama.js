@@ -36,7 +36,8 @@ Player.prototype.buildPanorama = function () {
     probe.src = faces.front;
     // The whole background turns the cube: the stage around the book as well.
     var onBackground = function (t) {
-        return t === self.background || self.background.contains(t) || t === self.stage || t === self.tiltEl;
+        return t === self.background || self.background.contains(t) || t === self.stage || t === self.tiltEl ||
+            t === self.bookEl || t.classList.contains('lc-empty');
     };
     this.host.addEventListener('pointerdown', function (e) {
         if (!self.pano || !onBackground(e.target)) return;
@@ -80,6 +81,6 @@ Player.prototype.layoutPanorama = function () {
     };
     for (var f = this.pano.cube.firstElementChild; f; f = f.nextElementSibling) {
         var name = f.className.replace(/^lc-face-(\w+).*$/, '$1');
-        f.style.transform = t[name];
+        f.style.transform = t[name] + ' scale(1.004)'; // faces overlap a hair: no seam shows between them
     }
 };

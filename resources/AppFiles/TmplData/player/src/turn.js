@@ -2,7 +2,7 @@
 import { Player } from './player.js';
 import { h } from './dom.js';
 
-var JUMP_MS = 200;
+var JUMP_MS = 150;
 
 // A forward turn lifts the outer page on the reading side: the right side in a
 // left-to-right book and the left side in a right-to-left one.
