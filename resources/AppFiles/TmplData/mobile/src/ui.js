@@ -132,7 +132,8 @@ PhoneFrame.prototype.toggle = function (kind) {
     this.sheet.hidden = false;
     var id = { thumbnails: 'btnThumbs', contents: 'btnContents', search: 'btnSearch', more: 'btnMore' }[kind];
     if (id && $(id)) $(id).setAttribute('aria-pressed', 'true');
-    this['fill_' + kind]();
+    ({ thumbnails: this.fillThumbnails, contents: this.fillContents, search: this.fillSearch, more: this.fillMenu,
+        share: this.fillShare }[kind]).call(this);
 };
 
 // Runs a choice made in a sheet: the sheet closes first.
@@ -141,7 +142,7 @@ PhoneFrame.prototype.choose = function (fn) {
     return function (e) { if (e) e.preventDefault(); self.close(); fn(); };
 };
 
-PhoneFrame.prototype.fill_thumbnails = function () {
+PhoneFrame.prototype.fillThumbnails = function () {
     var self = this, p = this.player;
     var grid = h('div', { className: 'thumbs', dir: p.cfg.rtl ? 'rtl' : 'ltr' });
     var seen = 'IntersectionObserver' in root ? new IntersectionObserver(function (entries) {
@@ -172,7 +173,7 @@ PhoneFrame.prototype.markThumbnail = function (scroll) {
     if (scroll) current.scrollIntoView({ block: 'center' });
 };
 
-PhoneFrame.prototype.fill_contents = function () {
+PhoneFrame.prototype.fillContents = function () {
     var self = this, p = this.player;
     function list(items) {
         var ul = h('ul', { className: 'contents' });
@@ -189,7 +190,7 @@ PhoneFrame.prototype.fill_contents = function () {
     this.body.appendChild(p.cfg.outline.length ? list(p.cfg.outline) : h('p', { text: text('noContents') }));
 };
 
-PhoneFrame.prototype.fill_search = function () {
+PhoneFrame.prototype.fillSearch = function () {
     var self = this, p = this.player;
     var input = h('input', { type: 'search', id: 'searchInput', placeholder: text('findInBook'), 'aria-label': text('findInBook'),
         value: this.query });
@@ -220,7 +221,7 @@ PhoneFrame.prototype.fill_search = function () {
     setTimeout(function () { input.focus(); });
 };
 
-PhoneFrame.prototype.fill_more = function () {
+PhoneFrame.prototype.fillMenu = function () {
     var self = this, p = this.player, n = p.cfg.pages.length;
     var item = function (id, key, iconName, fn) {
         return h('button', { type: 'button', id: id, className: 'menu-item', onclick: self.choose(fn) }, [icon(iconName), h('span', { text: text(key) })]);
@@ -234,18 +235,23 @@ PhoneFrame.prototype.fill_more = function () {
     ]));
 };
 
+PhoneFrame.prototype.shareUrl = function () {
+    return location.href.replace(/#.*$/, '') + '#page=' + this.player.current;
+};
+
+// The system's share sheet on a web server; elsewhere a sheet with the address to copy.
 PhoneFrame.prototype.share = function () {
-    var url = location.href.replace(/#.*$/, '') + '#page=' + this.player.current;
     if (navigator.share && /^https?:$/.test(location.protocol)) {
-        navigator.share({ title: document.title, url: url }).catch(function () {});
+        navigator.share({ title: document.title, url: this.shareUrl() }).catch(function () {});
         return;
     }
     this.toggle('share');
-    this.body.appendChild(h('label', { for: 'shareUrl', text: text('linkToPage') }));
-    var input = h('input', { id: 'shareUrl', readonly: true, value: url });
-    this.body.appendChild(input);
 };
-PhoneFrame.prototype.fill_share = function () {};
+
+PhoneFrame.prototype.fillShare = function () {
+    this.body.appendChild(h('label', { for: 'shareUrl', text: text('linkToPage') }));
+    this.body.appendChild(h('input', { id: 'shareUrl', readonly: true, value: this.shareUrl() }));
+};
 
 // -- page decorations ---------------------------------------------------------------------------
 
