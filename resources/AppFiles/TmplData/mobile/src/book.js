@@ -9,6 +9,7 @@ import { makeApi } from '../../player/src/bookapi.js';
 import { loadSearchText, pagesMatching } from '../../player/src/searchtext.js';
 import { runAutoPlay } from '../../player/src/autoplay.js';
 import { PhoneFrame } from './ui.js';
+import './touch.js';
 import { setLanguage, text } from './strings.js';
 
 var BOOK = '../';
