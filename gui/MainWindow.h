@@ -5,6 +5,7 @@
 #include "app/AppWindow.h"
 
 #include <QHash>
+#include <QKeySequence>
 #include <QMainWindow>
 
 class QAction;
@@ -42,6 +43,8 @@ public:
     void showPropertyTip(const QString& title, const QString& description) override;
     void setApplyChangeImage(const QString& name) override;
     void setBusy(bool busy) override;
+    std::exception_ptr runLongWork(const QString& what,
+                                   const std::function<void(const ProgressCallback&)>& work) override;
     void beginImportSheet() override;
     void beginSelectTemplateSheet(const QString& currentTmplName) override;
     void beginPublishSheet(std::shared_ptr<FlashTemplate> tmpl, std::shared_ptr<FlashPageSource> pages,
@@ -58,10 +61,17 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void buildToolBar();
-    QAction* addCommand(const QString& name, const QString& text, const QString& tip, void (QuiremarkAppDelegate::*slot)());
+    void buildMenuBar();
+    // `text` is the menu's text (with its mnemonic and an ellipsis when the command asks more),
+    // `iconText` the tool bar's.
+    QAction* addCommand(const QString& name, const QString& text, const QString& iconText, const QString& tip,
+                        const QKeySequence& shortcut, void (QuiremarkAppDelegate::*slot)());
+    // Keeps the frame, title bar included, inside the screen's available area.
+    void fitFrameToScreen();
 
     QuiremarkAppDelegate* m_delegate = nullptr;
     QTreeView* m_outline = nullptr;
@@ -71,6 +81,8 @@ private:
     QAction* m_applyAction = nullptr;
     QHash<QString, QAction*> m_actions;
     int m_busy = 0;
+    bool m_fitFrame = false; // until the window manager's frame is known
+    QMargins m_fittedFrame;
 };
 
 } // namespace leafcraft::gui

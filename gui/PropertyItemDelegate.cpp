@@ -11,8 +11,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace leafcraft::gui {
 
@@ -215,6 +218,31 @@ bool PropertyItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
         return false;
     default: return QStyledItemDelegate::editorEvent(event, model, option, index);
     }
+}
+
+QString PropertyItemDelegate::toolTipFor(const QModelIndex& index)
+{
+    const QVariant explicitTip = index.data(Qt::ToolTipRole);
+    if (explicitTip.isValid())
+        return explicitTip.toString();
+    if (isValueCell(index) && typeOf(index) == pt_bool)
+        return QString();
+    return index.data(Qt::DisplayRole).toString();
+}
+
+bool PropertyItemDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                                     const QModelIndex& index)
+{
+    if (event && event->type() == QEvent::ToolTip && index.isValid()) {
+        const QString tip = toolTipFor(index);
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(event->globalPos(), tip.toHtmlEscaped().prepend(QStringLiteral("<p>")), view,
+                               view->visualRect(index));
+        return true;
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 } // namespace leafcraft::gui

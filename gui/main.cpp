@@ -89,30 +89,60 @@ void takeScreenshotWhenReady(leafcraft::gui::MainWindow& window, const QString& 
     deadline->start(60000);
 }
 
+// The options; --help and --version are answered by process().
+void addOptions(QCommandLineParser& options, const QCommandLineOption& screenshot)
+{
+    options.setApplicationDescription(QStringLiteral("Leafcraft turns a PDF into a page-flipping book."));
+    options.addHelpOption();
+    options.addVersionOption();
+    options.addOption(screenshot);
+}
+
+void setApplicationNames()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Leafcraft"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Pressvale"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LEAFCRAFT_VERSION));
+}
+
+// Whether the command line asks only for the help or the version, which need no display.
+bool asksForTextOnly(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "-h" || a == "--help" || a == "-?" || a == "--help-all" || a == "-v" || a == "--version")
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Save a picture of the main window to <file> (PNG) once the book preview is shown, then quit."),
+        QStringLiteral("file"));
+    if (asksForTextOnly(argc, argv)) {
+        QCoreApplication text(argc, argv);
+        setApplicationNames();
+        QCommandLineParser options;
+        addOptions(options, screenshot);
+        options.process(text); // prints and exits
+        return 0;
+    }
     // Chromium's sandbox cannot start for the root user; the preview shows only local files.
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Leafcraft"));
-    QApplication::setOrganizationName(QStringLiteral("Pressvale"));
-    QApplication::setApplicationVersion(QStringLiteral(LEAFCRAFT_VERSION));
+    setApplicationNames();
     QApplication::setWindowIcon(leafcraft::gui::namedIcon(QStringLiteral("app")));
     QApplication::setDesktopFileName(QStringLiteral("leafcraft"));
     installTerminationHandlers(app);
 
     QCommandLineParser options;
-    options.setApplicationDescription(QStringLiteral("Leafcraft turns a PDF into a page-flipping book."));
-    options.addHelpOption();
-    options.addVersionOption();
-    const QCommandLineOption screenshot(
-        QStringLiteral("screenshot"),
-        QStringLiteral("Save a picture of the main window to <file> (PNG) once the book preview is shown, then quit."),
-        QStringLiteral("file"));
-    options.addOption(screenshot);
+    addOptions(options, screenshot);
     options.process(app);
 
     leafcraft::gui::MainWindow window;
