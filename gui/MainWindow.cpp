@@ -187,38 +187,46 @@ void MainWindow::fillScreen()
 {
     // The frame, title bar included, fills the available area (without panels and docks).
     // The window manager's frame is known only once it has decorated the window, so the
-    // placement is repeated when the frame changes during the first seconds.
-    m_fitFrame = true;
+    // placement is checked again for a few seconds until the frame is known and in place.
     fitFrameToScreen();
-    QTimer::singleShot(5000, this, [this] { m_fitFrame = false; });
+    if (!m_fitTimer) {
+        m_fitTimer = new QTimer(this);
+        m_fitTimer->setInterval(200);
+        connect(m_fitTimer, &QTimer::timeout, this, [this] {
+            if (++m_fitTicks > 25) {
+                m_fitTimer->stop();
+                return;
+            }
+            const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+            if (!frame.isNull() && frameGeometry() == availableArea()) {
+                m_fitTimer->stop();
+                return;
+            }
+            fitFrameToScreen();
+        });
+    }
+    m_fitTicks = 0;
+    m_fitTimer->start();
     update();
+}
+
+QRect MainWindow::availableArea() const
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
 }
 
 void MainWindow::fitFrameToScreen()
 {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) {
+    const QRect available = availableArea();
+    if (available.isNull()) {
         setGeometry(QRect());
         return;
     }
-    const QRect available = screen->availableGeometry();
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    setGeometry(available.marginsRemoved(frame));
-    m_fittedFrame = frame;
-}
-
-bool MainWindow::event(QEvent* event)
-{
-    const bool result = QMainWindow::event(event);
-    if (m_fitFrame && (event->type() == QEvent::Move || event->type() == QEvent::Resize
-                       || event->type() == QEvent::Show)) {
-        if (windowHandle() && windowHandle()->frameMargins() != m_fittedFrame)
-            QTimer::singleShot(0, this, [this] {
-                if (m_fitFrame)
-                    fitFrameToScreen();
-            });
-    }
-    return result;
+    // resize() sets the inside, move() the frame's position.
+    resize(available.size().shrunkBy(frame));
+    move(available.topLeft());
 }
 
 void MainWindow::loadPreview(const QString& htmlPath)

@@ -11,6 +11,7 @@
 class QAction;
 class QGroupBox;
 class QTextEdit;
+class QTimer;
 class QTreeView;
 class QWebEngineView;
 
@@ -61,7 +62,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     void buildToolBar();
@@ -72,6 +72,7 @@ private:
                         const QKeySequence& shortcut, void (QuiremarkAppDelegate::*slot)());
     // Keeps the frame, title bar included, inside the screen's available area.
     void fitFrameToScreen();
+    QRect availableArea() const;
 
     QuiremarkAppDelegate* m_delegate = nullptr;
     QTreeView* m_outline = nullptr;
@@ -81,8 +82,8 @@ private:
     QAction* m_applyAction = nullptr;
     QHash<QString, QAction*> m_actions;
     int m_busy = 0;
-    bool m_fitFrame = false; // until the window manager's frame is known
-    QMargins m_fittedFrame;
+    QTimer* m_fitTimer = nullptr; // checks the placement until the frame is known
+    int m_fitTicks = 0;
 };
 
 } // namespace leafcraft::gui
