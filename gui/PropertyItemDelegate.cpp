@@ -222,12 +222,13 @@ bool PropertyItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
 
 QString PropertyItemDelegate::toolTipFor(const QModelIndex& index)
 {
-    const QVariant explicitTip = index.data(Qt::ToolTipRole);
-    if (explicitTip.isValid())
-        return explicitTip.toString();
-    if (isValueCell(index) && typeOf(index) == pt_bool)
-        return QString();
-    return index.data(Qt::DisplayRole).toString();
+    // A value shows itself whole (the description has its own box); a key, or a switch, shows
+    // what the model offers.
+    const QString explicitTip = index.data(Qt::ToolTipRole).toString();
+    if (!isValueCell(index) || typeOf(index) == pt_bool)
+        return explicitTip;
+    const QString value = index.data(Qt::DisplayRole).toString();
+    return value.isEmpty() ? explicitTip : value;
 }
 
 bool PropertyItemDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
