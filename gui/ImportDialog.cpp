@@ -1,5 +1,7 @@
 #include "ImportDialog.h"
 
+#include "DesktopOpen.h"
+
 #include "app/AppSettings.h"
 #include "import/FlashPageSourcePDF.h"
 #include "import/ImportPDFOperation.h"
@@ -9,7 +11,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -20,8 +21,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace leafcraft::gui {
 
@@ -77,7 +78,13 @@ ImportDialog::ImportDialog(QWidget* parent) : QDialog(parent)
     m_info->setObjectName(QStringLiteral("info"));
     m_info->setWordWrap(true);
     m_progress = new QProgressBar(this);
-    m_progress->setRange(0, 0); // turns while shown
+    m_progress->setRange(0, 0); // turns until the first page is counted
+    // The label and the bar keep their room while hidden, so the buttons stay in place.
+    for (QWidget* w : {static_cast<QWidget*>(m_info), static_cast<QWidget*>(m_progress)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
 
     auto* buttons = new QDialogButtonBox(this);
     m_ok = buttons->addButton(tr("Import"), QDialogButtonBox::AcceptRole);
@@ -102,6 +109,11 @@ ImportDialog::ImportDialog(QWidget* parent) : QDialog(parent)
     connect(m_browse, &QPushButton::clicked, this, &ImportDialog::onBrowseFileAction);
     connect(open, &QPushButton::clicked, this, &ImportDialog::onOpenTheFileAction);
     connect(m_rangeChoice, &QButtonGroup::idClicked, this, [this] { enableButtons(true); });
+    // A message about the previous file goes once another file is chosen.
+    connect(m_file, &QLineEdit::textChanged, this, [this] {
+        if (!m_importing)
+            m_info->setVisible(false);
+    });
 
     // Fill the controls from the remembered options.
     const AppSettings& s = AppSettings::shareInstance();
@@ -126,8 +138,11 @@ ImportDialog::ImportDialog(QWidget* parent) : QDialog(parent)
             const int total = n.userInfo.value(QStringLiteral("totalPage")).toInt();
             // Handed to the main thread without waiting for it.
             QMetaObject::invokeMethod(this, [this, index, total] {
-                if (m_importing)
-                    m_info->setText(QStringLiteral("Importing:%1 of %2 Pages").arg(index).arg(total));
+                if (!m_importing)
+                    return;
+                m_info->setText(tr("Importing: %1 of %2 pages").arg(index).arg(total));
+                m_progress->setRange(0, std::max(total, 1));
+                m_progress->setValue(std::clamp(index, 0, std::max(total, 1)));
             }, Qt::QueuedConnection);
         });
     enableButtons(true);
@@ -170,8 +185,12 @@ void ImportDialog::showInfo(const QString& text)
 
 void ImportDialog::onImportAction()
 {
+    if (m_file->text().trimmed().isEmpty()) {
+        showInfo(tr("Choose the PDF file to import."));
+        return;
+    }
     if (!QFileInfo(m_file->text()).isFile()) {
-        showInfo(QStringLiteral("Import PDF file does not exist."));
+        showInfo(tr("The file %1 does not exist.").arg(m_file->text()));
         return;
     }
     m_importing = true;
@@ -183,7 +202,8 @@ void ImportDialog::onImportAction()
     s.setImportBookmark(m_bookmarks->isChecked() ? 1 : 0);
     s.setImportLinks(m_links->isChecked() ? 1 : 0);
     s.setImportType(m_formatChoice->checkedId());
-    m_info->setText(QStringLiteral("Importing:0 of 0 Pages"));
+    m_info->setText(tr("Importing: opening the PDF"));
+    m_progress->setRange(0, 0);
     enableButtons(false);
     s.saveSettings();
     m_result = ImportResult();
@@ -284,8 +304,13 @@ void ImportDialog::onBrowseFileAction()
 
 void ImportDialog::onOpenTheFileAction()
 {
-    if (QFileInfo(m_file->text()).isFile())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(m_file->text()));
+    openOrComplain(this, m_file->text());
+}
+
+void ImportDialog::reject()
+{
+    // Escape and the window's close button do what Cancel does.
+    onCancelAction();
 }
 
 } // namespace leafcraft::gui

@@ -1,6 +1,6 @@
 // The import sheet: the PDF, which pages, the quality, SWF or JPG pages, links and
 // bookmarks; it remembers the options, runs one import in the background, shows
-// "Importing:n of m Pages" and hands the results to the controller when it succeeds.
+// "Importing: n of m pages" and hands the results to the controller when it succeeds.
 #pragma once
 
 #include "app/QuiremarkAppDelegate.h"
@@ -51,6 +51,7 @@ public slots:
     void onBrowseFileAction();
     void onOpenTheFileAction();
     void enableButtons(bool enable);
+    void reject() override;
 
 private:
     void startImport();

@@ -2,12 +2,15 @@
 
 #include "AboutDialog.h"
 #include "Artwork.h"
+#include "DesktopOpen.h"
+#include "LongTask.h"
 #include "ImportDialog.h"
 #include "PropertyItemDelegate.h"
 #include "PublishDialog.h"
 #include "SelectTemplateDialog.h"
 
 #include "app/QuiremarkAppDelegate.h"
+#include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateOutlineDelegate.h"
 
 #include <QAction>
@@ -18,15 +21,20 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSplitter>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineView>
+#include <QWindow>
+#include <algorithm>
 
 namespace leafcraft::gui {
 
@@ -74,12 +82,16 @@ void MainWindow::setDelegate(QuiremarkAppDelegate* delegate)
     buildToolBar();
 }
 
-QAction* MainWindow::addCommand(const QString& name, const QString& text, const QString& tip,
+QAction* MainWindow::addCommand(const QString& name, const QString& text, const QString& iconText,
+                                const QString& tip, const QKeySequence& shortcut,
                                 void (QuiremarkAppDelegate::*slot)())
 {
     auto* a = new QAction(namedIcon(name), text, this);
-    a->setToolTip(tip);
+    a->setIconText(iconText);
+    a->setToolTip(shortcut.isEmpty() ? tip
+                                     : QStringLiteral("%1 (%2)").arg(tip, shortcut.toString(QKeySequence::NativeText)));
     a->setObjectName(name);
+    a->setShortcut(shortcut);
     if (slot)
         connect(a, &QAction::triggered, m_delegate, slot);
     m_actions.insert(name, a);
@@ -98,29 +110,60 @@ void MainWindow::buildToolBar()
     bar->setMovable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     bar->setIconSize(QSize(32, 32));
-    bar->addAction(addCommand(QStringLiteral("import"), tr("Import PDF"), tr("Import a PDF document"),
-                              &QuiremarkAppDelegate::OnImportPDF));
-    bar->addAction(addCommand(QStringLiteral("template"), tr("Template"), tr("Choose a template and style"),
+    bar->addAction(addCommand(QStringLiteral("import"), tr("&Import PDF…"), tr("Import PDF"),
+                              tr("Import a PDF document"), QKeySequence::Open, &QuiremarkAppDelegate::OnImportPDF));
+    bar->addAction(addCommand(QStringLiteral("template"), tr("&Select Template…"), tr("Template"),
+                              tr("Choose a template and style"), QKeySequence(),
                               &QuiremarkAppDelegate::onSelectTemplate));
-    bar->addAction(addCommand(QStringLiteral("publish"), tr("Publish"), tr("Publish the book"),
-                              &QuiremarkAppDelegate::OnExportFlipBook));
-    QAction* editor = addCommand(QStringLiteral("editor"), tr("Page editor"), tr("Edit page content"), nullptr);
+    bar->addAction(addCommand(QStringLiteral("publish"), tr("&Publish…"), tr("Publish"), tr("Publish the book"),
+                              QKeySequence::Print, &QuiremarkAppDelegate::OnExportFlipBook));
+    QAction* editor = addCommand(QStringLiteral("editor"), tr("Page &Editor…"), tr("Page editor"),
+                                 tr("Edit page content"), QKeySequence(), nullptr);
     editor->setEnabled(false);
     bar->addAction(editor);
     bar->addSeparator();
-    m_applyAction = addCommand(QStringLiteral("apply"), tr("Apply change"), tr("Show the changes in the preview"),
+    m_applyAction = addCommand(QStringLiteral("apply"), tr("&Apply Change"), tr("Apply change"),
+                               tr("Show the changes in the preview"), QKeySequence(Qt::CTRL | Qt::Key_R),
                                &QuiremarkAppDelegate::OnApplyChange);
     bar->addAction(m_applyAction);
     bar->addSeparator();
-    bar->addAction(addCommand(QStringLiteral("export"), tr("Export settings"), tr("Save the property values"),
+    bar->addAction(addCommand(QStringLiteral("export"), tr("E&xport Settings…"), tr("Export settings"),
+                              tr("Save the property values"), QKeySequence(),
                               &QuiremarkAppDelegate::OnExportTmplSettings));
-    bar->addAction(addCommand(QStringLiteral("importSettings"), tr("Import settings"), tr("Load property values"),
-                              &QuiremarkAppDelegate::OnImportTmplSettings));
+    bar->addAction(addCommand(QStringLiteral("importSettings"), tr("I&mport Settings…"), tr("Import settings"),
+                              tr("Load property values"), QKeySequence(), &QuiremarkAppDelegate::OnImportTmplSettings));
     bar->addSeparator();
-    bar->addAction(addCommand(QStringLiteral("help"), tr("Help"), tr("Open the user manual"),
-                              &QuiremarkAppDelegate::OnOpenHelp));
-    bar->addAction(addCommand(QStringLiteral("about"), tr("About"), tr("About Leafcraft"),
-                              &QuiremarkAppDelegate::onOpenAbout));
+    bar->addAction(addCommand(QStringLiteral("help"), tr("Leafcraft &Manual"), tr("Help"), tr("Open the user manual"),
+                              QKeySequence::HelpContents, &QuiremarkAppDelegate::OnOpenHelp));
+    bar->addAction(addCommand(QStringLiteral("about"), tr("&About Leafcraft"), tr("About"), tr("About Leafcraft"),
+                              QKeySequence(), &QuiremarkAppDelegate::onOpenAbout));
+    buildMenuBar();
+}
+
+void MainWindow::buildMenuBar()
+{
+    // The tool bar's commands, on the same actions, plus Quit.
+    QAction* quit = addCommand(QStringLiteral("quit"), tr("&Quit"), tr("Quit"), tr("Quit Leafcraft"),
+                               QKeySequence(Qt::CTRL | Qt::Key_Q), nullptr);
+    quit->setMenuRole(QAction::QuitRole);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addActions({action(QStringLiteral("import")), action(QStringLiteral("publish"))});
+    file->addSeparator();
+    file->addActions({action(QStringLiteral("export")), action(QStringLiteral("importSettings"))});
+    file->addSeparator();
+    file->addAction(quit);
+
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    edit->addActions({action(QStringLiteral("template")), action(QStringLiteral("apply"))});
+    edit->addSeparator();
+    edit->addAction(action(QStringLiteral("editor")));
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(action(QStringLiteral("help")));
+    help->addSeparator();
+    help->addAction(action(QStringLiteral("about")));
 }
 
 void MainWindow::hideWindow()
@@ -142,11 +185,48 @@ void MainWindow::setWindowTitle(const QString& title)
 
 void MainWindow::fillScreen()
 {
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(QRect(QPoint(0, 0), screen->availableGeometry().size()));
-    else
-        setGeometry(QRect());
+    // The frame, title bar included, fills the available area (without panels and docks).
+    // The window manager's frame is known only once it has decorated the window, so the
+    // placement is checked again for a few seconds until the frame is known and in place.
+    fitFrameToScreen();
+    if (!m_fitTimer) {
+        m_fitTimer = new QTimer(this);
+        m_fitTimer->setInterval(200);
+        connect(m_fitTimer, &QTimer::timeout, this, [this] {
+            if (++m_fitTicks > 25) {
+                m_fitTimer->stop();
+                return;
+            }
+            const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+            if (!frame.isNull() && frameGeometry() == availableArea()) {
+                m_fitTimer->stop();
+                return;
+            }
+            fitFrameToScreen();
+        });
+    }
+    m_fitTicks = 0;
+    m_fitTimer->start();
     update();
+}
+
+QRect MainWindow::availableArea() const
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+void MainWindow::fitFrameToScreen()
+{
+    const QRect available = availableArea();
+    if (available.isNull()) {
+        setGeometry(QRect());
+        return;
+    }
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    // resize() sets the inside, move() the frame's position.
+    resize(available.size().shrunkBy(frame));
+    move(available.topLeft());
 }
 
 void MainWindow::loadPreview(const QString& htmlPath)
@@ -164,7 +244,13 @@ void MainWindow::reloadPropertyOutline(bool expandAll)
         m_outline->setModel(model);
         connect(m_outline->selectionModel(), &QItemSelectionModel::currentRowChanged, model,
                 &FlashTemplateOutlineDelegate::selectionDidChange);
-        m_outline->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+        // Both columns can be resized; the value column may be widened past the view (which
+        // then scrolls), and a value's tooltip shows the whole of it.
+        QHeaderView* header = m_outline->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::Interactive);
+        m_outline->resizeColumnToContents(0);
+        header->resizeSection(1, std::max(220, m_outline->viewport()->width() - header->sectionSize(0)));
     } else {
         model->reload();
     }
@@ -205,9 +291,10 @@ void MainWindow::beginImportSheet()
 {
     auto* dialog = new ImportDialog(this);
     connect(dialog, &QDialog::finished, this, [this, dialog](int code) {
-        ImportResult result = dialog->result();
+        // The controller's work may run an event loop (the progress of the preview): the
+        // dialog is released only afterwards, so that it is not deleted while it still emits.
+        m_delegate->importWindowDidEnd(code, dialog->result());
         dialog->deleteLater();
-        m_delegate->importWindowDidEnd(code, result);
     });
     dialog->open();
 }
@@ -216,10 +303,11 @@ void MainWindow::beginSelectTemplateSheet(const QString& currentTmplName)
 {
     auto* dialog = new SelectTemplateDialog(this);
     dialog->prepairToTmpl(currentTmplName);
+    if (m_delegate && m_delegate->flashTmpl())
+        dialog->selectStyle(m_delegate->flashTmpl()->styleName());
     connect(dialog, &QDialog::finished, this, [this, dialog](int code) {
-        const QString style = dialog->selectedStyle();
+        m_delegate->selectTmplWindowDidEnd(code, dialog->selectedStyle());
         dialog->deleteLater();
-        m_delegate->selectTmplWindowDidEnd(code, style);
     });
     dialog->open();
 }
@@ -252,7 +340,7 @@ QString MainWindow::askOpenFile(const QString& title, const QStringList& extensi
 
 void MainWindow::openWithDefaultApp(const QString& path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    openOrComplain(this, path);
 }
 
 void MainWindow::showAbout()
@@ -264,6 +352,13 @@ void MainWindow::showAbout()
 void MainWindow::showError(const QString& message)
 {
     QMessageBox::warning(this, tr("Leafcraft"), message);
+}
+
+std::exception_ptr MainWindow::runLongWork(const QString& what,
+                                           const std::function<void(const ProgressCallback&)>& work)
+{
+    LongTask task(this, what, what);
+    return task.run(work);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

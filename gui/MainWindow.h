@@ -5,11 +5,13 @@
 #include "app/AppWindow.h"
 
 #include <QHash>
+#include <QKeySequence>
 #include <QMainWindow>
 
 class QAction;
 class QGroupBox;
 class QTextEdit;
+class QTimer;
 class QTreeView;
 class QWebEngineView;
 
@@ -42,6 +44,8 @@ public:
     void showPropertyTip(const QString& title, const QString& description) override;
     void setApplyChangeImage(const QString& name) override;
     void setBusy(bool busy) override;
+    std::exception_ptr runLongWork(const QString& what,
+                                   const std::function<void(const ProgressCallback&)>& work) override;
     void beginImportSheet() override;
     void beginSelectTemplateSheet(const QString& currentTmplName) override;
     void beginPublishSheet(std::shared_ptr<FlashTemplate> tmpl, std::shared_ptr<FlashPageSource> pages,
@@ -61,7 +65,14 @@ protected:
 
 private:
     void buildToolBar();
-    QAction* addCommand(const QString& name, const QString& text, const QString& tip, void (QuiremarkAppDelegate::*slot)());
+    void buildMenuBar();
+    // `text` is the menu's text (with its mnemonic and an ellipsis when the command asks more),
+    // `iconText` the tool bar's.
+    QAction* addCommand(const QString& name, const QString& text, const QString& iconText, const QString& tip,
+                        const QKeySequence& shortcut, void (QuiremarkAppDelegate::*slot)());
+    // Keeps the frame, title bar included, inside the screen's available area.
+    void fitFrameToScreen();
+    QRect availableArea() const;
 
     QuiremarkAppDelegate* m_delegate = nullptr;
     QTreeView* m_outline = nullptr;
@@ -71,6 +82,8 @@ private:
     QAction* m_applyAction = nullptr;
     QHash<QString, QAction*> m_actions;
     int m_busy = 0;
+    QTimer* m_fitTimer = nullptr; // checks the placement until the frame is known
+    int m_fitTicks = 0;
 };
 
 } // namespace leafcraft::gui

@@ -11,8 +11,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace leafcraft::gui {
 
@@ -215,6 +218,32 @@ bool PropertyItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
         return false;
     default: return QStyledItemDelegate::editorEvent(event, model, option, index);
     }
+}
+
+QString PropertyItemDelegate::toolTipFor(const QModelIndex& index)
+{
+    // A value shows itself whole (the description has its own box); a key, or a switch, shows
+    // what the model offers.
+    const QString explicitTip = index.data(Qt::ToolTipRole).toString();
+    if (!isValueCell(index) || typeOf(index) == pt_bool)
+        return explicitTip;
+    const QString value = index.data(Qt::DisplayRole).toString();
+    return value.isEmpty() ? explicitTip : value;
+}
+
+bool PropertyItemDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                                     const QModelIndex& index)
+{
+    if (event && event->type() == QEvent::ToolTip && index.isValid()) {
+        const QString tip = toolTipFor(index);
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(event->globalPos(), tip.toHtmlEscaped().prepend(QStringLiteral("<p>")), view,
+                               view->visualRect(index));
+        return true;
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 } // namespace leafcraft::gui

@@ -20,6 +20,11 @@ public:
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                      const QModelIndex& index) override;
+    // A cell's tooltip shows its whole text, which a narrow column cuts short.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
+    // The tooltip of a cell: a value's whole text; for a key or a switch, the model's tooltip.
+    static QString toolTipFor(const QModelIndex& index);
 
     // Runs the colour dialog for a colour value; returns the new colour text or a null text.
     static QString chooseColor(QWidget* parent, const QString& current);

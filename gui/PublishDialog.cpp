@@ -1,13 +1,15 @@
 #include "PublishDialog.h"
 
+#include "DesktopOpen.h"
+#include "LongTask.h"
+
 #include "platform/Log.h"
 #include "publish/FlashBookOutput.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
+#include <QDir>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -16,8 +18,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QUrl>
 #include <QVBoxLayout>
+#include <atomic>
+#include <optional>
 
 namespace leafcraft::gui {
 
@@ -123,7 +126,7 @@ void PublishDialog::onSelectFolder()
 
 void PublishDialog::onOpenFolder()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(m_folder->text()));
+    openOrComplain(this, m_folder->text());
 }
 
 void PublishDialog::onPublish()
@@ -139,32 +142,44 @@ void PublishDialog::onPublish()
         return box.clickedButton() == no ? OverwriteAnswer::No : OverwriteAnswer::Other;
     };
 
-    // The flow asks the overwrite question, remembers the choices and picks the writer (web
-    // book folder or application bundle); the busy cursor starts once the writing does.
+    // The question is asked here, on the main thread, before the work starts; the flow, which
+    // runs on a worker while the progress dialog shows, is given the answer.
+    const PublishChoices chosen = choices();
+    std::optional<OverwriteAnswer> answer;
+    if (PublishFlow::classifyOutputDir(chosen.folder) == PublishFlow::OutputDirKind::PublishedBook)
+        answer = ask(chosen.folder);
+    const auto answered = [answer](const QString&) { return answer.value_or(OverwriteAnswer::Other); };
+
     PublishFlow flow(iFlashPageSource, iFlashTmpl, iFlashPagesAnnotations, iFlashOutline);
-    bool busy = false;
-    flow.setWriterSetup([&busy](FlashBookOutput&) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        busy = true;
-    });
+    std::atomic<bool> writing = false;
+    flow.setWriterSetup([&writing](FlashBookOutput&) { writing = true; });
     QString output;
+    LongTask task(this, tr("Publishing"), tr("Publishing"));
+    const std::exception_ptr thrown = task.run([&](const ProgressCallback& progress) {
+        flow.setProgressCallback(progress);
+        output = flow.publish(chosen, answered);
+    });
+    if (!thrown && output.isNull() && !writing)
+        return; // "NO": the dialog stays open and nothing is remembered
     QString failure;
     bool keepOpen = false;
     try {
-        output = flow.publish(choices(), ask);
-        if (output.isNull() && !busy)
-            return; // "NO": the dialog stays open and nothing is remembered
+        if (thrown)
+            std::rethrow_exception(thrown);
     } catch (const Error& e) {
         failure = e.text();
-        keepOpen = !busy; // nothing written yet: let the user correct the choices
+        // Nothing written yet, or the user stopped it: the dialog stays for another try.
+        keepOpen = !writing || e.kind() == ErrorKind::Cancelled;
+        if (e.kind() == ErrorKind::Cancelled)
+            failure.clear();
     } catch (const std::exception& e) {
         failure = QString::fromUtf8(e.what());
         LC_ERROR(QStringLiteral("publish error:%1").arg(failure));
     }
-    if (busy)
-        QApplication::restoreOverrideCursor();
     m_lastOutput = output;
     m_lastWarnings = flow.warnings().texts();
+    if (keepOpen && failure.isEmpty())
+        return;
 
     if (!failure.isEmpty()) {
         QMessageBox::warning(this, tr("Publish"), tr("The book could not be published:\n%1").arg(failure));
@@ -175,18 +190,19 @@ void PublishDialog::onPublish()
         if (openAnswerer) {
             open = openAnswerer(m_lastOutput);
         } else {
-            QMessageBox box(QMessageBox::Information, tr("Publish"), QStringLiteral("Open the result files?"),
+            QMessageBox box(QMessageBox::Information, tr("Publish"), tr("Publish finished. Open it?"),
                             QMessageBox::NoButton, this);
-            box.setInformativeText(QStringLiteral("Publish finished! Open the it?"));
+            box.setInformativeText(QDir::toNativeSeparators(m_lastOutput));
             if (!m_lastWarnings.isEmpty())
                 box.setDetailedText(m_lastWarnings.join(QLatin1Char('\n')));
-            QPushButton* yes = box.addButton(QStringLiteral("Open it"), QMessageBox::AcceptRole);
-            box.addButton(QStringLiteral("No"), QMessageBox::RejectRole);
+            QPushButton* yes = box.addButton(tr("Open it"), QMessageBox::AcceptRole);
+            box.addButton(tr("No"), QMessageBox::RejectRole);
+            box.setDefaultButton(yes);
             box.exec();
             open = box.clickedButton() == yes;
         }
         if (open)
-            QDesktopServices::openUrl(QUrl::fromLocalFile(m_lastOutput));
+            openOrComplain(this, m_lastOutput);
     }
     done(1);
 }

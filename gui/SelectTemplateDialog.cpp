@@ -40,6 +40,10 @@ SelectTemplateDialog::SelectTemplateDialog(QWidget* parent) : QDialog(parent)
     lists->addWidget(m_styles, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     QPushButton* refresh = buttons->addButton(tr("Refresh"), QDialogButtonBox::ResetRole);
+    m_ok = buttons->button(QDialogButtonBox::Ok);
+    m_ok->setEnabled(false);
+    connect(m_styles, &QListWidget::itemSelectionChanged, this,
+            [this] { m_ok->setEnabled(!m_styles->selectedItems().isEmpty()); });
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(lists, 1);
     layout->addWidget(buttons);
@@ -100,6 +104,17 @@ void SelectTemplateDialog::prepairToTmpl(const QString& name)
         m_tmpls->setCurrentItem(match);
     }
     reloadStylesForTmpl(match ? match->text() : name);
+}
+
+void SelectTemplateDialog::selectStyle(const QString& styleName)
+{
+    for (int i = 0; i < m_styles->count(); ++i) {
+        if (m_styles->item(i)->text() == styleName) {
+            m_styles->setCurrentItem(m_styles->item(i));
+            m_styles->scrollToItem(m_styles->item(i));
+            return;
+        }
+    }
 }
 
 QString SelectTemplateDialog::selectedStyle() const

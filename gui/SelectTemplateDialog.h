@@ -1,11 +1,13 @@
 // The template selection sheet: the installed templates with their icons on the left, the
 // styles of the selected template as pictures with names on the right. A double click on a
-// style confirms. It hands the chosen style back; the controller switches the template.
+// style confirms; OK is enabled only while a style is selected. It hands the chosen style
+// back; the controller switches the template.
 #pragma once
 
 #include <QDialog>
 
 class QListWidget;
+class QPushButton;
 
 namespace leafcraft::gui {
 
@@ -17,6 +19,8 @@ public:
     // Refreshes the template list, selects the template named `name` (letter case ignored)
     // and shows its styles.
     void prepairToTmpl(const QString& name);
+    // Selects the style named `styleName` of the shown template, when there is one.
+    void selectStyle(const QString& styleName);
     // The chosen style's shot.jpg path, or a null text when no style is selected.
     QString selectedStyle() const;
 
@@ -25,10 +29,12 @@ public:
 
     QListWidget* templateList() const { return m_tmpls; }
     QListWidget* styleList() const { return m_styles; }
+    QPushButton* okButton() const { return m_ok; }
 
 private:
     QListWidget* m_tmpls;
     QListWidget* m_styles;
+    QPushButton* m_ok;
 };
 
 } // namespace leafcraft::gui

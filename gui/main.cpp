@@ -1,20 +1,17 @@
 // The desktop application: a main window and its controller. Quitting, closing the main
 // window and a desktop session's SIGTERM all end through the controller's termination,
 // which removes the temporary work root and the preview folder.
-// Options: --help, --version, --screenshot FILE (see takeScreenshotWhenReady).
+// Options: --help, --version, --screenshot FILE, --window-screenshots FOLDER (see Screenshots.h).
 #include "Artwork.h"
 #include "MainWindow.h"
+#include "Screenshots.h"
 
 #include "app/QuiremarkAppDelegate.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QPixmap>
-#include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <cstdio>
 #include <csignal>
 #include <sys/socket.h>
@@ -50,69 +47,66 @@ void installTerminationHandlers(QApplication& app)
         sigaction(sig, &sa, nullptr);
 }
 
-// --screenshot FILE: once the preview's book is ready (its player has laid out the pages and
-// every picture has loaded), saves a picture of the main window to FILE and quits; exit code
-// 1 when the preview did not become ready within a minute or the picture cannot be written.
-void takeScreenshotWhenReady(leafcraft::gui::MainWindow& window, const QString& file)
+// The options; --help and --version are answered by process().
+void addOptions(QCommandLineParser& options, const QCommandLineOption& screenshot, const QCommandLineOption& shots)
 {
-    auto* poll = new QTimer(&window);
-    poll->setInterval(250);
-    auto* deadline = new QTimer(&window);
-    deadline->setSingleShot(true);
-    QObject::connect(deadline, &QTimer::timeout, &window, [] {
-        std::fprintf(stderr, "leafcraft: the preview did not become ready; no screenshot taken\n");
-        QApplication::exit(1);
-    });
-    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, deadline, file] {
-        const QString ready = QStringLiteral(
-            "!!(window.LeafcraftBook && window.LeafcraftBook.readyTime"
-            " && Array.from(document.images).every(function (i) { return i.complete; }))");
-        window.webView()->page()->runJavaScript(ready, [&window, poll, deadline, file](const QVariant& r) {
-            if (!r.toBool() || !poll->isActive())
-                return;
-            poll->stop();
-            deadline->stop();
-            // Give the page-turn animation and the compositor a moment to settle.
-            QTimer::singleShot(1000, &window, [&window, file] {
-                QScreen* screen = window.screen();
-                const QPixmap shot = screen ? screen->grabWindow(window.winId()) : window.grab();
-                if (shot.isNull() || !shot.save(file)) {
-                    std::fprintf(stderr, "leafcraft: cannot write the screenshot %s\n", qPrintable(file));
-                    QApplication::exit(1);
-                    return;
-                }
-                QApplication::quit();
-            });
-        });
-    });
-    poll->start();
-    deadline->start(60000);
+    options.setApplicationDescription(QStringLiteral("Leafcraft turns a PDF into a page-flipping book."));
+    options.addHelpOption();
+    options.addVersionOption();
+    options.addOption(screenshot);
+    options.addOption(shots);
+}
+
+void setApplicationNames()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Leafcraft"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Pressvale"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LEAFCRAFT_VERSION));
+}
+
+// Whether the command line asks only for the help or the version, which need no display.
+bool asksForTextOnly(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "-h" || a == "--help" || a == "-?" || a == "--help-all" || a == "-v" || a == "--version")
+            return true;
+    }
+    return false;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Save a picture of the main window to <file> (PNG) once the book preview is shown, then quit."),
+        QStringLiteral("file"));
+    const QCommandLineOption shots(
+        QStringLiteral("window-screenshots"),
+        QStringLiteral("Save pictures of the main window and of the import, template, publish and page editor "
+                       "windows into <folder> (PNG), then quit."),
+        QStringLiteral("folder"));
+    if (asksForTextOnly(argc, argv)) {
+        QCoreApplication text(argc, argv);
+        setApplicationNames();
+        QCommandLineParser options;
+        addOptions(options, screenshot, shots);
+        options.process(text); // prints and exits
+        return 0;
+    }
     // Chromium's sandbox cannot start for the root user; the preview shows only local files.
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Leafcraft"));
-    QApplication::setOrganizationName(QStringLiteral("Pressvale"));
-    QApplication::setApplicationVersion(QStringLiteral(LEAFCRAFT_VERSION));
+    setApplicationNames();
     QApplication::setWindowIcon(leafcraft::gui::namedIcon(QStringLiteral("app")));
     QApplication::setDesktopFileName(QStringLiteral("leafcraft"));
     installTerminationHandlers(app);
 
     QCommandLineParser options;
-    options.setApplicationDescription(QStringLiteral("Leafcraft turns a PDF into a page-flipping book."));
-    options.addHelpOption();
-    options.addVersionOption();
-    const QCommandLineOption screenshot(
-        QStringLiteral("screenshot"),
-        QStringLiteral("Save a picture of the main window to <file> (PNG) once the book preview is shown, then quit."),
-        QStringLiteral("file"));
-    options.addOption(screenshot);
+    addOptions(options, screenshot, shots);
     options.process(app);
 
     leafcraft::gui::MainWindow window;
@@ -128,6 +122,8 @@ int main(int argc, char** argv)
     });
     QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
     if (options.isSet(screenshot))
-        takeScreenshotWhenReady(window, options.value(screenshot));
+        leafcraft::gui::takeScreenshotWhenReady(window, options.value(screenshot));
+    else if (options.isSet(shots))
+        leafcraft::gui::takeWindowScreenshotsWhenReady(window, options.value(shots));
     return app.exec();
 }

@@ -3,12 +3,21 @@
 # starts the program on a virtual X display (Xvfb) with a temporary home folder, waits until
 # the preview's book is ready and saves the window (the program's --screenshot option).
 # Usage: scripts/screenshot-app.sh [out.png] [WIDTHxHEIGHT]   (default docs/app.png, 1440x900)
+#        scripts/screenshot-app.sh --windows [FOLDER] [WIDTHxHEIGHT]   (default docs/images)
+#        pictures the main, import, template, publish and page editor windows for the manual.
 # The program is $LEAFCRAFT_APP, else the first of build/release/gui/leafcraft and
 # build/dev/gui/leafcraft that exists.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-out="$(realpath -m "${1:-$root/docs/app.png}")"
-size="${2:-1440x900}"
+if [[ "${1:-}" == --windows ]]; then
+    out="$(realpath -m "${2:-$root/docs/images}")"
+    size="${3:-1280x800}"
+    option=--window-screenshots
+else
+    out="$(realpath -m "${1:-$root/docs/app.png}")"
+    size="${2:-1440x900}"
+    option=--screenshot
+fi
 
 app="${LEAFCRAFT_APP:-}"
 if [[ -z "$app" ]]; then
@@ -28,7 +37,8 @@ fi
 home="$(mktemp -d /tmp/leafcraft-shot-XXXXXX)"
 trap 'rm -rf "$home"' EXIT
 mkdir -p "$(dirname "$out")"
+[[ "$option" == --screenshot ]] || mkdir -p "$out"
 env HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config" \
     XDG_CACHE_HOME="$home/.cache" QT_QPA_PLATFORM=xcb QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu" \
-    timeout 120 xvfb-run -a -s "-screen 0 ${size}x24 -nolisten tcp" "$app" --screenshot "$out"
+    timeout 120 xvfb-run -a -s "-screen 0 ${size}x24 -nolisten tcp" "$app" "$option" "$out"
 echo "$out"

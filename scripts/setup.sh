@@ -13,6 +13,10 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 unzip zip poppler-utils time
     nodejs npm chromium firefox-esr xvfb xauth fonts-dejavu-core
+    # the user manual, rendered at build time
+    weasyprint python3-markdown
+    # checks of the desktop entry, the AppStream data and the app under a window manager
+    appstream desktop-file-utils openbox xdotool x11-utils
 )
 
 missing=()

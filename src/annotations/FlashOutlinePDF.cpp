@@ -27,11 +27,11 @@ void FlashOutlinePDF::loadOutlineFromPDF(const pdf::Document& document)
     const std::vector<pdf::OutlineItem> root = document.outline();
     for (const pdf::OutlineItem& entry : root) {
         auto item = itemFor(entry, 1, document);
-        LC_DEBUG(item->caption());
         FlashOutlineItem* added = item.get();
         m_items.push_back(std::move(item));
         addOutelineToItems(added, entry, 1, document);
     }
+    LC_DEBUG(QStringLiteral("%1 top-level bookmark(s)").arg(m_items.size()));
 }
 
 void FlashOutlinePDF::addOutelineToItems(FlashOutlineItem* parent, const pdf::OutlineItem& node, int level,

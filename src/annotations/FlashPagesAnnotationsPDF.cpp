@@ -90,7 +90,6 @@ void FlashPagesAnnotationsPDF::parsePage()
     if (m_currentIndex < 0 || m_currentIndex >= int(m_neededPages.size()))
         return;
     const int n = m_neededPages[std::size_t(m_currentIndex)];
-    LC_DEBUG(QStringLiteral("page is:%1").arg(n));
     xml::Element pageAnnos = m_tree.root().appendElement(QStringLiteral("pageAnnos"));
     pageAnnos.setAttribute(QStringLiteral("pageIndex"), QString::number(m_currentIndex + 1));
     if (!m_pdfDoc || n < 1 || n > m_pdfDoc->pageCount())
@@ -100,22 +99,12 @@ void FlashPagesAnnotationsPDF::parsePage()
     const std::vector<pdf::Link> links = m_pdfDoc->links(page);
     if (links.empty())
         return;
-    LC_DEBUG(QStringLiteral("count is:%1").arg(links.size()));
+    LC_DEBUG(QStringLiteral("page %1: %2 link(s)").arg(n).arg(links.size()));
     const pdf::Rect crop = m_pdfDoc->cropBox(page);
     const int rotation = m_pdfDoc->rotation(page);
     const int pageCount = m_pdfDoc->pageCount();
     for (std::size_t i = 0; i < links.size(); ++i) {
         const pdf::Link& link = links[i];
-        LC_DEBUG(QStringLiteral("%1:%2,%3,d:%4,url:%5")
-                     .arg(i)
-                     .arg(QStringLiteral("Link"))
-                     .arg(QStringLiteral("[%1 %2 %3 %4]")
-                              .arg(link.bounds.x0)
-                              .arg(link.bounds.y0)
-                              .arg(link.bounds.x1)
-                              .arg(link.bounds.y1))
-                     .arg(link.destPage)
-                     .arg(link.url));
         // A web link, or a jump to a page of this document; anything else has no place in
         // the book.
         const bool web = !link.url.isEmpty();

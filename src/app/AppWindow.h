@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <exception>
+#include <functional>
 #include <memory>
 
 namespace leafcraft {
@@ -22,7 +24,7 @@ public:
     virtual void hideWindow() = 0;
     virtual void showAndActivate() = 0;
     virtual void setWindowTitle(const QString& title) = 0;
-    // Gives the window the main screen's full size at the origin.
+    // Gives the window, frame and title bar included, the main screen's available area.
     virtual void fillScreen() = 0;
 
     // The live preview shows this HTML file.
@@ -37,6 +39,21 @@ public:
     virtual void setApplyChangeImage(const QString& name) = 0;
     // Long work started or ended (a busy cursor at least).
     virtual void setBusy(bool busy) = 0;
+    // Runs long work and returns what it threw (or nullptr). `what` names it for the user
+    // ("Updating the preview"). The work reports pages done of total through its callback,
+    // which returns false once the user has cancelled. A window may run it on another thread
+    // while it shows the progress; without one it runs here and cannot be cancelled.
+    using ProgressCallback = std::function<bool(int done, int total)>;
+    virtual std::exception_ptr runLongWork(const QString& what, const std::function<void(const ProgressCallback&)>& work)
+    {
+        (void)what;
+        try {
+            work([](int, int) { return true; });
+        } catch (...) {
+            return std::current_exception();
+        }
+        return nullptr;
+    }
 
     // Sheets. Each begins a window-modal dialog and returns at once; its end reaches the
     // controller through the matching ...DidEnd operation.

@@ -33,7 +33,8 @@ void LivePreview::InitPageConfig(const QString& /*basePath*/)
 QString LivePreview::applyChange(const std::shared_ptr<FlashTemplate>& flashTemplate,
                                  const std::shared_ptr<FlashPageSource>& pageSource,
                                  const std::shared_ptr<FlashPagesAnnotations>& annotations,
-                                 const std::shared_ptr<FlashOutline>& outline)
+                                 const std::shared_ptr<FlashOutline>& outline,
+                                 const std::function<bool(int done, int total)>& progress)
 {
     if (iFlashPreviewFolder.isEmpty())
         makeFlashPreviewFolder();
@@ -44,6 +45,7 @@ QString LivePreview::applyChange(const std::shared_ptr<FlashTemplate>& flashTemp
         writer.setHTMLConfig(html);
         writer.setFlashPagesAnnotations(annotations);
         writer.setFlashOutline(outline);
+        writer.setProgressCallback(progress);
         writer.ouputTheBook();
         InitPageConfig(QStringLiteral(""));
         if (writer.failedWrites() > 0)
@@ -52,6 +54,10 @@ QString LivePreview::applyChange(const std::shared_ptr<FlashTemplate>& flashTemp
         return writer.outputFileName();
     } catch (const std::exception& e) {
         const auto* error = dynamic_cast<const Error*>(&e);
+        if (error && error->kind() == ErrorKind::Cancelled) {
+            LC_INFO(QStringLiteral("the preview was not updated: cancelled"));
+            return QString();
+        }
         LC_ERROR(QStringLiteral("apply change :%1").arg(error ? error->text() : QString::fromUtf8(e.what())));
         return QString();
     }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace leafcraft {
@@ -33,10 +34,13 @@ public:
     // and returns that page's path. The preview's pages.xml, once written, is kept: it is the
     // master page list (the page editor edits it; an import deletes it first). Any error is
     // logged ("apply change :...") and gives a null path: the caller keeps showing what it showed.
+    // `progress` hears of the pages written; when it returns false the regeneration stops
+    // (a null path too). Runs on any one thread at a time; the book must not change meanwhile.
     QString applyChange(const std::shared_ptr<FlashTemplate>& flashTemplate,
                         const std::shared_ptr<FlashPageSource>& pageSource,
                         const std::shared_ptr<FlashPagesAnnotations>& annotations,
-                        const std::shared_ptr<FlashOutline>& outline);
+                        const std::shared_ptr<FlashOutline>& outline,
+                        const std::function<bool(int done, int total)>& progress = {});
 
     // Rewrites the base path of the preview's page list: with true the empty `bace=""` becomes
     // `bace="<preview folder>/files/"` (for the page editor), with false every quoted

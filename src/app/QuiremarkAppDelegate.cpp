@@ -4,6 +4,7 @@
 #include "app/AppLog.h"
 #include "app/LivePreview.h"
 #include "app/AppWindow.h"
+#include "import/FlashPageSource.h"
 #include "import/FlashPageSourceImg.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
@@ -96,7 +97,26 @@ void QuiremarkAppDelegate::applicationDidFinishLaunching()
 
     InitPageConfig(QStringLiteral(""));
     applyChange();
-    m_window->setWindowTitle(QStringLiteral("Leafcraft"));
+    updateWindowTitle();
+}
+
+QString QuiremarkAppDelegate::windowTitle() const
+{
+    // "<book> – <template> (<style>) – Leafcraft": the book is the imported PDF's name.
+    QStringList parts;
+    const QString source = iFlashPageSource ? iFlashPageSource->sourceFile() : QString();
+    parts << (source.isEmpty() ? tr("Demonstration book") : QFileInfo(source).completeBaseName());
+    if (iFlashTmpl && !iFlashTmpl->tmplName().isEmpty())
+        parts << (iFlashTmpl->styleName().isEmpty()
+                      ? iFlashTmpl->tmplName()
+                      : QStringLiteral("%1 (%2)").arg(iFlashTmpl->tmplName(), iFlashTmpl->styleName()));
+    parts << QStringLiteral("Leafcraft");
+    return parts.join(QStringLiteral(" – "));
+}
+
+void QuiremarkAppDelegate::updateWindowTitle()
+{
+    m_window->setWindowTitle(windowTitle());
 }
 
 void QuiremarkAppDelegate::applicationWillTerminate()
@@ -162,7 +182,9 @@ void QuiremarkAppDelegate::OnImportTmplSettings()
 void QuiremarkAppDelegate::OnOpenHelp()
 {
     const QString path = manualPath();
-    if (!path.isEmpty())
+    if (path.isEmpty())
+        m_window->showError(tr("The user manual is not installed with this copy of Leafcraft."));
+    else
         m_window->openWithDefaultApp(path);
 }
 
@@ -227,8 +249,12 @@ bool QuiremarkAppDelegate::applyChange()
     }
     m_window->setApplyChangeImage(QStringLiteral("apply"));
     m_window->setBusy(true);
-    const QString page = m_preview.applyChange(iFlashTmpl, iFlashPageSource, iFlashPagesAnnotations, iFlashOutline);
+    QString page;
+    m_window->runLongWork(tr("Updating the preview"), [this, &page](const AppWindow::ProgressCallback& progress) {
+        page = m_preview.applyChange(iFlashTmpl, iFlashPageSource, iFlashPagesAnnotations, iFlashOutline, progress);
+    });
     m_window->setBusy(false);
+    updateWindowTitle();
     if (page.isNull())
         return false; // logged; the window keeps what it showed
     m_window->loadPreview(page);

@@ -73,6 +73,10 @@ public:
     // The manual, or a null text when it is missing.
     static QString manualPath();
 
+    // "<book> – <template> (<style>) – Leafcraft", as the main window's title shows it.
+    QString windowTitle() const;
+    void updateWindowTitle();
+
     // ---- State.
     const std::shared_ptr<FlashTemplate>& flashTmpl() const { return iFlashTmpl; }
     FlashTemplateOutlineDelegate* tmplDelegate() const { return m_tmplDelegate; }

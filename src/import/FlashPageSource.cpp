@@ -122,8 +122,12 @@ std::vector<int> FlashPageSource::parsePageRange(const QString& text, int total)
                     QStringLiteral("the range \"%1\" has no page of this document (1-%2)").arg(text).arg(total));
     if (all)
         return result;
-    for (std::size_t i = 0; i < result.size(); ++i)
-        LC_DEBUG(QStringLiteral("range[%1]=%2").arg(i).arg(result[i]));
+    if (log::isEnabled(log::Level::Debug)) {
+        QStringList pages;
+        for (int n : result)
+            pages << QString::number(n);
+        LC_DEBUG(QStringLiteral("range: %1").arg(pages.join(QLatin1Char(','))));
+    }
     return result;
 }
 

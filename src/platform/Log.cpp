@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <mutex>
+#include <string>
 
 namespace leafcraft::log {
 
@@ -49,6 +50,41 @@ log4cxx::LevelPtr toLog4cxx(Level level)
     return log4cxx::Level::getError();
 }
 
+// The source file's name relative to the source tree ("src/app/AppLog.cpp"), whether the
+// compiler saw it under its absolute path or relative to the build folder ("../../src/...").
+std::string sourceRelativePath(const char* file)
+{
+    std::string path(file ? file : "");
+#ifdef LEAFCRAFT_SOURCE_RESOURCES
+    std::string root(LEAFCRAFT_SOURCE_RESOURCES);
+    const std::string resources = "/resources";
+    if (root.size() > resources.size() && root.compare(root.size() - resources.size(), resources.size(), resources) == 0)
+        root.resize(root.size() - resources.size());
+    if (!root.empty() && path.rfind(root + "/", 0) == 0)
+        return path.substr(root.size() + 1);
+#endif
+    while (path.rfind("../", 0) == 0 || path.rfind("./", 0) == 0)
+        path.erase(0, path.find('/') + 1);
+    return path;
+}
+
+// Debug output only when asked for: LEAFCRAFT_LOG_LEVEL (DEBUG, INFO, WARN, ERROR, OFF) sets
+// the level of every logger, overriding the configuration file.
+void applyLevelFromEnvironment()
+{
+    const QByteArray wanted = qgetenv("LEAFCRAFT_LOG_LEVEL").trimmed().toUpper();
+    if (wanted.isEmpty())
+        return;
+    log4cxx::LevelPtr level = log4cxx::Level::toLevel(wanted.toStdString(), log4cxx::LevelPtr());
+    if (!level) {
+        LC_WARN(QStringLiteral("LEAFCRAFT_LOG_LEVEL=%1 is no log level (DEBUG, INFO, WARN, ERROR or OFF)")
+                    .arg(QString::fromUtf8(wanted)));
+        return;
+    }
+    log4cxx::Logger::getRootLogger()->setLevel(level);
+    logger()->setLevel(level);
+}
+
 } // namespace
 
 void silenceUnconfigured()
@@ -64,7 +100,10 @@ bool isEnabled(Level level)
 
 void write(Level level, const QString& message, const char* file, int line, const char* function)
 {
-    log4cxx::spi::LocationInfo where(file, log4cxx::spi::LocationInfo::calcShortFileName(file), function, line);
+    // LocationInfo keeps the pointers it is given: the text must outlive the call.
+    const std::string relative = sourceRelativePath(file);
+    log4cxx::spi::LocationInfo where(relative.c_str(), log4cxx::spi::LocationInfo::calcShortFileName(relative.c_str()),
+                                     function, line);
 #if LOG4CXX_LOGCHAR_IS_UTF8
     // Handed over as log4cxx's own UTF-8 text: the std::string overload would transcode from
     // the C locale and turn every non-ASCII character into "?".
@@ -103,6 +142,7 @@ void configure(const QString& propertiesFile, const QString& logFilePath)
     }
     log4cxx::LogManager::resetConfiguration();
     log4cxx::PropertyConfigurator::configure(props);
+    applyLevelFromEnvironment();
 }
 
 } // namespace leafcraft::log

@@ -417,17 +417,22 @@ void FlashBookOutput::prepaireNomalPage(const QString& base)
     if (!iFlashPageSource)
         return;
     std::vector<CopyTask> copies;
-    std::vector<CopyTask> pictures;
+    QStringList pictures; // per page: the picture an SWF page gets, else ""
     for (const auto& page : iFlashPageSource->normalPages()) {
         const QString ext = bookdoc::pathExtension(page->pageFilePath());
         const QString stem = folder + QLatin1Char('/') + QString::number(page->pageIndex());
         copies.push_back({page->pageFilePath(), stem + QLatin1Char('.') + ext});
-        if (ext.compare(QLatin1String("swf"), Qt::CaseInsensitive) == 0)
-            pictures.push_back({page->pageFilePath(), stem + QStringLiteral(".jpg")});
+        const bool swf = ext.compare(QLatin1String("swf"), Qt::CaseInsensitive) == 0;
+        pictures << (swf ? stem + QStringLiteral(".jpg") : QString());
     }
     copyFiles(copies);
-    for (const CopyTask& p : pictures)
-        writeSwfPicture(p.from, p.to);
+    const int total = int(copies.size());
+    for (int i = 0; i < total; ++i) {
+        if (!pictures[i].isEmpty())
+            writeSwfPicture(copies[std::size_t(i)].from, pictures[i]);
+        if (m_progress && !m_progress(i + 1, total))
+            throw Error(ErrorKind::Cancelled, QStringLiteral("the book was not written: cancelled"), iSaveToFolder);
+    }
 }
 
 void FlashBookOutput::writeSwfPicture(const QString& swfPath, const QString& jpgPath)

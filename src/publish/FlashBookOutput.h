@@ -25,6 +25,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -82,6 +83,10 @@ public:
     // The text of each page in book order (index 0 = first page), for files/search/search.js.
     // Unless given, it is read from the page source's PDF (sourceFile) at write time.
     void setSearchTexts(const QStringList& texts) { m_searchTexts = texts; }
+
+    // Called as the pages are written, with pages done of total; returning false cancels the
+    // write, which then throws Error(Cancelled).
+    void setProgressCallback(std::function<bool(int done, int total)> callback) { m_progress = std::move(callback); }
 
     // Writes the whole book. Nothing is written when saveToFolder() does not exist. Files that
     // cannot be copied become warnings (failedWrites() counts those that could not be written);
@@ -189,6 +194,7 @@ private:
     QString m_previewFolder;
     AppSettings* m_settings = nullptr;
     std::optional<QStringList> m_searchTexts;
+    std::function<bool(int done, int total)> m_progress;
     QString m_generatedPageList; // pages.xml written by BookPageConfig in this run
     Warnings m_warnings;
     int m_failedWrites = 0;

@@ -151,6 +151,7 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
         writer->setFlashPagesAnnotations(m_annotations);
         writer->setFlashOutline(m_outline);
         writer->setAppSettings(&settings());
+        writer->setProgressCallback(m_progress);
         if (m_writerSetup)
             m_writerSetup(*writer);
         writer->ouputTheBook();

@@ -57,6 +57,9 @@ public:
     // Called with each writer before it writes (a tool sets its working folder, settings, ...).
     void setWriterSetup(std::function<void(FlashBookOutput&)> setup) { m_writerSetup = std::move(setup); }
     void setMobileSetup(std::function<void(OutputMobileVersion&)> setup) { m_mobileSetup = std::move(setup); }
+    // Called as the book's pages are written (done of total); returning false cancels the
+    // publish, which then throws Error(Cancelled).
+    void setProgressCallback(std::function<bool(int done, int total)> callback) { m_progress = std::move(callback); }
 
     // The remembered choices, as the dialog shows them when it opens.
     PublishChoices rememberedChoices() const;
@@ -110,6 +113,7 @@ private:
     AppSettings* m_settings = nullptr;
     std::function<void(FlashBookOutput&)> m_writerSetup;
     std::function<void(OutputMobileVersion&)> m_mobileSetup;
+    std::function<bool(int done, int total)> m_progress;
     Warnings m_warnings;
 };
 

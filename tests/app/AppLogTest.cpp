@@ -3,6 +3,7 @@
 #include "fakes/FakePlatform.h"
 #include "platform/Log.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -10,34 +11,61 @@
 namespace leafcraft {
 namespace {
 
-TEST(AppLogTest, EntriesReachTheLogFileWithFileLineAndMethod)
+QStringList linesOf(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// With the shipped configuration: information and above by default, debug entries only when
+// LEAFCRAFT_LOG_LEVEL asks; each entry names its source file relative to the source tree.
+TEST(AppLogTest, EntriesCarryFileLineAndMethodAtTheChosenLevel)
+{
+    struct Case {
+        const char* level;
+        QStringList levels;
+    };
+    for (const Case& c : {Case{"", {"INFO", "WARN"}}, Case{"debug", {"DEBUG", "INFO", "WARN"}}}) {
+        test::FakePlatform platform;
+        qputenv("LEAFCRAFT_LOG_LEVEL", c.level);
+        const QString path = AppLog::logFilePath();
+        EXPECT_EQ(path, platform.paths().userAppSupportDir() + QLatin1String("/Pressvale/Platewright/Leafcraft.log"));
+        QFile::remove(path);
+        AppLog::prepaireTheLog();
+        qunsetenv("LEAFCRAFT_LOG_LEVEL");
+        const int line = __LINE__ + 1;
+        LC_DEBUG(QStringLiteral("entry %1").arg(QStringLiteral("DEBUG")));
+        LC_INFO(QStringLiteral("entry INFO"));
+        LC_WARN(QStringLiteral("entry WARN \u00E9"));
+
+        const QStringList lines = linesOf(path);
+        ASSERT_EQ(lines.size(), c.levels.size()) << lines.join(QLatin1Char('\n')).toStdString();
+        for (int i = 0; i < lines.size(); ++i) {
+            const QString& l = lines[i];
+            const int offset = c.levels.size() == 3 ? i : i + 1;
+            EXPECT_TRUE(l.contains(QLatin1Char(' ') + c.levels[i] + QLatin1Char(' '))) << l.toStdString();
+            EXPECT_TRUE(l.contains(QStringLiteral(" tests/app/AppLogTest.cpp:%1 ").arg(line + offset))) << l.toStdString();
+            EXPECT_TRUE(l.contains(QLatin1String("TestBody"))) << l.toStdString();
+            EXPECT_TRUE(l.contains(QStringLiteral("entry ") + c.levels[i])) << l.toStdString();
+        }
+        EXPECT_TRUE(lines.last().endsWith(QStringLiteral("entry WARN \u00E9")));
+    }
+}
+
+TEST(AppLogTest, TheFileRollsOverAndKeepsThreeBackups)
 {
     test::FakePlatform platform;
-    const QString path = AppLog::logFilePath();
-    EXPECT_EQ(path, platform.paths().userAppSupportDir() + QLatin1String("/Pressvale/Platewright/Leafcraft.log"));
-    EXPECT_FALSE(QFileInfo::exists(QFileInfo(path).path()));
-
     AppLog::prepaireTheLog();
-    EXPECT_TRUE(QFileInfo(QFileInfo(path).path()).isDir());
-    const int line = __LINE__ + 1;
-    LC_DEBUG(QStringLiteral("debug entry %1").arg(1));
-    LC_INFO(QStringLiteral("info entry"));
-    LC_WARN(QStringLiteral("warn entry \u00E9"));
-
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    const QString text = QString::fromUtf8(f.readAll());
-    const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3) << text.toStdString();
-    const char* expected[] = {"DEBUG", "INFO", "WARN"};
-    const char* messages[] = {"debug entry 1", "info entry", "warn entry \xC3\xA9"};
-    for (int i = 0; i < 3; ++i) {
-        const QString& l = lines[i];
-        EXPECT_TRUE(l.contains(QLatin1String(expected[i]))) << l.toStdString();
-        EXPECT_TRUE(l.contains(QStringLiteral("AppLogTest.cpp:%1").arg(line + i))) << l.toStdString();
-        EXPECT_TRUE(l.contains(QLatin1String("TestBody"))) << l.toStdString();
-        EXPECT_TRUE(l.endsWith(QString::fromUtf8(messages[i]))) << l.toStdString();
-    }
+    const QString path = AppLog::logFilePath();
+    const QString filler(1000, QLatin1Char('x'));
+    for (int i = 0; i < 12000; ++i) // about 12 MB of entries
+        LC_INFO(filler);
+    const QStringList files = QDir(QFileInfo(path).path()).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(files, QStringList({"Leafcraft.log", "Leafcraft.log.1", "Leafcraft.log.2", "Leafcraft.log.3"}));
+    for (const QString& f : files)
+        EXPECT_LE(QFileInfo(QFileInfo(path).path() + QLatin1Char('/') + f).size(), 2 * 1024 * 1024 + 2048) << f.toStdString();
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QDialogButtonBox>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -135,16 +136,25 @@ void ImportDialogTest::missingFileIsReportedInTheDialog()
     ImportDialog dialog;
     QSignalSpy finished(&dialog, &QDialog::finished);
     dialog.show();
+    auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    const QPoint buttonsAt = buttons->mapTo(&dialog, QPoint());
     dialog.fileField()->setText(testHome() + QLatin1String("/no-such.pdf"));
     dialog.onImportAction();
 
     QVERIFY(dialog.infoLabel()->isVisible());
-    QCOMPARE(dialog.infoLabel()->text(), QStringLiteral("Import PDF file does not exist."));
+    QVERIFY(dialog.infoLabel()->text().endsWith(QLatin1String("no-such.pdf does not exist.")));
+    QCOMPARE(buttons->mapTo(&dialog, QPoint()), buttonsAt); // the message does not move the buttons
     QVERIFY(!dialog.importing());
     QVERIFY(dialog.isVisible());
     QCOMPARE(finished.count(), 0);
     // Nothing else changes: the options are not remembered.
     QCOMPARE(AppSettings::shareInstance().lastImportedFile(), QStringLiteral("/books/before.pdf"));
+    // Another file clears the message; Escape closes the dialog as Cancel does.
+    dialog.fileField()->setText(testHome() + QLatin1String("/other.pdf"));
+    QVERIFY(!dialog.infoLabel()->isVisible());
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toInt(), 0);
 }
 
 void ImportDialogTest::importTakesTheChosenPages_data()

@@ -1,6 +1,9 @@
 // The main window with its controller: the property outline, the description box, the
 // editors of the value column, the "apply" animation and the live preview.
 #include "Artwork.h"
+#include "DesktopOpen.h"
+#include "LongTask.h"
+#include "PropertyItemDelegate.h"
 #include "GuiTestSupport.h"
 #include "MainWindow.h"
 
@@ -8,6 +11,7 @@
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateOutlineDelegate.h"
 #include "templates/FlashTemplateProperty.h"
+#include "support/Error.h"
 
 #include <QAction>
 #include <QColorDialog>
@@ -15,6 +19,14 @@
 #include <QFileDialog>
 #include <QDir>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextEdit>
@@ -57,6 +69,11 @@ private slots:
     void cancelledFileChoiceClearsTheFile();
     void applyIconCyclesWhileEditsArePending();
     void previewShowsTheBook();
+    void menusCarryTheCommandsAndTheirKeys();
+    void longWorkShowsProgressAndCancels();
+    void valueTooltipShowsTheWholeValue();
+    void openingAMissingFileSaysSo();
+    void ctrlQClosesTheWindow();
 
 private:
     QModelIndex indexOfKey(const QString& key, int column) const;
@@ -238,6 +255,119 @@ void MainWindowTest::previewShowsTheBook()
     const QString page = QDir::cleanPath(m_delegate->flashPreviewFolder() + QLatin1String("/index.html"));
     QTRY_COMPARE_WITH_TIMEOUT(QDir::cleanPath(view->url().toLocalFile()), page, 30000);
     QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("Preview"), 60000);
+}
+
+void MainWindowTest::menusCarryTheCommandsAndTheirKeys()
+{
+    struct Row {
+        const char* menu;
+        const char* action;
+        QKeySequence keys;
+    };
+    const Row rows[] = {
+        {"&File", "import", QKeySequence(Qt::CTRL | Qt::Key_O)}, {"&File", "publish", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"&File", "export", {}}, {"&File", "importSettings", {}}, {"&File", "quit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {"&Edit", "template", {}}, {"&Edit", "apply", QKeySequence(Qt::CTRL | Qt::Key_R)}, {"&Edit", "editor", {}},
+        {"&Help", "help", QKeySequence(Qt::Key_F1)}, {"&Help", "about", {}}};
+    QHash<QString, QMenu*> menus;
+    for (QAction* entry : m_window->menuBar()->actions())
+        menus.insert(entry->text(), entry->menu());
+    QCOMPARE(m_window->menuBar()->actions().size(), 3);
+    for (const Row& row : rows) {
+        QAction* a = m_window->action(QLatin1String(row.action));
+        QVERIFY2(a && menus.value(QLatin1String(row.menu)), row.action);
+        QVERIFY2(menus.value(QLatin1String(row.menu))->actions().contains(a), row.action);
+        QCOMPARE(a->shortcut(), row.keys);
+    }
+    // The menu's page editor is the tool bar's action, so whoever connects one enables both.
+    QVERIFY(m_window->findChild<QToolBar*>()->actions().contains(m_window->action(QStringLiteral("editor"))));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Demonstration book \u2013 float \u2013 Leafcraft"));
+
+    // A shortcut typed into the window runs its command: Ctrl+R applies a pending change.
+    QApplication::setActiveWindow(m_window.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QVERIFY(m_window->outlineView()->model()->setData(
+        indexOfKey(QStringLiteral("BaseColor"), FlashTemplateOutlineDelegate::ValueColumn), QStringLiteral("0x224466")));
+    QVERIFY(m_delegate->applyChangePending());
+    QTest::keyClick(m_window.get(), Qt::Key_R, Qt::ControlModifier);
+    QVERIFY(!m_delegate->applyChangePending());
+}
+
+void MainWindowTest::longWorkShowsProgressAndCancels()
+{
+    LongTask::setShowDelay(0);
+    QStringList labels;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        auto* progress = m_window->findChild<QProgressDialog*>(QStringLiteral("progress"));
+        if (!progress || !progress->isVisible() || progress->labelText() != QLatin1String("Testing: 3 of 10 pages"))
+            return;
+        labels << progress->labelText();
+        QVERIFY(QApplication::activeModalWidget() == progress);
+        progress->findChild<QPushButton*>()->click();
+    });
+    watcher.start(20);
+    const QThread* mainThread = QThread::currentThread();
+    const QThread* worker = nullptr;
+    // The work goes on until it hears that the user cancelled.
+    const std::exception_ptr thrown = m_window->runLongWork(QStringLiteral("Testing"), [&](const auto& progress) {
+        worker = QThread::currentThread();
+        for (int done = 1; progress(std::min(done, 3), 10); ++done)
+            QThread::msleep(5);
+        throw Error(ErrorKind::Cancelled, QStringLiteral("stopped"));
+    });
+    watcher.stop();
+    LongTask::setShowDelay(400);
+    QVERIFY(worker && worker != mainThread);
+    QCOMPARE(labels.size(), 1);
+    QVERIFY(thrown);
+    try {
+        std::rethrow_exception(thrown);
+    } catch (const Error& e) {
+        QCOMPARE(e.kind(), ErrorKind::Cancelled);
+    }
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void MainWindowTest::valueTooltipShowsTheWholeValue()
+{
+    const QString longTitle = QStringLiteral("A title much longer than any column of the outline would show in full");
+    const QModelIndex title = indexOfKey(QStringLiteral("Title"), FlashTemplateOutlineDelegate::ValueColumn);
+    QVERIFY(m_window->outlineView()->model()->setData(title, longTitle));
+    QCOMPARE(PropertyItemDelegate::toolTipFor(title), longTitle);
+    // Both columns can be resized by the user; the value column may grow past the view.
+    QHeaderView* header = m_window->outlineView()->header();
+    QCOMPARE(header->sectionResizeMode(0), QHeaderView::Interactive);
+    QCOMPARE(header->sectionResizeMode(1), QHeaderView::Interactive);
+    QVERIFY(!header->stretchLastSection());
+    m_window->action(QStringLiteral("apply"))->trigger();
+}
+
+void MainWindowTest::openingAMissingFileSaysSo()
+{
+    // A book application opens the book inside it; a missing file is reported, not ignored.
+    const QString bundle = testHome() + QLatin1String("/Reader.app");
+    QVERIFY(QDir().mkpath(bundle + QLatin1String("/Contents/Resources")));
+    QFile book(bundle + QLatin1String("/Contents/Resources/index.html"));
+    QVERIFY(book.open(QIODevice::WriteOnly));
+    book.close();
+    QCOMPARE(fileToOpen(bundle), book.fileName());
+    QCOMPARE(fileToOpen(testHome()), testHome());
+    ModalAnswerer answerer;
+    m_window->openWithDefaultApp(testHome() + QLatin1String("/missing.pdf"));
+    QCOMPARE(answerer.answered(), 1);
+    QVERIFY2(answerer.texts().constFirst().contains(QLatin1String("missing.pdf does not exist")),
+             qPrintable(answerer.texts().constFirst()));
+}
+
+void MainWindowTest::ctrlQClosesTheWindow()
+{
+    QSignalSpy closing(m_window.get(), &MainWindow::closing);
+    QApplication::setActiveWindow(m_window.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(closing.count(), 1);
+    QVERIFY(!m_window->isVisible());
 }
 
 static SuiteRegistration<MainWindowTest> registration("MainWindowTest");

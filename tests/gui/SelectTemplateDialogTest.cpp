@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,6 +50,7 @@ private slots:
     void styleWithoutPictureIsStillListed();
     void nothingSelectedGivesNullStyle();
     void doubleClickConfirmsTheStyle();
+    void currentStyleIsPreselectedAndOkNeedsAStyle();
 };
 
 void SelectTemplateDialogTest::listsEveryTemplate()
@@ -172,6 +174,21 @@ void SelectTemplateDialogTest::doubleClickConfirmsTheStyle()
     QCOMPARE(finished.at(0).at(0).toInt(), 1);
     const QString expected = FlashTemplate::tmplStyleNamesForTmpl(QStringLiteral("Linen")).at(1) + QLatin1String("/shot.jpg");
     QCOMPARE(QFileInfo(dialog.selectedStyle()).canonicalFilePath(), QFileInfo(expected).canonicalFilePath());
+}
+
+void SelectTemplateDialogTest::currentStyleIsPreselectedAndOkNeedsAStyle()
+{
+    SelectTemplateDialog dialog;
+    dialog.prepairToTmpl(QStringLiteral("float"));
+    QVERIFY(!dialog.okButton()->isEnabled());
+    const QString second = dialog.styleList()->item(1)->text();
+    dialog.selectStyle(second);
+    QCOMPARE(QFileInfo(QFileInfo(dialog.selectedStyle()).path()).fileName(), second);
+    QVERIFY(dialog.okButton()->isEnabled());
+    dialog.styleList()->clearSelection();
+    QVERIFY(!dialog.okButton()->isEnabled());
+    dialog.selectStyle(QStringLiteral("NoSuchStyle"));
+    QVERIFY(dialog.selectedStyle().isNull());
 }
 
 static SuiteRegistration<SelectTemplateDialogTest> registration("SelectTemplateDialogTest");

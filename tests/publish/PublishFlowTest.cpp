@@ -137,3 +137,27 @@ TEST_F(PublishFlowRun, MeaninglessChoicesAreRefused)
     EXPECT_THROW(flow->publish(c, never), Error);
     EXPECT_TRUE(platform.prefs.m_values.isEmpty());
 }
+
+TEST_F(PublishFlowRun, ProgressCountsThePagesAndFalseCancels)
+{
+    std::vector<std::pair<int, int>> heard;
+    flow->setProgressCallback([&heard](int done, int total) {
+        heard.emplace_back(done, total);
+        return true;
+    });
+    flow->publish(choices(0, 0, 0), never);
+    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
+
+    heard.clear();
+    flow->setProgressCallback([&heard](int done, int total) {
+        heard.emplace_back(done, total);
+        return done < 2;
+    });
+    try {
+        flow->publish(choices(0, 0, 0), [](const QString&) { return OverwriteAnswer::Other; });
+        ADD_FAILURE() << "a cancelled publish reported success";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Cancelled) << e.text().toStdString();
+    }
+    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}}));
+}
