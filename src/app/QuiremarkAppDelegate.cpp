@@ -171,7 +171,7 @@ void QuiremarkAppDelegate::onOpenAbout()
     m_window->showAbout();
 }
 
-// ------------------------------------------------------------------ sheet ends
+// ------------------------------------------------------------------ dialogs ending
 
 void QuiremarkAppDelegate::importWindowDidEnd(int returnCode, const ImportResult& result)
 {
