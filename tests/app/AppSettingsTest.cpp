@@ -115,42 +115,6 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredCase{"stored_page_width_ignored", "PageWidth", QVariant(800), 1080}),
     [](const ::testing::TestParamInfo<StoredCase>& info) { return std::string(info.param.label); });
 
-TEST(AppSettingsTest, ChangesWithoutSaveAreLost)
-{
-    FakePlatform platform;
-    {
-        AppSettings s;
-        s.setLastOutputFileFolder(QStringLiteral("/out"));
-        s.saveSettings();
-        s.setLastOutputFileFolder(QStringLiteral("/elsewhere")); // a cancelled dialog: no save
-    }
-    AppSettings next;
-    EXPECT_EQ(next.lastOutputFileFolder(), QStringLiteral("/out"));
-
-    // Loading again drops texts that are no longer stored back to null.
-    platform.prefs.remove(QStringLiteral("lastOutputFileFolder"));
-    next.loadSettings();
-    EXPECT_TRUE(next.lastOutputFileFolder().isNull());
-}
-
-TEST(AppSettingsTest, PrivateInstanceNeitherLoadsNorSaves)
-{
-    FakePlatform platform;
-    platform.prefs.setValue(QStringLiteral("ImportType"), 1);
-    AppSettings s(nullptr);
-    EXPECT_EQ(s.ImportType(), 0);
-    EXPECT_EQ(s.lastImportedFile(), QStringLiteral(""));
-    s.setImportType(2);
-    s.saveSettings();
-    EXPECT_EQ(platform.prefs.value(QStringLiteral("ImportType")), QVariant(1));
-    EXPECT_EQ(platform.prefs.syncCount, 0);
-
-    test::MemoryPreferences own;
-    own.setValue(QStringLiteral("ImportType"), 1);
-    AppSettings mine(&own);
-    EXPECT_EQ(mine.ImportType(), 1);
-}
-
 // Values survive a real settings file, where numbers come back as text.
 TEST(AppSettingsTest, RoundTripThroughAnIniFile)
 {
@@ -178,36 +142,6 @@ TEST(AppSettingsTest, RoundTripThroughAnIniFile)
     AppSettings s(&store);
     EXPECT_EQ(s.importBookmark(), 1);
     EXPECT_EQ(s.importPageRange(), QStringLiteral("2-4"));
-}
-
-TEST(AppSettingsTest, SharedInstanceIsOneObjectAcrossThreads)
-{
-    FakePlatform platform;
-    AppSettings* seen[4] = {};
-    std::thread threads[4];
-    for (int i = 0; i < 4; ++i)
-        threads[i] = std::thread([&seen, i] { seen[i] = &AppSettings::shareInstance(); });
-    for (std::thread& t : threads)
-        t.join();
-    for (AppSettings* p : seen)
-        EXPECT_EQ(p, seen[0]);
-    EXPECT_EQ(&AppSettings::shareInstance(), seen[0]);
-
-    // The import worker writes the page size while the main thread reads it.
-    AppSettings& shared = AppSettings::shareInstance();
-    std::thread worker([&shared] {
-        for (int i = 0; i < 10000; ++i) {
-            shared.setPageWidth(600 + i % 2);
-            shared.setPageHeight(800 + i % 2);
-        }
-    });
-    int sum = 0;
-    for (int i = 0; i < 10000; ++i)
-        sum += shared.PageWidth() > 0 ? 1 : 0;
-    worker.join();
-    EXPECT_EQ(sum, 10000);
-    EXPECT_EQ(shared.PageWidth(), 601);
-    EXPECT_EQ(shared.PageHeight(), 801);
 }
 
 } // namespace
