@@ -115,34 +115,5 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredCase{"stored_page_width_ignored", "PageWidth", QVariant(800), 1080}),
     [](const ::testing::TestParamInfo<StoredCase>& info) { return std::string(info.param.label); });
 
-// Values survive a real settings file, where numbers come back as text.
-TEST(AppSettingsTest, RoundTripThroughAnIniFile)
-{
-    QTemporaryDir dir;
-    struct IniStore final : PreferenceStore {
-        explicit IniStore(const QString& path) : settings(path, QSettings::IniFormat) {}
-        QVariant value(const QString& key) const override
-        {
-            return settings.contains(key) ? settings.value(key) : QVariant();
-        }
-        void setValue(const QString& key, const QVariant& v) override { settings.setValue(key, v); }
-        void remove(const QString& key) override { settings.remove(key); }
-        void sync() override { settings.sync(); }
-        QSettings settings;
-    };
-    const QString path = dir.filePath(QStringLiteral("prefs.ini"));
-    {
-        IniStore store(path);
-        AppSettings s(&store);
-        s.setImportBookmark(1);
-        s.setImportPageRange(QStringLiteral("2-4"));
-        s.saveSettings();
-    }
-    IniStore store(path);
-    AppSettings s(&store);
-    EXPECT_EQ(s.importBookmark(), 1);
-    EXPECT_EQ(s.importPageRange(), QStringLiteral("2-4"));
-}
-
 } // namespace
 } // namespace leafcraft

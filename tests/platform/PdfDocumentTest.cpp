@@ -57,22 +57,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BadInput{"encrypted-40.pdf", "is password protected"},
                       BadInput{"encrypted-128.pdf", "is password protected"}, BadInput{"nopages.pdf", "no pages"}));
 
-TEST(PdfDocumentTest, TruncatedFileOpensRepairedOrFailsCleanly)
-{
-    try {
-        auto doc = pdf::openDocument(fixture("truncated.pdf"));
-        for (int i = 0; i < doc->pageCount(); ++i) {
-            try {
-                doc->render(i, 50, 60);
-            } catch (const Error& e) {
-                EXPECT_EQ(e.kind(), ErrorKind::BadInput);
-            }
-        }
-    } catch (const Error& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::BadInput);
-    }
-}
-
 namespace {
 void expectOutline(const std::vector<pdf::OutlineItem>& items, const QJsonArray& want)
 {

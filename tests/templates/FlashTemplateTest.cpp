@@ -180,22 +180,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadDocument{"noMobile", withoutInfoElement("mobileTmplFilesPath"), "<mobileTmplFilesPath>"}),
     [](const ::testing::TestParamInfo<BadDocument>& info) { return std::string(info.param.name); });
 
-TEST_F(FlashTemplateTest, RepairedMarkupAndMalformedPropertiesAreWarnedAbout)
-{
-    // An unclosed element is repaired by the lenient parse, and the repair is reported.
-    QByteArray broken = templateXml(propertyXml(QStringLiteral("a"), QStringLiteral("1")) +
-                                    QStringLiteral("<property><key>half</key></property>") +
-                                    propertyXml(QStringLiteral("b"), QStringLiteral("2")));
-    broken.replace("</template>", "<unclosed></template>");
-    addTemplate(QStringLiteral("float"), broken);
-    FlashTemplate tmpl;
-    ASSERT_EQ(tmpl.properties().size(), 2u);
-    EXPECT_EQ(tmpl.properties()[1]->key(), QStringLiteral("b"));
-    ASSERT_EQ(tmpl.warnings().size(), 2u) << tmpl.warnings().texts().join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(tmpl.warnings().list()[0].message.contains(QLatin1String("repair")));
-    EXPECT_TRUE(tmpl.warnings().list()[1].message.contains(QLatin1String("\"half\"")));
-}
-
 TEST_F(FlashTemplateTest, CopiesReplaceTheDestinationInsteadOfMerging)
 {
     addFloat();
