@@ -1,4 +1,4 @@
-// The import sheet: the PDF, which pages, the quality, SWF or JPG pages, links and
+// The import dialog: the PDF, which pages, the quality, SWF or JPG pages, links and
 // bookmarks; it remembers the options, runs one import in the background, shows
 // "Importing: n of m pages" and hands the results to the controller when it succeeds.
 #pragma once

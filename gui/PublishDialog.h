@@ -1,4 +1,4 @@
-// The publish sheet: folder, file name, page title, web book or application bundle, and
+// The publish dialog: folder, file name, page title, web book or application bundle, and
 // the phone version. It remembers the choices, asks before replacing an earlier book, runs
 // the publish flow and offers to open the result.
 #pragma once

@@ -1,4 +1,4 @@
-// The template selection sheet: the installed templates with their icons on the left, the
+// The template selection dialog: the installed templates with their icons on the left, the
 // styles of the selected template as pictures with names on the right. A double click on a
 // style confirms; OK is enabled only while a style is selected. It hands the chosen style
 // back; the controller switches the template.

@@ -193,7 +193,7 @@ void QuiremarkAppDelegate::onOpenAbout()
     m_window->showAbout();
 }
 
-// ------------------------------------------------------------------ sheet ends
+// ------------------------------------------------------------------ dialogs ending
 
 void QuiremarkAppDelegate::importWindowDidEnd(int returnCode, const ImportResult& result)
 {

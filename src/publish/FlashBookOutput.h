@@ -43,7 +43,8 @@ class HTMLConfigInfo;
 
 class FlashBookOutput {
 public:
-    // initWithPageSource:flashTemplate:saveToFolder:toName:
+    // A writer of the pages of `pageSource` with `flashTemplate` into the book folder
+    // `saveToFolder`, whose HTML page is named `toName` (index.html when empty).
     FlashBookOutput(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<FlashTemplate> flashTemplate,
                     const QString& saveToFolder, const QString& toName);
     virtual ~FlashBookOutput();

@@ -19,7 +19,8 @@ namespace leafcraft {
 
 class FlashBookOutputApp : public FlashBookOutput {
 public:
-    // initWithPageSource:flashTemplate:saveToFolder:toName:
+    // As FlashBookOutput, but the book goes into an application bundle named after `toName`
+    // in `saveToFolder`.
     FlashBookOutputApp(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<FlashTemplate> flashTemplate,
                        const QString& saveToFolder, const QString& toName);
     ~FlashBookOutputApp() override;

@@ -33,7 +33,8 @@ class FlashTemplate;
 
 class OutputMobileVersion {
 public:
-    // initWithMobilePageSource:flashTemplate:saveToFolder:mobileType:
+    // A writer of the phone version of the book in `saveFolder`: the page-turning book
+    // (mobileType 0) or the slide viewer (1).
     OutputMobileVersion(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<FlashTemplate> flashTemplate,
                         const QString& saveFolder, int mobileType);
     ~OutputMobileVersion();

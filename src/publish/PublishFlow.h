@@ -67,7 +67,7 @@ public:
     // version, phone type, in that order) and saves the settings.
     void rememberChoices(const PublishChoices& choices);
 
-    // The publish sequence (onPublish:). Runs the overwrite check with `ask`; "NO" returns a
+    // The publish sequence. Runs the overwrite check with `ask`; "NO" returns a
     // null text and changes nothing, not even the remembered choices. Otherwise remembers the
     // choices, writes the web book folder (created when missing) or the application bundle,
     // then the phone version when asked for beside a web book, and returns the file to offer

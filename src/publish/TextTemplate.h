@@ -16,7 +16,7 @@ namespace leafcraft {
 // never closed is kept as written.
 class TextTemplate {
 public:
-    // initFromStr: the engine over `fromStr` with no values.
+    // The engine over the pattern `fromStr`, with no values yet.
     explicit TextTemplate(QString fromStr);
 
     const QString& fromStr() const { return m_fromStr; }

@@ -35,29 +35,10 @@ QString Base64::encode(const QByteArray& data)
 
 QString Base64::encode(const char* bytes, qsizetype length)
 {
+    // Encoding has one right answer (standard alphabet, padded, no line breaks): Qt's.
     if (!bytes || length <= 0)
         return QStringLiteral("");
-    QByteArray out;
-    out.resize(4 * ((length + 2) / 3));
-    char* o = out.data();
-    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
-    qsizetype i = 0;
-    for (; i + 3 <= length; i += 3) {
-        const unsigned v = (unsigned(in[i]) << 16) | (unsigned(in[i + 1]) << 8) | in[i + 2];
-        *o++ = kAlphabet[(v >> 18) & 63];
-        *o++ = kAlphabet[(v >> 12) & 63];
-        *o++ = kAlphabet[(v >> 6) & 63];
-        *o++ = kAlphabet[v & 63];
-    }
-    const qsizetype rest = length - i;
-    if (rest > 0) {
-        const unsigned v = (unsigned(in[i]) << 16) | (rest > 1 ? unsigned(in[i + 1]) << 8 : 0u);
-        *o++ = kAlphabet[(v >> 18) & 63];
-        *o++ = kAlphabet[(v >> 12) & 63];
-        *o++ = rest > 1 ? kAlphabet[(v >> 6) & 63] : '=';
-        *o++ = '=';
-    }
-    return QString::fromLatin1(out);
+    return QString::fromLatin1(QByteArray::fromRawData(bytes, length).toBase64());
 }
 
 std::optional<QByteArray> Base64::decode(const QString& text)

@@ -100,28 +100,4 @@ TEST(FlashPagesAnnotationsPDF, writesOneElementPerScannedPageAndOneAnnoPerAccept
                              "</pageAnnos><pageAnnos pageIndex=\"2\"/></pagesAnnos>"));
 }
 
-TEST(FlashPagesAnnotationsPDF, aNewScanReplacesTheTreeAndNoDocumentGivesAnEmptyTree)
-{
-    auto doc = std::make_shared<FakePdfDocument>();
-    doc->pages.resize(2);
-    FlashPagesAnnotationsPDF annotations;
-    EXPECT_TRUE(annotations.pagesAnnotationsNode().isNull());
-
-    annotations.loadLinksFromPDF(doc, QStringLiteral("ALL"));
-    EXPECT_EQ(annotations.pagesAnnotationsNode().children().size(), 2u);
-    annotations.loadLinksFromPDF(doc, QStringLiteral("2"));
-    EXPECT_EQ(annotations.pagesAnnotationsNode().children().size(), 1u);
-
-    annotations.loadLinksFromPDF(nullptr, QStringLiteral("1,2"));
-    EXPECT_EQ(treeText(annotations), QStringLiteral("<pagesAnnos/>"));
-}
-
-TEST(FlashPagesAnnotationsPDF, aRangeWithoutPagesOfTheDocumentIsAnError)
-{
-    auto doc = std::make_shared<FakePdfDocument>();
-    doc->pages.resize(2);
-    FlashPagesAnnotationsPDF annotations;
-    EXPECT_THROW(annotations.loadLinksFromPDF(doc, QStringLiteral("7-9")), Error);
-}
-
 } // namespace

@@ -132,17 +132,4 @@ void expectOutline(const FlashOutlineItemList& items, const QJsonArray& known, i
     }
 }
 
-TEST(PdfOutline, readsTheNestedBookmarksOfTheDocument)
-{
-    const QJsonObject known = readJson(pdfData + QStringLiteral("links.json"));
-    const auto doc = pdf::openDocument(pdfData + QStringLiteral("links.pdf"));
-    FlashOutlinePDF outline;
-    outline.loadOutlineFromPDF(*doc);
-    expectOutline(outline.items(), known[QLatin1String("outline")].toArray(), 1, nullptr);
-
-    FlashOutlinePDF none;
-    none.loadOutlineFromPDF(*pdf::openDocument(pdfData + QStringLiteral("rotated.pdf")));
-    EXPECT_TRUE(none.items().empty());
-}
-
 } // namespace

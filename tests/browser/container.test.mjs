@@ -10,6 +10,7 @@ import path from 'node:path';
 import zlib from 'node:zlib';
 import { containerXml, crc32, rc4, repoRoot, zipOne, CONFIG_KEY } from './make_book.mjs';
 import { tempDir } from './helpers.mjs';
+import { findCli } from './published_books.mjs';
 
 const require = createRequire(import.meta.url);
 const reader = require(path.join(repoRoot, 'resources/AppFiles/TmplData/player/player.js'));
@@ -98,20 +99,11 @@ test('rejects damaged containers with a clear reason', () => {
     }
 });
 
-// Containers written by the C++ book writer, through leafcraft-cli.
-function findCli() {
-    const dirs = [process.env.LEAFCRAFT_BINARY_DIR, path.join(repoRoot, 'build', 'dev'), path.join(repoRoot, 'build', 'release')];
-    for (const d of dirs.filter(Boolean)) {
-        for (const p of [path.join(d, 'tools', 'leafcraft-cli', 'leafcraft-cli'), path.join(d, 'leafcraft-cli')]) {
-            if (fs.existsSync(p)) return p;
-        }
-    }
-    return null;
-}
+// Containers written by the C++ book writer, through leafcraft-cli (which must be built).
 
 test('reads containers that leafcraft-cli writes', (t) => {
     const cli = findCli();
-    if (!cli) return t.skip('leafcraft-cli is not built (pass LEAFCRAFT_BINARY_DIR)');
+    assert.ok(cli, 'leafcraft-cli is not built (build it, or name its build folder in LEAFCRAFT_BINARY_DIR)');
     const help = (() => {
         try { return execFileSync(cli, ['config', '--help'], { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] }); } catch (e) { return String(e.stdout || '') + String(e.stderr || ''); }
     })();

@@ -283,39 +283,16 @@ export function makeBook(dir, options = {}) {
     return path.join(dir, 'index.html');
 }
 
-// The book the browser tests read: links, an outline, search text, a hostile title.
-export function testBookOptions(extra = {}) {
-    const texts = Array.from({ length: 12 }, (_, i) => `Page ${i + 1} talks about nothing much.`);
-    texts[6] = 'Page 7 mentions the aardvark, a rare word.';
-    return {
-        pages: 12,
-        title: 'Title <script>window.__pwned = 1</script> & "quotes"',
-        hidden: ['Print', 'Share'],
-        links: {
-            3: [{ action: 'web', href: 'https://example.org/where', x: 0.2, y: 0.225, width: 0.3, height: 0.05 },
-                { action: 'page', page: 9, x: 0.55, y: 0.8, width: 0.3, height: 0.06 },
-                { action: 'web', href: 'javascript:alert(1)', x: 0.1, y: 0.1, width: 0.2, height: 0.05 }]
-        },
-        outline: [
-            { caption: 'Chapter <b>One</b>', page: 2, children: [{ caption: 'Section 1.1', page: 4 }] },
-            { caption: 'Chapter Two', page: 10 }
-        ],
-        searchText: texts,
-        ...extra
-    };
-}
-
 if (process.argv[1] && path.resolve(process.argv[1]) === fileURLToPath(import.meta.url)) {
     const args = process.argv.slice(2);
     const dir = args.shift();
     if (!dir) {
-        console.error('usage: node make_book.mjs <folder> [--pages N] [--rtl] [--title TEXT] [--template NAME] [--test]');
+        console.error('usage: node make_book.mjs <folder> [--pages N] [--rtl] [--title TEXT] [--template NAME]');
         process.exit(2);
     }
     let opts = {};
     for (let i = 0; i < args.length; i++) {
-        if (args[i] === '--test') opts = { ...testBookOptions(), ...opts };
-        else if (args[i] === '--pages') opts.pages = parseInt(args[++i], 10);
+        if (args[i] === '--pages') opts.pages = parseInt(args[++i], 10);
         else if (args[i] === '--rtl') opts.rtl = true;
         else if (args[i] === '--title') opts.title = args[++i];
         else if (args[i] === '--template') opts.template = args[++i];

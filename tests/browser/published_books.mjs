@@ -3,13 +3,14 @@
 // When leafcraft-cli can publish (found in LEAFCRAFT_BINARY_DIR, build/dev or build/release), the
 // books are published by it from the fixture PDF links.pdf (tests/data/make_pdfs.py), and the
 // expectations come from the fixture's own description (links.json) and its text (pdftotext).
-// Otherwise tests/browser/make_book.mjs writes the same layout.
+// Without a working leafcraft-cli the tests fail.
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { makeBook, repoRoot, testBookOptions } from './make_book.mjs';
+import { repoRoot } from './make_book.mjs';
 
-export const HOSTILE_TITLE = testBookOptions().title;
+// A title with markup and quotes: the player must show it as text.
+export const HOSTILE_TITLE = 'Title <script>window.__pwned = 1</script> & "quotes"';
 
 export function findCli() {
     const dirs = [process.env.LEAFCRAFT_BINARY_DIR, path.join(repoRoot, 'build', 'dev'), path.join(repoRoot, 'build', 'release')];
@@ -95,29 +96,12 @@ function publishedByCli(cli, work) {
     };
 }
 
-function madeByNode(work) {
-    const options = testBookOptions();
-    makeBook(path.join(work, 'ltr'), options);
-    makeBook(path.join(work, 'rtl'), { ...options, rtl: true });
-    const links = options.links[3];
-    return {
-        source: 'made by tests/browser/make_book.mjs',
-        ltr: 'ltr',
-        rtl: 'rtl',
-        pageCount: options.pages,
-        linkPage: 3,
-        webLink: links[0],
-        pageLinkTarget: links[1].page,
-        bookmark: { caption: 'Section 1.1', page: 4 },
-        outlineCaptions: ['Chapter <b>One</b>', 'Section 1.1', 'Chapter Two'],
-        searchWord: 'aardvark',
-        searchPage: 7,
-        baseColor: 'rgb(128, 64, 0)',
-        minInk: 0.05
-    };
-}
-
+// The books come from leafcraft-cli only: without it the tests fail rather than check books
+// that the program did not write.
 export async function publishedBooks(work) {
-    const cli = process.env.LEAFCRAFT_TEST_BOOKS === 'node' ? null : findCli();
-    return cli && canPublish(cli) ? publishedByCli(cli, work) : madeByNode(work);
+    const cli = findCli();
+    if (!cli || !canPublish(cli))
+        throw new Error('leafcraft-cli is needed to publish the test books: build it first (scripts/build.sh), '
+            + 'or name its build folder in LEAFCRAFT_BINARY_DIR');
+    return publishedByCli(cli, work);
 }

@@ -11,15 +11,14 @@ template icons, and the demonstration pages. Prints one line per problem and a c
 "N passed, N failed" summary; exits non-zero on any failure.
 """
 
-import ctypes
 import filecmp
 import importlib.util
 import os
-import struct
 import sys
 import tempfile
-import zlib
 import xml.etree.ElementTree as ET
+
+from PIL import Image
 
 TEMPLATES = ("float", "Panoramic", "Linen")
 REQUIRED_INFO = ("htmlPath", "swfPath", "defaultStyle", "macAppFilesFolder", "mobileTmplFilesPath")
@@ -92,83 +91,28 @@ def file_extensions(value_source):
     return [p for p in pattern.split("*.") if p]
 
 
-def jpeg_size(data):
-    """(width, height) of a baseline JPEG after walking its marker segments, or None when malformed."""
-    if not data.startswith(b"\xff\xd8") or not data.rstrip(b"\x00").endswith(b"\xff\xd9"):
-        return None
-    i = 2
-    size = None
-    while i + 4 <= len(data):
-        if data[i] != 0xFF:
-            return None
-        marker = data[i + 1]
-        length = struct.unpack(">H", data[i + 2:i + 4])[0]
-        if marker in (0xC0, 0xC1, 0xC2):
-            h, w = struct.unpack(">HH", data[i + 5:i + 9])
-            size = (w, h)
-        if marker == 0xDA:
-            return size
-        i += 2 + length
-    return None
-
-
-_tj = None
-
-
-def jpeg_decodes(data):
-    """Full decode through libturbojpeg when the library is present; True when it is absent."""
-    global _tj
-    if _tj is None:
-        try:
-            _tj = ctypes.CDLL("libturbojpeg.so.0")
-            _tj.tjInitDecompress.restype = ctypes.c_void_p
-        except OSError:
-            _tj = False
-    if not _tj:
-        return True
-    handle = ctypes.c_void_p(_tj.tjInitDecompress())
-    w, h, ss, cs = ctypes.c_int(), ctypes.c_int(), ctypes.c_int(), ctypes.c_int()
-    if _tj.tjDecompressHeader3(handle, data, ctypes.c_ulong(len(data)), ctypes.byref(w), ctypes.byref(h),
-                               ctypes.byref(ss), ctypes.byref(cs)):
-        _tj.tjDestroy(handle)
-        return False
-    buf = ctypes.create_string_buffer(w.value * h.value * 3)
-    rc = _tj.tjDecompress2(handle, data, ctypes.c_ulong(len(data)), buf, w, 0, h, 0, 0)
-    _tj.tjDestroy(handle)
-    return rc == 0
-
-
-def png_ok(data):
-    """Signature, chunk CRCs, IHDR first, IEND last, and IDAT inflating to the expected size."""
-    if not data.startswith(b"\x89PNG\r\n\x1a\n"):
-        return False
-    i = 8
-    idat = b""
-    ihdr = None
-    kinds = []
-    while i + 8 <= len(data):
-        length, kind = struct.unpack(">I4s", data[i:i + 8])
-        body = data[i + 8:i + 8 + length]
-        crc = struct.unpack(">I", data[i + 8 + length:i + 12 + length])[0]
-        if zlib.crc32(kind + body) & 0xffffffff != crc:
-            return False
-        kinds.append(kind)
-        if kind == b"IHDR":
-            ihdr = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        i += 12 + length
-    if not kinds or kinds[0] != b"IHDR" or kinds[-1] != b"IEND" or ihdr is None:
-        return False
-    w, h, depth, color = ihdr[:4]
-    channels = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}.get(color)
-    if depth != 8 or channels is None:
-        return False
+def picture(path, kind):
+    """(width, height) of a picture file that Pillow reads whole as kind ("JPEG", "PNG"), else None."""
     try:
-        raw = zlib.decompress(idat)
-    except zlib.error:
-        return False
-    return len(raw) == h * (1 + w * channels)
+        with Image.open(path) as im:
+            im.load()
+            return im.size if im.format == kind else None
+    except (OSError, SyntaxError):
+        return None
+
+
+def check_cube(c, folder, where):
+    """Cube faces are square, at least 1024 pixels, and the four side faces meet without a seam."""
+    faces = {f: Image.open(os.path.join(folder, f + ".jpg")).convert("RGB") for f in "fbrl"}
+    sizes = {im.size for im in faces.values()}
+    size = sizes.pop() if len(sizes) == 1 else (0, 0)
+    c.check(size[0] == size[1] >= 1024, "%s: cube faces are not equal squares of 1024 pixels or more" % where)
+    for left, right in (("f", "r"), ("r", "b"), ("b", "l"), ("l", "f")):
+        a = faces[left].crop((size[0] - 1, 0, size[0], size[1])).getdata()
+        b = faces[right].crop((0, 0, 1, size[1])).getdata()
+        # The mean step across the edge: a sun or star cut by the edge is allowed, a jump in the sky is not.
+        step = sum(sum(abs(x - y) for x, y in zip(p, q)) for p, q in zip(a, b)) / max(1, size[1])
+        c.check(step <= 6, "%s: seam between %s and %s (mean colour step %.1f)" % (where, left, right, step))
 
 
 def check_template(c, appfiles, name):
@@ -281,9 +225,9 @@ def check_style(c, appfiles, name, style, keys):
         path = os.path.join(folder, pic)
         if not c.check(os.path.isfile(path), "%s: %s missing" % (where, pic)):
             continue
-        with open(path, "rb") as f:
-            data = f.read()
-        c.check(jpeg_size(data) is not None and jpeg_decodes(data), "%s: %s is not a valid JPEG" % (where, pic))
+        c.check(picture(path, "JPEG") is not None, "%s: %s is not a valid JPEG" % (where, pic))
+    if name == "Panoramic" and all(os.path.isfile(os.path.join(folder, f)) for f in CUBE):
+        check_cube(c, folder, where)
     subfolders = [e for e in os.listdir(folder) if os.path.isdir(os.path.join(folder, e))]
     c.check(not subfolders, "%s: nested folders %s would be listed as styles" % (where, subfolders))
 
@@ -320,8 +264,7 @@ def main(argv):
         c.check(not nested, "%s: nested folders %s would be listed as templates" % (name, nested))
         icon = os.path.join(appfiles, "Templates", name, "icon.png")
         if c.check(os.path.isfile(icon), name + ": icon.png missing"):
-            with open(icon, "rb") as f:
-                c.check(png_ok(f.read()), name + ": icon.png is not a valid PNG")
+            c.check(picture(icon, "PNG") is not None, name + ": icon.png is not a valid PNG")
         styles_root = os.path.join(appfiles, "Styles", name)
         styles = sorted(s for s in os.listdir(styles_root) if os.path.isdir(os.path.join(styles_root, s))) \
             if os.path.isdir(styles_root) else []
@@ -334,10 +277,8 @@ def main(argv):
     c.check(len(pages) >= 2, "demonstration pages missing")
     sizes = set()
     for page in pages:
-        with open(os.path.join(demo, page), "rb") as f:
-            data = f.read()
-        size = jpeg_size(data)
-        c.check(size is not None and jpeg_decodes(data), "demo page %s is not a valid JPEG" % page)
+        size = picture(os.path.join(demo, page), "JPEG")
+        c.check(size is not None, "demo page %s is not a valid JPEG" % page)
         sizes.add(size)
     c.check(len(sizes) <= 1, "demo pages differ in size: %s" % sizes)
     # The generated pictures (icons, styles, demonstration pages) stay small enough to keep in the repository.

@@ -1,5 +1,5 @@
-// The import dialog: remembered options, the quality levels, which pages reach the import,
-// the first page's size, failures shown in the dialog, and cancelling.
+// The import dialog: remembered options, which pages reach the import, a missing file shown
+// in the dialog, and cancelling. (Bad PDFs and page sizes are checked below the dialog.)
 #include "GuiTestSupport.h"
 #include "ImportDialog.h"
 
@@ -53,15 +53,9 @@ class ImportDialogTest : public QObject {
 private slots:
     void rememberedOptionsFillTheControls_data();
     void rememberedOptionsFillTheControls();
-    void qualityLevels_data();
-    void qualityLevels();
     void missingFileIsReportedInTheDialog();
     void importTakesTheChosenPages_data();
     void importTakesTheChosenPages();
-    void firstPageSizeComesFromTheCropBox_data();
-    void firstPageSizeComesFromTheCropBox();
-    void unusablePdfKeepsTheDialogOpenAndSaysWhy_data();
-    void unusablePdfKeepsTheDialogOpenAndSaysWhy();
     void cancelDuringImportKeepsTheDialogOpen();
     void cancelWhileIdleEndsWithZero();
 };
@@ -109,25 +103,6 @@ void ImportDialogTest::rememberedOptionsFillTheControls()
     QTEST(dialog.linksSwitch()->isChecked(), "linksOn");
     QTEST(dialog.bookmarkSwitch()->isChecked(), "bookmarksOn");
     QTEST(dialog.formatChoice()->checkedId(), "formatChoice");
-}
-
-void ImportDialogTest::qualityLevels_data()
-{
-    QTest::addColumn<int>("level");
-    QTest::addColumn<int>("quality");
-    QTest::newRow("0") << 0 << 100;
-    QTest::newRow("1") << 1 << 85;
-    QTest::newRow("2") << 2 << 65;
-    QTest::newRow("3") << 3 << 45;
-    QTest::newRow("4") << 4 << 25;
-    QTest::newRow("-1") << -1 << 100;
-    QTest::newRow("5") << 5 << 100;
-}
-
-void ImportDialogTest::qualityLevels()
-{
-    QFETCH(int, level);
-    QTEST(ImportDialog::qualityForLevel(level), "quality");
 }
 
 void ImportDialogTest::missingFileIsReportedInTheDialog()
@@ -199,75 +174,6 @@ void ImportDialogTest::importTakesTheChosenPages()
     QCOMPARE(s.importPageRange(), range);
     QCOMPARE(s.importQualityLevel(), 2);
     QCOMPARE(s.ImportType(), format);
-}
-
-void ImportDialogTest::firstPageSizeComesFromTheCropBox_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("format");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    // cropped.pdf: crop box [100 200 400 600] on a larger page; mixed.pdf starts with Letter.
-    QTest::newRow("cropped, JPG pages") << "cropped.pdf" << 1 << 300 << 400;
-    QTest::newRow("mixed, JPG pages") << "mixed.pdf" << 1 << 612 << 792;
-    QTest::newRow("cropped, SWF pages") << "cropped.pdf" << 0 << 300 << 400;
-}
-
-void ImportDialogTest::firstPageSizeComesFromTheCropBox()
-{
-    QFETCH(QString, file);
-    QFETCH(int, format);
-    QFETCH(int, width);
-    QFETCH(int, height);
-    AppSettings& s = AppSettings::shareInstance();
-    s.setPageWidth(11);
-    s.setPageHeight(22);
-    ImportDialog dialog;
-    QSignalSpy finished(&dialog, &QDialog::finished);
-    dialog.show();
-    choose(dialog, pdfFixture(file), 0, QString(), format);
-    dialog.onImportAction();
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kImportTimeout);
-    QCOMPARE(finished.at(0).at(0).toInt(), 1);
-    QCOMPARE(dialog.result().pageWidth, width);
-    QCOMPARE(dialog.result().pageHeight, height);
-    if (format == 1) {
-        // JPG pages are rendered at twice the point size.
-        QCOMPARE(s.PageWidth(), width * 2);
-        QCOMPARE(s.PageHeight(), height * 2);
-    } else {
-        QVERIFY(s.PageWidth() != 11 || s.PageHeight() != 22); // the SWF size tool wrote it
-    }
-}
-
-void ImportDialogTest::unusablePdfKeepsTheDialogOpenAndSaysWhy_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::newRow("damaged") << "damaged.pdf";
-    QTest::newRow("encrypted") << "encrypted-128.pdf";
-    QTest::newRow("no pages") << "nopages.pdf";
-    QTest::newRow("text file") << "text.pdf";
-    QTest::newRow("truncated") << "truncated.pdf";
-}
-
-void ImportDialogTest::unusablePdfKeepsTheDialogOpenAndSaysWhy()
-{
-    QFETCH(QString, file);
-    ImportDialog dialog;
-    QSignalSpy finished(&dialog, &QDialog::finished);
-    dialog.show();
-    choose(dialog, pdfFixture(file), 0, QString(), 1);
-    dialog.onImportAction();
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.importing(), kImportTimeout);
-    QCoreApplication::processEvents();
-
-    QCOMPARE(finished.count(), 0);
-    QVERIFY(dialog.isVisible());
-    QVERIFY(!dialog.result().flashPageSource);
-    QVERIFY2(dialog.infoLabel()->isVisible(), "the reason is shown");
-    const QString why = dialog.infoLabel()->text();
-    QVERIFY2(!why.isEmpty() && !why.startsWith(QLatin1String("Importing")), qPrintable(why));
-    QVERIFY(dialog.fileField()->isEnabled()); // the user can try again
 }
 
 void ImportDialogTest::cancelDuringImportKeepsTheDialogOpen()

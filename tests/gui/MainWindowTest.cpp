@@ -1,5 +1,5 @@
 // The main window with its controller: the property outline, the description box, the
-// editors of the value column, the "apply" animation and the live preview.
+// list editor of the value column, the "apply" animation and the live preview.
 #include "Artwork.h"
 #include "DesktopOpen.h"
 #include "LongTask.h"
@@ -61,12 +61,9 @@ class MainWindowTest : public QObject {
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void applyFramesAreDistinct();
     void outlineShowsTheTemplate();
     void selectingARowShowsItsDescription();
     void listEditorWritesTheChosenItem();
-    void colourSwatchChoosesTheColour();
-    void cancelledFileChoiceClearsTheFile();
     void applyIconCyclesWhileEditsArePending();
     void previewShowsTheBook();
     void menusCarryTheCommandsAndTheirKeys();
@@ -103,18 +100,6 @@ QModelIndex MainWindowTest::indexOfKey(const QString& key, int column) const
 {
     FlashTemplateProperty* p = m_delegate->flashTmpl()->findProperty(key);
     return p ? m_delegate->tmplDelegate()->indexOf(p, column) : QModelIndex();
-}
-
-void MainWindowTest::applyFramesAreDistinct()
-{
-    // The animation is checked by the pictures it shows, so they must differ.
-    QSet<QByteArray> seen;
-    for (const char* name : {"apply", "apply1", "apply2", "apply3"}) {
-        const QImage image = imageOf(namedIcon(QLatin1String(name)));
-        QVERIFY(!image.isNull());
-        seen.insert(QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
-    }
-    QCOMPARE(seen.size(), 4);
 }
 
 void MainWindowTest::outlineShowsTheTemplate()
@@ -174,53 +159,6 @@ void MainWindowTest::listEditorWritesTheChosenItem()
     QVERIFY(m_delegate->applyChangePending());
     m_window->action(QStringLiteral("apply"))->trigger();
     QVERIFY(!m_delegate->applyChangePending());
-}
-
-void MainWindowTest::colourSwatchChoosesTheColour()
-{
-    QTreeView* outline = m_window->outlineView();
-    const QModelIndex value = indexOfKey(QStringLiteral("GradientEndColor"), FlashTemplateOutlineDelegate::ValueColumn);
-    outline->scrollTo(value);
-    const QRect cell = outline->visualRect(value);
-    QVERIFY(cell.isValid());
-    ModalAnswerer answerer(20000, [](QDialog* dialog) {
-        auto* colours = qobject_cast<QColorDialog*>(dialog);
-        QVERIFY(colours);
-        colours->setCurrentColor(QColor(0x12, 0x34, 0x56));
-        colours->accept();
-    });
-    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 12, cell.center().y()));
-    QCOMPARE(answerer.answered(), 1);
-    QCOMPARE(value.data(FlashTemplateOutlineDelegate::ValueTextRole).toString(), QStringLiteral("0x123456"));
-    QVERIFY(m_delegate->applyChangePending());
-
-    // A click on the text beside the swatch opens nothing.
-    ModalAnswerer none(500);
-    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 60, cell.center().y()));
-    QTest::qWait(600);
-    QCOMPARE(none.answered(), 0);
-    m_window->action(QStringLiteral("apply"))->trigger();
-}
-
-void MainWindowTest::cancelledFileChoiceClearsTheFile()
-{
-    QTreeView* outline = m_window->outlineView();
-    const QModelIndex value = indexOfKey(QStringLiteral("LogoFile"), FlashTemplateOutlineDelegate::ValueColumn);
-    QVERIFY(value.isValid());
-    QCOMPARE(value.data(FlashTemplateOutlineDelegate::PropertyTypeRole).toInt(), int(pt_file));
-    QVERIFY(outline->model()->setData(value, QStringLiteral("/pictures/logo.png")));
-    m_window->action(QStringLiteral("apply"))->trigger();
-    outline->scrollTo(value);
-    const QRect cell = outline->visualRect(value);
-    ModalAnswerer answerer(20000, [](QDialog* dialog) {
-        QVERIFY(qobject_cast<QFileDialog*>(dialog));
-        dialog->reject();
-    });
-    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, QPoint(cell.right() - 10, cell.center().y()));
-    QCOMPARE(answerer.answered(), 1);
-    QCOMPARE(value.data(FlashTemplateOutlineDelegate::ValueTextRole).toString(), QStringLiteral(""));
-    QVERIFY(m_delegate->applyChangePending());
-    m_window->action(QStringLiteral("apply"))->trigger();
 }
 
 void MainWindowTest::applyIconCyclesWhileEditsArePending()

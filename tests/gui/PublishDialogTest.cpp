@@ -1,5 +1,5 @@
-// The publish dialog: remembered choices, the output kind and the phone version controls,
-// the overwrite question, and what publishing does to an existing folder.
+// The publish dialog: remembered choices, the output kind and the phone version controls, and
+// names it refuses. (What publishing does to existing folders is checked on PublishFlow.)
 #include "GuiTestSupport.h"
 #include "PublishDialog.h"
 
@@ -23,36 +23,6 @@ using namespace leafcraft;
 using namespace leafcraft::gui;
 using namespace leafcraft::guitest;
 
-namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Every file below `dir`, relative, sorted.
-QStringList filesBelow(const QString& dir)
-{
-    QStringList out;
-    QDir base(dir);
-    QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << base.relativeFilePath(it.next());
-    out.sort();
-    return out;
-}
-
-} // namespace
-
 class PublishDialogTest : public QObject {
     Q_OBJECT
 private slots:
@@ -60,10 +30,6 @@ private slots:
     void rememberedChoicesFillTheControls_data();
     void rememberedChoicesFillTheControls();
     void bundleKindDisablesThePhoneControls();
-    void noToTheOverwriteQuestionKeepsEverything();
-    void yesToTheOverwriteQuestionReplacesTheEarlierBook();
-    void folderOfOtherFilesLosesNothing();
-    void bundleKindWritesAnApplication();
     void unusableNameIsReportedAndTheDialogStaysOpen();
     void emptyNamePublishesIndex();
 
@@ -151,107 +117,6 @@ void PublishDialogTest::bundleKindDisablesThePhoneControls()
     QTest::mouseClick(dialog.outputType()->button(0), Qt::LeftButton);
     QVERIFY(dialog.createMobile()->isEnabled());
     QVERIFY(dialog.mobileType()->isEnabled());
-}
-
-void PublishDialogTest::noToTheOverwriteQuestionKeepsEverything()
-{
-    const QString folder = freshFolder(QStringLiteral("earlier"));
-    writeFile(folder + QLatin1String("/files/config.xml"), "earlier book");
-    writeFile(folder + QLatin1String("/old.html"), "<html>old</html>");
-    const QStringList before = filesBelow(folder);
-    AppSettings& s = AppSettings::shareInstance();
-    s.setLastOutputFileName(QStringLiteral("remembered"));
-    s.setLastOutputFileFolder(QStringLiteral("/remembered/folder"));
-
-    auto dialog = makeDialog();
-    QSignalSpy finished(dialog.get(), &QDialog::finished);
-    int asked = 0;
-    dialog->overwriteAnswerer = [&](const QString& path) {
-        ++asked;
-        return path == folder ? OverwriteAnswer::No : OverwriteAnswer::Yes;
-    };
-    dialog->folderField()->setText(folder);
-    dialog->nameField()->setText(QStringLiteral("new"));
-    dialog->onPublish();
-
-    QCOMPARE(asked, 1);
-    QCOMPARE(finished.count(), 0);
-    QVERIFY(dialog->isVisible());
-    QCOMPARE(filesBelow(folder), before);
-    QCOMPARE(readFile(folder + QLatin1String("/files/config.xml")), QByteArray("earlier book"));
-    QCOMPARE(s.lastOutputFileName(), QStringLiteral("remembered"));
-    QCOMPARE(s.lastOutputFileFolder(), QStringLiteral("/remembered/folder"));
-}
-
-void PublishDialogTest::yesToTheOverwriteQuestionReplacesTheEarlierBook()
-{
-    const QString folder = freshFolder(QStringLiteral("replaced"));
-    writeFile(folder + QLatin1String("/files/config.xml"), "earlier book");
-    writeFile(folder + QLatin1String("/old.html"), "<html>old</html>");
-
-    auto dialog = makeDialog();
-    QSignalSpy finished(dialog.get(), &QDialog::finished);
-    dialog->overwriteAnswerer = [](const QString&) { return OverwriteAnswer::Yes; };
-    dialog->folderField()->setText(folder);
-    dialog->nameField()->setText(QStringLiteral("book"));
-    dialog->outputType()->button(0)->click();
-    dialog->createMobile()->setChecked(false);
-    dialog->onPublish();
-
-    QCOMPARE(finished.count(), 1);
-    QCOMPARE(finished.at(0).at(0).toInt(), 1);
-    QVERIFY(!QFileInfo::exists(folder + QLatin1String("/old.html")));
-    QVERIFY(QFileInfo(folder + QLatin1String("/book.html")).isFile());
-    QVERIFY(readFile(folder + QLatin1String("/files/config.xml")) != QByteArray("earlier book"));
-    QCOMPARE(AppSettings::shareInstance().lastOutputFileName(), QStringLiteral("book"));
-}
-
-void PublishDialogTest::folderOfOtherFilesLosesNothing()
-{
-    const QString folder = freshFolder(QStringLiteral("mixed"));
-    writeFile(folder + QLatin1String("/notes.txt"), "keep me");
-    writeFile(folder + QLatin1String("/photos/cat.jpg"), "not really a picture");
-
-    auto dialog = makeDialog();
-    QSignalSpy finished(dialog.get(), &QDialog::finished);
-    int asked = 0;
-    dialog->overwriteAnswerer = [&](const QString&) {
-        ++asked;
-        return OverwriteAnswer::Yes;
-    };
-    dialog->folderField()->setText(folder);
-    dialog->nameField()->setText(QStringLiteral("mybook"));
-    dialog->outputType()->button(0)->click();
-    dialog->createMobile()->setChecked(false);
-    dialog->onPublish();
-
-    QCOMPARE(asked, 0); // not an earlier book: no question, nothing removed
-    QCOMPARE(finished.count(), 1);
-    QCOMPARE(readFile(folder + QLatin1String("/notes.txt")), QByteArray("keep me"));
-    QCOMPARE(readFile(folder + QLatin1String("/photos/cat.jpg")), QByteArray("not really a picture"));
-    QCOMPARE(dialog->lastOutputFileName(), folder + QLatin1String("/mybook.html"));
-    QVERIFY(QFileInfo(folder + QLatin1String("/mybook.html")).isFile());
-    QVERIFY(QFileInfo(folder + QLatin1String("/files/config.xml")).isFile());
-}
-
-void PublishDialogTest::bundleKindWritesAnApplication()
-{
-    const QString folder = freshFolder(QStringLiteral("app"));
-    auto dialog = makeDialog();
-    QSignalSpy finished(dialog.get(), &QDialog::finished);
-    dialog->folderField()->setText(folder);
-    dialog->nameField()->setText(QStringLiteral("Reader"));
-    dialog->createMobile()->setChecked(true); // ignored for a bundle
-    dialog->outputType()->button(1)->click();
-    dialog->onPublish();
-
-    QCOMPARE(finished.count(), 1);
-    QCOMPARE(dialog->lastOutputFileName(), folder + QLatin1String("/Reader.app"));
-    QVERIFY(QFileInfo(folder + QLatin1String("/Reader.app/Contents/Resources/index.html")).isFile());
-    QVERIFY(QFileInfo(folder + QLatin1String("/Reader.app/Contents/Info.plist")).isFile());
-    QVERIFY(!QFileInfo::exists(folder + QLatin1String("/Reader.html")));
-    QVERIFY(!QFileInfo::exists(folder + QLatin1String("/mobile")));
-    QCOMPARE(AppSettings::shareInstance().outputType(), 1);
 }
 
 void PublishDialogTest::unusableNameIsReportedAndTheDialogStaysOpen()

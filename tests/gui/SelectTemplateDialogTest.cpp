@@ -1,5 +1,5 @@
 // The template selection dialog: finding the current template whatever its letter case, the
-// styles of a template with their names and pictures, and what it hands back.
+// styles of a template, and what it hands back.
 #include "GuiTestSupport.h"
 #include "SelectTemplateDialog.h"
 
@@ -45,10 +45,7 @@ private slots:
     void listsEveryTemplate();
     void prepairSelectsIgnoringLetterCase_data();
     void prepairSelectsIgnoringLetterCase();
-    void unknownTemplateSelectsNothing();
     void choosingAnotherTemplateShowsItsStyles();
-    void styleWithoutPictureIsStillListed();
-    void nothingSelectedGivesNullStyle();
     void doubleClickConfirmsTheStyle();
     void currentStyleIsPreselectedAndOkNeedsAStyle();
 };
@@ -90,15 +87,6 @@ void SelectTemplateDialogTest::prepairSelectsIgnoringLetterCase()
         QVERIFY2(!dialog.styleList()->item(i)->icon().isNull(), qPrintable(dialog.styleList()->item(i)->text()));
 }
 
-void SelectTemplateDialogTest::unknownTemplateSelectsNothing()
-{
-    SelectTemplateDialog dialog;
-    dialog.prepairToTmpl(QStringLiteral("NoSuchTemplate"));
-    QVERIFY(!dialog.templateList()->currentItem());
-    QCOMPARE(dialog.styleList()->count(), 0);
-    QVERIFY(dialog.selectedStyle().isNull());
-}
-
 void SelectTemplateDialogTest::choosingAnotherTemplateShowsItsStyles()
 {
     SelectTemplateDialog dialog;
@@ -109,49 +97,6 @@ void SelectTemplateDialogTest::choosingAnotherTemplateShowsItsStyles()
     const QRect rect = dialog.templateList()->visualItemRect(linen.first());
     QTest::mouseClick(dialog.templateList()->viewport(), Qt::LeftButton, {}, rect.center());
     QCOMPARE(texts(dialog.styleList()), lastComponents(FlashTemplate::tmplStyleNamesForTmpl(QStringLiteral("Linen"))));
-}
-
-void SelectTemplateDialogTest::styleWithoutPictureIsStillListed()
-{
-    // A resource folder of its own: template "Demo" with one style that has a picture and one
-    // that has none.
-    test::FakePlatform platform;
-    const QString res = platform.root() + QLatin1String("/resources");
-    const QString appFiles = res + QLatin1String("/AppFiles");
-    const QString real = QStringLiteral(LEAFCRAFT_SOURCE_RESOURCES "/AppFiles");
-    QVERIFY(QDir().mkpath(appFiles + QLatin1String("/Templates/Demo")));
-    QVERIFY(QFile::copy(real + QLatin1String("/Templates/float/flashTemplate.xml"),
-                        appFiles + QLatin1String("/Templates/Demo/flashTemplate.xml")));
-    for (const char* style : {"Pictured", "Plain"}) {
-        const QString dir = appFiles + QLatin1String("/Styles/Demo/") + QLatin1String(style);
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(QFile::copy(real + QLatin1String("/Styles/float/Blue/tmplSetting.txt"), dir + QLatin1String("/tmplSetting.txt")));
-    }
-    QVERIFY(QFile::copy(real + QLatin1String("/Styles/float/Blue/shot.jpg"),
-                        appFiles + QLatin1String("/Styles/Demo/Pictured/shot.jpg")));
-    platform.setResourcesDir(res);
-
-    SelectTemplateDialog dialog;
-    dialog.prepairToTmpl(QStringLiteral("demo"));
-    QCOMPARE(texts(dialog.templateList()), QStringList{QStringLiteral("Demo")});
-    QCOMPARE(texts(dialog.styleList()), (QStringList{QStringLiteral("Pictured"), QStringLiteral("Plain")}));
-    QVERIFY(!dialog.styleList()->item(0)->icon().isNull());
-    QVERIFY(dialog.styleList()->item(1)->icon().isNull());
-    // The style is handed back by its picture's path all the same.
-    dialog.styleList()->item(1)->setSelected(true);
-    QCOMPARE(dialog.selectedStyle(), appFiles + QLatin1String("/Styles/Demo/Plain/shot.jpg"));
-}
-
-void SelectTemplateDialogTest::nothingSelectedGivesNullStyle()
-{
-    SelectTemplateDialog dialog;
-    dialog.prepairToTmpl(QStringLiteral("float"));
-    QVERIFY(dialog.styleList()->count() > 0);
-    QVERIFY(dialog.selectedStyle().isNull());
-    dialog.styleList()->item(0)->setSelected(true);
-    QVERIFY(!dialog.selectedStyle().isNull());
-    dialog.styleList()->clearSelection();
-    QVERIFY(dialog.selectedStyle().isNull());
 }
 
 void SelectTemplateDialogTest::doubleClickConfirmsTheStyle()

@@ -119,33 +119,6 @@ TEST_P(PageSourcePDF, makesTheNeededPagesInOrderAndReportsEveryStepInPageOrder)
 
 INSTANTIATE_TEST_SUITE_P(Workers, PageSourcePDF, testing::Values(1, 2, 4, 16));
 
-TEST(PageSourcePDFParallel, convertsPagesOnSeveralThreadsAtOnce)
-{
-    FakePlatform platform;
-    ConversionPlan plan;
-    // The first two pages wait for each other: with one thread they would wait forever
-    // (bounded here by a generous timeout that fails the test).
-    std::mutex mutex;
-    std::condition_variable arrived;
-    int waiting = 0;
-    bool met = true;
-    plan.onPage = [&](int page) {
-        if (page > 2)
-            return;
-        std::unique_lock lock(mutex);
-        ++waiting;
-        arrived.notify_all();
-        if (!arrived.wait_for(lock, std::chrono::seconds(20), [&] { return waiting >= 2; }))
-            met = false;
-    };
-    FlashPageSourcePDF source(QStringLiteral("/in/book.pdf"), QStringLiteral("ALL"), 144, 85,
-                              fakeBackend(plan, fakeDocument(6)));
-    source.setWorkerCount(2);
-    source.generatePages();
-    EXPECT_TRUE(met);
-    EXPECT_EQ(source.pages().size(), 6u);
-}
-
 TEST(PageSourcePDFFailure, aPageThatFailsEndsTheStepWithOnlyCompletePagesListed)
 {
     FakePlatform platform;
@@ -169,19 +142,6 @@ TEST(PageSourcePDFFailure, aPageThatFailsEndsTheStepWithOnlyCompletePagesListed)
         ASSERT_EQ(source.pages().size(), 2u);
         EXPECT_EQ(log.entries(), (std::vector<Progress>{{1, 5, "geneatePage"}, {2, 5, "geneatePage"}}));
     }
-}
-
-TEST(PageSourcePDFFailure, aBadDocumentOrRangeFailsAtOnce)
-{
-    FakePlatform platform;
-    ConversionPlan plan;
-    EXPECT_THROW(FlashPageSourcePDF(QStringLiteral("/in/locked.pdf"), QStringLiteral("ALL"), 144, 85,
-                                    fakeBackend(plan, nullptr)),
-                 Error);
-    EXPECT_THROW(FlashPageSourcePDF(QStringLiteral("/in/book.pdf"), QStringLiteral("6-8"), 144, 85,
-                                    fakeBackend(plan, fakeDocument(5))),
-                 Error);
-    EXPECT_EQ(plan.folders.load(), 0);
 }
 
 // --- The operation --------------------------------------------------------------------
@@ -227,17 +187,6 @@ TEST(ImportPDFOperation, producesTheThreeResultsOnItsOwnThread)
     ASSERT_TRUE(op->flashOutline());
     EXPECT_EQ(op->flashOutline()->items().size(), 1u);
     EXPECT_EQ(log.entries(), stepsOf(2, {"geneatePage", "geneateThumbPage", "geneatePage", "geneateNormalPage"}));
-}
-
-TEST(ImportPDFOperation, withoutLinksAndBookmarksOnlyThePagesAreMade)
-{
-    FakePlatform platform;
-    ConversionPlan plan;
-    auto op = operation(plan, documentWithLinksAndOutline(), "ALL", false, false);
-    op->main();
-    EXPECT_TRUE(op->flashPageSource());
-    EXPECT_FALSE(op->flashPagesAnnotation());
-    EXPECT_FALSE(op->flashOutline());
 }
 
 TEST(ImportPDFOperation, failedPagesDropThePageSourceAndItsFilesButSayWhy)
@@ -298,19 +247,6 @@ TEST(ImportPDFOperation, cancelMidImportStopsWithinAPageDropsEverythingAndRemove
         EXPECT_LE(log.entries().size(), std::size_t(5 + workers - 1));
         EXPECT_TRUE(allGone(plan.workFolders));
     }
-}
-
-TEST(ImportPDFOperation, cancelledBeforeItRunsDoesNothing)
-{
-    FakePlatform platform;
-    ConversionPlan plan;
-    auto op = operation(plan, fakeDocument(3), "ALL", true, true);
-    op->cancel();
-    op->start();
-    op->waitUntilFinished();
-    EXPECT_TRUE(op->isFinished());
-    EXPECT_EQ(plan.folders.load(), 0);
-    EXPECT_FALSE(op->flashPageSource());
 }
 
 } // namespace

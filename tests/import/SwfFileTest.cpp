@@ -110,32 +110,6 @@ TEST(SwfFileTest, PageMovieIsWellFormed)
     EXPECT_EQ(s.tags[3].body.mid(1, 4), QByteArray("\x01\x00\x02\x00", 4));
 }
 
-TEST(SwfFileTest, HeaderAndPictureReadBack)
-{
-    const QByteArray jpeg = smallJpeg(31, 17);
-    const QByteArray movie = SwfFile::build(jpeg, 1224, 1584);
-    const SwfFile::Header h = SwfFile::readHeader(movie);
-    EXPECT_EQ(h.widthPixels(), 1224);
-    EXPECT_EQ(h.heightPixels(), 1584);
-    EXPECT_EQ(SwfFile::extractJpeg(movie), jpeg);
-
-    // The same movie zlib-compressed ("CWS"): qCompress adds a 4-byte length before the stream.
-    QByteArray compressed = movie.left(8);
-    compressed[0] = 'C';
-    compressed.append(qCompress(movie.mid(8), 9).mid(4));
-    EXPECT_EQ(SwfFile::readHeader(compressed).widthPixels(), 1224);
-    EXPECT_EQ(SwfFile::readHeader(compressed).compression, 'C');
-    EXPECT_EQ(SwfFile::extractJpeg(compressed), jpeg);
-
-    // A movie with no picture: the header, then End.
-    const qsizetype headerBytes = 8 + (5 + 4 * test::decodeSwf(movie).nbits + 7) / 8 + 4;
-    QByteArray bare = movie.left(headerBytes) + QByteArray(2, '\0');
-    bare[4] = char(bare.size());
-    bare[5] = bare[6] = bare[7] = 0;
-    EXPECT_EQ(SwfFile::readHeader(bare).widthPixels(), 1224);
-    EXPECT_THROW(SwfFile::extractJpeg(bare), Error);
-}
-
 TEST(SwfFileTest, BadMoviesAreRefused)
 {
     const QByteArray movie = SwfFile::build(smallJpeg(), 100, 100);
@@ -189,44 +163,4 @@ TEST(PageToolsTest, Pdf2swfWritesThePageAndGetswfSizeMeasuresIt)
 
     EXPECT_EQ(run(tool("pdf2swf"), {QStringLiteral("-h")}).code, 0);
     EXPECT_EQ(run(tool("getswfSize"), {QStringLiteral("-h")}).code, 0);
-}
-
-TEST(PageToolsTest, BadCallsAndInputsExitNonZeroWithAMessage)
-{
-    QTemporaryDir dir;
-    const QString out = dir.filePath(QStringLiteral("x.swf"));
-    QFile truncated(dir.filePath(QStringLiteral("t.swf")));
-    ASSERT_TRUE(truncated.open(QIODevice::WriteOnly));
-    truncated.write(SwfFile::build(smallJpeg(), 10, 10).left(30));
-    truncated.close();
-
-    const struct {
-        const char* name;
-        QString program;
-        QStringList args;
-        int code;
-        const char* message;
-    } cases[] = {
-        {"missing PDF", tool("pdf2swf"), pdf2swfCall(fixture("missing.pdf"), out, 1), 3, "does not exist"},
-        {"text file", tool("pdf2swf"), pdf2swfCall(fixture("text.pdf"), out, 1), 3, "not a PDF"},
-        {"damaged", tool("pdf2swf"), pdf2swfCall(fixture("damaged.pdf"), out, 1), 3, "damaged"},
-        {"password", tool("pdf2swf"), pdf2swfCall(fixture("encrypted-128.pdf"), out, 1), 3, "password protected"},
-        {"page past the end", tool("pdf2swf"), pdf2swfCall(fixture("links.pdf"), out, 6), 3, "page 6 does not exist"},
-        {"page range", tool("pdf2swf"), {fixture("links.pdf"), QLatin1String("-o") + out, QStringLiteral("-p 1-3")}, 2, "one page"},
-        {"no output", tool("pdf2swf"), {fixture("links.pdf"), QStringLiteral("-p 1-1")}, 2, "no output"},
-        {"unknown option", tool("pdf2swf"), {fixture("links.pdf"), QStringLiteral("-x")}, 2, "unknown option"},
-        {"bad quality", tool("pdf2swf"), {fixture("links.pdf"), QLatin1String("-o") + out, QStringLiteral("-p 1-1"), QStringLiteral("-s jpegquality=0")}, 2, "jpegquality"},
-        {"unwritable", tool("pdf2swf"), pdf2swfCall(fixture("links.pdf"), dir.filePath(QStringLiteral("no/such/x.swf")), 1), 4, "cannot be written"},
-        {"no file", tool("getswfSize"), {}, 2, "one SWF"},
-        {"missing SWF", tool("getswfSize"), {dir.filePath(QStringLiteral("none.swf"))}, 3, "does not exist"},
-        {"PDF as SWF", tool("getswfSize"), {fixture("links.pdf")}, 3, "not a SWF"},
-        {"truncated SWF", tool("getswfSize"), {truncated.fileName()}, 3, "truncated"},
-    };
-    for (const auto& c : cases) {
-        const ToolResult r = run(c.program, c.args);
-        EXPECT_EQ(r.code, c.code) << c.name << ": " << r.err.toStdString();
-        EXPECT_TRUE(r.err.contains(c.message)) << c.name << ": " << r.err.toStdString();
-        EXPECT_TRUE(r.out.isEmpty()) << c.name;
-    }
-    EXPECT_FALSE(QFileInfo::exists(out));
 }

@@ -128,33 +128,6 @@ TEST(ConfigDocument, WritesPropertyValuesFileReferencesAndSwitches)
               QStringLiteral("extfiles/SoundFile.mp3"));
 }
 
-TEST(ConfigDocument, ColourNumbers)
-{
-    const std::pair<const char*, const char*> cases[] = {
-        {"0x804000", "8404992"}, {"0xFFFFFF", "16777215"}, {"#FFFFFF", "0"}, {"0XfF", "255"}, {"  0x10", "16"},
-        {"\n\t1A", "26"},        {"ff00zz", "65280"},      {"", "0"},        {"0x", "0"},     {"zz", "0"},
-        {"0xFFFFFFFF", "-1"},    {"0x123456789", "-1"},    {"0x80000000", "-2147483648"},
-    };
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(colorText(QString::fromLatin1(in)), QString::fromLatin1(out)) << in;
-    EXPECT_EQ(colorWithHexString(QStringLiteral("0xFFFFFFFFFF")), 0xFFFFFFFFu);
-}
-
-TEST(ConfigDocument, HiddenButtonListFollowsTheFixedOrder)
-{
-    EXPECT_EQ(hiddenButtonList(lookupIn({})), QStringLiteral(",Content"));
-    EXPECT_EQ(hiddenButtonList(lookupIn({{"Print", "Hide"}, {"Zoom", "Hide"}})), QStringLiteral("Zoom,Print,,Content"));
-    EXPECT_EQ(hiddenButtonList(lookupIn({{"Zoom", "hide"}, {"Help", "Hide "}, {"Share", "No"}})),
-              QStringLiteral(",Content"));
-    QHash<QString, QString> all;
-    for (const char* k : {"Download", "Print", "Share", "Help", "FullScreen", "Thumbnail", "Bookmark", "Info",
-                          "BackgroundSound", "AutoPlay", "TiltAngle", "Zoom"})
-        all.insert(QString::fromLatin1(k), QStringLiteral("Hide"));
-    EXPECT_EQ(hiddenButtonList(lookupIn(all)),
-              QStringLiteral("Zoom,TiltAngle,AutoPlay,BackgroundSound,Info,Bookmark,Thumbnail,FullScreen,Help,Share,"
-                             "Print,Download,,Content"));
-}
-
 TEST(PageList, SizesLimitTheNormalWidthAndTheThumbnailHeight)
 {
     struct Row {
@@ -248,36 +221,5 @@ TEST(Scripts, StringLiteralsAreSafeInJavaScriptJsonAndHtml)
 } // namespace
 
 namespace {
-
-TEST(ConfigContainer, IsReadBackByAnIndependentReader)
-{
-    QTemporaryDir dir;
-    xml::Document doc = configDocument(lookupIn({{"Title", "Ünïcode"}}));
-    doc.root().appendCopy(pageListDocument(QString(), 1224, 1584, {{1, "thumb/1.jpg", "page/1.jpg", "page/1.jpg"}},
-                                           xml::Element())
-                              .root());
-    const QByteArray document = doc.toBytes(xml::Output::Pretty);
-    const QByteArray container = ConfigContainer::encode(document);
-    EXPECT_TRUE(container.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<data><![CDATA["));
-    EXPECT_TRUE(container.endsWith("]]></data>\n"));
-    EXPECT_EQ(container.count('\n'), 2);
-
-    const QString in = dir.path() + QStringLiteral("/config.xml");
-    const QString out = dir.path() + QStringLiteral("/decoded.xml");
-    QFile f(in);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(container);
-    f.close();
-    QProcess p;
-    p.start(QStringLiteral("python3"), {QStringLiteral(TEST_DATA_DIR "/../publish/read_config.py"), in, out});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    EXPECT_EQ(p.readAllStandardOutput().trimmed(), QByteArray("config.xml 8")); // deflated
-    QFile back(out);
-    ASSERT_TRUE(back.open(QIODevice::ReadOnly));
-    const QByteArray decoded = back.readAll();
-    EXPECT_EQ(decoded, document);
-    EXPECT_EQ(xml::Document::parse(decoded).root().children().back().name(), QStringLiteral("Pages"));
-}
 
 } // namespace

@@ -199,15 +199,6 @@ TEST_F(BookWriter, TakesTheWorkingFoldersPageListAndItsEditorFiles)
     EXPECT_EQ(doc.root().firstChild("Pages").attribute("largeWidth"), QStringLiteral("1"));
 }
 
-TEST_F(BookWriter, AMissingBookFolderGetsNothing)
-{
-    book = tmp() + QStringLiteral("/absent");
-    auto w = writer();
-    w->ouputTheBook();
-    EXPECT_FALSE(QFileInfo::exists(book));
-    EXPECT_GT(w->failedWrites(), 0);
-}
-
 TEST_F(BookWriter, ADamagedWorkingPageListFailsAndKeepsThePreviousConfiguration)
 {
     writeAbsolute(book + "/files/config.xml", "previous");
@@ -234,18 +225,6 @@ TEST_F(BookWriter, WithoutHTMLSettingsThePageIsACopyAndAFileValueChangeLeavesOne
     writer()->ouputTheBook();
     EXPECT_FALSE(QFileInfo::exists(book + "/files/extfiles/LogoFile.png"));
     EXPECT_EQ(readAbsolute(book + "/files/extfiles/LogoFile.gif"), QByteArray("GIF"));
-}
-
-TEST_F(BookWriter, PageURLs)
-{
-    auto w = writer();
-    const FlashPage swf(QStringLiteral("/w/4.swf"), 4);
-    const FlashPage png(QStringLiteral("/w/x.y/51226123.png"), 12);
-    EXPECT_EQ(w->getNormalPageURL(swf), QStringLiteral("page/4.swf"));
-    EXPECT_EQ(w->getZoomedPageURL(swf), QStringLiteral("page/4.swf"));
-    EXPECT_EQ(w->getThumbPageURL(png), QStringLiteral("thumb/12.jpg"));
-    EXPECT_EQ(w->GetVisibleButtons(), QStringLiteral("Zoom,,Content"));
-    EXPECT_EQ(FlashBookOutput::colorWithHexString(QStringLiteral("0x804000")), 8404992u);
 }
 
 } // namespace

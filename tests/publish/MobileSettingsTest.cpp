@@ -56,23 +56,6 @@ QString runNode(const QStringList& args, const QByteArray& script, QString* erro
 
 } // namespace
 
-TEST(MobileSettings, DefaultsAndFixedEntries)
-{
-    const QString t = flipSettingsText(lookupIn({}), facts());
-    EXPECT_TRUE(t.startsWith(QStringLiteral(
-        "function orgt(s){ return binl2hex(core_hx(str2binl(s), s.length * chrsz));} var bookConfig ={"
-        "BookmarkButtonVisible:\"Show\",searchColor:\"#00ffff\",searchAlpha:0.3,")));
-    for (const char* expected :
-         {"appLogoIcon:\"\",", "appLogoLinkURL:\"\",", "bookTitle:\"\",", "bookDescription:\"\",",
-          "googleAnalyticsID:\"\",", "bgBeginColor:\"#FF9900\",", "bgEndColor:\"#e8ac4d\",", "RightToLeft:\"No\",",
-          "autoPlayDuration:3,", "autoPlayLoopCount:0,", "bgMRotation:90,", "backGroundImgURL:\"\",",
-          "totalPageCount:12,largePageWidth:800,largePageHeight:600,",
-          "normalPath:\"../files/mobile/\",largePath:\"../files/mobile/\",thumbPath:\"../files/thumb/\"};"
-          "var pageEditor = [];ols=[]"})
-        EXPECT_TRUE(t.contains(QLatin1String(expected))) << expected << "\n" << t.toStdString();
-    EXPECT_TRUE(t.endsWith(QLatin1String("ols=[]"))); // pictures 1..12: no page list appended
-}
-
 TEST(MobileSettings, ValuesFromProperties)
 {
     struct Case {
@@ -98,14 +81,6 @@ TEST(MobileSettings, ValuesFromProperties)
         const QString t = flipSettingsText(lookupIn(c.values), f);
         EXPECT_TRUE(t.contains(c.expected)) << c.expected.toStdString() << "\n" << t.toStdString();
     }
-}
-
-TEST(MobileSettings, PicturesNamedByPageNumberAreListed)
-{
-    MobileBookFacts f = facts(3);
-    f.pageNumbers = {3, 4, 5};
-    const QString t = flipSettingsText(lookupIn({}), f);
-    EXPECT_TRUE(t.endsWith(QLatin1String("ols=[];bookConfig.pageNumbers=[3,4,5];"))) << t.toStdString();
 }
 
 TEST(MobileSettings, HostileValuesStayDataInNode)

@@ -122,14 +122,6 @@ TEST_F(MobileVersion, SlideViewerGetsTitleAndOptions)
     EXPECT_EQ(readAll(book + QStringLiteral("/files/mobile/2.jpg")), "picture 2");
 }
 
-TEST_F(MobileVersion, SlideTitleFallsBackToTheMakerDomain)
-{
-    tmpl->setProperties({});
-    OutputMobileVersion writer(pagesWithPictures(1), tmpl, book, 1);
-    writer.setAppSettings(&settings);
-    EXPECT_EQ(writer.slideTitle(), QStringLiteral("leafcraft.app"));
-}
-
 TEST_F(MobileVersion, BookWithoutPhonePicturesGetsOnlyTheEmptiedPictureFolder)
 {
     writeFile(book + QStringLiteral("/files/mobile/9.jpg"), "stale");

@@ -1,5 +1,5 @@
-// The publish sequence: what each kind of output writes, what is remembered, and what "NO"
-// and unrelated folders keep.
+// The publish sequence: what each kind of output writes, what is remembered, and meaningless
+// choices. (Existing folders: PublishFlowOverwriteTest.)
 #include "publish/PublishFlow.h"
 
 #include "app/AppSettings.h"
@@ -15,14 +15,6 @@
 using namespace leafcraft;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 class PublishFlowRun : public ::testing::Test {
 protected:
@@ -96,33 +88,6 @@ TEST_F(PublishFlowRun, BundleNeverGetsAPhoneVersion)
     EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/mobile")));
     EXPECT_FALSE(QFileInfo::exists(result + QStringLiteral("/Contents/Resources/mobile")));
     EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/files/mobile")));
-}
-
-TEST_F(PublishFlowRun, EarlierBookReplacedOnYesKeptOnNo)
-{
-    flow->publish(choices(0, 0, 0), never);
-    writeFile(out + QStringLiteral("/files/page/99.jpg"), "old page");
-    platform.prefs.m_values.clear();
-
-    EXPECT_TRUE(flow->publish(choices(0, 0, 0), [](const QString&) { return OverwriteAnswer::No; }).isNull());
-    EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/files/page/99.jpg")));
-    EXPECT_TRUE(platform.prefs.m_values.isEmpty()); // "NO" remembers nothing
-
-    EXPECT_FALSE(flow->publish(choices(0, 0, 0), [](const QString&) { return OverwriteAnswer::Yes; }).isNull());
-    EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/files/page/99.jpg")));
-    EXPECT_TRUE(QFileInfo(out + QStringLiteral("/mybook.html")).isFile());
-}
-
-TEST_F(PublishFlowRun, UnrelatedFolderIsPublishedIntoWithoutLoss)
-{
-    writeFile(out + QStringLiteral("/holiday.jpg"), "precious");
-    writeFile(out + QStringLiteral("/notes/todo.txt"), "mine");
-    EXPECT_EQ(flow->publish(choices(0, 1, 0), never), out + QStringLiteral("/mybook.html"));
-    EXPECT_TRUE(QFileInfo(out + QStringLiteral("/files/config.xml")).isFile());
-    QFile a(out + QStringLiteral("/holiday.jpg")), b(out + QStringLiteral("/notes/todo.txt"));
-    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-    EXPECT_EQ(a.readAll(), "precious");
-    EXPECT_EQ(b.readAll(), "mine");
 }
 
 TEST_F(PublishFlowRun, MeaninglessChoicesAreRefused)

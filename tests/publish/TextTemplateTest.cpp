@@ -46,16 +46,6 @@ INSTANTIATE_TEST_SUITE_P(
                       // values are HTML-escaped
                       Case{"<p>${evil}</p>", "<p>Q&amp;A &lt;b&gt;&quot;it&#39;s&quot;&lt;/b&gt;</p>"}));
 
-TEST(TextTemplate, ParsesAgainAfterMoreValues)
-{
-    TextTemplate t(QStringLiteral("${a}-${b}"));
-    t.setItem(QStringLiteral("a"), QStringLiteral("1"));
-    EXPECT_EQ(t.parse(), QStringLiteral("1-"));
-    t.setItem(QStringLiteral("b"), QStringLiteral("2"));
-    t.setItem(QStringLiteral("a"), QStringLiteral("3"));
-    EXPECT_EQ(t.parse(), QStringLiteral("3-2"));
-}
-
 TEST(HTMLConfigInfo, FillsTitleKeywordsAndDescriptionAndReplacesThePageWhole)
 {
     test::FakePlatform platform;

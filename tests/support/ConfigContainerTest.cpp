@@ -26,23 +26,6 @@ QByteArray containerAround(const QByteArray& archive, const QString& key = Confi
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<data><![CDATA[" + text.toLatin1() + "]]></data>\n";
 }
 
-TEST(ConfigContainerTest, ContainerIsOneCDataSectionOfBase64)
-{
-    FakePlatform platform;
-    const QByteArray container = ConfigContainer::encode(kDocument);
-    const QRegularExpression shape(QStringLiteral(
-        R"(^<\?xml version="1\.0" encoding="UTF-8"\?>\n?<data><!\[CDATA\[([A-Za-z0-9+/]+=*)\]\]></data>\n?$)"));
-    const QRegularExpressionMatch m = shape.match(QString::fromLatin1(container));
-    ASSERT_TRUE(m.hasMatch()) << container.constData();
-
-    // The Base64 text is exactly RC4 of the one-entry archive.
-    ZKDataArchive archive;
-    ASSERT_EQ(archive.deflateData(kDocument, QStringLiteral("config.xml")), 1);
-    EXPECT_EQ(m.captured(1), Base64::encode(*CommonCryptor::RC4EncryptedDataUsingKey(archive.data(), "pbkcfg-rc4-k14")));
-    EXPECT_EQ(ConfigContainer::decode(container), kDocument);
-    EXPECT_EQ(ConfigContainer::decode(ConfigContainer::encode(QByteArray())), QByteArray());
-}
-
 // What the player does, written independently: Base64, RC4 with the fixed key, unzip.
 TEST(ConfigContainerTest, IndependentReaderGetsTheDocumentBack)
 {
@@ -140,17 +123,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadContainer{"crc_mismatch", withBadCrc(), "CRC-32 mismatch"},
         BadContainer{"size_mismatch", withCutData(), "damaged"}),
     [](const ::testing::TestParamInfo<BadContainer>& info) { return std::string(info.param.label); });
-
-TEST(ConfigContainerTest, AcceptsLineBrokenBase64AndASingleOtherEntry)
-{
-    FakePlatform platform;
-    QByteArray container = ConfigContainer::encode(kDocument);
-    const qsizetype start = container.indexOf("CDATA[") + 6;
-    container.insert(start + 8, "\r\n  ");
-    EXPECT_EQ(ConfigContainer::decode(container), kDocument);
-    // An archive of one entry under another name still gives its content.
-    EXPECT_EQ(ConfigContainer::decode(containerAround(archiveOf(kDocument, QStringLiteral("a.xml")))), kDocument);
-}
 
 } // namespace
 } // namespace leafcraft

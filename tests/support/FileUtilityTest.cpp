@@ -65,17 +65,6 @@ TEST_F(FileUtilityTest, TmpFoldersAreNewAndSeparate)
     EXPECT_EQ(QFileInfo(c).fileName(), QStringLiteral("temp.000004"));
 }
 
-TEST_F(FileUtilityTest, TmpFolderThatCannotBeMadeStillGivesAPath)
-{
-    // The parent is a plain file, so nothing can be created below it.
-    QFile file(platform.paths().tempRoot() + QLatin1String("/Blocked"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    const QString path = FileUtility::forceTmpDiractory(QStringLiteral("Blocked"));
-    EXPECT_TRUE(path.startsWith(platform.paths().tempRoot() + QLatin1String("/Blocked/temp.")));
-    EXPECT_FALSE(QFileInfo(path).exists());
-}
-
 TEST_F(FileUtilityTest, SubFoldersAtEveryDepthWithoutLinksOrFiles)
 {
     const QString base = platform.root() + QLatin1String("/styles");
@@ -146,17 +135,6 @@ INSTANTIATE_TEST_SUITE_P(
         TrustCase{"not_text_left_alone", QByteArray("/old/\xFF\xFE\xFD"), QByteArray()},
         TrustCase{"already_listed_in_utf8", QByteArray("/x\n/new/d\xC3\xA9j\xC3\xA0"), QByteArray()}),
     [](const ::testing::TestParamInfo<TrustCase>& info) { return std::string(info.param.label); });
-
-TEST_F(FileUtilityTest, UnwritableTrustFolderIsQuietlySkipped)
-{
-    // The Application Support folder is a plain file: nothing can be created below it.
-    QDir().mkpath(platform.root());
-    QFile blocker(platform.paths().localAppSupportDir());
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    FileUtility::makeDiractoryTrustByFlash(QStringLiteral("/books/preview"));
-    EXPECT_FALSE(QFileInfo::exists(trustFile()));
-}
 
 } // namespace
 } // namespace leafcraft

@@ -45,55 +45,6 @@ protected:
     FakePlatform platform; // clock: 2026-01-02 03:04:05 local time
 };
 
-// The whole layout of the one-entry archive the book configuration uses.
-TEST_F(ZKDataArchiveTest, ConfigArchiveHasTheDocumentedLayout)
-{
-    const QByteArray doc = sampleDocument();
-    ZKDataArchive archive;
-    ASSERT_EQ(archive.deflateData(doc, QStringLiteral("config.xml")), 1);
-    const QByteArray& a = archive.data();
-    const std::optional<QByteArray> deflated = zk_deflate(doc);
-    ASSERT_TRUE(deflated);
-    const qsizetype c = deflated->size();
-    ASSERT_EQ(a.size(), 145 + c);
-
-    // Local header.
-    EXPECT_EQ(a.left(4), QByteArray("PK\x03\x04"));
-    EXPECT_EQ(u16(a, 4), 20u);
-    EXPECT_EQ(u16(a, 6), 0u);
-    EXPECT_EQ(u16(a, 8), 8u);
-    EXPECT_EQ(u16(a, 10), 3u * 2048 + 4 * 32 + 2); // 03:04:05 -> 03:04:04
-    EXPECT_EQ(u16(a, 12), 46u * 512 + 1 * 32 + 2);  // 2026-01-02
-    EXPECT_EQ(u32(a, 14), zk_crc32(doc));
-    EXPECT_EQ(u32(a, 18), std::uint32_t(c));
-    EXPECT_EQ(u32(a, 22), std::uint32_t(doc.size()));
-    EXPECT_EQ(u16(a, 26), 10u);
-    EXPECT_EQ(u16(a, 28), 0u);
-    EXPECT_EQ(a.mid(30, 10), QByteArray("config.xml"));
-    EXPECT_EQ(a.mid(40, c), *deflated);
-
-    // Central header.
-    const qsizetype cd = 40 + c;
-    EXPECT_EQ(a.mid(cd, 4), QByteArray("PK\x01\x02"));
-    EXPECT_EQ(u16(a, cd + 4), 0x0315u);
-    EXPECT_EQ(u16(a, cd + 6), 20u);
-    EXPECT_EQ(a.mid(cd + 8, 20), a.mid(6, 20)); // flag, method, time, date, crc, sizes
-    EXPECT_EQ(u16(a, cd + 28), 10u);
-    EXPECT_EQ(a.mid(cd + 30, 16), QByteArray(16, '\0')); // extra, comment, disk, attrs, offset 0
-    EXPECT_EQ(a.mid(cd + 46, 10), QByteArray("config.xml"));
-
-    // End record.
-    const qsizetype end = 96 + c;
-    EXPECT_EQ(a.mid(end, 4), QByteArray("PK\x05\x06"));
-    EXPECT_EQ(u32(a, end + 4), 0u);
-    EXPECT_EQ(u16(a, end + 8), 1u);
-    EXPECT_EQ(u16(a, end + 10), 1u);
-    EXPECT_EQ(u32(a, end + 12), 56u);
-    EXPECT_EQ(u32(a, end + 16), std::uint32_t(cd));
-    EXPECT_EQ(u16(a, end + 20), 27u);
-    EXPECT_EQ(a.mid(end + 22), QByteArray("Archive created with ZipKit"));
-}
-
 TEST_F(ZKDataArchiveTest, StandardReadersListAndExtractTheEntry)
 {
     const QByteArray doc = sampleDocument();
@@ -222,49 +173,6 @@ print(",".join(i.filename + "=" + z.read(i).decode() for i in z.infolist()))
     EXPECT_EQ(py.out.trimmed(), QByteArray("one.txt=first entry,two.txt=second entry, longer")) << py.err.constData();
 }
 
-TEST_F(ZKDataArchiveTest, AbsentOrEmptyNameChangesNothing)
-{
-    ZKDataArchive archive;
-    EXPECT_EQ(archive.deflateData("data", QString()), -1);
-    EXPECT_EQ(archive.deflateData("data", QStringLiteral("")), -1);
-    EXPECT_TRUE(archive.data().isEmpty());
-    ASSERT_EQ(archive.deflateData("data", QStringLiteral("config.xml")), 1);
-    const QByteArray before = archive.data();
-    EXPECT_EQ(archive.deflateData("more", QStringLiteral("")), -1);
-    EXPECT_EQ(archive.data(), before);
-    EXPECT_EQ(archive.centralDirectory().size(), 1u);
-    EXPECT_EQ(archive.deflateData("more", QString(70000, QLatin1Char('n'))), -1); // name too long for its field
-    EXPECT_EQ(archive.data(), before);
-}
-
-TEST_F(ZKDataArchiveTest, AttributesSetDateAndExternalAttributes)
-{
-    ZKFileAttributes attrs;
-    attrs.modificationDate = QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6));
-    attrs.posixPermissions = 0644;
-    ZKDataArchive archive;
-    ASSERT_EQ(archive.deflateData("x", QStringLiteral("f"), attrs), 1);
-    const QByteArray& a = archive.data();
-    EXPECT_EQ(u16(a, 12), 21u * 512 + 2 * 32 + 3);
-    const qsizetype cd = qsizetype(u32(a, a.size() - 27 - 6));
-    EXPECT_EQ(u32(a, cd + 38), 0x81A44000u);
-    EXPECT_EQ(a.mid(cd + 12, 4), a.mid(10, 4));
-}
-
-TEST_F(ZKDataArchiveTest, IncompressibleInputGrowsTheOutputBuffer)
-{
-    QByteArray noise(100000, Qt::Uninitialized);
-    QRandomGenerator rng(42);
-    for (char& ch : noise)
-        ch = char(rng.generate() & 0xFF);
-    ZKDataArchive archive;
-    ASSERT_EQ(archive.deflateData(noise, QStringLiteral("noise.bin")), 1);
-    EXPECT_GT(u32(archive.data(), 18), 16384u * 6);
-    const test::ToolResult extracted =
-        test::runTool(QStringLiteral("unzip"), {QStringLiteral("-p"), writeArchive(archive.data()), QStringLiteral("noise.bin")});
-    EXPECT_EQ(extracted.out, noise);
-}
-
 TEST(ZKRecordsTest, Zip64FieldsFollowTheSizes)
 {
     FakePlatform platform;
@@ -300,24 +208,6 @@ TEST(ZKRecordsTest, Zip64FieldsFollowTheSizes)
     trailer.setOffsetOfStartOfCentralDirectory(0xFFFFFFFFull);
     EXPECT_TRUE(trailer.useZip64Extensions());
     EXPECT_EQ(u32(trailer.data(), 16), 0xFFFFFFFFu);
-}
-
-TEST(ZKDataOpsTest, DosDateAndAppenders)
-{
-    EXPECT_EQ(zk_dosDate(QDateTime(QDate(1980, 1, 1), QTime(0, 0, 1))), (1u * 32 + 1) << 16);
-    EXPECT_EQ(zk_dosDate(QDateTime(QDate(1970, 6, 1), QTime(9, 0))), (1u * 32 + 1) << 16); // clamped
-    QByteArray out;
-    zk_appendLittleInt16(out, 0x0102);
-    zk_appendLittleInt32(out, 0x03040506);
-    zk_appendLittleInt64(out, 0x0708090A0B0C0D0Eull);
-    zk_appendPrecomposedUTF8String(out, QString());
-    zk_appendPrecomposedUTF8String(out, QStringLiteral("A\u030A"));
-    EXPECT_EQ(out, QByteArray("\x02\x01\x06\x05\x04\x03\x0E\x0D\x0C\x0B\x0A\x09\x08\x07\xC3\x85", 16));
-    EXPECT_EQ(zk_precomposedUTF8Length(QStringLiteral("A\u030A")), 2u);
-    const QByteArray text = QByteArray(5000, 'z') + "tail";
-    EXPECT_EQ(zk_inflate(*zk_deflate(text), 1 << 20), text);
-    EXPECT_FALSE(zk_inflate(*zk_deflate(text), 100)); // larger than allowed
-    EXPECT_FALSE(zk_inflate(zk_deflate(text)->left(5), 1 << 20)); // cut short
 }
 
 } // namespace

@@ -38,48 +38,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TypeCase{"type=\"pt_file\"", pt_file}, TypeCase{"type=\"pt_color\"", pt_color},
                       TypeCase{"type=\" pt_list\"", pt_text}, TypeCase{"type=\"pt_form_contactabout\"", 9}));
 
-TEST(StringUtil, TypeNamesAreExactAndCaseSensitive)
-{
-    const char* names[] = {"pt_text",         "pt_number",        "pt_color", "pt_list",
-                           "pt_composite",    "pt_file",          "pt_list_fromFunction",
-                           "pt_form_security", "pt_font",         "pt_form_contactabout",
-                           "pt_bool"};
-    for (int i = 0; i < 11; ++i)
-        EXPECT_EQ(flashTemplatePropertyTypeFromString(QLatin1String(names[i])), i) << names[i];
-    EXPECT_EQ(flashTemplatePropertyTypeFromString(QString()), 0);
-    EXPECT_EQ(flashTemplatePropertyTypeFromString(QStringLiteral("pt_list_fromfunction")), 0);
-    EXPECT_EQ(flashTemplatePropertyTypeFromString(QStringLiteral("pt_bool ")), 0);
-}
-
-TEST(StringUtil, ValueAsBoolReadsFourWordsInAnyCaseOnly)
-{
-    const struct {
-        QString text;
-        bool expected;
-    } cases[] = {
-        {QStringLiteral("yes"), true},     {QStringLiteral("YES"), true},    {QStringLiteral("Show"), true},
-        {QStringLiteral("eNaBlE"), true},  {QStringLiteral("true"), true},   {QStringLiteral("TRUE"), true},
-        {QStringLiteral(" yes"), false},   {QStringLiteral("true "), false}, {QStringLiteral("1"), false},
-        {QStringLiteral("on"), false},     {QStringLiteral("No"), false},    {QStringLiteral(""), false},
-        {QString(), false},                {QStringLiteral("Hide"), false},  {QStringLiteral("yes\n"), false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(valueAsBool(c.text), c.expected) << '"' << c.text.toStdString() << '"';
-}
-
-TEST(FlashTemplateProperty, NewPropertyDefaults)
-{
-    FlashTemplateProperty p;
-    EXPECT_EQ(p.title(), QStringLiteral("Empty"));
-    EXPECT_TRUE(p.key().isNull());
-    EXPECT_TRUE(p.value().isNull());
-    EXPECT_TRUE(p.aTitle().isNull());
-    EXPECT_EQ(p.propertyType(), 0);
-    EXPECT_EQ(p.childCount(), 0);
-    EXPECT_EQ(p.parent(), nullptr);
-    EXPECT_FALSE(p.readOnly());
-}
-
 TEST(FlashTemplateProperty, LoadsTextsWholeAndFirstOfRepeatedElements)
 {
     const QByteArray text = "<property type=\"pt_text\">"

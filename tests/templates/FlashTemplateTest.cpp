@@ -58,20 +58,6 @@ TEST_F(FlashTemplateTest, CataloguesListOnlyRealTemplatesAndStylesSorted)
     EXPECT_EQ(FlashTemplate::stylePathFor(QStringLiteral("float"), QStringLiteral("Blue")), s + QLatin1String("Blue"));
 }
 
-TEST_F(FlashTemplateTest, CreationLoadsFloatWithoutStyle)
-{
-    addFloat();
-    FlashTemplate tmpl;
-    EXPECT_TRUE(tmpl.warnings().isEmpty()) << tmpl.warnings().texts().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(tmpl.tmplName(), QStringLiteral("float"));
-    EXPECT_EQ(tmpl.tmplVersion(), QStringLiteral("3.0.0"));
-    EXPECT_TRUE(tmpl.styleName().isNull());
-    EXPECT_EQ(tmpl.HTMLFilePath(), QStringLiteral("index.html"));
-    EXPECT_EQ(tmpl.mobileTmplFilesPath(), QStringLiteral("Flip"));
-    EXPECT_EQ(tmpl.properties().size(), 7u);
-    EXPECT_EQ(tmpl.properties()[0]->parent(), nullptr);
-}
-
 TEST_F(FlashTemplateTest, LookupAndSetFollowDepthFirstDocumentOrder)
 {
     addFloat();
@@ -193,39 +179,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadDocument{"noMacApp", withoutInfoElement("macAppFilesFolder"), "<macAppFilesFolder>"},
         BadDocument{"noMobile", withoutInfoElement("mobileTmplFilesPath"), "<mobileTmplFilesPath>"}),
     [](const ::testing::TestParamInfo<BadDocument>& info) { return std::string(info.param.name); });
-
-TEST_F(FlashTemplateTest, RepairedMarkupAndMalformedPropertiesAreWarnedAbout)
-{
-    // An unclosed element is repaired by the lenient parse, and the repair is reported.
-    QByteArray broken = templateXml(propertyXml(QStringLiteral("a"), QStringLiteral("1")) +
-                                    QStringLiteral("<property><key>half</key></property>") +
-                                    propertyXml(QStringLiteral("b"), QStringLiteral("2")));
-    broken.replace("</template>", "<unclosed></template>");
-    addTemplate(QStringLiteral("float"), broken);
-    FlashTemplate tmpl;
-    ASSERT_EQ(tmpl.properties().size(), 2u);
-    EXPECT_EQ(tmpl.properties()[1]->key(), QStringLiteral("b"));
-    ASSERT_EQ(tmpl.warnings().size(), 2u) << tmpl.warnings().texts().join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(tmpl.warnings().list()[0].message.contains(QLatin1String("repair")));
-    EXPECT_TRUE(tmpl.warnings().list()[1].message.contains(QLatin1String("\"half\"")));
-}
-
-TEST_F(FlashTemplateTest, HtmlPatternIsFoundInTemplateThenInAppFiles)
-{
-    addTemplate(QStringLiteral("float"), templateXml(QString(), infoXml(QStringLiteral("html\\page.html"))));
-    FlashTemplate tmpl;
-    EXPECT_TRUE(tmpl.tmplHTMLFilePath().isNull());
-    writeFile(QStringLiteral("html/page.html"), "shared");
-    EXPECT_EQ(tmpl.tmplHTMLFilePath(), appFiles() + QLatin1String("/html/page.html"));
-    writeFile(QStringLiteral("Templates/float/html/page.html"), "own");
-    EXPECT_EQ(tmpl.tmplHTMLFilePath(), appFiles() + QLatin1String("/Templates/float/html/page.html"));
-
-    // A folder of that name is not a page pattern.
-    addTemplate(QStringLiteral("dir"), templateXml(QString(), infoXml(QStringLiteral("pages"))));
-    QDir().mkpath(appFiles() + QLatin1String("/Templates/dir/pages"));
-    tmpl.loadTemplate(QStringLiteral("dir"));
-    EXPECT_TRUE(tmpl.tmplHTMLFilePath().isNull());
-}
 
 TEST_F(FlashTemplateTest, CopiesReplaceTheDestinationInsteadOfMerging)
 {

@@ -95,28 +95,3 @@ TEST_F(OutlineFixture, WritesBackByTypeAndAnnouncesOnlyRealChanges)
     model.selectionDidChange();
     EXPECT_EQ(tips, 2);
 }
-
-TEST(ColorText, ReadsAndWritesHexColours)
-{
-    struct Case {
-        const char* text;
-        RgbColor colour;
-    } cases[] = {
-        {"0x804000", {0x80, 0x40, 0x00}}, {"804000", {0x80, 0x40, 0x00}}, {"  0X00ff7F", {0, 0xff, 0x7f}},
-        {"#804000", {0, 0, 0}},           {"", {0, 0, 0}},                 {"zz", {0, 0, 0}},
-        {"0xzz", {0, 0, 0}},              {"FFFFFFFFFF", {0xff, 0xff, 0xff}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(colorFromHexRGB(QString::fromLatin1(c.text)), c.colour) << c.text;
-    EXPECT_EQ(colorFromHexRGB(QString()), RgbColor());
-    EXPECT_EQ(colorToHexRGB(1.0, 0.5, 0.0), QStringLiteral("0xff7f00"));
-    EXPECT_EQ(colorToHexRGB(RgbColor{0xAB, 0xCD, 0xEF}), QStringLiteral("0xabcdef"));
-}
-
-TEST(FileExtensions, FollowTheFilterText)
-{
-    using M = FlashTemplateOutlineDelegate;
-    EXPECT_EQ(M::allowedFileExtensions(QStringLiteral("Pictures|*.jpg;*.png")), (QStringList{"", "jpg", "png"}));
-    EXPECT_EQ(M::allowedFileExtensions(QStringLiteral("*.mp3")), (QStringList{"", "mp3"}));
-    EXPECT_TRUE(M::allowedFileExtensions(QString()).isEmpty());
-}

@@ -72,21 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
         ImportCase{"GroupValue", "group=new", "group", QStringLiteral("new")}),
     [](const ::testing::TestParamInfo<ImportCase>& info) { return std::string(info.param.name); });
 
-TEST_F(SettingsFileTest, DuplicateKeysAllLandOnTheFirstProperty)
-{
-    const QString path = writeAbsolute(tmp() + QLatin1String("/dup.txt"), "title=A\ntitle=B\n");
-    tmpl->importPropertiesSettingsFrom(path);
-    EXPECT_EQ(value("title"), QStringLiteral("B"));
-    EXPECT_EQ(innerTitle(), QStringLiteral("inner"));
-}
-
-TEST_F(SettingsFileTest, StyleResourceValuesResolveAgainstTheNewStyle)
-{
-    addStyle(QStringLiteral("float"), QStringLiteral("Blue"), "logo=STYLE_RESOURCE:images/logo.png\n");
-    tmpl->loadStyleByStylePath(appFiles() + QLatin1String("/Styles/float/Blue"));
-    EXPECT_EQ(value("logo"), appFiles() + QLatin1String("/Styles/float/Blue/images/logo.png"));
-}
-
 TEST_F(SettingsFileTest, ExportHasTheExactShapeAndRoundTrips)
 {
     tmpl->setPropertyValue(QStringLiteral("logo"), QStringLiteral("/p/l=o.png"));
@@ -105,25 +90,6 @@ TEST_F(SettingsFileTest, ExportHasTheExactShapeAndRoundTrips)
     EXPECT_EQ(value("color"), QStringLiteral("0x112233"));
     EXPECT_EQ(value("logo"), QStringLiteral("/p/l=o.png"));
     EXPECT_EQ(value("title"), QStringLiteral("inner")) << "the later duplicate entry wins on the first property";
-}
-
-TEST_F(SettingsFileTest, ExportedLineBreaksSplitValuesAndKeysUseBars)
-{
-    tmpl->setPropertyValue(QStringLiteral("color"), QStringLiteral("before\nafter=x"));
-    tmpl->properties()[4]->setKey(QStringLiteral("lo\n\rgo"));
-    QStringList lines;
-    tmpl->exportPropertiesSettingsToArray(lines, tmpl->properties()[3].get());
-    EXPECT_EQ(lines, QStringList({QStringLiteral("group=G"), QStringLiteral("color=before\nafter=x"),
-                                  QStringLiteral("title=inner")}));
-    lines.clear();
-    tmpl->exportPropertiesSettingsToArray(lines, nullptr);
-    EXPECT_EQ(lines.last(), QStringLiteral("lo|||go="));
-
-    const QString path = tmp() + QLatin1String("/lf.txt");
-    ASSERT_TRUE(tmpl->exportPropertiesSettingsTo(path));
-    tmpl->setPropertyValue(QStringLiteral("color"), QStringLiteral("reset"));
-    tmpl->importPropertiesSettingsFrom(path);
-    EXPECT_EQ(value("color"), QStringLiteral("before"));
 }
 
 TEST_F(SettingsFileTest, FilesThatAreNotSettingsTextChangeNothing)
