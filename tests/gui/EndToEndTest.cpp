@@ -176,7 +176,8 @@ void EndToEndTest::importEditStyleAndPublish()
     QCOMPARE(namesIn(out + QLatin1String("/files/page"), QStringLiteral("*.jpg")),
              (QStringList{QStringLiteral("1.jpg"), QStringLiteral("2.jpg"), QStringLiteral("3.jpg"),
                           QStringLiteral("4.jpg"), QStringLiteral("5.jpg")}));
-    QCOMPARE(namesIn(out + QLatin1String("/files/mobile"), QStringLiteral("*.jpg")).size(), 5);
+    // Letter-size phone pictures are the page pictures themselves: the phone version shares them.
+    QVERIFY(namesIn(out + QLatin1String("/files/mobile"), QStringLiteral("*.jpg")).isEmpty());
     QVERIFY(QFileInfo(out + QLatin1String("/mobile/index.html")).isFile());
     QVERIFY(QFileInfo(out + QLatin1String("/mobile/javascript/main.js")).isFile());
     // The settings remember the choices for the next time.

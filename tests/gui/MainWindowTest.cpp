@@ -222,7 +222,8 @@ void MainWindowTest::menusCarryTheCommandsAndTheirKeys()
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Demonstration book \u2013 float \u2013 Leafcraft"));
 
     // A shortcut typed into the window runs its command: Ctrl+R applies a pending change.
-    QApplication::setActiveWindow(m_window.get());
+    m_window->show();
+    m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QVERIFY(m_window->outlineView()->model()->setData(
         indexOfKey(QStringLiteral("BaseColor"), FlashTemplateOutlineDelegate::ValueColumn), QStringLiteral("0x224466")));
@@ -301,7 +302,8 @@ void MainWindowTest::openingAMissingFileSaysSo()
 void MainWindowTest::ctrlQClosesTheWindow()
 {
     QSignalSpy closing(m_window.get(), &MainWindow::closing);
-    QApplication::setActiveWindow(m_window.get());
+    m_window->show();
+    m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
     QCOMPARE(closing.count(), 1);
