@@ -21,19 +21,6 @@
 
 namespace leafcraft {
 
-namespace {
-
-void removePath(const QString& path)
-{
-    QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink())
-        QDir(path).removeRecursively();
-    else if (info.exists() || info.isSymLink())
-        QFile::remove(path);
-}
-
-} // namespace
-
 QuiremarkAppDelegate::QuiremarkAppDelegate(AppWindow* window, QObject* parent)
     : QObject(parent), m_window(window)
 {
@@ -101,7 +88,7 @@ void QuiremarkAppDelegate::applicationDidFinishLaunching()
 
 void QuiremarkAppDelegate::applicationWillTerminate()
 {
-    removePath(Platform::current().paths().tempRoot() + QLatin1String("/Sheetwise"));
+    // The converters' work folders go with their page sources below: only this run's.
     m_tipObserver.reset();
     m_changeObserver.reset();
     if (m_tmplDelegate)

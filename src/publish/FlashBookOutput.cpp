@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "publish/AtomicWrite_p.h"
 #include "publish/BookDocuments.h"
+#include "publish/BookStaging.h"
 #include "publish/HTMLConfigInfo.h"
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateProperty.h"
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <mutex>
+#include <optional>
 
 namespace leafcraft {
 
@@ -34,9 +36,13 @@ bool writeWhole(const QString& path, const QByteArray& bytes)
     return detail::writeFileAtomically(path, bytes);
 }
 
+QString& defaultPreviewFolder()
+{
+    static QString folder;
+    return folder;
+}
+
 } // namespace
-
-
 
 // ------------------------------------------------------------------ paths and primitives
 
@@ -46,6 +52,10 @@ QString FlashBookOutput::GetPreviewPath()
         ThePreviewPath = QDir::cleanPath(m_previewFolder);
         return ThePreviewPath;
     }
+    if (!defaultPreviewFolder().isEmpty()) {
+        ThePreviewPath = defaultPreviewFolder();
+        return ThePreviewPath;
+    }
     QString support = Platform::current().paths().userAppSupportDir();
     if (support.isEmpty())
         support = QStringLiteral("/temp");
@@ -53,9 +63,31 @@ QString FlashBookOutput::GetPreviewPath()
     return ThePreviewPath;
 }
 
+void FlashBookOutput::setDefaultPreviewFolder(const QString& folder)
+{
+    defaultPreviewFolder() = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
+}
+
 QString FlashBookOutput::baseFolder(const QString& base) const
 {
-    return base.isEmpty() ? iSaveToFolder : base;
+    if (!base.isEmpty())
+        return base;
+    return m_writeFolder.isEmpty() ? iSaveToFolder : m_writeFolder;
+}
+
+QString FlashBookOutput::manifestPath() const
+{
+    const QString inRoot = QDir(QDir::cleanPath(bookRoot())).relativeFilePath(QDir::cleanPath(iSaveToFolder));
+    return inRoot == QLatin1String(".") ? BookStaging::manifestName() : inRoot + QLatin1Char('/') + BookStaging::manifestName();
+}
+
+QString FlashBookOutput::stagedPath(const QString& path) const
+{
+    if (!m_activeStaging)
+        return path;
+    const QString clean = QDir::cleanPath(path);
+    const QString root = QDir::cleanPath(bookRoot());
+    return m_activeStaging->stagingFolder() + clean.mid(root.size());
 }
 
 QString FlashBookOutput::resourcePath(const QString& base, const QString& relative) const
@@ -70,10 +102,51 @@ QString FlashBookOutput::resourcePath(const QString& base, const QString& relati
 
 void FlashBookOutput::ouputTheBook()
 {
-    if (!QFileInfo(iSaveToFolder).isDir()) {
+    if (!m_staging && !QFileInfo(iSaveToFolder).isDir()) {
         warn(iSaveToFolder, QStringLiteral("the book folder does not exist; nothing was written"), true);
         return;
     }
+    writeStaged([this] { writeStagedBook(); });
+}
+
+void FlashBookOutput::writeStaged(const std::function<void()>& write)
+{
+    std::optional<BookStaging> own;
+    m_activeStaging = m_staging;
+    if (!m_activeStaging) {
+        own.emplace(bookRoot(), manifestPath());
+        own->setFolderIsPrivate(m_folderIsPrivate);
+        own->begin();
+        m_activeStaging = &*own;
+    }
+    m_writeFolder = stagedPath(iSaveToFolder);
+    m_failedFiles.clear();
+    try {
+        if (!QDir().mkpath(m_writeFolder))
+            throw Error(ErrorKind::Output, QStringLiteral("cannot write into the output folder"), bookRoot());
+        write();
+        if (m_failedWrites > 0) {
+            const QStringList some = m_failedFiles.mid(0, 10);
+            throw Error(ErrorKind::Output,
+                        QStringLiteral("the book was not written: %1 file(s) could not be written (%2%3)")
+                            .arg(m_failedWrites)
+                            .arg(some.join(QStringLiteral(", ")), m_failedFiles.size() > 10 ? QStringLiteral(", ...") : QString()),
+                        iSaveToFolder);
+        }
+        reportProgress();
+        if (own)
+            own->commit();
+    } catch (...) {
+        m_writeFolder.clear();
+        m_activeStaging = nullptr;
+        throw;
+    }
+    m_writeFolder.clear();
+    m_activeStaging = nullptr;
+}
+
+void FlashBookOutput::writeStagedBook()
+{
     // The page and thumbnail copies run in the background while the documents are built;
     // they are all finished (and their failures reported) before this returns or throws.
     m_deferCopies = true;
@@ -99,17 +172,26 @@ void FlashBookOutput::writeWholeBook()
     PrepareAnnotationFiles(none);
     prepaireThemeFile(none);
 
+    reportProgress();
+    // The working folder's page list is the master one. A book written into the working folder
+    // itself (the live preview) keeps it, or gets a fresh one while it has none; any other
+    // book carries it only inside its configuration.
     const QString preview = GetPreviewPath();
+    const bool intoWorkingFolder = QDir::cleanPath(preview) == QDir::cleanPath(iSaveToFolder);
     m_generatedPageList.clear();
-    if (!exists(preview + QStringLiteral("/pages.xml")))
+    if (exists(preview + QStringLiteral("/pages.xml"))) {
+        if (intoWorkingFolder && m_writeFolder != iSaveToFolder)
+            copyFile(preview + QStringLiteral("/pages.xml"), baseFolder(none) + QStringLiteral("/pages.xml"));
+    } else if (intoWorkingFolder) {
         m_generatedPageList = BookPageConfig(iBasePath, iNeverEditor);
+    }
 
     const QString editor = preview + QStringLiteral("/files/editor");
     const QString bookEditor = resourcePath(none, QStringLiteral("editor"));
     if (QFileInfo(editor).isDir() && QFileInfo(editor).canonicalFilePath() != QFileInfo(bookEditor).canonicalFilePath())
         copyFolder(editor, bookEditor);
 
-    const QString html = outputHTMLFileName();
+    const QString html = stagedPath(outputHTMLFileName());
     const QString pattern = iFlashTemplate ? iFlashTemplate->tmplHTMLFilePath() : QString();
     if (pattern.isEmpty())
         throw Error(ErrorKind::BadInput, QStringLiteral("the template has no HTML page"),
@@ -263,7 +345,7 @@ void FlashBookOutput::prepaireExtFiles(const QString& base, const FlashTemplateP
             + QLatin1Char('.') + bookdoc::pathExtension(childPro.value());
         QFile::remove(target);
         if (!QFileInfo(childPro.value()).isFile()) {
-            warn(childPro.value(), QStringLiteral("the file of property \"%1\" is missing").arg(childPro.key()), false);
+            warn(childPro.value(), QStringLiteral("the file of property \"%1\" is missing").arg(childPro.key()), true);
             return; // skipped together with its own children
         }
         copyFile(childPro.value(), target);

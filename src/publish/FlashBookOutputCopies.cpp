@@ -3,6 +3,8 @@
 #include "publish/FlashBookOutput.h"
 
 #include "platform/Log.h"
+#include "publish/BookStaging.h"
+#include "import/FlashPageSource.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -10,6 +12,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -124,10 +127,16 @@ bool exists(const QString& path)
 
 void FlashBookOutput::warn(const QString& where, const QString& message, bool failedWrite)
 {
-    LC_WARN(where + QStringLiteral(": ") + message);
-    m_warnings.add(where, message);
-    if (failedWrite)
+    // A file in the staging folder is named by where it will be in the book.
+    QString shown = where;
+    if (m_activeStaging && shown.startsWith(m_activeStaging->stagingFolder() + QLatin1Char('/')))
+        shown = m_activeStaging->root() + shown.mid(m_activeStaging->stagingFolder().size());
+    LC_WARN(shown + QStringLiteral(": ") + message);
+    m_warnings.add(shown, message);
+    if (failedWrite) {
         ++m_failedWrites;
+        m_failedFiles << shown;
+    }
 }
 
 bool FlashBookOutput::copyFile(const QString& from, const QString& to, bool replace)
@@ -137,7 +146,7 @@ bool FlashBookOutput::copyFile(const QString& from, const QString& to, bool repl
     switch (r.kind) {
     case detail::CopyResult::Copied: return true;
     case detail::CopyResult::SourceMissing:
-        warn(from.isEmpty() ? to : from, QStringLiteral("the file is missing"), false);
+        warn(from.isEmpty() ? to : from, QStringLiteral("the file is missing"), true);
         return false;
     case detail::CopyResult::Failed:
         warn(to, QStringLiteral("cannot copy %1: %2").arg(from, r.problem), true);
@@ -152,13 +161,21 @@ struct FlashBookOutput::CopyBatch {
     std::vector<CopyTask> work;
     std::vector<detail::CopyResult> results;
     std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> finished{0};
+    std::atomic<bool> cancelled{false};
     std::vector<std::thread> threads;
 
     void run()
     {
-        for (std::size_t i; (i = next.fetch_add(1)) < work.size();)
+        for (std::size_t i; !cancelled && (i = next.fetch_add(1)) < work.size();) {
             results[i] = work[i].from.isEmpty() ? detail::CopyResult{detail::CopyResult::SourceMissing, QString()}
                                                 : detail::copyFileContents(work[i].from, work[i].to, true);
+            ++finished;
+        }
+    }
+    bool busy() const
+    {
+        return !threads.empty() && finished < work.size() && !cancelled;
     }
     void join()
     {
@@ -215,18 +232,57 @@ FlashBookOutput::~FlashBookOutput()
             t.join();
 }
 
+void FlashBookOutput::reportProgress()
+{
+    if (!m_progress)
+        return;
+    const int total = iFlashPageSource ? int(iFlashPageSource->pages().size()) : 0;
+    std::size_t tasks = 0, finished = 0;
+    for (const auto& batch : m_copies) {
+        tasks += batch->work.size();
+        finished += batch->finished;
+    }
+    // Pages count as written as their files are copied; the documents come last.
+    const int done = tasks == 0 ? (m_writeFolder.isEmpty() ? total : 0)
+                                : int(qint64(total) * qint64(finished) / qint64(tasks + tasks / 8 + 1));
+    if (!m_progress(done, total)) {
+        for (const auto& batch : m_copies)
+            batch->cancelled = true;
+        throw Error(ErrorKind::Cancelled, QStringLiteral("the publish was cancelled"), iSaveToFolder);
+    }
+}
+
 void FlashBookOutput::finishCopies()
 {
+    // While the helpers copy, the progress is reported (and a cancel taken) now and then.
+    for (bool busy = true; busy && m_progress;) {
+        busy = false;
+        for (const auto& batch : m_copies)
+            busy = busy || batch->busy();
+        if (busy) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            try {
+                reportProgress();
+            } catch (...) {
+                for (const auto& batch : m_copies)
+                    batch->join();
+                m_copies.clear();
+                throw;
+            }
+        }
+    }
     std::vector<std::unique_ptr<CopyBatch>> batches = std::move(m_copies);
     m_copies.clear();
     for (const auto& batch : batches)
         batch->join();
     for (const auto& batch : batches) {
+        if (batch->cancelled)
+            continue;
         for (std::size_t i = 0; i < batch->work.size(); ++i) {
             const detail::CopyResult& r = batch->results[i];
             const CopyTask& t = batch->work[i];
             if (r.kind == detail::CopyResult::SourceMissing)
-                warn(t.from.isEmpty() ? t.to : t.from, QStringLiteral("the file is missing"), false);
+                warn(t.from.isEmpty() ? t.to : t.from, QStringLiteral("the file is missing"), true);
             else if (r.kind == detail::CopyResult::Failed)
                 warn(t.to, QStringLiteral("cannot copy %1: %2").arg(t.from, r.problem), true);
         }

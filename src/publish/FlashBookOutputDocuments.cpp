@@ -124,7 +124,7 @@ QString FlashBookOutput::BookPageConfig(const QString& basePath, bool isEditor)
 {
     if (!isEditor)
         return QString();
-    const QString path = iSaveToFolder + QStringLiteral("/pages.xml");
+    const QString path = baseFolder(QString()) + QStringLiteral("/pages.xml");
     const QByteArray bytes = pageListDocument(basePath).rootBytes(xml::Output::Pretty);
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())

@@ -2,6 +2,9 @@
 
 #include "app/AppSettings.h"
 #include "platform/Log.h"
+#include "import/FlashPageSource.h"
+#include "publish/BookStaging.h"
+#include "publish/FilePropertyCheck.h"
 #include "publish/FlashBookOutput.h"
 #include "publish/FlashBookOutputApp.h"
 #include "publish/HTMLConfigInfo.h"
@@ -52,8 +55,11 @@ PublishFlow::OutputDirKind PublishFlow::classifyOutputDir(const QString& path)
         return OutputDirKind::ProtectedFolder;
     if (info.isSymLink())
         return OutputDirKind::OtherFolder; // removing through a link would hit what it points to
-    const QFileInfo config(QDir(path).filePath(QStringLiteral("files/config.xml")));
-    return config.isFile() ? OutputDirKind::PublishedBook : OutputDirKind::OtherFolder;
+    const QDir dir(path);
+    const bool book = QFileInfo(dir.filePath(QStringLiteral("files/config.xml"))).isFile()
+                      || QFileInfo(dir.filePath(BookStaging::manifestName())).isFile()
+                      || FlashBookOutputApp::isOurBundle(path);
+    return book ? OutputDirKind::PublishedBook : OutputDirKind::OtherFolder;
 }
 
 QString PublishFlow::overwriteQuestion()
@@ -73,9 +79,7 @@ bool PublishFlow::CheckOutputDir(const QString& path, const std::function<Overwr
     case OverwriteAnswer::Yes:
         break;
     }
-    LC_INFO(QStringLiteral("removing the earlier book in %1").arg(path));
-    if (!QDir(path).removeRecursively())
-        throw Error(ErrorKind::Output, QStringLiteral("the earlier book could not be removed completely"), path);
+    // The writer replaces exactly the files of the previous book when it swaps the new one in.
     return true;
 }
 
@@ -129,21 +133,27 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
     if (choices.name.isEmpty() || choices.name.contains(QLatin1Char('/')) || choices.name == QLatin1String(".")
         || choices.name == QLatin1String(".."))
         throw Error(ErrorKind::Usage, QStringLiteral("the book's name must be a plain file name"), choices.name);
-    if (!CheckOutputDir(folder, ask))
+    if (m_template)
+        checkFileProperties(*m_template);
+    const QString fileName = bookFileName(choices.name);
+    const QString replaced =
+        choices.outputType == 1 ? QDir(folder).filePath(FlashBookOutputApp::bundleNameFor(fileName)) : folder;
+    if (!CheckOutputDir(replaced, ask))
         return QString();
     rememberChoices(choices);
 
-    const QString fileName = bookFileName(choices.name);
     auto html = std::make_shared<HTMLConfigInfo>();
     std::unique_ptr<FlashBookOutput> writer;
-    if (choices.outputType == 1) {
+    if (choices.outputType == 1)
         writer = std::make_unique<FlashBookOutputApp>(m_pageSource, m_template, folder, fileName);
-    } else {
-        if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-            throw Error(ErrorKind::Output, QStringLiteral("cannot create the output folder"), folder);
+    else
         writer = std::make_unique<FlashBookOutput>(m_pageSource, m_template, folder, fileName);
-    }
-    OutputMobileVersion mobile(m_pageSource, m_template, folder, choices.mobileType);
+    BookStaging staging(writer->bookRoot(), writer->manifestPath());
+    staging.begin();
+    writer->setStaging(&staging);
+    // The phone version is staged with the book, below the same folder.
+    const QString stagedFolder = staging.stagingFolder() + QDir::cleanPath(folder).mid(QDir::cleanPath(writer->bookRoot()).size());
+    OutputMobileVersion mobile(m_pageSource, m_template, stagedFolder, choices.mobileType);
     mobile.setAppSettings(&settings());
     try {
         html->setHTMLTitle(choices.title);
@@ -151,6 +161,7 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
         writer->setFlashPagesAnnotations(m_annotations);
         writer->setFlashOutline(m_outline);
         writer->setAppSettings(&settings());
+        writer->setProgressCallback(m_progress);
         if (m_writerSetup)
             m_writerSetup(*writer);
         writer->ouputTheBook();
@@ -160,14 +171,15 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
                 m_mobileSetup(mobile);
             mobile.PublishMobileConfig();
             m_warnings.append(mobile.warnings());
+            if (m_progress && !m_progress(int(m_pageSource ? m_pageSource->pages().size() : 0),
+                                          int(m_pageSource ? m_pageSource->pages().size() : 0)))
+                throw Error(ErrorKind::Cancelled, QStringLiteral("the publish was cancelled"), folder);
         }
+        staging.commit();
     } catch (const Error& e) {
         LC_ERROR(QStringLiteral("publish error:%1").arg(e.text()));
         throw;
     }
-    if (writer->failedWrites() > 0)
-        throw Error(ErrorKind::Output,
-                    QStringLiteral("%1 file(s) of the book could not be written").arg(writer->failedWrites()), folder);
     return writer->outputFileName();
 }
 

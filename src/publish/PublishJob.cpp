@@ -12,9 +12,11 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PdfDocument.h"
 #include "platform/Platform.h"
+#include "publish/FilePropertyCheck.h"
 #include "publish/FlashBookOutput.h"
 #include "publish/HTMLConfigInfo.h"
 #include "support/FileUtility.h"
+#include "support/ScratchFolders.h"
 #include "templates/FlashTemplate.h"
 
 #include <QDir>
@@ -70,6 +72,7 @@ PublishJob::~PublishJob()
     if (!m_workingFolder.isEmpty()) {
         std::error_code ec;
         std::filesystem::remove_all(std::filesystem::path(m_workingFolder.toStdU16String()), ec);
+        scratch::forget(m_workingFolder);
     }
 }
 
@@ -158,6 +161,7 @@ void PublishJob::prepare()
                         QStringLiteral("template \"%1\" has no property with this key").arg(o.templateName), key);
     for (const Warning& w : m_template->warnings().list())
         m_warnings.add(w.where, w.message);
+    checkFileProperties(*m_template);
 
     checkOutputFolder();
 
@@ -271,8 +275,6 @@ QString PublishJob::write()
         throw Error(ErrorKind::Output,
                     QStringLiteral("%1 file(s) of the book could not be written").arg(writer.failedWrites()),
                     o.outputFolder);
-    // The working page list of a one-shot publication is no part of the book.
-    QFile::remove(o.outputFolder + QStringLiteral("/pages.xml"));
     m_written = true;
     report(PublishProgress::Stage::Done);
     return QFileInfo(writer.outputFileName()).absoluteFilePath();
