@@ -123,6 +123,7 @@ BookStaging::~BookStaging()
         removeStaging();
     if (m_lockFd >= 0) {
         ::unlink(encoded(m_root + QLatin1Char('/') + QLatin1String(kLockName)).constData());
+        scratch::forget(m_root + QLatin1Char('/') + QLatin1String(kLockName));
         ::close(m_lockFd);
     }
 }
@@ -183,6 +184,7 @@ void BookStaging::begin()
     }
     if (m_lockFd < 0)
         throw Error(ErrorKind::Output, QStringLiteral("cannot lock the output folder"), m_root);
+    scratch::add(QFile::decodeName(lockPath));
 
     recoverInterrupted();
 

@@ -4,6 +4,7 @@
 
 #include "platform/Log.h"
 #include "publish/BookStaging.h"
+#include "support/ScratchFolders.h"
 #include "import/FlashPageSource.h"
 
 #include <QDir>
@@ -234,6 +235,11 @@ FlashBookOutput::~FlashBookOutput()
 
 void FlashBookOutput::reportProgress()
 {
+    if (scratch::stopRequested()) {
+        for (const auto& batch : m_copies)
+            batch->cancelled = true;
+        throw Error(ErrorKind::Cancelled, QStringLiteral("the publish was stopped"), iSaveToFolder);
+    }
     if (!m_progress)
         return;
     const int total = iFlashPageSource ? int(iFlashPageSource->pages().size()) : 0;
@@ -255,7 +261,7 @@ void FlashBookOutput::reportProgress()
 void FlashBookOutput::finishCopies()
 {
     // While the helpers copy, the progress is reported (and a cancel taken) now and then.
-    for (bool busy = true; busy && m_progress;) {
+    for (bool busy = true; busy;) {
         busy = false;
         for (const auto& batch : m_copies)
             busy = busy || batch->busy();

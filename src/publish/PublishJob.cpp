@@ -206,6 +206,8 @@ void PublishJob::import()
         report(PublishProgress::Stage::Importing, QString(), 0, int(m_neededPages.size()));
         operation.main();
     }
+    if (scratch::stopRequested())
+        throw Error(ErrorKind::Cancelled, QStringLiteral("the publish was stopped"), o.outputFolder);
     m_pageSource = operation.flashPageSource();
     if (!m_pageSource || m_pageSource->pages().empty()) {
         const QString why = operation.errorMessage();

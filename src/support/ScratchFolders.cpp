@@ -1,6 +1,7 @@
 #include "support/ScratchFolders.h"
 
 #include <QSet>
+#include <atomic>
 #include <filesystem>
 #include <mutex>
 
@@ -21,6 +22,18 @@ Registry& registry()
 }
 
 } // namespace
+
+std::atomic<int> g_stop{0};
+
+void requestStop(int signal)
+{
+    g_stop = signal;
+}
+
+int stopRequested()
+{
+    return g_stop;
+}
 
 void add(const QString& folder)
 {

@@ -13,6 +13,11 @@ void forget(const QString& folder);
 // (SwapGuard) to end first. Safe to call from any thread.
 void removeAll();
 
+// A stop asked for by a signal: long work checks stopRequested() and unwinds (its own
+// clean-up removes its folders); it returns the signal number, 0 while none came.
+void requestStop(int signal);
+int stopRequested();
+
 // Held while a finished book is moved into place, so that a clean-up on a signal never
 // interrupts a swap half-way.
 class SwapGuard {

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
@@ -44,9 +45,11 @@ bool wantsHelp(const QStringList& args)
 
 namespace {
 
-// TERM and INT are taken by a thread of their own: it removes this run's staging and work
-// folders (waiting for a book swap in progress to end) and exits with 128 + the signal.
-// Blocked before any other thread starts, so that no other thread receives them.
+// TERM and INT are taken by a thread of their own: it asks the work to stop (the work unwinds
+// and removes its staging and work folders itself); work that does not stop within three
+// seconds (a page being converted) has its folders removed by the thread, which then exits
+// with 128 + the signal. Blocked before any other thread starts, so that no other thread
+// receives them.
 void cleanUpOnSignals()
 {
     static sigset_t stopSignals;
@@ -58,6 +61,8 @@ void cleanUpOnSignals()
         int received = 0;
         while (sigwait(&stopSignals, &received) != 0) {
         }
+        leafcraft::scratch::requestStop(received);
+        std::this_thread::sleep_for(std::chrono::seconds(3));
         leafcraft::scratch::removeAll();
         ::_exit(128 + received);
     }).detach();
@@ -108,8 +113,15 @@ int main(int argc, char** argv)
         if (c.name != name)
             continue;
         try {
-            return checkedStdout(c.run(args));
+            const int code = c.run(args);
+            if (const int stop = leafcraft::scratch::stopRequested())
+                return 128 + stop;
+            return checkedStdout(code);
         } catch (const leafcraft::Error& e) {
+            if (const int stop = leafcraft::scratch::stopRequested()) {
+                leafcraft::scratch::removeAll();
+                return 128 + stop;
+            }
             err(QStringLiteral("leafcraft-cli: %1\n").arg(e.text()));
             switch (e.kind()) {
             case leafcraft::ErrorKind::Usage: return ExitUsage;
