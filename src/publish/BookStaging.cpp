@@ -232,7 +232,7 @@ QStringList BookStaging::conflicts() const
                 problem = QStringLiteral("%1 is a symbolic link").arg(file);
             else if (e == Entry::Folder || e == Entry::Other)
                 problem = QStringLiteral("%1 is not a file").arg(file);
-            else if (e == Entry::File && !m_private && !ours.contains(file))
+            else if (e == Entry::File && !m_private && !ours.contains(file) && !(old.isEmpty() && m_replacesUnrecorded))
                 problem = file;
         }
         if (!problem.isEmpty() && !problems.contains(problem))

@@ -36,6 +36,9 @@ public:
     // A private folder (the live preview's): every file in it is taken to be ours, so names
     // are replaced without asking.
     void setFolderIsPrivate(bool isPrivate) { m_private = isPrivate; }
+    // The user agreed to replace a book written before books carried a manifest: without a
+    // manifest, the names the new book needs count as the previous book's (nothing else does).
+    void setReplacesBookWithoutManifest(bool replaces) { m_replacesUnrecorded = replaces; }
 
     // Takes the publish lock, clears what an interrupted publish left and creates the staging
     // folder. Throws Error(Output) when the folder cannot be created or written.
@@ -68,6 +71,7 @@ private:
     QStringList m_newFiles;
     int m_lockFd = -1;
     bool m_private = false;
+    bool m_replacesUnrecorded = false;
     bool m_committed = false;
 };
 

@@ -138,7 +138,12 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
     const QString fileName = bookFileName(choices.name);
     const QString replaced =
         choices.outputType == 1 ? QDir(folder).filePath(FlashBookOutputApp::bundleNameFor(fileName)) : folder;
-    if (!CheckOutputDir(replaced, ask))
+    bool agreed = false;
+    if (!CheckOutputDir(replaced, [&](const QString& path) {
+            const OverwriteAnswer answer = ask ? ask(path) : OverwriteAnswer::Other;
+            agreed = answer == OverwriteAnswer::Yes;
+            return answer;
+        }))
         return QString();
     rememberChoices(choices);
 
@@ -149,6 +154,7 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
     else
         writer = std::make_unique<FlashBookOutput>(m_pageSource, m_template, folder, fileName);
     BookStaging staging(writer->bookRoot(), writer->manifestPath());
+    staging.setReplacesBookWithoutManifest(agreed);
     staging.begin();
     writer->setStaging(&staging);
     // The phone version is staged with the book, below the same folder.

@@ -64,6 +64,7 @@ private slots:
     void yesToTheOverwriteQuestionReplacesTheEarlierBook();
     void folderOfOtherFilesLosesNothing();
     void bundleKindWritesAnApplication();
+    void overwriteQuestionSaysOnlyThePreviousBookIsReplaced();
     void unusableNameIsReportedAndTheDialogStaysOpen();
     void emptyNamePublishesIndex();
 
@@ -200,7 +201,7 @@ void PublishDialogTest::yesToTheOverwriteQuestionReplacesTheEarlierBook()
 
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(0).toInt(), 1);
-    QVERIFY(!QFileInfo::exists(folder + QLatin1String("/old.html")));
+    QCOMPARE(readFile(folder + QLatin1String("/old.html")), QByteArray("<html>old</html>")); // not the book's
     QVERIFY(QFileInfo(folder + QLatin1String("/book.html")).isFile());
     QVERIFY(readFile(folder + QLatin1String("/files/config.xml")) != QByteArray("earlier book"));
     QCOMPARE(AppSettings::shareInstance().lastOutputFileName(), QStringLiteral("book"));
@@ -252,6 +253,35 @@ void PublishDialogTest::bundleKindWritesAnApplication()
     QVERIFY(!QFileInfo::exists(folder + QLatin1String("/Reader.html")));
     QVERIFY(!QFileInfo::exists(folder + QLatin1String("/mobile")));
     QCOMPARE(AppSettings::shareInstance().outputType(), 1);
+}
+
+void PublishDialogTest::overwriteQuestionSaysOnlyThePreviousBookIsReplaced()
+{
+    // The real question, for a web book and for an application over an earlier one: YES
+    // replaces the previous book and keeps the user's file inside it.
+    const QString folder = freshFolder(QStringLiteral("asked"));
+    for (int kind : {0, 1}) {
+        const QString book = kind == 0 ? folder : folder + QLatin1String("/Reader.app");
+        for (int round = 0; round < 2; ++round) {
+            auto dialog = makeDialog();
+            dialog->openAnswerer = [](const QString&) { return false; };
+            dialog->overwriteAnswerer = nullptr;
+            dialog->folderField()->setText(folder);
+            dialog->nameField()->setText(QStringLiteral("Reader"));
+            dialog->outputType()->button(kind)->click();
+            dialog->createMobile()->setChecked(false);
+            ModalAnswerer answerer; // answers with the first button, "YES"
+            dialog->onPublish();
+            QCOMPARE(answerer.answered(), round);
+            if (round == 1) {
+                const QString text = answerer.texts().constFirst();
+                QVERIFY2(text.contains(PublishFlow::overwriteQuestion()), qPrintable(text));
+                QVERIFY2(text.contains(QLatin1String("Only the previous book is replaced")), qPrintable(text));
+                QCOMPARE(readFile(book + QLatin1String("/notes.txt")), QByteArray("mine"));
+            }
+            writeFile(book + QLatin1String("/notes.txt"), "mine");
+        }
+    }
 }
 
 void PublishDialogTest::unusableNameIsReportedAndTheDialogStaysOpen()
