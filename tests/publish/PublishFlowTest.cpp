@@ -9,6 +9,7 @@
 #include "templates/FlashTemplate.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -109,6 +110,35 @@ TEST_F(PublishFlowRun, EarlierBookReplacedOnYesKeptOnNo)
     EXPECT_FALSE(flow->publish(choices(0, 0, 0), [](const QString&) { return OverwriteAnswer::Yes; }).isNull());
     EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/files/page/99.jpg"))); // not the book's file
     EXPECT_TRUE(QFileInfo(out + QStringLiteral("/mybook.html")).isFile());
+}
+
+TEST_F(PublishFlowRun, ACancelledPublishLeavesTheEarlierBookAsItWas)
+{
+    flow->publish(choices(0, 1, 0), never);
+    const auto snapshot = [this] {
+        QStringList files;
+        for (QDirIterator it(out, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+            const QString path = it.next();
+            QFile f(path);
+            files << path + (f.open(QIODevice::ReadOnly) ? QString::number(qHash(f.readAll())) : QString());
+        }
+        files.sort();
+        return files;
+    };
+    const QStringList before = snapshot();
+    int calls = 0;
+    flow->setProgressCallback([&](int done, int total) {
+        EXPECT_EQ(total, 3);
+        EXPECT_LE(done, total);
+        return ++calls < 2; // stop at the second report
+    });
+    try {
+        flow->publish(choices(0, 1, 1), [](const QString&) { return OverwriteAnswer::Yes; });
+        FAIL() << "the cancel was not taken";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Cancelled);
+    }
+    EXPECT_EQ(snapshot(), before); // no staging folder, no lock, the old book whole
 }
 
 TEST_F(PublishFlowRun, UnrelatedFolderIsPublishedIntoWithoutLoss)
