@@ -136,6 +136,7 @@ void LivePreview::removeFlashPreviewFolder()
 {
     if (!iFlashPreviewFolder.isEmpty() && QFileInfo::exists(iFlashPreviewFolder))
         QDir(iFlashPreviewFolder).removeRecursively();
+    FlashBookOutput::setDefaultPreviewFolder(QString());
     if (m_lockFd >= 0) {
         ::unlink(QFile::encodeName(iFlashPreviewFolder + QStringLiteral(".lock")).constData());
         ::close(m_lockFd);

@@ -276,13 +276,20 @@ void BookStaging::finishSwap(const QString& staging, const QStringList& newFiles
     if (order.removeAll(m_manifestPath) > 0)
         order << m_manifestPath;
     QStringList failed;
+    QSet<QString> folders; // checked and made once each
     for (const QString& file : order) {
         const QString from = staging + QLatin1Char('/') + file;
-        if (entryAt(from) != Entry::File)
-            continue; // moved before an interruption
         const QString to = m_root + QLatin1Char('/') + file;
-        if (!pathProblem(m_root, file).isEmpty() || !QDir().mkpath(QFileInfo(to).path())
-            || ::rename(encoded(from).constData(), encoded(to).constData()) != 0)
+        const QString folder = QFileInfo(to).path();
+        if (!folders.contains(folder)) {
+            if (!pathProblem(m_root, file).isEmpty() || !QDir().mkpath(folder)) {
+                failed << file;
+                continue;
+            }
+            folders.insert(folder);
+        }
+        // A file no longer staged was moved before an interruption.
+        if (::rename(encoded(from).constData(), encoded(to).constData()) != 0 && errno != ENOENT)
             failed << file;
     }
     // What only the previous book had goes, and so do the folders that leaves empty.
