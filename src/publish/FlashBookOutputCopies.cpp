@@ -14,6 +14,8 @@
 #include <QHash>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -165,14 +167,25 @@ struct FlashBookOutput::CopyBatch {
     std::atomic<std::size_t> finished{0};
     std::atomic<bool> cancelled{false};
     std::vector<std::thread> threads;
+    std::mutex mutex;
+    std::condition_variable done;
 
     void run()
     {
         for (std::size_t i; !cancelled && (i = next.fetch_add(1)) < work.size();) {
             results[i] = work[i].from.isEmpty() ? detail::CopyResult{detail::CopyResult::SourceMissing, QString()}
                                                 : detail::copyFileContents(work[i].from, work[i].to, true);
-            ++finished;
+            if (++finished == work.size()) {
+                std::lock_guard lock(mutex);
+                done.notify_all();
+            }
         }
+    }
+    // Waits until every task is finished, or `timeout` has passed.
+    void waitFor(std::chrono::milliseconds timeout)
+    {
+        std::unique_lock lock(mutex);
+        done.wait_for(lock, timeout, [this] { return finished >= work.size() || cancelled; });
     }
     bool busy() const
     {
@@ -263,10 +276,14 @@ void FlashBookOutput::finishCopies()
     // While the helpers copy, the progress is reported (and a cancel taken) now and then.
     for (bool busy = true; busy;) {
         busy = false;
-        for (const auto& batch : m_copies)
-            busy = busy || batch->busy();
+        for (const auto& batch : m_copies) {
+            if (batch->busy()) {
+                batch->waitFor(std::chrono::milliseconds(25));
+                busy = true;
+                break;
+            }
+        }
         if (busy) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
             try {
                 reportProgress();
             } catch (...) {

@@ -61,9 +61,11 @@ bool OutputMobileVersion::CopytoMobileDir()
     for (const auto& page : iflashPageSource->mobilePages()) {
         const QString target = folder + QStringLiteral("%1.jpg").arg(page->pageIndex());
         QFile::remove(target);
-        if (!QFile::copy(page->pageFilePath(), target))
+        if (!QFile::copy(page->pageFilePath(), target)) {
             m_warnings.add(page->pageFilePath(), QStringLiteral("the phone picture of page %1 could not be copied")
                                                      .arg(page->pageIndex()));
+            m_failedFiles << QStringLiteral("files/mobile/%1.jpg").arg(page->pageIndex());
+        }
     }
     return !iflashPageSource->mobilePages().empty();
 }

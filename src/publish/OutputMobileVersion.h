@@ -83,6 +83,8 @@ public:
     QString slideTitle() const;
 
     const Warnings& warnings() const { return m_warnings; }
+    // The phone pictures that could not be written.
+    const QStringList& failedFiles() const { return m_failedFiles; }
 
 private:
     QString mobileFolder() const;
@@ -97,6 +99,7 @@ private:
     int imobileType = 0;
     AppSettings* m_settings = nullptr;
     Warnings m_warnings;
+    QStringList m_failedFiles;
 };
 
 } // namespace leafcraft

@@ -177,6 +177,12 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
                 m_mobileSetup(mobile);
             mobile.PublishMobileConfig();
             m_warnings.append(mobile.warnings());
+            if (!mobile.failedFiles().isEmpty())
+                throw Error(ErrorKind::Output,
+                            QStringLiteral("the book was not written: %1 phone picture(s) could not be written (%2)")
+                                .arg(mobile.failedFiles().size())
+                                .arg(mobile.failedFiles().mid(0, 10).join(QStringLiteral(", "))),
+                            folder);
             if (m_progress && !m_progress(int(m_pageSource ? m_pageSource->pages().size() : 0),
                                           int(m_pageSource ? m_pageSource->pages().size() : 0)))
                 throw Error(ErrorKind::Cancelled, QStringLiteral("the publish was cancelled"), folder);
