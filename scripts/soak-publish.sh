@@ -15,7 +15,9 @@ app="$build/gui/leafcraft"
 
 work=$(mktemp -d /tmp/leafcraft-soak-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/tmp" "$work/home"
+mkdir -p "$work/tmp" "$work/home" "$work/runtime"
+chmod 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime" # Qt's own runtime folder is not one of ours
 export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config"
 export TMPDIR="$work/tmp" QT_QPA_PLATFORM=offscreen QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu"
 python3 tests/data/make_pdfs.py --pages 224 "$work/book.pdf"
@@ -25,6 +27,7 @@ python3 tests/data/make_pdfs.py --pages 224 "$work/book.pdf"
     while [[ ! -e "$work/done" ]]; do
         "$app" >/dev/null 2>&1 &
         pid=$!
+        echo started >>"$work/app-starts"
         sleep 3
         kill -TERM "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
@@ -65,7 +68,8 @@ PY
 done
 leftover=$(ls -A "$work/tmp")
 [[ -z "$leftover" ]] || { echo "work folders left in TMPDIR: $leftover"; status=1; }
-previews=$(ls -d "$work"/home/data/*/Quiresheet/preview-* 2>/dev/null || true)
+echo "app instances started and stopped: $(wc -l <"$work/app-starts")"
+previews=$(find "$work/home" -maxdepth 5 -name 'preview-*' 2>/dev/null || true)
 [[ -z "$previews" ]] || { echo "previews left by stopped app instances: $previews"; }
 [[ $status == 0 ]] && echo "soak: all four books complete" || echo "soak: FAILED"
 exit $status
