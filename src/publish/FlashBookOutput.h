@@ -14,7 +14,9 @@
 //   files/pageConfig/<name>     files the links need
 //   files/editor/               page-editor attachments of the working folder
 //   files/search/search.js      the text of every page, for the player's search
-//   pages.xml                   the page list, only when the working folder has none
+//   pages.xml                   the page list, only in the working folder itself (the live
+//                               preview): kept there, or written while it has none
+//   files/leafcraft-manifest.txt  every file above, as the book's record of what it wrote
 //
 // A writer is made for one output: create it, give it links, outline and HTML settings,
 // call ouputTheBook() once. Main thread only.
@@ -151,7 +153,7 @@ public:
 
     // ---- The page list.
 
-    // With `isEditor` true, writes pages.xml into saveToFolder() and returns its path; with
+    // With `isEditor` true, writes pages.xml into the book being written and returns its path; with
     // false writes nothing and returns a null text.
     QString BookPageConfig(const QString& basePath, bool isEditor);
     // The page list of the book, in memory.
