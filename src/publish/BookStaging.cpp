@@ -27,16 +27,14 @@ const char kJournalName[] = ".leafcraft-swap";
 const char kStagingPrefix[] = ".leafcraft-staging-";
 const char kLockName[] = ".leafcraft-lock";
 
-QByteArray encoded(const QString& path)
-{
+QByteArray encoded(const QString& path) {
     return QFile::encodeName(path);
 }
 
 // What lies at `path`, without following a final symbolic link.
 enum class Entry { Missing, Folder, File, Link, Other };
 
-Entry entryAt(const QString& path)
-{
+Entry entryAt(const QString& path) {
     struct stat st {};
     if (::lstat(encoded(path).constData(), &st) != 0)
         return Entry::Missing;
@@ -48,8 +46,7 @@ Entry entryAt(const QString& path)
 }
 
 // A manifest line names a file inside the book: relative, no "." or ".." component.
-bool isInsidePath(const QString& path)
-{
+bool isInsidePath(const QString& path) {
     if (path.isEmpty() || path.startsWith(QLatin1Char('/')))
         return false;
     const QStringList parts = path.split(QLatin1Char('/'));
@@ -58,8 +55,7 @@ bool isInsidePath(const QString& path)
     });
 }
 
-QStringList readList(const QString& path)
-{
+QStringList readList(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly) || f.readLine().trimmed() != kManifestHeader)
         return {};
@@ -75,8 +71,7 @@ QStringList readList(const QString& path)
     return out;
 }
 
-bool writeList(const QString& path, const QStringList& entries)
-{
+bool writeList(const QString& path, const QStringList& entries) {
     QByteArray bytes(kManifestHeader);
     bytes += '\n';
     for (const QString& e : entries)
@@ -88,24 +83,26 @@ bool writeList(const QString& path, const QStringList& entries)
 
 // The problem with the components of `relative` below `root` that are already there: a
 // symbolic link or a file where a folder must be. Empty when the path may be used.
-QString pathProblem(const QString& root, const QString& relative)
-{
+QString pathProblem(const QString& root, const QString& relative) {
     const QStringList parts = relative.split(QLatin1Char('/'));
     QString path = root;
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
         path += QLatin1Char('/') + parts[i];
         switch (entryAt(path)) {
-        case Entry::Missing: return QString();
-        case Entry::Folder: continue;
-        case Entry::Link: return QStringLiteral("%1 is a symbolic link").arg(QStringList(parts.mid(0, i + 1)).join('/'));
-        default: return QStringLiteral("%1 is not a folder").arg(QStringList(parts.mid(0, i + 1)).join('/'));
+        case Entry::Missing:
+            return QString();
+        case Entry::Folder:
+            continue;
+        case Entry::Link:
+            return QStringLiteral("%1 is a symbolic link").arg(QStringList(parts.mid(0, i + 1)).join('/'));
+        default:
+            return QStringLiteral("%1 is not a folder").arg(QStringList(parts.mid(0, i + 1)).join('/'));
         }
     }
     return QString();
 }
 
-void removeTree(const QString& folder)
-{
+void removeTree(const QString& folder) {
     std::error_code ec;
     std::filesystem::remove_all(std::filesystem::path(folder.toStdU16String()), ec);
 }
@@ -113,12 +110,9 @@ void removeTree(const QString& folder)
 } // namespace
 
 BookStaging::BookStaging(QString root, QString manifestPath)
-    : m_root(QDir::cleanPath(std::move(root))), m_manifestPath(std::move(manifestPath))
-{
-}
+    : m_root(QDir::cleanPath(std::move(root))), m_manifestPath(std::move(manifestPath)) {}
 
-BookStaging::~BookStaging()
-{
+BookStaging::~BookStaging() {
     if (!m_committed)
         removeStaging();
     if (m_lockFd >= 0) {
@@ -128,8 +122,7 @@ BookStaging::~BookStaging()
     }
 }
 
-void BookStaging::removeStaging()
-{
+void BookStaging::removeStaging() {
     if (m_staging.isEmpty())
         return;
     removeTree(m_staging);
@@ -137,13 +130,11 @@ void BookStaging::removeStaging()
     m_staging.clear();
 }
 
-QStringList BookStaging::readManifest(const QString& root, const QString& manifestPath)
-{
+QStringList BookStaging::readManifest(const QString& root, const QString& manifestPath) {
     return readList(root + QLatin1Char('/') + manifestPath);
 }
 
-QStringList BookStaging::listFiles(const QString& folder)
-{
+QStringList BookStaging::listFiles(const QString& folder) {
     QStringList out;
     std::error_code ec;
     const std::filesystem::path base(folder.toStdU16String());
@@ -156,8 +147,7 @@ QStringList BookStaging::listFiles(const QString& folder)
     return out;
 }
 
-void BookStaging::begin()
-{
+void BookStaging::begin() {
     const Entry rootEntry = entryAt(m_root);
     if (rootEntry != Entry::Missing && !QFileInfo(m_root).isDir())
         throw Error(ErrorKind::Output, QStringLiteral("the output path exists and is not a folder"), m_root);
@@ -170,14 +160,16 @@ void BookStaging::begin()
         int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0)
             throw Error(ErrorKind::Output,
-                        QStringLiteral("cannot write into the output folder: %1").arg(QString::fromLocal8Bit(std::strerror(errno))),
+                        QStringLiteral("cannot write into the output folder: %1")
+                            .arg(QString::fromLocal8Bit(std::strerror(errno))),
                         m_root);
         while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
         }
         // The holder before us may have removed the file: lock the one that is there now.
-        struct stat held {}, now {};
-        if (::fstat(fd, &held) == 0 && ::lstat(lockPath.constData(), &now) == 0 && held.st_ino == now.st_ino
-            && held.st_dev == now.st_dev)
+        struct stat held {
+        }, now{};
+        if (::fstat(fd, &held) == 0 && ::lstat(lockPath.constData(), &now) == 0 &&
+            held.st_ino == now.st_ino && held.st_dev == now.st_dev)
             m_lockFd = fd;
         else
             ::close(fd);
@@ -188,19 +180,20 @@ void BookStaging::begin()
 
     recoverInterrupted();
 
-    QByteArray pattern = encoded(m_root + QLatin1Char('/') + QLatin1String(kStagingPrefix) + QStringLiteral("XXXXXX"));
+    QByteArray pattern =
+        encoded(m_root + QLatin1Char('/') + QLatin1String(kStagingPrefix) + QStringLiteral("XXXXXX"));
     if (!::mkdtemp(pattern.data()))
         throw Error(ErrorKind::Output,
-                    QStringLiteral("cannot write into the output folder: %1").arg(QString::fromLocal8Bit(std::strerror(errno))),
+                    QStringLiteral("cannot write into the output folder: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(errno))),
                     m_root);
     m_staging = QFile::decodeName(pattern);
     scratch::add(m_staging);
 }
 
-void BookStaging::recoverInterrupted()
-{
-    const QStringList leftovers =
-        QDir(m_root).entryList({QLatin1String(kStagingPrefix) + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks);
+void BookStaging::recoverInterrupted() {
+    const QStringList leftovers = QDir(m_root).entryList({QLatin1String(kStagingPrefix) + QLatin1Char('*')},
+                                                         QDir::Dirs | QDir::Hidden | QDir::NoSymLinks);
     for (const QString& name : leftovers) {
         const QString staging = m_root + QLatin1Char('/') + name;
         const QString journal = staging + QLatin1Char('/') + QLatin1String(kJournalName);
@@ -208,7 +201,7 @@ void BookStaging::recoverInterrupted()
             // The swap had begun: finish it, so that the folder holds the new book whole.
             const QString stagedManifest = staging + QLatin1Char('/') + m_manifestPath;
             QStringList newFiles = QFileInfo(stagedManifest).isFile() ? readList(stagedManifest)
-                                                                       : readManifest(m_root, m_manifestPath);
+                                                                      : readManifest(m_root, m_manifestPath);
             LC_WARN(QStringLiteral("finishing the interrupted publish in %1").arg(m_root));
             finishSwap(staging, newFiles, readList(journal));
         } else {
@@ -217,8 +210,7 @@ void BookStaging::recoverInterrupted()
     }
 }
 
-QStringList BookStaging::conflicts() const
-{
+QStringList BookStaging::conflicts() const {
     const QStringList old = readManifest(m_root, m_manifestPath);
     QSet<QString> ours(old.begin(), old.end());
     if (!old.isEmpty())
@@ -232,7 +224,8 @@ QStringList BookStaging::conflicts() const
                 problem = QStringLiteral("%1 is a symbolic link").arg(file);
             else if (e == Entry::Folder || e == Entry::Other)
                 problem = QStringLiteral("%1 is not a file").arg(file);
-            else if (e == Entry::File && !m_private && !ours.contains(file) && !(old.isEmpty() && m_replacesUnrecorded))
+            else if (e == Entry::File && !m_private && !ours.contains(file) &&
+                     !(old.isEmpty() && m_replacesUnrecorded))
                 problem = file;
         }
         if (!problem.isEmpty() && !problems.contains(problem))
@@ -241,8 +234,7 @@ QStringList BookStaging::conflicts() const
     return problems;
 }
 
-void BookStaging::commit()
-{
+void BookStaging::commit() {
     if (m_staging.isEmpty())
         throw Error(ErrorKind::Internal, QStringLiteral("the book was not staged"), m_root);
     m_newFiles = listFiles(m_staging);
@@ -252,13 +244,15 @@ void BookStaging::commit()
         throw Error(ErrorKind::Output, QStringLiteral("cannot write the book's file list"), m_root);
     const QStringList problems = conflicts();
     if (!problems.isEmpty())
-        throw Error(ErrorKind::Output,
-                    QStringLiteral("nothing was written: the folder holds files Leafcraft did not write where the "
-                                   "book needs to write (move them away or choose another folder): %1")
-                        .arg(problems.join(QStringLiteral(", "))),
-                    m_root);
+        throw Error(
+            ErrorKind::Output,
+            QStringLiteral("nothing was written: the folder holds files Leafcraft did not write where the "
+                           "book needs to write (move them away or choose another folder): %1")
+                .arg(problems.join(QStringLiteral(", "))),
+            m_root);
     scratch::SwapGuard guard;
-    if (!writeList(m_staging + QLatin1Char('/') + QLatin1String(kJournalName), readManifest(m_root, m_manifestPath)))
+    if (!writeList(m_staging + QLatin1Char('/') + QLatin1String(kJournalName),
+                   readManifest(m_root, m_manifestPath)))
         throw Error(ErrorKind::Output, QStringLiteral("cannot write into the output folder"), m_root);
     // From here on the staging folder is the journal of a swap: a failure leaves it for the
     // next publish into this folder to finish.
@@ -269,8 +263,8 @@ void BookStaging::commit()
     finishSwap(staging, m_newFiles, readManifest(m_root, m_manifestPath));
 }
 
-void BookStaging::finishSwap(const QString& staging, const QStringList& newFiles, const QStringList& oldFiles)
-{
+void BookStaging::finishSwap(const QString& staging, const QStringList& newFiles,
+                             const QStringList& oldFiles) {
     // New files first, the manifest last: it names the new book only once the book is whole.
     QStringList order = newFiles;
     if (order.removeAll(m_manifestPath) > 0)

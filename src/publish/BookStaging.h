@@ -21,7 +21,7 @@
 namespace leafcraft {
 
 class BookStaging {
-public:
+  public:
     // `root`: the folder that receives the book (created when missing). `manifestPath`: where
     // the manifest lives in the book, relative to root.
     BookStaging(QString root, QString manifestPath);
@@ -60,7 +60,7 @@ public:
     // The regular files below `folder`, relative to it, sorted.
     static QStringList listFiles(const QString& folder);
 
-private:
+  private:
     void recoverInterrupted();
     void finishSwap(const QString& staging, const QStringList& newFiles, const QStringList& oldFiles);
     void removeStaging();

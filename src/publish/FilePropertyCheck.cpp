@@ -16,8 +16,7 @@ namespace {
 
 // Whether the first bytes of a file are of the kind a file-name extension names. Unknown
 // extensions match nothing: a filter names only kinds we can tell.
-bool contentMatches(const QString& extension, const QByteArray& head)
-{
+bool contentMatches(const QString& extension, const QByteArray& head) {
     const QString e = extension.toLower();
     if (e == QLatin1String("jpg") || e == QLatin1String("jpeg"))
         return head.startsWith("\xFF\xD8\xFF");
@@ -28,7 +27,8 @@ bool contentMatches(const QString& extension, const QByteArray& head)
     if (e == QLatin1String("bmp"))
         return head.startsWith("BM") && head.size() >= 26;
     if (e == QLatin1String("mp3"))
-        return head.startsWith("ID3") || (head.size() >= 2 && uchar(head[0]) == 0xFF && (uchar(head[1]) & 0xE0) == 0xE0);
+        return head.startsWith("ID3") ||
+               (head.size() >= 2 && uchar(head[0]) == 0xFF && (uchar(head[1]) & 0xE0) == 0xE0);
     if (e == QLatin1String("pdf"))
         return head.startsWith("%PDF-");
     if (e == QLatin1String("zip") || e == QLatin1String("epub"))
@@ -47,8 +47,7 @@ bool contentMatches(const QString& extension, const QByteArray& head)
     return false;
 }
 
-QStringList filterExtensions(const QString& valueSource)
-{
+QStringList filterExtensions(const QString& valueSource) {
     QStringList out;
     const qsizetype bar = valueSource.lastIndexOf(QLatin1Char('|'));
     for (QString pattern : valueSource.mid(bar + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
@@ -59,13 +58,11 @@ QStringList filterExtensions(const QString& valueSource)
     return out;
 }
 
-bool isUnder(const QString& path, const QString& folder)
-{
+bool isUnder(const QString& path, const QString& folder) {
     return path == folder || path.startsWith(folder + QLatin1Char('/'));
 }
 
-QString pathProblem(const QString& path)
-{
+QString pathProblem(const QString& path) {
     for (const char* system : {"/etc", "/proc", "/sys", "/dev"})
         if (isUnder(path, QLatin1String(system)))
             return QStringLiteral("it lies in the system folder %1").arg(QLatin1String(system));
@@ -75,8 +72,7 @@ QString pathProblem(const QString& path)
     return QString();
 }
 
-void collect(const FlashTemplateProperty& p, std::vector<OutsideFile>& out)
-{
+void collect(const FlashTemplateProperty& p, std::vector<OutsideFile>& out) {
     if (p.propertyType() == pt_file && !p.value().isEmpty())
         out.push_back({p.key(), p.value(), filePropertyProblem(p.valueSource(), p.value())});
     for (const auto& child : p.childProperties())
@@ -85,8 +81,7 @@ void collect(const FlashTemplateProperty& p, std::vector<OutsideFile>& out)
 
 } // namespace
 
-QString filePropertyProblem(const QString& valueSource, const QString& path)
-{
+QString filePropertyProblem(const QString& valueSource, const QString& path) {
     const QFileInfo info(path);
     const QString given = QDir::cleanPath(info.absoluteFilePath());
     const QString real = info.canonicalFilePath();
@@ -112,23 +107,24 @@ QString filePropertyProblem(const QString& valueSource, const QString& path)
     for (const QString& e : extensions)
         if (contentMatches(e, head))
             return QString();
-    return QStringLiteral("its content is not one of the kinds the property takes (%1)").arg(extensions.join(QStringLiteral(", ")));
+    return QStringLiteral("its content is not one of the kinds the property takes (%1)")
+        .arg(extensions.join(QStringLiteral(", ")));
 }
 
-std::vector<OutsideFile> outsideFiles(const FlashTemplate& tmpl)
-{
+std::vector<OutsideFile> outsideFiles(const FlashTemplate& tmpl) {
     std::vector<OutsideFile> out;
     for (const auto& p : tmpl.properties())
         collect(*p, out);
     return out;
 }
 
-void checkFileProperties(const FlashTemplate& tmpl)
-{
+void checkFileProperties(const FlashTemplate& tmpl) {
     for (const OutsideFile& f : outsideFiles(tmpl))
         if (!f.reason.isEmpty())
-            throw Error(ErrorKind::BadInput,
-                        QStringLiteral("the file of property \"%1\" cannot go into a book: %2").arg(f.key, f.reason), f.path);
+            throw Error(
+                ErrorKind::BadInput,
+                QStringLiteral("the file of property \"%1\" cannot go into a book: %2").arg(f.key, f.reason),
+                f.path);
 }
 
 } // namespace leafcraft

@@ -10,13 +10,12 @@ namespace leafcraft::scratch {
 namespace {
 
 struct Registry {
-    std::mutex mutex;           // guards folders
-    std::recursive_mutex swap;  // held by SwapGuard and by removeAll
+    std::mutex mutex;          // guards folders
+    std::recursive_mutex swap; // held by SwapGuard and by removeAll
     QSet<QString> folders;
 };
 
-Registry& registry()
-{
+Registry& registry() {
     static Registry* r = new Registry; // never destroyed: a signal may come during exit
     return *r;
 }
@@ -25,32 +24,27 @@ Registry& registry()
 
 std::atomic<int> g_stop{0};
 
-void requestStop(int signal)
-{
+void requestStop(int signal) {
     g_stop = signal;
 }
 
-int stopRequested()
-{
+int stopRequested() {
     return g_stop;
 }
 
-void add(const QString& folder)
-{
+void add(const QString& folder) {
     if (folder.isEmpty())
         return;
     std::lock_guard lock(registry().mutex);
     registry().folders.insert(folder);
 }
 
-void forget(const QString& folder)
-{
+void forget(const QString& folder) {
     std::lock_guard lock(registry().mutex);
     registry().folders.remove(folder);
 }
 
-void removeAll()
-{
+void removeAll() {
     std::lock_guard swap(registry().swap);
     QSet<QString> folders;
     {
@@ -65,13 +59,11 @@ void removeAll()
     }
 }
 
-SwapGuard::SwapGuard()
-{
+SwapGuard::SwapGuard() {
     registry().swap.lock();
 }
 
-SwapGuard::~SwapGuard()
-{
+SwapGuard::~SwapGuard() {
     registry().swap.unlock();
 }
 

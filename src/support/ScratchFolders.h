@@ -21,7 +21,7 @@ int stopRequested();
 // Held while a finished book is moved into place, so that a clean-up on a signal never
 // interrupts a swap half-way.
 class SwapGuard {
-public:
+  public:
     SwapGuard();
     ~SwapGuard();
     SwapGuard(const SwapGuard&) = delete;

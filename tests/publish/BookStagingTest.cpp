@@ -13,27 +13,24 @@ using namespace leafcraft;
 
 namespace {
 
-void put(const QString& path, const QByteArray& bytes)
-{
+void put(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
 
-QByteArray read(const QString& path)
-{
+QByteArray read(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-QByteArray manifestOf(const QStringList& files)
-{
+QByteArray manifestOf(const QStringList& files) {
     return "# leafcraft book manifest 1\n" + files.join('\n').toUtf8() + '\n';
 }
 
 class Staging : public ::testing::Test {
-protected:
+  protected:
     QTemporaryDir dir;
     QString root = dir.path() + QStringLiteral("/book");
     const QString manifest = BookStaging::manifestName();
@@ -41,8 +38,7 @@ protected:
 
 } // namespace
 
-TEST_F(Staging, ReplacesExactlyThePreviousBooksFiles)
-{
+TEST_F(Staging, ReplacesExactlyThePreviousBooksFiles) {
     put(root + "/files/page/1.jpg", "old 1");
     put(root + "/files/page/2.jpg", "old 2");
     put(root + "/files/old/only.js", "old only");
@@ -74,8 +70,7 @@ TEST_F(Staging, ReplacesExactlyThePreviousBooksFiles)
               (QStringList{"files", "index.html"}));
 }
 
-TEST_F(Staging, RefusesBeforeChangingAnything)
-{
+TEST_F(Staging, RefusesBeforeChangingAnything) {
     const QString elsewhere = dir.path() + "/elsewhere";
     QDir().mkpath(elsewhere);
     put(root + "/index.html", "mine");
@@ -95,8 +90,7 @@ TEST_F(Staging, RefusesBeforeChangingAnything)
               (QStringList{"files", "index.html"}));
 }
 
-TEST_F(Staging, AnInterruptedSwapIsFinishedAndAnUnfinishedStagingDropped)
-{
+TEST_F(Staging, AnInterruptedSwapIsFinishedAndAnUnfinishedStagingDropped) {
     // A swap that stopped half-way: 1.jpg already moved, index.html and the manifest not yet.
     put(root + "/files/page/1.jpg", "new 1");
     put(root + "/files/page/9.jpg", "old 9");
