@@ -136,6 +136,13 @@ void FlashBookOutput::writeStaged(const std::function<void()>& write)
         reportProgress();
         if (own)
             own->commit();
+    } catch (const Error& e) {
+        const QString staged = m_activeStaging->stagingFolder();
+        m_writeFolder.clear();
+        m_activeStaging = nullptr;
+        if (staged.isEmpty() || !e.where().startsWith(staged))
+            throw;
+        throw Error(e.kind(), e.message(), QDir::cleanPath(bookRoot()) + e.where().mid(staged.size()));
     } catch (...) {
         m_writeFolder.clear();
         m_activeStaging = nullptr;

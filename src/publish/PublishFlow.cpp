@@ -11,6 +11,7 @@
 #include "publish/OutputMobileVersion.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace leafcraft {
@@ -42,6 +43,15 @@ bool PublishFlow::isProtectedFolder(const QString& path)
     const QString home = resolved(QDir::homePath());
     const QString desktop = resolved(QDir(QDir::homePath()).filePath(QStringLiteral("Desktop")));
     return target == desktop || isInside(home, target);
+}
+
+void PublishFlow::checkBookName(const QString& name)
+{
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
+        throw Error(ErrorKind::Usage, QStringLiteral("the book's name must be a plain file name"), name);
+    // "<name>.html" and "<name>.app" must fit in one file name (255 bytes).
+    if (QFile::encodeName(name).size() + 5 > 255)
+        throw Error(ErrorKind::Output, QStringLiteral("the book's name is too long for a file name"), name.left(40) + QStringLiteral("..."));
 }
 
 PublishFlow::OutputDirKind PublishFlow::classifyOutputDir(const QString& path)
@@ -130,9 +140,7 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
     const QString& folder = choices.folder;
     if (folder.trimmed().isEmpty())
         throw Error(ErrorKind::Usage, QStringLiteral("choose the folder to publish into"));
-    if (choices.name.isEmpty() || choices.name.contains(QLatin1Char('/')) || choices.name == QLatin1String(".")
-        || choices.name == QLatin1String(".."))
-        throw Error(ErrorKind::Usage, QStringLiteral("the book's name must be a plain file name"), choices.name);
+    checkBookName(choices.name);
     if (m_template)
         checkFileProperties(*m_template);
     const QString fileName = bookFileName(choices.name);

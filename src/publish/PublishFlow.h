@@ -99,6 +99,9 @@ public:
     // "NO" stops.
     static bool CheckOutputDir(const QString& path, const std::function<OverwriteAnswer(const QString&)>& ask);
 
+    // Throws Error(Usage) for a name that is not a plain file name, Error(Output) for one too
+    // long to be written ("<name>.html" over 255 bytes).
+    static void checkBookName(const QString& name);
     // The book's file name for a name field text: the text with ".html" appended.
     static QString bookFileName(const QString& name) { return name + QStringLiteral(".html"); }
     // Whether the choices ask for a phone version: only beside a web book folder.

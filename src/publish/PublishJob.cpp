@@ -15,6 +15,7 @@
 #include "publish/FilePropertyCheck.h"
 #include "publish/FlashBookOutput.h"
 #include "publish/HTMLConfigInfo.h"
+#include "publish/PublishFlow.h"
 #include "support/FileUtility.h"
 #include "support/ScratchFolders.h"
 #include "templates/FlashTemplate.h"
@@ -117,9 +118,7 @@ void PublishJob::prepare()
         throw Error(ErrorKind::Usage, QStringLiteral("no input PDF given"));
     if (o.outputFolder.isEmpty())
         throw Error(ErrorKind::Usage, QStringLiteral("no output folder given"));
-    if (o.name.isEmpty() || o.name.contains(QLatin1Char('/')) || o.name == QLatin1String(".")
-        || o.name == QLatin1String(".."))
-        throw Error(ErrorKind::Usage, QStringLiteral("the book name must be a plain file name"), o.name);
+    PublishFlow::checkBookName(o.name);
     if (o.qualityLevel < 0 || o.qualityLevel > 4)
         throw Error(ErrorKind::Usage, QStringLiteral("the quality level must be 0 to 4"));
     if (o.jobs < 0)
