@@ -1,5 +1,6 @@
 #include "PropertyItemDelegate.h"
 
+#include "publish/FilePropertyCheck.h"
 #include "templates/FlashTemplateOutlineDelegate.h"
 #include "templates/FlashTemplateProperty.h"
 #include "templates/MyColorOper.h"
@@ -11,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -70,7 +72,15 @@ QString PropertyItemDelegate::chooseFile(QWidget* parent, const QString& current
         dialog.selectFile(QFileInfo(current).fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QStringLiteral("");
-    return dialog.selectedFiles().constFirst();
+    // A file that may not go into a book is refused here already; the value stays empty.
+    const QString chosen = dialog.selectedFiles().constFirst();
+    const QString problem = filePropertyProblem(valueSource, chosen);
+    if (!problem.isEmpty()) {
+        QMessageBox::warning(parent, QObject::tr("Choose a file"),
+                             QObject::tr("%1 cannot go into a book: %2.").arg(chosen, problem));
+        return QStringLiteral("");
+    }
+    return chosen;
 }
 
 void PropertyItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
