@@ -198,7 +198,10 @@ void PublishJob::import()
     operation.setWorkerCount(o.jobs);
     {
         ScopedObserver progress(NotificationCenter::defaultCenter(), "ImportProgressInfoMSG", nullptr,
-                                [this](const Notification& n) {
+                                [this, &operation](const Notification& n) {
+                                    // A stop asked for by a signal ends the import at the next page.
+                                    if (scratch::stopRequested())
+                                        operation.cancel();
                                     report(PublishProgress::Stage::Importing, n.userInfo.value("type").toString(),
                                            n.userInfo.value("pageIndex").toInt(), n.userInfo.value("totalPage").toInt());
                                 });
