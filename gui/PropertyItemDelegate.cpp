@@ -1,5 +1,6 @@
 #include "PropertyItemDelegate.h"
 
+#include "publish/FilePropertyCheck.h"
 #include "templates/FlashTemplateOutlineDelegate.h"
 #include "templates/FlashTemplateProperty.h"
 #include "templates/MyColorOper.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QAbstractItemView>
 #include <QHelpEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -73,7 +75,15 @@ QString PropertyItemDelegate::chooseFile(QWidget* parent, const QString& current
         dialog.selectFile(QFileInfo(current).fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QStringLiteral("");
-    return dialog.selectedFiles().constFirst();
+    // A file that may not go into a book is refused here already; the value stays empty.
+    const QString chosen = dialog.selectedFiles().constFirst();
+    const QString problem = filePropertyProblem(valueSource, chosen);
+    if (!problem.isEmpty()) {
+        QMessageBox::warning(parent, QObject::tr("Choose a file"),
+                             QObject::tr("%1 cannot go into a book: %2.").arg(chosen, problem));
+        return QStringLiteral("");
+    }
+    return chosen;
 }
 
 void PropertyItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const

@@ -28,7 +28,8 @@ public:
 
     // Runs the colour dialog for a colour value; returns the new colour text or a null text.
     static QString chooseColor(QWidget* parent, const QString& current);
-    // Runs the file dialog for a file value: the chosen path, or "" when cancelled.
+    // Runs the file dialog for a file value: the chosen path, or "" when cancelled or when the
+    // file may not go into a book (a warning says why).
     static QString chooseFile(QWidget* parent, const QString& current, const QString& valueSource);
 
 private:

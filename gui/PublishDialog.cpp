@@ -4,6 +4,7 @@
 #include "LongTask.h"
 
 #include "platform/Log.h"
+#include "publish/FilePropertyCheck.h"
 #include "publish/FlashBookOutput.h"
 
 #include <QButtonGroup>
@@ -14,6 +15,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -70,6 +72,11 @@ PublishDialog::PublishDialog(QWidget* parent) : QDialog(parent)
     form->addRow(QString(), mobileRow);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    m_outsideFiles = new QLabel(this);
+    m_outsideFiles->setWordWrap(true);
+    m_outsideFiles->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_outsideFiles->hide();
+    layout->addWidget(m_outsideFiles);
     layout->addWidget(buttons);
 
     connect(publish, &QPushButton::clicked, this, &PublishDialog::onPublish);
@@ -129,11 +136,38 @@ void PublishDialog::onOpenFolder()
     openOrComplain(this, m_folder->text());
 }
 
+QString PublishDialog::overwriteDetails(const QString& path) const
+{
+    QString text = tr("%1 holds a book published earlier. Only the previous book is replaced; "
+                      "other files in the folder are kept.").arg(path);
+    const QString outside = outsideFilesText();
+    if (!outside.isEmpty())
+        text += QStringLiteral("\n\n") + outside;
+    return text;
+}
+
+QString PublishDialog::outsideFilesText() const
+{
+    QStringList lines;
+    if (iFlashTmpl)
+        for (const OutsideFile& f : outsideFiles(*iFlashTmpl))
+            lines << (f.reason.isEmpty() ? f.path : tr("%1 (refused: %2)").arg(f.path, f.reason));
+    return lines.isEmpty() ? QString() : tr("These files are copied into the book:\n%1").arg(lines.join(QLatin1Char('\n')));
+}
+
+void PublishDialog::showEvent(QShowEvent* event)
+{
+    m_outsideFiles->setText(outsideFilesText());
+    m_outsideFiles->setVisible(!m_outsideFiles->text().isEmpty());
+    QDialog::showEvent(event);
+}
+
 void PublishDialog::onPublish()
 {
-    auto ask = overwriteAnswerer ? overwriteAnswerer : [this](const QString& question) {
-        QMessageBox box(QMessageBox::Information, tr("Publish"), QString(), QMessageBox::NoButton, this);
-        box.setInformativeText(question);
+    auto ask = overwriteAnswerer ? overwriteAnswerer : [this](const QString& path) {
+        QMessageBox box(QMessageBox::Information, tr("Publish"), PublishFlow::overwriteQuestion(),
+                        QMessageBox::NoButton, this);
+        box.setInformativeText(overwriteDetails(path));
         QPushButton* yes = box.addButton(QStringLiteral("YES"), QMessageBox::AcceptRole);
         QPushButton* no = box.addButton(QStringLiteral("NO"), QMessageBox::RejectRole);
         box.exec();
@@ -146,8 +180,9 @@ void PublishDialog::onPublish()
     // runs on a worker while the progress dialog shows, is given the answer.
     const PublishChoices chosen = choices();
     std::optional<OverwriteAnswer> answer;
-    if (PublishFlow::classifyOutputDir(chosen.folder) == PublishFlow::OutputDirKind::PublishedBook)
-        answer = ask(chosen.folder);
+    const QString replaced = PublishFlow::replacedPath(chosen);
+    if (PublishFlow::classifyOutputDir(replaced) == PublishFlow::OutputDirKind::PublishedBook)
+        answer = ask(replaced);
     const auto answered = [answer](const QString&) { return answer.value_or(OverwriteAnswer::Other); };
 
     PublishFlow flow(iFlashPageSource, iFlashTmpl, iFlashPagesAnnotations, iFlashOutline);

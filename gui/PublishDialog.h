@@ -13,6 +13,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 
 namespace leafcraft {
@@ -50,6 +51,11 @@ public:
     QButtonGroup* outputType() const { return m_outputType; }
     QCheckBox* createMobile() const { return m_createMobile; }
     QComboBox* mobileType() const { return m_mobileType; }
+    // The overwrite question's details for a folder (or application bundle) holding a book:
+    // only the previous book is replaced, and the files from outside that go into the book.
+    QString overwriteDetails(const QString& path) const;
+    // The files the file properties copy into the book, one a line; empty when there are none.
+    QString outsideFilesText() const;
 
 public slots:
     void onPublish();
@@ -58,7 +64,11 @@ public slots:
     void onOpenFolder();
     void OnClickOutputType();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    QLabel* m_outsideFiles;
     QLineEdit* m_folder;
     QLineEdit* m_name;
     QLineEdit* m_title;

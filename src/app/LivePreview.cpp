@@ -10,18 +10,67 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace leafcraft {
+
+namespace {
+
+// A preview whose lock no process holds any more belongs to an instance that is gone.
+void removeStalePreviews(const QString& base)
+{
+    const QStringList locks = QDir(base).entryList({QStringLiteral("preview-*.lock")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : locks) {
+        const QString lock = base + QLatin1Char('/') + name;
+        const int fd = ::open(QFile::encodeName(lock).constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            std::error_code ec;
+            std::filesystem::remove_all(std::filesystem::path((lock.chopped(5)).toStdU16String()), ec);
+            ::unlink(QFile::encodeName(lock).constData());
+        }
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+LivePreview::~LivePreview()
+{
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
 
 void LivePreview::makeFlashPreviewFolder()
 {
     QString support = Platform::current().paths().userAppSupportDir();
     if (support.isEmpty())
         support = QStringLiteral("/temp");
-    iFlashPreviewFolder = QDir::cleanPath(support + QStringLiteral("/Quiresheet/preview/"));
-    if (!QFileInfo::exists(iFlashPreviewFolder) && !QDir().mkpath(iFlashPreviewFolder))
+    const QString base = QDir::cleanPath(support + QStringLiteral("/Quiresheet"));
+    QDir().mkpath(base);
+    removeStalePreviews(base);
+    // A folder of this instance's own, locked for as long as the instance runs.
+    QByteArray pattern = QFile::encodeName(base + QStringLiteral("/preview-XXXXXX"));
+    if (!::mkdtemp(pattern.data())) {
+        iFlashPreviewFolder = base + QStringLiteral("/preview-unavailable");
         LC_WARN(QStringLiteral("flash preview folder cannot be crearted[%1]").arg(iFlashPreviewFolder));
-    FileUtility::makeDiractoryTrustByFlash(iFlashPreviewFolder);
+        return;
+    }
+    iFlashPreviewFolder = QFile::decodeName(pattern);
+    const QByteArray lock = QFile::encodeName(iFlashPreviewFolder + QStringLiteral(".lock"));
+    m_lockFd = ::open(lock.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (m_lockFd >= 0) {
+        ::flock(m_lockFd, LOCK_EX | LOCK_NB);
+        const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
+        if (::write(m_lockFd, pid.constData(), size_t(pid.size())) != pid.size())
+            LC_WARN(QStringLiteral("cannot write the preview's lock file[%1]").arg(QFile::decodeName(lock)));
+    }
+    FlashBookOutput::setDefaultPreviewFolder(iFlashPreviewFolder);
+    FileUtility::makeDiractoryTrustByFlash(base);
 }
 
 void LivePreview::InitPageConfig(const QString& /*basePath*/)
@@ -46,6 +95,8 @@ QString LivePreview::applyChange(const std::shared_ptr<FlashTemplate>& flashTemp
         writer.setFlashPagesAnnotations(annotations);
         writer.setFlashOutline(outline);
         writer.setProgressCallback(progress);
+        writer.setPreviewFolder(iFlashPreviewFolder);
+        writer.setFolderIsPrivate(true);
         writer.ouputTheBook();
         InitPageConfig(QStringLiteral(""));
         if (writer.failedWrites() > 0)
@@ -91,6 +142,12 @@ void LivePreview::removeFlashPreviewFolder()
 {
     if (!iFlashPreviewFolder.isEmpty() && QFileInfo::exists(iFlashPreviewFolder))
         QDir(iFlashPreviewFolder).removeRecursively();
+    FlashBookOutput::setDefaultPreviewFolder(QString());
+    if (m_lockFd >= 0) {
+        ::unlink(QFile::encodeName(iFlashPreviewFolder + QStringLiteral(".lock")).constData());
+        ::close(m_lockFd);
+        m_lockFd = -1;
+    }
 }
 
 void LivePreview::placeCubeImages(const QString& previewFolder, const QString& tmplName, const QString& styleFolder)

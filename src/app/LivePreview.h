@@ -20,12 +20,19 @@ class FlashTemplate;
 class LivePreview {
 public:
     LivePreview() = default;
+    ~LivePreview();
+    LivePreview(const LivePreview&) = delete;
+    LivePreview& operator=(const LivePreview&) = delete;
 
     // "" until the folder has been made.
     const QString& flashPreviewFolder() const { return iFlashPreviewFolder; }
 
-    // Records "<Application Support>/Quiresheet/preview" ("/temp" standing in for a missing
-    // Application Support folder), creates it when missing and makes the Flash player trust it.
+    // Creates this instance's own preview folder "<Application Support>/Quiresheet/preview-XXXXXX"
+    // (mode 0700, "/temp" standing in for a missing Application Support folder) beside its lock
+    // file "preview-XXXXXX.lock" (the process id, locked while the instance runs), after
+    // removing the previews whose owners are gone; makes it the writers' working folder and
+    // makes the Flash player trust the folder above it. Two instances never share a preview,
+    // and a new start never sees an earlier one's page list.
     void makeFlashPreviewFolder();
     // Makes sure the preview folder exists (every caller passes "").
     void InitPageConfig(const QString& basePath);
@@ -61,6 +68,7 @@ public:
 
 private:
     QString iFlashPreviewFolder = QStringLiteral("");
+    int m_lockFd = -1;
 };
 
 } // namespace leafcraft

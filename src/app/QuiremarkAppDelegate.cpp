@@ -22,19 +22,6 @@
 
 namespace leafcraft {
 
-namespace {
-
-void removePath(const QString& path)
-{
-    QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink())
-        QDir(path).removeRecursively();
-    else if (info.exists() || info.isSymLink())
-        QFile::remove(path);
-}
-
-} // namespace
-
 QuiremarkAppDelegate::QuiremarkAppDelegate(AppWindow* window, QObject* parent)
     : QObject(parent), m_window(window)
 {
@@ -121,7 +108,7 @@ void QuiremarkAppDelegate::updateWindowTitle()
 
 void QuiremarkAppDelegate::applicationWillTerminate()
 {
-    removePath(Platform::current().paths().tempRoot() + QLatin1String("/Sheetwise"));
+    // The converters' work folders go with their page sources below: only this run's.
     m_tipObserver.reset();
     m_changeObserver.reset();
     if (m_tmplDelegate)

@@ -6,6 +6,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PdfDocument.h"
 #include "support/Error.h"
+#include "support/ScratchFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,6 +80,7 @@ FlashPageSourcePDF::~FlashPageSourcePDF()
     // The converter removes its own folder; make sure nothing stays behind if it did not.
     if (!folder.isEmpty() && QFileInfo(folder).isDir())
         QDir(folder).removeRecursively();
+    scratch::forget(folder);
 }
 
 void FlashPageSourcePDF::setWorkerCount(int count)

@@ -9,6 +9,7 @@
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "support/FileUtility.h"
+#include "support/ScratchFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -202,6 +203,7 @@ void PDFToSWFPageConverter::removeWorkFolder()
 {
     if (!m_converterWorkFolder.isEmpty() && QFileInfo(m_converterWorkFolder).isDir())
         QDir(m_converterWorkFolder).removeRecursively();
+    scratch::forget(m_converterWorkFolder);
 }
 
 QString PDFToSWFPageConverter::path(const QString& name) const

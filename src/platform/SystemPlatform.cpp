@@ -38,7 +38,12 @@ public:
         QString configured = machine.value(QStringLiteral("LocalAppSupportDir")).toString();
         return configured.isEmpty() ? QStringLiteral("/usr/local/share") : configured;
     }
-    QString tempRoot() const override { return QStringLiteral("/tmp"); }
+    // $TMPDIR when set to an absolute path, else /tmp.
+    QString tempRoot() const override
+    {
+        const QString dir = qEnvironmentVariable("TMPDIR");
+        return dir.startsWith(QLatin1Char('/')) ? QDir::cleanPath(dir) : QStringLiteral("/tmp");
+    }
 };
 
 class SettingsStore final : public PreferenceStore {
@@ -108,7 +113,7 @@ public:
         static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
         QString out;
         for (int i = 0; i < length; ++i)
-            out += QLatin1Char(alphabet[QRandomGenerator::global()->bounded(int(sizeof(alphabet) - 1))]);
+            out += QLatin1Char(alphabet[QRandomGenerator::system()->bounded(int(sizeof(alphabet) - 1))]);
         return out;
     }
 };

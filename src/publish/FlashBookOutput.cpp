@@ -10,123 +10,21 @@
 #include "platform/Platform.h"
 #include "publish/AtomicWrite_p.h"
 #include "publish/BookDocuments.h"
+#include "publish/BookStaging.h"
 #include "publish/HTMLConfigInfo.h"
-#include "support/ConfigContainer.h"
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateProperty.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QHash>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <atomic>
 #include <mutex>
-#include <filesystem>
-#include <thread>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <system_error>
+#include <optional>
 
 namespace leafcraft {
 
-namespace detail {
-
-struct CopyResult {
-    enum Kind { Copied, SourceMissing, Failed } kind;
-    QString problem;
-};
-
-// Copies the bytes of the regular file `from` into a new file `to` in the kernel, without
-// passing them through user space. An existing `to` is replaced when `replace` is true and
-// makes the copy fail otherwise. A failed copy leaves no partial file behind.
-CopyResult copyFileContents(const QString& from, const QString& to, bool replace)
-{
-    const QByteArray src = QFile::encodeName(from);
-    const QByteArray dst = QFile::encodeName(to);
-    const int in = ::open(src.constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return {errno == ENOENT || errno == ENOTDIR ? CopyResult::SourceMissing : CopyResult::Failed,
-                QString::fromLocal8Bit(std::strerror(errno))};
-    struct stat st {};
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(in);
-        return {CopyResult::SourceMissing, QStringLiteral("not a file")};
-    }
-    int out = ::open(dst.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0 && errno == EEXIST && replace && ::unlink(dst.constData()) == 0)
-        out = ::open(dst.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0) {
-        const int e = errno;
-        ::close(in);
-        return {CopyResult::Failed, QString::fromLocal8Bit(std::strerror(e))};
-    }
-    int error = 0;
-    off_t left = st.st_size;
-    bool fallback = false;
-    while (left > 0) {
-        const ssize_t n = fallback ? -1 : ::copy_file_range(in, nullptr, out, nullptr, size_t(left), 0);
-        if (n > 0) {
-            left -= n;
-            continue;
-        }
-        if (n == 0)
-            break; // the file shrank meanwhile
-        if (!fallback && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
-            fallback = true;
-            continue;
-        }
-        if (!fallback && errno == EINTR)
-            continue;
-        if (!fallback) {
-            error = errno;
-            break;
-        }
-        // Plain read and write, for file systems without an in-kernel copy.
-        char buffer[1 << 16];
-        const ssize_t r = ::read(in, buffer, sizeof buffer);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0) {
-            error = r < 0 ? errno : 0;
-            break;
-        }
-        for (ssize_t done = 0; done < r;) {
-            const ssize_t w = ::write(out, buffer + done, size_t(r - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                error = w < 0 ? errno : EIO;
-                break;
-            }
-            done += w;
-        }
-        if (error)
-            break;
-        left -= r;
-    }
-    ::close(in);
-    if (::close(out) != 0 && !error)
-        error = errno;
-    if (error) {
-        ::unlink(dst.constData());
-        return {CopyResult::Failed, QString::fromLocal8Bit(std::strerror(error))};
-    }
-    return {CopyResult::Copied, QString()};
-}
-
-} // namespace detail
-
 namespace {
-
-std::filesystem::path fsPath(const QString& path)
-{
-    return std::filesystem::path(path.toStdU16String());
-}
 
 bool exists(const QString& path)
 {
@@ -138,18 +36,13 @@ bool writeWhole(const QString& path, const QByteArray& bytes)
     return detail::writeFileAtomically(path, bytes);
 }
 
-} // namespace
-
-FlashBookOutput::FlashBookOutput(std::shared_ptr<FlashPageSource> pageSource,
-                                 std::shared_ptr<FlashTemplate> flashTemplate, const QString& saveToFolder,
-                                 const QString& toName)
-    : iFlashTemplate(std::move(flashTemplate)),
-      iFlashPageSource(std::move(pageSource)),
-      iSaveToFolder(saveToFolder),
-      iSaveToFileName(toName)
+QString& defaultPreviewFolder()
 {
+    static QString folder;
+    return folder;
 }
 
+} // namespace
 
 // ------------------------------------------------------------------ paths and primitives
 
@@ -159,6 +52,10 @@ QString FlashBookOutput::GetPreviewPath()
         ThePreviewPath = QDir::cleanPath(m_previewFolder);
         return ThePreviewPath;
     }
+    if (!defaultPreviewFolder().isEmpty()) {
+        ThePreviewPath = defaultPreviewFolder();
+        return ThePreviewPath;
+    }
     QString support = Platform::current().paths().userAppSupportDir();
     if (support.isEmpty())
         support = QStringLiteral("/temp");
@@ -166,9 +63,31 @@ QString FlashBookOutput::GetPreviewPath()
     return ThePreviewPath;
 }
 
+void FlashBookOutput::setDefaultPreviewFolder(const QString& folder)
+{
+    defaultPreviewFolder() = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
+}
+
 QString FlashBookOutput::baseFolder(const QString& base) const
 {
-    return base.isEmpty() ? iSaveToFolder : base;
+    if (!base.isEmpty())
+        return base;
+    return m_writeFolder.isEmpty() ? iSaveToFolder : m_writeFolder;
+}
+
+QString FlashBookOutput::manifestPath() const
+{
+    const QString inRoot = QDir(QDir::cleanPath(bookRoot())).relativeFilePath(QDir::cleanPath(iSaveToFolder));
+    return inRoot == QLatin1String(".") ? BookStaging::manifestName() : inRoot + QLatin1Char('/') + BookStaging::manifestName();
+}
+
+QString FlashBookOutput::stagedPath(const QString& path) const
+{
+    if (!m_activeStaging)
+        return path;
+    const QString clean = QDir::cleanPath(path);
+    const QString root = QDir::cleanPath(bookRoot());
+    return m_activeStaging->stagingFolder() + clean.mid(root.size());
 }
 
 QString FlashBookOutput::resourcePath(const QString& base, const QString& relative) const
@@ -179,140 +98,62 @@ QString FlashBookOutput::resourcePath(const QString& base, const QString& relati
     return path;
 }
 
-void FlashBookOutput::warn(const QString& where, const QString& message, bool failedWrite)
-{
-    LC_WARN(where + QStringLiteral(": ") + message);
-    m_warnings.add(where, message);
-    if (failedWrite)
-        ++m_failedWrites;
-}
-
-bool FlashBookOutput::copyFile(const QString& from, const QString& to, bool replace)
-{
-    const detail::CopyResult r = from.isEmpty() ? detail::CopyResult{detail::CopyResult::SourceMissing, QString()}
-                                                : detail::copyFileContents(from, to, replace);
-    switch (r.kind) {
-    case detail::CopyResult::Copied: return true;
-    case detail::CopyResult::SourceMissing:
-        warn(from.isEmpty() ? to : from, QStringLiteral("the file is missing"), false);
-        return false;
-    case detail::CopyResult::Failed:
-        warn(to, QStringLiteral("cannot copy %1: %2").arg(from, r.problem), true);
-        return false;
-    }
-    return false;
-}
-
-// A batch of copies in flight: helper threads take the tasks one by one; the results are
-// reported in task order once the batch is finished.
-struct FlashBookOutput::CopyBatch {
-    std::vector<CopyTask> work;
-    std::vector<detail::CopyResult> results;
-    std::atomic<std::size_t> next{0};
-    std::vector<std::thread> threads;
-
-    void run()
-    {
-        for (std::size_t i; (i = next.fetch_add(1)) < work.size();)
-            results[i] = work[i].from.isEmpty() ? detail::CopyResult{detail::CopyResult::SourceMissing, QString()}
-                                                : detail::copyFileContents(work[i].from, work[i].to, true);
-    }
-    void join()
-    {
-        for (std::thread& t : threads)
-            t.join();
-        threads.clear();
-        run(); // whatever no thread took (none could be started)
-    }
-};
-
-void FlashBookOutput::copyFiles(const std::vector<CopyTask>& tasks)
-{
-    auto batch = std::make_unique<CopyBatch>();
-    // When two pages share a target, the later one wins, as if copied one after the other.
-    QHash<QString, std::size_t> slot;
-    for (const CopyTask& t : tasks) {
-        const auto it = slot.constFind(t.to);
-        if (it != slot.constEnd()) {
-            batch->work[*it] = t;
-        } else {
-            slot.insert(t.to, batch->work.size());
-            batch->work.push_back(t);
-        }
-    }
-    batch->results.assign(batch->work.size(), {detail::CopyResult::Failed, QString()});
-    // Several copies in flight keep the disk busy while one of them waits.
-    const int helpers = batch->work.size() >= 16 ? 2 : 0;
-    try {
-        for (int h = 0; h < helpers; ++h)
-            batch->threads.emplace_back([b = batch.get()] { b->run(); });
-    } catch (const std::system_error&) {
-        // No thread to be had: the tasks are done on this thread when the batch is finished.
-    }
-    m_copies.push_back(std::move(batch));
-    if (!m_deferCopies)
-        finishCopies();
-}
-
-FlashBookOutput::~FlashBookOutput()
-{
-    for (const auto& batch : m_copies)
-        for (std::thread& t : batch->threads)
-            t.join();
-}
-
-void FlashBookOutput::finishCopies()
-{
-    std::vector<std::unique_ptr<CopyBatch>> batches = std::move(m_copies);
-    m_copies.clear();
-    for (const auto& batch : batches)
-        batch->join();
-    for (const auto& batch : batches) {
-        for (std::size_t i = 0; i < batch->work.size(); ++i) {
-            const detail::CopyResult& r = batch->results[i];
-            const CopyTask& t = batch->work[i];
-            if (r.kind == detail::CopyResult::SourceMissing)
-                warn(t.from.isEmpty() ? t.to : t.from, QStringLiteral("the file is missing"), false);
-            else if (r.kind == detail::CopyResult::Failed)
-                warn(t.to, QStringLiteral("cannot copy %1: %2").arg(t.from, r.problem), true);
-        }
-    }
-}
-
-bool FlashBookOutput::copyFolder(const QString& from, const QString& to)
-{
-    if (!QFileInfo(from).isDir())
-        return false;
-    bool ok = QDir().mkpath(to);
-    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info = it.fileInfo();
-        if (info.isSymLink())
-            continue;
-        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(path);
-        if (info.isDir())
-            ok = QDir().mkpath(target) && ok;
-        else if (!exists(target))
-            ok = copyFile(path, target) && ok;
-    }
-    return ok;
-}
-
-void FlashBookOutput::removePath(const QString& path)
-{
-    std::error_code ec;
-    std::filesystem::remove_all(fsPath(path), ec);
-}
-
 // ------------------------------------------------------------------ the whole book
 
 void FlashBookOutput::ouputTheBook()
 {
-    if (!QFileInfo(iSaveToFolder).isDir()) {
+    if (!m_staging && !QFileInfo(iSaveToFolder).isDir()) {
         warn(iSaveToFolder, QStringLiteral("the book folder does not exist; nothing was written"), true);
         return;
     }
+    writeStaged([this] { writeStagedBook(); });
+}
+
+void FlashBookOutput::writeStaged(const std::function<void()>& write)
+{
+    std::optional<BookStaging> own;
+    m_activeStaging = m_staging;
+    if (!m_activeStaging) {
+        own.emplace(bookRoot(), manifestPath());
+        own->setFolderIsPrivate(m_folderIsPrivate);
+        own->begin();
+        m_activeStaging = &*own;
+    }
+    m_writeFolder = stagedPath(iSaveToFolder);
+    m_failedFiles.clear();
+    try {
+        if (!QDir().mkpath(m_writeFolder))
+            throw Error(ErrorKind::Output, QStringLiteral("cannot write into the output folder"), bookRoot());
+        write();
+        if (m_failedWrites > 0) {
+            const QStringList some = m_failedFiles.mid(0, 10);
+            throw Error(ErrorKind::Output,
+                        QStringLiteral("the book was not written: %1 file(s) could not be written (%2%3)")
+                            .arg(m_failedWrites)
+                            .arg(some.join(QStringLiteral(", ")), m_failedFiles.size() > 10 ? QStringLiteral(", ...") : QString()),
+                        iSaveToFolder);
+        }
+        reportProgress();
+        if (own)
+            own->commit();
+    } catch (const Error& e) {
+        const QString staged = m_activeStaging->stagingFolder();
+        m_writeFolder.clear();
+        m_activeStaging = nullptr;
+        if (staged.isEmpty() || !e.where().startsWith(staged))
+            throw;
+        throw Error(e.kind(), e.message(), QDir::cleanPath(bookRoot()) + e.where().mid(staged.size()));
+    } catch (...) {
+        m_writeFolder.clear();
+        m_activeStaging = nullptr;
+        throw;
+    }
+    m_writeFolder.clear();
+    m_activeStaging = nullptr;
+}
+
+void FlashBookOutput::writeStagedBook()
+{
     // The page and thumbnail copies run in the background while the documents are built;
     // they are all finished (and their failures reported) before this returns or throws.
     m_deferCopies = true;
@@ -338,17 +179,26 @@ void FlashBookOutput::writeWholeBook()
     PrepareAnnotationFiles(none);
     prepaireThemeFile(none);
 
+    reportProgress();
+    // The working folder's page list is the master one. A book written into the working folder
+    // itself (the live preview) keeps it, or gets a fresh one while it has none; any other
+    // book carries it only inside its configuration.
     const QString preview = GetPreviewPath();
+    const bool intoWorkingFolder = QDir::cleanPath(preview) == QDir::cleanPath(iSaveToFolder);
     m_generatedPageList.clear();
-    if (!exists(preview + QStringLiteral("/pages.xml")))
+    if (exists(preview + QStringLiteral("/pages.xml"))) {
+        if (intoWorkingFolder && m_writeFolder != iSaveToFolder)
+            copyFile(preview + QStringLiteral("/pages.xml"), baseFolder(none) + QStringLiteral("/pages.xml"));
+    } else if (intoWorkingFolder) {
         m_generatedPageList = BookPageConfig(iBasePath, iNeverEditor);
+    }
 
     const QString editor = preview + QStringLiteral("/files/editor");
     const QString bookEditor = resourcePath(none, QStringLiteral("editor"));
     if (QFileInfo(editor).isDir() && QFileInfo(editor).canonicalFilePath() != QFileInfo(bookEditor).canonicalFilePath())
         copyFolder(editor, bookEditor);
 
-    const QString html = outputHTMLFileName();
+    const QString html = stagedPath(outputHTMLFileName());
     const QString pattern = iFlashTemplate ? iFlashTemplate->tmplHTMLFilePath() : QString();
     if (pattern.isEmpty())
         throw Error(ErrorKind::BadInput, QStringLiteral("the template has no HTML page"),
@@ -417,22 +267,17 @@ void FlashBookOutput::prepaireNomalPage(const QString& base)
     if (!iFlashPageSource)
         return;
     std::vector<CopyTask> copies;
-    QStringList pictures; // per page: the picture an SWF page gets, else ""
+    std::vector<CopyTask> pictures;
     for (const auto& page : iFlashPageSource->normalPages()) {
         const QString ext = bookdoc::pathExtension(page->pageFilePath());
         const QString stem = folder + QLatin1Char('/') + QString::number(page->pageIndex());
         copies.push_back({page->pageFilePath(), stem + QLatin1Char('.') + ext});
-        const bool swf = ext.compare(QLatin1String("swf"), Qt::CaseInsensitive) == 0;
-        pictures << (swf ? stem + QStringLiteral(".jpg") : QString());
+        if (ext.compare(QLatin1String("swf"), Qt::CaseInsensitive) == 0)
+            pictures.push_back({page->pageFilePath(), stem + QStringLiteral(".jpg")});
     }
     copyFiles(copies);
-    const int total = int(copies.size());
-    for (int i = 0; i < total; ++i) {
-        if (!pictures[i].isEmpty())
-            writeSwfPicture(copies[std::size_t(i)].from, pictures[i]);
-        if (m_progress && !m_progress(i + 1, total))
-            throw Error(ErrorKind::Cancelled, QStringLiteral("the book was not written: cancelled"), iSaveToFolder);
-    }
+    for (const CopyTask& p : pictures)
+        writeSwfPicture(p.from, p.to);
 }
 
 void FlashBookOutput::writeSwfPicture(const QString& swfPath, const QString& jpgPath)
@@ -509,7 +354,7 @@ void FlashBookOutput::prepaireExtFiles(const QString& base, const FlashTemplateP
             + QLatin1Char('.') + bookdoc::pathExtension(childPro.value());
         QFile::remove(target);
         if (!QFileInfo(childPro.value()).isFile()) {
-            warn(childPro.value(), QStringLiteral("the file of property \"%1\" is missing").arg(childPro.key()), false);
+            warn(childPro.value(), QStringLiteral("the file of property \"%1\" is missing").arg(childPro.key()), true);
             return; // skipped together with its own children
         }
         copyFile(childPro.value(), target);
@@ -618,129 +463,6 @@ QString FlashBookOutput::getZoomedPageURL(const FlashPage& page) const
 QString FlashBookOutput::getThumbPageURL(const FlashPage& page) const
 {
     return iThumbPageFolder + QLatin1Char('/') + QString::number(page.pageIndex()) + QStringLiteral(".jpg");
-}
-
-// ------------------------------------------------------------------ configuration
-
-QString FlashBookOutput::GetVisibleButtons() const
-{
-    const FlashTemplate* tmpl = iFlashTemplate.get();
-    return bookdoc::hiddenButtonList([tmpl](const QString& key, const QString& def) {
-        return tmpl ? tmpl->propertyValueFor(key, def) : def;
-    });
-}
-
-quint32 FlashBookOutput::colorWithHexString(const QString& text)
-{
-    return bookdoc::colorWithHexString(text);
-}
-
-xml::Element FlashBookOutput::AddChildToParent(const QString& name, const QString& value, xml::Element parent)
-{
-    return parent.appendElement(name, value);
-}
-
-xml::Document FlashBookOutput::bookXML()
-{
-    const FlashTemplate* tmpl = iFlashTemplate.get();
-    xml::Document doc = bookdoc::configDocument([tmpl](const QString& key, const QString& def) {
-        return tmpl ? tmpl->propertyValueFor(key, def) : def;
-    });
-    if (iFlashOutline) {
-        xml::Document ols = iFlashOutline->outlineAsXMLNode();
-        doc.root().appendCopy(ols.root());
-    }
-    const QString working = GetPreviewPath() + QStringLiteral("/pages.xml");
-    if (exists(working))
-        MergeXML(doc.root(), working);
-    else if (!m_generatedPageList.isEmpty() && exists(m_generatedPageList))
-        MergeXML(doc.root(), m_generatedPageList);
-    else
-        doc.root().appendCopy(pageListDocument(iBasePath).root());
-    return doc;
-}
-
-void FlashBookOutput::ouputBookXML(const QString& path)
-{
-    const QByteArray document = bookXML().toBytes(xml::Output::Pretty);
-    const QByteArray container = ConfigContainer::encode(document);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    // The previous file stays whole until the new one is complete.
-    if (!writeWhole(path, container)) {
-        LC_ERROR(QStringLiteral("Could not write document out..."));
-        throw Error(ErrorKind::Output, QStringLiteral("cannot write the book configuration"), path);
-    }
-    const QString script = QFileInfo(path).absolutePath() + QStringLiteral("/config.js");
-    if (!writeWhole(script, bookdoc::configScript(container)))
-        throw Error(ErrorKind::Output, QStringLiteral("cannot write the book configuration script"), script);
-}
-
-// ------------------------------------------------------------------ page list
-
-int FlashBookOutput::pageWidthSetting() const
-{
-    return (m_settings ? *m_settings : AppSettings::shareInstance()).PageWidth();
-}
-
-int FlashBookOutput::pageHeightSetting() const
-{
-    return (m_settings ? *m_settings : AppSettings::shareInstance()).PageHeight();
-}
-
-xml::Document FlashBookOutput::pageListDocument(const QString& basePath) const
-{
-    std::vector<bookdoc::PageListEntry> entries;
-    if (iFlashPageSource) {
-        const FlashPageSource& source = *iFlashPageSource;
-        const bool anyThumbs = !source.thumbPages().empty();
-        entries.reserve(source.pages().size());
-        for (const auto& page : source.pages()) {
-            const int n = page->pageIndex();
-            const FlashPage* normal = source.getNormalPageAtIndex(n);
-            if (!normal)
-                normal = page.get();
-            bookdoc::PageListEntry e;
-            e.pageIndex = n;
-            e.normal = getNormalPageURL(*normal);
-            e.large = getZoomedPageURL(*normal);
-            e.thumb = e.normal;
-            if (anyThumbs) {
-                const FlashPage* thumb = source.getThumbPageAtIndex(n);
-                if (!thumb)
-                    for (const auto& t : source.thumbPages())
-                        if (t->pageIndex() == n) {
-                            thumb = t.get();
-                            break;
-                        }
-                if (thumb)
-                    e.thumb = getThumbPageURL(*thumb);
-            }
-            entries.push_back(std::move(e));
-        }
-    }
-    const xml::Element annos = iFlashPagesAnnotations ? iFlashPagesAnnotations->pagesAnnotationsNode() : xml::Element();
-    return bookdoc::pageListDocument(basePath, pageWidthSetting(), pageHeightSetting(), entries, annos);
-}
-
-QString FlashBookOutput::BookPageConfig(const QString& basePath, bool isEditor)
-{
-    if (!isEditor)
-        return QString();
-    const QString path = iSaveToFolder + QStringLiteral("/pages.xml");
-    const QByteArray bytes = pageListDocument(basePath).rootBytes(xml::Output::Pretty);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        warn(path, QStringLiteral("cannot write the page list"), true);
-    return path;
-}
-
-void FlashBookOutput::MergeXML(xml::Element element, const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw Error(ErrorKind::BadInput, QStringLiteral("cannot read the page list"), path);
-    xml::Document list = xml::Document::parse(f.readAll(), path);
-    element.appendCopy(list.root());
 }
 
 } // namespace leafcraft

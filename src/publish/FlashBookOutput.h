@@ -14,10 +14,17 @@
 //   files/pageConfig/<name>     files the links need
 //   files/editor/               page-editor attachments of the working folder
 //   files/search/search.js      the text of every page, for the player's search
-//   pages.xml                   the page list, only when the working folder has none
+//   pages.xml                   the page list, only in the working folder itself (the live
+//                               preview): kept there, or written while it has none
+//   files/leafcraft-manifest.txt  every file above, as the book's record of what it wrote
 //
 // A writer is made for one output: create it, give it links, outline and HTML settings,
 // call ouputTheBook() once. Main thread only.
+//
+// The book is written whole into a staging folder beside the previous one and swapped in at
+// the end (BookStaging): the files it writes are recorded in its manifest
+// (files/leafcraft-manifest.txt), and a later write replaces exactly those. Every file written
+// below the staging folder is recorded, whichever step wrote it.
 #pragma once
 
 #include "platform/Xml.h"
@@ -33,6 +40,7 @@
 namespace leafcraft {
 
 class AppSettings;
+class BookStaging;
 class FlashOutline;
 class FlashPage;
 class FlashPageSource;
@@ -85,15 +93,27 @@ public:
     // Unless given, it is read from the page source's PDF (sourceFile) at write time.
     void setSearchTexts(const QStringList& texts) { m_searchTexts = texts; }
 
-    // Called as the pages are written, with pages done of total; returning false cancels the
-    // write, which then throws Error(Cancelled).
-    void setProgressCallback(std::function<bool(int done, int total)> callback) { m_progress = std::move(callback); }
-
-    // Writes the whole book. Nothing is written when saveToFolder() does not exist. Files that
-    // cannot be copied become warnings (failedWrites() counts those that could not be written);
-    // throws Error(Output) when the HTML page or the configuration cannot be written and
-    // Error(BadInput) when the template has no HTML page or the working page list is damaged.
+    // Writes the whole book. Nothing is written when saveToFolder() does not exist. Throws
+    // Error(Output) naming the files that could not be written (a page, a thumbnail, a chosen
+    // file, the HTML page, the configuration) or the user's files in the way, Error(Cancelled)
+    // when the progress callback stopped it, and Error(BadInput) when the template has no HTML
+    // page or the working page list is damaged. A write that throws leaves the folder as it was.
     virtual void ouputTheBook();
+
+    // Called as pages are written, with the pages done and the pages in all; returning false
+    // cancels the write.
+    void setProgressCallback(std::function<bool(int done, int total)> callback) { m_progress = std::move(callback); }
+    // Writes into a staging that the caller commits (the publish flow stages the book and its
+    // phone version together). Without one, ouputTheBook() stages and commits by itself.
+    void setStaging(BookStaging* staging) { m_staging = staging; }
+    // The folder that receives the book as a whole; the book's manifest lives below it.
+    virtual QString bookRoot() const { return iSaveToFolder; }
+    QString manifestPath() const;
+    // The live preview's folder is private: names in it are replaced without asking.
+    void setFolderIsPrivate(bool isPrivate) { m_folderIsPrivate = isPrivate; }
+    // The working folder GetPreviewPath() gives when setPreviewFolder() was not called (the
+    // application sets its live preview's folder here).
+    static void setDefaultPreviewFolder(const QString& folder);
 
     // The steps of ouputTheBook; `base` "" means saveToFolder().
     void removeExtFile(const QString& base);
@@ -134,7 +154,7 @@ public:
 
     // ---- The page list.
 
-    // With `isEditor` true, writes pages.xml into saveToFolder() and returns its path; with
+    // With `isEditor` true, writes pages.xml into the book being written and returns its path; with
     // false writes nothing and returns a null text.
     QString BookPageConfig(const QString& basePath, bool isEditor);
     // The page list of the book, in memory.
@@ -148,6 +168,13 @@ public:
 
 protected:
     QString baseFolder(const QString& base) const;
+    // Where `path` (below bookRoot()) is written while the book is staged.
+    QString stagedPath(const QString& path) const;
+    // Stages the book (own staging unless setStaging() gave one), runs `write` with
+    // baseFolder() pointing into the staging folder, checks that nothing failed and commits.
+    void writeStaged(const std::function<void()>& write);
+    // Calls the progress callback; throws Error(Cancelled) when it asks to stop.
+    void reportProgress();
     QString resourcePath(const QString& base, const QString& relative) const;
     // Copies a file; an existing `to` is replaced when `replace` is true, else the copy fails.
     // A missing source or a failed copy is a warning (the latter also a failed write).
@@ -161,6 +188,7 @@ protected:
     // Waits for the copies in flight and reports their failures.
     void finishCopies();
     void writeWholeBook();
+    void writeStagedBook();
     bool copyFolder(const QString& from, const QString& to);
     void removePath(const QString& path);
     void warn(const QString& where, const QString& message, bool failedWrite);
@@ -193,9 +221,14 @@ private:
     std::vector<std::unique_ptr<CopyBatch>> m_copies;
     bool m_deferCopies = false;
     QString m_previewFolder;
+    QString m_writeFolder; // saveToFolder() inside the staging folder while writing
+    BookStaging* m_staging = nullptr;
+    BookStaging* m_activeStaging = nullptr;
+    bool m_folderIsPrivate = false;
+    std::function<bool(int, int)> m_progress;
+    QStringList m_failedFiles;
     AppSettings* m_settings = nullptr;
     std::optional<QStringList> m_searchTexts;
-    std::function<bool(int done, int total)> m_progress;
     QString m_generatedPageList; // pages.xml written by BookPageConfig in this run
     Warnings m_warnings;
     int m_failedWrites = 0;

@@ -98,30 +98,24 @@ QString FlashBookOutputApp::outputFileName() const
     return withoutLastComponents(saveToFolder(), 2);
 }
 
+QString FlashBookOutputApp::bookRoot() const
+{
+    return withoutLastComponents(QDir::cleanPath(saveToFolder()), 3);
+}
+
 void FlashBookOutputApp::ouputTheBook()
 {
     const QString bundle = outputFileName();
-    const QFileInfo existing(bundle);
-    if (existing.exists() || existing.isSymLink()) {
-        if (!isOurBundle(bundle))
-            throw Error(ErrorKind::Output,
-                        QStringLiteral("an application of this name exists that Leafcraft did not make; "
-                                       "it was left as it is (choose another name or folder)"),
-                        bundle);
-        if (!QDir(bundle).removeRecursively())
-            throw Error(ErrorKind::Output, QStringLiteral("the earlier book application could not be removed"), bundle);
-    }
-    QDir().mkpath(bundle);
-
-    const QString skeleton = Platform::current().resources().appFilesDir() + QStringLiteral("/TmplData/mac.app/Contents");
-    const QStringList failed = copyTree(skeleton, withoutLastComponents(saveToFolder(), 1));
-    if (!failed.isEmpty()) {
-        LC_ERROR(QStringLiteral("ouput the book,copy failed:%1").arg(failed.join(QStringLiteral(", "))));
-        warn(skeleton, QStringLiteral("the application skeleton could not be copied; the application will not start"),
-             true);
-    }
-    QDir().mkpath(saveToFolder());
-    FlashBookOutput::ouputTheBook();
+    writeStaged([this, bundle] {
+        const QString skeleton =
+            Platform::current().resources().appFilesDir() + QStringLiteral("/TmplData/mac.app/Contents");
+        const QStringList failed = copyTree(skeleton, stagedPath(bundle) + QStringLiteral("/Contents"));
+        if (!failed.isEmpty()) {
+            LC_ERROR(QStringLiteral("ouput the book,copy failed:%1").arg(failed.join(QStringLiteral(", "))));
+            warn(skeleton, QStringLiteral("the application skeleton could not be copied"), true);
+        }
+        writeStagedBook();
+    });
 }
 
 } // namespace leafcraft

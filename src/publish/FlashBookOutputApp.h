@@ -9,8 +9,10 @@
 //   HTML page     F/B/Contents/Resources/index.html, whatever N is
 //   outputFileName  the bundle (opening it launches the application)
 //
-// An existing bundle is replaced only when it is one this writer made (its Info.plist carries
-// our bundle identifier); any other existing F/B is left alone and the write fails.
+// The bundle is staged in F and swapped in like any book; its manifest lists the whole bundle.
+// An existing bundle's files are replaced only when its manifest lists them (or, for a bundle
+// written before bundles had manifests, when its Info.plist carries our bundle identifier);
+// anything else in the way makes the write fail before F changes.
 #pragma once
 
 #include "publish/FlashBookOutput.h"
@@ -29,11 +31,11 @@ public:
     QString outputHTMLFileName() const override;
     // The bundle: saveToFolder() without its last two components.
     QString outputFileName() const override;
-    // Replaces the bundle (only one of ours), copies the skeleton into it, then writes the book
-    // into Contents/Resources with the base writer. Throws Error(Output) when a bundle of the
-    // same name exists that this writer did not make, or cannot be removed. A skeleton that
-    // cannot be copied counts as a failed write: the book is still written.
+    // Stages the bundle: the skeleton, then the book in Contents/Resources with the base
+    // writer; swaps it in when all of it was written. Throws Error(Output) as the base writer.
     void ouputTheBook() override;
+    // The output folder F: the bundle is one entry of it.
+    QString bookRoot() const override;
 
     // "<name without its last extension>.app".
     static QString bundleNameFor(const QString& name);

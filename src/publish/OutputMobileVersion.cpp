@@ -83,9 +83,12 @@ bool OutputMobileVersion::CopytoMobileDir()
         }
         const QString target = folder + name;
         QFile::remove(target);
-        if (!QFile::copy(page->pageFilePath(), target))
+        if (!QFile::copy(page->pageFilePath(), target)) {
             m_warnings.add(page->pageFilePath(), QStringLiteral("the phone picture of page %1 could not be copied")
                                                      .arg(page->pageIndex()));
+            m_failedFiles << QStringLiteral("files/mobile/%1.jpg").arg(page->pageIndex());
+            continue;
+        }
         m_pictures << QLatin1String("../files/mobile/") + name;
     }
     return !iflashPageSource->mobilePages().empty();

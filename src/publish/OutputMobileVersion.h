@@ -88,6 +88,8 @@ public:
     QString slideTitle() const;
 
     const Warnings& warnings() const { return m_warnings; }
+    // The phone pictures that could not be written.
+    const QStringList& failedFiles() const { return m_failedFiles; }
 
 private:
     QString mobileFolder() const;
@@ -103,6 +105,7 @@ private:
     AppSettings* m_settings = nullptr;
     Warnings m_warnings;
     QStringList m_pictures; // where the phone version finds each page's picture (from CopytoMobileDir)
+    QStringList m_failedFiles;
 };
 
 } // namespace leafcraft

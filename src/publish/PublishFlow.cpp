@@ -2,12 +2,16 @@
 
 #include "app/AppSettings.h"
 #include "platform/Log.h"
+#include "import/FlashPageSource.h"
+#include "publish/BookStaging.h"
+#include "publish/FilePropertyCheck.h"
 #include "publish/FlashBookOutput.h"
 #include "publish/FlashBookOutputApp.h"
 #include "publish/HTMLConfigInfo.h"
 #include "publish/OutputMobileVersion.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace leafcraft {
@@ -41,6 +45,15 @@ bool PublishFlow::isProtectedFolder(const QString& path)
     return target == desktop || isInside(home, target);
 }
 
+void PublishFlow::checkBookName(const QString& name)
+{
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
+        throw Error(ErrorKind::Usage, QStringLiteral("the book's name must be a plain file name"), name);
+    // "<name>.html" and "<name>.app" must fit in one file name (255 bytes).
+    if (QFile::encodeName(name).size() + 5 > 255)
+        throw Error(ErrorKind::Output, QStringLiteral("the book's name is too long for a file name"), name.left(40) + QStringLiteral("..."));
+}
+
 PublishFlow::OutputDirKind PublishFlow::classifyOutputDir(const QString& path)
 {
     const QFileInfo info(path);
@@ -52,8 +65,11 @@ PublishFlow::OutputDirKind PublishFlow::classifyOutputDir(const QString& path)
         return OutputDirKind::ProtectedFolder;
     if (info.isSymLink())
         return OutputDirKind::OtherFolder; // removing through a link would hit what it points to
-    const QFileInfo config(QDir(path).filePath(QStringLiteral("files/config.xml")));
-    return config.isFile() ? OutputDirKind::PublishedBook : OutputDirKind::OtherFolder;
+    const QDir dir(path);
+    const bool book = QFileInfo(dir.filePath(QStringLiteral("files/config.xml"))).isFile()
+                      || QFileInfo(dir.filePath(BookStaging::manifestName())).isFile()
+                      || FlashBookOutputApp::isOurBundle(path);
+    return book ? OutputDirKind::PublishedBook : OutputDirKind::OtherFolder;
 }
 
 QString PublishFlow::overwriteQuestion()
@@ -73,9 +89,7 @@ bool PublishFlow::CheckOutputDir(const QString& path, const std::function<Overwr
     case OverwriteAnswer::Yes:
         break;
     }
-    LC_INFO(QStringLiteral("removing the earlier book in %1").arg(path));
-    if (!QDir(path).removeRecursively())
-        throw Error(ErrorKind::Output, QStringLiteral("the earlier book could not be removed completely"), path);
+    // The writer replaces exactly the files of the previous book when it swaps the new one in.
     return true;
 }
 
@@ -120,30 +134,46 @@ void PublishFlow::rememberChoices(const PublishChoices& c)
     s.saveSettings();
 }
 
+QString PublishFlow::replacedPath(const PublishChoices& choices)
+{
+    return choices.outputType == 1
+               ? QDir(choices.folder).filePath(FlashBookOutputApp::bundleNameFor(bookFileName(choices.name)))
+               : choices.folder;
+}
+
 QString PublishFlow::publish(const PublishChoices& choices, const std::function<OverwriteAnswer(const QString&)>& ask)
 {
     m_warnings.clear();
     const QString& folder = choices.folder;
     if (folder.trimmed().isEmpty())
         throw Error(ErrorKind::Usage, QStringLiteral("choose the folder to publish into"));
-    if (choices.name.isEmpty() || choices.name.contains(QLatin1Char('/')) || choices.name == QLatin1String(".")
-        || choices.name == QLatin1String(".."))
-        throw Error(ErrorKind::Usage, QStringLiteral("the book's name must be a plain file name"), choices.name);
-    if (!CheckOutputDir(folder, ask))
+    checkBookName(choices.name);
+    if (m_template)
+        checkFileProperties(*m_template);
+    const QString fileName = bookFileName(choices.name);
+    const QString replaced = replacedPath(choices);
+    bool agreed = false;
+    if (!CheckOutputDir(replaced, [&](const QString& path) {
+            const OverwriteAnswer answer = ask ? ask(path) : OverwriteAnswer::Other;
+            agreed = answer == OverwriteAnswer::Yes;
+            return answer;
+        }))
         return QString();
     rememberChoices(choices);
 
-    const QString fileName = bookFileName(choices.name);
     auto html = std::make_shared<HTMLConfigInfo>();
     std::unique_ptr<FlashBookOutput> writer;
-    if (choices.outputType == 1) {
+    if (choices.outputType == 1)
         writer = std::make_unique<FlashBookOutputApp>(m_pageSource, m_template, folder, fileName);
-    } else {
-        if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-            throw Error(ErrorKind::Output, QStringLiteral("cannot create the output folder"), folder);
+    else
         writer = std::make_unique<FlashBookOutput>(m_pageSource, m_template, folder, fileName);
-    }
-    OutputMobileVersion mobile(m_pageSource, m_template, folder, choices.mobileType);
+    BookStaging staging(writer->bookRoot(), writer->manifestPath());
+    staging.setReplacesBookWithoutManifest(agreed);
+    staging.begin();
+    writer->setStaging(&staging);
+    // The phone version is staged with the book, below the same folder.
+    const QString stagedFolder = staging.stagingFolder() + QDir::cleanPath(folder).mid(QDir::cleanPath(writer->bookRoot()).size());
+    OutputMobileVersion mobile(m_pageSource, m_template, stagedFolder, choices.mobileType);
     mobile.setAppSettings(&settings());
     try {
         html->setHTMLTitle(choices.title);
@@ -161,14 +191,21 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
                 m_mobileSetup(mobile);
             mobile.PublishMobileConfig();
             m_warnings.append(mobile.warnings());
+            if (!mobile.failedFiles().isEmpty())
+                throw Error(ErrorKind::Output,
+                            QStringLiteral("the book was not written: %1 phone picture(s) could not be written (%2)")
+                                .arg(mobile.failedFiles().size())
+                                .arg(mobile.failedFiles().mid(0, 10).join(QStringLiteral(", "))),
+                            folder);
+            if (m_progress && !m_progress(int(m_pageSource ? m_pageSource->pages().size() : 0),
+                                          int(m_pageSource ? m_pageSource->pages().size() : 0)))
+                throw Error(ErrorKind::Cancelled, QStringLiteral("the publish was cancelled"), folder);
         }
+        staging.commit();
     } catch (const Error& e) {
         LC_ERROR(QStringLiteral("publish error:%1").arg(e.text()));
         throw;
     }
-    if (writer->failedWrites() > 0)
-        throw Error(ErrorKind::Output,
-                    QStringLiteral("%1 file(s) of the book could not be written").arg(writer->failedWrites()), folder);
     return writer->outputFileName();
 }
 

@@ -3,12 +3,12 @@
 // application bundle), the phone version, and the file to open afterwards. The dialog only
 // collects the choices, asks the user the overwrite question and offers to open the result.
 //
-// Publishing never destroys what it did not make:
-// - the overwrite question is asked, and the folder removed after "YES", only for a folder
-//   that holds a book published by Leafcraft (it has files/config.xml);
-// - any other existing folder is published into and nothing in it is removed;
-// - the home folder, the Desktop, a filesystem root and any folder that holds the home folder
-//   are never removed and never offered for removal.
+// Publishing never destroys what it did not make: the book and its phone version are staged
+// together and swapped in at the end (BookStaging), replacing exactly the files the previous
+// book recorded in its manifest. The overwrite question is asked for a folder that holds a
+// book (or an application bundle of the same name); "YES" lets the previous book be replaced,
+// nothing else in the folder is removed. The home folder, the Desktop, a filesystem root and
+// any folder that holds the home folder are never offered for replacing.
 //
 // Main thread only.
 #pragma once
@@ -57,8 +57,8 @@ public:
     // Called with each writer before it writes (a tool sets its working folder, settings, ...).
     void setWriterSetup(std::function<void(FlashBookOutput&)> setup) { m_writerSetup = std::move(setup); }
     void setMobileSetup(std::function<void(OutputMobileVersion&)> setup) { m_mobileSetup = std::move(setup); }
-    // Called as the book's pages are written (done of total); returning false cancels the
-    // publish, which then throws Error(Cancelled).
+    // Called as pages are written (done of total); returning false cancels the publish, which
+    // then throws Error(Cancelled) and leaves the folder as it was.
     void setProgressCallback(std::function<bool(int done, int total)> callback) { m_progress = std::move(callback); }
 
     // The remembered choices, as the dialog shows them when it opens.
@@ -83,7 +83,7 @@ public:
         Missing,         // nothing there
         NotAFolder,      // a file (or a link to one)
         ProtectedFolder, // home, Desktop, a root, or a folder holding the home folder
-        PublishedBook,   // a real folder with files/config.xml
+        PublishedBook,   // a real folder with a book's manifest or files/config.xml, or our bundle
         OtherFolder      // any other folder, or a link to a folder
     };
     static OutputDirKind classifyOutputDir(const QString& path);
@@ -93,13 +93,19 @@ public:
 
     // The informative text of the overwrite question.
     static QString overwriteQuestion();
-    // CheckOutputDir: whether publishing into `path` may go on. Only a published book asks
-    // `ask`; "YES" removes the folder with its content, "NO" stops, any other answer goes on
-    // without removing anything. Throws Error(Output) when "YES" cannot remove the folder.
+    // CheckOutputDir: whether publishing into `path` (the book folder, or the application
+    // bundle) may go on. Only a published book asks `ask`; "YES" and any other answer go on
+    // (the previous book's files are replaced when the new book is swapped in, nothing else),
+    // "NO" stops.
     static bool CheckOutputDir(const QString& path, const std::function<OverwriteAnswer(const QString&)>& ask);
 
+    // Throws Error(Usage) for a name that is not a plain file name, Error(Output) for one too
+    // long to be written ("<name>.html" over 255 bytes).
+    static void checkBookName(const QString& name);
     // The book's file name for a name field text: the text with ".html" appended.
     static QString bookFileName(const QString& name) { return name + QStringLiteral(".html"); }
+    // What a publish with these choices replaces: the folder, or the bundle inside it.
+    static QString replacedPath(const PublishChoices& choices);
     // Whether the choices ask for a phone version: only beside a web book folder.
     static bool wantsMobile(const PublishChoices& c) { return c.createMobile == 1 && c.outputType == 0; }
 
@@ -113,7 +119,7 @@ private:
     AppSettings* m_settings = nullptr;
     std::function<void(FlashBookOutput&)> m_writerSetup;
     std::function<void(OutputMobileVersion&)> m_mobileSetup;
-    std::function<bool(int done, int total)> m_progress;
+    std::function<bool(int, int)> m_progress;
     Warnings m_warnings;
 };
 

@@ -12,9 +12,12 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PdfDocument.h"
 #include "platform/Platform.h"
+#include "publish/FilePropertyCheck.h"
 #include "publish/FlashBookOutput.h"
 #include "publish/HTMLConfigInfo.h"
+#include "publish/PublishFlow.h"
 #include "support/FileUtility.h"
+#include "support/ScratchFolders.h"
 #include "templates/FlashTemplate.h"
 
 #include <QDir>
@@ -70,6 +73,7 @@ PublishJob::~PublishJob()
     if (!m_workingFolder.isEmpty()) {
         std::error_code ec;
         std::filesystem::remove_all(std::filesystem::path(m_workingFolder.toStdU16String()), ec);
+        scratch::forget(m_workingFolder);
     }
 }
 
@@ -114,9 +118,7 @@ void PublishJob::prepare()
         throw Error(ErrorKind::Usage, QStringLiteral("no input PDF given"));
     if (o.outputFolder.isEmpty())
         throw Error(ErrorKind::Usage, QStringLiteral("no output folder given"));
-    if (o.name.isEmpty() || o.name.contains(QLatin1Char('/')) || o.name == QLatin1String(".")
-        || o.name == QLatin1String(".."))
-        throw Error(ErrorKind::Usage, QStringLiteral("the book name must be a plain file name"), o.name);
+    PublishFlow::checkBookName(o.name);
     if (o.qualityLevel < 0 || o.qualityLevel > 4)
         throw Error(ErrorKind::Usage, QStringLiteral("the quality level must be 0 to 4"));
     if (o.jobs < 0)
@@ -158,6 +160,7 @@ void PublishJob::prepare()
                         QStringLiteral("template \"%1\" has no property with this key").arg(o.templateName), key);
     for (const Warning& w : m_template->warnings().list())
         m_warnings.add(w.where, w.message);
+    checkFileProperties(*m_template);
 
     checkOutputFolder();
 
@@ -195,13 +198,18 @@ void PublishJob::import()
     operation.setWorkerCount(o.jobs);
     {
         ScopedObserver progress(NotificationCenter::defaultCenter(), "ImportProgressInfoMSG", nullptr,
-                                [this](const Notification& n) {
+                                [this, &operation](const Notification& n) {
+                                    // A stop asked for by a signal ends the import at the next page.
+                                    if (scratch::stopRequested())
+                                        operation.cancel();
                                     report(PublishProgress::Stage::Importing, n.userInfo.value("type").toString(),
                                            n.userInfo.value("pageIndex").toInt(), n.userInfo.value("totalPage").toInt());
                                 });
         report(PublishProgress::Stage::Importing, QString(), 0, int(m_neededPages.size()));
         operation.main();
     }
+    if (scratch::stopRequested())
+        throw Error(ErrorKind::Cancelled, QStringLiteral("the publish was stopped"), o.outputFolder);
     m_pageSource = operation.flashPageSource();
     if (!m_pageSource || m_pageSource->pages().empty()) {
         const QString why = operation.errorMessage();
@@ -271,8 +279,6 @@ QString PublishJob::write()
         throw Error(ErrorKind::Output,
                     QStringLiteral("%1 file(s) of the book could not be written").arg(writer.failedWrites()),
                     o.outputFolder);
-    // The working page list of a one-shot publication is no part of the book.
-    QFile::remove(o.outputFolder + QStringLiteral("/pages.xml"));
     m_written = true;
     report(PublishProgress::Stage::Done);
     return QFileInfo(writer.outputFileName()).absoluteFilePath();

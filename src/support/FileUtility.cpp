@@ -2,13 +2,16 @@
 
 #include "platform/Log.h"
 #include "platform/Platform.h"
+#include "support/ScratchFolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <cerrno>
 #include <optional>
+#include <sys/stat.h>
 
 namespace leafcraft {
 
@@ -85,17 +88,18 @@ QByteArray encodeTrustFile(const QString& text)
 
 QString FileUtility::forceTmpDiractory(const QString& name)
 {
-    const QString parent = withoutTrailingSlash(Platform::current().paths().tempRoot()) + QLatin1Char('/') + name;
-    QDir().mkpath(parent);
+    // No shared parent folder: another user's folder of the same name cannot block us, and
+    // nobody else can enter ours.
+    const QString root = withoutTrailingSlash(Platform::current().paths().tempRoot());
     QString candidate;
     for (int attempt = 0; attempt < kTmpAttempts; ++attempt) {
-        candidate = parent + QLatin1String("/temp.") + Platform::current().random().randomName(6);
-        if (QFileInfo::exists(candidate))
-            continue;
-        // mkdir fails when another caller created the same name first: try another one.
-        if (QDir().mkdir(candidate))
+        candidate = root + QLatin1Char('/') + name + QLatin1Char('-') + Platform::current().random().randomName(8);
+        // mkdir fails when the name is taken (by anyone, even by a link): try another one.
+        if (::mkdir(QFile::encodeName(candidate).constData(), 0700) == 0) {
+            scratch::add(candidate);
             return candidate;
-        if (!QFileInfo(parent).isDir())
+        }
+        if (errno != EEXIST)
             break;
     }
     return candidate;

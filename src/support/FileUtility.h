@@ -11,11 +11,12 @@ class FileUtility {
 public:
     FileUtility() = delete;
 
-    // Creates and returns a new folder "<temp root>/<name>/temp.XXXXXX" whose six last
-    // characters are random and make a name that did not exist before. The folder `name`
-    // below the temp root (always "/tmp" on a real system) is created when missing. Every
-    // call, from any thread, gets a folder of its own. Always returns a path: when the
-    // folder cannot be created, the path names a folder that does not exist.
+    // Creates and returns a new private folder "<temp root>/<name>-XXXXXXXX" (mode 0700) whose
+    // last eight characters are random and make a name that did not exist before; the temp
+    // root is $TMPDIR, else /tmp. Every call, from any thread, gets a folder of its own, and
+    // the folder is registered as a scratch folder of this process (ScratchFolders). Always
+    // returns a path: when the folder cannot be created, the path names a folder that does
+    // not exist.
     static QString forceTmpDiractory(const QString& name);
 
     // Every folder below `folder` at any depth, as "<folder>/<relative path>", depth first

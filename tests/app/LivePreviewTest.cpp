@@ -33,8 +33,8 @@ TEST_F(Preview, RegeneratesIntoThePreviewFolderAndKeepsItsPageList)
     LivePreview preview;
     EXPECT_EQ(preview.flashPreviewFolder(), QStringLiteral(""));
     const QString html = preview.applyChange(tmpl, source, nullptr, nullptr);
-    const QString folder = platform.paths().userAppSupportDir() + QStringLiteral("/Quiresheet/preview");
-    EXPECT_EQ(preview.flashPreviewFolder(), folder);
+    const QString folder = preview.flashPreviewFolder();
+    EXPECT_TRUE(folder.startsWith(platform.paths().userAppSupportDir() + QStringLiteral("/Quiresheet/preview-")));
     EXPECT_EQ(html, folder + QStringLiteral("/index.html"));
     EXPECT_EQ(readAbsolute(html), QByteArray("<title>Preview</title>"));
     EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/files/config.js")));
@@ -51,6 +51,17 @@ TEST_F(Preview, RegeneratesIntoThePreviewFolderAndKeepsItsPageList)
     tmpl->setHTMLFilePath(QStringLiteral("missing.html"));
     EXPECT_TRUE(preview.applyChange(tmpl, source, nullptr, nullptr).isNull());
 
+    // A second instance has a preview of its own; a preview whose owner is gone is removed.
+    {
+        LivePreview other;
+        other.makeFlashPreviewFolder();
+        EXPECT_NE(other.flashPreviewFolder(), folder);
+        EXPECT_TRUE(QFileInfo::exists(other.flashPreviewFolder() + QStringLiteral(".lock")));
+    } // its lock is released, as when an instance crashes
+    LivePreview third;
+    third.makeFlashPreviewFolder();
+    // This preview and the third one, each with its lock: the crashed one's is gone.
+    EXPECT_EQ(QDir(QFileInfo(folder).path()).entryList({QStringLiteral("preview-*")}, QDir::AllEntries).size(), 4);
     preview.removeFlashPreviewFolder();
     EXPECT_FALSE(QFileInfo::exists(folder));
 }

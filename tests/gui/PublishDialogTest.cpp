@@ -23,6 +23,24 @@ using namespace leafcraft;
 using namespace leafcraft::gui;
 using namespace leafcraft::guitest;
 
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
 class PublishDialogTest : public QObject {
     Q_OBJECT
 private slots:
@@ -30,6 +48,7 @@ private slots:
     void rememberedChoicesFillTheControls_data();
     void rememberedChoicesFillTheControls();
     void bundleKindDisablesThePhoneControls();
+    void overwriteQuestionSaysOnlyThePreviousBookIsReplaced();
     void unusableNameIsReportedAndTheDialogStaysOpen();
     void emptyNamePublishesIndex();
 
@@ -117,6 +136,35 @@ void PublishDialogTest::bundleKindDisablesThePhoneControls()
     QTest::mouseClick(dialog.outputType()->button(0), Qt::LeftButton);
     QVERIFY(dialog.createMobile()->isEnabled());
     QVERIFY(dialog.mobileType()->isEnabled());
+}
+
+void PublishDialogTest::overwriteQuestionSaysOnlyThePreviousBookIsReplaced()
+{
+    // The real question, for a web book and for an application over an earlier one: YES
+    // replaces the previous book and keeps the user's file inside it.
+    const QString folder = freshFolder(QStringLiteral("asked"));
+    for (int kind : {0, 1}) {
+        const QString book = kind == 0 ? folder : folder + QLatin1String("/Reader.app");
+        for (int round = 0; round < 2; ++round) {
+            auto dialog = makeDialog();
+            dialog->openAnswerer = [](const QString&) { return false; };
+            dialog->overwriteAnswerer = nullptr;
+            dialog->folderField()->setText(folder);
+            dialog->nameField()->setText(QStringLiteral("Reader"));
+            dialog->outputType()->button(kind)->click();
+            dialog->createMobile()->setChecked(false);
+            ModalAnswerer answerer; // answers with the first button, "YES"
+            dialog->onPublish();
+            QCOMPARE(answerer.answered(), round);
+            if (round == 1) {
+                const QString text = answerer.texts().constFirst();
+                QVERIFY2(text.contains(PublishFlow::overwriteQuestion()), qPrintable(text));
+                QVERIFY2(text.contains(QLatin1String("Only the previous book is replaced")), qPrintable(text));
+                QCOMPARE(readFile(book + QLatin1String("/notes.txt")), QByteArray("mine"));
+            }
+            writeFile(book + QLatin1String("/notes.txt"), "mine");
+        }
+    }
 }
 
 void PublishDialogTest::unusableNameIsReportedAndTheDialogStaysOpen()

@@ -25,8 +25,8 @@ protected:
     QStringList leftovers()
     {
         QStringList out;
-        QDir sheetwise(platform.paths().tempRoot() + QStringLiteral("/Sheetwise"));
-        for (const QFileInfo& entry : sheetwise.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot))
+        QDir root(platform.paths().tempRoot());
+        for (const QFileInfo& entry : root.entryInfoList({QStringLiteral("Sheetwise-*")}, QDir::AllEntries))
             out << entry.fileName();
         return out;
     }

@@ -96,7 +96,7 @@ TEST_F(ConverterTest, JpgPagesFromOneRendering)
 {
     auto converter = open("mixed.pdf", 65);
     const QString folder = converter->converterWorkFolder();
-    EXPECT_TRUE(folder.startsWith(platform.paths().tempRoot() + QLatin1String("/Sheetwise/temp.")));
+    EXPECT_TRUE(folder.startsWith(platform.paths().tempRoot() + QLatin1String("/Sheetwise-")));
     EXPECT_EQ(converter->DPI(), 144);
 
     const struct {

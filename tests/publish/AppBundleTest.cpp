@@ -125,9 +125,9 @@ TEST_F(AppBundle, ReplacesOnlyItsOwnBundles)
 {
     writer(QStringLiteral("book.html"))->ouputTheBook();
     const QString bundle = out + QStringLiteral("/book.app");
-    writeFile(bundle + QStringLiteral("/Contents/Resources/stale.txt"), "old");
+    writeFile(bundle + QStringLiteral("/Contents/Resources/notes.txt"), "mine");
     writer(QStringLiteral("book.html"))->ouputTheBook();
-    EXPECT_FALSE(QFileInfo::exists(bundle + QStringLiteral("/Contents/Resources/stale.txt")));
+    EXPECT_TRUE(QFileInfo::exists(bundle + QStringLiteral("/Contents/Resources/notes.txt"))); // not the book's
     EXPECT_TRUE(QFileInfo::exists(bundle + QStringLiteral("/Contents/Resources/index.html")));
 
     const QString foreign = out + QStringLiteral("/Mail.app");

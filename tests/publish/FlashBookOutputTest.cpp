@@ -1,3 +1,4 @@
+#include "publish/BookStaging.h"
 #include "publish/FlashBookOutput.h"
 
 #include "annotations/FlashOutline.h"
@@ -55,7 +56,7 @@ protected:
                               QStringLiteral("<childProperties>%1%2</childProperties>")
                                   .arg(test::propertyXml(QStringLiteral("SoundFile"), appFiles() + "/in/music.mp3",
                                                          QStringLiteral("pt_file")),
-                                       test::propertyXml(QStringLiteral("Missing"), appFiles() + "/in/none.gif",
+                                       test::propertyXml(QStringLiteral("Unset"), QString(),
                                                          QStringLiteral("pt_file"),
                                                          QStringLiteral("<childProperties>%1</childProperties>")
                                                              .arg(test::propertyXml(QStringLiteral("Below"),
@@ -120,13 +121,17 @@ protected:
 
 TEST_F(BookWriter, WritesTheWholeBookAndEmbedsAPageListWhenTheWorkingFolderHasNone)
 {
-    // A ten-page book was there before; an annotation file is already in place.
+    // A ten-page book was there before, beside a file of the user's.
+    QByteArray manifest = "# leafcraft book manifest 1\nfiles/extfiles/LogoFile.gif\n";
     for (int i = 1; i <= 10; ++i) {
-        writeAbsolute(book + QStringLiteral("/files/page/%1.jpg").arg(i), "old");
-        writeAbsolute(book + QStringLiteral("/files/thumb/%1.jpg").arg(i), "old");
+        for (const char* folder : {"page", "thumb"}) {
+            writeAbsolute(book + QStringLiteral("/files/%1/%2.jpg").arg(QLatin1String(folder)).arg(i), "old");
+            manifest += QStringLiteral("files/%1/%2.jpg\n").arg(QLatin1String(folder)).arg(i).toUtf8();
+        }
     }
     writeAbsolute(book + QStringLiteral("/files/extfiles/LogoFile.gif"), "old logo");
-    writeAbsolute(book + QStringLiteral("/files/pageConfig/attach.txt"), "kept");
+    writeAbsolute(book + QStringLiteral("/files/leafcraft-manifest.txt"), manifest);
+    writeAbsolute(book + QStringLiteral("/files/page/notes.txt"), "mine");
 
     auto w = writer();
     w->setSearchTexts({QStringLiteral("one"), QStringLiteral("</script>"), QString()});
@@ -135,15 +140,18 @@ TEST_F(BookWriter, WritesTheWholeBookAndEmbedsAPageListWhenTheWorkingFolderHasNo
     EXPECT_EQ(w->outputFileName(), book + QStringLiteral("/report.html"));
 
     EXPECT_EQ(filesIn(book), (QStringList{
-                                 "files/config.js", "files/config.xml", "files/extfiles/LogoFile.png",
-                                 "files/extfiles/SoundFile.mp3", "files/page/1.jpg", "files/page/2.jpg",
-                                 "files/page/3.jpg", "files/pageConfig/attach.txt", "files/player/player.css",
+                                 "files/config.js", "files/config.xml", "files/extfiles/Below.png",
+                                 "files/extfiles/LogoFile.png", "files/extfiles/SoundFile.mp3",
+                                 "files/leafcraft-manifest.txt",
+                                 "files/page/1.jpg", "files/page/2.jpg", "files/page/3.jpg", "files/page/notes.txt",
+                                 "files/pageConfig/attach.txt", "files/player/player.css",
                                  "files/player/player.js", "files/search/search.js", "files/thumb/1.jpg",
-                                 "files/thumb/2.jpg", "files/thumb/3.jpg", "pages.xml", "report.html",
+                                 "files/thumb/2.jpg", "files/thumb/3.jpg", "report.html",
                              }));
     EXPECT_EQ(readAbsolute(book + "/files/page/2.jpg"), QByteArray("JPEG page 2"));
     EXPECT_EQ(readAbsolute(book + "/files/thumb/3.jpg"), QByteArray("thumb 3")); // PNG copied as it is
-    EXPECT_EQ(readAbsolute(book + "/files/pageConfig/attach.txt"), QByteArray("kept"));
+    EXPECT_EQ(readAbsolute(book + "/files/page/notes.txt"), QByteArray("mine"));
+    EXPECT_EQ(BookStaging::readManifest(book, BookStaging::manifestName()).size(), 17); // what it wrote
     EXPECT_EQ(readAbsolute(book + "/report.html"),
               QByteArray("<title>R&amp;D</title>Sheetwise,page flip,flipping-book\n"));
     EXPECT_EQ(readAbsolute(book + "/files/search/search.js"),
@@ -168,12 +176,11 @@ TEST_F(BookWriter, WritesTheWholeBookAndEmbedsAPageListWhenTheWorkingFolderHasNo
     EXPECT_EQ(setting.childText("BackgroundMusic"), QStringLiteral("extfiles/SoundFile.mp3"));
     EXPECT_EQ(setting.childText("ControlButtonsInvisible"), QStringLiteral("Zoom,,Content"));
 
-    // The page list the book carries is the one written beside it.
-    xml::Document written = xml::Document::parse(readAbsolute(book + "/pages.xml"));
+    // The page list the book carries is the one built for it (no file beside the book).
+    xml::Document written = w->pageListDocument(QString());
     xml::Document embedded = xml::Document::create(QStringLiteral("x"));
     embedded.root().appendCopy(top[3]);
     EXPECT_EQ(embedded.root().firstChild().attributeNames(), written.root().attributeNames());
-    EXPECT_EQ(embedded.root().firstChild().stringValue(), written.root().stringValue());
     xml::Element pages = top[3];
     EXPECT_EQ(pages.attribute("width"), QStringLiteral("700"));
     EXPECT_EQ(pages.attribute("thumbWidth"), QStringLiteral("240"));
@@ -243,7 +250,7 @@ TEST_F(BookWriter, ManyPagesAreCopiedInBookOrderWithTheLaterOfTwoPagesWinningATa
     source->setNormalPages(std::move(normal));
     auto w = writer();
     w->prepaireNomalPage(QString());
-    EXPECT_EQ(w->failedWrites(), 0);
+    EXPECT_EQ(w->failedWrites(), 1); // a book without one of its pages is not complete
     ASSERT_EQ(w->warnings().size(), 1u); // only the missing page
     EXPECT_TRUE(w->warnings().list()[0].where.endsWith(QLatin1String("missing.jpg")));
     EXPECT_EQ(readAbsolute(book + "/files/page/20.jpg"), QByteArray("page 21"));

@@ -65,14 +65,14 @@ protected:
 
 } // namespace
 
-TEST_F(PublishFlowOverwrite, EarlierBookIsOfferedAndRemovedOnlyOnYes)
+TEST_F(PublishFlowOverwrite, EarlierBookIsOfferedAndNeverRemovedByTheQuestion)
 {
     const QString book = root + QStringLiteral("/out/book");
     struct Case {
         OverwriteAnswer answer;
         bool goOn;
         bool kept;
-    } cases[] = {{OverwriteAnswer::Yes, true, false}, {OverwriteAnswer::No, false, true}, {OverwriteAnswer::Other, true, true}};
+    } cases[] = {{OverwriteAnswer::Yes, true, true}, {OverwriteAnswer::No, false, true}, {OverwriteAnswer::Other, true, true}};
     for (const Case& c : cases) {
         makeBook(book);
         EXPECT_EQ(PublishFlow::classifyOutputDir(book), PublishFlow::OutputDirKind::PublishedBook);

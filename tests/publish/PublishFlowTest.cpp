@@ -9,12 +9,22 @@
 #include "templates/FlashTemplate.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace leafcraft;
 
 namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
 
 class PublishFlowRun : public ::testing::Test {
 protected:
@@ -90,6 +100,62 @@ TEST_F(PublishFlowRun, BundleNeverGetsAPhoneVersion)
     EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/files/mobile")));
 }
 
+TEST_F(PublishFlowRun, EarlierBookReplacedOnYesKeptOnNo)
+{
+    flow->publish(choices(0, 0, 0), never);
+    writeFile(out + QStringLiteral("/files/page/99.jpg"), "old page");
+    platform.prefs.m_values.clear();
+
+    EXPECT_TRUE(flow->publish(choices(0, 0, 0), [](const QString&) { return OverwriteAnswer::No; }).isNull());
+    EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/files/page/99.jpg")));
+    EXPECT_TRUE(platform.prefs.m_values.isEmpty()); // "NO" remembers nothing
+
+    EXPECT_FALSE(flow->publish(choices(0, 0, 0), [](const QString&) { return OverwriteAnswer::Yes; }).isNull());
+    EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/files/page/99.jpg"))); // not the book's file
+    EXPECT_TRUE(QFileInfo(out + QStringLiteral("/mybook.html")).isFile());
+}
+
+TEST_F(PublishFlowRun, ACancelledPublishLeavesTheEarlierBookAsItWas)
+{
+    flow->publish(choices(0, 1, 0), never);
+    const auto snapshot = [this] {
+        QStringList files;
+        for (QDirIterator it(out, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+            const QString path = it.next();
+            QFile f(path);
+            files << path + (f.open(QIODevice::ReadOnly) ? QString::number(qHash(f.readAll())) : QString());
+        }
+        files.sort();
+        return files;
+    };
+    const QStringList before = snapshot();
+    int calls = 0;
+    flow->setProgressCallback([&](int done, int total) {
+        EXPECT_EQ(total, 3);
+        EXPECT_LE(done, total);
+        return ++calls < 2; // stop at the second report
+    });
+    try {
+        flow->publish(choices(0, 1, 1), [](const QString&) { return OverwriteAnswer::Yes; });
+        FAIL() << "the cancel was not taken";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Cancelled);
+    }
+    EXPECT_EQ(snapshot(), before); // no staging folder, no lock, the old book whole
+}
+
+TEST_F(PublishFlowRun, UnrelatedFolderIsPublishedIntoWithoutLoss)
+{
+    writeFile(out + QStringLiteral("/holiday.jpg"), "precious");
+    writeFile(out + QStringLiteral("/notes/todo.txt"), "mine");
+    EXPECT_EQ(flow->publish(choices(0, 1, 0), never), out + QStringLiteral("/mybook.html"));
+    EXPECT_TRUE(QFileInfo(out + QStringLiteral("/files/config.xml")).isFile());
+    QFile a(out + QStringLiteral("/holiday.jpg")), b(out + QStringLiteral("/notes/todo.txt"));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), "precious");
+    EXPECT_EQ(b.readAll(), "mine");
+}
+
 TEST_F(PublishFlowRun, MeaninglessChoicesAreRefused)
 {
     for (const QString& name : {QString(""), QStringLiteral("a/b"), QStringLiteral("..")}) {
@@ -101,28 +167,4 @@ TEST_F(PublishFlowRun, MeaninglessChoicesAreRefused)
     c.folder = QStringLiteral("  ");
     EXPECT_THROW(flow->publish(c, never), Error);
     EXPECT_TRUE(platform.prefs.m_values.isEmpty());
-}
-
-TEST_F(PublishFlowRun, ProgressCountsThePagesAndFalseCancels)
-{
-    std::vector<std::pair<int, int>> heard;
-    flow->setProgressCallback([&heard](int done, int total) {
-        heard.emplace_back(done, total);
-        return true;
-    });
-    flow->publish(choices(0, 0, 0), never);
-    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
-
-    heard.clear();
-    flow->setProgressCallback([&heard](int done, int total) {
-        heard.emplace_back(done, total);
-        return done < 2;
-    });
-    try {
-        flow->publish(choices(0, 0, 0), [](const QString&) { return OverwriteAnswer::Other; });
-        ADD_FAILURE() << "a cancelled publish reported success";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::Cancelled) << e.text().toStdString();
-    }
-    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}}));
 }

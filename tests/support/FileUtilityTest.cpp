@@ -43,26 +43,23 @@ protected:
     mutable FakePlatform platform;
 };
 
-TEST_F(FileUtilityTest, TmpFoldersAreNewAndSeparate)
+TEST_F(FileUtilityTest, TmpFoldersAreNewPrivateAndSeparate)
 {
     const QString root = platform.paths().tempRoot();
     const QString a = FileUtility::forceTmpDiractory(QStringLiteral("Sheetwise"));
     const QString b = FileUtility::forceTmpDiractory(QStringLiteral("Sheetwise"));
     EXPECT_NE(a, b);
-    EXPECT_TRUE(QFileInfo(a).isDir());
-    EXPECT_TRUE(QFileInfo(b).isDir());
-    EXPECT_EQ(QFileInfo(a).path(), root + QLatin1String("/Sheetwise"));
-    EXPECT_EQ(QFileInfo(a).path(), QFileInfo(b).path());
-    EXPECT_TRUE(QFileInfo(a).fileName().startsWith(QLatin1String("temp.")));
-    EXPECT_EQ(QFileInfo(a).fileName().size(), 11);
-
+    for (const QString& f : {a, b}) {
+        EXPECT_TRUE(QFileInfo(f).isDir());
+        EXPECT_EQ(QFileInfo(f).path(), root); // no shared parent folder another user could own
+        EXPECT_EQ(QFileInfo(f).permissions() & 0x0FFF, QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    }
     // A name already taken (here by a file) is skipped, not reused.
-    QFile blocker(root + QLatin1String("/Sheetwise/temp.000003"));
+    QFile blocker(root + QLatin1String("/Sheetwise-00000003"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const QString c = FileUtility::forceTmpDiractory(QStringLiteral("Sheetwise"));
-    EXPECT_TRUE(QFileInfo(c).isDir());
-    EXPECT_EQ(QFileInfo(c).fileName(), QStringLiteral("temp.000004"));
+    EXPECT_EQ(QFileInfo(c).fileName(), QStringLiteral("Sheetwise-00000004"));
 }
 
 TEST_F(FileUtilityTest, SubFoldersAtEveryDepthWithoutLinksOrFiles)

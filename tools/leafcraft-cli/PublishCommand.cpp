@@ -4,6 +4,7 @@
 // which both the parser and the help text are made; a new option is one more row.
 #include "Command.h"
 
+#include "publish/FilePropertyCheck.h"
 #include "publish/FlashBookOutput.h"
 #include "publish/PublishFlow.h"
 #include "publish/PublishJob.h"
@@ -260,18 +261,22 @@ private:
 
 // Imports with the job, then writes the way the publish dialog does (PublishFlow): a web book
 // folder with its phone version, or an application bundle. Nothing in DIR is removed.
+// Every file from outside that goes into the book is named on stderr before it is copied.
+void listOutsideFiles(const PublishJob& job)
+{
+    for (const OutsideFile& f : outsideFiles(*job.flashTemplate()))
+        err(QStringLiteral("leafcraft-cli: copying %1 into the book (property %2)\n").arg(f.path, f.key));
+}
+
 QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
 {
     job.prepare();
+    listOutsideFiles(job);
     job.import();
     const PublishOptions& o = job.options();
     PublishFlow flow(job.flashPageSource(), job.flashTemplate(), job.flashPagesAnnotations(), job.flashOutline());
     flow.setAppSettings(&job.settings());
-    QString bookFolder;
-    flow.setWriterSetup([&](FlashBookOutput& writer) {
-        writer.setPreviewFolder(job.workingFolder());
-        bookFolder = writer.saveToFolder();
-    });
+    flow.setWriterSetup([&](FlashBookOutput& writer) { writer.setPreviewFolder(job.workingFolder()); });
     PublishChoices choices;
     choices.folder = o.outputFolder;
     choices.name = o.name;
@@ -280,8 +285,6 @@ QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
     choices.createMobile = options.mobileType >= 0 ? 1 : 0;
     choices.mobileType = std::max(options.mobileType, 0);
     const QString result = flow.publish(choices, [](const QString&) { return OverwriteAnswer::Other; });
-    // The working page list of a one-shot publication is no part of the book.
-    QFile::remove(bookFolder + QStringLiteral("/pages.xml"));
     for (const Warning& w : flow.warnings().list())
         err(QStringLiteral("leafcraft-cli: warning: %1\n").arg(w.text()));
     return QFileInfo(result).absoluteFilePath();
@@ -320,6 +323,7 @@ int runPublish(const QStringList& args)
             html = publishThroughFlow(job, options);
         } else {
             job.prepare();
+            listOutsideFiles(job);
             job.import();
             // Timed writing starts with the import's files on disk, so that it measures the
             // writer and not the flushing of what the import left in memory.

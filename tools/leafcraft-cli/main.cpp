@@ -2,10 +2,16 @@
 
 #include "platform/Log.h"
 #include "support/Error.h"
+#include "support/ScratchFolders.h"
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <pthread.h>
+#include <thread>
+#include <unistd.h>
 
 namespace leafcraft::cli {
 
@@ -39,6 +45,40 @@ bool wantsHelp(const QStringList& args)
 
 namespace {
 
+// TERM and INT are taken by a thread of their own: it asks the work to stop (the work unwinds
+// and removes its staging and work folders itself); work that does not stop within three
+// seconds (a page being converted) has its folders removed by the thread, which then exits
+// with 128 + the signal. Blocked before any other thread starts, so that no other thread
+// receives them.
+void cleanUpOnSignals()
+{
+    static sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::thread([] {
+        int received = 0;
+        while (sigwait(&stopSignals, &received) != 0) {
+        }
+        leafcraft::scratch::requestStop(received);
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        leafcraft::scratch::removeAll();
+        ::_exit(128 + received);
+    }).detach();
+}
+
+// What a command printed must have reached its reader: a failed write to stdout (a full
+// disk, a closed pipe) turns success into an output error.
+int checkedStdout(int code)
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        err(QStringLiteral("leafcraft-cli: cannot write to standard output\n"));
+        return code == ExitOk ? ExitOutput : code;
+    }
+    return code;
+}
+
 void printHelp()
 {
     out(QStringLiteral("Usage: leafcraft-cli COMMAND [OPTIONS]\n\nTurns PDF documents into page-flipping books.\n\nCommands:\n"));
@@ -55,6 +95,8 @@ void printHelp()
 int main(int argc, char** argv)
 {
     using namespace leafcraft::cli;
+    std::signal(SIGPIPE, SIG_IGN); // a closed pipe is a failed write, reported as such
+    cleanUpOnSignals();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Leafcraft"));
     // Commands print their own warnings and errors; the core's log would repeat them.
@@ -65,14 +107,21 @@ int main(int argc, char** argv)
     const QString name = args.takeFirst();
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
         printHelp();
-        return ExitOk;
+        return checkedStdout(ExitOk);
     }
     for (const Command& c : commandTable()) {
         if (c.name != name)
             continue;
         try {
-            return c.run(args);
+            const int code = c.run(args);
+            if (const int stop = leafcraft::scratch::stopRequested())
+                return 128 + stop;
+            return checkedStdout(code);
         } catch (const leafcraft::Error& e) {
+            if (const int stop = leafcraft::scratch::stopRequested()) {
+                leafcraft::scratch::removeAll();
+                return 128 + stop;
+            }
             err(QStringLiteral("leafcraft-cli: %1\n").arg(e.text()));
             switch (e.kind()) {
             case leafcraft::ErrorKind::Usage: return ExitUsage;

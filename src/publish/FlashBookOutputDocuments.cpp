@@ -1,0 +1,144 @@
+// The book writer's documents: the configuration (files/config.xml and its script copy) and
+// the page list (pages.xml).
+#include "publish/FlashBookOutput.h"
+
+#include "annotations/FlashOutline.h"
+#include "annotations/FlashPagesAnnotations.h"
+#include "app/AppSettings.h"
+#include "import/FlashPageSource.h"
+#include "platform/Log.h"
+#include "publish/AtomicWrite_p.h"
+#include "publish/BookDocuments.h"
+#include "support/ConfigContainer.h"
+#include "templates/FlashTemplate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace leafcraft {
+
+// ------------------------------------------------------------------ configuration
+
+QString FlashBookOutput::GetVisibleButtons() const
+{
+    const FlashTemplate* tmpl = iFlashTemplate.get();
+    return bookdoc::hiddenButtonList([tmpl](const QString& key, const QString& def) {
+        return tmpl ? tmpl->propertyValueFor(key, def) : def;
+    });
+}
+
+quint32 FlashBookOutput::colorWithHexString(const QString& text)
+{
+    return bookdoc::colorWithHexString(text);
+}
+
+xml::Element FlashBookOutput::AddChildToParent(const QString& name, const QString& value, xml::Element parent)
+{
+    return parent.appendElement(name, value);
+}
+
+xml::Document FlashBookOutput::bookXML()
+{
+    const FlashTemplate* tmpl = iFlashTemplate.get();
+    xml::Document doc = bookdoc::configDocument([tmpl](const QString& key, const QString& def) {
+        return tmpl ? tmpl->propertyValueFor(key, def) : def;
+    });
+    if (iFlashOutline) {
+        xml::Document ols = iFlashOutline->outlineAsXMLNode();
+        doc.root().appendCopy(ols.root());
+    }
+    const QString working = GetPreviewPath() + QStringLiteral("/pages.xml");
+    if (QFileInfo::exists(working))
+        MergeXML(doc.root(), working);
+    else if (!m_generatedPageList.isEmpty() && QFileInfo::exists(m_generatedPageList))
+        MergeXML(doc.root(), m_generatedPageList);
+    else
+        doc.root().appendCopy(pageListDocument(iBasePath).root());
+    return doc;
+}
+
+void FlashBookOutput::ouputBookXML(const QString& path)
+{
+    const QByteArray document = bookXML().toBytes(xml::Output::Pretty);
+    const QByteArray container = ConfigContainer::encode(document);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // The previous file stays whole until the new one is complete.
+    if (!detail::writeFileAtomically(path, container)) {
+        LC_ERROR(QStringLiteral("Could not write document out..."));
+        throw Error(ErrorKind::Output, QStringLiteral("cannot write the book configuration"), path);
+    }
+    const QString script = QFileInfo(path).absolutePath() + QStringLiteral("/config.js");
+    if (!detail::writeFileAtomically(script, bookdoc::configScript(container)))
+        throw Error(ErrorKind::Output, QStringLiteral("cannot write the book configuration script"), script);
+}
+
+// ------------------------------------------------------------------ page list
+
+int FlashBookOutput::pageWidthSetting() const
+{
+    return (m_settings ? *m_settings : AppSettings::shareInstance()).PageWidth();
+}
+
+int FlashBookOutput::pageHeightSetting() const
+{
+    return (m_settings ? *m_settings : AppSettings::shareInstance()).PageHeight();
+}
+
+xml::Document FlashBookOutput::pageListDocument(const QString& basePath) const
+{
+    std::vector<bookdoc::PageListEntry> entries;
+    if (iFlashPageSource) {
+        const FlashPageSource& source = *iFlashPageSource;
+        const bool anyThumbs = !source.thumbPages().empty();
+        entries.reserve(source.pages().size());
+        for (const auto& page : source.pages()) {
+            const int n = page->pageIndex();
+            const FlashPage* normal = source.getNormalPageAtIndex(n);
+            if (!normal)
+                normal = page.get();
+            bookdoc::PageListEntry e;
+            e.pageIndex = n;
+            e.normal = getNormalPageURL(*normal);
+            e.large = getZoomedPageURL(*normal);
+            e.thumb = e.normal;
+            if (anyThumbs) {
+                const FlashPage* thumb = source.getThumbPageAtIndex(n);
+                if (!thumb)
+                    for (const auto& t : source.thumbPages())
+                        if (t->pageIndex() == n) {
+                            thumb = t.get();
+                            break;
+                        }
+                if (thumb)
+                    e.thumb = getThumbPageURL(*thumb);
+            }
+            entries.push_back(std::move(e));
+        }
+    }
+    const xml::Element annos = iFlashPagesAnnotations ? iFlashPagesAnnotations->pagesAnnotationsNode() : xml::Element();
+    return bookdoc::pageListDocument(basePath, pageWidthSetting(), pageHeightSetting(), entries, annos);
+}
+
+QString FlashBookOutput::BookPageConfig(const QString& basePath, bool isEditor)
+{
+    if (!isEditor)
+        return QString();
+    const QString path = baseFolder(QString()) + QStringLiteral("/pages.xml");
+    const QByteArray bytes = pageListDocument(basePath).rootBytes(xml::Output::Pretty);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        warn(path, QStringLiteral("cannot write the page list"), true);
+    return path;
+}
+
+void FlashBookOutput::MergeXML(xml::Element element, const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw Error(ErrorKind::BadInput, QStringLiteral("cannot read the page list"), path);
+    xml::Document list = xml::Document::parse(f.readAll(), path);
+    element.appendCopy(list.root());
+}
+
+} // namespace leafcraft

@@ -1,0 +1,140 @@
+#!/usr/bin/env python3
+"""End-to-end tests of what `leafcraft-cli publish` must never do to a user's folder: a table of
+hostile folder layouts, a table of file-property values, interruption and failed output."""
+import glob
+import os
+import signal
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import publish_e2e as e2e  # noqa: E402  (its Ctx, fixtures and runner)
+
+e2e.CASES.clear()
+case = e2e.case
+PNG = b"\x89PNG\r\n\x1a\n" + b"\0" * 32
+
+
+def put(path, data=b"mine"):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+# (name, layout made in DIR, extra options, exit code of the publish, files that must keep b"mine")
+LAYOUTS = [
+    ("user files under book names", ["files/page/notes.txt", "pages.xml", "mobile/notes.txt"], [], 0,
+     ["files/page/notes.txt", "pages.xml", "mobile/notes.txt"]),
+    ("a phone page of the user's", ["mobile/index.html"], ["--mobile", "slide"], 4, ["mobile/index.html"]),
+    ("a page picture of the user's", ["files/page/1.jpg"], [], 4, ["files/page/1.jpg"]),
+    ("files is a link out", ["@files"], [], 4, []),
+    ("files/page is a link out", ["@files/page"], [], 4, []),
+    ("an application's folder of the user's", ["Book.app/Contents/Resources/index.html"], ["--app", "--name", "Book"],
+     4, ["Book.app/Contents/Resources/index.html"]),
+    ("a name too long for a file", ["notes.txt"], ["--name", "n" * 300], 4, ["notes.txt"]),
+]
+
+
+@case
+def hostile_folder_layouts(ctx):
+    for name, layout, options, code, kept in LAYOUTS:
+        book = ctx.out("hostile " + name)
+        elsewhere = ctx.out("elsewhere " + name)
+        os.makedirs(elsewhere)
+        for entry in layout:
+            if entry.startswith("@"):
+                os.makedirs(os.path.dirname(os.path.join(book, entry[1:])), exist_ok=True)
+                os.symlink(elsewhere, os.path.join(book, entry[1:]))
+            else:
+                put(os.path.join(book, entry))
+        before = sorted(os.path.relpath(p, book) for p in glob.glob(book + "/**", recursive=True))
+        for _ in range(2):  # publish and republish
+            p = ctx.run(ctx.pdf("links.pdf"), "-o", book, *options, expect=code)
+        assert os.listdir(elsewhere) == [], (name, os.listdir(elsewhere))
+        for path in kept:
+            assert read(os.path.join(book, path)) == b"mine", (name, path)
+        if code != 0:  # refused before anything was written
+            assert "nothing was written" in p.stderr or "too long" in p.stderr, (name, p.stderr)
+            after = sorted(os.path.relpath(p, book) for p in glob.glob(book + "/**", recursive=True))
+            assert after == before, (name, after)
+        assert not glob.glob(book + "/.leafcraft-*"), name
+
+
+@case
+def a_source_inside_the_book_folder_survives(ctx):
+    book = ctx.out("source inside")
+    os.makedirs(book)
+    source = os.path.join(book, "links.pdf")
+    put(source, read(ctx.pdf("links.pdf")))
+    put(os.path.join(book, "logo.png"), PNG)
+    for _ in range(2):
+        ctx.run(source, "-o", book, "--set", "LogoFile=" + os.path.join(book, "logo.png"))
+    assert read(source) == read(ctx.pdf("links.pdf"))
+    assert read(os.path.join(book, "logo.png")) == PNG
+
+
+# (value of the property LogoFile, exit code, words the message must carry)
+def property_values(ctx):
+    put(ctx.out("props/logo.png"), PNG)
+    put(ctx.out("props/text.png"), b"not a picture")
+    put(ctx.out("props/.ssh/id.png"), PNG)
+    return [
+        (ctx.out("props/logo.png"), 0, "copying " + ctx.out("props/logo.png")),
+        (ctx.out("props/text.png"), 3, "content"),
+        (ctx.out("props/.ssh/id.png"), 3, "hidden"),
+        ("/etc/hostname", 3, "system folder"),
+        ("/dev/null", 3, "system folder"),
+        (ctx.out("props"), 3, "regular file"),
+        (ctx.out("props/none.png"), 3, "does not exist"),
+    ]
+
+
+@case
+def file_property_values(ctx):
+    for value, code, words in property_values(ctx):
+        book = ctx.out("property " + os.path.basename(value))
+        p = ctx.run(ctx.pdf("links.pdf"), "-o", book, "--set", "LogoFile=" + value, expect=code)
+        assert words in p.stderr, (value, p.stderr)
+        if code:
+            assert "LogoFile" in p.stderr and not os.path.exists(os.path.join(book, "files")), value
+
+
+@case
+def an_interrupted_publish_leaves_nothing_and_a_rerun_succeeds(ctx):
+    book = ctx.out("interrupted")
+    tmp = ctx.out("tmp")
+    os.makedirs(tmp)
+    env = dict(os.environ, TMPDIR=tmp, HOME=ctx.out("home"))
+    for sig, delay in [(signal.SIGTERM, 0.3), (signal.SIGINT, 1.0), (signal.SIGKILL, 0.8)]:
+        p = subprocess.Popen([ctx.cli, "publish", ctx.pdf("mixed.pdf"), "-o", book], env=env,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(delay)
+        p.send_signal(sig)
+        p.wait(timeout=60)
+        if sig != signal.SIGKILL:
+            assert os.listdir(tmp) == [], os.listdir(tmp)
+            assert not glob.glob(book + "/.leafcraft-staging-*")
+        # Either no book or a whole one: every page the page list names is there.
+        if os.path.exists(os.path.join(book, "files", "leafcraft-manifest.txt")):
+            listed = read(os.path.join(book, "files", "leafcraft-manifest.txt")).decode().split("\n")[1:-1]
+            assert all(os.path.isfile(os.path.join(book, f)) for f in listed)
+    ctx.run(ctx.pdf("mixed.pdf"), "-o", book)
+    assert not glob.glob(book + "/.leafcraft-*")
+
+
+@case
+def a_failed_write_to_stdout_exits_4(ctx):
+    with open("/dev/full", "w") as full:
+        for args in (["templates"], ["publish", ctx.pdf("links.pdf"), "-o", ctx.out("full")]):
+            p = subprocess.run([ctx.cli, *args], stdout=full, stderr=subprocess.PIPE, text=True, timeout=600)
+            assert p.returncode == 4, (args, p.returncode, p.stderr)
+
+
+if __name__ == "__main__":
+    sys.exit(e2e.main())
