@@ -15,6 +15,7 @@
 #pragma once
 
 #include "import/PDFToPageConverter.h"
+#include "import/PageFacts.h"
 #include "support/Error.h"
 
 #include <QByteArray>
@@ -38,6 +39,8 @@ struct ConvertedPage {
     QString page;
     QString thumb;
     QString mobile;
+    QString zoom; // the large picture; empty unless zoom pictures are made
+    std::shared_ptr<const PageFacts> facts;
     Warnings warnings;
 };
 
@@ -64,6 +67,12 @@ public:
     QString generateThumbPage(int pageNumber) override;
     // The mobile picture; made only when it does not exist yet.
     QString generateMobilePage(int pageNumber) override;
+
+    // Also make a large picture of every page, at twice the page picture's size, from the same
+    // rendering ("<n>_zoom.jpg").
+    void setZoomPictures(bool on) { m_zoomPictures = on; }
+    // Read each page's text and word places along with its rendering (on unless set off).
+    void setTextWanted(bool on) { m_textWanted = on; }
 
     // The page whose SWF movie sets the settings' PageWidth/PageHeight: the first page of
     // the import. Until set, the first SWF page this converter makes is measured.
@@ -107,12 +116,20 @@ public:
 
 private:
     struct Rendered;
-    Rendered renderPage(const pdf::Document& doc, int pageNumber, bool wantPicture, Warnings& warnings) const;
+    struct Wanted {
+        bool pageJpeg = false;
+        bool thumb = false;
+        bool zoom = false;
+        bool text = false;
+    };
+    Rendered renderPage(const pdf::Document& doc, int pageNumber, const Wanted& wanted, Warnings& warnings) const;
     void checkPage(const pdf::Document* doc, int pageNumber) const;
     bool isSizePage(int pageNumber);
     QString path(const QString& name) const;
     QString thumbName(int pageNumber) const;
 
+    bool m_zoomPictures = false;
+    bool m_textWanted = true;
     std::atomic<int> m_sizePage{0};
     std::atomic<bool> m_sizeMeasured{false};
     std::mutex m_pendingMutex;

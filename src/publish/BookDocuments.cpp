@@ -3,6 +3,7 @@
 #include "publish/Maker.h"
 
 #include <QHash>
+#include <cmath>
 
 namespace leafcraft::bookdoc {
 
@@ -215,6 +216,11 @@ xml::Document pageListDocument(const QString& bace, int W, int H, const std::vec
         const PageListEntry& p = pages[i];
         xml::Element page = root.appendElement(S("Page"));
         page.setAttribute(S("type"), S("Image"));
+        if (p.width > 0 && p.height > 0) {
+            // Each page keeps its own shape: its displayed size, to a hundredth of a point.
+            page.setAttribute(S("width"), QString::number(std::round(p.width * 100) / 100, 'g', 10));
+            page.setAttribute(S("height"), QString::number(std::round(p.height * 100) / 100, 'g', 10));
+        }
         page.appendElement(S("Item"), p.thumb).setAttribute(S("name"), S("thumb"));
         page.appendElement(S("Item"), p.normal).setAttribute(S("name"), S("normal"));
         page.appendElement(S("Item"), p.large).setAttribute(S("name"), S("large"));

@@ -4,13 +4,16 @@
 #include "annotations/FlashPagesAnnotations.h"
 #include "app/AppSettings.h"
 #include "import/FlashPageSource.h"
+#include "import/PageFacts.h"
 #include "import/SwfFile.h"
 #include "platform/Log.h"
 #include "platform/PdfDocument.h"
 #include "platform/Platform.h"
 #include "publish/AtomicWrite_p.h"
 #include "publish/BookDocuments.h"
+#include "publish/BookSettings.h"
 #include "publish/HTMLConfigInfo.h"
+#include "publish/ReaderFiles.h"
 #include "support/ConfigContainer.h"
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateProperty.h"
@@ -354,7 +357,9 @@ void FlashBookOutput::writeWholeBook()
         throw Error(ErrorKind::BadInput, QStringLiteral("the template has no HTML page"),
                     iFlashTemplate ? iFlashTemplate->tmplName() : QString());
     if (iHTMLConfig) {
-        iHTMLConfig->generateHTMLFrom(pattern, html);
+        HTMLConfigInfo page = *iHTMLConfig;
+        page.takeBookSettings(bookdoc::bookSettings(iFlashTemplate.get(), m_publishedTitle));
+        page.generateHTMLFrom(pattern, html);
     } else {
         removePath(html);
         if (!copyFile(pattern, html))
@@ -446,23 +451,33 @@ void FlashBookOutput::writeSwfPicture(const QString& swfPath, const QString& jpg
         warn(jpgPath, QStringLiteral("cannot write the page picture"), true);
 }
 
-void FlashBookOutput::prepaireZoomendPage(const QString& /*base*/)
+void FlashBookOutput::prepaireZoomendPage(const QString& base)
 {
-    // Zoomed pages are the normal pages (iZoomedPageSameAsNormalPage): nothing to write.
+    // The zoom shows the normal pages unless the import made large pictures for it.
+    const QString folder = resourcePath(base, iZoomedPageFolder);
+    removePath(folder);
+    if (iFlashPageSource && !iFlashPageSource->zoomedPages().empty())
+        copyPictures(folder, iFlashPageSource->zoomedPages());
 }
 
 void FlashBookOutput::prepaireThumbPage(const QString& base)
 {
     const QString folder = resourcePath(base, iThumbPageFolder);
     removePath(folder);
+    if (iFlashPageSource)
+        copyPictures(folder, iFlashPageSource->thumbPages());
+    else if (!QDir().mkpath(folder))
+        warn(folder, QStringLiteral("cannot create the folder"), true);
+}
+
+void FlashBookOutput::copyPictures(const QString& folder, const std::vector<std::unique_ptr<FlashPage>>& pictures)
+{
     if (!QDir().mkpath(folder)) {
         warn(folder, QStringLiteral("cannot create the folder"), true);
         return;
     }
-    if (!iFlashPageSource)
-        return;
     std::vector<CopyTask> copies;
-    for (const auto& page : iFlashPageSource->thumbPages())
+    for (const auto& page : pictures)
         copies.push_back({page->pageFilePath(),
                           folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QStringLiteral(".jpg")});
     copyFiles(copies);
@@ -536,6 +551,8 @@ QStringList FlashBookOutput::searchTexts()
     QStringList texts;
     if (!iFlashPageSource)
         return texts;
+    if (std::optional<QStringList> imported = bookdoc::importedPageTexts(*iFlashPageSource))
+        return *imported;
     const QString source = iFlashPageSource->sourceFile();
     const QFileInfo info(source);
     QString key;
@@ -593,6 +610,9 @@ void FlashBookOutput::prepaireSearchFile(const QString& base)
     const QString path = folder + QStringLiteral("/search.js");
     if (!writeWhole(path, bookdoc::searchScript(searchTexts())))
         warn(path, QStringLiteral("cannot write the search text"), true);
+    if (iFlashPageSource)
+        bookdoc::writeWordFiles(folder, *iFlashPageSource,
+                                [this](const QString& file) { warn(file, QStringLiteral("cannot write the page's words"), true); });
 }
 
 // ------------------------------------------------------------------ URLs
@@ -605,7 +625,10 @@ QString FlashBookOutput::getNormalPageURL(const FlashPage& page) const
 
 QString FlashBookOutput::getZoomedPageURL(const FlashPage& page) const
 {
-    return getNormalPageURL(page);
+    const FlashPage* zoomed = iFlashPageSource ? iFlashPageSource->getZoomedPageAtIndex(page.pageIndex()) : nullptr;
+    if (!zoomed)
+        return getNormalPageURL(page);
+    return iZoomedPageFolder + QLatin1Char('/') + QString::number(zoomed->pageIndex()) + QStringLiteral(".jpg");
 }
 
 QString FlashBookOutput::getThumbPageURL(const FlashPage& page) const
@@ -617,10 +640,7 @@ QString FlashBookOutput::getThumbPageURL(const FlashPage& page) const
 
 QString FlashBookOutput::GetVisibleButtons() const
 {
-    const FlashTemplate* tmpl = iFlashTemplate.get();
-    return bookdoc::hiddenButtonList([tmpl](const QString& key, const QString& def) {
-        return tmpl ? tmpl->propertyValueFor(key, def) : def;
-    });
+    return bookdoc::hiddenButtonList(bookdoc::bookSettings(iFlashTemplate.get(), QString()));
 }
 
 quint32 FlashBookOutput::colorWithHexString(const QString& text)
@@ -635,12 +655,11 @@ xml::Element FlashBookOutput::AddChildToParent(const QString& name, const QStrin
 
 xml::Document FlashBookOutput::bookXML()
 {
-    const FlashTemplate* tmpl = iFlashTemplate.get();
-    xml::Document doc = bookdoc::configDocument([tmpl](const QString& key, const QString& def) {
-        return tmpl ? tmpl->propertyValueFor(key, def) : def;
-    });
+    xml::Document doc = bookdoc::configDocument(bookdoc::bookSettings(iFlashTemplate.get(), m_publishedTitle));
     if (iFlashOutline) {
         xml::Document ols = iFlashOutline->outlineAsXMLNode();
+        if (iFlashPageSource)
+            bookdoc::mapContentsToBook(ols.root(), bookdoc::bookPositions(*iFlashPageSource));
         doc.root().appendCopy(ols.root());
     }
     const QString working = GetPreviewPath() + QStringLiteral("/pages.xml");
@@ -694,6 +713,10 @@ xml::Document FlashBookOutput::pageListDocument(const QString& basePath) const
                 normal = page.get();
             bookdoc::PageListEntry e;
             e.pageIndex = n;
+            if (const PageFacts* facts = page->facts().get()) {
+                e.width = facts->width;
+                e.height = facts->height;
+            }
             e.normal = getNormalPageURL(*normal);
             e.large = getZoomedPageURL(*normal);
             e.thumb = e.normal;

@@ -145,7 +145,7 @@ TEST_F(BookWriter, WritesTheWholeBookAndEmbedsAPageListWhenTheWorkingFolderHasNo
     EXPECT_EQ(readAbsolute(book + "/files/thumb/3.jpg"), QByteArray("thumb 3")); // PNG copied as it is
     EXPECT_EQ(readAbsolute(book + "/files/pageConfig/attach.txt"), QByteArray("kept"));
     EXPECT_EQ(readAbsolute(book + "/report.html"),
-              QByteArray("<title>R&amp;D</title>Sheetwise,page flip,flipping-book\n"));
+              QByteArray("<title>R&amp;D</title>") + QStringLiteral("Ünïcode &amp; Co\n").toUtf8()); // keywords: the book's title
     EXPECT_EQ(readAbsolute(book + "/files/search/search.js"),
               QByteArray("window.LeafcraftSearchText = [\"one\",\"<\\/script>\",\"\"];\n"));
 
