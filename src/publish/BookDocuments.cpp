@@ -125,8 +125,11 @@ xml::Document configDocument(const PropertyLookup& lookup)
     music.setAttribute(S("circle"), value("LoopSound", S("Yes")) == QLatin1String("Yes") ? S("-1") : S("0"));
 
     const QString download = value("DownloadFile", S(""));
-    setting.appendElement(S("Download"))
-        .setAttribute(S("src"), download.isEmpty() ? S("") : extFile("DownloadFile", download));
+    xml::Element downloadEl = setting.appendElement(S("Download"));
+    downloadEl.setAttribute(S("src"), download.isEmpty() ? S("") : extFile("DownloadFile", download));
+    // The name a reader's download is saved under: the chosen file's own.
+    if (!download.isEmpty())
+        downloadEl.setAttribute(S("fileName"), download.mid(download.lastIndexOf(QLatin1Char('/')) + 1));
 
     leaf(setting, "ControlButtonsInvisible", hiddenButtonList(lookup));
 
