@@ -197,10 +197,13 @@ void ImportDialogTest::firstPageSizeComesFromTheCropBox_data()
     QTest::addColumn<int>("format");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
-    // cropped.pdf: crop box [100 200 400 600] on a larger page; mixed.pdf starts with Letter.
-    QTest::newRow("cropped, JPG pages") << "cropped.pdf" << 1 << 300 << 400;
-    QTest::newRow("mixed, JPG pages") << "mixed.pdf" << 1 << 612 << 792;
-    QTest::newRow("cropped, SWF pages") << "cropped.pdf" << 0 << 300 << 400;
+    QTest::addColumn<QString>("range"); // with zoom pictures
+    // cropped.pdf: crop box [100 200 400 600] on a larger page; mixed.pdf starts with Letter;
+    // page 4 of shapes.pdf is A4 turned by 90 degrees.
+    QTest::newRow("cropped, JPG pages") << "cropped.pdf" << 1 << 300 << 400 << QString();
+    QTest::newRow("mixed, JPG pages") << "mixed.pdf" << 1 << 612 << 792 << QString();
+    QTest::newRow("cropped, SWF pages") << "cropped.pdf" << 0 << 300 << 400 << QString();
+    QTest::newRow("first imported page turned") << "shapes.pdf" << 1 << 842 << 595 << QStringLiteral("4-5");
 }
 
 void ImportDialogTest::firstPageSizeComesFromTheCropBox()
@@ -209,16 +212,19 @@ void ImportDialogTest::firstPageSizeComesFromTheCropBox()
     QFETCH(int, format);
     QFETCH(int, width);
     QFETCH(int, height);
+    QFETCH(QString, range);
     AppSettings& s = AppSettings::shareInstance();
     s.setPageWidth(11);
     s.setPageHeight(22);
     ImportDialog dialog;
     QSignalSpy finished(&dialog, &QDialog::finished);
     dialog.show();
-    choose(dialog, pdfFixture(file), 0, QString(), format);
+    choose(dialog, pdfFixture(file), range.isEmpty() ? 0 : 1, range, format);
+    dialog.zoomPicturesSwitch()->setChecked(!range.isEmpty());
     dialog.onImportAction();
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kImportTimeout);
     QCOMPARE(finished.at(0).at(0).toInt(), 1);
+    QCOMPARE(dialog.result().flashPageSource->zoomedPages().size(), range.isEmpty() ? 0u : 2u);
     QCOMPARE(dialog.result().pageWidth, width);
     QCOMPARE(dialog.result().pageHeight, height);
     if (format == 1) {
