@@ -293,7 +293,8 @@ PDFToSWFPageConverter::Rendered PDFToSWFPageConverter::renderPage(const pdf::Doc
             out.pageJpeg = JpegEncoder::encode(page.picture, m_quality);
         if (wanted.thumb) {
             const QSize thumb = thumbSize(w * 2, h * 2);
-            out.thumbJpeg = JpegEncoder::encode(ImageScaler::scale(page.picture, thumb.width(), thumb.height()), m_quality);
+            const pdf::Bitmap reduced = ImageScaler::scale(page.picture, thumb.width(), thumb.height());
+            out.thumbJpeg = JpegEncoder::encode(reduced, m_quality);
         }
         if (wanted.zoom && page.large.width > 0)
             out.zoomJpeg = JpegEncoder::encode(page.large, m_quality);

@@ -5,9 +5,10 @@
 //   mobile picture  "<n>_mobile.jpg"
 //
 // Pages are rendered at twice their size in points (144 dpi) and encoded at `quality`
-// percent. Each page is rendered once: the page file, the mobile picture and the
-// thumbnail all come from that one picture (for SWF pages, from the picture inside the
-// movie that pdf2swf wrote).
+// percent. Each page is read once: the page file, the mobile picture and the thumbnail all
+// come from that one picture (for SWF pages, from the picture inside the movie that pdf2swf
+// wrote), and the same reading gives the page's text and word places (PageFacts) and, when
+// asked for, the zoom picture "<n>_zoom.jpg" at twice the page picture's size.
 //
 // Threads: `convertPage` may run on several threads at once for different pages, each
 // thread passing its own document handle (pdf::Document::clone). The step-by-step

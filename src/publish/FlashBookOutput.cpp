@@ -611,8 +611,9 @@ void FlashBookOutput::prepaireSearchFile(const QString& base)
     if (!writeWhole(path, bookdoc::searchScript(searchTexts())))
         warn(path, QStringLiteral("cannot write the search text"), true);
     if (iFlashPageSource)
-        bookdoc::writeWordFiles(folder, *iFlashPageSource,
-                                [this](const QString& file) { warn(file, QStringLiteral("cannot write the page's words"), true); });
+        bookdoc::writeWordFiles(folder, *iFlashPageSource, [this](const QString& file) {
+            warn(file, QStringLiteral("cannot write the page's words"), true);
+        });
 }
 
 // ------------------------------------------------------------------ URLs
