@@ -300,6 +300,9 @@ def the_page_speaks_the_book_language_and_calls_nobody_unasked(ctx):
     assert 'name="leafcraft-analytics" content=""' in page and "https://" not in page.split("<script")[0]
     setting = children(children(config_of(book), "Config")[0], "Setting")[0]
     assert children(setting, "Title")[0].firstChild.data == "Field Notes"
+    ctx.run(ctx.pdf("links.pdf"), "-o", ctx.out("flow"), "--pages", "1", "--title", "Via the dialog", "--mobile", "flip")
+    setting = children(children(config_of(ctx.out("flow")), "Config")[0], "Setting")[0]  # the publish dialog's road
+    assert children(setting, "Title")[0].firstChild.data == "Via the dialog"
     ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1", "--set", "GoogleID=G-TEST&1",
             "--set", "DownloadFile=" + ctx.pdf("links.pdf"))
     with open(os.path.join(book, "index.html"), encoding="utf-8") as f:
