@@ -288,14 +288,17 @@ PDFToSWFPageConverter::Rendered PDFToSWFPageConverter::renderPage(const pdf::Doc
         }
         request.large = wanted.zoom;
         request.text = wanted.text;
+        if (wanted.thumb) {
+            // Drawn small from the same reading: cheaper than reducing the page picture.
+            const QSize thumb = thumbSize(w * 2, h * 2);
+            request.thumbWidth = thumb.width();
+            request.thumbHeight = thumb.height();
+        }
         pdf::RenderedPage page = doc.renderPage(pageNumber - 1, request);
         if (wanted.pageJpeg)
             out.pageJpeg = JpegEncoder::encode(page.picture, m_quality);
-        if (wanted.thumb) {
-            const QSize thumb = thumbSize(w * 2, h * 2);
-            const pdf::Bitmap reduced = ImageScaler::scale(page.picture, thumb.width(), thumb.height());
-            out.thumbJpeg = JpegEncoder::encode(reduced, m_quality);
-        }
+        if (wanted.thumb)
+            out.thumbJpeg = JpegEncoder::encode(page.thumb, m_quality);
         if (wanted.zoom && page.large.width > 0)
             out.zoomJpeg = JpegEncoder::encode(page.large, m_quality);
         out.text = std::move(page.text);

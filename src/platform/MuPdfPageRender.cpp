@@ -84,9 +84,14 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
         out.picture = whitePaper(request.width, request.height);
     if (large)
         out.large = whitePaper(request.width * 2, request.height * 2);
+    const bool thumb = request.thumbWidth > 0 && request.thumbHeight > 0
+        && qint64(request.thumbWidth) * request.thumbHeight <= maxPixels;
+    if (thumb)
+        out.thumb = whitePaper(request.thumbWidth, request.thumbHeight);
     unsigned char* pictureSamples = picture ? samplesOf(out.picture) : nullptr;
     unsigned char* largeSamples = large ? samplesOf(out.large) : nullptr;
-    const int consumers = int(picture) + int(large) + int(request.text);
+    unsigned char* thumbSamples = thumb ? samplesOf(out.thumb) : nullptr;
+    const int consumers = int(picture) + int(large) + int(request.text) + int(thumb);
 
     fz_page* fzPage = nullptr;
     fz_display_list* list = nullptr;
@@ -118,7 +123,7 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
         // Several consumers share one interpretation of the page through its display list.
         if (consumers > 1)
             list = fz_new_display_list_from_page(ctx, fzPage);
-        for (int pass = 0; pass < 3; ++pass) {
+        for (int pass = 0; pass < 4; ++pass) {
             fz_matrix m = ctm;
             if (pass == 0 && picture) {
                 pixmap = fz_new_pixmap_with_data(ctx, fz_device_rgb(ctx), request.width, request.height, nullptr, 0,
@@ -129,6 +134,11 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
                                                  nullptr, 0, request.width * 6, largeSamples);
                 device = fz_new_draw_device(ctx, fz_identity, pixmap);
                 m = fz_concat(ctm, fz_scale(2, 2));
+            } else if (pass == 3 && thumb) {
+                pixmap = fz_new_pixmap_with_data(ctx, fz_device_rgb(ctx), request.thumbWidth, request.thumbHeight,
+                                                 nullptr, 0, request.thumbWidth * 3, thumbSamples);
+                device = fz_new_draw_device(ctx, fz_identity, pixmap);
+                m = fz_concat(ctm, fz_scale(request.thumbWidth / frameWidth, request.thumbHeight / frameHeight));
             } else if (pass == 2 && request.text) {
                 text = fz_new_stext_page(ctx, fz_make_rect(0, 0, frameWidth, frameHeight));
                 device = fz_new_stext_device(ctx, text, nullptr);

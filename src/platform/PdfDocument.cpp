@@ -12,6 +12,8 @@ RenderedPage Document::renderPage(int page, const RenderRequest& request) const
     }
     if (request.text)
         out.text.text = pageText(page);
+    if (request.thumbWidth > 0 && request.thumbHeight > 0)
+        out.thumb = render(page, request.thumbWidth, request.thumbHeight);
     return out;
 }
 

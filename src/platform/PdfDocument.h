@@ -54,18 +54,22 @@ struct PageText {
 };
 
 // What renderPage is asked for: the picture of `width` x `height` pixels (none when either is
-// 0), a large picture of twice that size, the page's text.
+// 0), a large picture of twice that size, the page's text, and a small picture of
+// `thumbWidth` x `thumbHeight` (none when either is 0).
 struct RenderRequest {
     int width = 0;
     int height = 0;
     bool large = false;
     bool text = false;
+    int thumbWidth = 0;
+    int thumbHeight = 0;
 };
 
 struct RenderedPage {
     Bitmap picture;
     Bitmap large; // empty when not asked for, or when it would exceed the picture size limit
     PageText text;
+    Bitmap thumb;
 };
 
 // An open PDF document. Not thread-safe: each thread opens or clones its own.
