@@ -69,10 +69,20 @@ ImportDialog::ImportDialog(QWidget* parent) : QDialog(parent)
 
     m_links = new QCheckBox(tr("Import links"), this);
     m_bookmarks = new QCheckBox(tr("Import bookmarks"), this);
+    m_zoomPictures = new QCheckBox(tr("Sharp zoom pictures"), this);
+    m_zoomPictures->setToolTip(tr("Also make pictures at twice the page size, so that zoomed pages stay sharp "
+                                  "(the book grows about fourfold)."));
+    m_allowText = new QCheckBox(tr("Publish text the PDF forbids copying"), this);
+    m_allowText->setToolTip(tr("Some PDFs forbid copying their text. Their text is left out of the book's search "
+                               "and screen-reader text unless this is checked."));
     auto* switches = new QHBoxLayout;
     switches->addWidget(m_links);
     switches->addWidget(m_bookmarks);
     switches->addStretch(1);
+    auto* readerSwitches = new QHBoxLayout;
+    readerSwitches->addWidget(m_zoomPictures);
+    readerSwitches->addWidget(m_allowText);
+    readerSwitches->addStretch(1);
 
     m_info = new QLabel(this);
     m_info->setObjectName(QStringLiteral("info"));
@@ -96,13 +106,14 @@ ImportDialog::ImportDialog(QWidget* parent) : QDialog(parent)
     form->addRow(tr("Quality:"), m_quality);
     form->addRow(tr("Pages as:"), formatRow);
     form->addRow(QString(), switches);
+    form->addRow(QString(), readerSwitches);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(m_info);
     layout->addWidget(m_progress);
     layout->addWidget(buttons);
 
-    m_controls = {m_ok, m_file, m_quality, all, some, swf, jpg, m_links, m_bookmarks, m_browse};
+    m_controls = {m_ok, m_file, m_quality, all, some, swf, jpg, m_links, m_bookmarks, m_zoomPictures, m_allowText, m_browse};
 
     connect(m_ok, &QPushButton::clicked, this, &ImportDialog::onImportAction);
     connect(cancel, &QPushButton::clicked, this, &ImportDialog::onCancelAction);
@@ -223,6 +234,8 @@ void ImportDialog::startImport()
     m_operation = std::make_unique<ImportPDFOperation>(m_file->text(), range, 144, qualityForLevel(s.importQualityLevel()));
     m_operation->setImportLinks(s.importLinks() == 1);
     m_operation->setImportBookmarks(s.importBookmark() == 1);
+    m_operation->setZoomPictures(m_zoomPictures->isChecked());
+    m_operation->setAllowText(m_allowText->isChecked());
     ImportPDFOperation* op = m_operation.get();
     m_operation->setCompletionHandler([this, op] {
         QMetaObject::invokeMethod(this, [this, op] {
@@ -245,10 +258,12 @@ void ImportDialog::operationFinished()
     if (m_result.flashPageSource) {
         LC_DEBUG(QStringLiteral("import pdf ok..."));
         if (auto* pdfSource = dynamic_cast<FlashPageSourcePDF*>(m_result.flashPageSource.get())) {
-            if (auto doc = pdfSource->PDFDoc(); doc && doc->pageCount() > 0) {
-                const pdf::Rect box = doc->cropBox(0);
-                m_result.pageWidth = int(box.width());
-                m_result.pageHeight = int(box.height());
+            if (auto doc = pdfSource->PDFDoc(); doc && !pdfSource->neededPages().empty()) {
+                // The book's first page as displayed: the first imported page, turned by its rotation.
+                double width = 0, height = 0;
+                doc->displaySize(pdfSource->neededPages().front() - 1, &width, &height);
+                m_result.pageWidth = int(width);
+                m_result.pageHeight = int(height);
                 AppSettings& s = AppSettings::shareInstance();
                 if (s.ImportType() == 1) {
                     s.setPageWidth(m_result.pageWidth * 2);

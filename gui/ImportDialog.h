@@ -43,6 +43,8 @@ public:
     QComboBox* qualityChoice() const { return m_quality; }
     QCheckBox* linksSwitch() const { return m_links; }
     QCheckBox* bookmarkSwitch() const { return m_bookmarks; }
+    QCheckBox* zoomPicturesSwitch() const { return m_zoomPictures; }
+    QCheckBox* allowTextSwitch() const { return m_allowText; }
     QLabel* infoLabel() const { return m_info; }
 
 public slots:
@@ -65,6 +67,8 @@ private:
     QComboBox* m_quality;
     QCheckBox* m_links;
     QCheckBox* m_bookmarks;
+    QCheckBox* m_zoomPictures;
+    QCheckBox* m_allowText;
     QLabel* m_info;
     QProgressBar* m_progress;
     QPushButton* m_ok;

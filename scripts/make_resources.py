@@ -87,13 +87,8 @@ def _shared_tree(v):
     return [
         group("BookGroup", "Book", "Size, title, colours and behaviour of the book itself.", [
             prop("Title", "pt_text", "Book title",
-                 "The title shown in the book's tool bar and in the mobile version.", v["Title"]),
-            prop("pageWidth", "pt_number", "Page width",
-                 "Width of one page in pixels. It is taken from the imported document; choosing another "
-                 "template or style keeps it.", v["pageWidth"]),
-            prop("pageHeight", "pt_number", "Page height",
-                 "Height of one page in pixels. It is taken from the imported document; choosing another "
-                 "template or style keeps it.", v["pageHeight"]),
+                 "The title shown in the book's tool bar and in the mobile version. Left at this "
+                 "default, the book shows the title it is published with.", v["Title"]),
             prop("BaseColor", "pt_color", "Main colour",
                  "Colour of the tool bar, the buttons and the other controls around the book, as a "
                  "hexadecimal RGB value such as 0x804000.", v["BaseColor"]),
@@ -216,10 +211,9 @@ def _shared_tree(v):
 
 
 COMMON_DEFAULTS = {
-    "Title": "Leafcraft Book", "pageWidth": "540", "pageHeight": "720", "BaseColor": "0x804000",
+    "Title": "Leafcraft Book", "BaseColor": "0x804000",
     "PerPageThickness": "1", "AutoScale": "Yes", "languageSetting": "English",
-    "AuthorName": "Leafcraft", "AuthorEmail": "", "AuthorWebSite": "",
-    "AuthorInfo": "A page-flipping book made with Leafcraft.",
+    "AuthorName": "", "AuthorEmail": "", "AuthorWebSite": "", "AuthorInfo": "",
     "ShowLogo": "No", "LogoFile": "", "LogoLink": "",
     "BackgroundType": "GradientColor", "Color": "0x808000", "GradientStartColor": "0xFF9900",
     "GradientEndColor": "0xe8ac4d", "GradientAngle": "90", "BgType": "None", "ImagePath": "",

@@ -6,6 +6,8 @@
 
 namespace leafcraft {
 
+struct PageFacts;
+
 class FlashPage {
 public:
     FlashPage() = default;
@@ -16,6 +18,10 @@ public:
     void setPageFilePath(const QString& path) { m_pageFilePath = path; }
     int pageIndex() const { return m_pageIndex; }
     void setPageIndex(int index) { m_pageIndex = index; }
+    // The page's size and text when the import found them (a page of a PDF import), else null.
+    // Copies share them.
+    const std::shared_ptr<const PageFacts>& facts() const { return m_facts; }
+    void setFacts(std::shared_ptr<const PageFacts> facts) { m_facts = std::move(facts); }
 
     // A separately owned copy with the same path and page number, of the same kind as this
     // page. The two numbers are accepted for the callers' sake and have no effect.
@@ -28,6 +34,7 @@ protected:
 private:
     QString m_pageFilePath;
     int m_pageIndex = 0;
+    std::shared_ptr<const PageFacts> m_facts;
 };
 
 } // namespace leafcraft

@@ -72,6 +72,7 @@ protected:
 
     FlashPageList& mutablePages() { return m_pages; }
     FlashPageList& mutableNormalPages() { return m_normalPages; }
+    FlashPageList& mutableZoomedPages() { return m_zoomedPages; }
     FlashPageList& mutableThumbPages() { return m_thumbPages; }
     FlashPageList& mutableMobilePages() { return m_mobilePages; }
 

@@ -69,6 +69,20 @@ FlashPageSourcePDF::FlashPageSourcePDF(const QString& path, const QString& pageR
     m_madePages.resize(n);
     m_madeThumbs.resize(n);
     m_madeMobiles.resize(n);
+    m_madeZooms.resize(n);
+    m_madeFacts.resize(n);
+    setAllowText(false);
+}
+
+void FlashPageSourcePDF::setZoomPictures(bool on)
+{
+    m_converter->setZoomPictures(on);
+}
+
+void FlashPageSourcePDF::setAllowText(bool allow)
+{
+    m_textWithheld = !allow && !m_document->allowsTextCopy();
+    m_converter->setTextWanted(!m_textWithheld);
 }
 
 FlashPageSourcePDF::~FlashPageSourcePDF()
@@ -136,11 +150,21 @@ void FlashPageSourcePDF::runStep(Made kind, FlashPageList& list, const QString& 
         checkMade(files.mobile, n, "mobile picture", files.problem, sourceFile());
         m_madeThumbs[p] = files.thumb;
         m_madeMobiles[p] = files.mobile;
+        m_madeZooms[p] = files.zoom;
+        m_madeFacts[p] = files.facts;
         m_madePages[p] = files.page;
     };
     auto done = [&](int position) {
         const std::size_t p = std::size_t(position);
-        list.push_back(std::make_unique<FlashPage>(made[p], m_neededPages[p]));
+        const int n = m_neededPages[p];
+        auto page = std::make_unique<FlashPage>(made[p], n);
+        if (kind == Made::Page) {
+            page->setFacts(m_madeFacts[p]);
+            const QFileInfo zoom(m_madeZooms[p]);
+            if (!m_madeZooms[p].isEmpty() && zoom.isFile() && zoom.size() > 0)
+                mutableZoomedPages().push_back(std::make_unique<FlashPage>(m_madeZooms[p], n));
+        }
+        list.push_back(std::move(page));
         postProgress(position, type);
     };
     detail::runInPageOrder(count, workers, work, done, [this] { return stop(); });
@@ -186,6 +210,11 @@ const FlashPage* FlashPageSourcePDF::getNormalPageAtIndex(int pageNumber) const
     return findByPageIndex(normalPages(), pageNumber, true);
 }
 
+const FlashPage* FlashPageSourcePDF::getZoomedPageAtIndex(int pageNumber) const
+{
+    return findByPageIndex(zoomedPages(), pageNumber, true);
+}
+
 const FlashPage* FlashPageSourcePDF::getThumbPageAtIndex(int pageNumber) const
 {
     return findByPageIndex(thumbPages(), pageNumber, true);
@@ -197,13 +226,16 @@ namespace leafcraft {
 
 namespace {
 
-// The page converter of the application: the page format the user settings choose, the
-// book's first page measured into the settings' page size.
+// The page converter behind a page source: pages in the given format; with `measureSize` the
+// book's first page sets the settings' page size.
 class SwfConverter final : public FlashPageSourcePDF::Converter {
 public:
-    SwfConverter(const QString& path, std::shared_ptr<pdf::Document> document, int quality)
-        : m_converter(path, std::move(document), quality), m_format(PDFToSWFPageConverter::importFormat())
+    SwfConverter(const QString& path, std::shared_ptr<pdf::Document> document, int quality, PageFormat format,
+                 bool measureSize)
+        : m_converter(path, std::move(document), quality), m_format(format), m_measureSize(measureSize)
     {
+        if (!measureSize)
+            m_converter.setSizePage(-1);
     }
     PageFiles convertPage(int pageNumber, const pdf::Document& document) override
     {
@@ -212,19 +244,34 @@ public:
         files.page = c.page;
         files.thumb = c.thumb;
         files.mobile = c.mobile;
+        files.zoom = c.zoom;
+        files.facts = c.facts;
         files.problem = c.warnings.texts().join(QStringLiteral("; "));
         return files;
     }
-    void setSizePage(int pageNumber) override { m_converter.setSizePage(pageNumber); }
+    void setZoomPictures(bool on) override { m_converter.setZoomPictures(on); }
+    void setTextWanted(bool on) override { m_converter.setTextWanted(on); }
+    void setSizePage(int pageNumber) override
+    {
+        if (m_measureSize)
+            m_converter.setSizePage(pageNumber);
+    }
     QString workFolder() const override { return m_converter.converterWorkFolder(); }
     PDFToPageConverter* pageConverter() override { return &m_converter; }
 
 private:
     PDFToSWFPageConverter m_converter;
     PageFormat m_format;
+    bool m_measureSize;
 };
 
 } // namespace
+
+std::unique_ptr<FlashPageSourcePDF::Converter> FlashPageSourcePDF::createPageConverter(
+    const QString& path, std::shared_ptr<pdf::Document> document, int quality, PageFormat format, bool measureSize)
+{
+    return std::make_unique<SwfConverter>(path, std::move(document), quality, format, measureSize);
+}
 
 FlashPageSourcePDF::Backend FlashPageSourcePDF::defaultBackend()
 {
@@ -232,7 +279,7 @@ FlashPageSourcePDF::Backend FlashPageSourcePDF::defaultBackend()
     backend.openDocument = [](const QString& path) { return pdf::openDocument(path); };
     backend.createConverter = [](const QString& path, std::shared_ptr<pdf::Document> document,
                                  int quality) -> std::unique_ptr<Converter> {
-        return std::make_unique<SwfConverter>(path, std::move(document), quality);
+        return createPageConverter(path, std::move(document), quality, PDFToSWFPageConverter::importFormat(), true);
     };
     return backend;
 }

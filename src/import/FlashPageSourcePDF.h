@@ -19,6 +19,8 @@ namespace pdf {
 class Document;
 }
 class PDFToPageConverter;
+struct PageFacts;
+enum class PageFormat;
 
 class FlashPageSourcePDF : public FlashPageSource {
 public:
@@ -30,11 +32,16 @@ public:
         virtual ~Converter() = default;
         struct PageFiles {
             QString page, thumb, mobile;
+            QString zoom; // the large picture, when asked for and made
+            std::shared_ptr<const PageFacts> facts;
             QString problem; // why a file could not be made, when one is missing
         };
         // All files of page `pageNumber` (1-based), rendered through `document`. Throws Error
         // when the page cannot be converted at all.
         virtual PageFiles convertPage(int pageNumber, const pdf::Document& document) = 0;
+        // Large pictures at twice the page picture's size, and whether to read the pages' text.
+        virtual void setZoomPictures(bool /*on*/) {}
+        virtual void setTextWanted(bool /*on*/) {}
         // The page whose size becomes the book's page size (the first page of the book).
         virtual void setSizePage(int /*pageNumber*/) {}
         // The folder holding the files; removed with everything in it when the source goes.
@@ -52,6 +59,10 @@ public:
             createConverter;
     };
     static Backend defaultBackend();
+    // The page converter of the application, making pages in `format`; with `measureSize` the
+    // book's first SWF page is measured into the shared settings' page size.
+    static std::unique_ptr<Converter> createPageConverter(const QString& path, std::shared_ptr<pdf::Document> document,
+                                                          int quality, PageFormat format, bool measureSize);
 
     // Opens the document, computes the needed pages and makes the converter. Throws Error(BadInput) when the file
     // cannot be opened as a PDF (naming the reason: not a PDF, damaged, password protected,
@@ -59,6 +70,14 @@ public:
     FlashPageSourcePDF(const QString& path, const QString& pageRange, int DPI, int quality,
                        Backend backend = defaultBackend());
     ~FlashPageSourcePDF() override;
+
+    // Choices made before generatePages. With zoom pictures, zoomedPages() gets a picture of
+    // every page at twice the page file's size. The pages' text (PageFacts) is read unless the
+    // document's permissions forbid copying it; `allowText` overrules them.
+    void setZoomPictures(bool on);
+    void setAllowText(bool allow);
+    // Whether the document forbids copying its text and the text is therefore left out.
+    bool textWithheld() const { return m_textWithheld; }
 
     // The four steps of an import, each over the needed pages (the normal step over pages()):
     // stops before the next page once stop() is set, posts one progress notification per
@@ -72,6 +91,7 @@ public:
     // Both give up (nullptr) as soon as the stop flag is set.
     const FlashPage* getNormalPageAtIndex(int pageNumber) const override;
     const FlashPage* getThumbPageAtIndex(int pageNumber) const override;
+    const FlashPage* getZoomedPageAtIndex(int pageNumber) const override;
 
     // The page converter (present with the default backend; nullptr for test doubles). Its
     // PDFDoc() is the same document as PDFDoc() here.
@@ -113,7 +133,9 @@ private:
     int m_workerCount = 1;
     // Files made per needed page, by position; a page step also makes the thumbnail and the
     // mobile picture, which the later steps then only collect.
-    std::vector<QString> m_madePages, m_madeThumbs, m_madeMobiles;
+    std::vector<QString> m_madePages, m_madeThumbs, m_madeMobiles, m_madeZooms;
+    std::vector<std::shared_ptr<const PageFacts>> m_madeFacts;
+    bool m_textWithheld = false;
 };
 
 } // namespace leafcraft

@@ -98,6 +98,8 @@ void ImportPDFOperation::main()
         source = std::make_shared<FlashPageSourcePDF>(m_PDFPath, m_pageRange, m_DPI, m_quality, m_backend);
         if (m_workerCount > 0)
             source->setWorkerCount(m_workerCount);
+        source->setZoomPictures(m_zoomPictures);
+        source->setAllowText(m_allowText);
         {
             std::lock_guard lock(m_mutex);
             m_flashPageSource = source;

@@ -41,6 +41,10 @@ public:
     bool importLinks() const { return m_importLinks; }
     void setImportBookmarks(bool on) { m_importBookmarks = on; }
     bool importBookmarks() const { return m_importBookmarks; }
+    // Large pictures for the zoom (FlashPageSourcePDF::setZoomPictures).
+    void setZoomPictures(bool on) { m_zoomPictures = on; }
+    // Publish the pages' text even when the PDF's permissions forbid copying it.
+    void setAllowText(bool allow) { m_allowText = allow; }
     // Worker threads for the page conversion (0: one per processor core).
     void setWorkerCount(int count) { m_workerCount = count; }
     void setBackend(FlashPageSourcePDF::Backend backend) { m_backend = std::move(backend); }
@@ -78,6 +82,8 @@ private:
     QString m_pageRange;
     bool m_importBookmarks = false;
     bool m_importLinks = false;
+    bool m_zoomPictures = false;
+    bool m_allowText = false;
 
     int m_workerCount = 0;
     FlashPageSourcePDF::Backend m_backend;

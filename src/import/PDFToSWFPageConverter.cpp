@@ -185,6 +185,8 @@ ToolRun runTool(const QString& program, const QStringList& arguments)
 struct PDFToSWFPageConverter::Rendered {
     QByteArray pageJpeg;  // the page at twice its size
     QByteArray thumbJpeg; // the thumbnail
+    QByteArray zoomJpeg;  // the page at twice the page picture's size
+    pdf::PageText text;
 };
 
 PDFToSWFPageConverter::PDFToSWFPageConverter(QString PDFPath, std::shared_ptr<pdf::Document> PDFDoc, int quality)
@@ -299,17 +301,33 @@ bool PDFToSWFPageConverter::isSizePage(int pageNumber)
 }
 
 PDFToSWFPageConverter::Rendered PDFToSWFPageConverter::renderPage(const pdf::Document& doc, int pageNumber,
-                                                                bool wantPicture, Warnings& warnings) const
+                                                                const Wanted& wanted, Warnings& warnings) const
 {
     Rendered out;
     try {
         double w = 0, h = 0;
         doc.displaySize(pageNumber - 1, &w, &h);
-        const QSize thumb = thumbSize(w * 2, h * 2);
-        const pdf::Bitmap page = doc.render(pageNumber - 1, pixels(w, m_DPI), pixels(h, m_DPI));
-        if (wantPicture)
-            out.pageJpeg = JpegEncoder::encode(page, m_quality);
-        out.thumbJpeg = JpegEncoder::encode(ImageScaler::scale(page, thumb.width(), thumb.height()), m_quality);
+        pdf::RenderRequest request;
+        if (wanted.pageJpeg || wanted.thumb || wanted.zoom) {
+            request.width = pixels(w, m_DPI);
+            request.height = pixels(h, m_DPI);
+        }
+        request.large = wanted.zoom;
+        request.text = wanted.text;
+        if (wanted.thumb) {
+            // Drawn small from the same reading: cheaper than reducing the page picture.
+            const QSize thumb = thumbSize(w * 2, h * 2);
+            request.thumbWidth = thumb.width();
+            request.thumbHeight = thumb.height();
+        }
+        pdf::RenderedPage page = doc.renderPage(pageNumber - 1, request);
+        if (wanted.pageJpeg)
+            out.pageJpeg = JpegEncoder::encode(page.picture, m_quality);
+        if (wanted.thumb)
+            out.thumbJpeg = JpegEncoder::encode(page.thumb, m_quality);
+        if (wanted.zoom && page.large.width > 0)
+            out.zoomJpeg = JpegEncoder::encode(page.large, m_quality);
+        out.text = std::move(page.text);
     } catch (const Error& e) {
         if (e.kind() == ErrorKind::Output)
             throw;
@@ -329,7 +347,13 @@ ConvertedPage PDFToSWFPageConverter::convertPage(int pageNumber, PageFormat form
     result.page = path(QString::number(pageNumber) + (format == PageFormat::Swf ? QLatin1String(".swf") : QLatin1String(".jpg")));
     result.thumb = path(thumbName(pageNumber));
     result.mobile = path(QString::number(pageNumber) + QLatin1String("_mobile.jpg"));
+    if (m_zoomPictures)
+        result.zoom = path(QString::number(pageNumber) + QLatin1String("_zoom.jpg"));
     const QString where = QStringLiteral("page %1").arg(pageNumber);
+    auto facts = std::make_shared<PageFacts>();
+    facts->textWithheld = !m_textWanted;
+    if (doc)
+        doc->displaySize(pageNumber - 1, &facts->width, &facts->height);
 
     Rendered rendered;
     if (format == PageFormat::Swf) {
@@ -341,12 +365,9 @@ ConvertedPage PDFToSWFPageConverter::convertPage(int pageNumber, PageFormat form
         if (QFileInfo::exists(result.page)) {
             try {
                 rendered.pageJpeg = SwfFile::extractJpeg(result.page);
-                double w = 0, h = 0;
-                if (doc)
-                    doc->displaySize(pageNumber - 1, &w, &h);
                 int pw = 0, ph = 0;
                 JpegDecoder::readSize(rendered.pageJpeg, &pw, &ph);
-                const QSize thumb = doc ? thumbSize(w * 2, h * 2) : thumbSize(pw, ph);
+                const QSize thumb = doc ? thumbSize(facts->width * 2, facts->height * 2) : thumbSize(pw, ph);
                 const pdf::Bitmap reduced = JpegDecoder::decode(rendered.pageJpeg, thumb.width(), thumb.height());
                 rendered.thumbJpeg =
                     JpegEncoder::encode(ImageScaler::scale(reduced, thumb.width(), thumb.height()), m_quality);
@@ -356,13 +377,23 @@ ConvertedPage PDFToSWFPageConverter::convertPage(int pageNumber, PageFormat form
             }
         }
     }
-    if (rendered.thumbJpeg.isEmpty()) {
+    Wanted wanted;
+    wanted.thumb = rendered.thumbJpeg.isEmpty();
+    wanted.pageJpeg = wanted.thumb && (format == PageFormat::Jpg || !QFileInfo::exists(result.mobile));
+    wanted.zoom = m_zoomPictures && !QFileInfo::exists(result.zoom);
+    wanted.text = m_textWanted;
+    if (wanted.thumb || wanted.zoom || wanted.text) {
         if (!doc) {
             result.warnings.add(where, QStringLiteral("the PDF is not open; no pictures were made"));
             return result;
         }
-        const bool pictureNeeded = format == PageFormat::Jpg || !QFileInfo::exists(result.mobile);
-        rendered = renderPage(*doc, pageNumber, pictureNeeded, result.warnings);
+        Rendered more = renderPage(*doc, pageNumber, wanted, result.warnings);
+        if (wanted.thumb) {
+            rendered.thumbJpeg = std::move(more.thumbJpeg);
+            rendered.pageJpeg = std::move(more.pageJpeg);
+        }
+        rendered.zoomJpeg = std::move(more.zoomJpeg);
+        facts->text = std::move(more.text);
     }
     if (format == PageFormat::Jpg && !rendered.pageJpeg.isEmpty() && !QFileInfo::exists(result.page))
         writeFile(result.page, rendered.pageJpeg);
@@ -370,6 +401,9 @@ ConvertedPage PDFToSWFPageConverter::convertPage(int pageNumber, PageFormat form
         writeFile(result.thumb, rendered.thumbJpeg);
     if (!rendered.pageJpeg.isEmpty() && !QFileInfo::exists(result.mobile))
         writeFile(result.mobile, phonePicture(rendered.pageJpeg));
+    if (!rendered.zoomJpeg.isEmpty())
+        writeFile(result.zoom, rendered.zoomJpeg);
+    result.facts = std::move(facts);
     return result;
 }
 
@@ -450,7 +484,9 @@ void PDFToSWFPageConverter::pdftoThumbImage(int pageNumber, const QString& file)
         return;
     checkPage(m_PDFDoc.get(), pageNumber);
     Warnings warnings;
-    const Rendered r = renderPage(*m_PDFDoc, pageNumber, false, warnings);
+    Wanted wanted;
+    wanted.thumb = true;
+    const Rendered r = renderPage(*m_PDFDoc, pageNumber, wanted, warnings);
     if (!r.thumbJpeg.isEmpty())
         writeFile(file, r.thumbJpeg);
 }

@@ -6,9 +6,10 @@
 //                   a phone screen needs (see phonePictureSize)
 //
 // Pages are rendered at twice their size in points (144 dpi) and encoded at `quality`
-// percent. Each page is rendered once: the page file, the mobile picture and the
-// thumbnail all come from that one picture (for SWF pages, from the picture inside the
-// movie that pdf2swf wrote).
+// percent. Each page is read once: the page file, the mobile picture and the thumbnail all
+// come from that one picture (for SWF pages, from the picture inside the movie that pdf2swf
+// wrote), and the same reading gives the page's text and word places (PageFacts) and, when
+// asked for, the zoom picture "<n>_zoom.jpg" at twice the page picture's size.
 //
 // Threads: `convertPage` may run on several threads at once for different pages, each
 // thread passing its own document handle (pdf::Document::clone). The step-by-step
@@ -16,6 +17,7 @@
 #pragma once
 
 #include "import/PDFToPageConverter.h"
+#include "import/PageFacts.h"
 #include "support/Error.h"
 
 #include <QByteArray>
@@ -39,6 +41,8 @@ struct ConvertedPage {
     QString page;
     QString thumb;
     QString mobile;
+    QString zoom; // the large picture; empty unless zoom pictures are made
+    std::shared_ptr<const PageFacts> facts;
     Warnings warnings;
 };
 
@@ -65,6 +69,12 @@ public:
     QString generateThumbPage(int pageNumber) override;
     // The mobile picture; made only when it does not exist yet.
     QString generateMobilePage(int pageNumber) override;
+
+    // Also make a large picture of every page, at twice the page picture's size, from the same
+    // rendering ("<n>_zoom.jpg").
+    void setZoomPictures(bool on) { m_zoomPictures = on; }
+    // Read each page's text and word places along with its rendering (on unless set off).
+    void setTextWanted(bool on) { m_textWanted = on; }
 
     // The page whose SWF movie sets the settings' PageWidth/PageHeight: the first page of
     // the import. Until set, the first SWF page this converter makes is measured.
@@ -123,12 +133,20 @@ private:
     struct Rendered;
     // Page `pageNumber` rendered at twice its size as a JPEG; empty when it cannot be rendered.
     QByteArray pagePicture(int pageNumber) const;
-    Rendered renderPage(const pdf::Document& doc, int pageNumber, bool wantPicture, Warnings& warnings) const;
+    struct Wanted {
+        bool pageJpeg = false;
+        bool thumb = false;
+        bool zoom = false;
+        bool text = false;
+    };
+    Rendered renderPage(const pdf::Document& doc, int pageNumber, const Wanted& wanted, Warnings& warnings) const;
     void checkPage(const pdf::Document* doc, int pageNumber) const;
     bool isSizePage(int pageNumber);
     QString path(const QString& name) const;
     QString thumbName(int pageNumber) const;
 
+    bool m_zoomPictures = false;
+    bool m_textWanted = true;
     std::atomic<int> m_sizePage{0};
     std::atomic<bool> m_sizeMeasured{false};
     std::mutex m_pendingMutex;

@@ -12,6 +12,7 @@
 #include "platform/PdfDocument.h"
 
 #include "platform/Log.h"
+#include "platform/MuPdfPageRender_p.h"
 #include "support/Error.h"
 
 #include <QFile>
@@ -154,7 +155,10 @@ void convertOutline(fz_context* ctx, fz_document* doc, fz_outline* node, std::ve
     for (; node; node = node->next) {
         OutlineItem item;
         item.title = QString::fromUtf8(node->title ? node->title : "");
-        if (node->page.page >= 0)
+        // A bookmark into another file (an external URI) has no page of this document, even
+        // where MuPDF reports one.
+        const bool external = node->uri && fz_is_external_link(ctx, node->uri);
+        if (node->page.page >= 0 && !external)
             item.destPage = pageOfLocation(ctx, doc, node->page);
         // Deeply nested outlines are cut rather than followed without end.
         if (node->down && depth < 64)
@@ -366,6 +370,32 @@ public:
         if (failed)
             throw pageError(page, caught(ctx));
         return result;
+    }
+
+    RenderedPage renderPage(int page, const RenderRequest& request) const override
+    {
+        checkPage(page);
+        if ((request.width > 0 || request.height > 0)
+            && (request.width < 1 || request.height < 1 || qint64(request.width) * request.height > kMaxRenderPixels))
+            throw Error(ErrorKind::BadInput,
+                        QStringLiteral("page %1 cannot be rendered at %2 x %3 pixels")
+                            .arg(page + 1).arg(request.width).arg(request.height),
+                        m_path);
+        RenderedPage result;
+        QString why;
+        if (!detail::renderPageOnce(m_context.ctx, &m_doc->super, page, request, kMaxRenderPixels, result, why))
+            throw pageError(page, why);
+        return result;
+    }
+
+    bool allowsTextCopy() const override
+    {
+        fz_context* ctx = m_context.ctx;
+        int allowed = 1;
+        fz_var(allowed);
+        fz_try(ctx) { allowed = pdf_has_permission(ctx, m_doc, FZ_PERMISSION_COPY); }
+        fz_catch(ctx) { allowed = 0; } // unreadable permissions: take the careful reading
+        return allowed != 0;
     }
 
     std::unique_ptr<Document> clone() const override { return std::make_unique<MuPdfDocument>(m_path); }

@@ -39,6 +39,39 @@ struct Bitmap {
     QByteArray pixels;
 };
 
+// One word of a page: its box as fractions of the displayed page (origin top left) and its
+// text. Words come in reading order.
+struct Word {
+    float x = 0, y = 0, width = 0, height = 0;
+    QString text;
+};
+
+// The text of a page: the whole text (lines ending in "\n", blocks separated by an empty
+// line) and its words with their places.
+struct PageText {
+    QString text;
+    std::vector<Word> words;
+};
+
+// What renderPage is asked for: the picture of `width` x `height` pixels (none when either is
+// 0), a large picture of twice that size, the page's text, and a small picture of
+// `thumbWidth` x `thumbHeight` (none when either is 0).
+struct RenderRequest {
+    int width = 0;
+    int height = 0;
+    bool large = false;
+    bool text = false;
+    int thumbWidth = 0;
+    int thumbHeight = 0;
+};
+
+struct RenderedPage {
+    Bitmap picture;
+    Bitmap large; // empty when not asked for, or when it would exceed the picture size limit
+    PageText text;
+    Bitmap thumb;
+};
+
 // An open PDF document. Not thread-safe: each thread opens or clones its own.
 class Document {
 public:
@@ -57,6 +90,12 @@ public:
     // on white. Throws Error(BadInput) when the page cannot be rendered.
     virtual Bitmap render(int page, int width, int height) const = 0;
     virtual QString pageText(int page) const = 0;
+    // The pictures and the text of a page from one reading of it. Throws as render() does.
+    // This default renders and reads the page separately and finds no word boxes.
+    virtual RenderedPage renderPage(int page, const RenderRequest& request) const;
+    // Whether the document's permissions let a reader copy its text (an unencrypted
+    // document always does).
+    virtual bool allowsTextCopy() const { return true; }
     // A new handle on the same file for use on another thread.
     virtual std::unique_ptr<Document> clone() const = 0;
 };

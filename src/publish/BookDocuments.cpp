@@ -3,6 +3,7 @@
 #include "publish/Maker.h"
 
 #include <QHash>
+#include <cmath>
 
 namespace leafcraft::bookdoc {
 
@@ -124,8 +125,11 @@ xml::Document configDocument(const PropertyLookup& lookup)
     music.setAttribute(S("circle"), value("LoopSound", S("Yes")) == QLatin1String("Yes") ? S("-1") : S("0"));
 
     const QString download = value("DownloadFile", S(""));
-    setting.appendElement(S("Download"))
-        .setAttribute(S("src"), download.isEmpty() ? S("") : extFile("DownloadFile", download));
+    xml::Element downloadEl = setting.appendElement(S("Download"));
+    downloadEl.setAttribute(S("src"), download.isEmpty() ? S("") : extFile("DownloadFile", download));
+    // The name a reader's download is saved under: the chosen file's own.
+    if (!download.isEmpty())
+        downloadEl.setAttribute(S("fileName"), download.mid(download.lastIndexOf(QLatin1Char('/')) + 1));
 
     leaf(setting, "ControlButtonsInvisible", hiddenButtonList(lookup));
 
@@ -215,6 +219,11 @@ xml::Document pageListDocument(const QString& bace, int W, int H, const std::vec
         const PageListEntry& p = pages[i];
         xml::Element page = root.appendElement(S("Page"));
         page.setAttribute(S("type"), S("Image"));
+        if (p.width > 0 && p.height > 0) {
+            // Each page keeps its own shape: its displayed size, to a hundredth of a point.
+            page.setAttribute(S("width"), QString::number(std::round(p.width * 100) / 100, 'g', 10));
+            page.setAttribute(S("height"), QString::number(std::round(p.height * 100) / 100, 'g', 10));
+        }
         page.appendElement(S("Item"), p.thumb).setAttribute(S("name"), S("thumb"));
         page.appendElement(S("Item"), p.normal).setAttribute(S("name"), S("normal"));
         page.appendElement(S("Item"), p.large).setAttribute(S("name"), S("large"));

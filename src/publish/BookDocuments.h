@@ -51,6 +51,8 @@ struct PageListEntry {
     QString thumb;     // URLs relative to the resource folder
     QString normal;
     QString large;
+    double width = 0; // the displayed size in points, written when known (> 0)
+    double height = 0;
 };
 
 // The page list. `pagesAnnos` (may be null) is the link tree: the links of its `pageAnnos`

@@ -4,14 +4,17 @@
 #include "annotations/FlashPagesAnnotations.h"
 #include "app/AppSettings.h"
 #include "import/FlashPageSource.h"
+#include "import/PageFacts.h"
 #include "import/SwfFile.h"
 #include "platform/Log.h"
 #include "platform/PdfDocument.h"
 #include "platform/Platform.h"
 #include "publish/AtomicWrite_p.h"
 #include "publish/BookDocuments.h"
+#include "publish/BookSettings.h"
 #include "publish/BookStaging.h"
 #include "publish/HTMLConfigInfo.h"
+#include "publish/ReaderFiles.h"
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateProperty.h"
 
@@ -204,7 +207,9 @@ void FlashBookOutput::writeWholeBook()
         throw Error(ErrorKind::BadInput, QStringLiteral("the template has no HTML page"),
                     iFlashTemplate ? iFlashTemplate->tmplName() : QString());
     if (iHTMLConfig) {
-        iHTMLConfig->generateHTMLFrom(pattern, html);
+        HTMLConfigInfo page = *iHTMLConfig;
+        page.takeBookSettings(bookdoc::bookSettings(iFlashTemplate.get(), m_publishedTitle));
+        page.generateHTMLFrom(pattern, html);
     } else {
         removePath(html);
         if (!copyFile(pattern, html))
@@ -298,23 +303,33 @@ void FlashBookOutput::writeSwfPicture(const QString& swfPath, const QString& jpg
         warn(jpgPath, QStringLiteral("cannot write the page picture"), true);
 }
 
-void FlashBookOutput::prepaireZoomendPage(const QString& /*base*/)
+void FlashBookOutput::prepaireZoomendPage(const QString& base)
 {
-    // Zoomed pages are the normal pages (iZoomedPageSameAsNormalPage): nothing to write.
+    // The zoom shows the normal pages unless the import made large pictures for it.
+    const QString folder = resourcePath(base, iZoomedPageFolder);
+    removePath(folder);
+    if (iFlashPageSource && !iFlashPageSource->zoomedPages().empty())
+        copyPictures(folder, iFlashPageSource->zoomedPages());
 }
 
 void FlashBookOutput::prepaireThumbPage(const QString& base)
 {
     const QString folder = resourcePath(base, iThumbPageFolder);
     removePath(folder);
+    if (iFlashPageSource)
+        copyPictures(folder, iFlashPageSource->thumbPages());
+    else if (!QDir().mkpath(folder))
+        warn(folder, QStringLiteral("cannot create the folder"), true);
+}
+
+void FlashBookOutput::copyPictures(const QString& folder, const std::vector<std::unique_ptr<FlashPage>>& pictures)
+{
     if (!QDir().mkpath(folder)) {
         warn(folder, QStringLiteral("cannot create the folder"), true);
         return;
     }
-    if (!iFlashPageSource)
-        return;
     std::vector<CopyTask> copies;
-    for (const auto& page : iFlashPageSource->thumbPages())
+    for (const auto& page : pictures)
         copies.push_back({page->pageFilePath(),
                           folder + QLatin1Char('/') + QString::number(page->pageIndex()) + QStringLiteral(".jpg")});
     copyFiles(copies);
@@ -388,6 +403,8 @@ QStringList FlashBookOutput::searchTexts()
     QStringList texts;
     if (!iFlashPageSource)
         return texts;
+    if (std::optional<QStringList> imported = bookdoc::importedPageTexts(*iFlashPageSource))
+        return *imported;
     const QString source = iFlashPageSource->sourceFile();
     const QFileInfo info(source);
     QString key;
@@ -445,6 +462,10 @@ void FlashBookOutput::prepaireSearchFile(const QString& base)
     const QString path = folder + QStringLiteral("/search.js");
     if (!writeWhole(path, bookdoc::searchScript(searchTexts())))
         warn(path, QStringLiteral("cannot write the search text"), true);
+    if (iFlashPageSource)
+        bookdoc::writeWordFiles(folder, *iFlashPageSource, [this](const QString& file) {
+            warn(file, QStringLiteral("cannot write the page's words"), true);
+        });
 }
 
 // ------------------------------------------------------------------ URLs
@@ -457,7 +478,10 @@ QString FlashBookOutput::getNormalPageURL(const FlashPage& page) const
 
 QString FlashBookOutput::getZoomedPageURL(const FlashPage& page) const
 {
-    return getNormalPageURL(page);
+    const FlashPage* zoomed = iFlashPageSource ? iFlashPageSource->getZoomedPageAtIndex(page.pageIndex()) : nullptr;
+    if (!zoomed)
+        return getNormalPageURL(page);
+    return iZoomedPageFolder + QLatin1Char('/') + QString::number(zoomed->pageIndex()) + QStringLiteral(".jpg");
 }
 
 QString FlashBookOutput::getThumbPageURL(const FlashPage& page) const

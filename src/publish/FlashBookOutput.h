@@ -10,10 +10,12 @@
 //   files/page/<n>.<ext>        the normal pages (<n> the page's number in its document);
 //                               an SWF page also gets files/page/<n>.jpg, its picture
 //   files/thumb/<n>.jpg         the thumbnails
+//   files/zoom/<n>.jpg          large pictures for the zoom, when the import made them
 //   files/extfiles/<key>.<ext>  the files chosen in file properties (+ the Panoramic cube)
 //   files/pageConfig/<name>     files the links need
 //   files/editor/               page-editor attachments of the working folder
 //   files/search/search.js      the text of every page, for the player's search
+//   files/search/words-<n>.js   the words of book page n with their places
 //   pages.xml                   the page list, only in the working folder itself (the live
 //                               preview): kept there, or written while it has none
 //   files/leafcraft-manifest.txt  every file above, as the book's record of what it wrote
@@ -76,6 +78,10 @@ public:
     const std::shared_ptr<HTMLConfigInfo>& HTMLConfig() const { return iHTMLConfig; }
     void setHTMLConfig(std::shared_ptr<HTMLConfigInfo> v) { iHTMLConfig = std::move(v); }
 
+    // The title the book is published under: the book shows it while the template's Title is
+    // still the template's default.
+    void setPublishedTitle(const QString& title) { m_publishedTitle = title; }
+
     // The page list's `bace` attribute ("" unless set) and editor flag (true unless set).
     void SetBasePath(const QString& path) { iBasePath = path; }
     void SetNeverEditor(bool neverEditor) { iNeverEditor = neverEditor; }
@@ -132,8 +138,8 @@ public:
     // The file the caller opens after writing.
     virtual QString outputFileName() const;
 
-    // Page URLs relative to the resource folder: page/<n>.<ext>, the same for the zoomed
-    // page, thumb/<n>.jpg.
+    // Page URLs relative to the resource folder: page/<n>.<ext>; the zoomed page zoom/<n>.jpg
+    // when the import made one, else the normal page; thumb/<n>.jpg.
     QString getNormalPageURL(const FlashPage& page) const;
     QString getZoomedPageURL(const FlashPage& page) const;
     QString getThumbPageURL(const FlashPage& page) const;
@@ -196,6 +202,8 @@ protected:
     int pageHeightSetting() const;
     QStringList searchTexts();
     void writeSwfPicture(const QString& swfPath, const QString& jpgPath);
+    // Copies pictures into `folder` (made when missing) as <pageIndex>.jpg.
+    void copyPictures(const QString& folder, const std::vector<std::unique_ptr<FlashPage>>& pictures);
 
     std::shared_ptr<FlashTemplate> iFlashTemplate;
     std::shared_ptr<FlashPageSource> iFlashPageSource;
@@ -209,7 +217,7 @@ protected:
     bool iNeverEditor = true;
     QString iResourceFolder = QStringLiteral("files");
     QString iNormalPageFolder = QStringLiteral("page");
-    QString iZoomedPageFolder = QStringLiteral("large");
+    QString iZoomedPageFolder = QStringLiteral("zoom");
     QString iThumbPageFolder = QStringLiteral("thumb");
     QString iExterFilesFolder = QStringLiteral("extfiles");
     QString iSearchInfoFolder = QStringLiteral("search");
@@ -230,6 +238,7 @@ private:
     AppSettings* m_settings = nullptr;
     std::optional<QStringList> m_searchTexts;
     QString m_generatedPageList; // pages.xml written by BookPageConfig in this run
+    QString m_publishedTitle;
     Warnings m_warnings;
     int m_failedWrites = 0;
 };

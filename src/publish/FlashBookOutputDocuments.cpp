@@ -6,9 +6,12 @@
 #include "annotations/FlashPagesAnnotations.h"
 #include "app/AppSettings.h"
 #include "import/FlashPageSource.h"
+#include "import/PageFacts.h"
 #include "platform/Log.h"
 #include "publish/AtomicWrite_p.h"
 #include "publish/BookDocuments.h"
+#include "publish/BookSettings.h"
+#include "publish/ReaderFiles.h"
 #include "support/ConfigContainer.h"
 #include "templates/FlashTemplate.h"
 
@@ -22,10 +25,7 @@ namespace leafcraft {
 
 QString FlashBookOutput::GetVisibleButtons() const
 {
-    const FlashTemplate* tmpl = iFlashTemplate.get();
-    return bookdoc::hiddenButtonList([tmpl](const QString& key, const QString& def) {
-        return tmpl ? tmpl->propertyValueFor(key, def) : def;
-    });
+    return bookdoc::hiddenButtonList(bookdoc::bookSettings(iFlashTemplate.get(), QString()));
 }
 
 quint32 FlashBookOutput::colorWithHexString(const QString& text)
@@ -40,12 +40,11 @@ xml::Element FlashBookOutput::AddChildToParent(const QString& name, const QStrin
 
 xml::Document FlashBookOutput::bookXML()
 {
-    const FlashTemplate* tmpl = iFlashTemplate.get();
-    xml::Document doc = bookdoc::configDocument([tmpl](const QString& key, const QString& def) {
-        return tmpl ? tmpl->propertyValueFor(key, def) : def;
-    });
+    xml::Document doc = bookdoc::configDocument(bookdoc::bookSettings(iFlashTemplate.get(), m_publishedTitle));
     if (iFlashOutline) {
         xml::Document ols = iFlashOutline->outlineAsXMLNode();
+        if (iFlashPageSource)
+            bookdoc::mapContentsToBook(ols.root(), bookdoc::bookPositions(*iFlashPageSource));
         doc.root().appendCopy(ols.root());
     }
     const QString working = GetPreviewPath() + QStringLiteral("/pages.xml");
@@ -99,6 +98,10 @@ xml::Document FlashBookOutput::pageListDocument(const QString& basePath) const
                 normal = page.get();
             bookdoc::PageListEntry e;
             e.pageIndex = n;
+            if (const PageFacts* facts = page->facts().get()) {
+                e.width = facts->width;
+                e.height = facts->height;
+            }
             e.normal = getNormalPageURL(*normal);
             e.large = getZoomedPageURL(*normal);
             e.thumb = e.normal;

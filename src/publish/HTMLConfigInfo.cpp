@@ -6,6 +6,7 @@
 #include "support/Error.h"
 
 #include <QFile>
+#include <QStringList>
 
 namespace leafcraft {
 
@@ -13,6 +14,7 @@ HTMLConfigInfo::HTMLConfigInfo()
     : m_HTMLTitle(QStringLiteral("Quiremark")),
       m_HTMLKeywords(QStringLiteral("Sheetwise,page flip,flipping-book")),
       m_HTMLDescription(maker::webDomain()),
+      m_HTMLLanguage(QStringLiteral("en")),
       m_HTMLScript(QLatin1String("")),
       m_otherScript(QLatin1String(""))
 {
@@ -24,7 +26,40 @@ QString HTMLConfigInfo::generateHTML(const QString& patternText) const
     engine.setItem(QStringLiteral("index.title"), m_HTMLTitle);
     engine.setItem(QStringLiteral("meta.keywords"), m_HTMLKeywords);
     engine.setItem(QStringLiteral("meta.description"), m_HTMLDescription);
+    engine.setItem(QStringLiteral("html.lang"), m_HTMLLanguage);
+    engine.setItem(QStringLiteral("page.analytics"), m_analyticsID);
     return engine.parse();
+}
+
+QString HTMLConfigInfo::languageTag(const QString& setting)
+{
+    static const char* const languages[][2] = {
+        {"English", "en"},    {"French", "fr"}, {"German", "de"},  {"Spanish", "es"},
+        {"Italian", "it"},    {"Portuguese", "pt"}, {"Dutch", "nl"}, {"Swedish", "sv"},
+        {"Polish", "pl"},     {"Russian", "ru"}, {"Chinese", "zh"}, {"Japanese", "ja"},
+    };
+    for (const auto& l : languages)
+        if (setting.trimmed().compare(QLatin1String(l[0]), Qt::CaseInsensitive) == 0)
+            return QLatin1String(l[1]);
+    return QStringLiteral("en");
+}
+
+void HTMLConfigInfo::takeBookSettings(const std::function<QString(const QString&, const QString&)>& lookup)
+{
+    const QString none;
+    m_HTMLLanguage = languageTag(lookup(QStringLiteral("languageSetting"), QStringLiteral("English")));
+    QStringList keywords;
+    for (const QString& k : {lookup(QStringLiteral("Title"), none), lookup(QStringLiteral("AuthorName"), none)})
+        if (!k.trimmed().isEmpty() && !keywords.contains(k.trimmed()))
+            keywords << k.trimmed();
+    if (!keywords.isEmpty())
+        m_HTMLKeywords = keywords.join(QLatin1Char(','));
+    const QString about = lookup(QStringLiteral("AuthorInfo"), none).trimmed();
+    if (!about.isEmpty())
+        m_HTMLDescription = about;
+    else if (!keywords.isEmpty())
+        m_HTMLDescription = keywords.first();
+    m_analyticsID = lookup(QStringLiteral("GoogleID"), none).trimmed();
 }
 
 void HTMLConfigInfo::generateHTMLFrom(const QString& templatePath, const QString& toFile) const

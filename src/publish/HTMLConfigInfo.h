@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace leafcraft {
 
@@ -18,6 +19,21 @@ public:
     // Substituted for `${meta.description}`.
     const QString& HTMLDescription() const { return m_HTMLDescription; }
     void setHTMLDescription(const QString& v) { m_HTMLDescription = v; }
+    // Substituted for `${html.lang}`: the page's language tag ("en" unless set).
+    const QString& HTMLLanguage() const { return m_HTMLLanguage; }
+    void setHTMLLanguage(const QString& v) { m_HTMLLanguage = v; }
+    // Substituted for `${page.analytics}`: the web analytics property the page reports to when
+    // it is opened over http(s); "" for none (the page then makes no network call of its own).
+    const QString& analyticsID() const { return m_analyticsID; }
+    void setAnalyticsID(const QString& v) { m_analyticsID = v; }
+
+    // Takes the page's language, keywords, description and analytics property from the book's
+    // settings (`lookup(key, default)`): languageSetting, the title and the author's name,
+    // AuthorInfo, GoogleID. Empty settings leave the texts as they are.
+    void takeBookSettings(const std::function<QString(const QString& key, const QString& defaultValue)>& lookup);
+    // The language tag of a languageSetting value ("German" -> "de"); "en" for unknown ones.
+    static QString languageTag(const QString& setting);
+
     // Script texts kept for the page; not substituted.
     const QString& HTMLScript() const { return m_HTMLScript; }
     void setHTMLScript(const QString& v) { m_HTMLScript = v; }
@@ -37,6 +53,8 @@ private:
     QString m_HTMLTitle;
     QString m_HTMLKeywords;
     QString m_HTMLDescription;
+    QString m_HTMLLanguage;
+    QString m_analyticsID;
     QString m_HTMLScript;
     QString m_otherScript;
 };

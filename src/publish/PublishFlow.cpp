@@ -178,6 +178,7 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
     try {
         html->setHTMLTitle(choices.title);
         writer->setHTMLConfig(html);
+        writer->setPublishedTitle(choices.title);
         writer->setFlashPagesAnnotations(m_annotations);
         writer->setFlashOutline(m_outline);
         writer->setAppSettings(&settings());

@@ -28,38 +28,6 @@
 
 namespace leafcraft {
 
-namespace {
-
-// The page converter of a job: the chosen page format is given, not read from the shared
-// settings, and the shared settings' page size is never measured into (the job keeps its own).
-class JobConverter final : public FlashPageSourcePDF::Converter {
-public:
-    JobConverter(const QString& path, std::shared_ptr<pdf::Document> document, int quality, PageFormat format)
-        : m_converter(path, std::move(document), quality), m_format(format)
-    {
-        m_converter.setSizePage(-1);
-    }
-
-    PageFiles convertPage(int pageNumber, const pdf::Document& document) override
-    {
-        ConvertedPage c = m_converter.convertPage(pageNumber, m_format, &document);
-        PageFiles files;
-        files.page = c.page;
-        files.thumb = c.thumb;
-        files.mobile = c.mobile;
-        if (!c.warnings.isEmpty())
-            files.problem = c.warnings.texts().join(QStringLiteral("; "));
-        return files;
-    }
-    QString workFolder() const override { return m_converter.converterWorkFolder(); }
-
-private:
-    PDFToSWFPageConverter m_converter;
-    PageFormat m_format;
-};
-
-} // namespace
-
 PublishJob::PublishJob(PublishOptions options) : m_options(std::move(options)) {}
 
 PublishJob::~PublishJob()
@@ -129,9 +97,9 @@ void PublishJob::prepare()
         std::unique_ptr<pdf::Document> doc = pdf::openDocument(o.inputPdf);
         m_pageCount = doc->pageCount();
         m_neededPages = FlashPageSource::parsePageRange(o.pageRange, m_pageCount);
-        // The first page as displayed (a rotated page shows its crop box turned).
+        // The book's first page as displayed (a rotated page shows its crop box turned).
         double w = 0, h = 0;
-        doc->displaySize(0, &w, &h);
+        doc->displaySize(m_neededPages.front() - 1, &w, &h);
         m_pageWidth = int(w);
         m_pageHeight = int(h);
     }
@@ -187,12 +155,15 @@ void PublishJob::import()
     ImportPDFOperation operation(o.inputPdf, o.pageRange, 144, qualityForLevel(o.qualityLevel));
     operation.setImportLinks(o.links);
     operation.setImportBookmarks(o.bookmarks);
+    operation.setZoomPictures(o.zoomPictures);
+    operation.setAllowText(o.allowText);
     const PageFormat format = o.format == PublishOptions::PageFormat::Jpg ? PageFormat::Jpg : PageFormat::Swf;
     FlashPageSourcePDF::Backend backend;
     backend.openDocument = [](const QString& path) { return pdf::openDocument(path); };
     backend.createConverter = [format](const QString& path, std::shared_ptr<pdf::Document> document, int quality)
         -> std::unique_ptr<FlashPageSourcePDF::Converter> {
-        return std::make_unique<JobConverter>(path, std::move(document), quality, format);
+        // The job keeps its own page size: the shared settings are never measured into.
+        return FlashPageSourcePDF::createPageConverter(path, std::move(document), quality, format, false);
     };
     operation.setBackend(std::move(backend));
     operation.setWorkerCount(o.jobs);
@@ -239,19 +210,16 @@ void PublishJob::import()
     m_template->setPropertyValue(QStringLiteral("pageWidth"), QString::number(m_pageWidth));
     m_template->setPropertyValue(QStringLiteral("pageHeight"), QString::number(m_pageHeight));
 
-    // The text of every page for the book's search, in book order.
-    m_pageTexts.clear();
-    try {
-        std::unique_ptr<pdf::Document> doc = pdf::openDocument(o.inputPdf);
-        for (const auto& page : m_pageSource->pages()) {
-            const int n = page->pageIndex() - 1;
-            m_pageTexts << (n >= 0 && n < doc->pageCount() ? doc->pageText(n) : QStringLiteral(""));
-        }
-    } catch (const Error& e) {
-        m_warnings.add(o.inputPdf, QStringLiteral("no search text: %1").arg(e.message()));
-        m_pageTexts.clear();
-        for (std::size_t i = 0; i < m_pageSource->pages().size(); ++i)
-            m_pageTexts << QStringLiteral("");
+    if (auto* pdfSource = dynamic_cast<FlashPageSourcePDF*>(m_pageSource.get());
+        pdfSource && (pdfSource->textWithheld() || o.allowText)) {
+        const bool forbidden = pdfSource->PDFDoc() && !pdfSource->PDFDoc()->allowsTextCopy();
+        if (pdfSource->textWithheld())
+            m_warnings.add(o.inputPdf, QStringLiteral("the PDF's permissions forbid copying its text, so the book has no "
+                                                      "search text and no page text for screen readers "
+                                                      "(--allow-text publishes it anyway)"));
+        else if (forbidden)
+            m_warnings.add(o.inputPdf, QStringLiteral("the PDF's permissions forbid copying its text; it is published "
+                                                      "because --allow-text was given"));
     }
     m_imported = true;
 }
@@ -267,11 +235,11 @@ QString PublishJob::write()
 
     FlashBookOutput writer(m_pageSource, m_template, o.outputFolder, o.name + QStringLiteral(".html"));
     writer.setHTMLConfig(html);
+    writer.setPublishedTitle(html->HTMLTitle());
     writer.setFlashPagesAnnotations(m_annotations);
     writer.setFlashOutline(m_outline);
     writer.setPreviewFolder(m_workingFolder);
     writer.setAppSettings(m_settings.get());
-    writer.setSearchTexts(m_pageTexts);
     writer.ouputTheBook();
     for (const Warning& w : writer.warnings().list())
         m_warnings.add(w.where, w.message);

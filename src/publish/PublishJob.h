@@ -41,6 +41,8 @@ struct PublishOptions {
     QString settingsFile;
     QList<QPair<QString, QString>> propertyValues; // applied in order after style and settings file
     int jobs = 0;                                  // page conversion threads; 0 = one per core
+    bool zoomPictures = false; // large pictures for the zoom, at twice the page pictures' size
+    bool allowText = false;    // publish the text even when the PDF's permissions forbid copying it
 };
 
 // What a job is doing, for a progress display.
@@ -81,7 +83,7 @@ public:
     const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return m_annotations; }
     const std::shared_ptr<FlashOutline>& flashOutline() const { return m_outline; }
     AppSettings& settings() const { return *m_settings; }
-    // The first page's size in points, as the import found it.
+    // The first imported page's displayed size in points.
     int pageWidth() const { return m_pageWidth; }
     int pageHeight() const { return m_pageHeight; }
     // The private working folder (removed when the job is destroyed).
@@ -99,7 +101,6 @@ private:
     std::shared_ptr<FlashPageSource> m_pageSource;
     std::shared_ptr<FlashPagesAnnotations> m_annotations;
     std::shared_ptr<FlashOutline> m_outline;
-    QStringList m_pageTexts;
     std::vector<int> m_neededPages;
     int m_pageCount = 0;
     int m_pageWidth = 0;

@@ -87,8 +87,10 @@ def items(page, name):
 def help_lists_every_option(ctx):
     p = ctx.run("--help")
     for opt in ["-o, --output", "--name", "--title", "--pages", "--quality", "--format", "--no-links",
-                "--no-bookmarks", "--template", "--style", "--settings", "--set", "--jobs"]:
+                "--no-bookmarks", "--template", "--style", "--settings", "--set", "--jobs", "--zoom-pictures",
+                "--allow-text"]:
         assert opt in p.stdout, opt
+    assert "vector" not in p.stdout and "picture" in p.stdout
 
 
 @case
@@ -195,6 +197,118 @@ def swf_pages_get_a_picture_beside_them(ctx):
     assert names == ["1.jpg", "1.swf", "2.jpg", "2.swf"], names
     page_els = children(children(config_of(book), "Pages")[0], "Page")
     assert items(page_els[0], "normal")[0].firstChild.data == "page/1.swf"
+
+
+def words_of(book, n):
+    """The words of book page n as the player loads them: [[x, y, w, h, "word"], ...]."""
+    with open(os.path.join(book, "files", "search", "words-%d.js" % n), encoding="utf-8") as f:
+        script = f.read()
+    prefix = "(window.LeafcraftWords = window.LeafcraftWords || {})[%d] = " % n
+    assert script.startswith(prefix) and script.endswith(";\n"), script[:80]
+    assert re.fullmatch(r"\d\.\d{4}", script[len(prefix):].split(",")[0].strip("[ ")), "4 decimals"
+    return json.loads(script[len(prefix):-2])
+
+
+def jpeg_size(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    i = 2
+    while data[i + 1] not in (0xC0, 0xC1, 0xC2):
+        i += 2 + int.from_bytes(data[i + 2:i + 4], "big")
+    return int.from_bytes(data[i + 7:i + 9], "big"), int.from_bytes(data[i + 5:i + 7], "big")
+
+
+@case
+def contents_open_the_published_position_of_their_page(ctx):
+    book = ctx.out("contents")
+    ctx.run(ctx.pdf("contents.pdf"), "-o", book, "--pages", "1-3,20-30")
+    kept = [1, 2, 3] + list(range(20, 31))
+    with open(ctx.pdf("contents.json")) as f:
+        want = json.load(f)["outline"]
+
+    def expected(items):  # the book position of each entry's page; 0 when the book lacks it
+        return [(i["title"], kept.index(i["destPage"]) + 1 if i["destPage"] in kept else 0, expected(i["children"]))
+                for i in items]
+
+    def found(parent):
+        return [(children(o, "c")[0].firstChild.data, int(children(o, "p")[0].firstChild.data),
+                 found(children(o, "ci")[0])) for o in children(parent, "o")]
+
+    assert found(children(config_of(book), "ols")[0]) == expected(want)
+    assert ("5.9 Deep", 4, []) in found(children(config_of(book), "ols")[0])[1][2]
+
+
+@case
+def pages_keep_their_shape_and_zoom_pictures_are_twice_the_page(ctx):
+    book = ctx.out("shapes")
+    ctx.run(ctx.pdf("shapes.pdf"), "-o", book, "--zoom-pictures")
+    with open(ctx.pdf("shapes.json")) as f:
+        sizes = json.load(f)["sizes"]
+    page_els = children(children(config_of(book), "Pages")[0], "Page")
+    assert [[float(p.getAttribute("width")), float(p.getAttribute("height"))] for p in page_els] == sizes
+    for n, p in enumerate(page_els, 1):
+        assert items(p, "large")[0].firstChild.data == "zoom/%d.jpg" % n
+        w, h = jpeg_size(os.path.join(book, "files", "page", "%d.jpg" % n))
+        assert jpeg_size(os.path.join(book, "files", "zoom", "%d.jpg" % n)) == (2 * w, 2 * h)
+        assert abs(w / h - sizes[n - 1][0] / sizes[n - 1][1]) < 0.01
+    ctx.run(ctx.pdf("shapes.pdf"), "-o", book, "--pages", "2")  # again, without zoom pictures
+    page = children(children(config_of(book), "Pages")[0], "Page")[0]
+    assert items(page, "large")[0].firstChild.data == "page/2.jpg"
+    assert not os.path.exists(os.path.join(book, "files", "zoom"))
+
+
+@case
+def page_words_match_an_independent_reading_of_the_pdf(ctx):
+    book = ctx.out("words")
+    ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "2-3")
+    for n, pdf_page in ((1, 2), (2, 3)):
+        bbox = subprocess.run(["pdftotext", "-bbox", "-f", str(pdf_page), "-l", str(pdf_page), ctx.pdf("links.pdf"),
+                               "-"], capture_output=True, text=True, check=True).stdout
+        dom = xml.dom.minidom.parseString(bbox)
+        page = dom.getElementsByTagName("page")[0]
+        pw, ph = float(page.getAttribute("width")), float(page.getAttribute("height"))
+        theirs = [(w.firstChild.data, float(w.getAttribute("xMin")) / pw, float(w.getAttribute("yMax")) / ph)
+                  for w in dom.getElementsByTagName("word")]
+        ours = words_of(book, n)
+        assert [w[4] for w in ours] == [t[0] for t in theirs]
+        for (x, y, w, h, text), (_, x_min, y_max) in zip(ours, theirs):
+            assert abs(x - x_min) < 0.01 and y < y_max <= y + h + 0.01, (text, x, y, h, x_min, y_max)
+        assert " ".join(w[4] for w in ours) in " ".join(search_of(book)[n - 1].split())
+    assert not os.path.exists(os.path.join(book, "files", "search", "words-3.js"))
+
+
+@case
+def text_the_pdf_forbids_copying_needs_allow_text(ctx):
+    book = ctx.out("nocopy")
+    p = ctx.run(ctx.pdf("nocopy.pdf"), "-o", book, "--allow-text")
+    assert "forbid copying" in p.stderr, p.stderr
+    assert "Page 2" in search_of(book)[1] and words_of(book, 2)[0][4] == "Page"
+    p = ctx.run(ctx.pdf("nocopy.pdf"), "-o", book)  # over the book with text: none of it may stay
+    assert "forbid copying" in p.stderr and "--allow-text" in p.stderr, p.stderr
+    assert search_of(book) == ["", ""]
+    assert [n for n in os.listdir(os.path.join(book, "files", "search")) if n.startswith("words")] == []
+
+
+@case
+def the_page_speaks_the_book_language_and_calls_nobody_unasked(ctx):
+    book = ctx.out("settings")
+    ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1", "--title", "Field Notes", "--set", "languageSetting=German")
+    with open(os.path.join(book, "index.html"), encoding="utf-8") as f:
+        page = f.read()
+    assert '<html lang="de">' in page and 'rel="icon" href="data:' in page
+    assert 'name="keywords" content="Field Notes"' in page
+    assert 'name="leafcraft-analytics" content=""' in page and "https://" not in page.split("<script")[0]
+    setting = children(children(config_of(book), "Config")[0], "Setting")[0]
+    assert children(setting, "Title")[0].firstChild.data == "Field Notes"
+    ctx.run(ctx.pdf("links.pdf"), "-o", ctx.out("flow"), "--pages", "1", "--title", "Via the dialog", "--mobile", "flip")
+    setting = children(children(config_of(ctx.out("flow")), "Config")[0], "Setting")[0]  # the publish dialog's road
+    assert children(setting, "Title")[0].firstChild.data == "Via the dialog"
+    ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1", "--set", "GoogleID=G-TEST&1",
+            "--set", "DownloadFile=" + ctx.pdf("links.pdf"))
+    with open(os.path.join(book, "index.html"), encoding="utf-8") as f:
+        assert 'name="leafcraft-analytics" content="G-TEST&amp;1"' in f.read()
+    download = children(children(children(config_of(book), "Config")[0], "Setting")[0], "Download")[0]
+    assert download.getAttribute("fileName") == "links.pdf" and download.getAttribute("src") == "extfiles/DownloadFile.pdf"
 
 
 @case

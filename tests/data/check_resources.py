@@ -47,7 +47,7 @@ MOBILE_KEYS = {
     "loop": "number", "GradientStartColor": "color", "GradientEndColor": "color", "GradientAngle": "number",
     "ImagePath": "file", "direction": ("Right",), "GoogleAnalytics": None, "bookTitle": None,
 }
-OTHER_KEYS = {"pageWidth": "number", "pageHeight": "number", "languageSetting": None}
+OTHER_KEYS = {"languageSetting": None}
 CUBE = ("b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg")
 
 
@@ -202,8 +202,8 @@ def check_style(c, appfiles, name, style, keys):
             key, value = line.split("=", 1)
             if not c.check(key in keys, "%s: tmplSetting.txt names unknown key %r" % (where, key)):
                 continue
-            c.check(key not in OTHER_KEYS, "%s: %s in a style never takes effect (page size and language "
-                                           "survive every style change)" % (where, key))
+            c.check(key not in OTHER_KEYS, "%s: %s in a style never takes effect (the language survives "
+                                           "every style change)" % (where, key))
             p = keys[key]
             effective[key] = value
             if p["type"] == "pt_list":

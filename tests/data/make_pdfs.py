@@ -18,6 +18,11 @@ Fixtures written into OUTDIR:
   truncated.pdf     the first 40% of links.pdf.
   text.pdf          a text file named .pdf.
   nopages.pdf       a well-formed PDF whose page tree is empty.
+  shapes.pdf        A4, A4 landscape, A5, A4 with /Rotate 90, a cropped Letter page; shapes.json lists
+                    each page's displayed size.
+  contents.pdf      30 pages with a 2-level outline (a section "5.9" on page 20) and a bookmark into
+                    another file; contents.json lists the outline.
+  nocopy.pdf        RC4 128-bit, empty user password, permissions that forbid copying text.
 """
 
 import hashlib
@@ -70,10 +75,10 @@ PAD = bytes.fromhex("28BF4E5E4E758A4164004E56FFFA01082E2E00B6D0683E802F0CA9FE645
 class StandardSecurity:
     """The standard security handler, revision 2 (RC4 40-bit) or 3 (RC4 128-bit)."""
 
-    def __init__(self, revision, user_password, owner_password, file_id):
+    def __init__(self, revision, user_password, owner_password, file_id, permissions=-4):
         self.revision = revision
         self.length = 5 if revision == 2 else 16
-        self.permissions = -4  # everything allowed
+        self.permissions = permissions  # -4: everything allowed
         self.file_id = file_id
         user = (user_password.encode("latin-1") + PAD)[:32]
         owner = (owner_password.encode("latin-1") + PAD)[:32]
@@ -297,7 +302,11 @@ def build(path, pages, outline=None, dests=None, security=None, title="Leafcraft
         def add_items(items, parent):
             refs = [w.reserve() for _ in items]
             for i, (ttl, index, children) in enumerate(items):
-                d = {"Title": ttl, "Parent": parent, "Dest": [page_refs[index], Name("Fit")]}
+                d = {"Title": ttl, "Parent": parent}
+                if isinstance(index, str):  # a bookmark into another file: (file name, its page 3)
+                    d["A"] = {"S": Name("GoToR"), "F": index, "D": [2, Name("Fit")]}
+                else:
+                    d["Dest"] = [page_refs[index], Name("Fit")]
                 if i > 0:
                     d["Prev"] = refs[i - 1]
                 if i + 1 < len(refs):
@@ -409,11 +418,48 @@ def make_fixtures(outdir):
     with open(os.path.join(outdir, "text.pdf"), "w") as f:
         f.write("This is a plain text file, not a PDF document.\n")
 
+    make_reader_fixtures(outdir)
+
     w = PdfWriter()
     catalog = w.reserve()
     pages_ref = w.add({"Type": Name("Pages"), "Kids": [], "Count": 0})
     w.set(catalog, {"Type": Name("Catalog"), "Pages": pages_ref})
     w.write(os.path.join(outdir, "nopages.pdf"), catalog)
+
+
+def make_reader_fixtures(outdir):
+    """Fixtures for what a reader sees: page shapes, contents over a range, copy protection."""
+    shapes = [(595, 842, 0, None), (842, 595, 0, None), (420, 595, 0, None), (595, 842, 90, None),
+              (612, 792, 0, [50, 100, 550, 700])]
+    pages, displayed = [], []
+    for i, (w, h, rotate, crop) in enumerate(shapes):
+        page = text_page(i + 1, w, h, heading="Shape %d" % (i + 1))
+        page.rotate, page.crop = rotate, crop
+        pages.append(page)
+        cw, ch = (crop[2] - crop[0], crop[3] - crop[1]) if crop else (w, h)
+        displayed.append([ch, cw] if rotate in (90, 270) else [cw, ch])
+    build(os.path.join(outdir, "shapes.pdf"), pages)
+    with open(os.path.join(outdir, "shapes.json"), "w") as f:
+        json.dump({"sizes": displayed}, f)
+
+    pages = [text_page(i + 1, heading="Section %d.%d" % (i // 4 + 1, i % 4 + 1)) for i in range(30)]
+    outline = [
+        ("1 Start", 0, [("1.2 Early", 1, [])]),
+        ("5 Middle", 4, [("5.9 Deep", 19, []), ("5.10 Later", 24, [])]),
+        ("Elsewhere", "other.pdf", [("7 Last", 29, [])]),
+    ]
+    build(os.path.join(outdir, "contents.pdf"), pages, outline=outline)
+
+    def outline_json(items):
+        return [{"title": t, "destPage": i + 1 if isinstance(i, int) else 0, "children": outline_json(c)}
+                for t, i, c in items]
+
+    with open(os.path.join(outdir, "contents.json"), "w") as f:
+        json.dump({"outline": outline_json(outline)}, f, indent=2)
+
+    no_copy = -4 & ~16  # every permission but copying text (bit 5)
+    build(os.path.join(outdir, "nocopy.pdf"), [text_page(1), text_page(2)],
+          security=StandardSecurity(3, "", "owner", hashlib.md5(b"nocopy").digest(), no_copy))
 
 
 def make_book(path, count):

@@ -56,6 +56,8 @@ private slots:
     void missingFileIsReportedInTheDialog();
     void importTakesTheChosenPages_data();
     void importTakesTheChosenPages();
+    void firstPageSizeComesFromTheCropBox_data();
+    void firstPageSizeComesFromTheCropBox();
     void cancelDuringImportKeepsTheDialogOpen();
     void cancelWhileIdleEndsWithZero();
 };
@@ -174,6 +176,49 @@ void ImportDialogTest::importTakesTheChosenPages()
     QCOMPARE(s.importPageRange(), range);
     QCOMPARE(s.importQualityLevel(), 2);
     QCOMPARE(s.ImportType(), format);
+}
+
+void ImportDialogTest::firstPageSizeComesFromTheCropBox_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QString>("range"); // with zoom pictures
+    // cropped.pdf: crop box [100 200 400 600] on a larger page; mixed.pdf starts with Letter;
+    // page 4 of shapes.pdf is A4 turned by 90 degrees.
+    QTest::newRow("cropped, JPG pages") << "cropped.pdf" << 1 << 300 << 400 << QString();
+    QTest::newRow("first imported page turned") << "shapes.pdf" << 1 << 842 << 595 << QStringLiteral("4-5");
+}
+
+void ImportDialogTest::firstPageSizeComesFromTheCropBox()
+{
+    QFETCH(QString, file);
+    QFETCH(int, format);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(QString, range);
+    AppSettings& s = AppSettings::shareInstance();
+    s.setPageWidth(11);
+    s.setPageHeight(22);
+    ImportDialog dialog;
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    choose(dialog, pdfFixture(file), range.isEmpty() ? 0 : 1, range, format);
+    dialog.zoomPicturesSwitch()->setChecked(!range.isEmpty());
+    dialog.onImportAction();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kImportTimeout);
+    QCOMPARE(finished.at(0).at(0).toInt(), 1);
+    QCOMPARE(dialog.result().flashPageSource->zoomedPages().size(), range.isEmpty() ? 0u : 2u);
+    QCOMPARE(dialog.result().pageWidth, width);
+    QCOMPARE(dialog.result().pageHeight, height);
+    if (format == 1) {
+        // JPG pages are rendered at twice the point size.
+        QCOMPARE(s.PageWidth(), width * 2);
+        QCOMPARE(s.PageHeight(), height * 2);
+    } else {
+        QVERIFY(s.PageWidth() != 11 || s.PageHeight() != 22); // the SWF size tool wrote it
+    }
 }
 
 void ImportDialogTest::cancelDuringImportKeepsTheDialogOpen()

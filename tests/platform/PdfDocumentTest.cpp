@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -20,9 +21,9 @@ QString fixture(const char* name)
     return QStringLiteral(LEAFCRAFT_BINARY_DIR "/tests/pdfdata/") + QLatin1String(name);
 }
 
-QJsonObject linksJson()
+QJsonObject linksJson(const char* name = "links.json")
 {
-    QFile f(fixture("links.json"));
+    QFile f(fixture(name));
     EXPECT_TRUE(f.open(QIODevice::ReadOnly));
     return QJsonDocument::fromJson(f.readAll()).object();
 }
@@ -75,6 +76,9 @@ TEST(PdfDocumentTest, OutlineTreeWithPages)
     auto doc = pdf::openDocument(fixture("links.pdf"));
     expectOutline(doc->outline(), linksJson().value(QLatin1String("outline")).toArray());
     EXPECT_TRUE(pdf::openDocument(fixture("mixed.pdf"))->outline().empty());
+    // A bookmark into another file points at no page of this one.
+    expectOutline(pdf::openDocument(fixture("contents.pdf"))->outline(),
+                  linksJson("contents.json").value(QLatin1String("outline")).toArray());
 }
 
 TEST(PdfDocumentTest, PageTextIsExtracted)
@@ -82,6 +86,49 @@ TEST(PdfDocumentTest, PageTextIsExtracted)
     auto doc = pdf::openDocument(fixture("links.pdf"));
     EXPECT_TRUE(doc->pageText(2).contains(QLatin1String("Chapter 3")));
     EXPECT_TRUE(doc->pageText(2).contains(QLatin1String("page 3")));
+}
+
+TEST(PdfDocumentTest, OneReadingGivesThePicturesAndTheWordsInTheirPlaces)
+{
+    auto doc = pdf::openDocument(fixture("shapes.pdf"));
+    for (int p : {0, 3}) { // upright, and turned by 90 degrees
+        double w = 0, h = 0;
+        doc->displaySize(p, &w, &h);
+        const int pw = int(w / 2), ph = int(h / 2);
+        const pdf::RenderedPage all = doc->renderPage(p, {pw, ph, true, true});
+        EXPECT_EQ(all.picture.pixels, doc->render(p, pw, ph).pixels);
+        EXPECT_EQ(all.large.pixels, doc->render(p, 2 * pw, 2 * ph).pixels);
+        EXPECT_EQ(all.text.text, doc->pageText(p));
+        // The words are the text split at blanks, in its order, each boxed inside the page.
+        QStringList words;
+        for (const pdf::Word& word : all.text.words) {
+            words << word.text;
+            EXPECT_TRUE(word.x >= 0 && word.y >= 0 && word.width > 0 && word.height > 0 && word.x + word.width <= 1
+                        && word.y + word.height <= 1);
+        }
+        EXPECT_EQ(words, doc->pageText(p).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts));
+        // The heading runs along the top of the paper: on the upright page the top of the page
+        // as shown, on the turned one its right-hand edge, read from top to bottom.
+        ASSERT_EQ(all.text.words.front().text, QStringLiteral("Shape"));
+        const pdf::Word& heading = all.text.words.front();
+        const bool turned = p == 3;
+        EXPECT_LT(turned ? 1 - heading.x - heading.width : heading.y, 0.1f);
+        EXPECT_LT(turned ? heading.y : heading.x, 0.2f);
+        EXPECT_EQ(heading.width > heading.height, !turned);
+        // Without pictures the words come in the same places.
+        const pdf::RenderedPage text = doc->renderPage(p, {0, 0, false, true});
+        EXPECT_TRUE(text.picture.pixels.isEmpty());
+        ASSERT_EQ(text.text.words.size(), all.text.words.size());
+        EXPECT_NEAR(text.text.words.back().x, all.text.words.back().x, 0.002);
+        EXPECT_NEAR(text.text.words.back().y, all.text.words.back().y, 0.002);
+    }
+}
+
+TEST(PdfDocumentTest, CopyPermissionIsRead)
+{
+    EXPECT_FALSE(pdf::openDocument(fixture("nocopy.pdf"))->allowsTextCopy());
+    EXPECT_TRUE(pdf::openDocument(fixture("owner-only.pdf"))->allowsTextCopy());
+    EXPECT_TRUE(pdf::openDocument(fixture("links.pdf"))->allowsTextCopy());
 }
 
 TEST(PdfDocumentTest, ClonesRenderOnTheirOwnThreads)

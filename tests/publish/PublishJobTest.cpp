@@ -66,9 +66,8 @@ TEST_F(Job, WorksApartFromTheApplicationAndAppliesTheImportsPageSize)
     EXPECT_EQ(AppSettings::shareInstance().PageWidth(), sharedWidth);
     EXPECT_TRUE(QFileInfo(job.workingFolder()).isDir());
 
-    // The import's page size: points into the template, pixels of the page files into the list.
-    EXPECT_EQ(job.flashTemplate()->propertyValueFor(QStringLiteral("pageWidth"), QString()), QStringLiteral("612"));
-    EXPECT_EQ(job.flashTemplate()->propertyValueFor(QStringLiteral("pageHeight"), QString()), QStringLiteral("792"));
+    // The import's page size: pixels of the page files into the list.
+    EXPECT_EQ(job.pageWidth(), 612);
     EXPECT_EQ(job.settings().PageWidth(), 1224);
     xml::Document config = xml::Document::parse(
         ConfigContainer::decode(readFile(options.outputFolder + QStringLiteral("/files/config.xml"))));

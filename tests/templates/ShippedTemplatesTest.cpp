@@ -12,7 +12,7 @@ namespace {
 
 class ShippedTemplate : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(ShippedTemplate, LoadsWithoutWarningsAndDefinesPageSizeAndLanguage)
+TEST_P(ShippedTemplate, LoadsWithoutWarningsAndDefinesTitleAndLanguage)
 {
     test::FakePlatform platform; // resources = the source tree's resources/
     const QString name = QLatin1String(GetParam());
@@ -23,7 +23,7 @@ TEST_P(ShippedTemplate, LoadsWithoutWarningsAndDefinesPageSizeAndLanguage)
     ASSERT_TRUE(tmpl.loadTemplate(name));
     EXPECT_TRUE(tmpl.warnings().isEmpty()) << tmpl.warnings().texts().join(QLatin1Char('\n')).toStdString();
     EXPECT_FALSE(tmpl.properties().empty());
-    for (const char* key : {"pageWidth", "pageHeight", "languageSetting"})
+    for (const char* key : {"Title", "languageSetting"})
         EXPECT_NE(tmpl.findProperty(QLatin1String(key)), nullptr) << GetParam() << " lacks " << key;
     EXPECT_TRUE(FlashTemplate::tmplNames().contains(FlashTemplate::tmplPathForName(name).chopped(1)));
 

@@ -94,6 +94,7 @@ int run(const QStringList& args)
 
     PDFToSWFPageConverter converter(pdfPath, doc, quality);
     converter.setSizePage(pages.front());
+    converter.setTextWanted(false); // page files only
     jobs = std::min<int>(jobs, int(pages.size()));
 
     std::atomic<size_t> next{0};

@@ -62,7 +62,7 @@ std::vector<PublishOption>& optionTable()
          [](PublishCommandLine& c, const QString& v) { c.job.pageRange = v; }},
         {"quality", '\0', "0..4", "Picture quality: 0 best (JPEG 100) to 4 smallest (JPEG 25); default 1.",
          [](PublishCommandLine& c, const QString& v) { c.job.qualityLevel = parseInt("quality", v, 0, 4); }},
-        {"format", '\0', "jpg|swf", "Page files: JPG pictures (default) or vector SWF pages.",
+        {"format", '\0', "jpg|swf", "Page files: JPG pictures (default) or SWF files, each holding the page's picture.",
          [](PublishCommandLine& c, const QString& v) {
              if (v == QLatin1String("jpg"))
                  c.job.format = PublishOptions::PageFormat::Jpg;
@@ -71,6 +71,10 @@ std::vector<PublishOption>& optionTable()
              else
                  throw Error(ErrorKind::Usage, QStringLiteral("--format wants jpg or swf, not '%1'").arg(v));
          }},
+        {"zoom-pictures", '\0', "", "Also make zoom pictures at twice the page pictures' size, for sharp zooming.",
+         [](PublishCommandLine& c, const QString&) { c.job.zoomPictures = true; }},
+        {"allow-text", '\0', "", "Publish the text even when the PDF's permissions forbid copying it.",
+         [](PublishCommandLine& c, const QString&) { c.job.allowText = true; }},
         {"no-links", '\0', "", "Leave out the PDF's links.",
          [](PublishCommandLine& c, const QString&) { c.job.links = false; }},
         {"no-bookmarks", '\0', "", "Leave out the PDF's bookmarks.",

@@ -1,0 +1,183 @@
+#include "platform/MuPdfPageRender_p.h"
+
+#include <algorithm>
+
+namespace leafcraft::pdf::detail {
+
+namespace {
+
+Bitmap whitePaper(int width, int height)
+{
+    return Bitmap{width, height, QByteArray(qsizetype(width) * height * 3, char(0xff))};
+}
+
+unsigned char* samplesOf(Bitmap& bitmap)
+{
+    return reinterpret_cast<unsigned char*>(bitmap.pixels.data());
+}
+
+void appendRune(QString& text, int c)
+{
+    if (c < 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        c = 0xFFFD;
+    if (c >= 0x10000) {
+        text += QChar(QChar::highSurrogate(char32_t(c)));
+        text += QChar(QChar::lowSurrogate(char32_t(c)));
+    } else {
+        text += QChar(char16_t(c));
+    }
+}
+
+bool isSpaceRune(int c)
+{
+    return c == ' ' || c == '\t' || c == 0xA0 || c == 0x3000 || (c >= 0x2000 && c <= 0x200B);
+}
+
+} // namespace
+
+PageText collectText(const fz_stext_page* page, float width, float height)
+{
+    PageText result;
+    if (!page || width <= 0 || height <= 0)
+        return result;
+    auto fraction = [](float v, float whole) { return std::clamp(v / whole, 0.0f, 1.0f); };
+    Word word;
+    fz_rect box = fz_empty_rect;
+    auto flush = [&] {
+        if (word.text.isEmpty())
+            return;
+        word.x = fraction(box.x0, width);
+        word.y = fraction(box.y0, height);
+        word.width = fraction(box.x1, width) - word.x;
+        word.height = fraction(box.y1, height) - word.y;
+        result.words.push_back(std::move(word));
+        word = Word();
+        box = fz_empty_rect;
+    };
+    for (const fz_stext_block* block = page->first_block; block; block = block->next) {
+        if (block->type != FZ_STEXT_BLOCK_TEXT)
+            continue;
+        for (const fz_stext_line* line = block->u.t.first_line; line; line = line->next) {
+            for (const fz_stext_char* ch = line->first_char; ch; ch = ch->next) {
+                appendRune(result.text, ch->c);
+                if (isSpaceRune(ch->c)) {
+                    flush();
+                    continue;
+                }
+                appendRune(word.text, ch->c);
+                box = fz_union_rect(box, fz_rect_from_quad(ch->quad));
+            }
+            flush();
+            result.text += QLatin1Char('\n');
+        }
+        result.text += QLatin1Char('\n');
+    }
+    return result;
+}
+
+bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderRequest& request, qint64 maxPixels,
+                    RenderedPage& out, QString& error)
+{
+    const bool picture = request.width > 0 && request.height > 0;
+    const bool large = picture && request.large && 4 * qint64(request.width) * request.height <= maxPixels;
+    if (picture)
+        out.picture = whitePaper(request.width, request.height);
+    if (large)
+        out.large = whitePaper(request.width * 2, request.height * 2);
+    const bool thumb = request.thumbWidth > 0 && request.thumbHeight > 0
+        && qint64(request.thumbWidth) * request.thumbHeight <= maxPixels;
+    if (thumb)
+        out.thumb = whitePaper(request.thumbWidth, request.thumbHeight);
+    unsigned char* pictureSamples = picture ? samplesOf(out.picture) : nullptr;
+    unsigned char* largeSamples = large ? samplesOf(out.large) : nullptr;
+    unsigned char* thumbSamples = thumb ? samplesOf(out.thumb) : nullptr;
+    const int consumers = int(picture) + int(large) + int(request.text) + int(thumb);
+
+    fz_page* fzPage = nullptr;
+    fz_display_list* list = nullptr;
+    fz_pixmap* pixmap = nullptr;
+    fz_device* device = nullptr;
+    fz_stext_page* text = nullptr;
+    float frameWidth = 0, frameHeight = 0;
+    bool failed = false;
+    fz_var(fzPage);
+    fz_var(list);
+    fz_var(pixmap);
+    fz_var(device);
+    fz_var(text);
+    fz_var(frameWidth);
+    fz_var(frameHeight);
+    fz_try(ctx)
+    {
+        fzPage = fz_load_page(ctx, doc, page);
+        // The page's bounds already include its rotation.
+        const fz_rect bounds = fz_bound_page(ctx, fzPage);
+        const float bw = bounds.x1 - bounds.x0;
+        const float bh = bounds.y1 - bounds.y0;
+        if (bw <= 0 || bh <= 0)
+            fz_throw(ctx, FZ_ERROR_GENERIC, "the page has an empty size");
+        // Text positions are taken in the picture's frame, or in points without a picture.
+        frameWidth = picture ? float(request.width) : bw;
+        frameHeight = picture ? float(request.height) : bh;
+        const fz_matrix ctm = fz_concat(fz_translate(-bounds.x0, -bounds.y0), fz_scale(frameWidth / bw, frameHeight / bh));
+        // Several consumers share one interpretation of the page through its display list.
+        if (consumers > 1)
+            list = fz_new_display_list_from_page(ctx, fzPage);
+        for (int pass = 0; pass < 4; ++pass) {
+            fz_matrix m = ctm;
+            if (pass == 0 && picture) {
+                pixmap = fz_new_pixmap_with_data(ctx, fz_device_rgb(ctx), request.width, request.height, nullptr, 0,
+                                                 request.width * 3, pictureSamples);
+                device = fz_new_draw_device(ctx, fz_identity, pixmap);
+            } else if (pass == 1 && large) {
+                pixmap = fz_new_pixmap_with_data(ctx, fz_device_rgb(ctx), request.width * 2, request.height * 2,
+                                                 nullptr, 0, request.width * 6, largeSamples);
+                device = fz_new_draw_device(ctx, fz_identity, pixmap);
+                m = fz_concat(ctm, fz_scale(2, 2));
+            } else if (pass == 3 && thumb) {
+                pixmap = fz_new_pixmap_with_data(ctx, fz_device_rgb(ctx), request.thumbWidth, request.thumbHeight,
+                                                 nullptr, 0, request.thumbWidth * 3, thumbSamples);
+                device = fz_new_draw_device(ctx, fz_identity, pixmap);
+                m = fz_concat(ctm, fz_scale(request.thumbWidth / frameWidth, request.thumbHeight / frameHeight));
+            } else if (pass == 2 && request.text) {
+                text = fz_new_stext_page(ctx, fz_make_rect(0, 0, frameWidth, frameHeight));
+                device = fz_new_stext_device(ctx, text, nullptr);
+            } else {
+                continue;
+            }
+            if (list)
+                fz_run_display_list(ctx, list, device, m, fz_infinite_rect, nullptr);
+            else
+                fz_run_page(ctx, fzPage, device, m, nullptr);
+            fz_close_device(ctx, device);
+            fz_drop_device(ctx, device);
+            device = nullptr;
+            fz_drop_pixmap(ctx, pixmap);
+            pixmap = nullptr;
+        }
+    }
+    fz_always(ctx)
+    {
+        fz_drop_device(ctx, device);
+        fz_drop_pixmap(ctx, pixmap);
+        fz_drop_display_list(ctx, list);
+        fz_drop_page(ctx, fzPage);
+    }
+    fz_catch(ctx)
+    {
+        failed = true;
+        error = QString::fromUtf8(fz_caught_message(ctx));
+    }
+    if (!failed && text) {
+        try {
+            out.text = collectText(text, frameWidth, frameHeight);
+        } catch (...) {
+            fz_drop_stext_page(ctx, text);
+            throw;
+        }
+    }
+    fz_drop_stext_page(ctx, text);
+    return !failed;
+}
+
+} // namespace leafcraft::pdf::detail

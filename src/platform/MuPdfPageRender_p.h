@@ -1,0 +1,23 @@
+// The one reading of a page behind pdf::Document::renderPage for the MuPDF back-end: the page
+// is interpreted once, and its display list feeds the picture, the large picture and the
+// structured text.
+#pragma once
+
+#include "platform/PdfDocument.h"
+
+extern "C" {
+#include <mupdf/fitz.h>
+}
+
+namespace leafcraft::pdf::detail {
+
+// Fills `out` as `request` asks for page `page` (0-based) of `doc`. A large picture over
+// `maxPixels` is left out. Returns false with MuPDF's message in `error` when the page cannot
+// be read; never throws a MuPDF error through C++ frames.
+bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderRequest& request, qint64 maxPixels,
+                    RenderedPage& out, QString& error);
+
+// The words and the text of a structured-text page whose coordinates span `width` x `height`.
+PageText collectText(const fz_stext_page* page, float width, float height);
+
+} // namespace leafcraft::pdf::detail
