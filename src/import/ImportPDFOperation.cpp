@@ -68,6 +68,18 @@ QString ImportPDFOperation::errorMessage() const
     return m_errorMessage;
 }
 
+Warnings ImportPDFOperation::warnings() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_warnings;
+}
+
+std::vector<int> ImportPDFOperation::failedPages() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_failedPages;
+}
+
 void ImportPDFOperation::run()
 {
     // Nothing may escape a thread: an error outside the guarded steps ends the import
@@ -98,6 +110,7 @@ void ImportPDFOperation::main()
         source = std::make_shared<FlashPageSourcePDF>(m_PDFPath, m_pageRange, m_DPI, m_quality, m_backend);
         if (m_workerCount > 0)
             source->setWorkerCount(m_workerCount);
+        source->setKeepGoing(m_keepGoing);
         {
             std::lock_guard lock(m_mutex);
             m_flashPageSource = source;
@@ -115,6 +128,9 @@ void ImportPDFOperation::main()
         LC_DEBUG(QStringLiteral("before generateNormalPages"));
         source->generateNormalPages();
         LC_DEBUG(QStringLiteral("after generateNormalPages"));
+        std::lock_guard lock(m_mutex);
+        m_warnings = source->warnings();
+        m_failedPages = source->failedPages();
     } catch (...) {
         const QString text = describeCurrent();
         LC_ERROR(QStringLiteral("Run Import PDF Operation error,import pages:%1").arg(text));

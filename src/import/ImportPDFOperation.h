@@ -41,6 +41,8 @@ public:
     bool importLinks() const { return m_importLinks; }
     void setImportBookmarks(bool on) { m_importBookmarks = on; }
     bool importBookmarks() const { return m_importBookmarks; }
+    // Leave out pages that cannot be rendered instead of failing (see failedPages()).
+    void setKeepGoing(bool on) { m_keepGoing = on; }
     // Worker threads for the page conversion (0: one per processor core).
     void setWorkerCount(int count) { m_workerCount = count; }
     void setBackend(FlashPageSourcePDF::Backend backend) { m_backend = std::move(backend); }
@@ -65,6 +67,10 @@ public:
     std::shared_ptr<FlashOutline> flashOutline() const { return m_flashOutline; }
     // Why the page source was dropped ("" when it was not), in words for the user.
     QString errorMessage() const;
+    // Read after the import has finished: the damage worked around and pages drawn despite
+    // errors, and the pages left out because they could not be rendered (with keepGoing).
+    Warnings warnings() const;
+    std::vector<int> failedPages() const;
 
 private:
     void run();
@@ -83,6 +89,9 @@ private:
     FlashPageSourcePDF::Backend m_backend;
     std::function<void()> m_completion;
     QString m_errorMessage;
+    bool m_keepGoing = false;
+    Warnings m_warnings;
+    std::vector<int> m_failedPages;
     std::atomic<bool> m_cancelled{false};
     std::atomic<bool> m_finished{false};
     // Guards the page source pointer against cancel() from another thread.

@@ -232,6 +232,18 @@ QSize PDFToSWFPageConverter::thumbSize(double w, double h)
     return QSize(std::max(1, int(std::trunc(w * kThumbBox / h))), kThumbBox);
 }
 
+QSize PDFToSWFPageConverter::pictureSize(int pageNumber, double w, double h, Warnings* warnings) const
+{
+    const QSize full(pixels(w, m_DPI), pixels(h, m_DPI));
+    QSize fitted = full;
+    pdf::fitToRenderLimit(&fitted.rwidth(), &fitted.rheight());
+    if (fitted != full && warnings)
+        warnings->add(QStringLiteral("page %1").arg(pageNumber),
+                      QStringLiteral("too large to render at full size (%1 x %2 pixels); rendered at %3 x %4 pixels")
+                          .arg(full.width()).arg(full.height()).arg(fitted.width()).arg(fitted.height()));
+    return fitted;
+}
+
 int PDFToSWFPageConverter::CheckString(int length, const QString& str)
 {
     const qsizetype n = std::min<qsizetype>(std::max(0, length), str.size());
@@ -280,7 +292,11 @@ PDFToSWFPageConverter::Rendered PDFToSWFPageConverter::renderPage(const pdf::Doc
         double w = 0, h = 0;
         doc.displaySize(pageNumber - 1, &w, &h);
         const QSize thumb = thumbSize(w * 2, h * 2);
-        const pdf::Bitmap page = doc.render(pageNumber - 1, pixels(w, m_DPI), pixels(h, m_DPI));
+        const QSize size = pictureSize(pageNumber, w, h, &warnings);
+        const pdf::Bitmap page = doc.render(pageNumber - 1, size.width(), size.height());
+        if (!page.problems.isEmpty())
+            warnings.add(QStringLiteral("page %1").arg(pageNumber),
+                         QStringLiteral("drawn despite errors in the file: %1").arg(page.problems.mid(0, 3).join(QStringLiteral("; "))));
         if (wantPicture)
             out.pageJpeg = JpegEncoder::encode(page, m_quality);
         out.thumbJpeg = JpegEncoder::encode(ImageScaler::scale(page, thumb.width(), thumb.height()), m_quality);
@@ -399,7 +415,11 @@ void PDFToSWFPageConverter::pdfPageToImage(int pageNumber, const QString& file)
     double w = 0, h = 0;
     try {
         m_PDFDoc->displaySize(pageNumber - 1, &w, &h);
-        const pdf::Bitmap page = m_PDFDoc->render(pageNumber - 1, pixels(w, m_DPI), pixels(h, m_DPI));
+        Warnings warnings;
+        const QSize size = pictureSize(pageNumber, w, h, &warnings);
+        const pdf::Bitmap page = m_PDFDoc->render(pageNumber - 1, size.width(), size.height());
+        for (const Warning& warning : warnings.list())
+            LC_WARN(warning.text());
         writeFile(file, JpegEncoder::encode(page, m_quality));
     } catch (const Error& e) {
         if (e.kind() == ErrorKind::Output)
@@ -422,9 +442,10 @@ void PDFToSWFPageConverter::pdftoThumbImage(int pageNumber, const QString& file)
 QString PDFToSWFPageConverter::generatePageToSwf(int pageNumber, const QString& outputPath)
 {
     const QString range = QStringLiteral("%1-%1").arg(pageNumber);
+    // Options first, then the PDF after "--" and as an absolute path: a file named "-x.pdf"
+    // is never read as an option.
     const QStringList arguments = {
-        m_PDFPath,
-        QLatin1String("-o") + outputPath,
+        QLatin1String("-o") + QFileInfo(outputPath).absoluteFilePath(),
         QLatin1String("-p ") + range,
         QLatin1String("-s jpegquality=") + QString::number(m_quality),
         QStringLiteral("-t"),
@@ -433,6 +454,8 @@ QString PDFToSWFPageConverter::generatePageToSwf(int pageNumber, const QString& 
         QStringLiteral("-s flashversion=8"),
         QStringLiteral("-s disablelinks"),
         QLatin1String("-s ") + QStringLiteral("zoom=%1").arg(m_DPI),
+        QStringLiteral("--"),
+        QFileInfo(m_PDFPath).absoluteFilePath(),
     };
     const ToolRun run = runTool(getPDF2swfLibPath(), arguments);
     QString problem;
@@ -450,7 +473,7 @@ QString PDFToSWFPageConverter::generatePageToSwf(int pageNumber, const QString& 
 
 void PDFToSWFPageConverter::getFileWandH(const QString& swfPath)
 {
-    const ToolRun run = runTool(GetSwfSizePath(), {swfPath});
+    const ToolRun run = runTool(GetSwfSizePath(), {QStringLiteral("--"), QFileInfo(swfPath).absoluteFilePath()});
     const QString output = QString::fromLatin1(run.out);
     const int bar = CheckString(int(output.size()), output);
     if (bar == 0) {

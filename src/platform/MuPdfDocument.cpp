@@ -17,10 +17,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <unordered_set>
 
 extern "C" {
 #include <mupdf/fitz.h>
@@ -34,8 +36,8 @@ namespace {
 // Resources (fonts, images, decoded streams) that MuPDF may keep between pages, shared by
 // every handle. Small enough that a long import stays well inside its memory budget.
 constexpr size_t kStoreSize = 64u << 20;
-// Pictures larger than this many pixels are refused rather than allocated (3 bytes each).
-constexpr qint64 kMaxRenderPixels = 64ll * 1000 * 1000; // A0 at 144 dpi is about half of this
+// Page tree nodes below this depth are not followed: no real document nests this deep.
+constexpr int kMaxPageTreeDepth = 64;
 
 std::array<std::mutex, FZ_LOCK_MAX> g_mupdfLocks;
 
@@ -49,9 +51,12 @@ void unlockMupdf(void*, int lock)
     g_mupdfLocks[size_t(lock)].unlock();
 }
 
-void mupdfWarning(void*, const char* message)
+void mupdfWarning(void* collected, const char* message)
 {
     LC_DEBUG(QStringLiteral("mupdf: %1").arg(QString::fromUtf8(message)));
+    // While a document opens or draws a page, its context collects what MuPDF worked around.
+    if (collected)
+        static_cast<QStringList*>(collected)->append(QString::fromUtf8(message));
 }
 
 void mupdfError(void*, const char* message)
@@ -112,6 +117,66 @@ int normalisedRotation(int rotate)
         r += 360;
     // Rotations that are not a multiple of 90 are invalid; round them down as viewers do.
     return r - r % 90;
+}
+
+// A box whose sides later arithmetic can take: finite, and small enough that their
+// differences are finite too. (Huge but finite pages are shrunk for display by displaySize.)
+bool plausible(fz_rect r)
+{
+    const float limit = 1e30f;
+    for (float v : {r.x0, r.y0, r.x1, r.y1})
+        if (!std::isfinite(v) || std::fabs(v) > limit)
+            return false;
+    return true;
+}
+
+// Counts the leaf pages under a page tree node and writes the true count into every /Count
+// on the way, so that MuPDF's page lookup, which trusts /Count, finds exactly these pages.
+// Nodes seen before (a loop, or a node shared by two parents) and nodes nested too deep are
+// left out and reported in `damage`.
+//
+// Runs inside fz_try: no C++ object with a destructor lives across a MuPDF call here.
+int countPages(fz_context* ctx, pdf_obj* node, int depth, std::unordered_set<int>& seen, QStringList& damage)
+{
+    const int number = pdf_to_num(ctx, node);
+    if (number > 0 && !seen.insert(number).second) {
+        damage << QStringLiteral("the page tree refers to object %1 twice; the repeat is ignored").arg(number);
+        return 0;
+    }
+    pdf_obj* kids = pdf_dict_get(ctx, node, PDF_NAME(Kids));
+    if (!pdf_is_array(ctx, kids))
+        return pdf_is_dict(ctx, node) ? 1 : 0; // a leaf: one page
+    if (depth >= kMaxPageTreeDepth) {
+        damage << QStringLiteral("the page tree is nested too deeply; its deepest pages are ignored");
+        return 0;
+    }
+    int count = 0;
+    const int n = pdf_array_len(ctx, kids);
+    for (int i = 0; i < n; ++i)
+        count += countPages(ctx, pdf_array_get(ctx, kids, i), depth + 1, seen, damage);
+    const int claimed = pdf_dict_get_int(ctx, node, PDF_NAME(Count));
+    if (claimed != count)
+        pdf_dict_put_int(ctx, node, PDF_NAME(Count), count);
+    if (depth == 0 && claimed != count)
+        damage << QStringLiteral("the page tree claims %1 pages but holds %2").arg(claimed).arg(count);
+    return count;
+}
+
+// True when the page names content that the file does not hold (cut off, or not a stream).
+bool contentMissing(fz_context* ctx, pdf_obj* pageObj)
+{
+    pdf_obj* contents = pdf_dict_get(ctx, pageObj, PDF_NAME(Contents));
+    if (!contents)
+        return false; // a page without content is blank by design
+    if (pdf_is_stream(ctx, contents))
+        return false;
+    if (!pdf_is_array(ctx, contents))
+        return true;
+    const int n = pdf_array_len(ctx, contents);
+    for (int i = 0; i < n; ++i)
+        if (!pdf_is_stream(ctx, pdf_array_get(ctx, contents, i)))
+            return true;
+    return false;
 }
 
 // Checks the first bytes of the file for the PDF signature. A PDF may carry a little junk
@@ -179,7 +244,7 @@ public:
         {
             pdf_obj* pageObj = pdf_lookup_page_obj(ctx, m_doc, page);
             fz_rect media = pdf_to_rect(ctx, pdf_dict_get_inheritable(ctx, pageObj, PDF_NAME(MediaBox)));
-            if (fz_is_empty_rect(media))
+            if (fz_is_empty_rect(media) || !plausible(media))
                 media = fz_make_rect(0, 0, 612, 792); // the PDF default (US Letter)
             pdf_obj* cropObj = pdf_dict_get_inheritable(ctx, pageObj, PDF_NAME(CropBox));
             box = media;
@@ -219,11 +284,20 @@ public:
         const Rect box = cropBox(page);
         const int rotate = rotation(page);
         const bool swapped = rotate == 90 || rotate == 270;
+        double w = swapped ? box.height() : box.width();
+        double h = swapped ? box.width() : box.height();
+        const double longer = std::max(w, h);
+        if (longer > kMaxPageSide) {
+            w = w * kMaxPageSide / longer;
+            h = h * kMaxPageSide / longer;
+        }
         if (width)
-            *width = swapped ? box.height() : box.width();
+            *width = w;
         if (height)
-            *height = swapped ? box.width() : box.height();
+            *height = h;
     }
+
+    QStringList damage() const override { return m_damage; }
 
     std::vector<Link> links(int page) const override
     {
@@ -310,8 +384,12 @@ public:
         fz_var(fzPage);
         fz_var(pixmap);
         fz_var(device);
+        QStringList problems;
+        fz_set_warning_callback(ctx, mupdfWarning, &problems);
         fz_try(ctx)
         {
+            if (contentMissing(ctx, pdf_lookup_page_obj(ctx, m_doc, page)))
+                fz_throw(ctx, FZ_ERROR_GENERIC, "its content is missing from the file (the file is truncated or damaged)");
             fzPage = fz_load_page(ctx, &m_doc->super, page);
             // The page's bounds already include its rotation.
             const fz_rect bounds = fz_bound_page(ctx, fzPage);
@@ -330,10 +408,14 @@ public:
             fz_drop_device(ctx, device);
             fz_drop_pixmap(ctx, pixmap);
             fz_drop_page(ctx, fzPage);
+            fz_flush_warnings(ctx);
+            fz_set_warning_callback(ctx, mupdfWarning, nullptr);
         }
         fz_catch(ctx) { failed = true; }
         if (failed)
             throw pageError(page, caught(ctx));
+        problems.removeDuplicates();
+        bitmap.problems = problems;
         return bitmap;
     }
 
@@ -382,8 +464,11 @@ private:
         QFileInfo info(m_path);
         if (!info.exists())
             throw Error(ErrorKind::BadInput, QStringLiteral("the file does not exist"), m_path);
+        // A FIFO or a device would block or never end; a folder has no bytes.
+        if (!info.isFile())
+            throw Error(ErrorKind::BadInput, QStringLiteral("the file cannot be read (not a regular file)"), m_path);
         QFile file(m_path);
-        if (info.isDir() || !file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly))
             throw Error(ErrorKind::BadInput, QStringLiteral("the file cannot be read"), m_path);
         if (!looksLikePdf(file))
             throw Error(ErrorKind::BadInput, QStringLiteral("the file is not a PDF document"), m_path);
@@ -397,26 +482,48 @@ private:
         fz_var(doc);
         fz_var(state);
         fz_var(count);
+        QStringList warnings;
+        QStringList treeDamage;
+        std::unordered_set<int> seen;
+        fz_set_warning_callback(ctx, mupdfWarning, &warnings);
         fz_try(ctx)
         {
             doc = pdf_open_document(ctx, localPath.constData());
             if (pdf_needs_password(ctx, doc)) {
                 state = Locked;
             } else {
-                count = pdf_count_pages(ctx, doc);
+                pdf_obj* root = pdf_dict_getp(ctx, pdf_trailer(ctx, doc), "Root/Pages");
+                count = root ? countPages(ctx, root, 0, seen, treeDamage) : 0;
             }
         }
+        fz_always(ctx)
+        {
+            fz_flush_warnings(ctx);
+            fz_set_warning_callback(ctx, mupdfWarning, nullptr);
+        }
         fz_catch(ctx) { state = Damaged; }
-        m_doc = doc;
+        const QString why = caught(ctx);
+        // A refused document is released here: the destructor does not run for a constructor
+        // that throws.
+        auto refuse = [&](const QString& message) {
+            if (doc)
+                pdf_drop_document(ctx, doc);
+            throw Error(ErrorKind::BadInput, message, m_path);
+        };
         if (state == Damaged)
-            throw Error(ErrorKind::BadInput,
-                        QStringLiteral("the PDF is damaged and cannot be repaired (%1)").arg(caught(ctx)), m_path);
+            refuse(QStringLiteral("the PDF is damaged and cannot be repaired (%1)").arg(why));
         if (state == Locked)
-            throw Error(ErrorKind::BadInput, QStringLiteral("the PDF is password protected"), m_path);
+            refuse(QStringLiteral("the PDF is password protected"));
         if (count < 1)
-            throw Error(ErrorKind::BadInput, QStringLiteral("the PDF has no pages"), m_path);
-        if (doc->repair_attempted)
-            LC_DEBUG(QStringLiteral("%1: damaged cross-reference table repaired").arg(m_path));
+            refuse(doc->repair_attempted ? QStringLiteral("the PDF is damaged: no page of it can be found")
+                                         : QStringLiteral("the PDF has no pages"));
+        m_doc = doc;
+        if (doc->repair_attempted) {
+            warnings.removeDuplicates();
+            m_damage << QStringLiteral("the file is damaged and has been repaired (%1); pages may be incomplete")
+                            .arg(warnings.isEmpty() ? QStringLiteral("no detail") : warnings.mid(0, 3).join(QStringLiteral("; ")));
+        }
+        m_damage << treeDamage;
         m_pageCount = count;
     }
 
@@ -437,6 +544,7 @@ private:
     ContextHandle m_context;
     pdf_document* m_doc = nullptr;
     int m_pageCount = 0;
+    QStringList m_damage;
 };
 
 } // namespace

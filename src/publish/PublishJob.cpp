@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <QThread>
 #include <cmath>
 #include <filesystem>
 
@@ -150,8 +151,12 @@ void PublishJob::prepare()
         if (!m_template->changeTmplTo(o.templateName, style))
             throw Error(ErrorKind::BadInput, QStringLiteral("the template cannot be loaded"), o.templateName);
     }
-    if (!o.settingsFile.isEmpty() && !m_template->importPropertiesSettingsFrom(o.settingsFile))
-        throw Error(ErrorKind::BadInput, QStringLiteral("the settings file cannot be read"), o.settingsFile);
+    if (!o.settingsFile.isEmpty() && !m_template->importPropertiesSettingsFrom(o.settingsFile)) {
+        const auto& why = m_template->warnings().list();
+        throw Error(ErrorKind::BadInput,
+                    why.empty() ? QStringLiteral("the settings file cannot be read") : why.back().message,
+                    o.settingsFile);
+    }
     for (const auto& [key, value] : o.propertyValues)
         if (!m_template->setPropertyValue(key, value))
             throw Error(ErrorKind::Usage,
@@ -192,7 +197,10 @@ void PublishJob::import()
         return std::make_unique<JobConverter>(path, std::move(document), quality, format);
     };
     operation.setBackend(std::move(backend));
-    operation.setWorkerCount(o.jobs);
+    // More threads than processors only cost memory.
+    const int processors = std::max(1, QThread::idealThreadCount());
+    operation.setWorkerCount(o.jobs > 0 ? std::min(o.jobs, processors) : processors);
+    operation.setKeepGoing(o.keepGoing);
     {
         ScopedObserver progress(NotificationCenter::defaultCenter(), "ImportProgressInfoMSG", nullptr,
                                 [this](const Notification& n) {
@@ -212,6 +220,8 @@ void PublishJob::import()
     }
     m_annotations = operation.flashPagesAnnotation();
     m_outline = operation.flashOutline();
+    m_warnings.append(operation.warnings());
+    m_leftOutPages = operation.failedPages();
 
     // What the application does when an import ends: the first page's size into the
     // template, and the size of the page files in pixels into the settings: for JPG pages

@@ -41,6 +41,7 @@ struct PublishOptions {
     QString settingsFile;
     QList<QPair<QString, QString>> propertyValues; // applied in order after style and settings file
     int jobs = 0;                                  // page conversion threads; 0 = one per core
+    bool keepGoing = false;                        // leave out pages that cannot be rendered
 };
 
 // What a job is doing, for a progress display.
@@ -87,6 +88,8 @@ public:
     // The private working folder (removed when the job is destroyed).
     const QString& workingFolder() const { return m_workingFolder; }
     const Warnings& warnings() const { return m_warnings; }
+    // Pages of the range that could not be rendered and were left out (keepGoing), ascending.
+    const std::vector<int>& leftOutPages() const { return m_leftOutPages; }
 
 private:
     void report(PublishProgress::Stage stage, const QString& step = QString(), int done = 0, int total = 0);
@@ -101,6 +104,7 @@ private:
     std::shared_ptr<FlashOutline> m_outline;
     QStringList m_pageTexts;
     std::vector<int> m_neededPages;
+    std::vector<int> m_leftOutPages;
     int m_pageCount = 0;
     int m_pageWidth = 0;
     int m_pageHeight = 0;

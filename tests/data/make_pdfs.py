@@ -18,6 +18,12 @@ Fixtures written into OUTDIR:
   truncated.pdf     the first 40% of links.pdf.
   text.pdf          a text file named .pdf.
   nopages.pdf       a well-formed PDF whose page tree is empty.
+
+Hostile fixtures (make_hostile_fixtures), each small and each a lie about its size:
+  huge-count.pdf    one real page under a page tree claiming /Count 2147483647.
+  huge-page.pdf     one page of 2,000,000,000 x 2,000,000,000 points.
+  big-page.pdf      one page of 6000 x 6000 points, too many pixels to render at full size.
+  truncated-224.pdf the first half of a 224-page book.
 """
 
 import hashlib
@@ -416,6 +422,26 @@ def make_fixtures(outdir):
     w.write(os.path.join(outdir, "nopages.pdf"), catalog)
 
 
+def make_hostile_fixtures(outdir):
+    w = PdfWriter()
+    catalog = w.reserve()
+    pages_ref = w.reserve()
+    page = w.add({"Type": Name("Page"), "Parent": pages_ref, "MediaBox": [0, 0, 612, 792]})
+    w.set(pages_ref, {"Type": Name("Pages"), "Kids": [page], "Count": 2147483647})
+    w.set(catalog, {"Type": Name("Catalog"), "Pages": pages_ref})
+    w.write(os.path.join(outdir, "huge-count.pdf"), catalog)
+
+    for name, side in (("huge-page.pdf", 2000000000), ("big-page.pdf", 6000)):
+        page = text_page(1)
+        page.media = [0, 0, side, side]
+        build(os.path.join(outdir, name), [page])
+
+    whole = make_book(os.path.join(outdir, "truncated-224.pdf"), 224)
+    # Cut like an interrupted download, after the object that straddles the middle.
+    with open(os.path.join(outdir, "truncated-224.pdf"), "wb") as f:
+        f.write(whole[: whole.index(b"endobj\n", len(whole) // 2) + 7])
+
+
 def make_book(path, count):
     pages = []
     for i in range(count):
@@ -424,7 +450,7 @@ def make_book(path, count):
             page.annots.append(("goto", [36, 24, 136, 48], i + 1))
         pages.append(page)
     outline = [("Chapter %d" % (c + 1), c * 10, []) for c in range((count + 9) // 10)]
-    build(path, pages, outline=outline, title="Benchmark book of %d pages" % count)
+    return build(path, pages, outline=outline, title="Benchmark book of %d pages" % count)
 
 
 def make_sample(path):
@@ -452,6 +478,7 @@ def main(argv):
         make_book(argv[3], int(argv[2]))
     elif len(argv) == 2 and not argv[1].startswith("-"):
         make_fixtures(argv[1])
+        make_hostile_fixtures(argv[1])
     else:
         sys.stderr.write(__doc__)
         return 2

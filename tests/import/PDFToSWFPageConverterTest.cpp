@@ -246,10 +246,12 @@ TEST_F(ConverterTest, ToolsInTheResourceLibFolderGetTheFixedCall)
 
     auto converter = open("links.pdf", 45);
     const ConvertedPage page = converter->convertPage(7 - 4, PageFormat::Swf);
+    // Options first; the PDF, as an absolute path, after "--".
     const QStringList expected = {
-        fixture("links.pdf"),   QLatin1String("-o") + page.page, QStringLiteral("-p 3-3"),
+        QLatin1String("-o") + page.page, QStringLiteral("-p 3-3"),
         QStringLiteral("-s jpegquality=45"), QStringLiteral("-t"), QStringLiteral("-G"), QStringLiteral("-qq"),
         QStringLiteral("-s flashversion=8"), QStringLiteral("-s disablelinks"), QStringLiteral("-s zoom=144"),
+        QStringLiteral("--"), QFileInfo(fixture("links.pdf")).absoluteFilePath(),
     };
     EXPECT_EQ(QString::fromUtf8(read(argsFile)).split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
     // The failure is reported; the thumbnail and mobile picture are still made.
@@ -262,7 +264,7 @@ TEST_F(ConverterTest, ToolsInTheResourceLibFolderGetTheFixedCall)
 
     // A size tool whose output has no "|" stops the page with an error.
     QFile::remove(resources + QLatin1String("/lib/pdf2swf"));
-    writeScript(resources + QLatin1String("/lib/pdf2swf"), "cp '" + fixture("links.pdf").toUtf8() + "' \"${2#-o}\"\n");
+    writeScript(resources + QLatin1String("/lib/pdf2swf"), "cp '" + fixture("links.pdf").toUtf8() + "' \"${1#-o}\"\n");
     writeScript(resources + QLatin1String("/lib/getswfSize"), "echo 612x792\n");
     auto fresh = open("links.pdf");
     EXPECT_THROW(fresh->convertPage(1, PageFormat::Swf), Error);
