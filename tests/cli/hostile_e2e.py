@@ -98,6 +98,8 @@ def rows(pdf, f, out):
          0, [r"not key=value and ignored: line 2", r'no property "NoSuchKey"'], ["\ufeff"]),
         ("an XML settings file", publish + [pdf("links.pdf"), "--settings", f["xml.txt"]], 3, ["XML or HTML"], []),
         ("a binary settings file", publish + [pdf("links.pdf"), "--settings", f["binary.txt"]], 3, ["control characters"], []),
+        ("every exported key through --set", publish + [pdf("links.pdf"), "--pages", "1", "--template", "Linen", *f["set"]],
+         0, [], []),
         ("-h as a value", publish + [pdf("links.pdf"), "--pages", "1", "--title", "-h"], 0, [], ["Usage"]),
         ("a PDF named -x.pdf", publish + ["--pages", "1", "--format", "swf", "--", "-x.pdf"], 0, [], []),
         ("an exponent as a page", publish + [pdf("links.pdf"), "--pages", "1e1"], 3, [r'part 1 \("1e1"\) is not a page'], []),
@@ -141,6 +143,10 @@ def main():
     pdfs = os.path.join(work, "pdfs")
     subprocess.run([sys.executable, a.make_pdfs, pdfs], check=True, capture_output=True)
     made = files(work, pdfs)
+    exported = os.path.join(work, "exported.txt")
+    subprocess.run([a.cli, "settings", "export", exported, "--template", "Linen"], check=True)
+    with open(exported, encoding="utf-8", newline="") as f:
+        made["set"] = [x for entry in f.read().split("\n\r") if entry for x in ("--set", entry)]
     passed = failed = 0
     for i, row in enumerate(rows(lambda n: os.path.join(pdfs, n), made, os.path.join(work, "book%d"))):
         row = (row[0], [x.replace("book%d", "book%d" % i) for x in row[1]], *row[2:])
