@@ -5,7 +5,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::quietOnce();
-    leafcraft::FlashTemplate tmpl;
+    static leafcraft::FlashTemplate tmpl; // every load builds the tree anew
     if (tmpl.loadTemplateDocument(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)),
                                   QStringLiteral("flashTemplate.xml"))) {
         QStringList lines;

@@ -196,6 +196,8 @@ bool FlashTemplate::loadTemplate(const QString& name)
 
 bool FlashTemplate::loadTemplateDocument(const QByteArray& bytes, const QString& path)
 {
+    iProperties.clear();
+    m_warnings.clear();
     xml::Document doc;
     try {
         doc = xml::Document::parse(bytes, path);

@@ -56,8 +56,9 @@ public:
     // `property` is skipped. Every such problem is a warning. Returns whether the document
     // was loaded.
     bool loadTemplate(const QString& name);
-    // The part of loadTemplate after reading: builds the tree from the bytes of a template
-    // document; `path` names it in warnings. The template's name is left as it is.
+    // The part of loadTemplate after reading: builds the tree anew from the bytes of a template
+    // document (warnings cleared first); `path` names it in warnings. The template's name is
+    // left as it is.
     bool loadTemplateDocument(const QByteArray& bytes, const QString& path);
     // Loads template `name` and applies the style in `stylePath`, keeping the current
     // "pageWidth", "pageHeight" and "languageSetting" values. Returns loadTemplate's result.
