@@ -248,7 +248,7 @@ public:
                 media = fz_make_rect(0, 0, 612, 792); // the PDF default (US Letter)
             pdf_obj* cropObj = pdf_dict_get_inheritable(ctx, pageObj, PDF_NAME(CropBox));
             box = media;
-            if (pdf_is_array(ctx, cropObj)) {
+            if (pdf_is_array(ctx, cropObj) && plausible(pdf_to_rect(ctx, cropObj))) {
                 fz_rect crop = pdf_to_rect(ctx, cropObj);
                 // A crop box is clipped to the media box; one that misses it is ignored.
                 fz_rect clipped = fz_intersect_rect(crop, media);
