@@ -187,16 +187,6 @@ bool looksLikePdf(QFile& file)
     return head.contains("%PDF-");
 }
 
-// The 0-based page of a location, or -1. Never throws.
-int pageOfLocation(fz_context* ctx, fz_document* doc, fz_location loc)
-{
-    int page = -1;
-    fz_var(page);
-    fz_try(ctx) { page = fz_page_number_from_location(ctx, doc, loc); }
-    fz_catch(ctx) { page = -1; }
-    return page;
-}
-
 // The 0-based target page of an internal link URI, or -1. Never throws.
 int pageOfLink(fz_context* ctx, fz_document* doc, const char* uri)
 {
@@ -212,19 +202,50 @@ int pageOfLink(fz_context* ctx, fz_document* doc, const char* uri)
     return page;
 }
 
-// Converts a MuPDF outline into ours, resolving destinations to page numbers.
-void convertOutline(fz_context* ctx, fz_document* doc, fz_outline* node, std::vector<OutlineItem>& out,
-                    int depth)
+// Reads the outline with MuPDF's outline iterator into `result`, resolving destinations to
+// page numbers. Deeply nested entries are cut rather than followed without end, and an
+// outline that loops stops after kMaxOutlineItems entries. Throws (MuPDF) on a damaged
+// outline, keeping the entries read so far; builds no MuPDF outline, whose loader would leak
+// the part it had built when it fails.
+//
+// Runs inside fz_try: the C++ containers are the caller's, and no object with a destructor
+// lives across a MuPDF call here.
+constexpr int kMaxOutlineDepth = 64;
+constexpr int kMaxOutlineItems = 100000;
+
+void readOutline(fz_context* ctx, fz_document* doc, fz_outline_iterator* iter, std::vector<OutlineItem>& result,
+                 std::vector<std::vector<OutlineItem>*>& levels)
 {
-    for (; node; node = node->next) {
-        OutlineItem item;
-        item.title = QString::fromUtf8(node->title ? node->title : "");
-        if (node->page.page >= 0)
-            item.destPage = pageOfLocation(ctx, doc, node->page);
-        // Deeply nested outlines are cut rather than followed without end.
-        if (node->down && depth < 64)
-            convertOutline(ctx, doc, node->down, item.children, depth + 1);
-        out.push_back(std::move(item));
+    levels.assign(1, &result);
+    int read = 0;
+    fz_outline_item* entry = fz_outline_iterator_item(ctx, iter);
+    while (entry && read++ < kMaxOutlineItems) {
+        levels.back()->push_back(OutlineItem{});
+        OutlineItem& item = levels.back()->back();
+        item.title = QString::fromUtf8(entry->title ? entry->title : "");
+        if (entry->uri)
+            item.destPage = pageOfLink(ctx, doc, entry->uri);
+        if (int(levels.size()) < kMaxOutlineDepth) {
+            const int down = fz_outline_iterator_down(ctx, iter);
+            if (down == 0) {
+                levels.push_back(&item.children);
+                entry = fz_outline_iterator_item(ctx, iter);
+                continue;
+            }
+            if (down > 0)
+                fz_outline_iterator_up(ctx, iter); // an empty child slot: back to the item
+        }
+        // The next sibling, or the next sibling of the nearest ancestor that has one.
+        entry = nullptr;
+        while (!entry) {
+            if (fz_outline_iterator_next(ctx, iter) == 0) {
+                entry = fz_outline_iterator_item(ctx, iter);
+                break;
+            }
+            if (levels.size() == 1 || fz_outline_iterator_up(ctx, iter) < 0)
+                break;
+            levels.pop_back();
+        }
     }
 }
 
@@ -347,19 +368,21 @@ public:
     std::vector<OutlineItem> outline() const override
     {
         fz_context* ctx = m_context.ctx;
-        fz_outline* root = nullptr;
-        bool failed = false;
-        fz_var(root);
-        fz_try(ctx) { root = fz_load_outline(ctx, &m_doc->super); }
-        fz_catch(ctx) { failed = true; }
-        if (failed) {
-            // A broken outline is not worth failing an import for: report no bookmarks.
-            LC_WARN(QStringLiteral("%1: the bookmarks cannot be read: %2").arg(m_path, caught(ctx)));
-            return {};
-        }
+        fz_outline_iterator* iter = nullptr;
         std::vector<OutlineItem> result;
-        convertOutline(ctx, &m_doc->super, root, result, 0);
-        fz_drop_outline(ctx, root);
+        std::vector<std::vector<OutlineItem>*> levels;
+        bool failed = false;
+        fz_var(iter);
+        fz_try(ctx)
+        {
+            iter = fz_new_outline_iterator(ctx, &m_doc->super);
+            if (iter)
+                readOutline(ctx, &m_doc->super, iter, result, levels);
+        }
+        fz_always(ctx) { fz_drop_outline_iterator(ctx, iter); }
+        fz_catch(ctx) { failed = true; }
+        if (failed) // a broken outline is not worth failing an import for: the entries read so far
+            LC_WARN(QStringLiteral("%1: the bookmarks cannot all be read: %2").arg(m_path, caught(ctx)));
         return result;
     }
 
