@@ -112,8 +112,8 @@ std::vector<int> FlashPageSource::parsePageRange(const QString& text, int total)
     const bool all = text.trimmed().compare(QLatin1String("ALL"), Qt::CaseInsensitive) == 0
         && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'));
     if (all) {
-        for (int n = 1; n <= total; ++n)
-            result.push_back(n);
+        for (long long n = 1; n <= total; ++n) // long long: no overflow at a total of INT_MAX
+            result.push_back(int(n));
     } else {
         // Each piece becomes a closed interval cut at the end of the document; merging the
         // sorted intervals gives the ascending, duplicate-free list without expanding overlaps
@@ -133,11 +133,11 @@ std::vector<int> FlashPageSource::parsePageRange(const QString& text, int total)
                 spans.emplace_back(first, last);
         }
         std::sort(spans.begin(), spans.end());
-        int next = 1; // the lowest page number not yet in the result
+        long long next = 1; // the lowest page number not yet in the result
         for (const auto& [first, last] : spans) {
-            for (int n = std::max(first, next); n <= last; ++n)
-                result.push_back(n);
-            next = std::max(next, last + 1);
+            for (long long n = std::max<long long>(first, next); n <= last; ++n)
+                result.push_back(int(n));
+            next = std::max<long long>(next, last + 1LL);
         }
     }
     if (result.empty())
