@@ -328,7 +328,7 @@ INFO_COMMON = {"htmlPath": "template.html", "swfPath": "Main.swf", "macAppFilesF
 
 def settings_text(values):
     """tmplSetting.txt: a heading line (ignored by the reader: it has no '=') and key=value lines."""
-    lines = ["Leafcraft style settings"] + ["%s=%s" % (k, v) for k, v in values.items()]
+    lines = ["# Leafcraft style settings"] + ["%s=%s" % (k, v) for k, v in values.items()]
     return "\n".join(lines) + "\n"
 
 

@@ -11,6 +11,7 @@ packages=(
     libharfbuzz-dev libjpeg-dev libturbojpeg0-dev
     liblog4cxx-dev libxml2-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    clang libclang-rt-14-dev
     python3 python3-pil python3-numpy unzip zip poppler-utils time
     nodejs npm chromium firefox-esr xvfb xauth fonts-dejavu-core
     # the user manual, rendered at build time

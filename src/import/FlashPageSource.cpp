@@ -42,84 +42,107 @@ void FlashPageSource::clearPages()
 
 namespace {
 
-// The leading decimal integer of `text`: leading white space skipped, an optional sign,
-// digits up to the first non-digit; 0 when there are no digits. Saturates at the int range.
-int leadingInteger(QStringView text)
+// Blanks around numbers and dashes: spaces and tabs, nothing else.
+bool isBlank(QChar c)
 {
-    qsizetype i = 0;
-    while (i < text.size() && text[i].isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
+    return c == u' ' || c == u'\t';
+}
+
+// Reads `number` at `at` (blanks before it skipped); saturates at INT_MAX. False when there
+// is no digit there.
+bool readNumber(QStringView text, qsizetype& at, int& value)
+{
+    while (at < text.size() && isBlank(text[at]))
+        ++at;
+    const qsizetype start = at;
+    long long n = 0;
+    for (; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at)
+        n = std::min<long long>(n * 10 + (text[at].unicode() - u'0'), INT_MAX);
+    value = int(n);
+    return at > start;
+}
+
+// Parses one piece into [first, last]; returns how it breaks the grammar ("is empty", ...),
+// or a null string.
+QString parsePiece(QStringView piece, int& first, int& last)
+{
+    qsizetype at = 0;
+    if (!readNumber(piece, at, first))
+        return piece.trimmed().isEmpty() ? QStringLiteral("is empty") : QStringLiteral("is not a page number or a range of pages");
+    last = first;
+    while (at < piece.size() && isBlank(piece[at]))
+        ++at;
+    if (at < piece.size() && piece[at] == u'-') {
+        ++at;
+        if (!readNumber(piece, at, last))
+            return QStringLiteral("has no last page after \"-\"");
+        while (at < piece.size() && isBlank(piece[at]))
+            ++at;
     }
-    long long value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        value = value * 10 + (text[i].unicode() - u'0');
-        if (value > INT_MAX)
-            return negative ? INT_MIN : INT_MAX;
-    }
-    return int(negative ? -value : value);
+    if (at < piece.size())
+        return QStringLiteral("is not a page number or a range of pages");
+    if (first < 1)
+        return QStringLiteral("names page 0, but pages are numbered from 1");
+    if (last < first)
+        return QStringLiteral("ends before it starts");
+    return QString();
 }
 
 } // namespace
 
-// Page-range grammar (case-insensitive keyword, everything else as typed):
+// Page-range grammar (the keyword in any letter case; blanks are spaces and tabs):
 //
-//   range  := "ALL"                      every page, 1 .. total (the whole text, no blanks)
+//   range  := blank* "ALL" blank*            every page, 1 .. total
 //           | piece ( "," piece )*
-//   piece  := number "-" number ( "-" any )*   the pages from the first to the second number;
-//                                               parts after the second "-" are ignored, and a
-//                                               start above the end names no page
-//           | number                    one page
-//   number := leading decimal integer: blanks skipped, optional sign, digits up to the first
-//             non-digit; no digits reads as 0 (so "", "abc" and "ALL " name page 0, " 7" and
-//             "7x" name page 7, and "-3" is the range 0-3)
+//   piece  := blank* number blank* [ "-" blank* number blank* ]
+//                                             one page, or the pages from the first number to
+//                                             the second (which must not be smaller)
+//   number := digit+                          decimal, 1 or more; larger than any document
+//                                             reads as the largest int
 //
-// Only pages of the document count: numbers and range ends are clamped to 1 .. total while
-// expanding, so a piece outside the document names nothing and a range such as
-// 1-2000000000 costs no more than 1-total. The result is ascending and without duplicates.
-// A text that names no page of the document is an error, reported with the text and the
-// document's page span.
+// Anything else (signs, decimals, exponents, line breaks, empty parts, a second "-") is an
+// error naming the part that breaks the grammar. Only pages of the document count: ranges
+// are cut at the last page while expanding, so a piece past the end names nothing and a
+// range such as 1-2000000000 costs no more than 1-total. The result is ascending and without
+// duplicates. A text that names no page of the document is an error too, reported with the
+// text and the document's page span.
 std::vector<int> FlashPageSource::parsePageRange(const QString& text, int total)
 {
     std::vector<int> result;
-    const bool all = text.toUpper() == QLatin1String("ALL");
+    const bool all = text.trimmed().compare(QLatin1String("ALL"), Qt::CaseInsensitive) == 0
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'));
     if (all) {
-        for (int n = 1; n <= total; ++n)
-            result.push_back(n);
+        for (long long n = 1; n <= total; ++n) // long long: no overflow at a total of INT_MAX
+            result.push_back(int(n));
     } else {
-        // Each piece becomes a closed interval clamped to the document; merging the sorted
-        // intervals gives the ascending, duplicate-free list without expanding overlaps twice.
+        // Each piece becomes a closed interval cut at the end of the document; merging the
+        // sorted intervals gives the ascending, duplicate-free list without expanding overlaps
+        // twice.
         std::vector<std::pair<int, int>> spans;
         const QStringList pieces = text.split(QLatin1Char(','));
-        for (const QString& piece : pieces) {
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
             int first = 0;
             int last = 0;
-            if (piece.contains(QLatin1Char('-'))) {
-                const QStringList ends = piece.split(QLatin1Char('-'));
-                first = leadingInteger(ends.at(0));
-                last = leadingInteger(ends.at(1));
-            } else {
-                first = last = leadingInteger(piece);
-            }
-            first = std::max(first, 1);
+            const QString why = parsePiece(pieces[i], first, last);
+            if (!why.isNull())
+                throw Error(ErrorKind::BadInput, QStringLiteral("the page range \"%1\" is not valid: part %2 (\"%3\") %4")
+                                                     .arg(escapeControlCharacters(text)).arg(i + 1)
+                                                     .arg(escapeControlCharacters(pieces[i]), why));
             last = std::min(last, total);
             if (first <= last)
                 spans.emplace_back(first, last);
         }
         std::sort(spans.begin(), spans.end());
-        int next = 1; // the lowest page number not yet in the result
+        long long next = 1; // the lowest page number not yet in the result
         for (const auto& [first, last] : spans) {
-            for (int n = std::max(first, next); n <= last; ++n)
-                result.push_back(n);
-            next = std::max(next, last + 1);
+            for (long long n = std::max<long long>(first, next); n <= last; ++n)
+                result.push_back(int(n));
+            next = std::max<long long>(next, last + 1LL);
         }
     }
     if (result.empty())
-        throw Error(ErrorKind::BadInput,
-                    QStringLiteral("the range \"%1\" has no page of this document (1-%2)").arg(text).arg(total));
+        throw Error(ErrorKind::BadInput, QStringLiteral("the range \"%1\" has no page of this document (1-%2)")
+                                             .arg(escapeControlCharacters(text)).arg(total));
     if (all)
         return result;
     if (log::isEnabled(log::Level::Debug)) {

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <mutex>
 #include <thread>
 
 namespace leafcraft {
@@ -20,32 +21,35 @@ const QString FlashPageSourcePDF::progressNotification = QStringLiteral("ImportP
 
 namespace {
 
-// A made file must be there and hold something: converters and external tools that fail
-// quietly must not leave a page without its picture in the book.
-void checkMade(const QString& path, int pageNumber, const char* what, const QString& problem, const QString& source)
+using Converter = FlashPageSourcePDF::Converter;
+
+// Why a page has no usable files: a made file must be there and hold something, because
+// converters and external tools that fail quietly must not leave a page without its picture
+// in the book. A null string when every file is there.
+QString missingFile(const Converter::PageFiles& files)
 {
-    const QFileInfo info(path);
-    if (!path.isEmpty() && info.isFile() && info.size() > 0)
-        return;
-    QString message = QStringLiteral("page %1 could not be converted (no %2 was made)").arg(pageNumber).arg(QLatin1String(what));
-    if (!problem.isEmpty())
-        message += QStringLiteral(": ") + problem;
-    throw Error(ErrorKind::BadInput, message, source);
+    const std::pair<const QString*, const char*> made[] = {
+        {&files.page, "page file"}, {&files.thumb, "thumbnail"}, {&files.mobile, "mobile picture"}};
+    for (const auto& [path, what] : made) {
+        const QFileInfo info(*path);
+        if (path->isEmpty() || !info.isFile() || info.size() == 0)
+            return files.problem.isEmpty() ? QStringLiteral("no %1 was made").arg(QLatin1String(what)) : files.problem;
+    }
+    return QString();
 }
 
-// A file cut short loses its final "%%EOF" marker, which PDF writers put within the last
-// kilobyte. The PDF library repairs such a file silently, and the pages whose objects are
-// gone come out blank: an import must refuse it rather than make a book of empty pages.
-void checkComplete(const QString& path)
+// "3, 5-9, 12" for ascending page numbers.
+QString pageList(const std::vector<int>& pages)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return; // the library has already reported an unreadable file
-    const qint64 tail = 1024;
-    file.seek(std::max<qint64>(0, file.size() - tail));
-    if (!file.read(tail).contains("%%EOF"))
-        throw Error(ErrorKind::BadInput,
-                    QStringLiteral("the PDF is truncated or damaged: its end is missing, so pages would be lost"), path);
+    QStringList parts;
+    for (std::size_t i = 0; i < pages.size();) {
+        std::size_t j = i;
+        while (j + 1 < pages.size() && pages[j + 1] == pages[j] + 1)
+            ++j;
+        parts << (i == j ? QString::number(pages[i]) : QStringLiteral("%1-%2").arg(pages[i]).arg(pages[j]));
+        i = j + 1;
+    }
+    return parts.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -59,7 +63,8 @@ FlashPageSourcePDF::FlashPageSourcePDF(const QString& path, const QString& pageR
     m_document = std::shared_ptr<pdf::Document>(m_backend.openDocument(path));
     if (!m_document)
         throw Error(ErrorKind::BadInput, QStringLiteral("the file cannot be opened as a PDF"), path);
-    checkComplete(path);
+    for (const QString& damage : m_document->damage())
+        m_warnings.add(path, damage);
     m_neededPages = parsePageRange(pageRange, m_document->pageCount());
     m_converter = m_backend.createConverter(path, m_document, quality);
     if (!m_converter)
@@ -69,6 +74,7 @@ FlashPageSourcePDF::FlashPageSourcePDF(const QString& path, const QString& pageR
     m_madePages.resize(n);
     m_madeThumbs.resize(n);
     m_madeMobiles.resize(n);
+    m_failures.resize(n);
     m_madeZooms.resize(n);
     m_madeFacts.resize(n);
     setAllowText(false);
@@ -132,22 +138,29 @@ void FlashPageSourcePDF::runStep(Made kind, FlashPageList& list, const QString& 
     std::vector<QString>& made = kind == Made::Page ? m_madePages : kind == Made::Thumb ? m_madeThumbs : m_madeMobiles;
 
     bool missing = false;
-    for (const QString& path : made)
-        missing = missing || path.isEmpty();
+    for (std::size_t p = 0; p < made.size(); ++p)
+        missing = missing || (made[p].isEmpty() && m_failures[p].isEmpty());
     if (missing && count > 0)
         prepareWorkers(workers);
 
+    std::mutex warningsMutex;
     auto work = [&](int worker, int position) {
         const int n = m_neededPages[std::size_t(position)];
         const std::size_t p = std::size_t(position);
-        if (!made[p].isEmpty())
+        if (!made[p].isEmpty() || !m_failures[p].isEmpty())
             return;
         // Every step makes all files of the page at once (one rendering); the later steps
         // then only collect them.
         const Converter::PageFiles files = m_converter->convertPage(n, *m_handles[std::size_t(worker)]);
-        checkMade(files.page, n, "page file", files.problem, sourceFile());
-        checkMade(files.thumb, n, "thumbnail", files.problem, sourceFile());
-        checkMade(files.mobile, n, "mobile picture", files.problem, sourceFile());
+        const QString failure = missingFile(files);
+        if (!failure.isNull()) {
+            m_failures[p] = failure;
+            return;
+        }
+        if (!files.problem.isEmpty()) {
+            std::lock_guard lock(warningsMutex);
+            m_warnings.add(sourceFile(), files.problem);
+        }
         m_madeThumbs[p] = files.thumb;
         m_madeMobiles[p] = files.mobile;
         m_madeZooms[p] = files.zoom;
@@ -156,6 +169,10 @@ void FlashPageSourcePDF::runStep(Made kind, FlashPageList& list, const QString& 
     };
     auto done = [&](int position) {
         const std::size_t p = std::size_t(position);
+        if (!m_failures[p].isEmpty()) {
+            postProgress(position, type);
+            return;
+        }
         const int n = m_neededPages[p];
         auto page = std::make_unique<FlashPage>(made[p], n);
         if (kind == Made::Page) {
@@ -168,6 +185,31 @@ void FlashPageSourcePDF::runStep(Made kind, FlashPageList& list, const QString& 
         postProgress(position, type);
     };
     detail::runInPageOrder(count, workers, work, done, [this] { return stop(); });
+
+    const std::vector<int> failed = failedPages();
+    if (failed.empty() || stop())
+        return;
+    QString first;
+    for (const QString& why : m_failures)
+        if (first.isEmpty())
+            first = why;
+    QString message = QStringLiteral("%1 of %2 pages could not be rendered (pages %3): %4")
+                          .arg(failed.size()).arg(count).arg(pageList(failed), first);
+    for (const QString& damage : m_document->damage())
+        message += QStringLiteral("; ") + damage;
+    if (!m_keepGoing || failed.size() == std::size_t(count))
+        throw Error(ErrorKind::BadInput, message, sourceFile());
+    if (kind == Made::Page)
+        m_warnings.add(sourceFile(), message + QStringLiteral("; they are left out"));
+}
+
+std::vector<int> FlashPageSourcePDF::failedPages() const
+{
+    std::vector<int> pages;
+    for (std::size_t p = 0; p < m_failures.size(); ++p)
+        if (!m_failures[p].isEmpty())
+            pages.push_back(m_neededPages[p]);
+    return pages;
 }
 
 void FlashPageSourcePDF::generatePages()

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "import/FlashPageSource.h"
+#include "support/Error.h"
 
 #include <functional>
 #include <memory>
@@ -34,7 +35,8 @@ public:
             QString page, thumb, mobile;
             QString zoom; // the large picture, when asked for and made
             std::shared_ptr<const PageFacts> facts;
-            QString problem; // why a file could not be made, when one is missing
+            // What went wrong: why a file is missing, or what was worked around to make them.
+            QString problem;
         };
         // All files of page `pageNumber` (1-based), rendered through `document`. Throws Error
         // when the page cannot be converted at all.
@@ -81,8 +83,11 @@ public:
 
     // The four steps of an import, each over the needed pages (the normal step over pages()):
     // stops before the next page once stop() is set, posts one progress notification per
-    // page in order. An error of any page ends the step and passes up; the lists then hold
-    // only pages whose files are complete.
+    // page in order. A page that cannot be rendered does not stop the others; at the end of
+    // the step the pages that failed are named in one Error(BadInput), unless keepGoing is set,
+    // in which case they are left out of the book and listed in failedPages() and warnings().
+    // Other errors end the step at once and pass up. The lists hold only pages whose files
+    // are complete.
     void generatePages() override;
     void generateThumbPages() override;
     void generateMobilePages() override;
@@ -105,6 +110,13 @@ public:
     int quality() const { return m_quality; }
     // The folder the converter writes into.
     QString workFolder() const;
+
+    // Leave out pages that cannot be rendered instead of failing the import.
+    void setKeepGoing(bool on) { m_keepGoing = on; }
+    // Page numbers that could not be rendered and were left out (with keepGoing), ascending.
+    std::vector<int> failedPages() const;
+    // Damage worked around and pages drawn despite errors, one entry per page or file.
+    const Warnings& warnings() const { return m_warnings; }
 
     // Worker threads per step; defaults to the number of processor cores.
     int workerCount() const { return m_workerCount; }
@@ -136,6 +148,10 @@ private:
     std::vector<QString> m_madePages, m_madeThumbs, m_madeMobiles, m_madeZooms;
     std::vector<std::shared_ptr<const PageFacts>> m_madeFacts;
     bool m_textWithheld = false;
+    // Why each needed page could not be converted (empty: it was), by position.
+    std::vector<QString> m_failures;
+    bool m_keepGoing = false;
+    Warnings m_warnings;
 };
 
 } // namespace leafcraft

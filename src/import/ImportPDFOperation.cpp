@@ -68,6 +68,18 @@ QString ImportPDFOperation::errorMessage() const
     return m_errorMessage;
 }
 
+Warnings ImportPDFOperation::warnings() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_warnings;
+}
+
+std::vector<int> ImportPDFOperation::failedPages() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_failedPages;
+}
+
 void ImportPDFOperation::run()
 {
     // Nothing may escape a thread: an error outside the guarded steps ends the import
@@ -100,6 +112,7 @@ void ImportPDFOperation::main()
             source->setWorkerCount(m_workerCount);
         source->setZoomPictures(m_zoomPictures);
         source->setAllowText(m_allowText);
+        source->setKeepGoing(m_keepGoing);
         {
             std::lock_guard lock(m_mutex);
             m_flashPageSource = source;
@@ -117,6 +130,9 @@ void ImportPDFOperation::main()
         LC_DEBUG(QStringLiteral("before generateNormalPages"));
         source->generateNormalPages();
         LC_DEBUG(QStringLiteral("after generateNormalPages"));
+        std::lock_guard lock(m_mutex);
+        m_warnings = source->warnings();
+        m_failedPages = source->failedPages();
     } catch (...) {
         const QString text = describeCurrent();
         LC_ERROR(QStringLiteral("Run Import PDF Operation error,import pages:%1").arg(text));

@@ -45,6 +45,8 @@ public:
     void setZoomPictures(bool on) { m_zoomPictures = on; }
     // Publish the pages' text even when the PDF's permissions forbid copying it.
     void setAllowText(bool allow) { m_allowText = allow; }
+    // Leave out pages that cannot be rendered instead of failing (see failedPages()).
+    void setKeepGoing(bool on) { m_keepGoing = on; }
     // Worker threads for the page conversion (0: one per processor core).
     void setWorkerCount(int count) { m_workerCount = count; }
     void setBackend(FlashPageSourcePDF::Backend backend) { m_backend = std::move(backend); }
@@ -69,6 +71,10 @@ public:
     std::shared_ptr<FlashOutline> flashOutline() const { return m_flashOutline; }
     // Why the page source was dropped ("" when it was not), in words for the user.
     QString errorMessage() const;
+    // Read after the import has finished: the damage worked around and pages drawn despite
+    // errors, and the pages left out because they could not be rendered (with keepGoing).
+    Warnings warnings() const;
+    std::vector<int> failedPages() const;
 
 private:
     void run();
@@ -89,6 +95,9 @@ private:
     FlashPageSourcePDF::Backend m_backend;
     std::function<void()> m_completion;
     QString m_errorMessage;
+    bool m_keepGoing = false;
+    Warnings m_warnings;
+    std::vector<int> m_failedPages;
     std::atomic<bool> m_cancelled{false};
     std::atomic<bool> m_finished{false};
     // Guards the page source pointer against cancel() from another thread.

@@ -260,6 +260,18 @@ QByteArray PDFToSWFPageConverter::phonePicture(const QByteArray& pageJpeg) const
     return JpegEncoder::encode(ImageScaler::scale(reduced, phone.width(), phone.height()), m_quality);
 }
 
+QSize PDFToSWFPageConverter::pictureSize(int pageNumber, double w, double h, Warnings* warnings) const
+{
+    const QSize full(pixels(w, m_DPI), pixels(h, m_DPI));
+    QSize fitted = full;
+    pdf::fitToRenderLimit(&fitted.rwidth(), &fitted.rheight());
+    if (fitted != full && warnings)
+        warnings->add(QStringLiteral("page %1").arg(pageNumber),
+                      QStringLiteral("too large to render at full size (%1 x %2 pixels); rendered at %3 x %4 pixels")
+                          .arg(full.width()).arg(full.height()).arg(fitted.width()).arg(fitted.height()));
+    return fitted;
+}
+
 int PDFToSWFPageConverter::CheckString(int length, const QString& str)
 {
     const qsizetype n = std::min<qsizetype>(std::max(0, length), str.size());
@@ -309,8 +321,9 @@ PDFToSWFPageConverter::Rendered PDFToSWFPageConverter::renderPage(const pdf::Doc
         doc.displaySize(pageNumber - 1, &w, &h);
         pdf::RenderRequest request;
         if (wanted.pageJpeg || wanted.thumb || wanted.zoom) {
-            request.width = pixels(w, m_DPI);
-            request.height = pixels(h, m_DPI);
+            const QSize size = pictureSize(pageNumber, w, h, &warnings);
+            request.width = size.width();
+            request.height = size.height();
         }
         request.large = wanted.zoom;
         request.text = wanted.text;
@@ -327,6 +340,9 @@ PDFToSWFPageConverter::Rendered PDFToSWFPageConverter::renderPage(const pdf::Doc
             out.thumbJpeg = JpegEncoder::encode(page.thumb, m_quality);
         if (wanted.zoom && page.large.width > 0)
             out.zoomJpeg = JpegEncoder::encode(page.large, m_quality);
+        if (!page.picture.problems.isEmpty())
+            warnings.add(QStringLiteral("page %1").arg(pageNumber),
+                         QStringLiteral("drawn despite errors in the file: %1").arg(page.picture.problems.mid(0, 3).join(QStringLiteral("; "))));
         out.text = std::move(page.text);
     } catch (const Error& e) {
         if (e.kind() == ErrorKind::Output)
@@ -468,7 +484,11 @@ QByteArray PDFToSWFPageConverter::pagePicture(int pageNumber) const
     double w = 0, h = 0;
     try {
         m_PDFDoc->displaySize(pageNumber - 1, &w, &h);
-        const pdf::Bitmap page = m_PDFDoc->render(pageNumber - 1, pixels(w, m_DPI), pixels(h, m_DPI));
+        Warnings warnings;
+        const QSize size = pictureSize(pageNumber, w, h, &warnings);
+        const pdf::Bitmap page = m_PDFDoc->render(pageNumber - 1, size.width(), size.height());
+        for (const Warning& warning : warnings.list())
+            LC_WARN(warning.text());
         return JpegEncoder::encode(page, m_quality);
     } catch (const Error& e) {
         if (e.kind() == ErrorKind::Output)
@@ -494,9 +514,10 @@ void PDFToSWFPageConverter::pdftoThumbImage(int pageNumber, const QString& file)
 QString PDFToSWFPageConverter::generatePageToSwf(int pageNumber, const QString& outputPath)
 {
     const QString range = QStringLiteral("%1-%1").arg(pageNumber);
+    // Options first, then the PDF after "--" and as an absolute path: a file named "-x.pdf"
+    // is never read as an option.
     const QStringList arguments = {
-        m_PDFPath,
-        QLatin1String("-o") + outputPath,
+        QLatin1String("-o") + QFileInfo(outputPath).absoluteFilePath(),
         QLatin1String("-p ") + range,
         QLatin1String("-s jpegquality=") + QString::number(m_quality),
         QStringLiteral("-t"),
@@ -505,6 +526,8 @@ QString PDFToSWFPageConverter::generatePageToSwf(int pageNumber, const QString& 
         QStringLiteral("-s flashversion=8"),
         QStringLiteral("-s disablelinks"),
         QLatin1String("-s ") + QStringLiteral("zoom=%1").arg(m_DPI),
+        QStringLiteral("--"),
+        QFileInfo(m_PDFPath).absoluteFilePath(),
     };
     const ToolRun run = runTool(getPDF2swfLibPath(), arguments);
     QString problem;
@@ -522,7 +545,7 @@ QString PDFToSWFPageConverter::generatePageToSwf(int pageNumber, const QString& 
 
 void PDFToSWFPageConverter::getFileWandH(const QString& swfPath)
 {
-    const ToolRun run = runTool(GetSwfSizePath(), {swfPath});
+    const ToolRun run = runTool(GetSwfSizePath(), {QStringLiteral("--"), QFileInfo(swfPath).absoluteFilePath()});
     const QString output = QString::fromLatin1(run.out);
     const int bar = CheckString(int(output.size()), output);
     if (bar == 0) {

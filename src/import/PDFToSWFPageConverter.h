@@ -108,8 +108,15 @@ public:
     static PageFormat importFormat();
     // "ddMMYYHHmmss": day, month, two-digit ISO week-based year, hour, minute, second.
     static QString timeStamp(const QDateTime& time);
-    // Pixels for a length in points rendered at `dpi` (rounded, at least 1).
-    static int pixels(double points, int dpi) { return std::max(1, int(std::lround(points * dpi / 72.0))); }
+    // Pixels for a length in points rendered at `dpi` (rounded, at least 1). Lengths come
+    // bounded by pdf::kMaxPageSide; the result is capped so that it always fits an int.
+    static int pixels(double points, int dpi)
+    {
+        return std::max(1, int(std::lround(std::min(points * dpi / 72.0, 1e9))));
+    }
+    // The picture size of a page of w x h points: at the converter's resolution, scaled down
+    // with its shape kept to fit pdf::kMaxRenderPixels (and then saying so in `warnings`).
+    QSize pictureSize(int pageNumber, double w, double h, Warnings* warnings) const;
     // The thumbnail size for a page of w x h (any unit): 180 on the longer side, the other
     // side truncated in proportion, at least 1.
     static QSize thumbSize(double w, double h);

@@ -18,10 +18,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <unordered_set>
 
 extern "C" {
 #include <mupdf/fitz.h>
@@ -35,8 +37,8 @@ namespace {
 // Resources (fonts, images, decoded streams) that MuPDF may keep between pages, shared by
 // every handle. Small enough that a long import stays well inside its memory budget.
 constexpr size_t kStoreSize = 64u << 20;
-// Pictures larger than this many pixels are refused rather than allocated (3 bytes each).
-constexpr qint64 kMaxRenderPixels = 64ll * 1000 * 1000; // A0 at 144 dpi is about half of this
+// Page tree nodes below this depth are not followed: no real document nests this deep.
+constexpr int kMaxPageTreeDepth = 64;
 
 std::array<std::mutex, FZ_LOCK_MAX> g_mupdfLocks;
 
@@ -50,9 +52,12 @@ void unlockMupdf(void*, int lock)
     g_mupdfLocks[size_t(lock)].unlock();
 }
 
-void mupdfWarning(void*, const char* message)
+void mupdfWarning(void* collected, const char* message)
 {
     LC_DEBUG(QStringLiteral("mupdf: %1").arg(QString::fromUtf8(message)));
+    // While a document opens or draws a page, its context collects what MuPDF worked around.
+    if (collected)
+        static_cast<QStringList*>(collected)->append(QString::fromUtf8(message));
 }
 
 void mupdfError(void*, const char* message)
@@ -115,22 +120,72 @@ int normalisedRotation(int rotate)
     return r - r % 90;
 }
 
+// A box whose sides later arithmetic can take: finite, and small enough that their
+// differences are finite too. (Huge but finite pages are shrunk for display by displaySize.)
+bool plausible(fz_rect r)
+{
+    const float limit = 1e30f;
+    for (float v : {r.x0, r.y0, r.x1, r.y1})
+        if (!std::isfinite(v) || std::fabs(v) > limit)
+            return false;
+    return true;
+}
+
+// Counts the leaf pages under a page tree node and writes the true count into every /Count
+// on the way, so that MuPDF's page lookup, which trusts /Count, finds exactly these pages.
+// Nodes seen before (a loop, or a node shared by two parents) and nodes nested too deep are
+// left out and reported in `damage`.
+//
+// Runs inside fz_try: no C++ object with a destructor lives across a MuPDF call here.
+int countPages(fz_context* ctx, pdf_obj* node, int depth, std::unordered_set<int>& seen, QStringList& damage)
+{
+    const int number = pdf_to_num(ctx, node);
+    if (number > 0 && !seen.insert(number).second) {
+        damage << QStringLiteral("the page tree refers to object %1 twice; the repeat is ignored").arg(number);
+        return 0;
+    }
+    pdf_obj* kids = pdf_dict_get(ctx, node, PDF_NAME(Kids));
+    if (!pdf_is_array(ctx, kids))
+        return pdf_is_dict(ctx, node) ? 1 : 0; // a leaf: one page
+    if (depth >= kMaxPageTreeDepth) {
+        damage << QStringLiteral("the page tree is nested too deeply; its deepest pages are ignored");
+        return 0;
+    }
+    int count = 0;
+    const int n = pdf_array_len(ctx, kids);
+    for (int i = 0; i < n; ++i)
+        count += countPages(ctx, pdf_array_get(ctx, kids, i), depth + 1, seen, damage);
+    const int claimed = pdf_dict_get_int(ctx, node, PDF_NAME(Count));
+    if (claimed != count)
+        pdf_dict_put_int(ctx, node, PDF_NAME(Count), count);
+    if (depth == 0 && claimed != count)
+        damage << QStringLiteral("the page tree claims %1 pages but holds %2").arg(claimed).arg(count);
+    return count;
+}
+
+// True when the page names content that the file does not hold (cut off, or not a stream).
+bool contentMissing(fz_context* ctx, pdf_obj* pageObj)
+{
+    pdf_obj* contents = pdf_dict_get(ctx, pageObj, PDF_NAME(Contents));
+    if (!contents)
+        return false; // a page without content is blank by design
+    if (pdf_is_stream(ctx, contents))
+        return false;
+    if (!pdf_is_array(ctx, contents))
+        return true;
+    const int n = pdf_array_len(ctx, contents);
+    for (int i = 0; i < n; ++i)
+        if (!pdf_is_stream(ctx, pdf_array_get(ctx, contents, i)))
+            return true;
+    return false;
+}
+
 // Checks the first bytes of the file for the PDF signature. A PDF may carry a little junk
 // before "%PDF-", so the whole first kilobyte is searched.
 bool looksLikePdf(QFile& file)
 {
     const QByteArray head = file.read(1024);
     return head.contains("%PDF-");
-}
-
-// The 0-based page of a location, or -1. Never throws.
-int pageOfLocation(fz_context* ctx, fz_document* doc, fz_location loc)
-{
-    int page = -1;
-    fz_var(page);
-    fz_try(ctx) { page = fz_page_number_from_location(ctx, doc, loc); }
-    fz_catch(ctx) { page = -1; }
-    return page;
 }
 
 // The 0-based target page of an internal link URI, or -1. Never throws.
@@ -148,22 +203,51 @@ int pageOfLink(fz_context* ctx, fz_document* doc, const char* uri)
     return page;
 }
 
-// Converts a MuPDF outline into ours, resolving destinations to page numbers.
-void convertOutline(fz_context* ctx, fz_document* doc, fz_outline* node, std::vector<OutlineItem>& out,
-                    int depth)
+// Reads the outline with MuPDF's outline iterator into `result`, resolving destinations to
+// page numbers. Deeply nested entries are cut rather than followed without end, and an
+// outline that loops stops after kMaxOutlineItems entries. Throws (MuPDF) on a damaged
+// outline, keeping the entries read so far; builds no MuPDF outline, whose loader would leak
+// the part it had built when it fails.
+//
+// Runs inside fz_try: the C++ containers are the caller's, and no object with a destructor
+// lives across a MuPDF call here.
+constexpr int kMaxOutlineDepth = 64;
+constexpr int kMaxOutlineItems = 100000;
+
+void readOutline(fz_context* ctx, fz_document* doc, fz_outline_iterator* iter, std::vector<OutlineItem>& result,
+                 std::vector<std::vector<OutlineItem>*>& levels)
 {
-    for (; node; node = node->next) {
-        OutlineItem item;
-        item.title = QString::fromUtf8(node->title ? node->title : "");
-        // A bookmark into another file (an external URI) has no page of this document, even
-        // where MuPDF reports one.
-        const bool external = node->uri && fz_is_external_link(ctx, node->uri);
-        if (node->page.page >= 0 && !external)
-            item.destPage = pageOfLocation(ctx, doc, node->page);
-        // Deeply nested outlines are cut rather than followed without end.
-        if (node->down && depth < 64)
-            convertOutline(ctx, doc, node->down, item.children, depth + 1);
-        out.push_back(std::move(item));
+    levels.assign(1, &result);
+    int read = 0;
+    fz_outline_item* entry = fz_outline_iterator_item(ctx, iter);
+    while (entry && read++ < kMaxOutlineItems) {
+        levels.back()->push_back(OutlineItem{});
+        OutlineItem& item = levels.back()->back();
+        item.title = QString::fromUtf8(entry->title ? entry->title : "");
+        // A bookmark into another file (an external URI) has no page of this document.
+        if (entry->uri && !fz_is_external_link(ctx, entry->uri))
+            item.destPage = pageOfLink(ctx, doc, entry->uri);
+        if (int(levels.size()) < kMaxOutlineDepth) {
+            const int down = fz_outline_iterator_down(ctx, iter);
+            if (down == 0) {
+                levels.push_back(&item.children);
+                entry = fz_outline_iterator_item(ctx, iter);
+                continue;
+            }
+            if (down > 0)
+                fz_outline_iterator_up(ctx, iter); // an empty child slot: back to the item
+        }
+        // The next sibling, or the next sibling of the nearest ancestor that has one.
+        entry = nullptr;
+        while (!entry) {
+            if (fz_outline_iterator_next(ctx, iter) == 0) {
+                entry = fz_outline_iterator_item(ctx, iter);
+                break;
+            }
+            if (levels.size() == 1 || fz_outline_iterator_up(ctx, iter) < 0)
+                break;
+            levels.pop_back();
+        }
     }
 }
 
@@ -183,11 +267,11 @@ public:
         {
             pdf_obj* pageObj = pdf_lookup_page_obj(ctx, m_doc, page);
             fz_rect media = pdf_to_rect(ctx, pdf_dict_get_inheritable(ctx, pageObj, PDF_NAME(MediaBox)));
-            if (fz_is_empty_rect(media))
+            if (fz_is_empty_rect(media) || !plausible(media))
                 media = fz_make_rect(0, 0, 612, 792); // the PDF default (US Letter)
             pdf_obj* cropObj = pdf_dict_get_inheritable(ctx, pageObj, PDF_NAME(CropBox));
             box = media;
-            if (pdf_is_array(ctx, cropObj)) {
+            if (pdf_is_array(ctx, cropObj) && plausible(pdf_to_rect(ctx, cropObj))) {
                 fz_rect crop = pdf_to_rect(ctx, cropObj);
                 // A crop box is clipped to the media box; one that misses it is ignored.
                 fz_rect clipped = fz_intersect_rect(crop, media);
@@ -223,11 +307,20 @@ public:
         const Rect box = cropBox(page);
         const int rotate = rotation(page);
         const bool swapped = rotate == 90 || rotate == 270;
+        double w = swapped ? box.height() : box.width();
+        double h = swapped ? box.width() : box.height();
+        const double longer = std::max(w, h);
+        if (longer > kMaxPageSide) {
+            w = w * kMaxPageSide / longer;
+            h = h * kMaxPageSide / longer;
+        }
         if (width)
-            *width = swapped ? box.height() : box.width();
+            *width = w;
         if (height)
-            *height = swapped ? box.width() : box.height();
+            *height = h;
     }
+
+    QStringList damage() const override { return m_damage; }
 
     std::vector<Link> links(int page) const override
     {
@@ -277,19 +370,21 @@ public:
     std::vector<OutlineItem> outline() const override
     {
         fz_context* ctx = m_context.ctx;
-        fz_outline* root = nullptr;
-        bool failed = false;
-        fz_var(root);
-        fz_try(ctx) { root = fz_load_outline(ctx, &m_doc->super); }
-        fz_catch(ctx) { failed = true; }
-        if (failed) {
-            // A broken outline is not worth failing an import for: report no bookmarks.
-            LC_WARN(QStringLiteral("%1: the bookmarks cannot be read: %2").arg(m_path, caught(ctx)));
-            return {};
-        }
+        fz_outline_iterator* iter = nullptr;
         std::vector<OutlineItem> result;
-        convertOutline(ctx, &m_doc->super, root, result, 0);
-        fz_drop_outline(ctx, root);
+        std::vector<std::vector<OutlineItem>*> levels;
+        bool failed = false;
+        fz_var(iter);
+        fz_try(ctx)
+        {
+            iter = fz_new_outline_iterator(ctx, &m_doc->super);
+            if (iter)
+                readOutline(ctx, &m_doc->super, iter, result, levels);
+        }
+        fz_always(ctx) { fz_drop_outline_iterator(ctx, iter); }
+        fz_catch(ctx) { failed = true; }
+        if (failed) // a broken outline is not worth failing an import for: the entries read so far
+            LC_WARN(QStringLiteral("%1: the bookmarks cannot all be read: %2").arg(m_path, caught(ctx)));
         return result;
     }
 
@@ -314,8 +409,12 @@ public:
         fz_var(fzPage);
         fz_var(pixmap);
         fz_var(device);
+        QStringList problems;
+        fz_set_warning_callback(ctx, mupdfWarning, &problems);
         fz_try(ctx)
         {
+            if (contentMissing(ctx, pdf_lookup_page_obj(ctx, m_doc, page)))
+                fz_throw(ctx, FZ_ERROR_GENERIC, "its content is missing from the file (the file is truncated or damaged)");
             fzPage = fz_load_page(ctx, &m_doc->super, page);
             // The page's bounds already include its rotation.
             const fz_rect bounds = fz_bound_page(ctx, fzPage);
@@ -334,10 +433,14 @@ public:
             fz_drop_device(ctx, device);
             fz_drop_pixmap(ctx, pixmap);
             fz_drop_page(ctx, fzPage);
+            fz_flush_warnings(ctx);
+            fz_set_warning_callback(ctx, mupdfWarning, nullptr);
         }
         fz_catch(ctx) { failed = true; }
         if (failed)
             throw pageError(page, caught(ctx));
+        problems.removeDuplicates();
+        bitmap.problems = problems;
         return bitmap;
     }
 
@@ -381,10 +484,25 @@ public:
                         QStringLiteral("page %1 cannot be rendered at %2 x %3 pixels")
                             .arg(page + 1).arg(request.width).arg(request.height),
                         m_path);
+        fz_context* ctx = m_context.ctx;
+        int missing = 0;
+        fz_var(missing);
+        fz_try(ctx) { missing = contentMissing(ctx, pdf_lookup_page_obj(ctx, m_doc, page)) ? 1 : 0; }
+        fz_catch(ctx) { missing = 1; }
+        if (missing)
+            throw pageError(page, QStringLiteral("its content is missing from the file (the file is truncated or damaged)"));
         RenderedPage result;
         QString why;
-        if (!detail::renderPageOnce(m_context.ctx, &m_doc->super, page, request, kMaxRenderPixels, result, why))
+        // What MuPDF had to work around while drawing becomes the picture's problems.
+        QStringList problems;
+        fz_set_warning_callback(ctx, mupdfWarning, &problems);
+        const bool drawn = detail::renderPageOnce(ctx, &m_doc->super, page, request, kMaxRenderPixels, result, why);
+        fz_flush_warnings(ctx);
+        fz_set_warning_callback(ctx, mupdfWarning, nullptr);
+        if (!drawn)
             throw pageError(page, why);
+        problems.removeDuplicates();
+        result.picture.problems = problems;
         return result;
     }
 
@@ -412,8 +530,11 @@ private:
         QFileInfo info(m_path);
         if (!info.exists())
             throw Error(ErrorKind::BadInput, QStringLiteral("the file does not exist"), m_path);
+        // A FIFO or a device would block or never end; a folder has no bytes.
+        if (!info.isFile())
+            throw Error(ErrorKind::BadInput, QStringLiteral("the file cannot be read (not a regular file)"), m_path);
         QFile file(m_path);
-        if (info.isDir() || !file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly))
             throw Error(ErrorKind::BadInput, QStringLiteral("the file cannot be read"), m_path);
         if (!looksLikePdf(file))
             throw Error(ErrorKind::BadInput, QStringLiteral("the file is not a PDF document"), m_path);
@@ -427,26 +548,48 @@ private:
         fz_var(doc);
         fz_var(state);
         fz_var(count);
+        QStringList warnings;
+        QStringList treeDamage;
+        std::unordered_set<int> seen;
+        fz_set_warning_callback(ctx, mupdfWarning, &warnings);
         fz_try(ctx)
         {
             doc = pdf_open_document(ctx, localPath.constData());
             if (pdf_needs_password(ctx, doc)) {
                 state = Locked;
             } else {
-                count = pdf_count_pages(ctx, doc);
+                pdf_obj* root = pdf_dict_getp(ctx, pdf_trailer(ctx, doc), "Root/Pages");
+                count = root ? countPages(ctx, root, 0, seen, treeDamage) : 0;
             }
         }
+        fz_always(ctx)
+        {
+            fz_flush_warnings(ctx);
+            fz_set_warning_callback(ctx, mupdfWarning, nullptr);
+        }
         fz_catch(ctx) { state = Damaged; }
-        m_doc = doc;
+        const QString why = caught(ctx);
+        // A refused document is released here: the destructor does not run for a constructor
+        // that throws.
+        auto refuse = [&](const QString& message) {
+            if (doc)
+                pdf_drop_document(ctx, doc);
+            throw Error(ErrorKind::BadInput, message, m_path);
+        };
         if (state == Damaged)
-            throw Error(ErrorKind::BadInput,
-                        QStringLiteral("the PDF is damaged and cannot be repaired (%1)").arg(caught(ctx)), m_path);
+            refuse(QStringLiteral("the PDF is damaged and cannot be repaired (%1)").arg(why));
         if (state == Locked)
-            throw Error(ErrorKind::BadInput, QStringLiteral("the PDF is password protected"), m_path);
+            refuse(QStringLiteral("the PDF is password protected"));
         if (count < 1)
-            throw Error(ErrorKind::BadInput, QStringLiteral("the PDF has no pages"), m_path);
-        if (doc->repair_attempted)
-            LC_DEBUG(QStringLiteral("%1: damaged cross-reference table repaired").arg(m_path));
+            refuse(doc->repair_attempted ? QStringLiteral("the PDF is damaged: no page of it can be found")
+                                         : QStringLiteral("the PDF has no pages"));
+        m_doc = doc;
+        if (doc->repair_attempted) {
+            warnings.removeDuplicates();
+            m_damage << QStringLiteral("the file is damaged and has been repaired (%1); pages may be incomplete")
+                            .arg(warnings.isEmpty() ? QStringLiteral("no detail") : warnings.mid(0, 3).join(QStringLiteral("; ")));
+        }
+        m_damage << treeDamage;
         m_pageCount = count;
     }
 
@@ -467,6 +610,7 @@ private:
     ContextHandle m_context;
     pdf_document* m_doc = nullptr;
     int m_pageCount = 0;
+    QStringList m_damage;
 };
 
 } // namespace

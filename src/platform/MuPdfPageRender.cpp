@@ -8,7 +8,11 @@ namespace {
 
 Bitmap whitePaper(int width, int height)
 {
-    return Bitmap{width, height, QByteArray(qsizetype(width) * height * 3, char(0xff))};
+    Bitmap paper;
+    paper.width = width;
+    paper.height = height;
+    paper.pixels = QByteArray(qsizetype(width) * height * 3, char(0xff));
+    return paper;
 }
 
 unsigned char* samplesOf(Bitmap& bitmap)

@@ -7,6 +7,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -37,6 +40,8 @@ struct Bitmap {
     int width = 0;
     int height = 0;
     QByteArray pixels;
+    // What went wrong while drawing a damaged page that could still be drawn in part.
+    QStringList problems;
 };
 
 // One word of a page: its box as fractions of the displayed page (origin top left) and its
@@ -71,6 +76,22 @@ struct RenderedPage {
     PageText text;
     Bitmap thumb;
 };
+// The largest picture render() makes, in pixels (3 bytes each); callers scale larger pages
+// down to fit. A0 at 144 dpi is about half of this.
+constexpr qint64 kMaxRenderPixels = 64ll * 1000 * 1000;
+// Scales a picture size down, its shape kept, to fit kMaxRenderPixels; smaller sizes stay.
+inline void fitToRenderLimit(int* width, int* height)
+{
+    const qint64 area = qint64(*width) * *height;
+    if (area <= kMaxRenderPixels)
+        return;
+    const double factor = std::sqrt(double(kMaxRenderPixels) / double(area));
+    *width = std::max(1, int(*width * factor));
+    *height = std::max(1, int(*height * factor));
+}
+// The longest side of a page in points that displaySize() reports; larger pages, which no
+// printer or screen has, are reported scaled down to it, their shape kept.
+constexpr double kMaxPageSide = 14400;
 
 // An open PDF document. Not thread-safe: each thread opens or clones its own.
 class Document {
@@ -82,12 +103,19 @@ public:
     virtual Rect cropBox(int page) const = 0;
     // The page's /Rotate, normalised to 0, 90, 180 or 270.
     virtual int rotation(int page) const = 0;
-    // The displayed size in points: the crop box's size, swapped for 90 and 270.
+    // The displayed size in points: the crop box's size, swapped for 90 and 270, at most
+    // kMaxPageSide on either side.
     virtual void displaySize(int page, double* width, double* height) const = 0;
+    // What was wrong with the file as a whole and has been worked around when it was opened
+    // (a repaired cross-reference table, a page tree that lies about its size); empty for a
+    // sound file.
+    virtual QStringList damage() const { return {}; }
     virtual std::vector<Link> links(int page) const = 0;
     virtual std::vector<OutlineItem> outline() const = 0;
     // Renders the page as displayed (rotation applied) scaled to exactly width x height pixels
-    // on white. Throws Error(BadInput) when the page cannot be rendered.
+    // on white. Throws Error(BadInput) when the page cannot be rendered: its content is
+    // missing from the file, drawing it failed, or the picture would exceed kMaxRenderPixels.
+    // Errors the drawing survived are listed in the bitmap's problems.
     virtual Bitmap render(int page, int width, int height) const = 0;
     virtual QString pageText(int page) const = 0;
     // The pictures and the text of a page from one reading of it. Throws as render() does.
@@ -101,8 +129,10 @@ public:
 };
 
 // Opens a PDF. Throws Error(BadInput) with a clear message for a missing or unreadable
-// file, a file that is not a PDF, a damaged PDF that cannot be repaired, a password
-// protected PDF ("... is password protected") and a PDF without pages.
+// file, anything but a regular file (a FIFO, a device or a folder is refused before it is
+// opened), a file that is not a PDF, a damaged PDF that cannot be repaired, a password
+// protected PDF ("... is password protected") and a PDF without pages. The page count is
+// that of the pages the page tree really holds, whatever it claims.
 std::unique_ptr<Document> openDocument(const QString& path);
 
 } // namespace leafcraft::pdf

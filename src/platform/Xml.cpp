@@ -6,6 +6,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
+#include <limits>
 #include <mutex>
 
 namespace leafcraft::xml {
@@ -242,6 +243,16 @@ Document Document::create(const QString& rootName)
     return Document(doc);
 }
 
+// Our documents never declare a document type. One that does could define entities that
+// expand a few bytes into gigabytes or pull in other files, so the parser stops at the
+// declaration itself and the document is refused: nothing is expanded or loaded, anywhere.
+static void refuseDocumentType(void* context, const xmlChar*, const xmlChar*, const xmlChar*)
+{
+    auto* ctxt = static_cast<xmlParserCtxtPtr>(context);
+    ctxt->_private = ctxt; // marks the refusal; the parse starts with it cleared
+    xmlStopParser(ctxt);
+}
+
 static Document parseImpl(const QByteArray& bytes, const QString& where, bool recover, xmlDocPtr* out)
 {
     initOnce();
@@ -249,7 +260,17 @@ static Document parseImpl(const QByteArray& bytes, const QString& where, bool re
     std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> ctxt(xmlNewParserCtxt(), xmlFreeParserCtxt);
     if (!ctxt)
         throw Error(ErrorKind::Internal, QStringLiteral("cannot create an XML parser"), where);
+    ctxt->sax->internalSubset = refuseDocumentType;
+    if (bytes.size() > std::numeric_limits<int>::max())
+        throw Error(ErrorKind::BadInput, QStringLiteral("the XML document is too large"), where);
     xmlDocPtr doc = xmlCtxtReadMemory(ctxt.get(), bytes.constData(), int(bytes.size()), nullptr, nullptr, options);
+    if (ctxt->_private) {
+        if (doc)
+            xmlFreeDoc(doc);
+        throw Error(ErrorKind::BadInput,
+                    QStringLiteral("the XML document declares a document type (<!DOCTYPE>), which is not allowed here"),
+                    where);
+    }
     const bool ok = doc && xmlDocGetRootElement(doc) && (recover || ctxt->wellFormed);
     if (!ok) {
         const xmlError* err = xmlCtxtGetLastError(ctxt.get());

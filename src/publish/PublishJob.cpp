@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <QThread>
 #include <cmath>
 #include <filesystem>
 
@@ -120,8 +121,12 @@ void PublishJob::prepare()
         if (!m_template->changeTmplTo(o.templateName, style))
             throw Error(ErrorKind::BadInput, QStringLiteral("the template cannot be loaded"), o.templateName);
     }
-    if (!o.settingsFile.isEmpty() && !m_template->importPropertiesSettingsFrom(o.settingsFile))
-        throw Error(ErrorKind::BadInput, QStringLiteral("the settings file cannot be read"), o.settingsFile);
+    if (!o.settingsFile.isEmpty() && !m_template->importPropertiesSettingsFrom(o.settingsFile)) {
+        const auto& why = m_template->warnings().list();
+        throw Error(ErrorKind::BadInput,
+                    why.empty() ? QStringLiteral("the settings file cannot be read") : why.back().message,
+                    o.settingsFile);
+    }
     for (const auto& [key, value] : o.propertyValues)
         if (!m_template->setPropertyValue(key, value))
             throw Error(ErrorKind::Usage,
@@ -166,7 +171,10 @@ void PublishJob::import()
         return FlashPageSourcePDF::createPageConverter(path, std::move(document), quality, format, false);
     };
     operation.setBackend(std::move(backend));
-    operation.setWorkerCount(o.jobs);
+    // More threads than processors only cost memory.
+    const int processors = std::max(1, QThread::idealThreadCount());
+    operation.setWorkerCount(o.jobs > 0 ? std::min(o.jobs, processors) : processors);
+    operation.setKeepGoing(o.keepGoing);
     {
         ScopedObserver progress(NotificationCenter::defaultCenter(), "ImportProgressInfoMSG", nullptr,
                                 [this, &operation](const Notification& n) {
@@ -191,6 +199,8 @@ void PublishJob::import()
     }
     m_annotations = operation.flashPagesAnnotation();
     m_outline = operation.flashOutline();
+    m_warnings.append(operation.warnings());
+    m_leftOutPages = operation.failedPages();
 
     // What the application does when an import ends: the first page's size into the
     // template, and the size of the page files in pixels into the settings: for JPG pages

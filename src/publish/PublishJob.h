@@ -43,6 +43,7 @@ struct PublishOptions {
     int jobs = 0;                                  // page conversion threads; 0 = one per core
     bool zoomPictures = false; // large pictures for the zoom, at twice the page pictures' size
     bool allowText = false;    // publish the text even when the PDF's permissions forbid copying it
+    bool keepGoing = false;                        // leave out pages that cannot be rendered
 };
 
 // What a job is doing, for a progress display.
@@ -89,6 +90,8 @@ public:
     // The private working folder (removed when the job is destroyed).
     const QString& workingFolder() const { return m_workingFolder; }
     const Warnings& warnings() const { return m_warnings; }
+    // Pages of the range that could not be rendered and were left out (keepGoing), ascending.
+    const std::vector<int>& leftOutPages() const { return m_leftOutPages; }
 
 private:
     void report(PublishProgress::Stage stage, const QString& step = QString(), int done = 0, int total = 0);
@@ -102,6 +105,7 @@ private:
     std::shared_ptr<FlashPagesAnnotations> m_annotations;
     std::shared_ptr<FlashOutline> m_outline;
     std::vector<int> m_neededPages;
+    std::vector<int> m_leftOutPages;
     int m_pageCount = 0;
     int m_pageWidth = 0;
     int m_pageHeight = 0;

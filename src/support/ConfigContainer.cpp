@@ -89,6 +89,9 @@ QByteArray unpackEntry(const QByteArray& archive, const QString& where)
     const std::uint64_t compressedSize = r.u32(cd + 20);
     const std::uint64_t uncompressedSize = r.u32(cd + 24);
     const std::uint64_t local = r.u32(cd + 42);
+    if (uncompressedSize > ConfigContainer::kMaxDocumentSize)
+        fail(QStringLiteral("the container's entry would expand to %1 bytes, more than a configuration document "
+                            "may have (%2 bytes)").arg(uncompressedSize).arg(ConfigContainer::kMaxDocumentSize), where);
     if (!r.has(local, ZKLFHeaderFixedDataLength) || r.u32(local) != ZKLFHeaderMagicNumber)
         fail(notZip, where);
     const std::uint64_t dataAt = local + ZKLFHeaderFixedDataLength + r.u16(local + 26) + r.u16(local + 28);

@@ -9,12 +9,17 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 
 namespace leafcraft {
 
 class ConfigContainer {
 public:
     ConfigContainer() = delete;
+
+    // The largest document a container may hold: real configurations are a few megabytes, and
+    // a small archive must not make us allocate gigabytes.
+    static constexpr std::uint64_t kMaxDocumentSize = 64u << 20;
 
     // The RC4 key of every book: the 14 ASCII bytes "pbkcfg-rc4-k14".
     static QString cipherKey();
@@ -26,7 +31,8 @@ public:
 
     // The document bytes held by a container. Throws Error(BadInput) naming `where` when the
     // bytes are not such a container: not XML, no root `data`, text that is not Base64, not a
-    // zip archive after deciphering, no entry, a damaged entry or a CRC-32 mismatch.
+    // zip archive after deciphering, no entry, a damaged entry, an entry larger than
+    // kMaxDocumentSize or a CRC-32 mismatch.
     static QByteArray decode(const QByteArray& containerBytes, const QString& where = QString());
 };
 

@@ -26,7 +26,7 @@ public:
     ErrorKind kind() const { return m_kind; }
     const QString& message() const { return m_message; }
     const QString& where() const { return m_where; }
-    // "where: message", or the message alone.
+    // "where: message", or the message alone, with control characters escaped.
     QString text() const;
 
 private:
@@ -35,11 +35,17 @@ private:
     QString m_where;
 };
 
+// `text` with every control character written as an escape ("\n", "\t", "\x1b", "\u0085"), so
+// that a name or value shown in a message cannot move the cursor, clear the screen or fake a
+// line of output. Printable text comes back unchanged.
+QString escapeControlCharacters(const QString& text);
+
 // A recoverable oddity: work goes on, the oddity is reported at the end.
 struct Warning {
     QString where;
     QString message;
-    QString text() const { return where.isEmpty() ? message : where + QLatin1String(": ") + message; }
+    // "where: message" with control characters escaped.
+    QString text() const;
 };
 
 class Warnings {

@@ -195,8 +195,13 @@ bool FlashTemplate::loadTemplate(const QString& name)
         warn(path, QStringLiteral("cannot read the template document of \"%1\"").arg(name));
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    return loadTemplateDocument(file.readAll(), path);
+}
 
+bool FlashTemplate::loadTemplateDocument(const QByteArray& bytes, const QString& path)
+{
+    iProperties.clear();
+    m_warnings.clear();
     xml::Document doc;
     try {
         doc = xml::Document::parse(bytes, path);
@@ -367,6 +372,32 @@ bool FlashTemplate::copyPlayerFilesToFolder(const QString& dest) const
 
 // ---------------------------------------------------------------- settings files
 
+namespace {
+
+// Why `text` is not a settings file but something else (XML or HTML, binary data), or a null
+// string.
+QString notSettingsText(const QString& text)
+{
+    if (text.trimmed().startsWith(QLatin1Char('<')))
+        return QStringLiteral("it is XML or HTML, not lines of key=value");
+    for (const QChar c : text)
+        if ((c.unicode() < 0x20 && c != u'\n' && c != u'\r' && c != u'\t') || c.unicode() == 0x7f)
+            return QStringLiteral("it holds control characters (binary data)");
+    return QString();
+}
+
+// The first few of `items` joined, with how many more there are.
+QString listHead(const QStringList& items)
+{
+    constexpr qsizetype kShown = 8;
+    QString head = items.mid(0, kShown).join(QStringLiteral(", "));
+    if (items.size() > kShown)
+        head += QStringLiteral(" and %1 more").arg(items.size() - kShown);
+    return head;
+}
+
+} // namespace
+
 bool FlashTemplate::importPropertiesSettingsFrom(const QString& path)
 {
     const QFileInfo info(path);
@@ -389,30 +420,55 @@ bool FlashTemplate::importPropertiesSettingsFrom(const QString& path)
         warn(path, QStringLiteral("cannot read the settings file: %1").arg(file.errorString()));
         return false;
     }
+    return applySettingsText(bytes, path);
+}
+
+bool FlashTemplate::applySettingsText(const QByteArray& bytes, const QString& path)
+{
     if (bytes.contains('\0')) {
         warn(path, QStringLiteral("not a settings file: it holds NUL bytes; nothing was changed"));
         return false;
     }
     QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
+    QString text = decoder.decode(bytes);
     if (decoder.hasError()) {
         warn(path, QStringLiteral("not a settings file: it is not UTF-8 text; nothing was changed"));
+        return false;
+    }
+    if (text.startsWith(QChar(0xfeff))) // a byte order mark some editors write
+        text.remove(0, 1);
+    const QString refused = notSettingsText(text);
+    if (!refused.isNull()) {
+        warn(path, QStringLiteral("not a settings file: %1; nothing was changed").arg(refused));
         return false;
     }
 
     const QString pageWidth = propertyValueFor(QStringLiteral("pageWidth"), QStringLiteral("960"));
     const QString pageHeight = propertyValueFor(QStringLiteral("pageHeight"), QStringLiteral("600"));
-    for (QString line : text.split(QLatin1Char('\n'))) {
+    QStringList malformed, unknown;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        QString line = lines[n];
         line.remove(QLatin1Char('\r'));
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0)
+        if (eq < 0) {
+            if (!line.trimmed().isEmpty() && !line.startsWith(QLatin1Char('#')))
+                malformed << QString::number(n + 1);
             continue;
+        }
         const QString key = line.left(eq);
         const QString value = line.mid(eq + 1);
         if (key == QLatin1String("innerMainbgImgUrl"))
             LC_DEBUG(QStringLiteral("key 0[%1=%2]").arg(key, value));
-        setPropertyValue(key, value);
+        if (!setPropertyValue(key, value))
+            unknown << QLatin1Char('"') + key + QLatin1Char('"');
     }
+    if (!malformed.isEmpty())
+        warn(path, QStringLiteral("%1 not key=value and ignored: line %2")
+                       .arg(malformed.size() == 1 ? QStringLiteral("a line is") : QStringLiteral("%1 lines are").arg(malformed.size()),
+                            listHead(malformed)));
+    if (!unknown.isEmpty())
+        warn(path, QStringLiteral("the template has no property %1; ignored").arg(listHead(unknown)));
     setPropertyValue(QStringLiteral("pageWidth"), pageWidth);
     setPropertyValue(QStringLiteral("pageHeight"), pageHeight);
     return true;

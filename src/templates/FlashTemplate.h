@@ -56,6 +56,10 @@ public:
     // `property` is skipped. Every such problem is a warning. Returns whether the document
     // was loaded.
     bool loadTemplate(const QString& name);
+    // The part of loadTemplate after reading: builds the tree anew from the bytes of a template
+    // document (warnings cleared first); `path` names it in warnings. The template's name is
+    // left as it is.
+    bool loadTemplateDocument(const QByteArray& bytes, const QString& path);
     // Loads template `name` and applies the style in `stylePath`, keeping the current
     // "pageWidth", "pageHeight" and "languageSetting" values. Returns loadTemplate's result.
     bool changeTmplTo(const QString& name, const QString& stylePath);
@@ -93,13 +97,17 @@ public:
     // player folder is missing nothing happens (`dest` is kept).
     bool copyPlayerFilesToFolder(const QString& dest) const;
 
-    // ---- Settings files: lines "key=value", split at the first "=", untrimmed; "\r" removed,
-    // lines without "=" ignored, later entries win.
+    // ---- Settings files: UTF-8 lines "key=value" (a leading byte order mark skipped), split at
+    // the first "=", untrimmed; "\r" removed, later entries win.
 
     // Applies the entries of a settings file through setPropertyValue, then puts "pageWidth"
-    // and "pageHeight" back. A file that is missing, unreadable or not text (invalid UTF-8 or a
-    // NUL byte) changes nothing and adds a warning. Returns whether the file was applied.
+    // and "pageHeight" back. Lines that have no "=" and are neither blank nor a comment
+    // ("#..."), and keys no property has, are ignored and named in one warning each. A file that is missing, not a regular
+    // file, too large, unreadable or not settings text (invalid UTF-8, XML or HTML, control
+    // characters) changes nothing and adds a warning. Returns whether the file was applied.
     bool importPropertiesSettingsFrom(const QString& path);
+    // The same for the bytes of a settings file; `path` names it in warnings.
+    bool applySettingsText(const QByteArray& bytes, const QString& path);
     // Writes every property's entry, each preceded by "\n\r", atomically as UTF-8. A failure
     // leaves any existing file untouched, adds a warning and returns false.
     bool exportPropertiesSettingsTo(const QString& path);

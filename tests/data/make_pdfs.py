@@ -23,6 +23,12 @@ Fixtures written into OUTDIR:
   contents.pdf      30 pages with a 2-level outline (a section "5.9" on page 20) and a bookmark into
                     another file; contents.json lists the outline.
   nocopy.pdf        RC4 128-bit, empty user password, permissions that forbid copying text.
+
+Hostile fixtures (make_hostile_fixtures), each small and each a lie about its size:
+  huge-count.pdf    one real page under a page tree claiming /Count 2147483647.
+  huge-page.pdf     one page of 2,000,000,000 x 2,000,000,000 points.
+  big-page.pdf      one page of 6000 x 6000 points, too many pixels to render at full size.
+  truncated-224.pdf the first half of a 224-page book.
 """
 
 import hashlib
@@ -462,6 +468,26 @@ def make_reader_fixtures(outdir):
           security=StandardSecurity(3, "", "owner", hashlib.md5(b"nocopy").digest(), no_copy))
 
 
+def make_hostile_fixtures(outdir):
+    w = PdfWriter()
+    catalog = w.reserve()
+    pages_ref = w.reserve()
+    page = w.add({"Type": Name("Page"), "Parent": pages_ref, "MediaBox": [0, 0, 612, 792]})
+    w.set(pages_ref, {"Type": Name("Pages"), "Kids": [page], "Count": 2147483647})
+    w.set(catalog, {"Type": Name("Catalog"), "Pages": pages_ref})
+    w.write(os.path.join(outdir, "huge-count.pdf"), catalog)
+
+    for name, side in (("huge-page.pdf", 2000000000), ("big-page.pdf", 6000)):
+        page = text_page(1)
+        page.media = [0, 0, side, side]
+        build(os.path.join(outdir, name), [page])
+
+    whole = make_book(os.path.join(outdir, "truncated-224.pdf"), 224)
+    # Cut like an interrupted download, after the object that straddles the middle.
+    with open(os.path.join(outdir, "truncated-224.pdf"), "wb") as f:
+        f.write(whole[: whole.index(b"endobj\n", len(whole) // 2) + 7])
+
+
 def make_book(path, count):
     pages = []
     for i in range(count):
@@ -470,7 +496,7 @@ def make_book(path, count):
             page.annots.append(("goto", [36, 24, 136, 48], i + 1))
         pages.append(page)
     outline = [("Chapter %d" % (c + 1), c * 10, []) for c in range((count + 9) // 10)]
-    build(path, pages, outline=outline, title="Benchmark book of %d pages" % count)
+    return build(path, pages, outline=outline, title="Benchmark book of %d pages" % count)
 
 
 def make_sample(path):
@@ -498,6 +524,7 @@ def main(argv):
         make_book(argv[3], int(argv[2]))
     elif len(argv) == 2 and not argv[1].startswith("-"):
         make_fixtures(argv[1])
+        make_hostile_fixtures(argv[1])
     else:
         sys.stderr.write(__doc__)
         return 2

@@ -32,7 +32,7 @@ public:
     std::vector<pdf::OutlineItem> outline() const override { return outlineItems; }
     pdf::Bitmap render(int, int width, int height) const override
     {
-        return {width, height, QByteArray(width * height * 3, '\xff')};
+        return {width, height, QByteArray(width * height * 3, '\xff'), {}};
     }
     QString pageText(int) const override { return {}; }
     std::unique_ptr<pdf::Document> clone() const override { return std::make_unique<FakePdfDocument>(*this); }

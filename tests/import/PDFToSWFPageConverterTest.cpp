@@ -164,3 +164,70 @@ TEST_F(ConverterTest, PageNumbersOutsideTheDocumentAreRefused)
     }
     EXPECT_TRUE(QDir(converter->converterWorkFolder()).entryList(QDir::Files).isEmpty());
 }
+
+namespace {
+void writeScript(const QString& path, const QByteArray& body)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\n" + body);
+    f.close();
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+} // namespace
+
+TEST_F(ConverterTest, ToolsInTheResourceLibFolderGetTheFixedCall)
+{
+    const QString resources = platform.root() + QLatin1String("/resources");
+    QDir().mkpath(resources + QLatin1String("/lib"));
+    platform.setResourcesDir(resources);
+    const QString argsFile = platform.root() + QLatin1String("/args.txt");
+    // This pdf2swf records its arguments and makes no movie.
+    writeScript(resources + QLatin1String("/lib/pdf2swf"),
+                "printf '%s\\n' \"$@\" > '" + argsFile.toUtf8() + "'\necho 'cannot convert' >&2\nexit 1\n");
+    EXPECT_EQ(PDFToSWFPageConverter::getPDF2swfLibPath(), resources + QLatin1String("/lib/pdf2swf"));
+
+    auto converter = open("links.pdf", 45);
+    const ConvertedPage page = converter->convertPage(7 - 4, PageFormat::Swf);
+    // Options first; the PDF, as an absolute path, after "--".
+    const QStringList expected = {
+        QLatin1String("-o") + page.page, QStringLiteral("-p 3-3"),
+        QStringLiteral("-s jpegquality=45"), QStringLiteral("-t"), QStringLiteral("-G"), QStringLiteral("-qq"),
+        QStringLiteral("-s flashversion=8"), QStringLiteral("-s disablelinks"), QStringLiteral("-s zoom=144"),
+        QStringLiteral("--"), QFileInfo(fixture("links.pdf")).absoluteFilePath(),
+    };
+    EXPECT_EQ(QString::fromUtf8(read(argsFile)).split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
+    // The failure is reported; the thumbnail and mobile picture are still made.
+    ASSERT_EQ(page.warnings.size(), 1u);
+    EXPECT_TRUE(page.warnings.list()[0].message.contains(QLatin1String("cannot convert")));
+    EXPECT_FALSE(QFileInfo::exists(page.page));
+    EXPECT_EQ(jpegSize(page.thumb), QSize(139, 180));
+    EXPECT_EQ(jpegSize(page.mobile), QSize(1224, 1584));
+    EXPECT_EQ(storedPageSize(platform), QSize(1080, 1440));
+
+    // A size tool whose output has no "|" stops the page with an error.
+    QFile::remove(resources + QLatin1String("/lib/pdf2swf"));
+    writeScript(resources + QLatin1String("/lib/pdf2swf"), "cp '" + fixture("links.pdf").toUtf8() + "' \"${1#-o}\"\n");
+    writeScript(resources + QLatin1String("/lib/getswfSize"), "echo 612x792\n");
+    auto fresh = open("links.pdf");
+    EXPECT_THROW(fresh->convertPage(1, PageFormat::Swf), Error);
+    writeScript(resources + QLatin1String("/lib/getswfSize"), "echo ' 612|  792 '\n");
+    auto measured = open("links.pdf");
+    measured->convertPage(1, PageFormat::Swf);
+    EXPECT_EQ(storedPageSize(platform), QSize(612, 792));
+
+    // A pdf2swf that cannot be started is an error, not a page without a file.
+    QFile::remove(resources + QLatin1String("/lib/pdf2swf"));
+    writeScript(resources + QLatin1String("/lib/pdf2swf"), QByteArray());
+    QFile broken(resources + QLatin1String("/lib/pdf2swf"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("#!/nonexistent/interpreter\n");
+    broken.close();
+    try {
+        open("links.pdf")->convertPage(2, PageFormat::Swf);
+        ADD_FAILURE() << "a tool that cannot start went unnoticed";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Internal);
+        EXPECT_TRUE(e.message().contains(QLatin1String("cannot be started"))) << e.text().toStdString();
+    }
+}

@@ -1,5 +1,5 @@
-// The page-range grammar: every row is a text, a page count and the pages it names, or
-// an empty list where the text must be rejected as naming no page of the document.
+// The page-range grammar: every row is a text, a page count and the pages it names, or an
+// empty list and what the error must say.
 #include "import/FlashPageSource.h"
 
 #include "support/Error.h"
@@ -17,7 +17,8 @@ namespace {
 struct RangeCase {
     const char* text;
     int total;
-    std::vector<int> pages; // empty: the text names no page and is an error
+    std::vector<int> pages; // empty: the text is an error
+    const char* error = "has no page of this document"; // what the error says
 };
 
 std::vector<int> span(int first, int last)
@@ -38,40 +39,40 @@ TEST_P(PageRange, namesThePagesOfTheDocument)
             FAIL() << "accepted " << c.text;
         } catch (const Error& e) {
             EXPECT_EQ(e.kind(), ErrorKind::BadInput);
-            EXPECT_EQ(e.text(), QStringLiteral("the range \"%1\" has no page of this document (1-%2)")
-                                    .arg(QString::fromUtf8(c.text))
-                                    .arg(c.total));
+            EXPECT_TRUE(e.text().contains(QString::fromUtf8(c.error))) << e.text().toStdString();
         }
     } else {
         EXPECT_EQ(FlashPageSource::parsePageRange(QString::fromUtf8(c.text), c.total), c.pages) << c.text;
     }
 }
 
+const char* const kNotAPage = "is not a page number or a range of pages";
+
 INSTANTIATE_TEST_SUITE_P(
     Grammar, PageRange,
     testing::Values(
-        // The keyword, in any case, and only as the whole text.
+        // The keyword, in any case, blanks around it allowed.
         RangeCase{"all", 4, {1, 2, 3, 4}}, RangeCase{"All", 2, {1, 2}}, RangeCase{"ALL", 1, {1}},
-        RangeCase{"ALL", 0, {}}, RangeCase{"ALL ", 5, {}}, RangeCase{" ALL", 5, {}},
+        RangeCase{"ALL", 0, {}}, RangeCase{"ALL ", 2, {1, 2}}, RangeCase{"ALL\n", 2, {}, kNotAPage},
         // Lists are sorted and duplicates removed.
         RangeCase{"3,1,2,3", 5, {1, 2, 3}}, RangeCase{"2,4", 5, {2, 4}}, RangeCase{"4", 5, {4}},
-        // Ranges, overlapping ranges, reversed and open ranges, extra dashes.
-        RangeCase{"1-3,2-5", 5, {1, 2, 3, 4, 5}}, RangeCase{"5-3", 5, {}}, RangeCase{"5-3,2", 5, {2}},
-        RangeCase{"4-", 5, {}}, RangeCase{"2-4-9", 9, {2, 3, 4}}, RangeCase{"1-3,5-6,2", 9, {1, 2, 3, 5, 6}},
-        RangeCase{"3-4", 9, {3, 4}},
-        // Leading blanks are skipped, trailing text ends the number.
-        RangeCase{"1 - 3", 5, {1, 2, 3}}, RangeCase{" 7", 9, {7}}, RangeCase{"7x", 9, {7}},
-        RangeCase{"+2", 9, {2}},
-        // Page 0 (empty or non-numeric pieces, a leading dash) is not a page of the document.
-        RangeCase{"", 5, {}}, RangeCase{"abc", 5, {}}, RangeCase{"1,,2", 5, {1, 2}}, RangeCase{"-2", 5, {1, 2}},
-        RangeCase{"0", 5, {}}, RangeCase{"0-0", 5, {}},
+        // Ranges and overlapping ranges; blanks around numbers and dashes.
+        RangeCase{"1-3,2-5", 5, {1, 2, 3, 4, 5}}, RangeCase{"1-3,5-6,2", 9, {1, 2, 3, 5, 6}},
+        RangeCase{"1 - 3", 5, {1, 2, 3}}, RangeCase{" 7\t", 9, {7}},
+        // Only the grammar: each error names the part that breaks it.
+        RangeCase{"5-3", 5, {}, "part 1 (\"5-3\") ends before it starts"},
+        RangeCase{"4-", 5, {}, "part 1 (\"4-\") has no last page"}, RangeCase{"2-4-9", 9, {}, kNotAPage},
+        RangeCase{"7x", 9, {}, kNotAPage}, RangeCase{"+2", 9, {}, kNotAPage}, RangeCase{"-2", 5, {}, kNotAPage},
+        RangeCase{"1e1", 20, {}, "part 1 (\"1e1\")"}, RangeCase{"1,2.9", 5, {}, "part 2 (\"2.9\")"},
+        RangeCase{"1\n2", 5, {}, "\"1\\n2\" is not valid"}, RangeCase{"", 5, {}, "part 1 (\"\") is empty"},
+        RangeCase{"1,,2", 5, {}, "part 2 (\"\") is empty"}, RangeCase{"abc", 5, {}, kNotAPage},
+        RangeCase{"0", 5, {}, "numbered from 1"}, RangeCase{"\xd9\xa3", 5, {}, kNotAPage},
         // Pages past the end are dropped, ranges are cut at the end of the document.
         RangeCase{"6", 5, {}}, RangeCase{"4-9", 5, {4, 5}}, RangeCase{"3,8", 5, {3}}, RangeCase{"6-9", 5, {}},
         RangeCase{"1", 0, {}},
         // Huge numbers cost nothing and do not overflow.
         RangeCase{"1-2000000000", 3, {1, 2, 3}}, RangeCase{"2000000000", 3, {}},
-        RangeCase{"99999999999999999999", 3, {}}, RangeCase{"-99999999999999999999", 3, {1, 2, 3}},
-        RangeCase{"1999999990-2000000000", 3, {}}));
+        RangeCase{"99999999999999999999", 3, {}}, RangeCase{"1999999990-2000000000", 3, {}}));
 
 TEST(PageRangeSize, aRangeOverTheWholeDocumentRepeatedIsExpandedOnce)
 {

@@ -1,6 +1,7 @@
 // The command table of leafcraft-cli. Each command lives in its own file and registers
 // itself with a static CommandRegistration; main() only dispatches and maps errors to
-// exit codes (0 success, 2 usage error, 3 bad input, 4 output cannot be written).
+// exit codes (0 success, 2 usage error, 3 bad input, 4 output cannot be written, 6 a book
+// was written without the pages that could not be rendered: publish --keep-going).
 #pragma once
 
 #include <QString>
@@ -10,7 +11,7 @@
 
 namespace leafcraft::cli {
 
-enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2, ExitBadInput = 3, ExitOutput = 4 };
+enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2, ExitBadInput = 3, ExitOutput = 4, ExitPagesLeftOut = 6 };
 
 struct Command {
     QString name;
@@ -34,6 +35,8 @@ void out(const QString& text);
 void err(const QString& text);
 // Prints "leafcraft-cli: <message>" and the hint to use --help; returns ExitUsage.
 int usageError(const QString& message, const QString& command = QString());
-bool wantsHelp(const QStringList& args);
+// Whether "-h" or "--help" is among the options in `args` (before "--"). An argument that
+// follows one of `valueOptions` is that option's value, never a request for help.
+bool wantsHelp(const QStringList& args, const QStringList& valueOptions = {});
 
 } // namespace leafcraft::cli

@@ -7,6 +7,7 @@
 #include "support/Error.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <cstdio>
 
@@ -45,6 +46,13 @@ const char kDecodeHelp[] = "Usage: leafcraft-cli config decode CONTAINER.xml\n"
 
 QByteArray readInput(const QString& path)
 {
+    // Containers and documents are a few megabytes; a FIFO or a device would never end.
+    constexpr qint64 kMaxInput = 256ll << 20;
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        throw Error(ErrorKind::BadInput, QStringLiteral("cannot read the file: not a regular file"), path);
+    if (info.size() > kMaxInput)
+        throw Error(ErrorKind::BadInput, QStringLiteral("cannot read the file: it is larger than 256 MB"), path);
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
         throw Error(ErrorKind::BadInput, QStringLiteral("cannot read the file: %1").arg(in.errorString()), path);

@@ -28,12 +28,13 @@ const char* const kHelp =
     "  -o DIR            the folder to fill (created when missing)\n"
     "  --format jpg|swf  the page file format (default jpg)\n"
     "  --quality N       JPEG quality in percent, 1-100 (default 85)\n"
-    "  --jobs N          pages converted at once (default: the number of processors)\n"
+    "  --jobs N          pages converted at once (default and most: the number of processors)\n"
     "  --pages RANGE     the pages, for example 1-3,7 (default all)\n";
 
 int run(const QStringList& args)
 {
-    if (wantsHelp(args)) {
+    if (wantsHelp(args, {QStringLiteral("-o"), QStringLiteral("--format"), QStringLiteral("--quality"),
+                         QStringLiteral("--jobs"), QStringLiteral("--pages")})) {
         out(QString::fromLatin1(kHelp));
         return ExitOk;
     }
@@ -69,7 +70,7 @@ int run(const QStringList& args)
         } else if (a == QLatin1String("--quality"))
             quality = number(1, 100);
         else if (a == QLatin1String("--jobs"))
-            jobs = number(1, 64);
+            jobs = std::min(number(1, 256), std::max(1, QThread::idealThreadCount()));
         else if (a == QLatin1String("--pages"))
             range = value();
         else if (a.startsWith(QLatin1Char('-')))

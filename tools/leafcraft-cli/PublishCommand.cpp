@@ -92,7 +92,9 @@ std::vector<PublishOption>& optionTable()
                  throw Error(ErrorKind::Usage, QStringLiteral("--set wants KEY=VALUE, not '%1'").arg(v));
              c.job.propertyValues.append({v.left(eq), v.mid(eq + 1)});
          }},
-        {"jobs", 'j', "N", "Convert pages on N threads (default: one per core).",
+        {"keep-going", '\0', "", "Publish without the pages that cannot be rendered (exit code 6).",
+         [](PublishCommandLine& c, const QString&) { c.job.keepGoing = true; }},
+        {"jobs", 'j', "N", "Convert pages on N threads (default and most: one per core).",
          [](PublishCommandLine& c, const QString& v) { c.job.jobs = parseInt("jobs", v, 1, 256); }},
         {"mobile", '\0', "flip|slide", "Also write a phone version: a page-turning book or a slide viewer.",
          [](PublishCommandLine& c, const QString& v) {
@@ -131,8 +133,9 @@ QString helpText()
         "  -h, --help                Show this help.\n"
         "\n"
         "Exit status: 0 success, 2 usage error, 3 bad input (unreadable, damaged or encrypted\n"
-        "PDF, a range with no page of the document, unknown template or style), 4 the output\n"
-        "folder cannot be written.\n");
+        "PDF, pages that cannot be rendered, a range with no page of the document, unknown\n"
+        "template or style), 4 the output folder cannot be written, 6 the book was written\n"
+        "without the pages that could not be rendered (--keep-going; they are listed).\n");
     return text;
 }
 
@@ -296,7 +299,15 @@ QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
 
 int runPublish(const QStringList& args)
 {
-    if (wantsHelp(args)) {
+    QStringList valueOptions;
+    for (const PublishOption& opt : optionTable()) {
+        if (opt.valueName.isEmpty())
+            continue;
+        valueOptions << QStringLiteral("--") + opt.longName;
+        if (!opt.shortName.isNull())
+            valueOptions << QStringLiteral("-") + opt.shortName;
+    }
+    if (wantsHelp(args, valueOptions)) {
         out(helpText());
         return ExitOk;
     }
@@ -345,7 +356,7 @@ int runPublish(const QStringList& args)
     for (const Warning& w : job.warnings().list())
         err(QStringLiteral("leafcraft-cli: warning: %1\n").arg(w.text()));
     out(html + QLatin1Char('\n'));
-    return ExitOk;
+    return job.leftOutPages().empty() ? ExitOk : ExitPagesLeftOut;
 }
 
 const CommandRegistration registration(QStringLiteral("publish"), QStringLiteral("Turn a PDF into a flip book"),

@@ -33,14 +33,23 @@ void err(const QString& text)
 
 int usageError(const QString& message, const QString& command)
 {
-    err(QStringLiteral("leafcraft-cli: %1\n").arg(message));
+    err(QStringLiteral("leafcraft-cli: %1\n").arg(leafcraft::escapeControlCharacters(message)));
     err(QStringLiteral("Try 'leafcraft-cli %1--help'.\n").arg(command.isEmpty() ? QString() : command + QLatin1Char(' ')));
     return ExitUsage;
 }
 
-bool wantsHelp(const QStringList& args)
+bool wantsHelp(const QStringList& args, const QStringList& valueOptions)
 {
-    return args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"));
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--"))
+            return false;
+        if (a == QLatin1String("--help") || a == QLatin1String("-h"))
+            return true;
+        if (valueOptions.contains(a))
+            ++i; // the option's value, even "-h", is a value
+    }
+    return false;
 }
 
 namespace {

@@ -1,9 +1,10 @@
 // pdf2swf: renders one page of a PDF into a one-frame SWF movie holding the page as a JPEG.
 //
-//   pdf2swf FILE.pdf -oOUT.swf "-p N-N" "-s jpegquality=Q" -t -G -qq "-s flashversion=8"
-//           "-s disablelinks" "-s zoom=DPI"
+//   pdf2swf -oOUT.swf "-p N-N" "-s jpegquality=Q" -t -G -qq "-s flashversion=8"
+//           "-s disablelinks" "-s zoom=DPI" -- FILE.pdf
 //
-// Options may also be given with their value as the next argument ("-o OUT.swf"). The page
+// Options may also be given with their value as the next argument ("-o OUT.swf"). Every
+// argument after "--" is a file, even one that starts with "-". The page
 // is rendered at DPI dots per inch (72 = one pixel per point) and the movie's frame is the
 // picture's size in pixels. -t, -G and -q/-qq are accepted for compatibility; links are
 // never written. Exit codes: 0 done, 2 bad call, 3 unusable PDF or page, 4 output failed.
@@ -22,10 +23,11 @@ using namespace leafcraft;
 namespace {
 
 const char* const kUsage =
-    "Usage: pdf2swf FILE.pdf -oOUT.swf -p N-N [-s jpegquality=Q] [-s zoom=DPI] [-s flashversion=V]\n"
-    "               [-s disablelinks] [-t] [-G] [-qq]\n"
+    "Usage: pdf2swf -oOUT.swf -p N-N [-s jpegquality=Q] [-s zoom=DPI] [-s flashversion=V]\n"
+    "               [-s disablelinks] [-t] [-G] [-qq] [--] FILE.pdf\n"
     "Renders page N of FILE.pdf at DPI dots per inch (default 72) as a JPEG of quality Q\n"
-    "(default 85) and writes it as a one-frame SWF movie to OUT.swf.\n";
+    "(default 85) and writes it as a one-frame SWF movie to OUT.swf. A page too large for\n"
+    "the picture size limit is rendered smaller, with a warning. Arguments after -- are files.\n";
 
 struct Options {
     QString pdf;
@@ -39,7 +41,7 @@ struct Options {
 
 int fail(ErrorKind kind, const QString& message)
 {
-    std::fprintf(stderr, "pdf2swf: %s\n", message.toLocal8Bit().constData());
+    std::fprintf(stderr, "pdf2swf: %s\n", escapeControlCharacters(message).toLocal8Bit().constData());
     if (kind == ErrorKind::Usage)
         std::fputs("Try 'pdf2swf -h'.\n", stderr);
     return int(kind);
@@ -84,11 +86,20 @@ void pageRange(Options& o, const QString& text)
 Options parse(const QStringList& args)
 {
     Options o;
-    for (const QString& a : args)
-        if (a == QLatin1String("-q") || a == QLatin1String("-qq"))
+    const qsizetype end = args.contains(QLatin1String("--")) ? args.indexOf(QLatin1String("--")) : args.size();
+    for (qsizetype i = 0; i < end; ++i)
+        if (args[i] == QLatin1String("-q") || args[i] == QLatin1String("-qq"))
             o.quiet = true;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
+        if (i >= end) {
+            if (i == end)
+                continue; // the "--" itself
+            if (!o.pdf.isEmpty())
+                throw Error(ErrorKind::Usage, QStringLiteral("more than one PDF given ('%1', '%2')").arg(o.pdf, a));
+            o.pdf = a;
+            continue;
+        }
         auto value = [&](const char* option) {
             QString rest = a.mid(2).trimmed();
             if (!rest.isEmpty())
@@ -97,7 +108,9 @@ Options parse(const QStringList& args)
                 throw Error(ErrorKind::Usage, QStringLiteral("%1 needs a value").arg(QLatin1String(option)));
             return args[++i];
         };
-        if (a.startsWith(QLatin1String("-o")))
+        if (i > end)
+            ;
+        else if (a.startsWith(QLatin1String("-o")))
             o.output = a.size() > 2 ? a.mid(2) : value("-o");
         else if (a.startsWith(QLatin1String("-p")))
             pageRange(o, value("-p"));
@@ -128,7 +141,8 @@ int main(int argc, char** argv)
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    if (args.contains(QLatin1String("-h")) || args.contains(QLatin1String("--help"))) {
+    const QStringList options = args.mid(0, args.contains(QLatin1String("--")) ? args.indexOf(QLatin1String("--")) : args.size());
+    if (options.contains(QLatin1String("-h")) || options.contains(QLatin1String("--help"))) {
         std::fputs(kUsage, stdout);
         return 0;
     }
@@ -141,10 +155,17 @@ int main(int argc, char** argv)
                         o.pdf);
         double w = 0, h = 0;
         doc->displaySize(o.page - 1, &w, &h);
-        const int pw = PDFToSWFPageConverter::pixels(w, o.zoom);
-        const int ph = PDFToSWFPageConverter::pixels(h, o.zoom);
-        const QByteArray jpeg = JpegEncoder::encode(doc->render(o.page - 1, pw, ph), o.quality);
-        SwfFile::write(o.output, jpeg, pw, ph, o.version);
+        const QSize full(PDFToSWFPageConverter::pixels(w, o.zoom), PDFToSWFPageConverter::pixels(h, o.zoom));
+        QSize size = full;
+        pdf::fitToRenderLimit(&size.rwidth(), &size.rheight());
+        if (size != full && !o.quiet)
+            std::fprintf(stderr, "pdf2swf: page %d is too large to render at %d x %d pixels; rendered at %d x %d\n",
+                         o.page, full.width(), full.height(), size.width(), size.height());
+        const pdf::Bitmap picture = doc->render(o.page - 1, size.width(), size.height());
+        for (const QString& problem : picture.problems)
+            if (!o.quiet)
+                std::fprintf(stderr, "pdf2swf: page %d: %s\n", o.page, escapeControlCharacters(problem).toLocal8Bit().constData());
+        SwfFile::write(o.output, JpegEncoder::encode(picture, o.quality), size.width(), size.height(), o.version);
         return 0;
     } catch (const Error& e) {
         return fail(e.kind() == ErrorKind::Internal ? ErrorKind::BadInput : e.kind(), e.text());
