@@ -3,6 +3,7 @@
 #include "AboutDialog.h"
 #include "Artwork.h"
 #include "ImportDialog.h"
+#include "PageEditorWindow.h"
 #include "PropertyItemDelegate.h"
 #include "PublishDialog.h"
 #include "SelectTemplateDialog.h"
@@ -104,9 +105,9 @@ void MainWindow::buildToolBar()
                               &QuiremarkAppDelegate::onSelectTemplate));
     bar->addAction(addCommand(QStringLiteral("publish"), tr("Publish"), tr("Publish the book"),
                               &QuiremarkAppDelegate::OnExportFlipBook));
-    QAction* editor = addCommand(QStringLiteral("editor"), tr("Page editor"), tr("Edit page content"), nullptr);
-    editor->setEnabled(false);
-    bar->addAction(editor);
+    bar->addAction(addCommand(QStringLiteral("editor"), tr("Page editor"),
+                              tr("Place pictures, movies, sounds and links on the pages"),
+                              &QuiremarkAppDelegate::OnPageEditor));
     bar->addSeparator();
     m_applyAction = addCommand(QStringLiteral("apply"), tr("Apply change"), tr("Show the changes in the preview"),
                                &QuiremarkAppDelegate::OnApplyChange);
@@ -235,6 +236,22 @@ void MainWindow::beginPublishSheet(std::shared_ptr<FlashTemplate> tmpl, std::sha
     dialog->setFlashPagesAnnotations(std::move(annotations));
     connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
     dialog->open();
+}
+
+void MainWindow::beginPageEditorSheet(const QString& workingFolder)
+{
+    auto* editor = new PageEditorWindow(this);
+    connect(editor, &QDialog::finished, this, [this, editor](int code) {
+        editor->deleteLater();
+        m_delegate->pageEditorWindowDidEnd(code);
+    });
+    if (!editor->openFolder(workingFolder)) {
+        showError(editor->errorText());
+        editor->deleteLater();
+        m_delegate->pageEditorWindowDidEnd(0);
+        return;
+    }
+    editor->open();
 }
 
 QString MainWindow::askSaveFile(const QString& title)
