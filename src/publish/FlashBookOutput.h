@@ -76,6 +76,14 @@ public:
     QString GetPreviewPath();
     void setPreviewFolder(const QString& folder) { m_previewFolder = folder; }
 
+    // Page-editor files to copy into the book's files/ instead of the working folder's whole
+    // files/editor: paths relative to `filesFolder`, already checked by the caller.
+    void setEditorFiles(const QString& filesFolder, const QStringList& relativePaths)
+    {
+        m_editorFilesFolder = filesFolder;
+        m_editorFiles = relativePaths;
+    }
+
     // Where the page size (PageWidth, PageHeight) comes from: the shared settings unless set.
     void setAppSettings(AppSettings* settings) { m_settings = settings; }
 
@@ -187,6 +195,8 @@ private:
     std::vector<std::unique_ptr<CopyBatch>> m_copies;
     bool m_deferCopies = false;
     QString m_previewFolder;
+    QString m_editorFilesFolder;
+    QStringList m_editorFiles;
     AppSettings* m_settings = nullptr;
     std::optional<QStringList> m_searchTexts;
     QString m_generatedPageList; // pages.xml written by BookPageConfig in this run

@@ -12,7 +12,9 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PdfDocument.h"
 #include "platform/Platform.h"
+#include "publish/EditedPageList.h"
 #include "publish/FlashBookOutput.h"
+#include "publish/AtomicWrite_p.h"
 #include "publish/HTMLConfigInfo.h"
 #include "support/FileUtility.h"
 #include "templates/FlashTemplate.h"
@@ -159,6 +161,16 @@ void PublishJob::prepare()
     for (const Warning& w : m_template->warnings().list())
         m_warnings.add(w.where, w.message);
 
+    if (!o.pageList.isEmpty()) {
+        m_pageList = std::make_unique<EditedPageList>(EditedPageList::load(o.pageList));
+        if (m_pageList->pageCount() != int(m_neededPages.size()))
+            throw Error(ErrorKind::BadInput,
+                        QStringLiteral("the page list has %1 pages, the imported range %2")
+                            .arg(m_pageList->pageCount())
+                            .arg(m_neededPages.size()),
+                        o.pageList);
+    }
+
     checkOutputFolder();
 
     // Settings of our own: a fresh store, never the user's remembered choices.
@@ -261,9 +273,7 @@ QString PublishJob::write()
     writer.setHTMLConfig(html);
     writer.setFlashPagesAnnotations(m_annotations);
     writer.setFlashOutline(m_outline);
-    writer.setPreviewFolder(m_workingFolder);
-    writer.setAppSettings(m_settings.get());
-    writer.setSearchTexts(m_pageTexts);
+    setUpWriter(writer);
     writer.ouputTheBook();
     for (const Warning& w : writer.warnings().list())
         m_warnings.add(w.where, w.message);
@@ -276,6 +286,23 @@ QString PublishJob::write()
     m_written = true;
     report(PublishProgress::Stage::Done);
     return QFileInfo(writer.outputFileName()).absoluteFilePath();
+}
+
+void PublishJob::setUpWriter(FlashBookOutput& writer)
+{
+    writer.setPreviewFolder(m_workingFolder);
+    writer.setAppSettings(m_settings.get());
+    writer.setSearchTexts(m_pageTexts);
+    if (!m_pageList)
+        return;
+    // The working folder's page list is the book's: the new import's pages with the edited
+    // list's items.
+    xml::Document pages = writer.pageListDocument(QStringLiteral(""));
+    m_pageList->applyTo(pages);
+    const QString path = m_workingFolder + QStringLiteral("/pages.xml");
+    if (!detail::writeFileAtomically(path, pages.rootBytes(xml::Output::Pretty)))
+        throw Error(ErrorKind::Output, QStringLiteral("cannot write the working page list"), path);
+    writer.setEditorFiles(m_pageList->filesFolder(), m_pageList->files());
 }
 
 } // namespace leafcraft

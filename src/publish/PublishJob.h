@@ -18,6 +18,7 @@
 namespace leafcraft {
 
 class AppSettings;
+class EditedPageList;
 class FlashBookOutput;
 class FlashOutline;
 class FlashPageSource;
@@ -41,6 +42,7 @@ struct PublishOptions {
     QString settingsFile;
     QList<QPair<QString, QString>> propertyValues; // applied in order after style and settings file
     int jobs = 0;                                  // page conversion threads; 0 = one per core
+    QString pageList; // a page list saved by the page editor (WORK/pages.xml); empty: none
 };
 
 // What a job is doing, for a progress display.
@@ -75,6 +77,10 @@ public:
 
     static int qualityForLevel(int level);
 
+    // Gives a writer of this job's book the job's working folder, settings and page texts,
+    // and the edited page list with its files when the options name one.
+    void setUpWriter(FlashBookOutput& writer);
+
     const PublishOptions& options() const { return m_options; }
     const std::shared_ptr<FlashTemplate>& flashTemplate() const { return m_template; }
     const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
@@ -105,6 +111,7 @@ private:
     int m_pageWidth = 0;
     int m_pageHeight = 0;
     QString m_workingFolder;
+    std::unique_ptr<EditedPageList> m_pageList;
     Warnings m_warnings;
     bool m_prepared = false;
     bool m_imported = false;

@@ -87,6 +87,9 @@ std::vector<PublishOption>& optionTable()
                  throw Error(ErrorKind::Usage, QStringLiteral("--set wants KEY=VALUE, not '%1'").arg(v));
              c.job.propertyValues.append({v.left(eq), v.mid(eq + 1)});
          }},
+        {"page-list", '\0', "WORK/pages.xml",
+         "Take links and placed items from a page list the page editor saved (files in WORK/files/editor).",
+         [](PublishCommandLine& c, const QString& v) { c.job.pageList = v; }},
         {"jobs", 'j', "N", "Convert pages on N threads (default: one per core).",
          [](PublishCommandLine& c, const QString& v) { c.job.jobs = parseInt("jobs", v, 1, 256); }},
         {"mobile", '\0', "flip|slide", "Also write a phone version: a page-turning book or a slide viewer.",
@@ -269,7 +272,7 @@ QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
     flow.setAppSettings(&job.settings());
     QString bookFolder;
     flow.setWriterSetup([&](FlashBookOutput& writer) {
-        writer.setPreviewFolder(job.workingFolder());
+        job.setUpWriter(writer);
         bookFolder = writer.saveToFolder();
     });
     PublishChoices choices;
