@@ -1,10 +1,9 @@
 #include "PageEditorWindow.h"
 
 #include <QDesktopServices>
-#include <QEventLoop>
+#include <QPromise>
 #include <QFile>
 #include <QFileDialog>
-#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -84,24 +83,15 @@ QStringList PageEditorWindow::chooseFiles(const QString& title, const QStringLis
     return one.isEmpty() ? QStringList() : QStringList{one};
 }
 
-QString PageEditorWindow::callPageFunction(const QString& call)
+QFuture<QString> PageEditorWindow::callPageFunction(const QString& call)
 {
-    // The page answers asynchronously; wait for it here, but not for ever (a page that
-    // crashed or hangs gives no answer).
-    QEventLoop loop;
-    QString answer;
-    QPointer<QEventLoop> waiting(&loop);
-    m_view->page()->runJavaScript(call, [&answer, waiting](const QVariant& value) {
-        if (!waiting)
-            return;
-        if (value.typeId() == QMetaType::QString)
-            answer = value.toString();
-        waiting->quit();
+    auto promise = std::make_shared<QPromise<QString>>();
+    promise->start();
+    m_view->page()->runJavaScript(call, [promise](const QVariant& value) {
+        promise->addResult(value.typeId() == QMetaType::QString ? value.toString() : QString());
+        promise->finish();
     });
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    connect(m_view->page(), &QWebEnginePage::renderProcessTerminated, &loop, &QEventLoop::quit);
-    loop.exec();
-    return answer;
+    return promise->future();
 }
 
 void PageEditorWindow::endEditor(int code)

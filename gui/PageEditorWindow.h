@@ -32,7 +32,7 @@ public:
 
 private:
     QStringList chooseFiles(const QString& title, const QStringList& extensions, bool several) override;
-    QString callPageFunction(const QString& call) override;
+    QFuture<QString> callPageFunction(const QString& call) override;
     void endEditor(int code) override;
     void openWithDefaultApp(const QString& path) override;
 

@@ -164,7 +164,7 @@
         }
         var label = document.createElement('span');
         label.className = 'pe-label';
-        label.textContent = it.getAttribute('title') || href.split('/').pop() || KINDS[kind];
+        label.textContent = it.getAttribute('title') || (kind === 'Link' ? href : href.split('/').pop()) || KINDS[kind];
         view.appendChild(label);
         var handle = document.createElement('span');
         handle.className = 'pe-handle';
@@ -279,7 +279,10 @@
 
     function bindPanel() {
         $('pe-href').addEventListener('input', function () {
-            if (chosen && chosen.getAttribute('name') === 'Link') chosen.setAttribute('href', this.value.trim());
+            if (!chosen || chosen.getAttribute('name') !== 'Link') return;
+            chosen.setAttribute('href', this.value.trim());
+            var label = document.querySelector('.pe-item.pe-chosen .pe-label');
+            if (label && !chosen.getAttribute('title')) label.textContent = this.value.trim();
         });
         $('pe-title').addEventListener('input', function () {
             if (!chosen) return;

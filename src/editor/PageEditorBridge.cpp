@@ -150,9 +150,15 @@ QString PageEditorBridge::OnSelectMusicFile()
     return selectOne(tr("Please select mp3 file to open"), EditedPageList::extensionsFor(QStringLiteral("Audio")));
 }
 
-QString PageEditorBridge::OnSelectImageFiles()
+QFuture<QString> PageEditorBridge::OnSelectImageFiles()
 {
-    const bool rename = m_host->callPageFunction(QStringLiteral("ReName()")) == QLatin1String("YES");
+    return m_host->callPageFunction(QStringLiteral("ReName()")).then(this, [this](const QString& answer) {
+        return copyPictures(answer == QLatin1String("YES"));
+    });
+}
+
+QString PageEditorBridge::copyPictures(bool rename)
+{
     const QString stamp = formatDate();
     QStringList paths;
     for (const QString& file : m_host->chooseFiles(tr("Please select images file to open"), kImageTypes, true)) {
@@ -190,9 +196,15 @@ void PageEditorBridge::OnDeleteFile(const QString& relativePath)
         LC_WARN(QStringLiteral("page editor: cannot delete [%1]").arg(path));
 }
 
-QString PageEditorBridge::Save()
+QFuture<QString> PageEditorBridge::Save()
 {
-    QString text = m_host->callPageFunction(QStringLiteral("GetPageConfig()"));
+    return m_host->callPageFunction(QStringLiteral("GetPageConfig()")).then(this, [this](const QString& text) {
+        return savePageList(text);
+    });
+}
+
+QString PageEditorBridge::savePageList(QString text)
+{
     text.remove(QStringLiteral("%1/files/").arg(m_folder));
     const QString path = m_folder + QStringLiteral("/pages.xml");
     int before = -1;
@@ -221,12 +233,13 @@ QString PageEditorBridge::Save()
     return problem;
 }
 
-QString PageEditorBridge::SaveAndExit()
+QFuture<QString> PageEditorBridge::SaveAndExit()
 {
-    const QString problem = Save();
-    if (problem.isEmpty())
-        m_host->endEditor(1);
-    return problem;
+    return Save().then(this, [this](const QString& problem) {
+        if (problem.isEmpty())
+            m_host->endEditor(1);
+        return problem;
+    });
 }
 
 void PageEditorBridge::Exit()

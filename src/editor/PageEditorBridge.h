@@ -7,11 +7,13 @@
 //
 // Everything that needs a window goes through PageEditorHost: the file pickers, calling a
 // script function of the page, ending the editor and opening the manual. The invokable
-// names are the ones the page's script uses; they must not change.
+// names are the ones the page's script uses; they must not change. Calls that need the page's
+// answer first give their result as a future, which the script receives once it is ready.
 //
 // Main thread only.
 #pragma once
 
+#include <QFuture>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -24,9 +26,10 @@ public:
     // Runs a file picker for existing files with one of `extensions` (lower case, no dot);
     // returns the chosen paths in order, or nothing when the user cancelled.
     virtual QStringList chooseFiles(const QString& title, const QStringList& extensions, bool several) = 0;
-    // Calls a script function of the page (e.g. "GetPageConfig()") and returns its value as
-    // text; a null text when the page gave no text.
-    virtual QString callPageFunction(const QString& call) = 0;
+    // Calls a script function of the page (e.g. "GetPageConfig()"); the future gives its value
+    // as text, a null text when the page gave no text. A page answers only after the script
+    // call in progress has returned, hence the future.
+    virtual QFuture<QString> callPageFunction(const QString& call) = 0;
     // Closes the editor with its end code: 1 saved, 0 left without saving.
     virtual void endEditor(int code) = 0;
     // Opens a file with the system's default application.
@@ -59,7 +62,9 @@ public:
 
     // ---- What the page's script calls.
     Q_INVOKABLE QString SelectImageFile();
-    Q_INVOKABLE QString OnSelectImageFiles();
+    // Asks the page "ReName()" first: "YES" gives each file a new name (copyToAttachment),
+    // anything else keeps the names in a folder named after the moment of picking.
+    Q_INVOKABLE QFuture<QString> OnSelectImageFiles();
     Q_INVOKABLE QString OnSelectSWFFile();
     Q_INVOKABLE QString OnSelectMovieFile();
     Q_INVOKABLE QString OnSelectMusicFile();
@@ -70,10 +75,14 @@ public:
     // into paths relative to files/, and replaces pages.xml with it (write and rename) when it
     // is a well-formed page list with a Pages root and as many pages as before. Returns "" when
     // saved, otherwise why not (pages.xml is then unchanged).
-    Q_INVOKABLE QString Save();
+    Q_INVOKABLE QFuture<QString> Save();
     // Save, then closes the editor with code 1; when saving fails the editor stays open and
     // the reason is returned.
-    Q_INVOKABLE QString SaveAndExit();
+    Q_INVOKABLE QFuture<QString> SaveAndExit();
+
+    // The steps after the page's answer.
+    QString copyPictures(bool rename);
+    QString savePageList(QString text);
     // Closes the editor with code 0.
     Q_INVOKABLE void Exit();
     Q_INVOKABLE void OpenHelp();
