@@ -12,7 +12,7 @@ packages=(
     liblog4cxx-dev libxml2-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 unzip zip poppler-utils time
-    nodejs npm chromium xvfb xauth fonts-dejavu-core
+    nodejs npm chromium firefox-esr xvfb xauth fonts-dejavu-core
 )
 
 missing=()

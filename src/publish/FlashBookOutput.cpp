@@ -387,7 +387,9 @@ void FlashBookOutput::writeWholeBook()
         if (QFileInfo::exists(tmplDir + QStringLiteral("Main.swf")))
             iFlashTemplate->copyThemeToFile(resourcePath(none, QStringLiteral("theme/Main.swf")));
         // The HTML5 player that shows the book in any browser.
-        iFlashTemplate->copyPlayerFilesToFolder(resourcePath(none, QStringLiteral("player")));
+        const QString player = resourcePath(none, QStringLiteral("player"));
+        if (!iFlashTemplate->copyPlayerFilesToFolder(player))
+            throw Error(ErrorKind::Output, QStringLiteral("cannot copy the book player (is the program fully built?)"), player);
     }
 }
 

@@ -80,8 +80,9 @@ bool pathExists(const QString& path)
     return info.exists() || info.isSymLink();
 }
 
-// Copies a file, or a folder with everything in it, to `dest` (which must not exist).
-bool copyPath(const QString& source, const QString& dest)
+// Copies a file, or a folder with everything in it, to `dest` (which must not exist). Folders
+// named in `skippedFolders` (directly under `source`) stay behind.
+bool copyPath(const QString& source, const QString& dest, const QStringList& skippedFolders = {})
 {
     const QFileInfo info(source);
     if (!info.isDir())
@@ -96,7 +97,10 @@ bool copyPath(const QString& source, const QString& dest)
     bool ok = QDir().mkpath(dest);
     for (const QString& entry : entries) {
         const QFileInfo e(entry);
-        const QString target = dest + QLatin1Char('/') + sourceDir.relativeFilePath(entry);
+        const QString relative = sourceDir.relativeFilePath(entry);
+        if (skippedFolders.contains(relative.section(QLatin1Char('/'), 0, 0)))
+            continue;
+        const QString target = dest + QLatin1Char('/') + relative;
         if (e.isDir() && !e.isSymLink())
             ok = QDir().mkpath(target) && ok;
         else if (e.isFile())
@@ -105,7 +109,7 @@ bool copyPath(const QString& source, const QString& dest)
     return ok;
 }
 
-bool replaceWithCopy(const QString& source, const QString& dest)
+bool replaceWithCopy(const QString& source, const QString& dest, const QStringList& skippedFolders = {})
 {
     if (pathExists(dest))
         removePath(dest);
@@ -113,7 +117,7 @@ bool replaceWithCopy(const QString& source, const QString& dest)
         LC_WARN(QStringLiteral("copy source does not exist: %1").arg(source));
         return false;
     }
-    if (!copyPath(source, dest)) {
+    if (!copyPath(source, dest, skippedFolders)) {
         LC_WARN(QStringLiteral("cannot copy %1 to %2").arg(source, dest));
         return false;
     }
@@ -342,7 +346,8 @@ bool FlashTemplate::copyElseSWFToFile(const QString& dest) const
 
 bool FlashTemplate::copyMobilePathToFile(const QString& dest, const QString& type) const
 {
-    return replaceWithCopy(appFiles() + QLatin1String("/TmplData/mobile/") + type, dest);
+    // A src/ folder holds modules that the build bundles; only the bundles ship.
+    return replaceWithCopy(appFiles() + QLatin1String("/TmplData/mobile/") + type, dest, {QStringLiteral("src")});
 }
 
 bool FlashTemplate::copyPlayerFilesToFolder(const QString& dest) const
@@ -352,7 +357,12 @@ bool FlashTemplate::copyPlayerFilesToFolder(const QString& dest) const
         LC_WARN(QStringLiteral("the player folder does not exist: %1").arg(source));
         return false;
     }
-    return replaceWithCopy(source, dest);
+    if (!QFileInfo(source + QLatin1String("/player.js")).isFile()) {
+        LC_WARN(QStringLiteral("the book player is not built (%1/player.js is missing)").arg(source));
+        return false;
+    }
+    // src/ holds the player's modules, which the build bundles into player.js.
+    return replaceWithCopy(source, dest, {QStringLiteral("src")});
 }
 
 // ---------------------------------------------------------------- settings files

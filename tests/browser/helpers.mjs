@@ -3,22 +3,27 @@ import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
-import { chromium } from 'playwright-core';
+import { chromium, firefox } from 'playwright-core';
 
 export const CHROMIUM = process.env.LEAFCRAFT_CHROMIUM || '/usr/bin/chromium';
 const ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
     '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 
+// LEAFCRAFT_BROWSER=firefox: Debian's Firefox ESR, driven over WebDriver BiDi.
+export const FIREFOX = process.env.LEAFCRAFT_BROWSER === 'firefox' ? '/usr/bin/firefox-esr' : null;
+
 // A fresh browser profile per launch; close() removes it.
 export async function launchBrowser(viewport = { width: 1200, height: 800 }) {
-    const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'leafcraft-chromium-'));
-    const context = await chromium.launchPersistentContext(profile, {
-        executablePath: CHROMIUM, headless: true, args: ARGS, viewport
-    });
+    const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'leafcraft-browser-'));
+    // Firefox over BiDi: a launched browser's own context (its persistent context does not start).
+    const firefoxBrowser = FIREFOX && await firefox.launch({ channel: 'moz-firefox', executablePath: FIREFOX, headless: true });
+    const context = firefoxBrowser ? await firefoxBrowser.newContext({ viewport })
+        : await chromium.launchPersistentContext(profile, { executablePath: CHROMIUM, headless: true, args: ARGS, viewport });
     return {
         context,
         async close() {
             await context.close();
+            await firefoxBrowser?.close();
             fs.rmSync(profile, { recursive: true, force: true });
         }
     };
@@ -55,4 +60,20 @@ export function startServer(rootDir) {
 
 export function tempDir(prefix) {
     return fs.mkdtempSync(path.join(os.tmpdir(), prefix));
+}
+
+// Registers hooks that start a browser and a server of `work` before the file's tests and remove
+// them and the folder afterwards; the returned object holds { browser, server } meanwhile.
+export function browserAndServer(work, { before, after }) {
+    const env = {};
+    before(async () => {
+        env.browser = await launchBrowser();
+        env.server = await startServer(work);
+    });
+    after(async () => {
+        await env.browser?.close();
+        await env.server?.close();
+        fs.rmSync(work, { recursive: true, force: true });
+    });
+    return env;
 }

@@ -116,8 +116,10 @@ export function configXml(o) {
         const links = (o.links[n] || []).map((l) => `<Item name="Link" type="rect" action="${esc(l.action || 'web')}" x="${
             l.x.toFixed(6)}" y="${l.y.toFixed(6)}" width="${l.width.toFixed(6)}" height="${l.height.toFixed(6)}" href="${
             esc(l.action === 'page' ? String(l.page) : l.href)}"/>`).join('');
-        pages.push(`<Page type="Image"><Item name="thumb">thumb/${n}.jpg</Item><Item name="normal">page/${n}.${
-            o.pageExt}</Item><Item name="large">page/${n}.${o.pageExt}</Item>${links}</Page>`);
+        const size = o.sizes?.[n] ? ` width="${o.sizes[n][0]}" height="${o.sizes[n][1]}"` : '';
+        const large = o.zoomPictures ? `zoom/${n}.jpg` : `page/${n}.${o.pageExt}`;
+        pages.push(`<Page type="Image"${size}><Item name="thumb">thumb/${n}.jpg</Item><Item name="normal">page/${n}.${
+            o.pageExt}</Item><Item name="large">${large}</Item>${links}</Page>`);
     }
     const W = o.pageWidth, H = o.pageHeight;
     const width = W > 700 ? 700 : W, height = W > 700 ? Math.trunc(700 * H / W) : H;
@@ -125,9 +127,10 @@ export function configXml(o) {
     const s = o.settings;
     return `<?xml version="1.0" encoding="UTF-8"?>
 <Folioscope><XMLVersion>1</XMLVersion><Config><Author><Name>${esc(s.AuthorName)}</Name><Email>${esc(s.AuthorEmail)}</Email><WebSite>${
-    esc(s.AuthorWebSite)}</WebSite><Info>${esc(s.AuthorInfo)}</Info></Author><Setting><Title>${esc(o.title)}</Title><BaseColor>${
+    esc(s.AuthorWebSite)}</WebSite><Info>${esc(s.AuthorInfo)}</Info></Author><Setting><Title>${esc(o.title)}</Title>${
+    o.language ? `<Language>${esc(o.language)}</Language>` : ''}<BaseColor>${
     s.BaseColor}</BaseColor><Logo displayLogo="${s.ShowLogo ? 'true' : 'false'}" link="${esc(s.LogoLink)}">${
-    s.Logo ? 'extfiles/LogoFile.png' : ''}</Logo><GoogleAnalytics webProperty=""/><ShareAnalytics id=""/><ZoomModel>0</ZoomModel><Theme src="theme/Main.swf"/><BackgroundMusic circle="-1">${
+    s.Logo ? 'extfiles/LogoFile.png' : ''}</Logo><GoogleAnalytics webProperty="${esc(o.analyticsId || '')}"/><ShareAnalytics id=""/><ZoomModel>0</ZoomModel><Theme src="theme/Main.swf"/><BackgroundMusic circle="-1">${
     s.Music ? 'extfiles/SoundFile.wav' : ''}</BackgroundMusic><Download src="${s.Download ? 'extfiles/DownloadFile.pdf' : ''}"/><ControlButtonsInvisible>${
     hidden}</ControlButtonsInvisible><FolioscopeSetting><Background><BackgroundType>${esc(s.BackgroundType)}</BackgroundType><Color>${
     s.Color}</Color><GradientStartColor>${s.GradientStartColor}</GradientStartColor><GradientEndColor>${
@@ -233,7 +236,8 @@ export function makeBook(dir, options = {}) {
     fs.rmSync(dir, { recursive: true, force: true });
     const files = path.join(dir, 'files');
     for (const sub of ['page', 'thumb', 'extfiles', 'search']) fs.mkdirSync(path.join(files, sub), { recursive: true });
-    fs.cpSync(path.join(appFiles, 'TmplData', 'player'), path.join(files, 'player'), { recursive: true });
+    fs.cpSync(path.join(appFiles, 'TmplData', 'player'), path.join(files, 'player'), { recursive: true,
+        filter: (f) => path.basename(f) !== 'src' });
     const html = fs.readFileSync(path.join(appFiles, 'Templates', o.template, 'template.html'), 'utf8')
         .replace('${index.title}', esc(o.title)).replace('${meta.keywords}', 'test')
         .replace('${meta.description}', 'test book');
@@ -254,6 +258,14 @@ export function makeBook(dir, options = {}) {
         }
         fs.writeFileSync(path.join(files, 'page', `${n}.jpg`), pic);
         fs.writeFileSync(path.join(files, 'thumb', `${n}.jpg`), pic);
+        if (o.zoomPictures) {
+            fs.mkdirSync(path.join(files, 'zoom'), { recursive: true });
+            fs.writeFileSync(path.join(files, 'zoom', `${n}.jpg`), pagePicture(n, pw * 2, ph * 2, links));
+        }
+    }
+    for (const [n, words] of Object.entries(o.words || {})) {
+        fs.writeFileSync(path.join(files, 'search', `words-${n}.js`),
+            `(window.LeafcraftWords = window.LeafcraftWords || {})[${n}] = ${JSON.stringify(words)};\n`);
     }
     if (o.settings.Logo) {
         fs.writeFileSync(path.join(files, 'extfiles', 'LogoFile.png'), png(96, 32, (x, y) =>

@@ -1,0 +1,98 @@
+// The text of the shown pages, for screen readers and for search hits drawn on the page.
+//
+// A book may carry the words of each page with their places, files/search/words-<n>.js, which
+// adds them to window.LeafcraftWords[n] as [x, y, w, h, "word"] (fractions of the page, in reading
+// order). Each word then becomes a transparent span over its place on the picture: screen readers
+// read the words in order, and a search hit is highlighted where it stands. A book without them
+// offers the page's search text (files/search/search.js) as text for screen readers only.
+import { Player } from './player.js';
+import { h, root } from './dom.js';
+
+function loadScript(src) {
+    return new Promise(function (resolve) {
+        var s = document.createElement('script');
+        s.src = src;
+        s.onload = function () { s.remove(); resolve(true); };
+        s.onerror = function () { s.remove(); resolve(false); };
+        document.head.appendChild(s);
+    });
+}
+
+// The words of page n, or null when the book has none for it.
+Player.prototype.loadWords = function (n) {
+    var cache = this.wordLoads || (this.wordLoads = new Map());
+    if (!cache.has(n)) {
+        var have = function () {
+            var all = root.LeafcraftWords;
+            return all && Array.isArray(all[n]) ? all[n] : null;
+        };
+        cache.set(n, have() ? Promise.resolve(have())
+            : loadScript('files/search/words-' + n + '.js').then(have));
+    }
+    return cache.get(n);
+};
+
+function wordText(w) {
+    return Array.isArray(w) && typeof w[4] === 'string' ? w[4] : '';
+}
+
+// The text comes after the pictures: it waits until the book has painted its first pages and a
+// turn has ended, so it never delays what the reader sees.
+Player.prototype.addPageText = function (el, n) {
+    var self = this;
+    var layer = h('div', { className: 'lc-page-text', role: 'region', 'aria-label': this.t('pageText', n), lang: this.lang });
+    el.appendChild(layer);
+    this.ready.then(function () {
+        return new Promise(function (resolve) { setTimeout(resolve, self.flip ? self.flipMs : 0); });
+    }).then(function () {
+        return layer.isConnected ? self.loadWords(n) : undefined;
+    }).then(function (words) {
+        if (words === undefined) return;
+        if (words && words.length) {
+            words.forEach(function (w) {
+                var x = +w[0], y = +w[1], wd = +w[2], ht = +w[3], t = wordText(w);
+                if (!t || ![x, y, wd, ht].every(isFinite)) return;
+                var span = h('span', { className: 'lc-word', text: t });
+                span.style.left = x * 100 + '%';
+                span.style.top = y * 100 + '%';
+                span.style.width = wd * 100 + '%';
+                span.style.height = ht * 100 + '%';
+                layer.appendChild(span);
+                layer.appendChild(document.createTextNode(' '));
+            });
+            layer.classList.add('lc-words');
+            self.markHits(layer);
+            return;
+        }
+        return self.loadSearchData().then(function (data) {
+            var t = String(data[n - 1] || '').trim();
+            layer.appendChild(h('p', { text: t || self.t('noText') }));
+        }, function () {
+            layer.appendChild(h('p', { text: self.t('noText') }));
+        });
+    });
+};
+
+function fold(s) {
+    return String(s || '').toLocaleLowerCase().replace(/[^\p{L}\p{N}]+/gu, '');
+}
+
+// Highlights on the shown pages the words of the last search (this.hitQuery).
+Player.prototype.markHits = function (layer) {
+    var layers = layer ? [layer] : Array.prototype.slice.call(this.bookEl.querySelectorAll('.lc-slot .lc-words'));
+    var terms = String(this.hitQuery || '').split(/\s+/).map(fold).filter(Boolean);
+    layers.forEach(function (l) {
+        var spans = Array.prototype.slice.call(l.querySelectorAll('.lc-word'));
+        spans.forEach(function (s) { s.classList.remove('lc-hit'); });
+        if (!terms.length) return;
+        var words = spans.map(function (s) { return fold(s.textContent); });
+        for (var i = 0; i + terms.length <= words.length; i++) {
+            var match = terms.every(function (t, k) {
+                var w = words[i + k];
+                if (terms.length === 1) return w.indexOf(t) >= 0;
+                return k === 0 ? w.endsWith(t) : k === terms.length - 1 ? w.startsWith(t) : w === t;
+            });
+            if (match) for (var k = 0; k < terms.length; k++) spans[i + k].classList.add('lc-hit');
+        }
+    });
+};
