@@ -18,6 +18,9 @@ const tmplData = 'resources/AppFiles/TmplData';
 // require() and then exports what the entry module exports (the container reader, for its tests).
 export const BUNDLES = [
     { entry: `${tmplData}/player/src/main.js`, out: `${tmplData}/player/player.js`, nodeExports: true },
+    // The phone players; the publisher appends the book's phone settings to main_preview.js.
+    { entry: `${tmplData}/mobile/Flip/src/main.js`, out: `${tmplData}/mobile/Flip/javascript/main_preview.js` },
+    { entry: `${tmplData}/mobile/Slide/src/main.js`, out: `${tmplData}/mobile/Slide/javascript/slide.js` },
 ];
 
 const GLOBAL = '__leafcraftBundle';
@@ -32,7 +35,8 @@ async function build(bundle, esbuild) {
         charset: 'utf8',
         legalComments: 'inline',
         logLevel: 'warning',
-        banner: { js: '/* Leafcraft book player: built from src/ by scripts/build_players.mjs; edit the sources. */' },
+        loader: { '.css': 'text' }, // a module's style sheet, imported as text
+        banner: { js: '/* Leafcraft player: built from src/ by scripts/build_players.mjs; edit the sources. */' },
     };
     if (bundle.nodeExports) {
         options.globalName = GLOBAL;

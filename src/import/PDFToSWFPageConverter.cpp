@@ -232,6 +232,30 @@ QSize PDFToSWFPageConverter::thumbSize(double w, double h)
     return QSize(std::max(1, int(std::trunc(w * kThumbBox / h))), kThumbBox);
 }
 
+QSize PDFToSWFPageConverter::phonePictureSize(QSize page)
+{
+    if (page.isEmpty())
+        return QSize();
+    const bool wide = page.width() > page.height();
+    const QSize box = wide ? QSize(kPhoneHeight, kPhoneWidth) : QSize(kPhoneWidth, kPhoneHeight);
+    const QSize fitted = page.scaled(box, Qt::KeepAspectRatio).boundedTo(page);
+    if (qint64(fitted.width()) * fitted.height() * 3 > qint64(page.width()) * page.height())
+        return QSize();
+    return fitted.expandedTo(QSize(1, 1));
+}
+
+QByteArray PDFToSWFPageConverter::phonePicture(const QByteArray& pageJpeg) const
+{
+    int w = 0, h = 0;
+    if (!JpegDecoder::readSize(pageJpeg, &w, &h))
+        return pageJpeg;
+    const QSize phone = phonePictureSize(QSize(w, h));
+    if (phone.isEmpty())
+        return pageJpeg;
+    const pdf::Bitmap reduced = JpegDecoder::decode(pageJpeg, phone.width(), phone.height());
+    return JpegEncoder::encode(ImageScaler::scale(reduced, phone.width(), phone.height()), m_quality);
+}
+
 int PDFToSWFPageConverter::CheckString(int length, const QString& str)
 {
     const qsizetype n = std::min<qsizetype>(std::max(0, length), str.size());
@@ -343,7 +367,7 @@ ConvertedPage PDFToSWFPageConverter::convertPage(int pageNumber, PageFormat form
     if (!rendered.thumbJpeg.isEmpty())
         writeFile(result.thumb, rendered.thumbJpeg);
     if (!rendered.pageJpeg.isEmpty() && !QFileInfo::exists(result.mobile))
-        writeFile(result.mobile, rendered.pageJpeg);
+        writeFile(result.mobile, phonePicture(rendered.pageJpeg));
     return result;
 }
 
@@ -387,25 +411,35 @@ QString PDFToSWFPageConverter::generateMobilePage(int pageNumber)
     const QString file = path(QString::number(pageNumber) + QLatin1String("_mobile.jpg"));
     if (QFileInfo::exists(file) || !m_PDFDoc)
         return file;
-    pdfPageToImage(pageNumber, file);
+    const QByteArray picture = pagePicture(pageNumber);
+    if (!picture.isEmpty())
+        writeFile(file, phonePicture(picture));
     return file;
 }
 
 void PDFToSWFPageConverter::pdfPageToImage(int pageNumber, const QString& file)
 {
+    const QByteArray picture = pagePicture(pageNumber);
+    if (!picture.isEmpty())
+        writeFile(file, picture);
+}
+
+QByteArray PDFToSWFPageConverter::pagePicture(int pageNumber) const
+{
     if (!m_PDFDoc)
-        return;
+        return QByteArray();
     checkPage(m_PDFDoc.get(), pageNumber);
     double w = 0, h = 0;
     try {
         m_PDFDoc->displaySize(pageNumber - 1, &w, &h);
         const pdf::Bitmap page = m_PDFDoc->render(pageNumber - 1, pixels(w, m_DPI), pixels(h, m_DPI));
-        writeFile(file, JpegEncoder::encode(page, m_quality));
+        return JpegEncoder::encode(page, m_quality);
     } catch (const Error& e) {
         if (e.kind() == ErrorKind::Output)
             throw;
         LC_WARN(QStringLiteral("page %1 of %2 cannot be rendered: %3").arg(pageNumber).arg(m_PDFPath, e.text()));
     }
+    return QByteArray();
 }
 
 void PDFToSWFPageConverter::pdftoThumbImage(int pageNumber, const QString& file)

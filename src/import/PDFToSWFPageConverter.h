@@ -2,7 +2,8 @@
 //
 //   page file       "<n>.swf" (made by the pdf2swf tool) or "<n>.jpg" (rendered here)
 //   thumbnail       "<ddMMYYHHmmss><n>.jpg", fitting a 180 x 180 box
-//   mobile picture  "<n>_mobile.jpg"
+//   mobile picture  "<n>_mobile.jpg", the page picture itself unless that is far larger than
+//                   a phone screen needs (see phonePictureSize)
 //
 // Pages are rendered at twice their size in points (144 dpi) and encoded at `quality`
 // percent. Each page is rendered once: the page file, the mobile picture and the
@@ -103,10 +104,25 @@ public:
     // side truncated in proportion, at least 1.
     static QSize thumbSize(double w, double h);
 
+    // The size of a phone picture for a page picture of `page` pixels: fitted into a phone
+    // screen of kPhoneWidth x kPhoneHeight device pixels (either way round for wide pages).
+    // An empty size when the page picture itself should serve: then the phone picture holds
+    // the same bytes, which the phone version shares instead of copying. A picture of its own
+    // is made only when it has at most a third of the page picture's pixels, so it never adds
+    // more than about a third to a book either.
+    static QSize phonePictureSize(QSize page);
+    // `pageJpeg` reduced to phonePictureSize, or `pageJpeg` itself when that is empty (or the
+    // picture cannot be read).
+    QByteArray phonePicture(const QByteArray& pageJpeg) const;
+
     static constexpr int kThumbBox = 180;
+    static constexpr int kPhoneWidth = 1242;
+    static constexpr int kPhoneHeight = 2688;
 
 private:
     struct Rendered;
+    // Page `pageNumber` rendered at twice its size as a JPEG; empty when it cannot be rendered.
+    QByteArray pagePicture(int pageNumber) const;
     Rendered renderPage(const pdf::Document& doc, int pageNumber, bool wantPicture, Warnings& warnings) const;
     void checkPage(const pdf::Document* doc, int pageNumber) const;
     bool isSizePage(int pageNumber);

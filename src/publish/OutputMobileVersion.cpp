@@ -16,6 +16,21 @@ namespace leafcraft {
 
 namespace {
 
+// Whether two files hold the same bytes (false when either cannot be read).
+bool sameBytes(const QString& a, const QString& b)
+{
+    QFile fa(a), fb(b);
+    if (fa.size() != fb.size() || !fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly))
+        return false;
+    constexpr qint64 kChunk = 1 << 16;
+    while (!fa.atEnd()) {
+        const QByteArray chunk = fa.read(kChunk);
+        if (chunk.isEmpty() || chunk != fb.read(kChunk))
+            return false;
+    }
+    return true;
+}
+
 void writeAtomically(const QString& path, const QString& text)
 {
     QSaveFile file(path);
@@ -56,14 +71,22 @@ bool OutputMobileVersion::CopytoMobileDir()
     const QString folder = iSaveFolder + QLatin1String("/files/mobile/");
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
+    m_pictures.clear();
     if (!iflashPageSource)
         return false;
     for (const auto& page : iflashPageSource->mobilePages()) {
-        const QString target = folder + QStringLiteral("%1.jpg").arg(page->pageIndex());
+        const QString name = QStringLiteral("%1.jpg").arg(page->pageIndex());
+        // A phone picture that is the page picture already in the book is shared, not copied.
+        if (sameBytes(page->pageFilePath(), iSaveFolder + QLatin1String("/files/page/") + name)) {
+            m_pictures << QLatin1String("../files/page/") + name;
+            continue;
+        }
+        const QString target = folder + name;
         QFile::remove(target);
         if (!QFile::copy(page->pageFilePath(), target))
             m_warnings.add(page->pageFilePath(), QStringLiteral("the phone picture of page %1 could not be copied")
                                                      .arg(page->pageIndex()));
+        m_pictures << QLatin1String("../files/mobile/") + name;
     }
     return !iflashPageSource->mobilePages().empty();
 }
@@ -148,6 +171,7 @@ QString OutputMobileVersion::flipSettingsText() const
         for (const auto& page : iflashPageSource->mobilePages())
             facts.pageNumbers.push_back(page->pageIndex());
     }
+    facts.pictures = m_pictures;
     facts.pageWidth = pageWidthSetting();
     facts.pageHeight = pageHeightSetting();
     const auto tmpl = iflashTemplate;

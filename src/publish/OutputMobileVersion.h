@@ -7,7 +7,8 @@
 // ship with the program (AppFiles/TmplData/mobile/<Flip|Slide>) and are copied whole.
 //
 // Files written into the book folder:
-//   files/mobile/<n>.jpg          one picture per phone page, <n> its page number
+//   files/mobile/<n>.jpg          one picture per phone page, <n> its page number, unless
+//                                 files/page/<n>.jpg holds the same bytes: then that is shared
 //   mobile/                       the player of the chosen kind
 //   mobile/javascript/main.js     Flip: main_preview.js followed by the settings script
 //                                 (main_preview.js is then removed)
@@ -21,6 +22,7 @@
 #include "support/Error.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace leafcraft {
@@ -54,8 +56,10 @@ public:
     // the chosen kind (a book without phone pictures gets a warning instead). Throws Error(Output) when the player's page or script cannot be written,
     // or when the book folder holds a "mobile" folder that is not a phone player.
     void PublishMobileConfig();
-    // Empties files/mobile and copies each phone picture there as <page number>.jpg. Returns
-    // whether the book has phone pictures. Pictures that cannot be copied become warnings.
+    // Empties files/mobile and copies each phone picture there as <page number>.jpg, except a
+    // picture that is the book's page picture files/page/<page number>.jpg byte for byte: the
+    // phone version shows that one. Returns whether the book has phone pictures. Pictures that
+    // cannot be copied become warnings.
     bool CopytoMobileDir();
     // The page-turning book: copies "Flip" to mobile/ and writes mobile/javascript/main.js.
     void PublishFlipMobileConfig();
@@ -97,6 +101,7 @@ private:
     int imobileType = 0;
     AppSettings* m_settings = nullptr;
     Warnings m_warnings;
+    QStringList m_pictures; // where the phone version finds each page's picture (from CopytoMobileDir)
 };
 
 } // namespace leafcraft

@@ -9,6 +9,7 @@ namespace leafcraft::detail {
 namespace {
 
 const QString kPicturePath = QStringLiteral("../files/mobile/");
+const QString kThumbPath = QStringLiteral("../files/thumb/");
 const QString kExtFilesPath = QStringLiteral("../files/extfiles/");
 
 void entry(QString& text, const char* key, const QString& value)
@@ -118,9 +119,15 @@ QString flipSettingsText(const PropertyLookup& value, const MobileBookFacts& fac
     entry(t, "largePageHeight", QString::number(facts.pageHeight));
     entry(t, "normalPath", jsStringLiteral(kPicturePath));
     entry(t, "largePath", jsStringLiteral(kPicturePath));
-    t += QLatin1String("thumbPath:") + jsStringLiteral(kPicturePath);
+    t += QLatin1String("thumbPath:") + jsStringLiteral(kThumbPath);
     t += QLatin1String("};var pageEditor = [];ols=[]");
 
+    // Further settings as statements of their own after the object.
+    const auto statement = [&t](const QString& text) {
+        if (!t.endsWith(QLatin1Char(';')))
+            t += QLatin1Char(';');
+        t += text + QLatin1Char(';');
+    };
     bool plain = facts.pageNumbers.size() == std::size_t(facts.pageCount);
     for (std::size_t i = 0; plain && i < facts.pageNumbers.size(); ++i)
         plain = facts.pageNumbers[i] == int(i) + 1;
@@ -128,7 +135,17 @@ QString flipSettingsText(const PropertyLookup& value, const MobileBookFacts& fac
         QStringList numbers;
         for (int n : facts.pageNumbers)
             numbers << QString::number(n);
-        t += QLatin1String(";bookConfig.pageNumbers=[") + numbers.join(QLatin1Char(',')) + QLatin1String("];");
+        statement(QLatin1String("bookConfig.pageNumbers=[") + numbers.join(QLatin1Char(',')) + QLatin1Char(']'));
+    }
+    // The language of the players' words, when the template sets one.
+    const QString language = value(QStringLiteral("languageSetting"), QString());
+    if (!language.isEmpty())
+        statement(QLatin1String("bookConfig.language=") + jsStringLiteral(language));
+    if (!facts.pictures.isEmpty()) {
+        QStringList pictures;
+        for (const QString& p : facts.pictures)
+            pictures << jsStringLiteral(p);
+        statement(QLatin1String("bookConfig.pictures=[") + pictures.join(QLatin1Char(',')) + QLatin1Char(']'));
     }
     return t;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct MobileBookFacts {
     int pageWidth = 0;           // the page size of the imported document
     int pageHeight = 0;
     std::vector<int> pageNumbers; // the page numbers that name the pictures, in book order
+    QStringList pictures;         // each page's phone picture, relative to mobile/, in book order
 };
 
 // `text` as a JavaScript string literal in double quotes: quote, backslash and control
@@ -33,7 +35,10 @@ QString jsNumber(const QString& value, const QString& fallback);
 // The one line of script that configures the page-turning book: the `bookConfig` object with
 // one entry per setting in a fixed order, then "var pageEditor = [];ols=[]". When the picture
 // numbers are not simply 1 to pageCount, the line ends with
-// ";bookConfig.pageNumbers=[...];" so that the book finds pictures named by page number.
+// ";bookConfig.pageNumbers=[...];" so that the book finds pictures named by page number; when
+// the pictures are known, with ";bookConfig.pictures=[...];" (their addresses); with a
+// languageSetting, ";bookConfig.language=...;" (the players' words follow it). The thumbnails
+// are the book's own (thumbPath "../files/thumb/"), never the full-size pictures.
 QString flipSettingsText(const PropertyLookup& value, const MobileBookFacts& facts);
 
 // The page options of the slide viewer:

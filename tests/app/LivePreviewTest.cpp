@@ -18,6 +18,7 @@ protected:
         TemplateResources::SetUp();
         addTemplate(QStringLiteral("float"), test::templateXml(test::propertyXml(QStringLiteral("Title"), "T")));
         writeFile(QStringLiteral("Templates/float/index.html"), "<title>${index.title}</title>");
+        writeFile(QStringLiteral("TmplData/player/player.js"), "// the book player"); // a book needs its player
         tmpl = std::make_shared<FlashTemplate>();
         source = std::make_shared<FlashPageSourceImg>();
         source->addImgPageFromFile(writeFile(QStringLiteral("in/1.jpg"), "one"));

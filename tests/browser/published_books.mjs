@@ -30,7 +30,7 @@ function canPublish(cli) {
 }
 
 // Two words, side by side on one line, that occur on exactly one page of the PDF, and that page.
-function uniquePhrase(pdf, pageCount) {
+export function uniquePhrase(pdf, pageCount) {
     const pages = [];
     for (let n = 1; n <= pageCount; n++) {
         pages.push(execFileSync('pdftotext', ['-f', String(n), '-l', String(n), pdf, '-'], { encoding: 'utf8' }).toLowerCase());
@@ -48,7 +48,7 @@ function uniquePhrase(pdf, pageCount) {
     throw new Error(`no phrase of ${pdf} is unique to one page`);
 }
 
-function flatten(items, out = []) {
+export function flatten(items, out = []) {
     for (const o of items) {
         out.push(o);
         flatten(o.children || [], out);

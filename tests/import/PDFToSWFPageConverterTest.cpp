@@ -88,6 +88,12 @@ TEST(ConverterNamingTest, SizesAndSizeText)
     EXPECT_EQ(PDFToSWFPageConverter::thumbSize(1190, 1684), QSize(127, 180));
     EXPECT_EQ(PDFToSWFPageConverter::thumbSize(600, 600), QSize(180, 180));
     EXPECT_EQ(PDFToSWFPageConverter::thumbSize(100000, 10), QSize(180, 1));
+    // Phone pictures: letter, A4 (both ways) and A3 share the page picture; A2 and a poster get their own.
+    EXPECT_EQ(PDFToSWFPageConverter::phonePictureSize(QSize(1224, 1584)), QSize());
+    EXPECT_EQ(PDFToSWFPageConverter::phonePictureSize(QSize(1684, 1190)), QSize());
+    EXPECT_EQ(PDFToSWFPageConverter::phonePictureSize(QSize(1684, 2382)), QSize());
+    EXPECT_EQ(PDFToSWFPageConverter::phonePictureSize(QSize(2382, 3368)), QSize(1242, 1756));
+    EXPECT_EQ(PDFToSWFPageConverter::phonePictureSize(QSize(9000, 3000)), QSize(2688, 896));
     EXPECT_EQ(PDFToSWFPageConverter::pixels(612, 144), 1224);
     EXPECT_EQ(PDFToSWFPageConverter::pixels(595.28, 144), 1191);
     EXPECT_EQ(PDFToSWFPageConverter::pixels(0.1, 144), 1);

@@ -1,6 +1,7 @@
-// The phone players in Chromium's phone emulation: the first page shows, a swipe or a tap
-// turns, right-to-left books turn the other way, the logo and title appear, and a hostile
-// title stays text. Books are written by the real phone writer (mobile_book_fixture).
+// The book on a phone: both phone versions and the book page in Chromium's phone emulation
+// (390 x 844, touch, device scale 3), from disk and from a loopback web server. The books are
+// published by leafcraft-cli from the fixture links.pdf, whose links, bookmarks and text
+// (links.json, pdftotext) are what the tests expect.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -8,49 +9,41 @@ import os from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
-import { pagePicture, png } from '../browser/make_book.mjs';
-import { startServer } from '../browser/helpers.mjs';
+import { png } from '../browser/make_book.mjs';
+import { CHROMIUM, startServer } from '../browser/helpers.mjs';
+import { findCli, flatten, uniquePhrase } from '../browser/published_books.mjs';
 
-const FIXTURE = process.env.MOBILE_BOOK_FIXTURE;
-const CHROMIUM = process.env.LEAFCRAFT_CHROMIUM || '/usr/bin/chromium';
 const ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
     '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 const PHONE = { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true, deviceScaleFactor: 3 };
-const HOSTILE = 'Tom\'s "Book" </script><script>window.__pwned=1</script> <img src=x onerror="window.__pwned=2"> \\ end';
-const PAGES = 4;
+const HOSTILE = 'Tom\'s "Book" </script><script>window.__pwned=1</script> <img src=x onerror="window.__pwned=2">';
+const cli = findCli();
 
 let chromium = null;
 try {
     ({ chromium } = await import('playwright-core'));
 } catch { /* reported by the skip below */ }
-const skip = !FIXTURE ? 'MOBILE_BOOK_FIXTURE is not set (run through ctest)'
-    : !chromium ? 'playwright-core is not installed (npm ci)'
-        : !fs.existsSync(CHROMIUM) ? `no Chromium at ${CHROMIUM}` : false;
+const skip = !cli ? 'leafcraft-cli is not built' : !chromium ? 'playwright-core is not installed (npm ci)'
+    : !fs.existsSync(CHROMIUM) ? `no Chromium at ${CHROMIUM}` : false;
 
-let work, context, profile, server;
-const books = {};
-
-function publish(name, type, sets) {
-    const dir = path.join(work, name);
-    const pics = Array.from({ length: PAGES }, (_, i) => path.join(work, 'pics', `${i + 1}.jpg`));
-    const args = [dir, type, ...pics];
-    for (const [k, v] of Object.entries(sets)) args.push('--set', `${k}=${v}`);
-    execFileSync(FIXTURE, args, { stdio: ['ignore', 'inherit', 'inherit'] });
-    books[name] = dir;
-}
+let work, context, profile, server, facts, found;
 
 before(async () => {
     if (skip) return;
-    work = fs.mkdtempSync(path.join(os.tmpdir(), 'leafcraft-mobile-'));
-    fs.mkdirSync(path.join(work, 'pics'));
-    for (let n = 1; n <= PAGES; n++) fs.writeFileSync(path.join(work, 'pics', `${n}.jpg`), pagePicture(n, 240, 320, [], n * 4));
+    work = fs.mkdtempSync(path.join(os.tmpdir(), 'leafcraft-phone-'));
+    execFileSync('python3', ['tests/data/make_pdfs.py', path.join(work, 'pdf')], { stdio: 'ignore' });
+    const pdf = path.join(work, 'pdf', 'links.pdf');
+    facts = JSON.parse(fs.readFileSync(path.join(work, 'pdf', 'links.json'), 'utf8'));
+    found = uniquePhrase(pdf, facts.pageCount);
     const logo = path.join(work, 'logo.png');
     fs.writeFileSync(logo, png(64, 32, (x) => (x < 32 ? [200, 30, 30] : [30, 30, 200])));
-    const common = { LogoFile: logo, link: 'javascript:window.__pwned=3', pageWidth: '600', pageHeight: '800' };
-    publish('flip', 'flip', { ...common, Title: HOSTILE, direction: 'Right' });
-    publish('flipRtl', 'flip', { ...common, Title: 'RTL', direction: 'Left' });
-    publish('slide', 'slide', { ...common, bookTitle: HOSTILE, direction: 'Right' });
-    publish('slideRtl', 'slide', { ...common, bookTitle: 'RTL', direction: 'Left' });
+    const publish = (name, ...extra) => execFileSync(cli, ['publish', pdf, '-o', path.join(work, name),
+        '--set', `Title=${HOSTILE}`, '--set', `LogoFile=${logo}`, '--set', 'link=javascript:window.__pwned=3',
+        '--set', 'BaseColor=0x804000', ...extra], { stdio: ['ignore', 'pipe', 'inherit'], env: { ...process.env, HOME: work } });
+    publish('flip', '--mobile', 'flip');
+    publish('slide', '--mobile', 'slide', '--set', 'bookTitle=Slides', '--set', 'languageSetting=French');
+    publish('flipRtl', '--mobile', 'flip', '--set', 'direction=Left', '--pages', '1-3');
+    publish('slideRtl', '--mobile', 'slide', '--set', 'direction=Left', '--pages', '1-3');
     profile = fs.mkdtempSync(path.join(os.tmpdir(), 'leafcraft-chromium-'));
     context = await chromium.launchPersistentContext(profile, { executablePath: CHROMIUM, headless: true, args: ARGS, ...PHONE });
     server = await startServer(work);
@@ -62,187 +55,230 @@ after(async () => {
     for (const dir of [profile, work]) if (dir) fs.rmSync(dir, { recursive: true, force: true });
 });
 
-// Opens a book's phone page; returns the page and the list of problems it reported.
-async function open(url) {
+const url = (origin, book, file) => (origin === 'file' ? pathToFileURL(path.join(work, book, file)).href
+    : `${server.url}${book}/${file}`);
+
+// Opens a page; returns it with the list of problems it reported and the files it asked for.
+async function open(address, readyCheck = () => window.LeafcraftBook && window.LeafcraftBook.ready) {
     const page = await context.newPage();
-    const problems = [];
+    const problems = [], requested = [];
     page.on('pageerror', (e) => problems.push(`script error: ${e.message}`));
     page.on('dialog', (d) => { problems.push(`dialog: ${d.message()}`); d.dismiss(); });
     page.on('request', (r) => {
         if (!/^(file:|data:|http:\/\/127\.0\.0\.1)/.test(r.url())) problems.push(`network: ${r.url()}`);
+        requested.push(decodeURIComponent(r.url()));
     });
-    await page.goto(url);
-    await page.waitForFunction(() => document.body.dataset.ready === '1');
-    return { page, problems };
+    await page.goto(address);
+    await page.waitForFunction(readyCheck);
+    await page.evaluate(() => window.LeafcraftBook.ready);
+    return { page, problems, requested };
 }
 
-const fileUrl = (name) => pathToFileURL(path.join(books[name], 'mobile', 'index.html')).href;
+const api = (page, expr) => page.evaluate(`(async () => { const b = window.LeafcraftBook; return ${expr}; })()`);
+// Which page's picture the reader sees: the one whose box holds the middle of the stage.
+const shownPage = (page) => page.evaluate(async () => {
+    await new Promise((r) => setTimeout(r, 700)); // a tap's wait for a second tap, then the turn or slide
+    while (document.querySelector('#leaf.turning')) await new Promise((r) => setTimeout(r, 50));
+    const s = document.getElementById('stage').getBoundingClientRect();
+    const el = document.elementsFromPoint(s.left + s.width / 2, s.top + s.height / 2)
+        .find((e) => e.matches('#pageTop, .slide'));
+    return el ? Number(el.dataset.page) : null;
+});
 
-// The picture on show once any turn has ended: its number and whether it loaded.
-async function shown(page, selector) {
-    await page.waitForFunction(() => !document.getElementById('leaf').classList.contains('turning'));
-    return page.evaluate(async (sel) => {
-        const img = document.querySelector(sel);
-        if (!img.complete) await new Promise((r) => { img.onload = img.onerror = r; });
-        const m = /(\d+)\.jpg$/.exec(img.getAttribute('src') || '');
-        return { number: m ? Number(m[1]) : null, loaded: img.naturalWidth > 0, page: Number(document.body.dataset.page) };
-    }, selector);
-}
-
-// The slide on show: the one whose box covers the middle of the stage.
-async function slideShown(page) {
-    await page.waitForTimeout(400); // the slide transition (0.3 s) settles
-    return page.evaluate(() => {
-        const stage = document.getElementById('stage').getBoundingClientRect();
-        const x = stage.left + stage.width / 2;
-        const slides = [...document.querySelectorAll('.slide')];
-        const i = slides.findIndex((s) => { const r = s.getBoundingClientRect(); return r.left <= x && r.right > x; });
-        const img = slides[i] && slides[i].querySelector('img');
-        const m = img && /(\d+)\.jpg$/.exec(img.getAttribute('src') || '');
-        return { number: m ? Number(m[1]) : null, loaded: !!img && img.naturalWidth > 0, page: Number(document.body.dataset.page) };
-    });
-}
-
-// A finger moving across the middle of the stage from fraction x0 to x1 of its width.
-async function swipe(page, x0, x1) {
+// Fingers moving over the stage in six steps: fingersAt(t) gives their places (fractions of the
+// stage) for t from 0 to 1.
+async function gesture(page, fingersAt) {
     const box = await page.locator('#stage').boundingBox();
-    const y = box.y + box.height / 2;
     const cdp = await context.newCDPSession(page);
-    const at = (f) => [{ x: box.x + box.width * f, y, id: 1 }];
-    await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: at(x0) });
-    for (let s = 1; s <= 6; s++) await cdp.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: at(x0 + (x1 - x0) * s / 6) });
+    const at = (t) => fingersAt(t).map(([fx, fy], id) => ({ x: box.x + box.width * fx, y: box.y + box.height * fy, id }));
+    await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: at(0) });
+    for (let s = 1; s <= 6; s++) await cdp.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: at(s / 6) });
     await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
     await cdp.detach();
 }
+const swipe = (page, x0, x1) => gesture(page, (t) => [[x0 + (x1 - x0) * t, 0.5]]);
 
-async function tap(page, fx) {
-    const box = await page.locator('#stage').boundingBox();
+async function tapStage(page, fx, twice = false, stage = '#stage') {
+    const box = await page.locator(stage).boundingBox();
     await page.touchscreen.tap(box.x + box.width * fx, box.y + box.height / 2);
+    if (twice) await page.touchscreen.tap(box.x + box.width * fx, box.y + box.height / 2);
 }
 
-async function fitsThePhone(page) {
-    return page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth &&
-        document.getElementById('stage').getBoundingClientRect().height > 400);
+// Every control of the tool bar and of the sheet on show lies inside the screen and is the
+// topmost element at its centre; the sheet ends above the tool bar.
+async function unreachable(page, bar, sheet) {
+    return page.evaluate(([barSel, sheetSel]) => {
+        const bad = [];
+        const toolbar = document.querySelector(barSel).getBoundingClientRect();
+        const panel = sheetSel && document.querySelector(sheetSel);
+        if (panel && panel.getBoundingClientRect().bottom > toolbar.top + 1) bad.push('the sheet covers the tool bar');
+        for (const b of document.querySelectorAll(`${barSel} button, ${barSel} input, ${sheetSel || barSel} button`)) {
+            b.scrollIntoView({ block: 'nearest' }); // within its scrolling sheet
+            const r = b.getBoundingClientRect();
+            if (b.hidden || getComputedStyle(b).display === 'none' || getComputedStyle(b).visibility === 'hidden') continue;
+            const top = document.elementFromPoint(r.left + r.width / 2, r.top + r.height / 2);
+            if (r.left < 0 || r.top < 0 || r.right > innerWidth + 0.5 || r.bottom > innerHeight + 0.5 || !b.contains(top)) {
+                bad.push(b.id || b.getAttribute('aria-label') || b.textContent.trim() || b.outerHTML.slice(0, 60));
+            }
+        }
+        return bad;
+    }, [bar, sheet]);
 }
 
-describe('page-turning phone book', { skip }, () => {
-    test('first page, title, logo; swipe and tap turn forward and back', async () => {
-        const { page, problems } = await open(fileUrl('flip'));
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: 1, loaded: true, page: 1 });
-        assert.equal(await page.textContent('#title'), HOSTILE);
-        assert.equal(await page.title(), HOSTILE);
-        assert.ok(await fitsThePhone(page));
-        assert.ok(await page.evaluate(() => document.getElementById('logoImg').naturalWidth === 64));
-        // A script link is not made a link.
-        assert.equal(await page.getAttribute('#logo', 'href'), null);
+for (const origin of ['file', 'http']) {
+    for (const kind of ['flip', 'slide']) {
+        describe(`${kind} phone version from ${origin}`, { skip }, () => {
+            test('API, contents, search, links, controls, thumbnails, zoom', async () => {
+                const { page, problems, requested } = await open(url(origin, kind, 'mobile/index.html'));
+                assert.equal(await api(page, 'b.pageCount'), facts.pageCount);
+                assert.equal(await api(page, 'b.currentPage'), 1);
+                assert.equal(await shownPage(page), 1);
+                // Pictures load around the page on show only.
+                assert.deepEqual(requested.filter((u) => /files\/(page|mobile)\//.test(u)).map((u) => u.replace(/.*\//, '')).sort(), ['1.jpg', '2.jpg']);
+                const outline = await api(page, 'b.outline');
+                assert.deepEqual(flatten(outline).map((o) => o.caption), flatten(facts.outline).map((o) => o.title));
+                assert.deepEqual(await api(page, `b.search(${JSON.stringify(found.word)})`), [found.page]);
+                assert.equal(await page.textContent('#title'), kind === 'flip' ? HOSTILE : 'Slides');
+                assert.equal(await page.getAttribute('#logo', 'href'), null); // a script address is no link
+                assert.equal(await page.getAttribute('#btnMore', 'aria-label'), kind === 'slide' ? 'Plus' : 'More');
+                assert.equal(await page.evaluate(() => getComputedStyle(document.getElementById('toolbar')).backgroundColor), 'rgb(128, 64, 0)');
+                assert.deepEqual(await unreachable(page, '#toolbar'), []);
+                await page.evaluate(() => { window.__changes = []; window.LeafcraftBook.on('pagechange', (d) => window.__changes.push(d.page)); });
 
-        await swipe(page, 0.8, 0.2);
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: 2, loaded: true, page: 2 });
-        await tap(page, 0.75);
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: 3, loaded: true, page: 3 });
-        await tap(page, 0.25);
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: 2, loaded: true, page: 2 });
-        await swipe(page, 0.2, 0.8);
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: 1, loaded: true, page: 1 });
-        await swipe(page, 0.2, 0.8); // nothing before the first page
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: 1, loaded: true, page: 1 });
-        assert.equal(await page.textContent('#counter'), `1 / ${PAGES}`);
-        assert.equal(await page.evaluate(() => window.__pwned), undefined);
-        assert.deepEqual(problems, []);
-        await page.close();
-    });
+                // The overflow menu: reachable, and a choice closes it.
+                await page.tap('#btnMore');
+                assert.deepEqual(await unreachable(page, '#toolbar', '#sheet'), []);
+                await page.tap('#btnLast');
+                assert.equal(await page.isHidden('#sheet'), true);
+                assert.equal(await shownPage(page), facts.pageCount);
 
-    test('right-to-left: the finger moving right and a tap on the left turn forward', async () => {
-        const { page, problems } = await open(fileUrl('flipRtl'));
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: 1, loaded: true, page: 1 });
-        await swipe(page, 0.2, 0.8);
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: 2, loaded: true, page: 2 });
-        await tap(page, 0.25);
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: 3, loaded: true, page: 3 });
-        await swipe(page, 0.8, 0.2);
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: 2, loaded: true, page: 2 });
-        assert.equal(await page.textContent('#title'), 'RTL');
-        assert.deepEqual(problems, []);
-        await page.close();
-    });
+                // Contents: the chosen entry turns to its page and closes the sheet.
+                const mark = flatten(facts.outline).find((o) => o.destPage > 1 && o.destPage < facts.pageCount);
+                await page.tap('#btnContents');
+                assert.deepEqual(await unreachable(page, '#toolbar', '#sheet'), []);
+                await page.locator('#sheet button', { hasText: mark.title }).first().tap();
+                assert.equal(await page.isHidden('#sheet'), true);
+                assert.equal(await shownPage(page), mark.destPage);
 
-    test('thumbnails jump to a page; the last page stops the turning', async () => {
-        const { page, problems } = await open(fileUrl('flip'));
-        await page.tap('#btnThumbs');
-        await page.tap(`#thumbGrid button:nth-child(${PAGES})`);
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: PAGES, loaded: true, page: PAGES });
-        await swipe(page, 0.8, 0.2);
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: PAGES, loaded: true, page: PAGES });
-        assert.deepEqual(problems, []);
-        await page.close();
-    });
+                // Search in the sheet.
+                await page.tap('#btnSearch');
+                await page.fill('#searchInput', found.word);
+                await page.press('#searchInput', 'Enter');
+                await page.tap(`#sheet .results button[data-page="${found.page}"]`);
+                assert.equal(await page.isHidden('#sheet'), true);
+                assert.equal(await shownPage(page), found.page);
 
-    test('a zoomed page pans under the finger instead of turning', async () => {
-        const { page, problems } = await open(fileUrl('flip'));
-        await page.tap('#btnZoom');
-        const before = await page.evaluate(() => document.getElementById('viewport').scrollLeft);
-        await swipe(page, 0.8, 0.3);
-        await page.waitForTimeout(300);
-        const after = await page.evaluate(() => document.getElementById('viewport').scrollLeft);
-        assert.ok(after > before, `scrollLeft ${before} -> ${after}`);
-        assert.equal(await page.evaluate(() => document.body.dataset.page), '1');
-        await page.tap('#btnZoom');
-        await swipe(page, 0.8, 0.2);
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: 2, loaded: true, page: 2 });
-        assert.deepEqual(problems, []);
-        await page.close();
-    });
+                // Links where they sit on the page: the web link, then a page link taken by a tap.
+                const web = facts.links.find((l) => l.url && /^https?:/.test(l.url));
+                const jump = facts.links.find((l) => l.destPage);
+                await api(page, `b.goToPage(${web.page})`);
+                const box = await page.evaluate((href) => {
+                    const a = [...document.querySelectorAll('a.link')].find((l) => l.getAttribute('href') === href && l.offsetParent);
+                    const p = a.parentElement.getBoundingClientRect(), r = a.getBoundingClientRect();
+                    return [(r.left - p.left) / p.width, (r.top - p.top) / p.height, a.target];
+                }, web.url);
+                const [pw, ph] = facts.pageSize;
+                assert.ok(Math.abs(box[0] - web.rect[0] / pw) < 0.01 && Math.abs(box[1] - (1 - web.rect[3] / ph)) < 0.01, `${box}`);
+                assert.equal(box[2], '_blank');
+                await api(page, `b.goToPage(${jump.page})`);
+                await page.locator(`a.link[data-goto="${jump.destPage}"]:visible`).first().tap();
+                assert.equal(await shownPage(page), jump.destPage);
 
-    test('served by a web server', async () => {
-        const { page, problems } = await open(`${server.url}flip/mobile/index.html`);
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: 1, loaded: true, page: 1 });
-        await swipe(page, 0.8, 0.2);
-        assert.deepEqual(await shown(page, '#pageTop img'), { number: 2, loaded: true, page: 2 });
-        assert.deepEqual(problems, []);
-        await page.close();
-    });
+                // Touch: swipe and tap zones turn; a tap that closes a sheet does not.
+                await api(page, 'b.goToPage(2)');
+                await swipe(page, 0.8, 0.2);
+                assert.equal(await shownPage(page), 3);
+                await tapStage(page, 0.1);
+                assert.equal(await shownPage(page), 2);
+                await page.tap('#btnThumbs');
+                assert.deepEqual(await unreachable(page, '#toolbar', '#sheet'), []);
+                await page.evaluate(() => { const b = document.querySelector('#sheet .sheet-body'); b.scrollTop = b.scrollHeight; });
+                await page.waitForTimeout(300);
+                await tapStage(page, 0.9);
+                assert.equal(await page.isHidden('#sheet'), true);
+                assert.equal(await shownPage(page), 2);
+                assert.deepEqual(await page.evaluate(() => window.__changes.slice(0, 2)), [facts.pageCount, mark.destPage]);
+
+                // Double tap: the zoom view shows the page's large picture; its close button ends it.
+                await tapStage(page, 0.5, true);
+                await page.waitForFunction(() => { const i = document.querySelector('#zoom img'); return i && /files\/page\/2\.jpg$/.test(i.src) && i.naturalWidth; });
+                assert.ok(await page.evaluate(() => document.querySelector('#zoom .zoom-page').offsetWidth > innerWidth));
+                await page.tap('#btnZoomClose');
+                assert.equal(await page.locator('#zoom').count(), 0);
+                await gesture(page, (t) => [[0.4 - 0.2 * t, 0.5], [0.6 + 0.2 * t, 0.5]]); // two fingers apart
+                assert.ok(Number(await page.getAttribute('#zoom', 'data-scale')) > 1);
+                await page.tap('#btnZoomClose');
+
+                // Thumbnails come from files/thumb; full pictures only around the pages shown.
+                const thumbs = requested.filter((u) => u.includes('/files/thumb/'));
+                const onDisk = (u) => (u.startsWith('file:') ? new URL(u).pathname : path.join(work, new URL(u).pathname));
+                const bytes = thumbs.reduce((sum, u) => sum + fs.statSync(onDisk(u)).size, 0);
+                assert.equal(thumbs.length, facts.pageCount);
+                assert.ok(bytes <= 2e6 * facts.pageCount / 63, `${bytes} bytes of thumbnails`);
+                assert.ok(!requested.some((u) => u.includes('/files/mobile/')), 'the phone pictures are the page pictures');
+                assert.equal(await page.evaluate(() => window.__pwned), undefined);
+                assert.deepEqual(problems, []);
+                await page.close();
+            });
+        });
+    }
+}
+
+describe('right-to-left phone versions', { skip }, () => {
+    for (const kind of ['flipRtl', 'slideRtl']) {
+        test(kind, async () => {
+            const { page, problems } = await open(url('file', kind, 'mobile/index.html'));
+            assert.equal(await api(page, 'b.rightToLeft'), true);
+            await swipe(page, 0.2, 0.8); // the finger moving right turns forward
+            assert.equal(await shownPage(page), 2);
+            await tapStage(page, 0.1);
+            assert.equal(await shownPage(page), 3);
+            await page.tap('#btnRight');
+            assert.equal(await shownPage(page), 2);
+            // A bookmark of a page left out of the book is shown, not offered.
+            await page.tap('#btnContents');
+            const last = flatten(facts.outline).pop();
+            assert.equal(await page.locator('#sheet button', { hasText: last.title }).isDisabled(), last.destPage > 3);
+            assert.deepEqual(problems, []);
+            await page.close();
+        });
+    }
 });
 
-describe('phone slide viewer', { skip }, () => {
-    test('first page, title, logo; swipe and tap move between pages', async () => {
-        const { page, problems } = await open(fileUrl('slide'));
-        assert.deepEqual(await slideShown(page), { number: 1, loaded: true, page: 1 });
-        assert.equal(await page.textContent('#title'), HOSTILE);
-        assert.equal(await page.title(), HOSTILE);
-        assert.ok(await fitsThePhone(page));
-        assert.ok(await page.evaluate(() => document.getElementById('logoImg').naturalWidth === 64));
-        await swipe(page, 0.8, 0.2);
-        assert.deepEqual(await slideShown(page), { number: 2, loaded: true, page: 2 });
-        await tap(page, 0.75);
-        assert.deepEqual(await slideShown(page), { number: 3, loaded: true, page: 3 });
-        await tap(page, 0.25);
-        assert.deepEqual(await slideShown(page), { number: 2, loaded: true, page: 2 });
-        await swipe(page, 0.1, 0.15); // too short to count: stays
-        assert.deepEqual(await slideShown(page), { number: 2, loaded: true, page: 2 });
-        assert.equal(await page.evaluate(() => window.__pwned), undefined);
-        assert.deepEqual(problems, []);
-        await page.close();
-    });
-
-    test('right-to-left', async () => {
-        const { page, problems } = await open(fileUrl('slideRtl'));
-        assert.deepEqual(await slideShown(page), { number: 1, loaded: true, page: 1 });
-        await swipe(page, 0.2, 0.8);
-        assert.deepEqual(await slideShown(page), { number: 2, loaded: true, page: 2 });
-        await tap(page, 0.25);
-        assert.deepEqual(await slideShown(page), { number: 3, loaded: true, page: 3 });
-        await tap(page, 0.75);
-        assert.deepEqual(await slideShown(page), { number: 2, loaded: true, page: 2 });
-        assert.deepEqual(problems, []);
-        await page.close();
-    });
-
-    test('served by a web server', async () => {
-        const { page, problems } = await open(`${server.url}slide/mobile/index.html`);
-        assert.deepEqual(await slideShown(page), { number: 1, loaded: true, page: 1 });
-        await swipe(page, 0.8, 0.2);
-        assert.deepEqual(await slideShown(page), { number: 2, loaded: true, page: 2 });
-        assert.deepEqual(problems, []);
-        await page.close();
-    });
+describe('the book page on a phone', { skip }, () => {
+    for (const origin of ['file', 'http']) {
+        test(`every control within reach; panels close after a choice (${origin})`, async () => {
+            const { page, problems } = await open(url(origin, 'flip', 'index.html'));
+            assert.deepEqual(await unreachable(page, '.lc-toolbar'), []);
+            await page.tap('[data-lc-button="More"]');
+            assert.deepEqual(await unreachable(page, '.lc-toolbar', '.lc-menu'), []);
+            // Every tool the book shows is in the bar or in the menu.
+            const [tools, placed] = await page.evaluate(() => [
+                [...document.querySelectorAll('.lc-toolbar [data-lc-button]')].filter((b) => !b.hidden && b.dataset.lcButton !== 'More')
+                    .map((b) => b.dataset.lcButton).sort(),
+                [...document.querySelectorAll('.lc-toolbar .lc-kept:not([hidden]):not(.lc-more), .lc-menu [data-lc-item]')]
+                    .map((b) => b.dataset.lcButton || b.dataset.lcItem).sort()]);
+            assert.deepEqual(placed, tools);
+            for (const tool of ['Zoom', 'Info']) { // views opened from the menu leave the tool bar free
+                if (await page.isHidden('.lc-menu')) await page.tap('[data-lc-button="More"]');
+                await page.tap(`.lc-menu [data-lc-item="${tool}"]`);
+                assert.deepEqual(await unreachable(page, '.lc-toolbar'), [], tool);
+                await page.keyboard.press('Escape');
+            }
+            await page.tap('[data-lc-button="More"]');
+            await page.tap('.lc-menu [data-lc-item="Thumbnail"]');
+            assert.equal(await page.isHidden('.lc-menu'), true);
+            assert.deepEqual(await unreachable(page, '.lc-toolbar', '.lc-panel'), []);
+            await page.tap('.lc-panel .lc-thumb[data-page="4"]');
+            await page.waitForFunction(() => window.LeafcraftBook.currentPage === 4 && document.querySelector('.lc-panel').hidden);
+            // A touch on the page that closes a panel turns no page.
+            await page.tap('[data-lc-button="Search"]');
+            await tapStage(page, 0.92, false, '.lc-stage');
+            assert.equal(await page.isHidden('.lc-panel'), true);
+            await page.waitForTimeout(800);
+            assert.equal(await api(page, 'b.currentPage'), 4);
+            assert.deepEqual(problems, []);
+            await page.close();
+        });
+    }
 });

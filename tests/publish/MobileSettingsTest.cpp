@@ -67,7 +67,7 @@ TEST(MobileSettings, DefaultsAndFixedEntries)
           "googleAnalyticsID:\"\",", "bgBeginColor:\"#FF9900\",", "bgEndColor:\"#e8ac4d\",", "RightToLeft:\"No\",",
           "autoPlayDuration:3,", "autoPlayLoopCount:0,", "bgMRotation:90,", "backGroundImgURL:\"\",",
           "totalPageCount:12,largePageWidth:800,largePageHeight:600,",
-          "normalPath:\"../files/mobile/\",largePath:\"../files/mobile/\",thumbPath:\"../files/mobile/\"};"
+          "normalPath:\"../files/mobile/\",largePath:\"../files/mobile/\",thumbPath:\"../files/thumb/\"};"
           "var pageEditor = [];ols=[]"})
         EXPECT_TRUE(t.contains(QLatin1String(expected))) << expected << "\n" << t.toStdString();
     EXPECT_TRUE(t.endsWith(QLatin1String("ols=[]"))); // pictures 1..12: no page list appended

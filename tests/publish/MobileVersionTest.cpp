@@ -76,10 +76,14 @@ TEST_F(MobileVersion, PageTurningBookGetsPicturesPlayerAndSettings)
     tmpl->setPropertyValue(QStringLiteral("Title"), QStringLiteral("Q\"</script>"));
     OutputMobileVersion writer(pagesWithPictures(3), tmpl, book, 0);
     writer.setAppSettings(&settings);
+    // The book's page picture 2 is the phone picture: shared. Page 3's differs: copied.
+    writeFile(book + QStringLiteral("/files/page/2.jpg"), "picture 2");
+    writeFile(book + QStringLiteral("/files/page/3.jpg"), "picture 33");
     writer.PublishMobileConfig();
 
-    for (int n = 1; n <= 3; ++n)
+    for (int n : {1, 3})
         EXPECT_EQ(readAll(book + QStringLiteral("/files/mobile/%1.jpg").arg(n)), "picture " + QByteArray::number(n));
+    EXPECT_FALSE(QFile::exists(book + QStringLiteral("/files/mobile/2.jpg")));
     EXPECT_TRUE(QFile::exists(book + QStringLiteral("/mobile/index.html")));
     EXPECT_FALSE(QFile::exists(book + QStringLiteral("/mobile/javascript/main_preview.js")));
     const QByteArray script = readAll(book + QStringLiteral("/mobile/javascript/main.js"));
@@ -90,6 +94,8 @@ TEST_F(MobileVersion, PageTurningBookGetsPicturesPlayerAndSettings)
     EXPECT_EQ(script.mid(player.size()), writer.flipSettingsText().toUtf8());
     EXPECT_TRUE(script.contains("bookTitle:\"Q\\\"<\\/script>\","));
     EXPECT_TRUE(script.contains("totalPageCount:3,"));
+    EXPECT_TRUE(script.endsWith(
+        "ols=[];bookConfig.language=\"English\";bookConfig.pictures=[\"../files/mobile/1.jpg\",\"../files/page/2.jpg\",\"../files/mobile/3.jpg\"];"));
 
     const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
     if (!node.isEmpty()) {
@@ -143,7 +149,7 @@ TEST_F(MobileVersion, PicturesNamedByPageNumberAreFoundByThePlayer)
     writer.PublishMobileConfig();
     EXPECT_EQ(readAll(book + QStringLiteral("/files/mobile/5.jpg")), "picture 5");
     EXPECT_FALSE(QFile::exists(book + QStringLiteral("/files/mobile/1.jpg")));
-    EXPECT_TRUE(readAll(book + QStringLiteral("/mobile/javascript/main.js")).endsWith("bookConfig.pageNumbers=[3,4,5];"));
+    EXPECT_TRUE(readAll(book + QStringLiteral("/mobile/javascript/main.js")).contains("bookConfig.pageNumbers=[3,4,5];bookConfig.language="));
 }
 
 TEST_F(MobileVersion, EarlierPhoneBookIsReplacedButAForeignMobileFolderIsKept)

@@ -73,7 +73,9 @@ TEST_F(PublishFlowRun, WebBookWithPhoneVersionAndRememberedChoices)
         EXPECT_EQ(flow->publish(choices(0, 1, c.mobileType), never), out + QStringLiteral("/mybook.html"));
         EXPECT_TRUE(QFileInfo(out + QStringLiteral("/files/config.xml")).isFile());
         EXPECT_TRUE(QFileInfo(out + QLatin1Char('/') + QLatin1String(c.playerFile)).isFile()) << c.playerFile;
-        EXPECT_TRUE(QFileInfo(out + QStringLiteral("/files/mobile/3.jpg")).isFile());
+        // The phone picture of page 3 is the page picture: shared, not copied.
+        EXPECT_TRUE(QFileInfo(out + QStringLiteral("/files/page/3.jpg")).isFile());
+        EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/files/mobile/3.jpg")));
     }
     EXPECT_EQ(platform.prefs.value(QStringLiteral("lastOutputFileFolder")).toString(), out);
     EXPECT_EQ(platform.prefs.value(QStringLiteral("lastOutputFileName")).toString(), QStringLiteral("mybook"));

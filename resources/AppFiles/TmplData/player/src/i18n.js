@@ -60,6 +60,7 @@ const TEXTS = {
         'Boekpaneel', 'Bokens panel', 'Panel książki', 'Панель книги', '图书面板', '本のパネル'],
     bookPages: ['Book pages', 'Pages du livre', 'Buchseiten', 'Páginas del libro', 'Pagine del libro', 'Páginas do livro',
         'Boekpagina’s', 'Bokens sidor', 'Strony książki', 'Страницы книги', '书页', '本のページ'],
+    more: ['More', 'Plus', 'Mehr', 'Más', 'Altro', 'Mais', 'Meer', 'Mer', 'Więcej', 'Ещё', '更多', 'その他'],
     close: ['Close', 'Fermer', 'Schließen', 'Cerrar', 'Chiudi', 'Fechar', 'Sluiten', 'Stäng', 'Zamknij', 'Закрыть', '关闭', '閉じる'],
     zoomIn: ['Zoom in', 'Agrandir', 'Vergrößern', 'Acercar', 'Ingrandisci', 'Aproximar',
         'Inzoomen', 'Zooma in', 'Powiększ', 'Увеличить', '放大', '拡大'],

@@ -25,6 +25,7 @@ import './zoom.js';
 import './dialogs.js';
 import './media.js';
 import './panorama.js';
+import './narrow.js';
 import './placedlayer.js';
 
 export { CONFIG_KEY, base64ToBytes, rc4, crc32, inflateRaw, readZipEntry, decodeConfigData } from './container.js';

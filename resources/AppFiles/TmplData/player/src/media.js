@@ -1,6 +1,7 @@
 // Print, full screen, background music, the page-turn sound and automatic turning.
 import { Player } from './player.js';
 import { h, icon, root } from './dom.js';
+import { runAutoPlay } from './autoplay.js';
 
 // -- print, full screen, sound -----------------------------------------------------------
 
@@ -100,21 +101,7 @@ Player.prototype.playFlipSound = function () {
 // `loop` more times (a negative count: for ever), then stops.
 Player.prototype.setAutoPlay = function (on) {
     var self = this;
-    clearInterval(this.autoTimer);
-    this.autoTimer = null;
-    if (on) {
-        this.loopsLeft = this.cfg.autoFlip.loop;
-        this.autoTimer = setInterval(function () {
-            var v = self.viewOf(self.current);
-            if (v.pages.indexOf(self.cfg.pages.length) >= 0) {
-                if (self.loopsLeft === 0) return self.setAutoPlay(false);
-                if (self.loopsLeft > 0) self.loopsLeft--;
-                self.goToPage(1);
-            } else {
-                self.next();
-            }
-        }, this.cfg.autoFlip.interval * 1000);
-    }
+    runAutoPlay(this, on, function () { return self.viewOf(self.current).pages.indexOf(self.cfg.pages.length) >= 0; });
     if (this.autoButton) {
         this.autoButton.setAttribute('aria-pressed', String(on));
         this.autoButton.replaceChild(icon(on ? 'AutoPause' : 'AutoPlay'), this.autoButton.firstChild);

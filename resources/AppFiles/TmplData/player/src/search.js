@@ -1,6 +1,7 @@
 // Search: the panel, the book's search text (files/search/search.js) and the matching.
 import { Player } from './player.js';
-import { h, root } from './dom.js';
+import { h } from './dom.js';
+import { loadSearchText, normalise, pagesMatching, snippet } from './searchtext.js';
 
 Player.prototype.buildSearch = function () {
     var self = this;
@@ -37,47 +38,23 @@ Player.prototype.buildSearch = function () {
     setTimeout(function () { input.focus(); });
 };
 
-function normalise(s) {
-    return String(s || '').replace(/\s+/g, ' ').trim().toLocaleLowerCase();
-}
-
-function snippet(textOfPage, q) {
-    var t = String(textOfPage || '').replace(/\s+/g, ' ');
-    var i = t.toLocaleLowerCase().indexOf(normalise(q));
-    if (i < 0) return t.slice(0, 80);
-    var from = Math.max(0, i - 30);
-    return (from ? '…' : '') + t.slice(from, i + q.length + 50) + '…';
-}
-
 Player.prototype.loadSearchData = function () {
     var self = this;
-    if (this.searchLoad) return this.searchLoad;
-    this.searchLoad = new Promise(function (resolve, reject) {
-        if (Array.isArray(root.LeafcraftSearchText)) return resolve(root.LeafcraftSearchText);
-        var s = document.createElement('script');
-        s.src = 'files/search/search.js';
-        s.onload = function () {
-            if (Array.isArray(root.LeafcraftSearchText)) resolve(root.LeafcraftSearchText);
-            else reject(new Error(self.t('searchDamaged')));
-        };
-        s.onerror = function () { reject(new Error(self.t('noSearchData'))); };
-        document.head.appendChild(s);
-    }).then(function (data) {
-        self.searchData = data.map(function (t) { return typeof t === 'string' ? t : ''; });
-        self.searchIndex = self.searchData.map(normalise);
-        return self.searchData;
-    });
-    this.searchLoad.catch(function () { self.searchLoad = null; });
+    if (!this.searchLoad) {
+        this.searchLoad = loadSearchText('files/search/search.js', this.t).then(function (data) {
+            self.searchData = data.texts;
+            self.searchIndex = data.index;
+            return self.searchData;
+        });
+        this.searchLoad.catch(function () { self.searchLoad = null; });
+    }
     return this.searchLoad;
 };
 
 Player.prototype.search = function (q) {
-    var self = this, needle = normalise(q);
-    if (!needle) return Promise.resolve([]);
+    var self = this;
+    if (!normalise(q)) return Promise.resolve([]);
     return this.loadSearchData().then(function () {
-        var hits = [];
-        var count = Math.min(self.searchIndex.length, self.cfg.pages.length);
-        for (var i = 0; i < count; i++) if (self.searchIndex[i].indexOf(needle) >= 0) hits.push(i + 1);
-        return hits;
+        return pagesMatching(self.searchIndex, q, self.cfg.pages.length);
     });
 };

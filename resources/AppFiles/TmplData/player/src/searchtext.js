@@ -1,0 +1,60 @@
+// The book's search text (files/search/search.js: window.LeafcraftSearchText, one text per page)
+// and the matching, shared by the book player and the phone players.
+import { root } from './dom.js';
+
+export function normalise(s) {
+    return String(s || '').replace(/\s+/g, ' ').trim().toLocaleLowerCase();
+}
+
+// A short piece of a page's text around the first match of q.
+export function snippet(textOfPage, q) {
+    var t = String(textOfPage || '').replace(/\s+/g, ' ');
+    var i = t.toLocaleLowerCase().indexOf(normalise(q));
+    if (i < 0) return t.slice(0, 80);
+    var from = Math.max(0, i - 30);
+    return (from ? '…' : '') + t.slice(from, i + q.length + 50) + '…';
+}
+
+// Loads a script once (script elements work from file:// too); resolves when it has run.
+var scripts = {};
+export function loadScript(url) {
+    if (!scripts[url]) {
+        scripts[url] = new Promise(function (resolve, reject) {
+            var s = document.createElement('script');
+            s.src = url;
+            s.onload = resolve;
+            s.onerror = function () { delete scripts[url]; reject(new Error('cannot load ' + url)); };
+            document.head.appendChild(s);
+        });
+    }
+    return scripts[url];
+}
+
+// Resolves to { texts, index }: the page texts and their normalised forms. `t` gives the
+// messages of a failure in the reader's language (see i18n.js).
+export function loadSearchText(url, t) {
+    var have = function () { return Array.isArray(root.LeafcraftSearchText); };
+    return (have() ? Promise.resolve() : loadScript(url).catch(function () {
+        throw new Error(t('noSearchData'));
+    })).then(function () {
+        if (!have()) throw new Error(t('searchDamaged'));
+        var texts = root.LeafcraftSearchText.map(function (t) { return typeof t === 'string' ? t : ''; });
+        return { texts: texts, index: texts.map(normalise) };
+    });
+}
+
+// The 1-based numbers of the first `count` pages whose text holds q.
+export function pagesMatching(index, q, count) {
+    var needle = normalise(q), hits = [];
+    if (!needle) return hits;
+    for (var i = 0; i < Math.min(index.length, count); i++) if (index[i].indexOf(needle) >= 0) hits.push(i + 1);
+    return hits;
+}
+
+// The words of page n (files/search/words-<n>.js: [[x, y, w, h, "word"], ...] as fractions of
+// the page), or null when the book has none.
+export function loadPageWords(folder, n) {
+    var all = function () { return root.LeafcraftWords || {}; };
+    if (all()[n]) return Promise.resolve(all()[n]);
+    return loadScript(folder + 'words-' + n + '.js').then(function () { return all()[n] || null; }, function () { return null; });
+}
