@@ -15,7 +15,7 @@ var LABELS = {
 };
 var PLAYABLE = /\.(mp4|m4v|webm|ogv)$/i;
 var STYLE = [
-    '.lc-placed{position:absolute;z-index:3;box-sizing:border-box;overflow:hidden}',
+    '.lc-placed{position:absolute;z-index:3;box-sizing:border-box;overflow:hidden;pointer-events:auto}',
     '.lc-placed>img,.lc-placed>video,.lc-placed>a,.lc-placed>div{display:block;width:100%;height:100%;box-sizing:border-box}',
     '.lc-placed>img,.lc-placed>video{object-fit:contain;background:transparent}',
     '.lc-placed>video{background:#000}',
