@@ -73,6 +73,8 @@ bool PageEditorWindow::openFolder(const QString& workingFolder)
 
 QStringList PageEditorWindow::chooseFiles(const QString& title, const QStringList& extensions, bool several)
 {
+    if (m_chooser)
+        return m_chooser(title, extensions, several);
     QStringList patterns;
     for (const QString& e : extensions)
         patterns << QStringLiteral("*.") + e << QStringLiteral("*.") + e.toUpper();

@@ -6,6 +6,7 @@
 #include "editor/PageEditorBridge.h"
 
 #include <QDialog>
+#include <functional>
 
 class QWebChannel;
 class QWebEngineView;
@@ -26,6 +27,11 @@ public:
     PageEditorBridge& bridge() { return m_bridge; }
     QWebEngineView* webView() const { return m_view; }
 
+    // Replaces the file dialogs (for tests): called with the title, the extensions and whether
+    // several files may be chosen.
+    using FileChooser = std::function<QStringList(const QString&, const QStringList&, bool)>;
+    void setFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
+
     // Largest size of the sheet.
     static constexpr int kMaxWidth = 1440;
     static constexpr int kMaxHeight = 720;
@@ -39,6 +45,7 @@ private:
     PageEditorBridge m_bridge;
     QWebEngineView* m_view = nullptr;
     QWebChannel* m_channel = nullptr;
+    FileChooser m_chooser;
 };
 
 } // namespace leafcraft::gui

@@ -9,8 +9,6 @@
 #include "platform/Platform.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QScreen>
@@ -71,22 +69,14 @@ void PageEditorTest::placesItemsAndSaves()
     const QString picture = Platform::current().resources().path(QStringLiteral("AppFiles/DemoImgs_standard/large"));
     const QString pictureFile = QDir(picture).entryInfoList({QStringLiteral("*.jpg")}).value(0).absoluteFilePath();
     QVERIFY(!pictureFile.isEmpty());
-    // The editor is itself modal: answer the file dialog that opens over it.
-    int answered = 0;
-    QTimer picker;
-    connect(&picker, &QTimer::timeout, this, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* files = qobject_cast<QFileDialog*>(w); files && files->isVisible()) {
-                files->selectFile(pictureFile);
-                static_cast<QDialog*>(files)->accept();
-                ++answered;
-            }
+    QStringList titles;
+    editor->setFileChooser([&](const QString& title, const QStringList&, bool) {
+        titles << title;
+        return QStringList{pictureFile};
     });
-    picker.start(50);
     evaluate(view, QStringLiteral("document.querySelector('[data-command=picture]').click()"));
     QVERIFY(waitForScript(view, QStringLiteral("document.querySelectorAll('.pe-item.pe-kind-Image').length === 1")));
-    QCOMPARE(answered, 1);
-    picker.stop();
+    QCOMPARE(titles, QStringList{QStringLiteral("Please select image file to open")});
     evaluate(view, QStringLiteral("document.querySelector('[data-command=link]').click();"
                                   "var h = document.getElementById('pe-href'); h.value = 'https://example.org/a';"
                                   "h.dispatchEvent(new Event('input'));"));
