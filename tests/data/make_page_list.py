@@ -1,12 +1,7 @@
 #!/usr/bin/env python3
-"""Writes a page editor working folder into WORK: WORK/pages.xml for PAGES pages whose first
-page holds one placed item of each kind (a picture, an mp4 movie, an flv movie, a sound, an SWF
-clip and a link area) and whose last page holds a second picture, with the files the items name
-under WORK/files/editor. The picture is a real PNG (a red square) so that a browser can draw it.
-Prints the items as JSON: [{page, name, href, x, y, width, height}, ...].
-
-Usage: make_page_list.py WORK PAGES
-"""
+"""make_page_list.py WORK PAGES: a page editor working folder, WORK/pages.xml with one placed item
+of each kind on page 1 and a picture on the last page, and their files under WORK/files/editor
+(the pictures are real PNGs). Prints the items as JSON."""
 
 import json
 import os
