@@ -5,6 +5,7 @@
 #include "DesktopOpen.h"
 #include "LongTask.h"
 #include "ImportDialog.h"
+#include "PageEditorWindow.h"
 #include "PropertyItemDelegate.h"
 #include "PublishDialog.h"
 #include "SelectTemplateDialog.h"
@@ -117,10 +118,9 @@ void MainWindow::buildToolBar()
                               &QuiremarkAppDelegate::onSelectTemplate));
     bar->addAction(addCommand(QStringLiteral("publish"), tr("&Publish…"), tr("Publish"), tr("Publish the book"),
                               QKeySequence::Print, &QuiremarkAppDelegate::OnExportFlipBook));
-    QAction* editor = addCommand(QStringLiteral("editor"), tr("Page &Editor…"), tr("Page editor"),
-                                 tr("Edit page content"), QKeySequence(), nullptr);
-    editor->setEnabled(false);
-    bar->addAction(editor);
+    bar->addAction(addCommand(QStringLiteral("editor"), tr("Page &Editor…"), tr("Page editor"),
+                              tr("Place pictures, movies, sounds and links on the pages"), QKeySequence(),
+                              &QuiremarkAppDelegate::OnPageEditor));
     bar->addSeparator();
     m_applyAction = addCommand(QStringLiteral("apply"), tr("&Apply Change"), tr("Apply change"),
                                tr("Show the changes in the preview"), QKeySequence(Qt::CTRL | Qt::Key_R),
@@ -323,6 +323,22 @@ void MainWindow::beginPublishSheet(std::shared_ptr<FlashTemplate> tmpl, std::sha
     dialog->setFlashPagesAnnotations(std::move(annotations));
     connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
     dialog->open();
+}
+
+void MainWindow::beginPageEditorSheet(const QString& workingFolder)
+{
+    auto* editor = new PageEditorWindow(this);
+    connect(editor, &QDialog::finished, this, [this, editor](int code) {
+        editor->deleteLater();
+        m_delegate->pageEditorWindowDidEnd(code);
+    });
+    if (!editor->openFolder(workingFolder)) {
+        showError(editor->errorText());
+        editor->deleteLater();
+        m_delegate->pageEditorWindowDidEnd(0);
+        return;
+    }
+    editor->open();
 }
 
 QString MainWindow::askSaveFile(const QString& title)

@@ -51,6 +51,7 @@ public:
     void beginPublishSheet(std::shared_ptr<FlashTemplate> tmpl, std::shared_ptr<FlashPageSource> pages,
                            std::shared_ptr<FlashOutline> outline,
                            std::shared_ptr<FlashPagesAnnotations> annotations) override;
+    void beginPageEditorSheet(const QString& workingFolder) override;
     QString askSaveFile(const QString& title) override;
     QString askOpenFile(const QString& title, const QStringList& extensions) override;
     void openWithDefaultApp(const QString& path) override;

@@ -62,6 +62,8 @@ public:
     virtual void beginPublishSheet(std::shared_ptr<FlashTemplate> tmpl, std::shared_ptr<FlashPageSource> pages,
                                    std::shared_ptr<FlashOutline> outline,
                                    std::shared_ptr<FlashPagesAnnotations> annotations) = 0;
+    // The page editor on the working folder; it ends in pageEditorWindowDidEnd.
+    virtual void beginPageEditorSheet(const QString& workingFolder) = 0;
 
     // Panels: a path, or a null text when the user cancelled.
     virtual QString askSaveFile(const QString& title) = 0;

@@ -1,6 +1,7 @@
 #include "app/QuiremarkAppDelegate.h"
 
 #include "annotations/FlashOutline.h"
+#include "annotations/FlashPagesAnnotationsPDF.h"
 #include "app/AppLog.h"
 #include "app/LivePreview.h"
 #include "app/AppWindow.h"
@@ -42,11 +43,11 @@ QStringList QuiremarkAppDelegate::PageSource(const QString& folder)
     return out;
 }
 
-QString QuiremarkAppDelegate::manualPath()
+QString QuiremarkAppDelegate::manualPath(const QString& fileName)
 {
     // The build renders the manual beside the program; an installed program finds it in its
     // resource folder.
-    const QString name = QStringLiteral("Quiremark for mac Help/quiremark pro for mac manual.pdf");
+    const QString name = QStringLiteral("Quiremark for mac Help/") + fileName;
     const QStringList candidates = {executableDir() + QLatin1String("/resources/") + name,
                                     Platform::current().resources().path(name)};
     for (const QString& c : candidates)
@@ -180,7 +181,24 @@ void QuiremarkAppDelegate::onOpenAbout()
     m_window->showAbout();
 }
 
+void QuiremarkAppDelegate::OnPageEditor()
+{
+    ReplaceXMLPath(true);
+    if (iFlashPagesAnnotations)
+        iFlashPagesAnnotations = std::make_shared<FlashPagesAnnotationsPDF>();
+    m_window->beginPageEditorSheet(m_preview.flashPreviewFolder());
+}
+
 // ------------------------------------------------------------------ dialogs ending
+
+void QuiremarkAppDelegate::pageEditorWindowDidEnd(int returnCode)
+{
+    if (returnCode == 1)
+        NeverEditor = false;
+    else
+        ReplaceXMLPath(false);
+    applyChange();
+}
 
 void QuiremarkAppDelegate::importWindowDidEnd(int returnCode, const ImportResult& result)
 {

@@ -51,11 +51,17 @@ public:
     void OnImportTmplSettings();
     void OnOpenHelp();
     void onOpenAbout();
+    // Opens the page editor on the preview folder: the preview's page list gets an absolute
+    // base path and becomes the only home of the links (the annotations are emptied).
+    void OnPageEditor();
 
     // ---- Sheet ends (return code 1: confirmed).
     void importWindowDidEnd(int returnCode, const ImportResult& result);
     // `selectedStyle`: the chosen style's shot.jpg path, or a null text when none was chosen.
     void selectTmplWindowDidEnd(int returnCode, const QString& selectedStyle);
+    // 1: the editor saved pages.xml (with relative paths); otherwise its base path is made
+    // relative again. The preview is regenerated either way.
+    void pageEditorWindowDidEnd(int returnCode);
 
     // ---- The live preview.
     void makeFlashPreviewFolder();
@@ -70,8 +76,8 @@ public:
 
     // The full paths of the "jpg" resources in a resource sub-folder, sorted by name.
     static QStringList PageSource(const QString& folder);
-    // The manual, or a null text when it is missing.
-    static QString manualPath();
+    // The manual under one of the names the build renders it, or a null text when it is missing.
+    static QString manualPath(const QString& fileName = QStringLiteral("quiremark pro for mac manual.pdf"));
 
     // "<book> – <template> (<style>) – Leafcraft", as the main window's title shows it.
     QString windowTitle() const;

@@ -198,8 +198,18 @@ void FlashBookOutput::writeWholeBook()
 
     const QString editor = preview + QStringLiteral("/files/editor");
     const QString bookEditor = resourcePath(none, QStringLiteral("editor"));
-    if (QFileInfo(editor).isDir() && QFileInfo(editor).canonicalFilePath() != QFileInfo(bookEditor).canonicalFilePath())
+    if (!m_editorFilesFolder.isEmpty()) {
+        std::vector<CopyTask> copies;
+        for (const QString& file : m_editorFiles) {
+            const QString target = resourcePath(none, file);
+            QDir().mkpath(QFileInfo(target).absolutePath());
+            copies.push_back({m_editorFilesFolder + QLatin1Char('/') + file, target});
+        }
+        copyFiles(copies);
+    } else if (QFileInfo(editor).isDir()
+               && QFileInfo(editor).canonicalFilePath() != QFileInfo(bookEditor).canonicalFilePath()) {
         copyFolder(editor, bookEditor);
+    }
 
     const QString html = stagedPath(outputHTMLFileName());
     const QString pattern = iFlashTemplate ? iFlashTemplate->tmplHTMLFilePath() : QString();

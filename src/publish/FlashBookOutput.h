@@ -92,6 +92,14 @@ public:
     QString GetPreviewPath();
     void setPreviewFolder(const QString& folder) { m_previewFolder = folder; }
 
+    // Page-editor files to copy into the book's files/ instead of the working folder's whole
+    // files/editor: paths relative to `filesFolder`, already checked by the caller.
+    void setEditorFiles(const QString& filesFolder, const QStringList& relativePaths)
+    {
+        m_editorFilesFolder = filesFolder;
+        m_editorFiles = relativePaths;
+    }
+
     // Where the page size (PageWidth, PageHeight) comes from: the shared settings unless set.
     void setAppSettings(AppSettings* settings) { m_settings = settings; }
 
@@ -235,6 +243,8 @@ private:
     bool m_folderIsPrivate = false;
     std::function<bool(int, int)> m_progress;
     QStringList m_failedFiles;
+    QString m_editorFilesFolder;
+    QStringList m_editorFiles;
     AppSettings* m_settings = nullptr;
     std::optional<QStringList> m_searchTexts;
     QString m_generatedPageList; // pages.xml written by BookPageConfig in this run

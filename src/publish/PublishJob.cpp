@@ -13,7 +13,9 @@
 #include "platform/PdfDocument.h"
 #include "platform/Platform.h"
 #include "publish/FilePropertyCheck.h"
+#include "publish/EditedPageList.h"
 #include "publish/FlashBookOutput.h"
+#include "publish/AtomicWrite_p.h"
 #include "publish/HTMLConfigInfo.h"
 #include "publish/PublishFlow.h"
 #include "support/FileUtility.h"
@@ -135,6 +137,16 @@ void PublishJob::prepare()
         m_warnings.add(w.where, w.message);
     checkFileProperties(*m_template);
 
+    if (!o.pageList.isEmpty()) {
+        m_pageList = std::make_unique<EditedPageList>(EditedPageList::load(o.pageList));
+        if (m_pageList->pageCount() != int(m_neededPages.size()))
+            throw Error(ErrorKind::BadInput,
+                        QStringLiteral("the page list has %1 pages, the imported range %2")
+                            .arg(m_pageList->pageCount())
+                            .arg(m_neededPages.size()),
+                        o.pageList);
+    }
+
     checkOutputFolder();
 
     // Settings of our own: a fresh store, never the user's remembered choices.
@@ -248,8 +260,7 @@ QString PublishJob::write()
     writer.setPublishedTitle(html->HTMLTitle());
     writer.setFlashPagesAnnotations(m_annotations);
     writer.setFlashOutline(m_outline);
-    writer.setPreviewFolder(m_workingFolder);
-    writer.setAppSettings(m_settings.get());
+    setUpWriter(writer);
     writer.ouputTheBook();
     for (const Warning& w : writer.warnings().list())
         m_warnings.add(w.where, w.message);
@@ -260,6 +271,22 @@ QString PublishJob::write()
     m_written = true;
     report(PublishProgress::Stage::Done);
     return QFileInfo(writer.outputFileName()).absoluteFilePath();
+}
+
+void PublishJob::setUpWriter(FlashBookOutput& writer)
+{
+    writer.setPreviewFolder(m_workingFolder);
+    writer.setAppSettings(m_settings.get());
+    if (!m_pageList)
+        return;
+    // The working folder's page list is the book's: the new import's pages with the edited
+    // list's items.
+    xml::Document pages = writer.pageListDocument(QStringLiteral(""));
+    m_pageList->applyTo(pages);
+    const QString path = m_workingFolder + QStringLiteral("/pages.xml");
+    if (!detail::writeFileAtomically(path, pages.rootBytes(xml::Output::Pretty)))
+        throw Error(ErrorKind::Output, QStringLiteral("cannot write the working page list"), path);
+    writer.setEditorFiles(m_pageList->filesFolder(), m_pageList->files());
 }
 
 } // namespace leafcraft

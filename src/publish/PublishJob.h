@@ -18,6 +18,7 @@
 namespace leafcraft {
 
 class AppSettings;
+class EditedPageList;
 class FlashBookOutput;
 class FlashOutline;
 class FlashPageSource;
@@ -44,6 +45,7 @@ struct PublishOptions {
     bool zoomPictures = false; // large pictures for the zoom, at twice the page pictures' size
     bool allowText = false;    // publish the text even when the PDF's permissions forbid copying it
     bool keepGoing = false;                        // leave out pages that cannot be rendered
+    QString pageList; // a page list saved by the page editor (WORK/pages.xml); empty: none
 };
 
 // What a job is doing, for a progress display.
@@ -78,6 +80,10 @@ public:
 
     static int qualityForLevel(int level);
 
+    // Gives a writer of this job's book the job's working folder, settings and page texts,
+    // and the edited page list with its files when the options name one.
+    void setUpWriter(FlashBookOutput& writer);
+
     const PublishOptions& options() const { return m_options; }
     const std::shared_ptr<FlashTemplate>& flashTemplate() const { return m_template; }
     const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
@@ -110,6 +116,7 @@ private:
     int m_pageWidth = 0;
     int m_pageHeight = 0;
     QString m_workingFolder;
+    std::unique_ptr<EditedPageList> m_pageList;
     Warnings m_warnings;
     bool m_prepared = false;
     bool m_imported = false;

@@ -51,6 +51,7 @@ struct RecordingWindow : AppWindow {
     void beginSelectTemplateSheet(const QString&) override {}
     void beginPublishSheet(std::shared_ptr<FlashTemplate>, std::shared_ptr<FlashPageSource>,
                            std::shared_ptr<FlashOutline>, std::shared_ptr<FlashPagesAnnotations>) override {}
+    void beginPageEditorSheet(const QString&) override {}
     QString askSaveFile(const QString&) override { return saveAnswer; }
     QString askOpenFile(const QString&, const QStringList&) override { return openAnswer; }
     void openWithDefaultApp(const QString&) override {}

@@ -312,6 +312,60 @@ def the_page_speaks_the_book_language_and_calls_nobody_unasked(ctx):
 
 
 @case
+def an_edited_page_list_brings_its_items_and_files(ctx):
+    make = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "make_page_list.py")
+    work, book = ctx.out("editor work"), ctx.out("edited book")
+    placed = json.loads(subprocess.run([sys.executable, make, work, "2"], check=True, capture_output=True,
+                                       text=True).stdout)
+    with open(os.path.join(work, "files", "editor", "private.txt"), "w") as f:
+        f.write("not named by the list")
+    ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1-2", "--page-list", os.path.join(work, "pages.xml"))
+    pages = children(children(config_of(book), "Pages")[0], "Page")
+    for n, page in enumerate(pages, 1):
+        assert items(page, "normal")[0].firstChild.data == "page/%d.jpg" % n
+        got = [(i.getAttribute("name"), i.getAttribute("href"), i.getAttribute("title"))
+               for i in children(page, "Item") if i.getAttribute("type") == "rect"]
+        assert got == [(p["name"], p["href"], p.get("title", "")) for p in placed if p["page"] == n], got
+    for p in placed:
+        if p["name"] != "Link":
+            with open(os.path.join(book, "files", p["href"]), "rb") as a, \
+                    open(os.path.join(work, "files", p["href"]), "rb") as b:
+                assert a.read() == b.read(), p["href"]
+    assert not os.path.exists(os.path.join(book, "files", "editor", "private.txt"))
+
+    # Every refusal exits 3 and writes no book.
+    def refused(edit, pages_range="1-2"):
+        with open(os.path.join(work, "pages.xml"), encoding="utf-8") as f:
+            text = f.read()
+        bad = ctx.out("bad-list")
+        shutil.rmtree(bad, ignore_errors=True)
+        shutil.copytree(work, bad, symlinks=True)
+        edit(bad, text)
+        out = ctx.out("refused book")
+        p = ctx.run(ctx.pdf("links.pdf"), "-o", out, "--pages", pages_range,
+                    "--page-list", os.path.join(bad, "pages.xml"), expect=3)
+        assert "leafcraft-cli: " in p.stderr and not os.path.exists(os.path.join(out, "files")), p.stderr
+
+    def rewrite(old, new):
+        def edit(bad, text):
+            with open(os.path.join(bad, "pages.xml"), "w", encoding="utf-8") as f:
+                f.write(text.replace(old, new))
+        return edit
+
+    def link_out(bad, _):
+        os.remove(os.path.join(bad, "files", "editor", "020326090510.mp3"))
+        os.symlink("/etc/passwd", os.path.join(bad, "files", "editor", "020326090510.mp3"))
+
+    refused(rewrite("editor/020326090507.png", "../../outside.png"))
+    refused(rewrite("editor/020326090507.png", "/etc/hostname"))
+    refused(rewrite("editor/020326090510.mp3", "editor/020326090507.png"))  # a picture is no sound
+    refused(rewrite("editor/020326090511.swf", "editor/missing.swf"))
+    refused(rewrite("</Pages>", ""))
+    refused(link_out)
+    refused(rewrite("", ""), pages_range="1")
+
+
+@case
 def usage_errors_exit_2(ctx):
     pdf = ctx.pdf("links.pdf")
     for args in ([], [pdf], [pdf, "-o"], ["-o", ctx.out("u")], [pdf, pdf, "-o", ctx.out("u")],

@@ -94,6 +94,9 @@ std::vector<PublishOption>& optionTable()
          }},
         {"keep-going", '\0', "", "Publish without the pages that cannot be rendered (exit code 6).",
          [](PublishCommandLine& c, const QString&) { c.job.keepGoing = true; }},
+        {"page-list", '\0', "WORK/pages.xml",
+         "Take links and placed items from a page list the page editor saved (files in WORK/files/editor).",
+         [](PublishCommandLine& c, const QString& v) { c.job.pageList = v; }},
         {"jobs", 'j', "N", "Convert pages on N threads (default and most: one per core).",
          [](PublishCommandLine& c, const QString& v) { c.job.jobs = parseInt("jobs", v, 1, 256); }},
         {"mobile", '\0', "flip|slide", "Also write a phone version: a page-turning book or a slide viewer.",
@@ -283,7 +286,11 @@ QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
     const PublishOptions& o = job.options();
     PublishFlow flow(job.flashPageSource(), job.flashTemplate(), job.flashPagesAnnotations(), job.flashOutline());
     flow.setAppSettings(&job.settings());
-    flow.setWriterSetup([&](FlashBookOutput& writer) { writer.setPreviewFolder(job.workingFolder()); });
+    QString bookFolder;
+    flow.setWriterSetup([&](FlashBookOutput& writer) {
+        job.setUpWriter(writer);
+        bookFolder = writer.saveToFolder();
+    });
     PublishChoices choices;
     choices.folder = o.outputFolder;
     choices.name = o.name;

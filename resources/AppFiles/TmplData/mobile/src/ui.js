@@ -4,6 +4,7 @@
 import { h, icon, root } from '../../player/src/dom.js';
 import { safeUrl } from '../../player/src/config.js';
 import { loadPageWords, normalise, snippet } from '../../player/src/searchtext.js';
+import { drawPlacedItems } from '../../player/src/placed.js';
 import { text } from './strings.js';
 import css from './phone.css';
 
@@ -276,6 +277,7 @@ PhoneFrame.prototype.decorate = function (layer, n) {
         a.addEventListener('pointerdown', function (e) { e.stopPropagation(); });
         place(a, [link.x, link.y, link.width, link.height]);
     });
+    drawPlacedItems(layer, page.items, '../files/');
     var q = this.query;
     if (!q) return;
     loadPageWords('../files/search/', n).then(function (words) {

@@ -26,6 +26,7 @@ import './dialogs.js';
 import './media.js';
 import './panorama.js';
 import './narrow.js';
+import './placedlayer.js';
 
 export { CONFIG_KEY, base64ToBytes, rc4, crc32, inflateRaw, readZipEntry, decodeConfigData } from './container.js';
 

@@ -1,0 +1,112 @@
+// The page editor from the main window's button to the saved page list, driven through the
+// editor page's own buttons in a real web view. With LEAFCRAFT_EDITOR_SCREENSHOT=FILE set it
+// also saves a picture of the editor with its placed items.
+#include "GuiTestSupport.h"
+#include "MainWindow.h"
+#include "PageEditorWindow.h"
+
+#include "app/QuiremarkAppDelegate.h"
+#include "platform/Platform.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+using namespace leafcraft;
+using namespace leafcraft::gui;
+using namespace leafcraft::guitest;
+
+namespace {
+
+QVariant evaluate(QWebEngineView* view, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    view->page()->runJavaScript(script, [&](const QVariant& v) { result = v, done = true; });
+    if (!QTest::qWaitFor([&] { return done; }, 10000))
+        return {};
+    return result;
+}
+
+bool waitForScript(QWebEngineView* view, const QString& condition)
+{
+    return QTest::qWaitFor([&] { return evaluate(view, condition).toBool(); }, 30000);
+}
+
+} // namespace
+
+class PageEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void placesItemsAndSaves();
+};
+
+void PageEditorTest::placesItemsAndSaves()
+{
+    MainWindow window;
+    LeafcraftAppDelegate controller(&window);
+    window.setDelegate(&controller);
+    controller.applicationDidFinishLaunching();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QString preview = controller.flashPreviewFolder();
+
+    QAction* button = window.action(QStringLiteral("editor"));
+    QVERIFY(button && button->isEnabled());
+    button->trigger();
+    auto* editor = window.findChild<PageEditorWindow*>();
+    QVERIFY(editor && editor->isVisible());
+    QCOMPARE(editor->windowModality(), Qt::WindowModal);
+    QVERIFY(editor->width() <= PageEditorWindow::kMaxWidth && editor->height() <= PageEditorWindow::kMaxHeight);
+    QWebEngineView* view = editor->webView();
+    QVERIFY(waitForScript(view, QStringLiteral("!!window.myconnector && document.querySelectorAll('.pe-thumb').length > 1")));
+
+    // A picture through the page's button, the program's picker and the bridge's copy.
+    const QString picture = Platform::current().resources().path(QStringLiteral("AppFiles/DemoImgs_standard/large"));
+    const QString pictureFile = QDir(picture).entryInfoList({QStringLiteral("*.jpg")}).value(0).absoluteFilePath();
+    QVERIFY(!pictureFile.isEmpty());
+    QStringList titles;
+    editor->setFileChooser([&](const QString& title, const QStringList&, bool) {
+        titles << title;
+        return QStringList{pictureFile};
+    });
+    evaluate(view, QStringLiteral("document.querySelector('[data-command=picture]').click()"));
+    QVERIFY(waitForScript(view, QStringLiteral("document.querySelectorAll('.pe-item.pe-kind-Image').length === 1")));
+    QCOMPARE(titles, QStringList{QStringLiteral("Please select image file to open")});
+    evaluate(view, QStringLiteral("document.querySelector('[data-command=link]').click();"
+                                  "var h = document.getElementById('pe-href'); h.value = 'https://example.org/a';"
+                                  "h.dispatchEvent(new Event('input'));"));
+    QVERIFY(waitForScript(view, QStringLiteral("Array.from(document.images).every(function (i) { return i.complete; })")));
+
+    const QString shot = qEnvironmentVariable("LEAFCRAFT_EDITOR_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        editor->resize(1280, 720);
+        QTest::qWait(1500);
+        QScreen* screen = editor->screen();
+        const QPixmap picture = screen ? screen->grabWindow(editor->winId()) : editor->grab();
+        QVERIFY(picture.save(shot));
+    }
+
+    QSignalSpy finished(editor, &QDialog::finished);
+    evaluate(view, QStringLiteral("document.querySelector('[data-command=saveAndExit]').click()"));
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.first().first().toInt(), 1);
+    QVERIFY(!controller.neverEditor());
+    QFile list(preview + QStringLiteral("/pages.xml"));
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    const QString saved = QString::fromUtf8(list.readAll());
+    QVERIFY2(saved.contains(QStringLiteral("href=\"https://example.org/a\"")), qPrintable(saved));
+    QVERIFY(saved.contains(QStringLiteral("bace=\"\"")) && !saved.contains(preview));
+    const QRegularExpressionMatch image = QRegularExpression(QStringLiteral("name=\"Image\"[^>]*href=\"(editor/\\d{12}\\.jpg)\"")).match(saved);
+    QVERIFY2(image.hasMatch(), qPrintable(saved));
+    QVERIFY(QFileInfo(preview + QStringLiteral("/files/") + image.captured(1)).isFile());
+    controller.removeFlashPreviewFolder();
+}
+
+static SuiteRegistration<PageEditorTest> registration("PageEditorTest");
+
+#include "PageEditorTest.moc"
