@@ -28,7 +28,7 @@ done
 if [[ "${LEAFCRAFT_BENCH_BOOKS:-}" == published && -n "$cli" ]]; then
     # Books published from generated text PDFs (slow to make: every page is rendered).
     for n in 1120 26; do
-        python3 tests/data/make_pdfs.py --pages "$n" "$work/book$n.pdf"
+        python3 scripts/make_pdfs.py --pages "$n" "$work/book$n.pdf"
         "$cli" publish "$work/book$n.pdf" -o "$work/book$n" >/dev/null
     done
     mv "$work/book1120" "$work/long"

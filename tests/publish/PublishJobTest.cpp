@@ -29,7 +29,7 @@ protected:
     {
         pdf = platform.root() + QStringLiteral("/sample.pdf");
         QProcess p;
-        p.start(QStringLiteral("python3"), {QStringLiteral(TEST_DATA_DIR "/make_pdfs.py"), QStringLiteral("--sample"), pdf});
+        p.start(QStringLiteral("python3"), {QStringLiteral(TEST_DATA_DIR "/../../scripts/make_pdfs.py"), QStringLiteral("--sample"), pdf});
         ASSERT_TRUE(p.waitForFinished(60000));
         ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
         options.inputPdf = pdf;
