@@ -101,20 +101,6 @@ def picture(path, kind):
         return None
 
 
-def check_cube(c, folder, where):
-    """Cube faces are square, at least 1024 pixels, and the four side faces meet without a seam."""
-    faces = {f: Image.open(os.path.join(folder, f + ".jpg")).convert("RGB") for f in "fbrl"}
-    sizes = {im.size for im in faces.values()}
-    size = sizes.pop() if len(sizes) == 1 else (0, 0)
-    c.check(size[0] == size[1] >= 1024, "%s: cube faces are not equal squares of 1024 pixels or more" % where)
-    for left, right in (("f", "r"), ("r", "b"), ("b", "l"), ("l", "f")):
-        a = faces[left].crop((size[0] - 1, 0, size[0], size[1])).getdata()
-        b = faces[right].crop((0, 0, 1, size[1])).getdata()
-        # The mean step across the edge: a sun or star cut by the edge is allowed, a jump in the sky is not.
-        step = sum(sum(abs(x - y) for x, y in zip(p, q)) for p, q in zip(a, b)) / max(1, size[1])
-        c.check(step <= 6, "%s: seam between %s and %s (mean colour step %.1f)" % (where, left, right, step))
-
-
 def check_template(c, appfiles, name):
     path = os.path.join(appfiles, "Templates", name, "flashTemplate.xml")
     if not c.check(os.path.isfile(path), "%s: flashTemplate.xml missing" % name):
@@ -226,8 +212,6 @@ def check_style(c, appfiles, name, style, keys):
         if not c.check(os.path.isfile(path), "%s: %s missing" % (where, pic)):
             continue
         c.check(picture(path, "JPEG") is not None, "%s: %s is not a valid JPEG" % (where, pic))
-    if name == "Panoramic" and all(os.path.isfile(os.path.join(folder, f)) for f in CUBE):
-        check_cube(c, folder, where)
     subfolders = [e for e in os.listdir(folder) if os.path.isdir(os.path.join(folder, e))]
     c.check(not subfolders, "%s: nested folders %s would be listed as styles" % (where, subfolders))
 
