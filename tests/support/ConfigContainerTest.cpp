@@ -26,38 +26,6 @@ QByteArray containerAround(const QByteArray& archive, const QString& key = Confi
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<data><![CDATA[" + text.toLatin1() + "]]></data>\n";
 }
 
-// What the player does, written independently: Base64, RC4 with the fixed key, unzip.
-TEST(ConfigContainerTest, IndependentReaderGetsTheDocumentBack)
-{
-    FakePlatform platform;
-    const QString path = platform.root() + QLatin1String("/config.xml");
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(ConfigContainer::encode(kDocument));
-    f.close();
-    const test::ToolResult py = test::runPython(QStringLiteral(R"(
-import base64, io, sys, zipfile
-import xml.etree.ElementTree as ET
-root = ET.parse(sys.argv[1]).getroot()
-assert root.tag == "data", root.tag
-data = base64.b64decode(root.text, validate=True)
-key = b"pbkcfg-rc4-k14"
-S = list(range(256)); j = 0
-for i in range(256):
-    j = (j + S[i] + key[i % len(key)]) % 256; S[i], S[j] = S[j], S[i]
-out = bytearray(); i = j = 0
-for b in data:
-    i = (i + 1) % 256; j = (j + S[i]) % 256; S[i], S[j] = S[j], S[i]
-    out.append(b ^ S[(S[i] + S[j]) % 256])
-z = zipfile.ZipFile(io.BytesIO(bytes(out)))
-assert [n.filename for n in z.infolist()] == ["config.xml"]
-assert z.comment == b"Archive created with ZipKit"
-sys.stdout.buffer.write(z.read("config.xml"))
-)"), {path});
-    ASSERT_EQ(py.exitCode, 0) << py.err.constData();
-    EXPECT_EQ(py.out, kDocument);
-}
-
 struct BadContainer {
     const char* label;
     QByteArray bytes;
