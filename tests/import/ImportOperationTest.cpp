@@ -164,31 +164,6 @@ std::shared_ptr<FakePdfDocument> documentWithLinksAndOutline()
     return doc;
 }
 
-TEST(ImportPDFOperation, producesTheThreeResultsOnItsOwnThread)
-{
-    FakePlatform platform;
-    ConversionPlan plan;
-    ProgressLog log;
-    auto op = operation(plan, documentWithLinksAndOutline(), "2,4", true, true);
-    std::atomic<bool> completed{false};
-    op->setCompletionHandler([&] { completed = op->isFinished(); });
-    op->start();
-    op->waitUntilFinished();
-
-    EXPECT_TRUE(completed);
-    ASSERT_TRUE(op->flashPageSource());
-    ASSERT_EQ(op->flashPageSource()->pages().size(), 2u);
-    EXPECT_EQ(op->flashPageSource()->pages()[1]->pageIndex(), 4);
-    EXPECT_TRUE(op->errorMessage().isEmpty());
-    ASSERT_TRUE(op->flashPagesAnnotation());
-    const auto pages = op->flashPagesAnnotation()->pagesAnnotationsNode().children();
-    ASSERT_EQ(pages.size(), 2u);
-    EXPECT_EQ(pages[1].children(QStringLiteral("anno")).size(), 1u);
-    ASSERT_TRUE(op->flashOutline());
-    EXPECT_EQ(op->flashOutline()->items().size(), 1u);
-    EXPECT_EQ(log.entries(), stepsOf(2, {"geneatePage", "geneateThumbPage", "geneatePage", "geneateNormalPage"}));
-}
-
 TEST(ImportPDFOperation, failedPagesDropThePageSourceAndItsFilesButSayWhy)
 {
     FakePlatform platform;
