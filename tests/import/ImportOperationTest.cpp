@@ -156,45 +156,6 @@ std::unique_ptr<ImportPDFOperation> operation(ConversionPlan& plan, std::shared_
     return op;
 }
 
-std::shared_ptr<FakePdfDocument> documentWithLinksAndOutline()
-{
-    auto doc = fakeDocument(5);
-    doc->pages[3].links = {{{0, 0, 100, 100}, QStringLiteral("https://example.com"), -1}};
-    doc->outlineItems = {{QStringLiteral("Start"), 0, {}}};
-    return doc;
-}
-
-TEST(ImportPDFOperation, failedPagesDropThePageSourceAndItsFilesButSayWhy)
-{
-    FakePlatform platform;
-    struct Case {
-        std::shared_ptr<FakePdfDocument> doc;
-        const char* range;
-        int failPage;
-        const char* message;
-    };
-    const Case cases[] = {
-        {documentWithLinksAndOutline(), "ALL", 4, "page 4 cannot be rendered"},
-        {nullptr, "ALL", 0, "password protected"},
-        {documentWithLinksAndOutline(), "8-9", 0, "has no page of this document (1-5)"},
-    };
-    for (const Case& c : cases) {
-        ConversionPlan plan;
-        plan.failPage = c.failPage;
-        auto op = operation(plan, c.doc, c.range, true, true);
-        op->setWorkerCount(3);
-        op->main();
-        EXPECT_FALSE(op->flashPageSource()) << c.message;
-        EXPECT_TRUE(op->errorMessage().contains(QLatin1String(c.message))) << op->errorMessage().toStdString();
-        // Links and outline exist but are empty: there is no document behind them any more.
-        ASSERT_TRUE(op->flashPagesAnnotation());
-        EXPECT_TRUE(op->flashPagesAnnotation()->pagesAnnotationsNode().children().empty());
-        ASSERT_TRUE(op->flashOutline());
-        EXPECT_TRUE(op->flashOutline()->items().empty());
-        EXPECT_TRUE(allGone(plan.workFolders));
-    }
-}
-
 TEST(ImportPDFOperation, cancelMidImportStopsWithinAPageDropsEverythingAndRemovesTheFiles)
 {
     FakePlatform platform;
