@@ -24,7 +24,7 @@ trap 'rm -rf "$work"' EXIT
 pdf="${1:-}"
 if [[ -z $pdf ]]; then
     pdf=$work/book224.pdf
-    python3 tests/data/make_pdfs.py --pages 224 "$pdf"
+    python3 scripts/make_pdfs.py --pages 224 "$pdf"
 fi
 pages=$(pdfinfo "$pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
 echo "PDF: $pdf ($pages pages), $(nproc) processors"
@@ -58,7 +58,7 @@ awk -v p="$(median "${ppm[@]}")" -v j="$(median "${jpg[@]}")" -v s="$(median "${
 }'
 
 big=$work/book1000.pdf
-python3 tests/data/make_pdfs.py --pages 1000 "$big"
+python3 scripts/make_pdfs.py --pages 1000 "$big"
 for format in jpg swf; do
     rm -rf "$work/big"
     /usr/bin/time -v "$cli" import-pages "$big" -o "$work/big" --format "$format" >/dev/null 2>"$work/time.txt"

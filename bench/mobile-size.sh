@@ -20,7 +20,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config"
 pages=${PAGES:-63}
-python3 tests/data/make_pdfs.py --pages "$pages" "$work/book.pdf"
+python3 scripts/make_pdfs.py --pages "$pages" "$work/book.pdf"
 
 bytes() { du -sb "$1" | cut -f1; }
 "$cli" publish "$work/book.pdf" -o "$work/plain" >/dev/null

@@ -28,16 +28,16 @@ done
 if [[ "${LEAFCRAFT_BENCH_BOOKS:-}" == published && -n "$cli" ]]; then
     # Books published from generated text PDFs (slow to make: every page is rendered).
     for n in 1120 26; do
-        python3 tests/data/make_pdfs.py --pages "$n" "$work/book$n.pdf"
+        python3 scripts/make_pdfs.py --pages "$n" "$work/book$n.pdf"
         "$cli" publish "$work/book$n.pdf" -o "$work/book$n" >/dev/null
     done
     mv "$work/book1120" "$work/long"
     mv "$work/book26" "$work/short"
     echo "books: published by $cli from generated PDFs"
 else
-    node tests/browser/make_book.mjs "$work/long" --pages 1120 --title "Long book" >/dev/null
-    node tests/browser/make_book.mjs "$work/short" --pages 26 --title "Short book" >/dev/null
-    echo "books: made by tests/browser/make_book.mjs (LEAFCRAFT_BENCH_BOOKS=published to publish PDFs instead)"
+    node bench/make_book.mjs "$work/long" --pages 1120 --title "Long book" >/dev/null
+    node bench/make_book.mjs "$work/short" --pages 26 --title "Short book" >/dev/null
+    echo "books: made by bench/make_book.mjs (LEAFCRAFT_BENCH_BOOKS=published to publish PDFs instead)"
 fi
 for b in long short; do
     cp -r "$work/$b" "$work/peer-$b"

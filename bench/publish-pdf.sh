@@ -18,7 +18,7 @@ trap 'rm -rf "$work"' EXIT
 pdf="${1:-}"
 if [[ -z $pdf ]]; then
     pdf=$work/book224.pdf
-    python3 tests/data/make_pdfs.py --pages 224 "$pdf"
+    python3 scripts/make_pdfs.py --pages 224 "$pdf"
 fi
 pages=$(pdfinfo "$pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
 echo "PDF: $pdf ($pages pages), $(nproc) processors"

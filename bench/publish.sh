@@ -17,7 +17,7 @@ cli="$build/tools/leafcraft-cli/leafcraft-cli"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-python3 tests/data/make_pdfs.py --pages 224 "$work/book.pdf"
+python3 scripts/make_pdfs.py --pages 224 "$work/book.pdf"
 
 ns_now() { date +%s%N; }
 

@@ -11,7 +11,7 @@ if "$cli" publish --help >/dev/null 2>&1; then
     if [[ -z "$pdf" ]]; then
         mkdir -p out
         pdf=out/sample.pdf
-        python3 tests/data/make_pdfs.py --sample "$pdf"
+        python3 scripts/make_pdfs.py --sample "$pdf"
     fi
     rm -rf out/sample-book
     exec "$cli" publish "$pdf" -o out/sample-book --name index --title "Leafcraft sample book"

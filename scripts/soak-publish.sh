@@ -20,7 +20,7 @@ chmod 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime" # Qt's own runtime folder is not one of ours
 export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config"
 export TMPDIR="$work/tmp" QT_QPA_PLATFORM=offscreen QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu"
-python3 tests/data/make_pdfs.py --pages 224 "$work/book.pdf"
+python3 scripts/make_pdfs.py --pages 224 "$work/book.pdf"
 
 # The app starts and is stopped (TERM) again and again until the publishes are done.
 (

@@ -1,5 +1,5 @@
-// Links and bookmarks read from real PDF files through the PDF back-end. Fixtures are
-// generated into the build folder (tests/data/make_pdfs.py, make_placed_links.py).
+// Links read from real PDF files through the PDF back-end. Fixtures are generated into the
+// build folder (scripts/make_pdfs.py, tests/data/make_placed_links.py).
 #include "annotations/FlashOutlinePDF.h"
 #include "annotations/FlashPagesAnnotationsPDF.h"
 

@@ -54,19 +54,5 @@ TEST(AppLogTest, EntriesCarryFileLineAndMethodAtTheChosenLevel)
     }
 }
 
-TEST(AppLogTest, TheFileRollsOverAndKeepsThreeBackups)
-{
-    test::FakePlatform platform;
-    AppLog::prepaireTheLog();
-    const QString path = AppLog::logFilePath();
-    const QString filler(1000, QLatin1Char('x'));
-    for (int i = 0; i < 12000; ++i) // about 12 MB of entries
-        LC_INFO(filler);
-    const QStringList files = QDir(QFileInfo(path).path()).entryList(QDir::Files, QDir::Name);
-    EXPECT_EQ(files, QStringList({"Leafcraft.log", "Leafcraft.log.1", "Leafcraft.log.2", "Leafcraft.log.3"}));
-    for (const QString& f : files)
-        EXPECT_LE(QFileInfo(QFileInfo(path).path() + QLatin1Char('/') + f).size(), 2 * 1024 * 1024 + 2048) << f.toStdString();
-}
-
 } // namespace
 } // namespace leafcraft

@@ -17,27 +17,6 @@ const QStringList kTextKeys = {QStringLiteral("lastImportedFile"), QStringLitera
                                QStringLiteral("lastOutputFileFolder"), QStringLiteral("lastOutputFileName"),
                                QStringLiteral("lastOutputFileTitle")};
 
-TEST(AppSettingsTest, FirstRunWithAnEmptyStore)
-{
-    FakePlatform platform;
-    AppSettings s;
-    EXPECT_EQ(AppSettings::settingKeys(),
-              QStringList({"lastImportedFile", "importPageRangeType", "importPageRange", "importQualityLevel",
-                           "lastOutputFileFolder", "lastOutputFileName", "lastOutputFileTitle", "OutputCreateMobile",
-                           "MobileType", "outputType", "importBookmark", "importLinks", "ImportType", "PageWidth",
-                           "PageHeight"}));
-    for (const QString* text : {&s.lastImportedFile(), &s.importPageRange(), &s.lastOutputFileFolder(),
-                                &s.lastOutputFileName(), &s.lastOutputFileTitle()}) {
-        EXPECT_FALSE(text->isNull());
-        EXPECT_TRUE(text->isEmpty());
-    }
-    for (int v : {s.importPageRangeType(), s.importQualityLevel(), s.OutputCreateMobile(), s.MobileType(),
-                  s.outputType(), s.importBookmark(), s.importLinks(), s.ImportType()})
-        EXPECT_EQ(v, 0);
-    EXPECT_EQ(s.PageWidth(), 1080);
-    EXPECT_EQ(s.PageHeight(), 1440);
-}
-
 TEST(AppSettingsTest, SaveStoresTextsAsStringsAndIntegersAsNumbers)
 {
     FakePlatform platform;

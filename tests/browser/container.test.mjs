@@ -1,14 +1,12 @@
-// The player's reader of the configuration container (Base64, RC4, zip, raw inflate), run in node
+// The player's reader of the configuration container (Base64, RC4, zip; inflate is fflate's), run in node
 // against containers made by zlib, by the test-book maker and by leafcraft-cli.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import crypto from 'node:crypto';
 import fs from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
-import zlib from 'node:zlib';
-import { containerXml, crc32, rc4, repoRoot, zipOne, CONFIG_KEY } from './make_book.mjs';
+import { containerXml, rc4, repoRoot, zipOne, CONFIG_KEY } from './make_book.mjs';
 import { tempDir } from './helpers.mjs';
 import { findCli } from './published_books.mjs';
 
@@ -17,47 +15,12 @@ const reader = require(path.join(repoRoot, 'resources/AppFiles/TmplData/player/p
 
 const dataOf = (xml) => /<!\[CDATA\[([^\]]*)\]\]>/.exec(xml)[1];
 
-function samples() {
-    const rnd = crypto.createHash('sha256');
-    const random = Buffer.alloc(70000);
-    for (let i = 0; i < random.length; i += 32) {
-        rnd.update(String(i));
-        rnd.copy().digest().copy(random, i);
-    }
-    const xmlish = Buffer.from(Array.from({ length: 3000 }, (_, i) =>
-        `<Page type="Image"><Item name="normal">page/${i}.jpg</Item></Page>\n`).join(''));
-    return {
-        empty: Buffer.alloc(0),
-        oneByte: Buffer.from('x'),
-        text: Buffer.from('Grüße, 書籍 — a book of pages. '.repeat(40)),
-        runs: Buffer.alloc(100000, 0x41),
-        random,
-        xmlish
-    };
-}
-
-test('inflates what zlib deflates, at every level and for every kind of block', () => {
-    for (const [name, input] of Object.entries(samples())) {
-        for (const level of [0, 1, 6, 9]) {
-            for (const strategy of [zlib.constants.Z_DEFAULT_STRATEGY, zlib.constants.Z_FIXED, zlib.constants.Z_HUFFMAN_ONLY]) {
-                const packed = zlib.deflateRawSync(input, { level, strategy });
-                const out = reader.inflateRaw(packed, input.length);
-                assert.ok(Buffer.from(out).equals(input), `${name} at level ${level}, strategy ${strategy}`);
-            }
-        }
-        // A wrong size hint only costs growing the output.
-        const out = reader.inflateRaw(zlib.deflateRawSync(input), 1);
-        assert.ok(Buffer.from(out).equals(input), `${name} with a small size hint`);
-    }
-});
-
 test('RC4 and CRC-32 match the reference values', () => {
     // Published RC4 test vector: key "Key", plaintext "Plaintext".
     assert.equal(Buffer.from(reader.rc4('Key', Buffer.from('Plaintext'))).toString('hex'), 'bbf316e8d940af0ad3');
     const zip = zipOne('config.xml', Buffer.from('<a/>'));
     assert.ok(Buffer.from(reader.rc4(CONFIG_KEY, rc4(CONFIG_KEY, zip))).equals(zip));
     assert.equal(reader.crc32(Buffer.from('123456789')), 0xcbf43926);
-    assert.equal(reader.crc32(Buffer.from('123456789')), crc32(Buffer.from('123456789')));
 });
 
 test('reads the configuration document back from deflated and stored containers', () => {
@@ -88,15 +51,6 @@ test('rejects damaged containers with a clear reason', () => {
     }
     // A lone entry under another name is still the document.
     assert.equal(reader.decodeConfigData(enc(zipOne('other.xml', Buffer.from('<a/>')))), '<a/>');
-    // Random bytes through inflate end in an error, never a hang.
-    for (let seed = 0; seed < 200; seed++) {
-        const junk = crypto.createHash('sha512').update(String(seed)).digest();
-        try {
-            reader.inflateRaw(junk, 10);
-        } catch (e) {
-            assert.equal(e.name, 'ContainerError');
-        }
-    }
 });
 
 // Containers written by the C++ book writer, through leafcraft-cli (which must be built).

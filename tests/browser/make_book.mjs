@@ -7,11 +7,12 @@
 // picture by its bytes): each shows its page number in large digits and, where the page has a
 // link, a dark "word" under the link area, so tests can check that a link lies over its text.
 //
-// Usage: node make_book.mjs <folder> [--pages N] [--rtl] [--title TEXT] [--template NAME]
+// bench/make_book.mjs writes such a book from the command line.
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import { fileURLToPath } from 'node:url';
+import { zipSync } from 'fflate';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const repoRoot = path.resolve(here, '..', '..');
@@ -52,40 +53,9 @@ export function rc4(key, data) {
     return out;
 }
 
-// One-entry zip archive, laid out as the book writer's archive: local header, data, central
-// header, end record with the writer's comment. method 8 = deflate, 0 = stored.
+// One-entry zip archive (fflate, an independent zip writer): method 8 = deflate, 0 = stored.
 export function zipOne(name, content, method = 8) {
-    const nameBytes = Buffer.from(name, 'utf8');
-    const data = method === 8 ? zlib.deflateRawSync(content, { level: 9 }) : Buffer.from(content);
-    const crc = crc32(content);
-    const lh = Buffer.alloc(30);
-    lh.writeUInt32LE(0x04034b50, 0);
-    lh.writeUInt16LE(20, 4);
-    lh.writeUInt16LE(method, 8);
-    lh.writeUInt32LE(0x58210000, 10);
-    lh.writeUInt32LE(crc, 14);
-    lh.writeUInt32LE(data.length, 18);
-    lh.writeUInt32LE(content.length, 22);
-    lh.writeUInt16LE(nameBytes.length, 26);
-    const cd = Buffer.alloc(46);
-    cd.writeUInt32LE(0x02014b50, 0);
-    cd.writeUInt16LE(0x0315, 4);
-    cd.writeUInt16LE(20, 6);
-    cd.writeUInt16LE(method, 10);
-    cd.writeUInt32LE(0x58210000, 12);
-    cd.writeUInt32LE(crc, 16);
-    cd.writeUInt32LE(data.length, 20);
-    cd.writeUInt32LE(content.length, 24);
-    cd.writeUInt16LE(nameBytes.length, 28);
-    const comment = Buffer.from('Archive created with ZipKit');
-    const end = Buffer.alloc(22);
-    end.writeUInt32LE(0x06054b50, 0);
-    end.writeUInt16LE(1, 8);
-    end.writeUInt16LE(1, 10);
-    end.writeUInt32LE(46 + nameBytes.length, 12);
-    end.writeUInt32LE(30 + nameBytes.length + data.length, 16);
-    end.writeUInt16LE(comment.length, 20);
-    return Buffer.concat([lh, nameBytes, data, cd, nameBytes, end, comment]);
+    return Buffer.from(zipSync({ [name]: [new Uint8Array(content), { level: method === 8 ? 9 : 0 }] }));
 }
 
 export const CONFIG_KEY = 'pbkcfg-rc4-k14';
@@ -281,22 +251,4 @@ export function makeBook(dir, options = {}) {
     const texts = o.searchText || Array.from({ length: o.pages }, (_, i) => `This is page ${i + 1} of the test book.`);
     fs.writeFileSync(path.join(files, 'search', 'search.js'), `window.LeafcraftSearchText = ${JSON.stringify(texts)};\n`);
     return path.join(dir, 'index.html');
-}
-
-if (process.argv[1] && path.resolve(process.argv[1]) === fileURLToPath(import.meta.url)) {
-    const args = process.argv.slice(2);
-    const dir = args.shift();
-    if (!dir) {
-        console.error('usage: node make_book.mjs <folder> [--pages N] [--rtl] [--title TEXT] [--template NAME]');
-        process.exit(2);
-    }
-    let opts = {};
-    for (let i = 0; i < args.length; i++) {
-        if (args[i] === '--pages') opts.pages = parseInt(args[++i], 10);
-        else if (args[i] === '--rtl') opts.rtl = true;
-        else if (args[i] === '--title') opts.title = args[++i];
-        else if (args[i] === '--template') opts.template = args[++i];
-        else { console.error(`make_book: unknown option ${args[i]}`); process.exit(2); }
-    }
-    console.log(makeBook(path.resolve(dir), opts));
 }

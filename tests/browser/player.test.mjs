@@ -137,22 +137,6 @@ for (const origin of ['file', 'http']) {
             await page.close();
         });
 
-        test('zooms into the large pictures of the pages shown', async () => {
-            const page = await open(books.ltr);
-            await page.evaluate(() => LeafcraftBook.goToPage(2));
-            const shown = (await page.locator('.lc-slot-right .lc-page').boundingBox()).width;
-            await page.click('[data-lc-button="Zoom"]');
-            const zoomed = page.locator('.lc-zoom-img');
-            await page.waitForFunction(() => [...document.querySelectorAll('.lc-zoom-img')].every((i) => i.complete));
-            assert.equal(await zoomed.count(), 2);
-            const srcs = await zoomed.evaluateAll((imgs) => imgs.map((i) => i.getAttribute('src')));
-            assert.deepEqual(srcs.map((s) => s.replace(/^.*\//, '')), ['2.jpg', '3.jpg']);
-            assert.ok((await zoomed.first().boundingBox()).width > shown * 1.4, 'the zoomed page is larger');
-            await page.keyboard.press('Escape');
-            assert.equal(await page.locator('.lc-zoom').count(), 0);
-            await page.close();
-        });
-
         test('hides the buttons the book hides and takes its colours', async () => {
             const page = await open(books.ltr);
             assert.equal(await page.locator('.lc-toolbar').evaluate((e) => getComputedStyle(e).backgroundColor), books.baseColor);

@@ -113,6 +113,8 @@ test('zooms into the large pictures and stops where they run out of pixels', asy
     });
     assert.ok(await zoomIn.isDisabled(), 'the last step is reached');
     assert.ok(fit <= 1.06, `the picture is not blown up past its pixels (${fit})`);
+    await page.keyboard.press('Escape');
+    assert.equal(await page.locator('.lc-zoom').count(), 0);
     await page.close();
 });
 

@@ -33,7 +33,7 @@ struct SuiteRegistration {
     }
 };
 
-// A file written by tests/data/make_pdfs.py into the build tree.
+// A file written by scripts/make_pdfs.py into the build tree.
 QString pdfFixture(const QString& name);
 
 // The temporary home folder the test program runs in.

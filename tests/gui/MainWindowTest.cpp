@@ -1,9 +1,7 @@
 // The main window with its controller: the property outline, the description box, the
-// list editor of the value column, the "apply" animation and the live preview.
-#include "Artwork.h"
+// list editor of the value column, the menus, long work and the live preview.
 #include "DesktopOpen.h"
 #include "LongTask.h"
-#include "PropertyItemDelegate.h"
 #include "GuiTestSupport.h"
 #include "MainWindow.h"
 
@@ -18,8 +16,6 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QDir>
-#include <QGroupBox>
-#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressDialog>
@@ -27,9 +23,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
-#include <QSignalSpy>
 #include <QTest>
-#include <QTextEdit>
 #include <QTreeView>
 #include <QWebEngineView>
 
@@ -37,40 +31,15 @@ using namespace leafcraft;
 using namespace leafcraft::gui;
 using namespace leafcraft::guitest;
 
-namespace {
-
-QImage imageOf(const QIcon& icon)
-{
-    return icon.pixmap(QSize(32, 32)).toImage();
-}
-
-// The name of the "apply" picture an icon shows, or "" when it is none of them.
-QString applyFrameOf(const QIcon& icon)
-{
-    const QImage shown = imageOf(icon);
-    for (const char* name : {"apply", "apply1", "apply2", "apply3"})
-        if (imageOf(namedIcon(QLatin1String(name))) == shown)
-            return QLatin1String(name);
-    return QString();
-}
-
-} // namespace
-
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void outlineShowsTheTemplate();
-    void selectingARowShowsItsDescription();
     void listEditorWritesTheChosenItem();
-    void applyIconCyclesWhileEditsArePending();
-    void previewShowsTheBook();
     void menusCarryTheCommandsAndTheirKeys();
     void longWorkShowsProgressAndCancels();
-    void valueTooltipShowsTheWholeValue();
     void openingAMissingFileSaysSo();
-    void ctrlQClosesTheWindow();
 
 private:
     QModelIndex indexOfKey(const QString& key, int column) const;
@@ -102,43 +71,6 @@ QModelIndex MainWindowTest::indexOfKey(const QString& key, int column) const
     return p ? m_delegate->tmplDelegate()->indexOf(p, column) : QModelIndex();
 }
 
-void MainWindowTest::outlineShowsTheTemplate()
-{
-    QTreeView* outline = m_window->outlineView();
-    QCOMPARE(outline->model(), static_cast<QAbstractItemModel*>(m_delegate->tmplDelegate()));
-    const FlashTemplate::Properties& top = m_delegate->flashTmpl()->properties();
-    QCOMPARE(outline->model()->rowCount(), int(top.size()));
-    QCOMPARE(outline->model()->index(0, 0).data().toString(), top.front()->title());
-    QVERIFY(outline->isExpanded(outline->model()->index(0, 0)));
-    const QModelIndex title = indexOfKey(QStringLiteral("Title"), FlashTemplateOutlineDelegate::ValueColumn);
-    QVERIFY(title.isValid());
-    QCOMPARE(title.data().toString(), m_delegate->flashTmpl()->propertyValueFor(QStringLiteral("Title"), QString()));
-    QVERIFY(outline->visualRect(title).isValid()); // shown, not hidden in a collapsed branch
-}
-
-void MainWindowTest::selectingARowShowsItsDescription()
-{
-    auto* box = m_window->findChild<QGroupBox*>();
-    auto* text = box ? box->findChild<QTextEdit*>() : nullptr;
-    QVERIFY(box && text);
-    QTreeView* outline = m_window->outlineView();
-
-    const QModelIndex colour = indexOfKey(QStringLiteral("BaseColor"), 0);
-    QVERIFY(colour.isValid());
-    outline->setCurrentIndex(colour);
-    FlashTemplateProperty* p = m_delegate->flashTmpl()->findProperty(QStringLiteral("BaseColor"));
-    QCOMPARE(box->title(), p->title());
-    QCOMPARE(text->toPlainText(), p->desc());
-
-    // Moving with the keyboard shows the next row's description.
-    outline->setFocus();
-    QTest::keyClick(outline, Qt::Key_Down);
-    FlashTemplateProperty* next = m_delegate->tmplDelegate()->propertyAt(outline->currentIndex());
-    QVERIFY(next && next != p);
-    QCOMPARE(box->title(), next->title());
-    QCOMPARE(text->toPlainText(), next->desc());
-}
-
 void MainWindowTest::listEditorWritesTheChosenItem()
 {
     const QModelIndex value = indexOfKey(QStringLiteral("AutoScale"), FlashTemplateOutlineDelegate::ValueColumn);
@@ -159,40 +91,6 @@ void MainWindowTest::listEditorWritesTheChosenItem()
     QVERIFY(m_delegate->applyChangePending());
     m_window->action(QStringLiteral("apply"))->trigger();
     QVERIFY(!m_delegate->applyChangePending());
-}
-
-void MainWindowTest::applyIconCyclesWhileEditsArePending()
-{
-    QAction* apply = m_window->action(QStringLiteral("apply"));
-    QVERIFY(apply);
-    QCOMPARE(applyFrameOf(apply->icon()), QStringLiteral("apply"));
-    QStringList frames;
-    connect(apply, &QAction::changed, this, [&] { frames << applyFrameOf(apply->icon()); });
-
-    const QModelIndex colour = indexOfKey(QStringLiteral("BaseColor"), FlashTemplateOutlineDelegate::ValueColumn);
-    QVERIFY(m_window->outlineView()->model()->setData(colour, QStringLiteral("0x336699")));
-    QVERIFY(m_window->outlineView()->model()->setData(colour, QStringLiteral("0x336690")));
-    QTRY_VERIFY_WITH_TIMEOUT(frames.size() >= 4, 5000);
-    // Frames 1, 2, 3 in turn, about three a second, from wherever the phase stood.
-    for (int i = 1; i < frames.size(); ++i) {
-        const int before = frames.at(i - 1).right(1).toInt();
-        QCOMPARE(frames.at(i), QStringLiteral("apply%1").arg(before % 3 + 1));
-    }
-
-    apply->trigger();
-    QCOMPARE(applyFrameOf(apply->icon()), QStringLiteral("apply"));
-    const int shown = frames.size();
-    QTest::qWait(800);
-    QCOMPARE(frames.size(), shown); // the animation stopped
-    disconnect(apply, &QAction::changed, this, nullptr);
-}
-
-void MainWindowTest::previewShowsTheBook()
-{
-    QWebEngineView* view = m_window->webView();
-    const QString page = QDir::cleanPath(m_delegate->flashPreviewFolder() + QLatin1String("/index.html"));
-    QTRY_COMPARE_WITH_TIMEOUT(QDir::cleanPath(view->url().toLocalFile()), page, 30000);
-    QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("Preview"), 60000);
 }
 
 void MainWindowTest::menusCarryTheCommandsAndTheirKeys()
@@ -268,20 +166,6 @@ void MainWindowTest::longWorkShowsProgressAndCancels()
     QVERIFY(!QApplication::activeModalWidget());
 }
 
-void MainWindowTest::valueTooltipShowsTheWholeValue()
-{
-    const QString longTitle = QStringLiteral("A title much longer than any column of the outline would show in full");
-    const QModelIndex title = indexOfKey(QStringLiteral("Title"), FlashTemplateOutlineDelegate::ValueColumn);
-    QVERIFY(m_window->outlineView()->model()->setData(title, longTitle));
-    QCOMPARE(PropertyItemDelegate::toolTipFor(title), longTitle);
-    // Both columns can be resized by the user; the value column may grow past the view.
-    QHeaderView* header = m_window->outlineView()->header();
-    QCOMPARE(header->sectionResizeMode(0), QHeaderView::Interactive);
-    QCOMPARE(header->sectionResizeMode(1), QHeaderView::Interactive);
-    QVERIFY(!header->stretchLastSection());
-    m_window->action(QStringLiteral("apply"))->trigger();
-}
-
 void MainWindowTest::openingAMissingFileSaysSo()
 {
     // A book application opens the book inside it; a missing file is reported, not ignored.
@@ -297,17 +181,6 @@ void MainWindowTest::openingAMissingFileSaysSo()
     QCOMPARE(answerer.answered(), 1);
     QVERIFY2(answerer.texts().constFirst().contains(QLatin1String("missing.pdf does not exist")),
              qPrintable(answerer.texts().constFirst()));
-}
-
-void MainWindowTest::ctrlQClosesTheWindow()
-{
-    QSignalSpy closing(m_window.get(), &MainWindow::closing);
-    m_window->show();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
-    QCOMPARE(closing.count(), 1);
-    QVERIFY(!m_window->isVisible());
 }
 
 static SuiteRegistration<MainWindowTest> registration("MainWindowTest");

@@ -42,22 +42,11 @@ QStringList lastComponents(const QStringList& paths)
 class SelectTemplateDialogTest : public QObject {
     Q_OBJECT
 private slots:
-    void listsEveryTemplate();
     void prepairSelectsIgnoringLetterCase_data();
     void prepairSelectsIgnoringLetterCase();
-    void choosingAnotherTemplateShowsItsStyles();
     void doubleClickConfirmsTheStyle();
     void currentStyleIsPreselectedAndOkNeedsAStyle();
 };
-
-void SelectTemplateDialogTest::listsEveryTemplate()
-{
-    SelectTemplateDialog dialog;
-    QCOMPARE(texts(dialog.templateList()), lastComponents(FlashTemplate::tmplNames()));
-    QVERIFY(dialog.templateList()->count() >= 3);
-    for (int i = 0; i < dialog.templateList()->count(); ++i)
-        QVERIFY2(!dialog.templateList()->item(i)->icon().isNull(), qPrintable(dialog.templateList()->item(i)->text()));
-}
 
 void SelectTemplateDialogTest::prepairSelectsIgnoringLetterCase_data()
 {
@@ -85,18 +74,6 @@ void SelectTemplateDialogTest::prepairSelectsIgnoringLetterCase()
     QCOMPARE(texts(dialog.styleList()), styles);
     for (int i = 0; i < dialog.styleList()->count(); ++i)
         QVERIFY2(!dialog.styleList()->item(i)->icon().isNull(), qPrintable(dialog.styleList()->item(i)->text()));
-}
-
-void SelectTemplateDialogTest::choosingAnotherTemplateShowsItsStyles()
-{
-    SelectTemplateDialog dialog;
-    dialog.show();
-    dialog.prepairToTmpl(QStringLiteral("float"));
-    const QList<QListWidgetItem*> linen = dialog.templateList()->findItems(QStringLiteral("Linen"), Qt::MatchExactly);
-    QCOMPARE(linen.size(), 1);
-    const QRect rect = dialog.templateList()->visualItemRect(linen.first());
-    QTest::mouseClick(dialog.templateList()->viewport(), Qt::LeftButton, {}, rect.center());
-    QCOMPARE(texts(dialog.styleList()), lastComponents(FlashTemplate::tmplStyleNamesForTmpl(QStringLiteral("Linen"))));
 }
 
 void SelectTemplateDialogTest::doubleClickConfirmsTheStyle()

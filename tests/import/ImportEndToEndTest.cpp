@@ -6,7 +6,6 @@
 #include "annotations/FlashPagesAnnotations.h"
 #include "fakes/FakePlatform.h"
 #include "import/PDFToPageConverter.h"
-#include "platform/NotificationCenter.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,29 +65,6 @@ TEST_F(ImportEndToEnd, importsPagesLinksAndBookmarksAndRemovesTheFilesWithThePag
     EXPECT_EQ(op->flashOutline()->items().size(), 3u);
     EXPECT_FALSE(leftovers().isEmpty());
     op.reset();
-    EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(QLatin1Char(' ')).toStdString();
-}
-
-TEST_F(ImportEndToEnd, cancelInTheMiddleLeavesNoBookAndNoFiles)
-{
-    auto op = std::make_unique<ImportPDFOperation>(pdfData + QStringLiteral("links.pdf"), QStringLiteral("ALL"), 144, 65);
-    op->setImportLinks(true);
-    op->setImportBookmarks(true);
-    op->setWorkerCount(1);
-    int seen = 0;
-    ScopedObserver cancelAtPage2(NotificationCenter::defaultCenter(), QStringLiteral("ImportProgressInfoMSG"), nullptr,
-                                 [&](const Notification& n) {
-                                     ++seen;
-                                     if (n.userInfo.value(QStringLiteral("pageIndex")).toInt() == 2)
-                                         op->cancel();
-                                 });
-    op->start();
-    op->waitUntilFinished();
-    EXPECT_TRUE(op->isCancelled());
-    EXPECT_EQ(seen, 2); // the step stopped before page 3; no later step ran
-    EXPECT_FALSE(op->flashPageSource());
-    EXPECT_FALSE(op->flashPagesAnnotation());
-    EXPECT_FALSE(op->flashOutline());
     EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(QLatin1Char(' ')).toStdString();
 }
 

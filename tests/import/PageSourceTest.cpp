@@ -47,14 +47,3 @@ TEST(FlashPageSourceImg, numbersPagesInTheOrderOfTheAddCallsAndMirrorsThemAsNorm
     EXPECT_TRUE(source.thumbPages().empty());
     EXPECT_TRUE(source.mobilePages().empty());
 }
-
-TEST(FlashPageSource, startsEmptyAndTheStopFlagOnlyGoesUp)
-{
-    FlashPageSource source;
-    EXPECT_EQ(source.sourceFile(), QStringLiteral(""));
-    EXPECT_FALSE(source.sourceFile().isNull());
-    EXPECT_FALSE(source.stop());
-    source.setStop(true);
-    EXPECT_TRUE(source.stop());
-    EXPECT_EQ(source.getPageAtIndex(0), nullptr);
-}

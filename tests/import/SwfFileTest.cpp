@@ -88,24 +88,6 @@ TEST(SwfFileTest, PageMovieIsWellFormed)
     // DefineBitsJPEG2: character 1, then the JPEG as it was given.
     EXPECT_EQ(s.tags[1].body.mid(2), jpeg);
     EXPECT_EQ(s.tags[1].body.left(2), QByteArray("\x01\x00", 2));
-    // DefineShape: shape 2, bounds as the frame, one clipped bitmap fill of character 1
-    // with a 20x scale (16.16 fixed point) in its matrix.
-    const QByteArray shape = s.tags[2].body;
-    EXPECT_EQ(shape.left(2), QByteArray("\x02\x00", 2));
-    const QByteArray framed = movie.mid(8, shape.size()); // the frame RECT comes first in both
-    const qsizetype rectBytes = (5 + 4 * s.nbits + 7) / 8;
-    EXPECT_EQ(shape.mid(2, rectBytes), framed.left(rectBytes));
-    EXPECT_EQ(quint8(shape[2 + rectBytes]), 1);    // one fill style
-    EXPECT_EQ(quint8(shape[3 + rectBytes]), 0x41); // clipped bitmap
-    EXPECT_EQ(shape.mid(4 + rectBytes, 2), QByteArray("\x01\x00", 2));
-    // Matrix: HasScale=1, NScaleBits=22 (20 << 16 needs 21 bits plus sign), ScaleX = ScaleY = 20.0.
-    quint64 m = 0;
-    for (int i = 0; i < 8; ++i)
-        m = (m << 8) | quint8(shape[6 + rectBytes + i]);
-    EXPECT_EQ(m >> 63, 1u);
-    EXPECT_EQ((m >> 58) & 31, 22u);
-    EXPECT_EQ((m >> 36) & 0x3fffff, 20u << 16);
-    EXPECT_EQ((m >> 14) & 0x3fffff, 20u << 16);
     // PlaceObject2: character 2 at depth 1.
     EXPECT_EQ(s.tags[3].body.mid(1, 4), QByteArray("\x01\x00\x02\x00", 4));
 }

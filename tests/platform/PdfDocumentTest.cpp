@@ -1,4 +1,4 @@
-// The MuPDF back-end over the generated fixtures (tests/data/make_pdfs.py).
+// The MuPDF back-end over the generated fixtures (scripts/make_pdfs.py).
 #include "platform/PdfDocument.h"
 #include "support/Error.h"
 

@@ -267,7 +267,7 @@ TEST_F(BookWriter, ReadsTheSearchTextFromTheSourcePdfWhenNoneIsGiven)
 {
     const QString pdf = tmp() + QStringLiteral("/sample.pdf");
     QProcess p;
-    p.start(QStringLiteral("python3"), {QStringLiteral(TEST_DATA_DIR "/make_pdfs.py"), QStringLiteral("--sample"), pdf});
+    p.start(QStringLiteral("python3"), {QStringLiteral(TEST_DATA_DIR "/../../scripts/make_pdfs.py"), QStringLiteral("--sample"), pdf});
     ASSERT_TRUE(p.waitForFinished(60000));
     ASSERT_EQ(p.exitCode(), 0);
     // Book positions 1 to 3 hold document pages 1, 2 and 3; a fourth page points past the end.

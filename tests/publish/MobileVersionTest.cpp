@@ -9,8 +9,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 using namespace leafcraft;
@@ -70,57 +68,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(MobileVersion, PageTurningBookGetsPicturesPlayerAndSettings)
-{
-    tmpl->setPropertyValue(QStringLiteral("Title"), QStringLiteral("Q\"</script>"));
-    OutputMobileVersion writer(pagesWithPictures(3), tmpl, book, 0);
-    writer.setAppSettings(&settings);
-    // The book's page picture 2 is the phone picture: shared. Page 3's differs: copied.
-    writeFile(book + QStringLiteral("/files/page/2.jpg"), "picture 2");
-    writeFile(book + QStringLiteral("/files/page/3.jpg"), "picture 33");
-    writer.PublishMobileConfig();
-
-    for (int n : {1, 3})
-        EXPECT_EQ(readAll(book + QStringLiteral("/files/mobile/%1.jpg").arg(n)), "picture " + QByteArray::number(n));
-    EXPECT_FALSE(QFile::exists(book + QStringLiteral("/files/mobile/2.jpg")));
-    EXPECT_TRUE(QFile::exists(book + QStringLiteral("/mobile/index.html")));
-    EXPECT_FALSE(QFile::exists(book + QStringLiteral("/mobile/javascript/main_preview.js")));
-    const QByteArray script = readAll(book + QStringLiteral("/mobile/javascript/main.js"));
-    const QByteArray player = readAll(QStringLiteral(LEAFCRAFT_SOURCE_RESOURCES
-                                                     "/AppFiles/TmplData/mobile/Flip/javascript/main_preview.js"));
-    ASSERT_FALSE(player.isEmpty());
-    EXPECT_TRUE(script.startsWith(player));
-    EXPECT_EQ(script.mid(player.size()), writer.flipSettingsText().toUtf8());
-    EXPECT_TRUE(script.contains("bookTitle:\"Q\\\"<\\/script>\","));
-    EXPECT_TRUE(script.contains("totalPageCount:3,"));
-    EXPECT_TRUE(script.endsWith(
-        "ols=[];bookConfig.language=\"English\";bookConfig.pictures=[\"../files/mobile/1.jpg\",\"../files/page/2.jpg\",\"../files/mobile/3.jpg\"];"));
-
-    const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
-    if (!node.isEmpty()) {
-        QProcess p;
-        p.start(node, {QStringLiteral("--check"), book + QStringLiteral("/mobile/javascript/main.js")});
-        p.waitForFinished(30000);
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    }
-}
-
-TEST_F(MobileVersion, SlideViewerGetsTitleAndOptions)
-{
-    tmpl->setPropertyValue(QStringLiteral("bookTitle"), QStringLiteral("<b>Tom & Jerry</b>"));
-    OutputMobileVersion writer(pagesWithPictures(2), tmpl, book, 1);
-    writer.setAppSettings(&settings);
-    writer.PublishMobileConfig();
-
-    const QString page = QString::fromUtf8(readAll(book + QStringLiteral("/mobile/index.html")));
-    EXPECT_TRUE(page.contains(QStringLiteral("<title>&lt;b&gt;Tom &amp; Jerry&lt;/b&gt;</title>"))) << page.toStdString();
-    EXPECT_TRUE(page.contains(QStringLiteral("{pageWidth:1080,pageHeight:1440,totalPage:2,")));
-    EXPECT_FALSE(page.contains(QStringLiteral("${")));
-    EXPECT_FALSE(QFile::exists(book + QStringLiteral("/mobile/javascript/main.js")));
-    EXPECT_TRUE(readAll(book + QStringLiteral("/mobile/javascript/config.js")).startsWith("function orgt(s)"));
-    EXPECT_EQ(readAll(book + QStringLiteral("/files/mobile/2.jpg")), "picture 2");
-}
 
 TEST_F(MobileVersion, BookWithoutPhonePicturesGetsOnlyTheEmptiedPictureFolder)
 {

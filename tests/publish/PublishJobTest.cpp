@@ -29,7 +29,7 @@ protected:
     {
         pdf = platform.root() + QStringLiteral("/sample.pdf");
         QProcess p;
-        p.start(QStringLiteral("python3"), {QStringLiteral(TEST_DATA_DIR "/make_pdfs.py"), QStringLiteral("--sample"), pdf});
+        p.start(QStringLiteral("python3"), {QStringLiteral(TEST_DATA_DIR "/../../scripts/make_pdfs.py"), QStringLiteral("--sample"), pdf});
         ASSERT_TRUE(p.waitForFinished(60000));
         ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
         options.inputPdf = pdf;
@@ -93,34 +93,6 @@ TEST_F(Job, WorksApartFromTheApplicationAndAppliesTheImportsPageSize)
     owned.reset();
     EXPECT_FALSE(QFileInfo::exists(working));
     EXPECT_TRUE(QFileInfo::exists(html));
-}
-
-TEST_F(Job, BadInputWritesNothingAndLeavesNoFolder)
-{
-    struct Row {
-        const char* what;
-        std::function<void(PublishOptions&)> change;
-        ErrorKind kind;
-    };
-    const Row rows[] = {
-        {"range", [](PublishOptions& o) { o.pageRange = QStringLiteral("40-50"); }, ErrorKind::BadInput},
-        {"template", [](PublishOptions& o) { o.templateName = QStringLiteral("../Styles"); }, ErrorKind::BadInput},
-        {"style", [](PublishOptions& o) { o.styleName = QStringLiteral("Nope"); }, ErrorKind::BadInput},
-        {"quality", [](PublishOptions& o) { o.qualityLevel = 5; }, ErrorKind::Usage},
-        {"property", [](PublishOptions& o) { o.propertyValues = {{QStringLiteral("NoSuchKey"), QString()}}; },
-         ErrorKind::Usage},
-    };
-    for (const Row& row : rows) {
-        PublishOptions o = options;
-        row.change(o);
-        try {
-            PublishJob(o).run();
-            ADD_FAILURE() << row.what << " was accepted";
-        } catch (const Error& e) {
-            EXPECT_EQ(e.kind(), row.kind) << row.what << ": " << e.text().toStdString();
-        }
-        EXPECT_FALSE(QFileInfo::exists(options.outputFolder)) << row.what;
-    }
 }
 
 } // namespace

@@ -1,8 +1,4 @@
-#include "publish/HTMLConfigInfo.h"
 #include "publish/TextTemplate.h"
-#include "support/Error.h"
-
-#include "fakes/FakePlatform.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -45,43 +41,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"$ {x} $x {x}", "$ {x} $x {x}"}, Case{"é${x}ü", "é1ü"},
                       // values are HTML-escaped
                       Case{"<p>${evil}</p>", "<p>Q&amp;A &lt;b&gt;&quot;it&#39;s&quot;&lt;/b&gt;</p>"}));
-
-TEST(HTMLConfigInfo, FillsTitleKeywordsAndDescriptionAndReplacesThePageWhole)
-{
-    test::FakePlatform platform;
-    const QString pattern = platform.root() + QStringLiteral("/page.html");
-    const QString target = platform.root() + QStringLiteral("/index.html");
-    QFile p(pattern);
-    ASSERT_TRUE(p.open(QIODevice::WriteOnly));
-    p.write("<title>${index.title}</title>\n<meta name=\"keywords\" content=\"${meta.keywords}\">\n"
-            "<meta name=\"description\" content=\"${meta.description}\">\n");
-    p.close();
-    QFile old(target);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("an older and much longer page that must not leave a tail behind");
-    old.close();
-
-    HTMLConfigInfo info;
-    EXPECT_EQ(info.HTMLTitle(), QStringLiteral("Quiremark"));
-    EXPECT_EQ(info.HTMLKeywords(), QStringLiteral("Sheetwise,page flip,flipping-book"));
-    info.setHTMLTitle(QStringLiteral("Année <1>"));
-    info.generateHTMLFrom(pattern, target);
-    QFile out(target);
-    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(out.readAll()),
-              QStringLiteral("<title>Année &lt;1&gt;</title>\n"
-                             "<meta name=\"keywords\" content=\"Sheetwise,page flip,flipping-book\">\n"
-                             "<meta name=\"description\" content=\"%1\">\n")
-                  .arg(info.HTMLDescription()));
-
-    try {
-        info.generateHTMLFrom(platform.root() + QStringLiteral("/missing.html"), target);
-        FAIL() << "a missing pattern was accepted";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::BadInput);
-    }
-    EXPECT_THROW(info.generateHTMLFrom(pattern, platform.root() + QStringLiteral("/no/such/dir/x.html")), Error);
-}
 
 } // namespace
 

@@ -67,30 +67,6 @@ TEST(FlashTemplateProperty, LoadsTextsWholeAndFirstOfRepeatedElements)
     EXPECT_FALSE(q.value().isNull()) << "an empty value element gives \"\"";
 }
 
-TEST(FlashTemplateProperty, LoadsChildTreeWithParentsAndIgnoresStrayProperties)
-{
-    const QString grandchild = propertyXml(QStringLiteral("gc"), QStringLiteral("3"));
-    const QString child = propertyXml(QStringLiteral("c1"), QStringLiteral("2"), QStringLiteral("pt_text"),
-                                      QStringLiteral("<childProperties>%1</childProperties>").arg(grandchild));
-    const QString empty = propertyXml(QStringLiteral("c2"), QString(), QStringLiteral("pt_text"),
-                                      QStringLiteral("<childProperties> </childProperties>"));
-    const QString stray = propertyXml(QStringLiteral("stray"), QString());
-    const QString top = propertyXml(QStringLiteral("top"), QStringLiteral("1"), QStringLiteral("pt_composite"),
-                                    QStringLiteral("<childProperties>%1%2</childProperties>%3").arg(child, empty, stray));
-    xml::Document doc = xml::Document::parse(top.toUtf8());
-    FlashTemplateProperty p;
-    ASSERT_TRUE(p.loadFromNode(doc.root()));
-    ASSERT_EQ(p.childCount(), 2);
-    const FlashTemplateProperty* c1 = p.childProperties()[0].get();
-    const FlashTemplateProperty* c2 = p.childProperties()[1].get();
-    EXPECT_EQ(c1->key(), QStringLiteral("c1"));
-    EXPECT_EQ(c1->parent(), &p);
-    EXPECT_EQ(c2->childCount(), 0);
-    ASSERT_EQ(c1->childCount(), 1);
-    EXPECT_EQ(c1->childProperties()[0]->key(), QStringLiteral("gc"));
-    EXPECT_EQ(c1->childProperties()[0]->parent(), c1);
-}
-
 TEST(FlashTemplateProperty, MalformedElementsAreRefusedOrSkippedWithWarnings)
 {
     // Null or wrongly named elements change nothing and are not worth a warning.

@@ -34,30 +34,6 @@ protected:
     }
 };
 
-TEST_F(FlashTemplateTest, CataloguesListOnlyRealTemplatesAndStylesSorted)
-{
-    addFloat();
-    addTemplate(QStringLiteral("Linen"), templateXml(QString()));
-    QDir().mkpath(appFiles() + QLatin1String("/Templates/Linen/images/sub")); // nested, not a template
-    QDir().mkpath(appFiles() + QLatin1String("/Templates/Empty"));            // no flashTemplate.xml
-    addStyle(QStringLiteral("float"), QStringLiteral("Blue"), "a=b\n");
-    addStyle(QStringLiteral("float"), QStringLiteral("Amber"), "");
-    QDir().mkpath(appFiles() + QLatin1String("/Styles/float/Blue/images"));
-    addStyle(QStringLiteral("float"), QStringLiteral("Blue/images/inner"), ""); // deep, not a style
-    QFile::link(appFiles() + QLatin1String("/Styles/float/Amber"), appFiles() + QLatin1String("/Styles/float/Link"));
-
-    const QString t = appFiles() + QLatin1String("/Templates/");
-    EXPECT_EQ(FlashTemplate::tmplNames(), QStringList({t + QLatin1String("Linen"), t + QLatin1String("float")}));
-    const QString s = appFiles() + QLatin1String("/Styles/float/");
-    EXPECT_EQ(FlashTemplate::tmplStyleNamesForTmpl(QStringLiteral("float")),
-              QStringList({s + QLatin1String("Amber"), s + QLatin1String("Blue")}));
-    EXPECT_TRUE(FlashTemplate::tmplStyleNamesForTmpl(QStringLiteral("missing")).isEmpty());
-
-    EXPECT_EQ(FlashTemplate::tmplPathForName(QStringLiteral("float")), t + QLatin1String("float/"));
-    EXPECT_EQ(FlashTemplate::tmplMetaPathForName(QStringLiteral("float")), t + QLatin1String("float/flashTemplate.xml"));
-    EXPECT_EQ(FlashTemplate::stylePathFor(QStringLiteral("float"), QStringLiteral("Blue")), s + QLatin1String("Blue"));
-}
-
 TEST_F(FlashTemplateTest, LookupAndSetFollowDepthFirstDocumentOrder)
 {
     addFloat();

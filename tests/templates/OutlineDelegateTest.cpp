@@ -55,20 +55,6 @@ struct OutlineFixture : ::testing::Test {
 
 } // namespace
 
-TEST_F(OutlineFixture, TreeShapeAndTexts)
-{
-    EXPECT_EQ(model.rowCount(), 1);
-    EXPECT_TRUE(model.hasChildren(model.index(0, 0)));
-    EXPECT_EQ(model.rowCount(model.index(0, 0)), 3);
-    EXPECT_EQ(model.parent(valueOf(2)), model.index(0, 0));
-    // An empty title stays empty; a property whose value reads as true shows as ticked.
-    EXPECT_EQ(model.index(2, 0, model.index(0, 0)).data().toString(), QString(""));
-    EXPECT_EQ(valueOf(1).data().toInt(), 1);
-    EXPECT_EQ(model.rowCount(model.index(0, 1)), 0); // only the key column has children
-    model.setFlashTmpl(nullptr);
-    EXPECT_EQ(model.rowCount(), 0);
-}
-
 TEST_F(OutlineFixture, WritesBackByTypeAndAnnouncesOnlyRealChanges)
 {
     // Choosing the list item that is already the value announces nothing; another one, once.
