@@ -1,5 +1,7 @@
 #include "PageEditorWindow.h"
 
+#include "app/QuiremarkAppDelegate.h"
+
 #include <QDesktopServices>
 #include <QPromise>
 #include <QFile>
@@ -102,9 +104,11 @@ void PageEditorWindow::endEditor(int code)
     QTimer::singleShot(0, this, [this, code] { done(code); });
 }
 
-void PageEditorWindow::openWithDefaultApp(const QString& path)
+void PageEditorWindow::openManual()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const QString manual = QuiremarkAppDelegate::manualPath(QStringLiteral("quiremark for mac manual.pdf"));
+    if (!manual.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
 }
 
 } // namespace leafcraft::gui

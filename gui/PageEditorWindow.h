@@ -40,7 +40,7 @@ private:
     QStringList chooseFiles(const QString& title, const QStringList& extensions, bool several) override;
     QFuture<QString> callPageFunction(const QString& call) override;
     void endEditor(int code) override;
-    void openWithDefaultApp(const QString& path) override;
+    void openManual() override;
 
     PageEditorBridge m_bridge;
     QWebEngineView* m_view = nullptr;

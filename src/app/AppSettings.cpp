@@ -95,6 +95,18 @@ AppSettings& AppSettings::shareInstance()
     return *instance;
 }
 
+namespace {
+
+BookSettings& sharedAppSettings()
+{
+    return AppSettings::shareInstance();
+}
+
+// Import and publish code reaches the application's settings through BookSettings::shared().
+const bool kSharedProviderInstalled = (BookSettings::setSharedProvider(&sharedAppSettings), true);
+
+} // namespace
+
 AppSettings::AppSettings() : m_usePlatformStore(true)
 {
     init();

@@ -1,7 +1,10 @@
 // The user's remembered choices in the import and publish dialogs, kept in the per-user
 // preference store under keys equal to the setting names, and the page size that an import
-// finds for the writers. Texts are stored as strings, integers as numbers.
+// finds for the writers (the part import and publish code sees, BookSettings, is the base
+// class). Texts are stored as strings, integers as numbers.
 #pragma once
+
+#include "support/BookSettings.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,7 +15,7 @@ namespace leafcraft {
 
 class PreferenceStore;
 
-class AppSettings {
+class AppSettings : public BookSettings {
 public:
     // The shared settings of the application, created and loaded from the platform's
     // preference store on the first call (safe from any thread), never destroyed.
@@ -31,7 +34,7 @@ public:
     // with no usable stored value (missing, not a number, out of range) keeps its current value.
     void loadSettings();
     // Writes every setting to the store and flushes it to disk.
-    void saveSettings();
+    void saveSettings() override;
 
     // The setting names, which are also the store keys, in declaration order.
     static QStringList settingKeys();
@@ -44,29 +47,10 @@ public:
     void setImportPageRange(const QString& v) { m_importPageRange = v; }
     std::int32_t importQualityLevel() const { return m_importQualityLevel; }
     void setImportQualityLevel(std::int32_t v) { m_importQualityLevel = v; }
-    const QString& lastOutputFileFolder() const { return m_lastOutputFileFolder; }
-    void setLastOutputFileFolder(const QString& v) { m_lastOutputFileFolder = v; }
-    const QString& lastOutputFileName() const { return m_lastOutputFileName; }
-    void setLastOutputFileName(const QString& v) { m_lastOutputFileName = v; }
-    const QString& lastOutputFileTitle() const { return m_lastOutputFileTitle; }
-    void setLastOutputFileTitle(const QString& v) { m_lastOutputFileTitle = v; }
-    std::int32_t OutputCreateMobile() const { return m_OutputCreateMobile; }
-    void setOutputCreateMobile(std::int32_t v) { m_OutputCreateMobile = v; }
-    std::int32_t MobileType() const { return m_MobileType; }
-    void setMobileType(std::int32_t v) { m_MobileType = v; }
-    std::int32_t outputType() const { return m_outputType; }
-    void setOutputType(std::int32_t v) { m_outputType = v; }
     std::int32_t importBookmark() const { return m_importBookmark; }
     void setImportBookmark(std::int32_t v) { m_importBookmark = v; }
     std::int32_t importLinks() const { return m_importLinks; }
     void setImportLinks(std::int32_t v) { m_importLinks = v; }
-    std::int32_t ImportType() const { return m_ImportType; }
-    void setImportType(std::int32_t v) { m_ImportType = v; }
-    // The page size is written by the import's worker thread while the main thread reads.
-    std::int32_t PageWidth() const { return m_PageWidth.load(std::memory_order_relaxed); }
-    void setPageWidth(std::int32_t v) { m_PageWidth.store(v, std::memory_order_relaxed); }
-    std::int32_t PageHeight() const { return m_PageHeight.load(std::memory_order_relaxed); }
-    void setPageHeight(std::int32_t v) { m_PageHeight.store(v, std::memory_order_relaxed); }
 
 private:
     friend struct AppSettingsFields;
@@ -80,17 +64,8 @@ private:
     std::int32_t m_importPageRangeType = 0;
     QString m_importPageRange;
     std::int32_t m_importQualityLevel = 0;
-    QString m_lastOutputFileFolder;
-    QString m_lastOutputFileName;
-    QString m_lastOutputFileTitle;
-    std::int32_t m_OutputCreateMobile = 0;
-    std::int32_t m_MobileType = 0;
-    std::int32_t m_outputType = 0;
     std::int32_t m_importBookmark = 0;
     std::int32_t m_importLinks = 0;
-    std::int32_t m_ImportType = 0;
-    std::atomic<std::int32_t> m_PageWidth{0};
-    std::atomic<std::int32_t> m_PageHeight{0};
 };
 
 } // namespace leafcraft

@@ -55,12 +55,6 @@ public:
     // the page list does not exist.
     void ReplaceXMLPath(bool absolute);
 
-    // The Panoramic template's six cube pictures ("b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg",
-    // "u.jpg") live in the preview's files/extfiles, from where every book written takes them.
-    // For the template named exactly "Panoramic" the pictures present in `styleFolder` are
-    // copied there (a picture already there is kept); for any other template they are removed.
-    static void placeCubeImages(const QString& previewFolder, const QString& tmplName, const QString& styleFolder);
-
     // Deletes the page list so that the next regeneration writes a fresh one (import end).
     void removePageList();
     // Deletes the preview folder with its contents.

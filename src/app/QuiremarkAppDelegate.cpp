@@ -9,6 +9,7 @@
 #include "import/FlashPageSourceImg.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
+#include "publish/CubeImages.h"
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateOutlineDelegate.h"
 
@@ -229,7 +230,7 @@ void QuiremarkAppDelegate::selectTmplWindowDidEnd(int returnCode, const QString&
         m_tmplDelegate->reload();
     m_window->reloadPropertyOutline(true);
 
-    LivePreview::placeCubeImages(m_preview.flashPreviewFolder(), tmplName, styleFolder);
+    placeCubeImages(m_preview.flashPreviewFolder(), tmplName, styleFolder);
     applyChange();
 }
 

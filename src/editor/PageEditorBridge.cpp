@@ -1,6 +1,5 @@
 #include "editor/PageEditorBridge.h"
 
-#include "app/QuiremarkAppDelegate.h"
 #include "import/PDFToSWFPageConverter.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
@@ -249,9 +248,7 @@ void PageEditorBridge::Exit()
 
 void PageEditorBridge::OpenHelp()
 {
-    const QString manual = QuiremarkAppDelegate::manualPath(QStringLiteral("quiremark for mac manual.pdf"));
-    if (!manual.isEmpty())
-        m_host->openWithDefaultApp(manual);
+    m_host->openManual();
 }
 
 } // namespace leafcraft

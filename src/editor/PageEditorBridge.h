@@ -32,8 +32,8 @@ public:
     virtual QFuture<QString> callPageFunction(const QString& call) = 0;
     // Closes the editor with its end code: 1 saved, 0 left without saving.
     virtual void endEditor(int code) = 0;
-    // Opens a file with the system's default application.
-    virtual void openWithDefaultApp(const QString& path) = 0;
+    // Opens the user manual.
+    virtual void openManual() = 0;
 };
 
 class PageEditorBridge : public QObject {

@@ -1,6 +1,6 @@
 #include "import/PDFToSWFPageConverter.h"
 
-#include "app/AppSettings.h"
+#include "support/BookSettings.h"
 #include "import/AtomicWrite_p.h"
 #include "import/SwfFile.h"
 #include "platform/ImageScaler.h"
@@ -38,7 +38,7 @@ constexpr int kToolTimeoutMs = 5 * 60 * 1000;
 
 void storePageSize(int width, int height)
 {
-    AppSettings& settings = AppSettings::shareInstance();
+    BookSettings& settings = BookSettings::shared();
     settings.setPageWidth(width);
     settings.setPageHeight(height);
 }
@@ -293,7 +293,7 @@ QString PDFToSWFPageConverter::GetSwfSizePath()
 
 PageFormat PDFToSWFPageConverter::importFormat()
 {
-    return AppSettings::shareInstance().ImportType() == 0 ? PageFormat::Swf : PageFormat::Jpg;
+    return BookSettings::shared().ImportType() == 0 ? PageFormat::Swf : PageFormat::Jpg;
 }
 
 void PDFToSWFPageConverter::checkPage(const pdf::Document* doc, int pageNumber) const

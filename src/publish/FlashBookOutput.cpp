@@ -2,7 +2,7 @@
 
 #include "annotations/FlashOutline.h"
 #include "annotations/FlashPagesAnnotations.h"
-#include "app/AppSettings.h"
+#include "support/BookSettings.h"
 #include "import/FlashPageSource.h"
 #include "import/PageFacts.h"
 #include "import/SwfFile.h"

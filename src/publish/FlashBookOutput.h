@@ -41,7 +41,7 @@
 
 namespace leafcraft {
 
-class AppSettings;
+class BookSettings;
 class BookStaging;
 class FlashOutline;
 class FlashPage;
@@ -101,7 +101,7 @@ public:
     }
 
     // Where the page size (PageWidth, PageHeight) comes from: the shared settings unless set.
-    void setAppSettings(AppSettings* settings) { m_settings = settings; }
+    void setAppSettings(BookSettings* settings) { m_settings = settings; }
 
     // The text of each page in book order (index 0 = first page), for files/search/search.js.
     // Unless given, it is read from the page source's PDF (sourceFile) at write time.
@@ -245,7 +245,7 @@ private:
     QStringList m_failedFiles;
     QString m_editorFilesFolder;
     QStringList m_editorFiles;
-    AppSettings* m_settings = nullptr;
+    BookSettings* m_settings = nullptr;
     std::optional<QStringList> m_searchTexts;
     QString m_generatedPageList; // pages.xml written by BookPageConfig in this run
     QString m_publishedTitle;

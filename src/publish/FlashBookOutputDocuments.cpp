@@ -4,7 +4,7 @@
 
 #include "annotations/FlashOutline.h"
 #include "annotations/FlashPagesAnnotations.h"
-#include "app/AppSettings.h"
+#include "support/BookSettings.h"
 #include "import/FlashPageSource.h"
 #include "import/PageFacts.h"
 #include "platform/Log.h"
@@ -76,12 +76,12 @@ void FlashBookOutput::ouputBookXML(const QString& path)
 
 int FlashBookOutput::pageWidthSetting() const
 {
-    return (m_settings ? *m_settings : AppSettings::shareInstance()).PageWidth();
+    return (m_settings ? *m_settings : BookSettings::shared()).PageWidth();
 }
 
 int FlashBookOutput::pageHeightSetting() const
 {
-    return (m_settings ? *m_settings : AppSettings::shareInstance()).PageHeight();
+    return (m_settings ? *m_settings : BookSettings::shared()).PageHeight();
 }
 
 xml::Document FlashBookOutput::pageListDocument(const QString& basePath) const

@@ -1,6 +1,6 @@
 #include "publish/OutputMobileVersion.h"
 
-#include "app/AppSettings.h"
+#include "support/BookSettings.h"
 #include "import/FlashPageSource.h"
 #include "platform/Log.h"
 #include "publish/Maker.h"
@@ -221,12 +221,12 @@ void OutputMobileVersion::checkMobileFolderIsOurs() const
 
 int OutputMobileVersion::pageWidthSetting() const
 {
-    return (m_settings ? *m_settings : AppSettings::shareInstance()).PageWidth();
+    return (m_settings ? *m_settings : BookSettings::shared()).PageWidth();
 }
 
 int OutputMobileVersion::pageHeightSetting() const
 {
-    return (m_settings ? *m_settings : AppSettings::shareInstance()).PageHeight();
+    return (m_settings ? *m_settings : BookSettings::shared()).PageHeight();
 }
 
 } // namespace leafcraft

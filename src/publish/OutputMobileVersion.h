@@ -27,7 +27,7 @@
 
 namespace leafcraft {
 
-class AppSettings;
+class BookSettings;
 class FlashPageSource;
 class FlashTemplate;
 
@@ -51,7 +51,7 @@ public:
     void setMobileType(int v) { imobileType = v; }
 
     // Where the page size (PageWidth, PageHeight) comes from: the shared settings unless set.
-    void setAppSettings(AppSettings* settings) { m_settings = settings; }
+    void setAppSettings(BookSettings* settings) { m_settings = settings; }
 
     // Writes the phone version: the pictures, then, when there is at least one, the player of
     // the chosen kind (a book without phone pictures gets a warning instead). Throws Error(Output) when the player's page or script cannot be written,
@@ -102,7 +102,7 @@ private:
     std::shared_ptr<FlashPageSource> iflashPageSource;
     QString iSaveFolder;
     int imobileType = 0;
-    AppSettings* m_settings = nullptr;
+    BookSettings* m_settings = nullptr;
     Warnings m_warnings;
     QStringList m_pictures; // where the phone version finds each page's picture (from CopytoMobileDir)
     QStringList m_failedFiles;

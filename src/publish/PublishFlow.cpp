@@ -1,6 +1,6 @@
 #include "publish/PublishFlow.h"
 
-#include "app/AppSettings.h"
+#include "support/BookSettings.h"
 #include "platform/Log.h"
 #include "import/FlashPageSource.h"
 #include "publish/BookStaging.h"
@@ -104,14 +104,14 @@ PublishFlow::PublishFlow(std::shared_ptr<FlashPageSource> pageSource, std::share
 
 PublishFlow::~PublishFlow() = default;
 
-AppSettings& PublishFlow::settings() const
+BookSettings& PublishFlow::settings() const
 {
-    return m_settings ? *m_settings : AppSettings::shareInstance();
+    return m_settings ? *m_settings : BookSettings::shared();
 }
 
 PublishChoices PublishFlow::rememberedChoices() const
 {
-    const AppSettings& s = settings();
+    const BookSettings& s = settings();
     PublishChoices c;
     c.folder = s.lastOutputFileFolder();
     c.name = s.lastOutputFileName();
@@ -124,7 +124,7 @@ PublishChoices PublishFlow::rememberedChoices() const
 
 void PublishFlow::rememberChoices(const PublishChoices& c)
 {
-    AppSettings& s = settings();
+    BookSettings& s = settings();
     s.setLastOutputFileFolder(c.folder);
     s.setLastOutputFileName(c.name);
     s.setLastOutputFileTitle(c.title);

@@ -21,7 +21,7 @@
 
 namespace leafcraft {
 
-class AppSettings;
+class BookSettings;
 class FlashBookOutput;
 class FlashOutline;
 class FlashPageSource;
@@ -53,7 +53,7 @@ public:
 
     // Where the choices are remembered and the page size comes from: the shared settings
     // unless set.
-    void setAppSettings(AppSettings* settings) { m_settings = settings; }
+    void setAppSettings(BookSettings* settings) { m_settings = settings; }
     // Called with each writer before it writes (a tool sets its working folder, settings, ...).
     void setWriterSetup(std::function<void(FlashBookOutput&)> setup) { m_writerSetup = std::move(setup); }
     void setMobileSetup(std::function<void(OutputMobileVersion&)> setup) { m_mobileSetup = std::move(setup); }
@@ -110,13 +110,13 @@ public:
     static bool wantsMobile(const PublishChoices& c) { return c.createMobile == 1 && c.outputType == 0; }
 
 private:
-    AppSettings& settings() const;
+    BookSettings& settings() const;
 
     std::shared_ptr<FlashPageSource> m_pageSource;
     std::shared_ptr<FlashTemplate> m_template;
     std::shared_ptr<FlashPagesAnnotations> m_annotations;
     std::shared_ptr<FlashOutline> m_outline;
-    AppSettings* m_settings = nullptr;
+    BookSettings* m_settings = nullptr;
     std::function<void(FlashBookOutput&)> m_writerSetup;
     std::function<void(OutputMobileVersion&)> m_mobileSetup;
     std::function<bool(int, int)> m_progress;

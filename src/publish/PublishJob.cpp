@@ -2,8 +2,8 @@
 
 #include "annotations/FlashOutline.h"
 #include "annotations/FlashPagesAnnotations.h"
-#include "app/AppSettings.h"
-#include "app/LivePreview.h"
+#include "publish/CubeImages.h"
+#include "support/BookSettings.h"
 #include "import/FlashPageSource.h"
 #include "import/ImportPDFOperation.h"
 #include "import/PDFToSWFPageConverter.h"
@@ -150,7 +150,7 @@ void PublishJob::prepare()
     checkOutputFolder();
 
     // Settings of our own: a fresh store, never the user's remembered choices.
-    m_settings = std::make_unique<AppSettings>(nullptr);
+    m_settings = std::make_unique<BookSettings>();
     m_settings->setImportType(o.format == PublishOptions::PageFormat::Jpg ? 1 : 0);
     m_workingFolder = FileUtility::forceTmpDiractory(QStringLiteral("LeafcraftPublish"));
     if (!QFileInfo(m_workingFolder).isDir())
@@ -158,7 +158,7 @@ void PublishJob::prepare()
     // The working folder stands in for the preview folder, where a Panoramic book's cube
     // pictures come from: those of the chosen style, else of the template's default style.
     const QString cubeStyle = o.styleName.isEmpty() ? m_template->defaultSytleName() : o.styleName;
-    LivePreview::placeCubeImages(m_workingFolder, m_template->tmplName(),
+    placeCubeImages(m_workingFolder, m_template->tmplName(),
                                  FlashTemplate::stylePathFor(o.templateName, cubeStyle));
     m_prepared = true;
 }

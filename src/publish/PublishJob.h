@@ -17,7 +17,7 @@
 
 namespace leafcraft {
 
-class AppSettings;
+class BookSettings;
 class EditedPageList;
 class FlashBookOutput;
 class FlashOutline;
@@ -89,7 +89,7 @@ public:
     const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
     const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return m_annotations; }
     const std::shared_ptr<FlashOutline>& flashOutline() const { return m_outline; }
-    AppSettings& settings() const { return *m_settings; }
+    BookSettings& settings() const { return *m_settings; }
     // The first imported page's displayed size in points.
     int pageWidth() const { return m_pageWidth; }
     int pageHeight() const { return m_pageHeight; }
@@ -105,7 +105,7 @@ private:
 
     PublishOptions m_options;
     std::function<void(const PublishProgress&)> m_progress;
-    std::unique_ptr<AppSettings> m_settings;
+    std::unique_ptr<BookSettings> m_settings;
     std::shared_ptr<FlashTemplate> m_template;
     std::shared_ptr<FlashPageSource> m_pageSource;
     std::shared_ptr<FlashPagesAnnotations> m_annotations;

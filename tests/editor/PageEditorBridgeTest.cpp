@@ -29,7 +29,7 @@ struct ScriptedHost : PageEditorHost {
         return QtFuture::makeReadyFuture(pageAnswers.value(call));
     }
     void endEditor(int code) override { endCodes << code; }
-    void openWithDefaultApp(const QString&) override {}
+    void openManual() override {}
 };
 
 // Calls a bridge function by its script name, as the web channel does; a future's value is
@@ -85,7 +85,7 @@ struct EditorOnlyWindow : AppWindow {
     void beginPageEditorSheet(const QString& folder) override { editorFolders << folder; }
     QString askSaveFile(const QString&) override { return {}; }
     QString askOpenFile(const QString&, const QStringList&) override { return {}; }
-    void openWithDefaultApp(const QString&) override {}
+    void openManual() override {}
     void showAbout() override {}
     void showError(const QString&) override {}
 };
