@@ -85,7 +85,7 @@ struct EditorOnlyWindow : AppWindow {
     void beginPageEditorSheet(const QString& folder) override { editorFolders << folder; }
     QString askSaveFile(const QString&) override { return {}; }
     QString askOpenFile(const QString&, const QStringList&) override { return {}; }
-    void openManual() override {}
+    void openWithDefaultApp(const QString&) override {}
     void showAbout() override {}
     void showError(const QString&) override {}
 };
