@@ -7,7 +7,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz::quietOnce();
     static leafcraft::FlashTemplate tmpl;
     static const QByteArray original = [] {
-        QFile file(leafcraft::FlashTemplate::tmplMetaPathForName(QStringLiteral("float")));
+        QFile file(leafcraft::FlashTemplate::templateMetaPathForName(QStringLiteral("float")));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }();
     tmpl.loadTemplateDocument(original, QStringLiteral("flashTemplate.xml"));

@@ -127,7 +127,7 @@ ImportDialog::ImportDialog(QWidget* parent) : QDialog(parent)
     });
 
     // Fill the controls from the remembered options.
-    const AppSettings& s = AppSettings::shareInstance();
+    const AppSettings& s = AppSettings::instance();
     m_file->setText(s.lastImportedFile());
     if (QAbstractButton* b = m_rangeChoice->button(s.importPageRangeType()))
         b->setChecked(true);
@@ -137,7 +137,7 @@ ImportDialog::ImportDialog(QWidget* parent) : QDialog(parent)
     m_quality->setCurrentIndex(s.importQualityLevel() >= 0 && s.importQualityLevel() < 5 ? s.importQualityLevel() : 0);
     m_links->setChecked(s.importLinks() == 1);
     m_bookmarks->setChecked(s.importBookmark() == 1);
-    if (QAbstractButton* b = m_formatChoice->button(s.ImportType()))
+    if (QAbstractButton* b = m_formatChoice->button(s.importType()))
         b->setChecked(true);
     else
         swf->setChecked(true);
@@ -205,7 +205,7 @@ void ImportDialog::onImportAction()
         return;
     }
     m_importing = true;
-    AppSettings& s = AppSettings::shareInstance();
+    AppSettings& s = AppSettings::instance();
     s.setLastImportedFile(m_file->text());
     s.setImportPageRangeType(m_rangeChoice->checkedId());
     s.setImportQualityLevel(m_quality->currentIndex());
@@ -230,7 +230,7 @@ void ImportDialog::startImport()
         m_operation->cancel();
     const QString range = m_rangeChoice->checkedId() == 1 ? m_range->text() : QStringLiteral("ALL");
     LC_DEBUG(QStringLiteral("page range is:%1").arg(range));
-    const AppSettings& s = AppSettings::shareInstance();
+    const AppSettings& s = AppSettings::instance();
     m_operation = std::make_unique<ImportPDFOperation>(m_file->text(), range, 144, qualityForLevel(s.importQualityLevel()));
     m_operation->setImportLinks(s.importLinks() == 1);
     m_operation->setImportBookmarks(s.importBookmark() == 1);
@@ -258,14 +258,14 @@ void ImportDialog::operationFinished()
     if (m_result.flashPageSource) {
         LC_DEBUG(QStringLiteral("import pdf ok..."));
         if (auto* pdfSource = dynamic_cast<FlashPageSourcePDF*>(m_result.flashPageSource.get())) {
-            if (auto doc = pdfSource->PDFDoc(); doc && !pdfSource->neededPages().empty()) {
+            if (auto doc = pdfSource->pdfDocument(); doc && !pdfSource->neededPages().empty()) {
                 // The book's first page as displayed: the first imported page, turned by its rotation.
                 double width = 0, height = 0;
                 doc->displaySize(pdfSource->neededPages().front() - 1, &width, &height);
                 m_result.pageWidth = int(width);
                 m_result.pageHeight = int(height);
-                AppSettings& s = AppSettings::shareInstance();
-                if (s.ImportType() == 1) {
+                AppSettings& s = AppSettings::instance();
+                if (s.importType() == 1) {
                     s.setPageWidth(m_result.pageWidth * 2);
                     s.setPageHeight(m_result.pageHeight * 2);
                     s.saveSettings();

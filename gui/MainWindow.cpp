@@ -112,29 +112,29 @@ void MainWindow::buildToolBar()
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     bar->setIconSize(QSize(32, 32));
     bar->addAction(addCommand(QStringLiteral("import"), tr("&Import PDF…"), tr("Import PDF"),
-                              tr("Import a PDF document"), QKeySequence::Open, &QuiremarkAppDelegate::OnImportPDF));
+                              tr("Import a PDF document"), QKeySequence::Open, &QuiremarkAppDelegate::onImportPdf));
     bar->addAction(addCommand(QStringLiteral("template"), tr("&Select Template…"), tr("Template"),
                               tr("Choose a template and style"), QKeySequence(),
                               &QuiremarkAppDelegate::onSelectTemplate));
     bar->addAction(addCommand(QStringLiteral("publish"), tr("&Publish…"), tr("Publish"), tr("Publish the book"),
-                              QKeySequence::Print, &QuiremarkAppDelegate::OnExportFlipBook));
+                              QKeySequence::Print, &QuiremarkAppDelegate::onExportBook));
     bar->addAction(addCommand(QStringLiteral("editor"), tr("Page &Editor…"), tr("Page editor"),
                               tr("Place pictures, movies, sounds and links on the pages"), QKeySequence(),
-                              &QuiremarkAppDelegate::OnPageEditor));
+                              &QuiremarkAppDelegate::onPageEditor));
     bar->addSeparator();
     m_applyAction = addCommand(QStringLiteral("apply"), tr("&Apply Change"), tr("Apply change"),
                                tr("Show the changes in the preview"), QKeySequence(Qt::CTRL | Qt::Key_R),
-                               &QuiremarkAppDelegate::OnApplyChange);
+                               &QuiremarkAppDelegate::onApplyChange);
     bar->addAction(m_applyAction);
     bar->addSeparator();
     bar->addAction(addCommand(QStringLiteral("export"), tr("E&xport Settings…"), tr("Export settings"),
                               tr("Save the property values"), QKeySequence(),
-                              &QuiremarkAppDelegate::OnExportTmplSettings));
+                              &QuiremarkAppDelegate::onExportTemplateSettings));
     bar->addAction(addCommand(QStringLiteral("importSettings"), tr("I&mport Settings…"), tr("Import settings"),
-                              tr("Load property values"), QKeySequence(), &QuiremarkAppDelegate::OnImportTmplSettings));
+                              tr("Load property values"), QKeySequence(), &QuiremarkAppDelegate::onImportTemplateSettings));
     bar->addSeparator();
     bar->addAction(addCommand(QStringLiteral("help"), tr("Leafcraft &Manual"), tr("Help"), tr("Open the user manual"),
-                              QKeySequence::HelpContents, &QuiremarkAppDelegate::OnOpenHelp));
+                              QKeySequence::HelpContents, &QuiremarkAppDelegate::onOpenHelp));
     bar->addAction(addCommand(QStringLiteral("about"), tr("&About Leafcraft"), tr("About"), tr("About Leafcraft"),
                               QKeySequence(), &QuiremarkAppDelegate::onOpenAbout));
     buildMenuBar();
@@ -236,9 +236,9 @@ void MainWindow::loadPreview(const QString& htmlPath)
 
 void MainWindow::reloadPropertyOutline(bool expandAll)
 {
-    if (!m_delegate || !m_delegate->tmplDelegate())
+    if (!m_delegate || !m_delegate->templateDelegate())
         return;
-    FlashTemplateOutlineDelegate* model = m_delegate->tmplDelegate();
+    FlashTemplateOutlineDelegate* model = m_delegate->templateDelegate();
     if (m_outline->model() != model) {
         // The view keeps this selection model across the model's resets (template changes).
         m_outline->setModel(model);
@@ -260,9 +260,9 @@ void MainWindow::reloadPropertyOutline(bool expandAll)
 
 FlashTemplateProperty* MainWindow::selectedProperty() const
 {
-    if (!m_delegate || !m_delegate->tmplDelegate() || !m_outline->selectionModel())
+    if (!m_delegate || !m_delegate->templateDelegate() || !m_outline->selectionModel())
         return nullptr;
-    return m_delegate->tmplDelegate()->propertyAt(m_outline->selectionModel()->currentIndex());
+    return m_delegate->templateDelegate()->propertyAt(m_outline->selectionModel()->currentIndex());
 }
 
 void MainWindow::showPropertyTip(const QString& title, const QString& description)
@@ -293,7 +293,7 @@ void MainWindow::beginImportSheet()
     connect(dialog, &QDialog::finished, this, [this, dialog](int code) {
         // The controller's work may run an event loop (the progress of the preview): the
         // dialog is released only afterwards, so that it is not deleted while it still emits.
-        m_delegate->importWindowDidEnd(code, dialog->result());
+        m_delegate->importFinished(code, dialog->result());
         dialog->deleteLater();
     });
     dialog->open();
@@ -302,11 +302,11 @@ void MainWindow::beginImportSheet()
 void MainWindow::beginSelectTemplateSheet(const QString& currentTmplName)
 {
     auto* dialog = new SelectTemplateDialog(this);
-    dialog->prepairToTmpl(currentTmplName);
-    if (m_delegate && m_delegate->flashTmpl())
-        dialog->selectStyle(m_delegate->flashTmpl()->styleName());
+    dialog->selectTemplate(currentTmplName);
+    if (m_delegate && m_delegate->flashTemplate())
+        dialog->selectStyle(m_delegate->flashTemplate()->styleName());
     connect(dialog, &QDialog::finished, this, [this, dialog](int code) {
-        m_delegate->selectTmplWindowDidEnd(code, dialog->selectedStyle());
+        m_delegate->templateSelectionFinished(code, dialog->selectedStyle());
         dialog->deleteLater();
     });
     dialog->open();
@@ -317,7 +317,7 @@ void MainWindow::beginPublishSheet(std::shared_ptr<FlashTemplate> tmpl, std::sha
                                    std::shared_ptr<FlashPagesAnnotations> annotations)
 {
     auto* dialog = new PublishDialog(this);
-    dialog->setFlashTmpl(std::move(tmpl));
+    dialog->setFlashTemplate(std::move(tmpl));
     dialog->setFlashPageSource(std::move(pages));
     dialog->setFlashOutline(std::move(outline));
     dialog->setFlashPagesAnnotations(std::move(annotations));

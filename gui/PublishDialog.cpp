@@ -83,7 +83,7 @@ PublishDialog::PublishDialog(QWidget* parent) : QDialog(parent)
     connect(cancel, &QPushButton::clicked, this, &PublishDialog::onCancel);
     connect(choose, &QPushButton::clicked, this, &PublishDialog::onSelectFolder);
     connect(show, &QPushButton::clicked, this, &PublishDialog::onOpenFolder);
-    connect(m_outputType, &QButtonGroup::idClicked, this, &PublishDialog::OnClickOutputType);
+    connect(m_outputType, &QButtonGroup::idClicked, this, &PublishDialog::onOutputTypeClicked);
 
     const PublishChoices c = PublishFlow(nullptr, nullptr, nullptr, nullptr).rememberedChoices();
     m_folder->setText(c.folder);
@@ -92,7 +92,7 @@ PublishDialog::PublishDialog(QWidget* parent) : QDialog(parent)
     m_createMobile->setChecked(c.createMobile == 1);
     m_mobileType->setCurrentIndex(c.mobileType == 1 ? 1 : 0);
     (c.outputType == 1 ? app : web)->setChecked(true);
-    OnClickOutputType();
+    onOutputTypeClicked();
 }
 
 PublishChoices PublishDialog::choices() const
@@ -108,7 +108,7 @@ PublishChoices PublishDialog::choices() const
     return c;
 }
 
-void PublishDialog::OnClickOutputType()
+void PublishDialog::onOutputTypeClicked()
 {
     const bool web = m_outputType->checkedId() != 1;
     m_createMobile->setEnabled(web);
@@ -149,8 +149,8 @@ QString PublishDialog::overwriteDetails(const QString& path) const
 QString PublishDialog::outsideFilesText() const
 {
     QStringList lines;
-    if (iFlashTmpl)
-        for (const OutsideFile& f : outsideFiles(*iFlashTmpl))
+    if (m_template)
+        for (const OutsideFile& f : outsideFiles(*m_template))
             lines << (f.reason.isEmpty() ? f.path : tr("%1 (refused: %2)").arg(f.path, f.reason));
     return lines.isEmpty() ? QString() : tr("These files are copied into the book:\n%1").arg(lines.join(QLatin1Char('\n')));
 }
@@ -185,7 +185,7 @@ void PublishDialog::onPublish()
         answer = ask(replaced);
     const auto answered = [answer](const QString&) { return answer.value_or(OverwriteAnswer::Other); };
 
-    PublishFlow flow(iFlashPageSource, iFlashTmpl, iFlashPagesAnnotations, iFlashOutline);
+    PublishFlow flow(m_pageSource, m_template, m_annotations, m_outline);
     std::atomic<bool> writing = false;
     flow.setWriterSetup([&writing](FlashBookOutput&) { writing = true; });
     QString output;

@@ -30,10 +30,10 @@ class PublishDialog : public QDialog {
 public:
     explicit PublishDialog(QWidget* parent = nullptr);
 
-    void setFlashTmpl(std::shared_ptr<FlashTemplate> v) { iFlashTmpl = std::move(v); }
-    void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { iFlashPageSource = std::move(v); }
-    void setFlashOutline(std::shared_ptr<FlashOutline> v) { iFlashOutline = std::move(v); }
-    void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> v) { iFlashPagesAnnotations = std::move(v); }
+    void setFlashTemplate(std::shared_ptr<FlashTemplate> v) { m_template = std::move(v); }
+    void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { m_pageSource = std::move(v); }
+    void setFlashOutline(std::shared_ptr<FlashOutline> v) { m_outline = std::move(v); }
+    void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> v) { m_annotations = std::move(v); }
 
     // The choices as the controls show them; an empty name field gives "index".
     PublishChoices choices() const;
@@ -62,7 +62,7 @@ public slots:
     void onCancel() { done(0); }
     void onSelectFolder();
     void onOpenFolder();
-    void OnClickOutputType();
+    void onOutputTypeClicked();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -75,10 +75,10 @@ private:
     QButtonGroup* m_outputType;
     QCheckBox* m_createMobile;
     QComboBox* m_mobileType;
-    std::shared_ptr<FlashTemplate> iFlashTmpl;
-    std::shared_ptr<FlashPageSource> iFlashPageSource;
-    std::shared_ptr<FlashOutline> iFlashOutline;
-    std::shared_ptr<FlashPagesAnnotations> iFlashPagesAnnotations;
+    std::shared_ptr<FlashTemplate> m_template;
+    std::shared_ptr<FlashPageSource> m_pageSource;
+    std::shared_ptr<FlashOutline> m_outline;
+    std::shared_ptr<FlashPagesAnnotations> m_annotations;
     QString m_lastOutput;
     QStringList m_lastWarnings;
 };

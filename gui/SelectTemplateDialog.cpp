@@ -21,11 +21,11 @@ SelectTemplateDialog::SelectTemplateDialog(QWidget* parent) : QDialog(parent)
     setWindowTitle(tr("Choose a template"));
     setWindowModality(Qt::WindowModal);
     resize(820, 520);
-    m_tmpls = new QListWidget(this);
-    m_tmpls->setObjectName(QStringLiteral("templates"));
-    m_tmpls->setIconSize(QSize(32, 32));
-    m_tmpls->setMaximumWidth(220);
-    m_tmpls->setUniformItemSizes(true);
+    m_templates = new QListWidget(this);
+    m_templates->setObjectName(QStringLiteral("templates"));
+    m_templates->setIconSize(QSize(32, 32));
+    m_templates->setMaximumWidth(220);
+    m_templates->setUniformItemSizes(true);
     m_styles = new QListWidget(this);
     m_styles->setObjectName(QStringLiteral("styles"));
     m_styles->setViewMode(QListView::IconMode);
@@ -36,7 +36,7 @@ SelectTemplateDialog::SelectTemplateDialog(QWidget* parent) : QDialog(parent)
     m_styles->setWordWrap(true);
 
     auto* lists = new QHBoxLayout;
-    lists->addWidget(m_tmpls);
+    lists->addWidget(m_templates);
     lists->addWidget(m_styles, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     QPushButton* refresh = buttons->addButton(tr("Refresh"), QDialogButtonBox::ResetRole);
@@ -50,37 +50,37 @@ SelectTemplateDialog::SelectTemplateDialog(QWidget* parent) : QDialog(parent)
 
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { done(1); });
     connect(buttons, &QDialogButtonBox::rejected, this, [this] { done(0); });
-    connect(refresh, &QPushButton::clicked, this, &SelectTemplateDialog::reloadTmplList);
-    connect(m_tmpls, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+    connect(refresh, &QPushButton::clicked, this, &SelectTemplateDialog::reloadTemplateList);
+    connect(m_templates, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
         if (item)
-            reloadStylesForTmpl(item->text());
+            reloadStylesForTemplate(item->text());
     });
     connect(m_styles, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         m_styles->setCurrentItem(item);
         done(1);
     });
-    reloadTmplList();
+    reloadTemplateList();
 }
 
-void SelectTemplateDialog::reloadTmplList()
+void SelectTemplateDialog::reloadTemplateList()
 {
-    const QString current = m_tmpls->currentItem() ? m_tmpls->currentItem()->text() : QString();
-    QSignalBlocker block(m_tmpls);
-    m_tmpls->clear();
-    for (const QString& path : FlashTemplate::tmplNames()) {
+    const QString current = m_templates->currentItem() ? m_templates->currentItem()->text() : QString();
+    QSignalBlocker block(m_templates);
+    m_templates->clear();
+    for (const QString& path : FlashTemplate::templateNames()) {
         const QString name = QFileInfo(path).fileName();
-        auto* item = new QListWidgetItem(QIcon(path + QLatin1String("/icon.png")), name, m_tmpls);
+        auto* item = new QListWidgetItem(QIcon(path + QLatin1String("/icon.png")), name, m_templates);
         item->setData(kPathRole, path);
         item->setSizeHint(QSize(0, 35));
         if (name == current)
-            m_tmpls->setCurrentItem(item);
+            m_templates->setCurrentItem(item);
     }
 }
 
-void SelectTemplateDialog::reloadStylesForTmpl(const QString& name)
+void SelectTemplateDialog::reloadStylesForTemplate(const QString& name)
 {
     m_styles->clear();
-    for (const QString& folder : FlashTemplate::tmplStyleNamesForTmpl(name)) {
+    for (const QString& folder : FlashTemplate::styleNamesForTemplate(name)) {
         const QString shot = folder + QLatin1String("/shot.jpg");
         QImageReader reader(shot);
         const QImage image = reader.read();
@@ -92,18 +92,18 @@ void SelectTemplateDialog::reloadStylesForTmpl(const QString& name)
     }
 }
 
-void SelectTemplateDialog::prepairToTmpl(const QString& name)
+void SelectTemplateDialog::selectTemplate(const QString& name)
 {
-    reloadTmplList();
+    reloadTemplateList();
     QListWidgetItem* match = nullptr;
-    for (int i = 0; i < m_tmpls->count(); ++i)
-        if (m_tmpls->item(i)->text().toUpper() == name.toUpper())
-            match = m_tmpls->item(i);
+    for (int i = 0; i < m_templates->count(); ++i)
+        if (m_templates->item(i)->text().toUpper() == name.toUpper())
+            match = m_templates->item(i);
     {
-        QSignalBlocker block(m_tmpls);
-        m_tmpls->setCurrentItem(match);
+        QSignalBlocker block(m_templates);
+        m_templates->setCurrentItem(match);
     }
-    reloadStylesForTmpl(match ? match->text() : name);
+    reloadStylesForTemplate(match ? match->text() : name);
 }
 
 void SelectTemplateDialog::selectStyle(const QString& styleName)

@@ -18,21 +18,21 @@ public:
 
     // Refreshes the template list, selects the template named `name` (letter case ignored)
     // and shows its styles.
-    void prepairToTmpl(const QString& name);
+    void selectTemplate(const QString& name);
     // Selects the style named `styleName` of the shown template, when there is one.
     void selectStyle(const QString& styleName);
     // The chosen style's shot.jpg path, or a null text when no style is selected.
     QString selectedStyle() const;
 
-    void reloadTmplList();
-    void reloadStylesForTmpl(const QString& name);
+    void reloadTemplateList();
+    void reloadStylesForTemplate(const QString& name);
 
-    QListWidget* templateList() const { return m_tmpls; }
+    QListWidget* templateList() const { return m_templates; }
     QListWidget* styleList() const { return m_styles; }
     QPushButton* okButton() const { return m_ok; }
 
 private:
-    QListWidget* m_tmpls;
+    QListWidget* m_templates;
     QListWidget* m_styles;
     QPushButton* m_ok;
 };

@@ -117,10 +117,10 @@ int main(int argc, char** argv)
     QObject::connect(&app, &QApplication::aboutToQuit, &app, [&] {
         if (!terminated) {
             terminated = true;
-            delegate.applicationWillTerminate();
+            delegate.prepareToQuit();
         }
     });
-    QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
+    QTimer::singleShot(0, &delegate, [&delegate] { delegate.launch(); });
     if (options.isSet(screenshot))
         leafcraft::gui::takeScreenshotWhenReady(window, options.value(screenshot));
     else if (options.isSet(shots))

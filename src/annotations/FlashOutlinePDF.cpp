@@ -29,12 +29,12 @@ void FlashOutlinePDF::loadOutlineFromPDF(const pdf::Document& document)
         auto item = itemFor(entry, 1, document);
         FlashOutlineItem* added = item.get();
         m_items.push_back(std::move(item));
-        addOutelineToItems(added, entry, 1, document);
+        addOutlineItems(added, entry, 1, document);
     }
     LC_DEBUG(QStringLiteral("%1 top-level bookmark(s)").arg(m_items.size()));
 }
 
-void FlashOutlinePDF::addOutelineToItems(FlashOutlineItem* parent, const pdf::OutlineItem& node, int level,
+void FlashOutlinePDF::addOutlineItems(FlashOutlineItem* parent, const pdf::OutlineItem& node, int level,
                                          const pdf::Document& document)
 {
     if (level >= maxLevel)
@@ -43,7 +43,7 @@ void FlashOutlinePDF::addOutelineToItems(FlashOutlineItem* parent, const pdf::Ou
         auto item = itemFor(entry, level + 1, document);
         item->setParent(parent);
         FlashOutlineItem* added = parent->addChild(std::move(item));
-        addOutelineToItems(added, entry, level + 1, document);
+        addOutlineItems(added, entry, level + 1, document);
     }
 }
 

@@ -18,7 +18,7 @@ public:
     void loadOutlineFromPDF(const pdf::Document& document);
 
     // The recursive step: appends the children of `node` to `parent`, at level `level` + 1.
-    void addOutelineToItems(FlashOutlineItem* parent, const pdf::OutlineItem& node, int level,
+    void addOutlineItems(FlashOutlineItem* parent, const pdf::OutlineItem& node, int level,
                             const pdf::Document& document);
 };
 

@@ -70,15 +70,15 @@ std::array<float, 4> FlashPagesAnnotationsPDF::displayedArea(const pdf::Rect& cr
 void FlashPagesAnnotationsPDF::loadLinksFromPDF(std::shared_ptr<const pdf::Document> document,
                                                 const QString& pageRange)
 {
-    m_pdfDoc = std::move(document);
+    m_pdfDocument = std::move(document);
     m_neededPages.clear();
     m_needFiles.clear();
     m_tree = xml::Document::create(QStringLiteral("pagesAnnos"));
     m_currentIndex = 0;
     // Without a document there is no page to scan: the tree stays empty.
-    if (!m_pdfDoc)
+    if (!m_pdfDocument)
         return;
-    m_neededPages = FlashPageSource::parsePageRange(pageRange, m_pdfDoc->pageCount());
+    m_neededPages = FlashPageSource::parsePageRange(pageRange, m_pdfDocument->pageCount());
     for (m_currentIndex = 0; m_currentIndex < int(m_neededPages.size()); ++m_currentIndex)
         parsePage();
 }
@@ -92,17 +92,17 @@ void FlashPagesAnnotationsPDF::parsePage()
     const int n = m_neededPages[std::size_t(m_currentIndex)];
     xml::Element pageAnnos = m_tree.root().appendElement(QStringLiteral("pageAnnos"));
     pageAnnos.setAttribute(QStringLiteral("pageIndex"), QString::number(m_currentIndex + 1));
-    if (!m_pdfDoc || n < 1 || n > m_pdfDoc->pageCount())
+    if (!m_pdfDocument || n < 1 || n > m_pdfDocument->pageCount())
         return;
 
     const int page = n - 1;
-    const std::vector<pdf::Link> links = m_pdfDoc->links(page);
+    const std::vector<pdf::Link> links = m_pdfDocument->links(page);
     if (links.empty())
         return;
     LC_DEBUG(QStringLiteral("page %1: %2 link(s)").arg(n).arg(links.size()));
-    const pdf::Rect crop = m_pdfDoc->cropBox(page);
-    const int rotation = m_pdfDoc->rotation(page);
-    const int pageCount = m_pdfDoc->pageCount();
+    const pdf::Rect crop = m_pdfDocument->cropBox(page);
+    const int rotation = m_pdfDocument->rotation(page);
+    const int pageCount = m_pdfDocument->pageCount();
     for (std::size_t i = 0; i < links.size(); ++i) {
         const pdf::Link& link = links[i];
         // A web link, or a jump to a page of this document; anything else has no place in

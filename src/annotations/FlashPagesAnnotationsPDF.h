@@ -26,8 +26,8 @@ public:
     // Scans the needed page at the current index and appends its `pageAnnos` element.
     void parsePage();
 
-    const std::shared_ptr<const pdf::Document>& pdfDoc() const { return m_pdfDoc; }
-    void setPdfDoc(std::shared_ptr<const pdf::Document> document) { m_pdfDoc = std::move(document); }
+    const std::shared_ptr<const pdf::Document>& pdfDocument() const { return m_pdfDocument; }
+    void setPdfDocument(std::shared_ptr<const pdf::Document> document) { m_pdfDocument = std::move(document); }
     const std::vector<int>& neededPages() const { return m_neededPages; }
 
     // The link area as fractions of the displayed page: the bounds are taken relative to the
@@ -37,7 +37,7 @@ public:
 
 private:
     std::vector<int> m_neededPages;
-    std::shared_ptr<const pdf::Document> m_pdfDoc;
+    std::shared_ptr<const pdf::Document> m_pdfDocument;
     int m_currentIndex = 0;
 };
 

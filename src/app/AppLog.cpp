@@ -18,7 +18,7 @@ QString AppLog::logFilePath()
     return QDir(base).filePath(QStringLiteral("Pressvale/%1/%2.log").arg(QStringLiteral("Platewright"), QStringLiteral("Leafcraft")));
 }
 
-void AppLog::prepaireTheLog()
+void AppLog::setUpLog()
 {
     const QString logFile = logFilePath();
     QDir().mkpath(QFileInfo(logFile).path());

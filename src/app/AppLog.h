@@ -15,7 +15,7 @@ public:
     // Creates the log file's folder when missing (a failure is ignored), then configures the
     // logger from the resource "logging.properties" with the file appender PressvaleFileLog
     // writing to logFilePath(). Called once at start-up.
-    static void prepaireTheLog();
+    static void setUpLog();
 };
 
 } // namespace leafcraft

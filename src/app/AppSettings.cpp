@@ -77,17 +77,17 @@ const AppSettingsFields::Field AppSettingsFields::fields[15] = {
     text("lastOutputFileFolder", &AppSettings::m_lastOutputFileFolder),
     text("lastOutputFileName", &AppSettings::m_lastOutputFileName),
     text("lastOutputFileTitle", &AppSettings::m_lastOutputFileTitle),
-    integer("OutputCreateMobile", &AppSettings::m_OutputCreateMobile),
-    integer("MobileType", &AppSettings::m_MobileType),
+    integer("OutputCreateMobile", &AppSettings::m_outputCreateMobile),
+    integer("MobileType", &AppSettings::m_mobileType),
     integer("outputType", &AppSettings::m_outputType),
     integer("importBookmark", &AppSettings::m_importBookmark),
     integer("importLinks", &AppSettings::m_importLinks),
-    integer("ImportType", &AppSettings::m_ImportType),
-    atomic("PageWidth", &AppSettings::m_PageWidth),
-    atomic("PageHeight", &AppSettings::m_PageHeight),
+    integer("ImportType", &AppSettings::m_importType),
+    atomic("PageWidth", &AppSettings::m_pageWidth),
+    atomic("PageHeight", &AppSettings::m_pageHeight),
 };
 
-AppSettings& AppSettings::shareInstance()
+AppSettings& AppSettings::instance()
 {
     // A function-local static is created exactly once even when the main thread and the
     // import worker ask at the same time; it is deliberately never destroyed.
@@ -99,7 +99,7 @@ namespace {
 
 BookSettings& sharedAppSettings()
 {
-    return AppSettings::shareInstance();
+    return AppSettings::instance();
 }
 
 // Import and publish code reaches the application's settings through BookSettings::shared().

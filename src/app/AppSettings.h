@@ -19,7 +19,7 @@ class AppSettings : public BookSettings {
 public:
     // The shared settings of the application, created and loaded from the platform's
     // preference store on the first call (safe from any thread), never destroyed.
-    static AppSettings& shareInstance();
+    static AppSettings& instance();
 
     // A fresh instance loaded from the platform's preference store, for tests and tools that
     // must not share state with the application.

@@ -56,12 +56,12 @@ void LivePreview::makeFlashPreviewFolder()
     // A folder of this instance's own, locked for as long as the instance runs.
     QByteArray pattern = QFile::encodeName(base + QStringLiteral("/preview-XXXXXX"));
     if (!::mkdtemp(pattern.data())) {
-        iFlashPreviewFolder = base + QStringLiteral("/preview-unavailable");
-        LC_WARN(QStringLiteral("flash preview folder cannot be crearted[%1]").arg(iFlashPreviewFolder));
+        m_previewFolder = base + QStringLiteral("/preview-unavailable");
+        LC_WARN(QStringLiteral("flash preview folder cannot be crearted[%1]").arg(m_previewFolder));
         return;
     }
-    iFlashPreviewFolder = QFile::decodeName(pattern);
-    const QByteArray lock = QFile::encodeName(iFlashPreviewFolder + QStringLiteral(".lock"));
+    m_previewFolder = QFile::decodeName(pattern);
+    const QByteArray lock = QFile::encodeName(m_previewFolder + QStringLiteral(".lock"));
     m_lockFd = ::open(lock.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (m_lockFd >= 0) {
         ::flock(m_lockFd, LOCK_EX | LOCK_NB);
@@ -69,13 +69,13 @@ void LivePreview::makeFlashPreviewFolder()
         if (::write(m_lockFd, pid.constData(), size_t(pid.size())) != pid.size())
             LC_WARN(QStringLiteral("cannot write the preview's lock file[%1]").arg(QFile::decodeName(lock)));
     }
-    FlashBookOutput::setDefaultPreviewFolder(iFlashPreviewFolder);
-    FileUtility::makeDiractoryTrustByFlash(base);
+    FlashBookOutput::setDefaultPreviewFolder(m_previewFolder);
+    FileUtility::trustFolderForFlashPlayer(base);
 }
 
-void LivePreview::InitPageConfig(const QString& /*basePath*/)
+void LivePreview::preparePreviewFolder(const QString& /*basePath*/)
 {
-    if (iFlashPreviewFolder.isEmpty())
+    if (m_previewFolder.isEmpty())
         makeFlashPreviewFolder();
 }
 
@@ -85,23 +85,23 @@ QString LivePreview::applyChange(const std::shared_ptr<FlashTemplate>& flashTemp
                                  const std::shared_ptr<FlashOutline>& outline,
                                  const std::function<bool(int done, int total)>& progress)
 {
-    if (iFlashPreviewFolder.isEmpty())
+    if (m_previewFolder.isEmpty())
         makeFlashPreviewFolder();
     auto html = std::make_shared<HTMLConfigInfo>();
-    FlashBookOutput writer(pageSource, flashTemplate, iFlashPreviewFolder, QStringLiteral("index.html"));
+    FlashBookOutput writer(pageSource, flashTemplate, m_previewFolder, QStringLiteral("index.html"));
     try {
-        html->setHTMLTitle(QStringLiteral("Preview"));
-        writer.setHTMLConfig(html);
+        html->setHtmlTitle(QStringLiteral("Preview"));
+        writer.setHtmlConfig(html);
         writer.setFlashPagesAnnotations(annotations);
         writer.setFlashOutline(outline);
         writer.setProgressCallback(progress);
-        writer.setPreviewFolder(iFlashPreviewFolder);
+        writer.setPreviewFolder(m_previewFolder);
         writer.setFolderIsPrivate(true);
-        writer.ouputTheBook();
-        InitPageConfig(QStringLiteral(""));
+        writer.writeBook();
+        preparePreviewFolder(QStringLiteral(""));
         if (writer.failedWrites() > 0)
             throw Error(ErrorKind::Output, QStringLiteral("%1 file(s) could not be written").arg(writer.failedWrites()),
-                        iFlashPreviewFolder);
+                        m_previewFolder);
         return writer.outputFileName();
     } catch (const std::exception& e) {
         const auto* error = dynamic_cast<const Error*>(&e);
@@ -114,15 +114,15 @@ QString LivePreview::applyChange(const std::shared_ptr<FlashTemplate>& flashTemp
     }
 }
 
-void LivePreview::ReplaceXMLPath(bool absolute)
+void LivePreview::rewritePageListPaths(bool absolute)
 {
-    const QString path = iFlashPreviewFolder + QStringLiteral("/pages.xml");
+    const QString path = m_previewFolder + QStringLiteral("/pages.xml");
     QFile in(path);
-    if (iFlashPreviewFolder.isEmpty() || !in.open(QIODevice::ReadOnly))
+    if (m_previewFolder.isEmpty() || !in.open(QIODevice::ReadOnly))
         return;
     QString text = QString::fromUtf8(in.readAll());
     in.close();
-    const QString files = iFlashPreviewFolder + QStringLiteral("/files/");
+    const QString files = m_previewFolder + QStringLiteral("/files/");
     if (absolute)
         text.replace(QStringLiteral("bace=\"\""), QStringLiteral("bace=\"%1\"").arg(files));
     else
@@ -134,17 +134,17 @@ void LivePreview::ReplaceXMLPath(bool absolute)
 
 void LivePreview::removePageList()
 {
-    if (!iFlashPreviewFolder.isEmpty())
-        QFile::remove(iFlashPreviewFolder + QStringLiteral("/pages.xml"));
+    if (!m_previewFolder.isEmpty())
+        QFile::remove(m_previewFolder + QStringLiteral("/pages.xml"));
 }
 
 void LivePreview::removeFlashPreviewFolder()
 {
-    if (!iFlashPreviewFolder.isEmpty() && QFileInfo::exists(iFlashPreviewFolder))
-        QDir(iFlashPreviewFolder).removeRecursively();
+    if (!m_previewFolder.isEmpty() && QFileInfo::exists(m_previewFolder))
+        QDir(m_previewFolder).removeRecursively();
     FlashBookOutput::setDefaultPreviewFolder(QString());
     if (m_lockFd >= 0) {
-        ::unlink(QFile::encodeName(iFlashPreviewFolder + QStringLiteral(".lock")).constData());
+        ::unlink(QFile::encodeName(m_previewFolder + QStringLiteral(".lock")).constData());
         ::close(m_lockFd);
         m_lockFd = -1;
     }

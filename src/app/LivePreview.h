@@ -25,7 +25,7 @@ public:
     LivePreview& operator=(const LivePreview&) = delete;
 
     // "" until the folder has been made.
-    const QString& flashPreviewFolder() const { return iFlashPreviewFolder; }
+    const QString& flashPreviewFolder() const { return m_previewFolder; }
 
     // Creates this instance's own preview folder "<Application Support>/Quiresheet/preview-XXXXXX"
     // (mode 0700, "/temp" standing in for a missing Application Support folder) beside its lock
@@ -35,7 +35,7 @@ public:
     // and a new start never sees an earlier one's page list.
     void makeFlashPreviewFolder();
     // Makes sure the preview folder exists (every caller passes "").
-    void InitPageConfig(const QString& basePath);
+    void preparePreviewFolder(const QString& basePath);
 
     // Writes the book into the preview folder with the HTML page "index.html" titled "Preview"
     // and returns that page's path. The preview's pages.xml, once written, is kept: it is the
@@ -53,7 +53,7 @@ public:
     // `bace="<preview folder>/files/"` (for the page editor), with false every quoted
     // "<preview folder>/files/" becomes "" again. Plain text replacement; nothing happens when
     // the page list does not exist.
-    void ReplaceXMLPath(bool absolute);
+    void rewritePageListPaths(bool absolute);
 
     // Deletes the page list so that the next regeneration writes a fresh one (import end).
     void removePageList();
@@ -61,7 +61,7 @@ public:
     void removeFlashPreviewFolder();
 
 private:
-    QString iFlashPreviewFolder = QStringLiteral("");
+    QString m_previewFolder = QStringLiteral("");
     int m_lockFd = -1;
 };
 

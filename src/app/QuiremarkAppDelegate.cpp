@@ -31,7 +31,7 @@ QuiremarkAppDelegate::QuiremarkAppDelegate(AppWindow* window, QObject* parent)
 
 QuiremarkAppDelegate::~QuiremarkAppDelegate() = default;
 
-QStringList QuiremarkAppDelegate::PageSource(const QString& folder)
+QStringList QuiremarkAppDelegate::demoPageFiles(const QString& folder)
 {
     // The demonstration pages ship under AppFiles/; a folder directly in the resources serves too.
     const Resources& res = Platform::current().resources();
@@ -57,9 +57,9 @@ QString QuiremarkAppDelegate::manualPath(const QString& fileName)
     return QString();
 }
 
-void QuiremarkAppDelegate::applicationDidFinishLaunching()
+void QuiremarkAppDelegate::launch()
 {
-    AppLog::prepaireTheLog();
+    AppLog::setUpLog();
     m_window->hideWindow();
     LC_INFO(QStringLiteral("version is:%1").arg(QStringLiteral(LEAFCRAFT_VERSION)));
     m_window->showAndActivate();
@@ -67,24 +67,24 @@ void QuiremarkAppDelegate::applicationDidFinishLaunching()
     m_window->fillScreen();
 
     auto demo = std::make_shared<FlashPageSourceImg>();
-    for (const QString& path : PageSource(QStringLiteral("DemoImgs_standard/large")))
+    for (const QString& path : demoPageFiles(QStringLiteral("DemoImgs_standard/large")))
         demo->addImgPageFromFile(path);
     demo->generateNormalPages();
-    iFlashPageSource = demo;
-    NeverEditor = true;
+    m_pageSource = demo;
+    m_neverEditor = true;
 
-    iFlashTmpl = std::make_shared<FlashTemplate>();
-    m_tmplDelegate = new FlashTemplateOutlineDelegate(this);
-    m_tmplDelegate->setFlashTmpl(iFlashTmpl.get());
+    m_template = std::make_shared<FlashTemplate>();
+    m_templateDelegate = new FlashTemplateOutlineDelegate(this);
+    m_templateDelegate->setFlashTemplate(m_template.get());
     m_window->reloadPropertyOutline(true);
 
     NotificationCenter& center = NotificationCenter::defaultCenter();
-    m_tipObserver = ScopedObserver(center, UpdateFlashTmplProTipNotification, nullptr,
-                                   [this](const Notification&) { updateTmplPropertyTip(); });
-    m_changeObserver = ScopedObserver(center, FlashTmplProValueChangedNotification, nullptr,
-                                      [this](const Notification&) { tmplPpertyValueChanged(); });
+    m_tipObserver = ScopedObserver(center, PropertyTipNotification, nullptr,
+                                   [this](const Notification&) { updateTemplatePropertyTip(); });
+    m_changeObserver = ScopedObserver(center, PropertyValueChangedNotification, nullptr,
+                                      [this](const Notification&) { templatePropertyValueChanged(); });
 
-    InitPageConfig(QStringLiteral(""));
+    preparePreviewFolder(QStringLiteral(""));
     applyChange();
     updateWindowTitle();
 }
@@ -93,12 +93,12 @@ QString QuiremarkAppDelegate::windowTitle() const
 {
     // "<book> – <template> (<style>) – Leafcraft": the book is the imported PDF's name.
     QStringList parts;
-    const QString source = iFlashPageSource ? iFlashPageSource->sourceFile() : QString();
+    const QString source = m_pageSource ? m_pageSource->sourceFile() : QString();
     parts << (source.isEmpty() ? tr("Demonstration book") : QFileInfo(source).completeBaseName());
-    if (iFlashTmpl && !iFlashTmpl->tmplName().isEmpty())
-        parts << (iFlashTmpl->styleName().isEmpty()
-                      ? iFlashTmpl->tmplName()
-                      : QStringLiteral("%1 (%2)").arg(iFlashTmpl->tmplName(), iFlashTmpl->styleName()));
+    if (m_template && !m_template->templateName().isEmpty())
+        parts << (m_template->styleName().isEmpty()
+                      ? m_template->templateName()
+                      : QStringLiteral("%1 (%2)").arg(m_template->templateName(), m_template->styleName()));
     parts << QStringLiteral("Leafcraft");
     return parts.join(QStringLiteral(" – "));
 }
@@ -108,67 +108,67 @@ void QuiremarkAppDelegate::updateWindowTitle()
     m_window->setWindowTitle(windowTitle());
 }
 
-void QuiremarkAppDelegate::applicationWillTerminate()
+void QuiremarkAppDelegate::prepareToQuit()
 {
     // The converters' work folders go with their page sources below: only this run's.
     m_tipObserver.reset();
     m_changeObserver.reset();
-    if (m_tmplDelegate)
-        m_tmplDelegate->setFlashTmpl(nullptr);
-    iFlashTmpl.reset();
-    iFlashPageSource.reset();
+    if (m_templateDelegate)
+        m_templateDelegate->setFlashTemplate(nullptr);
+    m_template.reset();
+    m_pageSource.reset();
     removeFlashPreviewFolder();
 }
 
 // ------------------------------------------------------------------ commands
 
-void QuiremarkAppDelegate::OnImportPDF()
+void QuiremarkAppDelegate::onImportPdf()
 {
     m_window->beginImportSheet();
 }
 
 void QuiremarkAppDelegate::onSelectTemplate()
 {
-    m_window->beginSelectTemplateSheet(iFlashTmpl ? iFlashTmpl->tmplName() : QString());
+    m_window->beginSelectTemplateSheet(m_template ? m_template->templateName() : QString());
 }
 
-void QuiremarkAppDelegate::OnExportFlipBook()
+void QuiremarkAppDelegate::onExportBook()
 {
-    m_window->beginPublishSheet(iFlashTmpl, iFlashPageSource, iFlashOutline, iFlashPagesAnnotations);
+    m_window->beginPublishSheet(m_template, m_pageSource, m_outline, m_annotations);
 }
 
-void QuiremarkAppDelegate::OnApplyChange()
+void QuiremarkAppDelegate::onApplyChange()
 {
     applyChange();
 }
 
-void QuiremarkAppDelegate::OnExportTmplSettings()
+void QuiremarkAppDelegate::onExportTemplateSettings()
 {
-    if (!iFlashTmpl)
+    if (!m_template)
         return;
     QString path = m_window->askSaveFile(tr("Export settings"));
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QLatin1String(".txt");
-    if (!iFlashTmpl->exportPropertiesSettingsTo(path))
+    if (!m_template->exportPropertiesSettingsTo(path))
         m_window->showError(tr("The settings could not be written to %1.").arg(path));
 }
 
-void QuiremarkAppDelegate::OnImportTmplSettings()
+void QuiremarkAppDelegate::onImportTemplateSettings()
 {
-    if (!iFlashTmpl)
+    if (!m_template)
         return;
     const QString path = m_window->askOpenFile(tr("Import settings"), {QStringLiteral("txt")});
     if (path.isEmpty())
         return;
-    if (!iFlashTmpl->importPropertiesSettingsFrom(path))
+    if (!m_template->importPropertiesSettingsFrom(path))
         m_window->showError(tr("The settings file %1 could not be read.").arg(path));
     m_window->reloadPropertyOutline(true);
     applyChange();
 }
 
-void QuiremarkAppDelegate::OnOpenHelp()
+void QuiremarkAppDelegate::onOpenHelp()
 {
     const QString path = manualPath();
     if (path.isEmpty())
@@ -182,11 +182,11 @@ void QuiremarkAppDelegate::onOpenAbout()
     m_window->showAbout();
 }
 
-void QuiremarkAppDelegate::OnPageEditor()
+void QuiremarkAppDelegate::onPageEditor()
 {
-    ReplaceXMLPath(true);
-    if (iFlashPagesAnnotations)
-        iFlashPagesAnnotations = std::make_shared<FlashPagesAnnotationsPDF>();
+    rewritePageListPaths(true);
+    if (m_annotations)
+        m_annotations = std::make_shared<FlashPagesAnnotationsPDF>();
     m_window->beginPageEditorSheet(m_preview.flashPreviewFolder());
 }
 
@@ -195,23 +195,23 @@ void QuiremarkAppDelegate::OnPageEditor()
 void QuiremarkAppDelegate::pageEditorWindowDidEnd(int returnCode)
 {
     if (returnCode == 1)
-        NeverEditor = false;
+        m_neverEditor = false;
     else
-        ReplaceXMLPath(false);
+        rewritePageListPaths(false);
     applyChange();
 }
 
-void QuiremarkAppDelegate::importWindowDidEnd(int returnCode, const ImportResult& result)
+void QuiremarkAppDelegate::importFinished(int returnCode, const ImportResult& result)
 {
     if (returnCode != 1)
         return;
     m_preview.removePageList();
-    NeverEditor = true;
-    if (iFlashTmpl) {
-        iFlashTmpl->setPropertyValue(QStringLiteral("pageWidth"), QString::number(result.pageWidth));
-        iFlashTmpl->setPropertyValue(QStringLiteral("pageHeight"), QString::number(result.pageHeight));
+    m_neverEditor = true;
+    if (m_template) {
+        m_template->setPropertyValue(QStringLiteral("pageWidth"), QString::number(result.pageWidth));
+        m_template->setPropertyValue(QStringLiteral("pageHeight"), QString::number(result.pageHeight));
     }
-    InitPageConfig(QStringLiteral(""));
+    preparePreviewFolder(QStringLiteral(""));
     setFlashPageSource(result.flashPageSource);
     setFlashPagesAnnotations(result.flashPagesAnnotations);
     setFlashOutline(result.flashOutline);
@@ -219,18 +219,18 @@ void QuiremarkAppDelegate::importWindowDidEnd(int returnCode, const ImportResult
     applyChange();
 }
 
-void QuiremarkAppDelegate::selectTmplWindowDidEnd(int returnCode, const QString& selectedStyle)
+void QuiremarkAppDelegate::templateSelectionFinished(int returnCode, const QString& selectedStyle)
 {
-    if (returnCode != 1 || selectedStyle.isEmpty() || !iFlashTmpl)
+    if (returnCode != 1 || selectedStyle.isEmpty() || !m_template)
         return;
     const QString styleFolder = QFileInfo(selectedStyle).absolutePath();
-    const QString tmplName = QFileInfo(QFileInfo(styleFolder).absolutePath()).fileName();
-    iFlashTmpl->changeTmplTo(tmplName, styleFolder);
-    if (m_tmplDelegate)
-        m_tmplDelegate->reload();
+    const QString templateName = QFileInfo(QFileInfo(styleFolder).absolutePath()).fileName();
+    m_template->changeTemplateTo(templateName, styleFolder);
+    if (m_templateDelegate)
+        m_templateDelegate->reload();
     m_window->reloadPropertyOutline(true);
 
-    placeCubeImages(m_preview.flashPreviewFolder(), tmplName, styleFolder);
+    placeCubeImages(m_preview.flashPreviewFolder(), templateName, styleFolder);
     applyChange();
 }
 
@@ -241,23 +241,23 @@ void QuiremarkAppDelegate::makeFlashPreviewFolder()
     m_preview.makeFlashPreviewFolder();
 }
 
-void QuiremarkAppDelegate::InitPageConfig(const QString& basePath)
+void QuiremarkAppDelegate::preparePreviewFolder(const QString& basePath)
 {
-    m_preview.InitPageConfig(basePath);
+    m_preview.preparePreviewFolder(basePath);
 }
 
 bool QuiremarkAppDelegate::applyChange()
 {
-    if (iApplyChangeTimer) {
-        iApplyChangeTimer->stop();
-        iApplyChangeTimer->deleteLater();
-        iApplyChangeTimer = nullptr;
+    if (m_applyChangeTimer) {
+        m_applyChangeTimer->stop();
+        m_applyChangeTimer->deleteLater();
+        m_applyChangeTimer = nullptr;
     }
     m_window->setApplyChangeImage(QStringLiteral("apply"));
     m_window->setBusy(true);
     QString page;
     m_window->runLongWork(tr("Updating the preview"), [this, &page](const AppWindow::ProgressCallback& progress) {
-        page = m_preview.applyChange(iFlashTmpl, iFlashPageSource, iFlashPagesAnnotations, iFlashOutline, progress);
+        page = m_preview.applyChange(m_template, m_pageSource, m_annotations, m_outline, progress);
     });
     m_window->setBusy(false);
     updateWindowTitle();
@@ -267,14 +267,14 @@ bool QuiremarkAppDelegate::applyChange()
     return true;
 }
 
-void QuiremarkAppDelegate::tmplPpertyValueChanged()
+void QuiremarkAppDelegate::templatePropertyValueChanged()
 {
-    if (iApplyChangeTimer)
+    if (m_applyChangeTimer)
         return;
-    iApplyChangeTimer = new QTimer(this);
-    iApplyChangeTimer->setInterval(330);
-    connect(iApplyChangeTimer, &QTimer::timeout, this, &QuiremarkAppDelegate::onTimerEvent);
-    iApplyChangeTimer->start();
+    m_applyChangeTimer = new QTimer(this);
+    m_applyChangeTimer->setInterval(330);
+    connect(m_applyChangeTimer, &QTimer::timeout, this, &QuiremarkAppDelegate::onTimerEvent);
+    m_applyChangeTimer->start();
 }
 
 void QuiremarkAppDelegate::onTimerEvent()
@@ -283,15 +283,15 @@ void QuiremarkAppDelegate::onTimerEvent()
     m_window->setApplyChangeImage(QStringLiteral("apply%1").arg(m_applyTag + 1));
 }
 
-void QuiremarkAppDelegate::updateTmplPropertyTip()
+void QuiremarkAppDelegate::updateTemplatePropertyTip()
 {
     if (FlashTemplateProperty* p = m_window->selectedProperty())
         m_window->showPropertyTip(p->title(), p->desc());
 }
 
-void QuiremarkAppDelegate::ReplaceXMLPath(bool absolute)
+void QuiremarkAppDelegate::rewritePageListPaths(bool absolute)
 {
-    m_preview.ReplaceXMLPath(absolute);
+    m_preview.rewritePageListPaths(absolute);
 }
 
 void QuiremarkAppDelegate::removeFlashPreviewFolder()

@@ -39,43 +39,43 @@ public:
     explicit QuiremarkAppDelegate(AppWindow* window, QObject* parent = nullptr);
     ~QuiremarkAppDelegate() override;
 
-    virtual void applicationDidFinishLaunching();
-    void applicationWillTerminate();
+    virtual void launch();
+    void prepareToQuit();
 
     // ---- Commands of the main window.
-    void OnImportPDF();
+    void onImportPdf();
     void onSelectTemplate();
-    void OnExportFlipBook();
-    void OnApplyChange();
-    void OnExportTmplSettings();
-    void OnImportTmplSettings();
-    void OnOpenHelp();
+    void onExportBook();
+    void onApplyChange();
+    void onExportTemplateSettings();
+    void onImportTemplateSettings();
+    void onOpenHelp();
     void onOpenAbout();
     // Opens the page editor on the preview folder: the preview's page list gets an absolute
     // base path and becomes the only home of the links (the annotations are emptied).
-    void OnPageEditor();
+    void onPageEditor();
 
     // ---- Sheet ends (return code 1: confirmed).
-    void importWindowDidEnd(int returnCode, const ImportResult& result);
+    void importFinished(int returnCode, const ImportResult& result);
     // `selectedStyle`: the chosen style's shot.jpg path, or a null text when none was chosen.
-    void selectTmplWindowDidEnd(int returnCode, const QString& selectedStyle);
+    void templateSelectionFinished(int returnCode, const QString& selectedStyle);
     // 1: the editor saved pages.xml (with relative paths); otherwise its base path is made
     // relative again. The preview is regenerated either way.
     void pageEditorWindowDidEnd(int returnCode);
 
     // ---- The live preview.
     void makeFlashPreviewFolder();
-    void InitPageConfig(const QString& basePath);
+    void preparePreviewFolder(const QString& basePath);
     // Regenerates the preview; returns false (after logging "apply change :...") on failure.
     bool applyChange();
-    void ReplaceXMLPath(bool absolute);
+    void rewritePageListPaths(bool absolute);
     void onTimerEvent();
     void removeFlashPreviewFolder();
-    void tmplPpertyValueChanged();
-    void updateTmplPropertyTip();
+    void templatePropertyValueChanged();
+    void updateTemplatePropertyTip();
 
     // The full paths of the "jpg" resources in a resource sub-folder, sorted by name.
-    static QStringList PageSource(const QString& folder);
+    static QStringList demoPageFiles(const QString& folder);
     // The manual under one of the names the build renders it, or a null text when it is missing.
     static QString manualPath(const QString& fileName = QStringLiteral("quiremark pro for mac manual.pdf"));
 
@@ -84,31 +84,31 @@ public:
     void updateWindowTitle();
 
     // ---- State.
-    const std::shared_ptr<FlashTemplate>& flashTmpl() const { return iFlashTmpl; }
-    FlashTemplateOutlineDelegate* tmplDelegate() const { return m_tmplDelegate; }
-    const std::shared_ptr<FlashPageSource>& flashPageSource() const { return iFlashPageSource; }
-    void setFlashPageSource(std::shared_ptr<FlashPageSource> s) { iFlashPageSource = std::move(s); }
-    const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return iFlashPagesAnnotations; }
-    void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> a) { iFlashPagesAnnotations = std::move(a); }
-    const std::shared_ptr<FlashOutline>& flashOutline() const { return iFlashOutline; }
-    void setFlashOutline(std::shared_ptr<FlashOutline> o) { iFlashOutline = std::move(o); }
+    const std::shared_ptr<FlashTemplate>& flashTemplate() const { return m_template; }
+    FlashTemplateOutlineDelegate* templateDelegate() const { return m_templateDelegate; }
+    const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
+    void setFlashPageSource(std::shared_ptr<FlashPageSource> s) { m_pageSource = std::move(s); }
+    const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return m_annotations; }
+    void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> a) { m_annotations = std::move(a); }
+    const std::shared_ptr<FlashOutline>& flashOutline() const { return m_outline; }
+    void setFlashOutline(std::shared_ptr<FlashOutline> o) { m_outline = std::move(o); }
     const QString& flashPreviewFolder() const { return m_preview.flashPreviewFolder(); }
-    bool neverEditor() const { return NeverEditor; }
-    bool applyChangePending() const { return iApplyChangeTimer != nullptr; }
+    bool neverEditor() const { return m_neverEditor; }
+    bool applyChangePending() const { return m_applyChangeTimer != nullptr; }
     int applyChangeTag() const { return m_applyTag; }
     void setApplyChangeTag(int tag) { m_applyTag = tag; }
 
 private:
     AppWindow* m_window;
-    std::shared_ptr<FlashTemplate> iFlashTmpl;
-    FlashTemplateOutlineDelegate* m_tmplDelegate = nullptr;
-    std::shared_ptr<FlashPageSource> iFlashPageSource;
-    std::shared_ptr<FlashPagesAnnotations> iFlashPagesAnnotations;
-    std::shared_ptr<FlashOutline> iFlashOutline;
-    QTimer* iApplyChangeTimer = nullptr;
+    std::shared_ptr<FlashTemplate> m_template;
+    FlashTemplateOutlineDelegate* m_templateDelegate = nullptr;
+    std::shared_ptr<FlashPageSource> m_pageSource;
+    std::shared_ptr<FlashPagesAnnotations> m_annotations;
+    std::shared_ptr<FlashOutline> m_outline;
+    QTimer* m_applyChangeTimer = nullptr;
     int m_applyTag = 0;
-    LivePreview m_preview; // the preview folder (iFlashPreviewFolder) and its regeneration
-    bool NeverEditor = true;
+    LivePreview m_preview; // the preview folder (m_previewFolder) and its regeneration
+    bool m_neverEditor = true;
     ScopedObserver m_tipObserver;
     ScopedObserver m_changeObserver;
 };
@@ -118,7 +118,7 @@ class LeafcraftAppDelegate : public QuiremarkAppDelegate {
     Q_OBJECT
 public:
     using QuiremarkAppDelegate::QuiremarkAppDelegate;
-    void applicationDidFinishLaunching() override { QuiremarkAppDelegate::applicationDidFinishLaunching(); }
+    void launch() override { QuiremarkAppDelegate::launch(); }
 };
 
 } // namespace leafcraft

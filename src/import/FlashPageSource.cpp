@@ -8,14 +8,14 @@
 
 namespace leafcraft {
 
-const FlashPage* FlashPageSource::getPageAtIndex(int position) const
+const FlashPage* FlashPageSource::pageAt(int position) const
 {
     if (position < 0 || position >= int(m_pages.size()))
         return nullptr;
     return m_pages[std::size_t(position)].get();
 }
 
-const FlashPage* FlashPageSource::getNormalPageAtIndex(int pageNumber) const
+const FlashPage* FlashPageSource::normalPageAt(int pageNumber) const
 {
     return findByPageIndex(m_normalPages, pageNumber, false);
 }

@@ -31,13 +31,13 @@ public:
     // Lookups; the entries they return are borrowed from this source and live as long as it
     // does (or until its lists are replaced).
     // The entry of `pages` at the 0-based `position`, or nullptr past the end.
-    virtual const FlashPage* getPageAtIndex(int position) const;
+    virtual const FlashPage* pageAt(int position) const;
     // The first entry of `normalPages` whose pageIndex is `pageNumber` (1-based), or nullptr.
-    virtual const FlashPage* getNormalPageAtIndex(int pageNumber) const;
-    virtual const FlashPage* getZoomedPageAtIndex(int /*pageNumber*/) const { return nullptr; }
-    virtual const FlashPage* getThumbPageAtIndex(int /*pageNumber*/) const { return nullptr; }
+    virtual const FlashPage* normalPageAt(int pageNumber) const;
+    virtual const FlashPage* zoomedPageAt(int /*pageNumber*/) const { return nullptr; }
+    virtual const FlashPage* thumbPageAt(int /*pageNumber*/) const { return nullptr; }
     // Never answers: the mobile writer reads mobilePages() directly.
-    virtual const FlashPage* getMobilePageAtIndex(int /*pageNumber*/) const { return nullptr; }
+    virtual const FlashPage* mobilePageAt(int /*pageNumber*/) const { return nullptr; }
 
     // Empties all five lists.
     void clearPages();

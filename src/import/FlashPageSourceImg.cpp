@@ -41,14 +41,14 @@ void FlashPageSourceImg::addMobileImgPageFromFile(const QString& path)
 void FlashPageSourceImg::generateNormalPages()
 {
     for (const auto& page : pages())
-        if (!getNormalPageAtIndex(page->pageIndex()))
+        if (!normalPageAt(page->pageIndex()))
             insertAtPageIndex(mutableNormalPages(), page->copyPage(100, 100));
 }
 
 void FlashPageSourceImg::generateThumbPages()
 {
     for (const auto& page : pages())
-        if (!getThumbPageAtIndex(page->pageIndex()))
+        if (!thumbPageAt(page->pageIndex()))
             insertAtPageIndex(mutableThumbPages(), page->copyPage(100, 100));
 }
 

@@ -20,10 +20,10 @@ public:
     void generateMobilePages() override {}
     // Puts a copy of every page that has no normal entry yet at position pageIndex - 1.
     void generateNormalPages() override;
-    // The same for thumbnails; as getThumbPageAtIndex() never answers, every page is copied.
+    // The same for thumbnails; as thumbPageAt() never answers, every page is copied.
     void generateThumbPages() override;
 
-    const FlashPage* getThumbPageAtIndex(int /*pageNumber*/) const override { return nullptr; }
+    const FlashPage* thumbPageAt(int /*pageNumber*/) const override { return nullptr; }
 };
 
 } // namespace leafcraft

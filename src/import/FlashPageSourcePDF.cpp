@@ -54,9 +54,9 @@ QString pageList(const std::vector<int>& pages)
 
 } // namespace
 
-FlashPageSourcePDF::FlashPageSourcePDF(const QString& path, const QString& pageRange, int DPI, int quality,
+FlashPageSourcePDF::FlashPageSourcePDF(const QString& path, const QString& pageRange, int dpi, int quality,
                                        Backend backend)
-    : m_backend(std::move(backend)), m_pageRange(pageRange), m_DPI(DPI), m_quality(quality)
+    : m_backend(std::move(backend)), m_pageRange(pageRange), m_dpi(dpi), m_quality(quality)
 {
     setSourceFile(path);
     setWorkerCount(int(std::thread::hardware_concurrency()));
@@ -247,17 +247,17 @@ void FlashPageSourcePDF::generateNormalPages()
     }
 }
 
-const FlashPage* FlashPageSourcePDF::getNormalPageAtIndex(int pageNumber) const
+const FlashPage* FlashPageSourcePDF::normalPageAt(int pageNumber) const
 {
     return findByPageIndex(normalPages(), pageNumber, true);
 }
 
-const FlashPage* FlashPageSourcePDF::getZoomedPageAtIndex(int pageNumber) const
+const FlashPage* FlashPageSourcePDF::zoomedPageAt(int pageNumber) const
 {
     return findByPageIndex(zoomedPages(), pageNumber, true);
 }
 
-const FlashPage* FlashPageSourcePDF::getThumbPageAtIndex(int pageNumber) const
+const FlashPage* FlashPageSourcePDF::thumbPageAt(int pageNumber) const
 {
     return findByPageIndex(thumbPages(), pageNumber, true);
 }

@@ -69,7 +69,7 @@ public:
     // Opens the document, computes the needed pages and makes the converter. Throws Error(BadInput) when the file
     // cannot be opened as a PDF (naming the reason: not a PDF, damaged, password protected,
     // no pages) and when the range names no page of it.
-    FlashPageSourcePDF(const QString& path, const QString& pageRange, int DPI, int quality,
+    FlashPageSourcePDF(const QString& path, const QString& pageRange, int dpi, int quality,
                        Backend backend = defaultBackend());
     ~FlashPageSourcePDF() override;
 
@@ -94,19 +94,19 @@ public:
     void generateNormalPages() override;
 
     // Both give up (nullptr) as soon as the stop flag is set.
-    const FlashPage* getNormalPageAtIndex(int pageNumber) const override;
-    const FlashPage* getThumbPageAtIndex(int pageNumber) const override;
-    const FlashPage* getZoomedPageAtIndex(int pageNumber) const override;
+    const FlashPage* normalPageAt(int pageNumber) const override;
+    const FlashPage* thumbPageAt(int pageNumber) const override;
+    const FlashPage* zoomedPageAt(int pageNumber) const override;
 
     // The page converter (present with the default backend; nullptr for test doubles). Its
     // PDFDoc() is the same document as PDFDoc() here.
     PDFToPageConverter* toPageConverter() const { return m_converter ? m_converter->pageConverter() : nullptr; }
     // The open document, for the link scan and the outline; shared with the converters'
     // handles only by file, never used by two threads at once.
-    std::shared_ptr<pdf::Document> PDFDoc() const { return m_document; }
+    std::shared_ptr<pdf::Document> pdfDocument() const { return m_document; }
     const std::vector<int>& neededPages() const { return m_neededPages; }
     const QString& pageRange() const { return m_pageRange; }
-    int DPI() const { return m_DPI; }
+    int dpi() const { return m_dpi; }
     int quality() const { return m_quality; }
     // The folder the converter writes into.
     QString workFolder() const;
@@ -137,7 +137,7 @@ private:
     Backend m_backend;
     std::shared_ptr<pdf::Document> m_document;
     QString m_pageRange;
-    int m_DPI = 0;
+    int m_dpi = 0;
     int m_quality = 0;
     std::unique_ptr<Converter> m_converter;
     std::vector<std::unique_ptr<pdf::Document>> m_handles; // one per worker

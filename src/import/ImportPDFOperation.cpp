@@ -27,8 +27,8 @@ QString describeCurrent()
 
 } // namespace
 
-ImportPDFOperation::ImportPDFOperation(const QString& path, const QString& pageRange, int DPI, int quality)
-    : m_DPI(DPI), m_quality(quality), m_PDFPath(path), m_pageRange(pageRange),
+ImportPDFOperation::ImportPDFOperation(const QString& path, const QString& pageRange, int dpi, int quality)
+    : m_dpi(dpi), m_quality(quality), m_pdfPath(path), m_pageRange(pageRange),
       m_backend(FlashPageSourcePDF::defaultBackend())
 {
 }
@@ -107,7 +107,7 @@ void ImportPDFOperation::main()
 
     std::shared_ptr<FlashPageSourcePDF> source;
     try {
-        source = std::make_shared<FlashPageSourcePDF>(m_PDFPath, m_pageRange, m_DPI, m_quality, m_backend);
+        source = std::make_shared<FlashPageSourcePDF>(m_pdfPath, m_pageRange, m_dpi, m_quality, m_backend);
         if (m_workerCount > 0)
             source->setWorkerCount(m_workerCount);
         source->setZoomPictures(m_zoomPictures);
@@ -144,7 +144,7 @@ void ImportPDFOperation::main()
 
     // The document of a page source that could not be made is gone: links and outline are
     // then empty.
-    const std::shared_ptr<pdf::Document> document = source ? source->PDFDoc() : nullptr;
+    const std::shared_ptr<pdf::Document> document = source ? source->pdfDocument() : nullptr;
     if (!isCancelled() && m_importLinks) {
         auto annotations = std::make_shared<FlashPagesAnnotationsPDF>();
         m_flashPagesAnnotation = annotations;

@@ -30,7 +30,7 @@ class FlashOutline;
 
 class ImportPDFOperation {
 public:
-    ImportPDFOperation(const QString& path, const QString& pageRange, int DPI, int quality);
+    ImportPDFOperation(const QString& path, const QString& pageRange, int dpi, int quality);
     // Cancels a running import and waits for its thread.
     ~ImportPDFOperation();
     ImportPDFOperation(const ImportPDFOperation&) = delete;
@@ -82,9 +82,9 @@ private:
     std::shared_ptr<FlashPageSource> m_flashPageSource;
     std::shared_ptr<FlashPagesAnnotations> m_flashPagesAnnotation;
     std::shared_ptr<FlashOutline> m_flashOutline;
-    int m_DPI;
+    int m_dpi;
     int m_quality;
-    QString m_PDFPath;
+    QString m_pdfPath;
     QString m_pageRange;
     bool m_importBookmarks = false;
     bool m_importLinks = false;

@@ -2,8 +2,8 @@
 
 namespace leafcraft {
 
-PDFToPageConverter::PDFToPageConverter(QString PDFPath, std::shared_ptr<pdf::Document> PDFDoc, int quality)
-    : m_quality(quality), m_PDFPath(std::move(PDFPath)), m_PDFDoc(std::move(PDFDoc))
+PDFToPageConverter::PDFToPageConverter(QString pdfPath, std::shared_ptr<pdf::Document> pdfDocument, int quality)
+    : m_quality(quality), m_pdfPath(std::move(pdfPath)), m_pdfDocument(std::move(pdfDocument))
 {
 }
 

@@ -15,7 +15,7 @@ class PDFToPageConverter {
 public:
     // `PDFDoc` may be null (the document could not be opened): rendering then produces
     // nothing and the paths are still returned.
-    PDFToPageConverter(QString PDFPath, std::shared_ptr<pdf::Document> PDFDoc, int quality);
+    PDFToPageConverter(QString pdfPath, std::shared_ptr<pdf::Document> pdfDocument, int quality);
     virtual ~PDFToPageConverter() = default;
     PDFToPageConverter(const PDFToPageConverter&) = delete;
     PDFToPageConverter& operator=(const PDFToPageConverter&) = delete;
@@ -29,19 +29,19 @@ public:
     virtual void generatePages(const QList<int>& /*pageNumbers*/) {}
 
     int quality() const { return m_quality; }
-    const QString& PDFPath() const { return m_PDFPath; }
+    const QString& pdfPath() const { return m_pdfPath; }
     const QString& converterWorkFolder() const { return m_converterWorkFolder; }
-    int DPI() const { return m_DPI; }
+    int dpi() const { return m_dpi; }
     // The open document (null when it could not be opened). Shared with the import, which
     // reads links and bookmarks from it after the pages are done.
-    const std::shared_ptr<pdf::Document>& PDFDoc() const { return m_PDFDoc; }
+    const std::shared_ptr<pdf::Document>& pdfDocument() const { return m_pdfDocument; }
 
 protected:
     int m_quality;
-    QString m_PDFPath;
+    QString m_pdfPath;
     QString m_converterWorkFolder;
-    int m_DPI = 144;
-    std::shared_ptr<pdf::Document> m_PDFDoc;
+    int m_dpi = 144;
+    std::shared_ptr<pdf::Document> m_pdfDocument;
 };
 
 } // namespace leafcraft

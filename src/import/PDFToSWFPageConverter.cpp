@@ -189,11 +189,11 @@ struct PDFToSWFPageConverter::Rendered {
     pdf::PageText text;
 };
 
-PDFToSWFPageConverter::PDFToSWFPageConverter(QString PDFPath, std::shared_ptr<pdf::Document> PDFDoc, int quality)
-    : PDFToPageConverter(std::move(PDFPath), std::move(PDFDoc), quality)
+PDFToSWFPageConverter::PDFToSWFPageConverter(QString pdfPath, std::shared_ptr<pdf::Document> pdfDocument, int quality)
+    : PDFToPageConverter(std::move(pdfPath), std::move(pdfDocument), quality)
 {
-    m_DPI = 144;
-    m_converterWorkFolder = FileUtility::forceTmpDiractory(QStringLiteral("Sheetwise"));
+    m_dpi = 144;
+    m_converterWorkFolder = FileUtility::makePrivateTempFolder(QStringLiteral("Sheetwise"));
 }
 
 PDFToSWFPageConverter::~PDFToSWFPageConverter()
@@ -262,7 +262,7 @@ QByteArray PDFToSWFPageConverter::phonePicture(const QByteArray& pageJpeg) const
 
 QSize PDFToSWFPageConverter::pictureSize(int pageNumber, double w, double h, Warnings* warnings) const
 {
-    const QSize full(pixels(w, m_DPI), pixels(h, m_DPI));
+    const QSize full(pixels(w, m_dpi), pixels(h, m_dpi));
     QSize fitted = full;
     pdf::fitToRenderLimit(&fitted.rwidth(), &fitted.rheight());
     if (fitted != full && warnings)
@@ -272,7 +272,7 @@ QSize PDFToSWFPageConverter::pictureSize(int pageNumber, double w, double h, War
     return fitted;
 }
 
-int PDFToSWFPageConverter::CheckString(int length, const QString& str)
+int PDFToSWFPageConverter::indexAfterBar(int length, const QString& str)
 {
     const qsizetype n = std::min<qsizetype>(std::max(0, length), str.size());
     for (qsizetype i = 0; i < n; ++i)
@@ -281,19 +281,19 @@ int PDFToSWFPageConverter::CheckString(int length, const QString& str)
     return 0;
 }
 
-QString PDFToSWFPageConverter::getPDF2swfLibPath()
+QString PDFToSWFPageConverter::pdf2swfToolPath()
 {
     return findTool(QStringLiteral("pdf2swf"));
 }
 
-QString PDFToSWFPageConverter::GetSwfSizePath()
+QString PDFToSWFPageConverter::swfSizeToolPath()
 {
     return findTool(QStringLiteral("getswfSize"));
 }
 
 PageFormat PDFToSWFPageConverter::importFormat()
 {
-    return BookSettings::shared().ImportType() == 0 ? PageFormat::Swf : PageFormat::Jpg;
+    return BookSettings::shared().importType() == 0 ? PageFormat::Swf : PageFormat::Jpg;
 }
 
 void PDFToSWFPageConverter::checkPage(const pdf::Document* doc, int pageNumber) const
@@ -301,7 +301,7 @@ void PDFToSWFPageConverter::checkPage(const pdf::Document* doc, int pageNumber) 
     if (doc && (pageNumber < 1 || pageNumber > doc->pageCount()))
         throw Error(ErrorKind::BadInput,
                     QStringLiteral("page %1 does not exist (the PDF has %2 pages)").arg(pageNumber).arg(doc->pageCount()),
-                    m_PDFPath);
+                    m_pdfPath);
 }
 
 bool PDFToSWFPageConverter::isSizePage(int pageNumber)
@@ -348,14 +348,14 @@ PDFToSWFPageConverter::Rendered PDFToSWFPageConverter::renderPage(const pdf::Doc
         if (e.kind() == ErrorKind::Output)
             throw;
         warnings.add(QStringLiteral("page %1").arg(pageNumber), e.message());
-        LC_WARN(QStringLiteral("page %1 of %2 cannot be rendered: %3").arg(pageNumber).arg(m_PDFPath, e.text()));
+        LC_WARN(QStringLiteral("page %1 of %2 cannot be rendered: %3").arg(pageNumber).arg(m_pdfPath, e.text()));
     }
     return out;
 }
 
 ConvertedPage PDFToSWFPageConverter::convertPage(int pageNumber, PageFormat format, const pdf::Document* document)
 {
-    const pdf::Document* doc = document ? document : m_PDFDoc.get();
+    const pdf::Document* doc = document ? document : m_pdfDocument.get();
     checkPage(doc, pageNumber);
 
     ConvertedPage result;
@@ -454,14 +454,14 @@ QString PDFToSWFPageConverter::generateThumbPage(int pageNumber)
     if (!pending.isEmpty())
         writeFile(file, pending);
     else
-        pdftoThumbImage(pageNumber, file);
+        pdfPageToThumbnail(pageNumber, file);
     return file;
 }
 
 QString PDFToSWFPageConverter::generateMobilePage(int pageNumber)
 {
     const QString file = path(QString::number(pageNumber) + QLatin1String("_mobile.jpg"));
-    if (QFileInfo::exists(file) || !m_PDFDoc)
+    if (QFileInfo::exists(file) || !m_pdfDocument)
         return file;
     const QByteArray picture = pagePicture(pageNumber);
     if (!picture.isEmpty())
@@ -478,35 +478,35 @@ void PDFToSWFPageConverter::pdfPageToImage(int pageNumber, const QString& file)
 
 QByteArray PDFToSWFPageConverter::pagePicture(int pageNumber) const
 {
-    if (!m_PDFDoc)
+    if (!m_pdfDocument)
         return QByteArray();
-    checkPage(m_PDFDoc.get(), pageNumber);
+    checkPage(m_pdfDocument.get(), pageNumber);
     double w = 0, h = 0;
     try {
-        m_PDFDoc->displaySize(pageNumber - 1, &w, &h);
+        m_pdfDocument->displaySize(pageNumber - 1, &w, &h);
         Warnings warnings;
         const QSize size = pictureSize(pageNumber, w, h, &warnings);
-        const pdf::Bitmap page = m_PDFDoc->render(pageNumber - 1, size.width(), size.height());
+        const pdf::Bitmap page = m_pdfDocument->render(pageNumber - 1, size.width(), size.height());
         for (const Warning& warning : warnings.list())
             LC_WARN(warning.text());
         return JpegEncoder::encode(page, m_quality);
     } catch (const Error& e) {
         if (e.kind() == ErrorKind::Output)
             throw;
-        LC_WARN(QStringLiteral("page %1 of %2 cannot be rendered: %3").arg(pageNumber).arg(m_PDFPath, e.text()));
+        LC_WARN(QStringLiteral("page %1 of %2 cannot be rendered: %3").arg(pageNumber).arg(m_pdfPath, e.text()));
     }
     return QByteArray();
 }
 
-void PDFToSWFPageConverter::pdftoThumbImage(int pageNumber, const QString& file)
+void PDFToSWFPageConverter::pdfPageToThumbnail(int pageNumber, const QString& file)
 {
-    if (!m_PDFDoc)
+    if (!m_pdfDocument)
         return;
-    checkPage(m_PDFDoc.get(), pageNumber);
+    checkPage(m_pdfDocument.get(), pageNumber);
     Warnings warnings;
     Wanted wanted;
     wanted.thumb = true;
-    const Rendered r = renderPage(*m_PDFDoc, pageNumber, wanted, warnings);
+    const Rendered r = renderPage(*m_pdfDocument, pageNumber, wanted, warnings);
     if (!r.thumbJpeg.isEmpty())
         writeFile(file, r.thumbJpeg);
 }
@@ -525,11 +525,11 @@ QString PDFToSWFPageConverter::generatePageToSwf(int pageNumber, const QString& 
         QStringLiteral("-qq"),
         QStringLiteral("-s flashversion=8"),
         QStringLiteral("-s disablelinks"),
-        QLatin1String("-s ") + QStringLiteral("zoom=%1").arg(m_DPI),
+        QLatin1String("-s ") + QStringLiteral("zoom=%1").arg(m_dpi),
         QStringLiteral("--"),
-        QFileInfo(m_PDFPath).absoluteFilePath(),
+        QFileInfo(m_pdfPath).absoluteFilePath(),
     };
-    const ToolRun run = runTool(getPDF2swfLibPath(), arguments);
+    const ToolRun run = runTool(pdf2swfToolPath(), arguments);
     QString problem;
     if (run.crashed || run.exitCode != 0) {
         const QString message = QString::fromUtf8(run.err).trimmed();
@@ -539,15 +539,15 @@ QString PDFToSWFPageConverter::generatePageToSwf(int pageNumber, const QString& 
         problem = QStringLiteral("pdf2swf wrote no page file");
     }
     if (problem.isNull() && isSizePage(pageNumber))
-        getFileWandH(outputPath);
+        measureSwfSize(outputPath);
     return problem;
 }
 
-void PDFToSWFPageConverter::getFileWandH(const QString& swfPath)
+void PDFToSWFPageConverter::measureSwfSize(const QString& swfPath)
 {
-    const ToolRun run = runTool(GetSwfSizePath(), {QStringLiteral("--"), QFileInfo(swfPath).absoluteFilePath()});
+    const ToolRun run = runTool(swfSizeToolPath(), {QStringLiteral("--"), QFileInfo(swfPath).absoluteFilePath()});
     const QString output = QString::fromLatin1(run.out);
-    const int bar = CheckString(int(output.size()), output);
+    const int bar = indexAfterBar(int(output.size()), output);
     if (bar == 0) {
         const QString message = QString::fromUtf8(run.err).trimmed();
         throw Error(ErrorKind::BadInput,

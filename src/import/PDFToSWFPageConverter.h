@@ -49,7 +49,7 @@ struct ConvertedPage {
 class PDFToSWFPageConverter : public PDFToPageConverter {
 public:
     // Makes a fresh work folder "<temp root>/Sheetwise/temp.XXXXXX".
-    PDFToSWFPageConverter(QString PDFPath, std::shared_ptr<pdf::Document> PDFDoc, int quality);
+    PDFToSWFPageConverter(QString pdfPath, std::shared_ptr<pdf::Document> pdfDocument, int quality);
     // Deletes the work folder and every file in it.
     ~PDFToSWFPageConverter() override;
 
@@ -86,23 +86,23 @@ public:
     QString generatePageToSwf(int pageNumber, const QString& outputPath);
     // Runs getswfSize on the movie and stores its width and height as the settings'
     // PageWidth and PageHeight. Throws Error(BadInput) when the output holds no "|".
-    void getFileWandH(const QString& swfPath);
+    void measureSwfSize(const QString& swfPath);
 
     // Renders page `pageNumber` at twice its size into a JPEG at `path`. Does nothing
     // without an open document; rendering errors are logged and leave no file.
     void pdfPageToImage(int pageNumber, const QString& path);
     // Renders the thumbnail of page `pageNumber` into a JPEG at `path`.
-    void pdftoThumbImage(int pageNumber, const QString& path);
+    void pdfPageToThumbnail(int pageNumber, const QString& path);
 
     // Deletes the work folder if it exists.
     void removeWorkFolder();
 
     // The 1-based position of the first "|" among the first `length` characters of `str`,
     // or 0 when there is none.
-    static int CheckString(int length, const QString& str);
+    static int indexAfterBar(int length, const QString& str);
     // Paths of the page tools (see the .cpp for where they are looked for).
-    static QString getPDF2swfLibPath();
-    static QString GetSwfSizePath();
+    static QString pdf2swfToolPath();
+    static QString swfSizeToolPath();
 
     // ImportType of the user settings as a page format.
     static PageFormat importFormat();

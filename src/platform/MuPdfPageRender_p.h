@@ -20,4 +20,12 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
 // The words and the text of a structured-text page whose coordinates span `width` x `height`.
 PageText collectText(const fz_stext_page* page, float width, float height);
 
+// The 0-based target page of an internal link URI, or -1. Never throws.
+int pageOfLink(fz_context* ctx, fz_document* doc, const char* uri);
+
+// Reads the outline of `iter` into `result` (`levels` is the caller's scratch stack). Runs
+// inside fz_try and throws (MuPDF) on a damaged outline, keeping the entries read so far.
+void readOutline(fz_context* ctx, fz_document* doc, fz_outline_iterator* iter, std::vector<OutlineItem>& result,
+                 std::vector<std::vector<OutlineItem>*>& levels);
+
 } // namespace leafcraft::pdf::detail

@@ -14,7 +14,7 @@ QString S(const char* s)
     return QString::fromLatin1(s);
 }
 
-// Appends a leaf element with `value` as its text (AddChildToParent).
+// Appends a leaf element with `value` as its text (appendTextElement).
 xml::Element leaf(xml::Element parent, const char* name, const QString& value)
 {
     return parent.appendElement(S(name), value);
@@ -187,13 +187,13 @@ PageListSizes pageListSizes(int W, int H)
     return s;
 }
 
-xml::Document pageListDocument(const QString& bace, int W, int H, const std::vector<PageListEntry>& pages,
+xml::Document pageListDocument(const QString& base, int W, int H, const std::vector<PageListEntry>& pages,
                                const xml::Element& pagesAnnos)
 {
     const PageListSizes s = pageListSizes(W, H);
     xml::Document doc = xml::Document::create(S("Pages"));
     xml::Element root = doc.root();
-    root.setAttribute(S("bace"), bace);
+    root.setAttribute(S("bace"), base);
     root.setAttribute(S("largeWidth"), QString::number(s.largeWidth));
     root.setAttribute(S("largeHeight"), QString::number(s.largeHeight));
     root.setAttribute(S("width"), QString::number(s.width));

@@ -60,7 +60,7 @@ struct PageListEntry {
 // items with an `href`; links to another page (action "page") become items whose `pageIndex`
 // is the book position (1-based) of the first page made from that document page, and are
 // left out when the book does not hold that page.
-xml::Document pageListDocument(const QString& bace, int pageWidth, int pageHeight,
+xml::Document pageListDocument(const QString& base, int pageWidth, int pageHeight,
                                const std::vector<PageListEntry>& pages, const xml::Element& pagesAnnos);
 
 // `text` as a JavaScript (and JSON) string literal that is also safe inside HTML:

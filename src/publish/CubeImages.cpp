@@ -6,12 +6,12 @@
 
 namespace leafcraft {
 
-void placeCubeImages(const QString& bookFolder, const QString& tmplName, const QString& styleFolder)
+void placeCubeImages(const QString& bookFolder, const QString& templateName, const QString& styleFolder)
 {
     const QString extFiles = bookFolder + QLatin1String("/files/extfiles/");
     for (const char* name : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"}) {
         const QString file = QString::fromLatin1(name);
-        if (tmplName == QLatin1String("Panoramic")) {
+        if (templateName == QLatin1String("Panoramic")) {
             const QString source = styleFolder + QLatin1Char('/') + file;
             if (QFileInfo::exists(source)) {
                 QDir().mkpath(extFiles);

@@ -49,21 +49,21 @@ QString& defaultPreviewFolder()
 
 // ------------------------------------------------------------------ paths and primitives
 
-QString FlashBookOutput::GetPreviewPath()
+QString FlashBookOutput::previewPath()
 {
     if (!m_previewFolder.isEmpty()) {
-        ThePreviewPath = QDir::cleanPath(m_previewFolder);
-        return ThePreviewPath;
+        m_previewPath = QDir::cleanPath(m_previewFolder);
+        return m_previewPath;
     }
     if (!defaultPreviewFolder().isEmpty()) {
-        ThePreviewPath = defaultPreviewFolder();
-        return ThePreviewPath;
+        m_previewPath = defaultPreviewFolder();
+        return m_previewPath;
     }
     QString support = Platform::current().paths().userAppSupportDir();
     if (support.isEmpty())
         support = QStringLiteral("/temp");
-    ThePreviewPath = QDir::cleanPath(support + QStringLiteral("/Quiresheet/preview/"));
-    return ThePreviewPath;
+    m_previewPath = QDir::cleanPath(support + QStringLiteral("/Quiresheet/preview/"));
+    return m_previewPath;
 }
 
 void FlashBookOutput::setDefaultPreviewFolder(const QString& folder)
@@ -75,12 +75,12 @@ QString FlashBookOutput::baseFolder(const QString& base) const
 {
     if (!base.isEmpty())
         return base;
-    return m_writeFolder.isEmpty() ? iSaveToFolder : m_writeFolder;
+    return m_writeFolder.isEmpty() ? m_saveToFolder : m_writeFolder;
 }
 
 QString FlashBookOutput::manifestPath() const
 {
-    const QString inRoot = QDir(QDir::cleanPath(bookRoot())).relativeFilePath(QDir::cleanPath(iSaveToFolder));
+    const QString inRoot = QDir(QDir::cleanPath(bookRoot())).relativeFilePath(QDir::cleanPath(m_saveToFolder));
     return inRoot == QLatin1String(".") ? BookStaging::manifestName() : inRoot + QLatin1Char('/') + BookStaging::manifestName();
 }
 
@@ -95,7 +95,7 @@ QString FlashBookOutput::stagedPath(const QString& path) const
 
 QString FlashBookOutput::resourcePath(const QString& base, const QString& relative) const
 {
-    QString path = baseFolder(base) + QLatin1Char('/') + iResourceFolder;
+    QString path = baseFolder(base) + QLatin1Char('/') + m_resourceFolder;
     if (!relative.isEmpty())
         path += QLatin1Char('/') + relative;
     return path;
@@ -103,10 +103,10 @@ QString FlashBookOutput::resourcePath(const QString& base, const QString& relati
 
 // ------------------------------------------------------------------ the whole book
 
-void FlashBookOutput::ouputTheBook()
+void FlashBookOutput::writeBook()
 {
-    if (!m_staging && !QFileInfo(iSaveToFolder).isDir()) {
-        warn(iSaveToFolder, QStringLiteral("the book folder does not exist; nothing was written"), true);
+    if (!m_staging && !QFileInfo(m_saveToFolder).isDir()) {
+        warn(m_saveToFolder, QStringLiteral("the book folder does not exist; nothing was written"), true);
         return;
     }
     writeStaged([this] { writeStagedBook(); });
@@ -122,7 +122,7 @@ void FlashBookOutput::writeStaged(const std::function<void()>& write)
         own->begin();
         m_activeStaging = &*own;
     }
-    m_writeFolder = stagedPath(iSaveToFolder);
+    m_writeFolder = stagedPath(m_saveToFolder);
     m_failedFiles.clear();
     try {
         if (!QDir().mkpath(m_writeFolder))
@@ -134,7 +134,7 @@ void FlashBookOutput::writeStaged(const std::function<void()>& write)
                         QStringLiteral("the book was not written: %1 file(s) could not be written (%2%3)")
                             .arg(m_failedWrites)
                             .arg(some.join(QStringLiteral(", ")), m_failedFiles.size() > 10 ? QStringLiteral(", ...") : QString()),
-                        iSaveToFolder);
+                        m_saveToFolder);
         }
         reportProgress();
         if (own)
@@ -174,26 +174,26 @@ void FlashBookOutput::writeStagedBook()
 void FlashBookOutput::writeWholeBook()
 {
     const QString none;
-    removeExtFile(none);
-    prepaireNomalPage(none);
-    prepaireZoomendPage(none);
-    prepaireThumbPage(none);
-    prepaireExtFiles(none);
-    PrepareAnnotationFiles(none);
-    prepaireThemeFile(none);
+    removeExtraFiles(none);
+    writePagePictures(none);
+    writeZoomedPictures(none);
+    writeThumbnails(none);
+    writeExtraFiles(none);
+    writeAnnotationFiles(none);
+    writeThemeFiles(none);
 
     reportProgress();
     // The working folder's page list is the master one. A book written into the working folder
     // itself (the live preview) keeps it, or gets a fresh one while it has none; any other
     // book carries it only inside its configuration.
-    const QString preview = GetPreviewPath();
-    const bool intoWorkingFolder = QDir::cleanPath(preview) == QDir::cleanPath(iSaveToFolder);
+    const QString preview = previewPath();
+    const bool intoWorkingFolder = QDir::cleanPath(preview) == QDir::cleanPath(m_saveToFolder);
     m_generatedPageList.clear();
     if (exists(preview + QStringLiteral("/pages.xml"))) {
-        if (intoWorkingFolder && m_writeFolder != iSaveToFolder)
+        if (intoWorkingFolder && m_writeFolder != m_saveToFolder)
             copyFile(preview + QStringLiteral("/pages.xml"), baseFolder(none) + QStringLiteral("/pages.xml"));
     } else if (intoWorkingFolder) {
-        m_generatedPageList = BookPageConfig(iBasePath, iNeverEditor);
+        m_generatedPageList = writePageList(m_basePath, m_neverEditor);
     }
 
     const QString editor = preview + QStringLiteral("/files/editor");
@@ -211,59 +211,59 @@ void FlashBookOutput::writeWholeBook()
         copyFolder(editor, bookEditor);
     }
 
-    const QString html = stagedPath(outputHTMLFileName());
-    const QString pattern = iFlashTemplate ? iFlashTemplate->tmplHTMLFilePath() : QString();
+    const QString html = stagedPath(outputHtmlFileName());
+    const QString pattern = m_template ? m_template->htmlTemplatePath() : QString();
     if (pattern.isEmpty())
         throw Error(ErrorKind::BadInput, QStringLiteral("the template has no HTML page"),
-                    iFlashTemplate ? iFlashTemplate->tmplName() : QString());
-    if (iHTMLConfig) {
-        HTMLConfigInfo page = *iHTMLConfig;
-        page.takeBookSettings(bookdoc::bookSettings(iFlashTemplate.get(), m_publishedTitle));
-        page.generateHTMLFrom(pattern, html);
+                    m_template ? m_template->templateName() : QString());
+    if (m_htmlConfig) {
+        HTMLConfigInfo page = *m_htmlConfig;
+        page.takeBookSettings(bookdoc::bookSettings(m_template.get(), m_publishedTitle));
+        page.generateHtmlFrom(pattern, html);
     } else {
         removePath(html);
         if (!copyFile(pattern, html))
             throw Error(ErrorKind::Output, QStringLiteral("cannot write the HTML page"), html);
     }
 
-    ouputBookXML(resourcePath(none, QStringLiteral("config.xml")));
-    prepaireSearchFile(none);
+    writeBookConfig(resourcePath(none, QStringLiteral("config.xml")));
+    writeSearchFile(none);
 
-    if (iFlashTemplate) {
+    if (m_template) {
         // Flash-era files: copied only when the template data ships them.
         const QString appFiles = Platform::current().resources().appFilesDir();
-        const QString tmplDir = FlashTemplate::tmplPathForName(iFlashTemplate->tmplName());
+        const QString tmplDir = FlashTemplate::templatePathForName(m_template->templateName());
         if (QFileInfo::exists(appFiles + QStringLiteral("/TmplData/book.swf")))
-            iFlashTemplate->copyBookSWFToFile(resourcePath(none, QStringLiteral("book.swf")));
+            m_template->copyBookSWFToFile(resourcePath(none, QStringLiteral("book.swf")));
         if (QFileInfo::exists(tmplDir + QStringLiteral("swfobject.js")))
-            iFlashTemplate->copyBookJSFile(resourcePath(none, QStringLiteral("swfobject.js")));
+            m_template->copyBookJSFile(resourcePath(none, QStringLiteral("swfobject.js")));
         if (QFileInfo::exists(tmplDir + QStringLiteral("playerProductInstall.swf")))
-            iFlashTemplate->copyElseSWFToFile(resourcePath(none, QStringLiteral("playerProductInstall.swf")));
+            m_template->copyElseSWFToFile(resourcePath(none, QStringLiteral("playerProductInstall.swf")));
         if (QFileInfo::exists(tmplDir + QStringLiteral("Main.swf")))
-            iFlashTemplate->copyThemeToFile(resourcePath(none, QStringLiteral("theme/Main.swf")));
+            m_template->copyThemeToFile(resourcePath(none, QStringLiteral("theme/Main.swf")));
         // The HTML5 player that shows the book in any browser.
         const QString player = resourcePath(none, QStringLiteral("player"));
-        if (!iFlashTemplate->copyPlayerFilesToFolder(player))
+        if (!m_template->copyPlayerFilesToFolder(player))
             throw Error(ErrorKind::Output, QStringLiteral("cannot copy the book player (is the program fully built?)"), player);
     }
 }
 
-QString FlashBookOutput::outputHTMLFileName() const
+QString FlashBookOutput::outputHtmlFileName() const
 {
-    const QString name = iSaveToFileName.isEmpty() ? QStringLiteral("index.html") : iSaveToFileName;
-    return QDir::cleanPath(iSaveToFolder + QLatin1Char('/') + name);
+    const QString name = m_saveToFileName.isEmpty() ? QStringLiteral("index.html") : m_saveToFileName;
+    return QDir::cleanPath(m_saveToFolder + QLatin1Char('/') + name);
 }
 
 QString FlashBookOutput::outputFileName() const
 {
-    return outputHTMLFileName();
+    return outputHtmlFileName();
 }
 
 // ------------------------------------------------------------------ the steps
 
-void FlashBookOutput::removeExtFile(const QString& base)
+void FlashBookOutput::removeExtraFiles(const QString& base)
 {
-    const QString ext = resourcePath(base, iExterFilesFolder) + QLatin1Char('/');
+    const QString ext = resourcePath(base, m_extraFilesFolder) + QLatin1Char('/');
     for (const char* e : {"jpg", "png", "gif"})
         QFile::remove(ext + QStringLiteral("ImagePath.") + QLatin1String(e));
     for (const char* e : {"jpg", "png", "bmp", "gif"})
@@ -271,19 +271,19 @@ void FlashBookOutput::removeExtFile(const QString& base)
     QFile::remove(ext + QStringLiteral("SoundFile.mp3"));
 }
 
-void FlashBookOutput::prepaireNomalPage(const QString& base)
+void FlashBookOutput::writePagePictures(const QString& base)
 {
-    const QString folder = resourcePath(base, iNormalPageFolder);
+    const QString folder = resourcePath(base, m_normalPageFolder);
     removePath(folder);
     if (!QDir().mkpath(folder)) {
         warn(folder, QStringLiteral("cannot create the folder"), true);
         return;
     }
-    if (!iFlashPageSource)
+    if (!m_pageSource)
         return;
     std::vector<CopyTask> copies;
     std::vector<CopyTask> pictures;
-    for (const auto& page : iFlashPageSource->normalPages()) {
+    for (const auto& page : m_pageSource->normalPages()) {
         const QString ext = bookdoc::pathExtension(page->pageFilePath());
         const QString stem = folder + QLatin1Char('/') + QString::number(page->pageIndex());
         copies.push_back({page->pageFilePath(), stem + QLatin1Char('.') + ext});
@@ -313,21 +313,21 @@ void FlashBookOutput::writeSwfPicture(const QString& swfPath, const QString& jpg
         warn(jpgPath, QStringLiteral("cannot write the page picture"), true);
 }
 
-void FlashBookOutput::prepaireZoomendPage(const QString& base)
+void FlashBookOutput::writeZoomedPictures(const QString& base)
 {
     // The zoom shows the normal pages unless the import made large pictures for it.
-    const QString folder = resourcePath(base, iZoomedPageFolder);
+    const QString folder = resourcePath(base, m_zoomedPageFolder);
     removePath(folder);
-    if (iFlashPageSource && !iFlashPageSource->zoomedPages().empty())
-        copyPictures(folder, iFlashPageSource->zoomedPages());
+    if (m_pageSource && !m_pageSource->zoomedPages().empty())
+        copyPictures(folder, m_pageSource->zoomedPages());
 }
 
-void FlashBookOutput::prepaireThumbPage(const QString& base)
+void FlashBookOutput::writeThumbnails(const QString& base)
 {
-    const QString folder = resourcePath(base, iThumbPageFolder);
+    const QString folder = resourcePath(base, m_thumbPageFolder);
     removePath(folder);
-    if (iFlashPageSource)
-        copyPictures(folder, iFlashPageSource->thumbPages());
+    if (m_pageSource)
+        copyPictures(folder, m_pageSource->thumbPages());
     else if (!QDir().mkpath(folder))
         warn(folder, QStringLiteral("cannot create the folder"), true);
 }
@@ -345,14 +345,14 @@ void FlashBookOutput::copyPictures(const QString& folder, const std::vector<std:
     copyFiles(copies);
 }
 
-void FlashBookOutput::prepaireExtFiles(const QString& base)
+void FlashBookOutput::writeExtraFiles(const QString& base)
 {
-    const QString folder = resourcePath(base, iExterFilesFolder);
+    const QString folder = resourcePath(base, m_extraFilesFolder);
     QDir().mkpath(folder);
-    if (!iFlashTemplate)
+    if (!m_template)
         return;
-    if (iFlashTemplate->tmplName() == QLatin1String("Panoramic")) {
-        const QString cube = GetPreviewPath() + QStringLiteral("/files/extfiles/");
+    if (m_template->templateName() == QLatin1String("Panoramic")) {
+        const QString cube = previewPath() + QStringLiteral("/files/extfiles/");
         for (const char* name : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"}) {
             const QString from = cube + QLatin1String(name);
             const QString to = folder + QLatin1Char('/') + QLatin1String(name);
@@ -360,7 +360,7 @@ void FlashBookOutput::prepaireExtFiles(const QString& base)
                 copyFile(from, to);
         }
     }
-    for (const auto& property : iFlashTemplate->properties()) {
+    for (const auto& property : m_template->properties()) {
         if (property->propertyType() == pt_file && !property->value().isEmpty()) {
             const QString target = folder + QLatin1Char('/') + property->key() + QLatin1Char('.')
                 + bookdoc::pathExtension(property->value());
@@ -368,14 +368,14 @@ void FlashBookOutput::prepaireExtFiles(const QString& base)
             copyFile(property->value(), target);
         }
         for (const auto& child : property->childProperties())
-            prepaireExtFiles(base, *child);
+            writeExtraFiles(base, *child);
     }
 }
 
-void FlashBookOutput::prepaireExtFiles(const QString& base, const FlashTemplateProperty& childPro)
+void FlashBookOutput::writeExtraFiles(const QString& base, const FlashTemplateProperty& childPro)
 {
     if (childPro.propertyType() == pt_file && !childPro.value().isEmpty()) {
-        const QString target = resourcePath(base, iExterFilesFolder) + QLatin1Char('/') + childPro.key()
+        const QString target = resourcePath(base, m_extraFilesFolder) + QLatin1Char('/') + childPro.key()
             + QLatin1Char('.') + bookdoc::pathExtension(childPro.value());
         QFile::remove(target);
         if (!QFileInfo(childPro.value()).isFile()) {
@@ -385,23 +385,23 @@ void FlashBookOutput::prepaireExtFiles(const QString& base, const FlashTemplateP
         copyFile(childPro.value(), target);
     }
     for (const auto& child : childPro.childProperties())
-        prepaireExtFiles(base, *child);
+        writeExtraFiles(base, *child);
 }
 
-void FlashBookOutput::PrepareAnnotationFiles(const QString& base)
+void FlashBookOutput::writeAnnotationFiles(const QString& base)
 {
-    if (!iFlashPagesAnnotations)
+    if (!m_annotations)
         return;
-    const QString folder = resourcePath(base, iAnnotationFilesFolder);
+    const QString folder = resourcePath(base, m_annotationFilesFolder);
     QDir().mkpath(folder);
-    for (const QString& file : iFlashPagesAnnotations->needFiles()) {
+    for (const QString& file : m_annotations->needFiles()) {
         const QString target = folder + QLatin1Char('/') + QFileInfo(file).fileName();
         if (QFileInfo(file).isFile() && !exists(target))
             copyFile(file, target);
     }
 }
 
-void FlashBookOutput::prepaireThemeFile(const QString& base)
+void FlashBookOutput::writeThemeFiles(const QString& base)
 {
     QDir().mkpath(resourcePath(base, QStringLiteral("theme")));
 }
@@ -411,11 +411,11 @@ QStringList FlashBookOutput::searchTexts()
     if (m_searchTexts)
         return *m_searchTexts;
     QStringList texts;
-    if (!iFlashPageSource)
+    if (!m_pageSource)
         return texts;
-    if (std::optional<QStringList> imported = bookdoc::importedPageTexts(*iFlashPageSource))
+    if (std::optional<QStringList> imported = bookdoc::importedPageTexts(*m_pageSource))
         return *imported;
-    const QString source = iFlashPageSource->sourceFile();
+    const QString source = m_pageSource->sourceFile();
     const QFileInfo info(source);
     QString key;
     if (!source.isEmpty() && info.isFile()) {
@@ -423,7 +423,7 @@ QStringList FlashBookOutput::searchTexts()
         // version and page list.
         key = info.absoluteFilePath() + QLatin1Char('|') + QString::number(info.size()) + QLatin1Char('|')
             + QString::number(info.lastModified().toMSecsSinceEpoch());
-        for (const auto& page : iFlashPageSource->pages())
+        for (const auto& page : m_pageSource->pages())
             key += QLatin1Char(',') + QString::number(page->pageIndex());
         static std::mutex cacheMutex;
         static QString cachedKey;
@@ -440,7 +440,7 @@ QStringList FlashBookOutput::searchTexts()
             warn(source, QStringLiteral("no search text: %1").arg(e.message()), false);
         }
         bool complete = doc != nullptr;
-        for (const auto& page : iFlashPageSource->pages()) {
+        for (const auto& page : m_pageSource->pages()) {
             QString text = QStringLiteral("");
             const int n = page->pageIndex() - 1;
             if (doc && n >= 0 && n < doc->pageCount()) {
@@ -460,43 +460,43 @@ QStringList FlashBookOutput::searchTexts()
         }
         return texts;
     }
-    for (std::size_t i = 0; i < iFlashPageSource->pages().size(); ++i)
+    for (std::size_t i = 0; i < m_pageSource->pages().size(); ++i)
         texts.push_back(QStringLiteral(""));
     return texts;
 }
 
-void FlashBookOutput::prepaireSearchFile(const QString& base)
+void FlashBookOutput::writeSearchFile(const QString& base)
 {
-    const QString folder = resourcePath(base, iSearchInfoFolder);
+    const QString folder = resourcePath(base, m_searchFolder);
     QDir().mkpath(folder);
     const QString path = folder + QStringLiteral("/search.js");
     if (!writeWhole(path, bookdoc::searchScript(searchTexts())))
         warn(path, QStringLiteral("cannot write the search text"), true);
-    if (iFlashPageSource)
-        bookdoc::writeWordFiles(folder, *iFlashPageSource, [this](const QString& file) {
+    if (m_pageSource)
+        bookdoc::writeWordFiles(folder, *m_pageSource, [this](const QString& file) {
             warn(file, QStringLiteral("cannot write the page's words"), true);
         });
 }
 
 // ------------------------------------------------------------------ URLs
 
-QString FlashBookOutput::getNormalPageURL(const FlashPage& page) const
+QString FlashBookOutput::normalPageUrl(const FlashPage& page) const
 {
-    return iNormalPageFolder + QLatin1Char('/') + QString::number(page.pageIndex()) + QLatin1Char('.')
+    return m_normalPageFolder + QLatin1Char('/') + QString::number(page.pageIndex()) + QLatin1Char('.')
         + bookdoc::pathExtension(page.pageFilePath());
 }
 
-QString FlashBookOutput::getZoomedPageURL(const FlashPage& page) const
+QString FlashBookOutput::zoomedPageUrl(const FlashPage& page) const
 {
-    const FlashPage* zoomed = iFlashPageSource ? iFlashPageSource->getZoomedPageAtIndex(page.pageIndex()) : nullptr;
+    const FlashPage* zoomed = m_pageSource ? m_pageSource->zoomedPageAt(page.pageIndex()) : nullptr;
     if (!zoomed)
-        return getNormalPageURL(page);
-    return iZoomedPageFolder + QLatin1Char('/') + QString::number(zoomed->pageIndex()) + QStringLiteral(".jpg");
+        return normalPageUrl(page);
+    return m_zoomedPageFolder + QLatin1Char('/') + QString::number(zoomed->pageIndex()) + QStringLiteral(".jpg");
 }
 
-QString FlashBookOutput::getThumbPageURL(const FlashPage& page) const
+QString FlashBookOutput::thumbPageUrl(const FlashPage& page) const
 {
-    return iThumbPageFolder + QLatin1Char('/') + QString::number(page.pageIndex()) + QStringLiteral(".jpg");
+    return m_thumbPageFolder + QLatin1Char('/') + QString::number(page.pageIndex()) + QStringLiteral(".jpg");
 }
 
 } // namespace leafcraft

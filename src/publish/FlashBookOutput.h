@@ -21,7 +21,7 @@
 //   files/leafcraft-manifest.txt  every file above, as the book's record of what it wrote
 //
 // A writer is made for one output: create it, give it links, outline and HTML settings,
-// call ouputTheBook() once. Main thread only.
+// call writeBook() once. Main thread only.
 //
 // The book is written whole into a staging folder beside the previous one and swapped in at
 // the end (BookStaging): the files it writes are recorded in its manifest
@@ -61,35 +61,35 @@ public:
     FlashBookOutput(const FlashBookOutput&) = delete;
     FlashBookOutput& operator=(const FlashBookOutput&) = delete;
 
-    const std::shared_ptr<FlashTemplate>& flashTemplate() const { return iFlashTemplate; }
-    void setFlashTemplate(std::shared_ptr<FlashTemplate> v) { iFlashTemplate = std::move(v); }
-    const std::shared_ptr<FlashPageSource>& flashPageSource() const { return iFlashPageSource; }
-    void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { iFlashPageSource = std::move(v); }
-    const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return iFlashPagesAnnotations; }
-    void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> v) { iFlashPagesAnnotations = std::move(v); }
+    const std::shared_ptr<FlashTemplate>& flashTemplate() const { return m_template; }
+    void setFlashTemplate(std::shared_ptr<FlashTemplate> v) { m_template = std::move(v); }
+    const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
+    void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { m_pageSource = std::move(v); }
+    const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return m_annotations; }
+    void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> v) { m_annotations = std::move(v); }
     // The bookmarks; written into the configuration as its `ols` tree.
-    const std::shared_ptr<FlashOutline>& flashOutline() const { return iFlashOutline; }
-    void setFlashOutline(std::shared_ptr<FlashOutline> v) { iFlashOutline = std::move(v); }
-    const QString& saveToFolder() const { return iSaveToFolder; }
-    void setSaveToFolder(const QString& v) { iSaveToFolder = v; }
-    const QString& saveToFileName() const { return iSaveToFileName; }
-    void setSaveToFileName(const QString& v) { iSaveToFileName = v; }
+    const std::shared_ptr<FlashOutline>& flashOutline() const { return m_outline; }
+    void setFlashOutline(std::shared_ptr<FlashOutline> v) { m_outline = std::move(v); }
+    const QString& saveToFolder() const { return m_saveToFolder; }
+    void setSaveToFolder(const QString& v) { m_saveToFolder = v; }
+    const QString& saveToFileName() const { return m_saveToFileName; }
+    void setSaveToFileName(const QString& v) { m_saveToFileName = v; }
     // Without HTML settings the template's HTML page is copied unchanged.
-    const std::shared_ptr<HTMLConfigInfo>& HTMLConfig() const { return iHTMLConfig; }
-    void setHTMLConfig(std::shared_ptr<HTMLConfigInfo> v) { iHTMLConfig = std::move(v); }
+    const std::shared_ptr<HTMLConfigInfo>& htmlConfig() const { return m_htmlConfig; }
+    void setHtmlConfig(std::shared_ptr<HTMLConfigInfo> v) { m_htmlConfig = std::move(v); }
 
     // The title the book is published under: the book shows it while the template's Title is
     // still the template's default.
     void setPublishedTitle(const QString& title) { m_publishedTitle = title; }
 
     // The page list's `bace` attribute ("" unless set) and editor flag (true unless set).
-    void SetBasePath(const QString& path) { iBasePath = path; }
-    void SetNeverEditor(bool neverEditor) { iNeverEditor = neverEditor; }
+    void setBasePath(const QString& path) { m_basePath = path; }
+    void setNeverEditor(bool neverEditor) { m_neverEditor = neverEditor; }
 
     // The working folder whose pages.xml is the master page list and whose files/editor holds
     // the page-editor attachments: "<Application Support>/Quiresheet/preview" (the live
-    // preview's folder) unless setPreviewFolder() chose another one. Stored in ThePreviewPath.
-    QString GetPreviewPath();
+    // preview's folder) unless setPreviewFolder() chose another one. Stored in m_previewPath.
+    QString previewPath();
     void setPreviewFolder(const QString& folder) { m_previewFolder = folder; }
 
     // Page-editor files to copy into the book's files/ instead of the working folder's whole
@@ -101,7 +101,7 @@ public:
     }
 
     // Where the page size (PageWidth, PageHeight) comes from: the shared settings unless set.
-    void setAppSettings(BookSettings* settings) { m_settings = settings; }
+    void setSettings(BookSettings* settings) { m_settings = settings; }
 
     // The text of each page in book order (index 0 = first page), for files/search/search.js.
     // Unless given, it is read from the page source's PDF (sourceFile) at write time.
@@ -112,45 +112,45 @@ public:
     // file, the HTML page, the configuration) or the user's files in the way, Error(Cancelled)
     // when the progress callback stopped it, and Error(BadInput) when the template has no HTML
     // page or the working page list is damaged. A write that throws leaves the folder as it was.
-    virtual void ouputTheBook();
+    virtual void writeBook();
 
     // Called as pages are written, with the pages done and the pages in all; returning false
     // cancels the write.
     void setProgressCallback(std::function<bool(int done, int total)> callback) { m_progress = std::move(callback); }
     // Writes into a staging that the caller commits (the publish flow stages the book and its
-    // phone version together). Without one, ouputTheBook() stages and commits by itself.
+    // phone version together). Without one, writeBook() stages and commits by itself.
     void setStaging(BookStaging* staging) { m_staging = staging; }
     // The folder that receives the book as a whole; the book's manifest lives below it.
-    virtual QString bookRoot() const { return iSaveToFolder; }
+    virtual QString bookRoot() const { return m_saveToFolder; }
     QString manifestPath() const;
     // The live preview's folder is private: names in it are replaced without asking.
     void setFolderIsPrivate(bool isPrivate) { m_folderIsPrivate = isPrivate; }
-    // The working folder GetPreviewPath() gives when setPreviewFolder() was not called (the
+    // The working folder previewPath() gives when setPreviewFolder() was not called (the
     // application sets its live preview's folder here).
     static void setDefaultPreviewFolder(const QString& folder);
 
-    // The steps of ouputTheBook; `base` "" means saveToFolder().
-    void removeExtFile(const QString& base);
-    void prepaireNomalPage(const QString& base);
-    void prepaireZoomendPage(const QString& base);
-    void prepaireThumbPage(const QString& base);
-    void prepaireExtFiles(const QString& base);
-    void prepaireExtFiles(const QString& base, const FlashTemplateProperty& childPro);
-    void PrepareAnnotationFiles(const QString& base);
-    void prepaireThemeFile(const QString& base);
+    // The steps of writeBook; `base` "" means saveToFolder().
+    void removeExtraFiles(const QString& base);
+    void writePagePictures(const QString& base);
+    void writeZoomedPictures(const QString& base);
+    void writeThumbnails(const QString& base);
+    void writeExtraFiles(const QString& base);
+    void writeExtraFiles(const QString& base, const FlashTemplateProperty& childPro);
+    void writeAnnotationFiles(const QString& base);
+    void writeThemeFiles(const QString& base);
     // Writes files/search/search.js.
-    void prepaireSearchFile(const QString& base);
+    void writeSearchFile(const QString& base);
 
     // The HTML page: saveToFolder() joined with saveToFileName() (or "index.html").
-    virtual QString outputHTMLFileName() const;
+    virtual QString outputHtmlFileName() const;
     // The file the caller opens after writing.
     virtual QString outputFileName() const;
 
     // Page URLs relative to the resource folder: page/<n>.<ext>; the zoomed page zoom/<n>.jpg
     // when the import made one, else the normal page; thumb/<n>.jpg.
-    QString getNormalPageURL(const FlashPage& page) const;
-    QString getZoomedPageURL(const FlashPage& page) const;
-    QString getThumbPageURL(const FlashPage& page) const;
+    QString normalPageUrl(const FlashPage& page) const;
+    QString zoomedPageUrl(const FlashPage& page) const;
+    QString thumbPageUrl(const FlashPage& page) const;
 
     // ---- The configuration document.
 
@@ -159,23 +159,23 @@ public:
     // the one this writer generated, else one built for the book.
     xml::Document bookXML();
     // The hidden control buttons, e.g. "Zoom,Print,,Content".
-    QString GetVisibleButtons() const;
+    QString hiddenButtons() const;
     static quint32 colorWithHexString(const QString& text);
-    static xml::Element AddChildToParent(const QString& name, const QString& value, xml::Element parent);
+    static xml::Element appendTextElement(const QString& name, const QString& value, xml::Element parent);
     // Writes the configuration container to `path`, replacing an existing file atomically,
     // and its script copy (config.js) beside it. Throws Error(Output) when it cannot.
-    void ouputBookXML(const QString& path);
+    void writeBookConfig(const QString& path);
 
     // ---- The page list.
 
     // With `isEditor` true, writes pages.xml into the book being written and returns its path; with
     // false writes nothing and returns a null text.
-    QString BookPageConfig(const QString& basePath, bool isEditor);
+    QString writePageList(const QString& basePath, bool isEditor);
     // The page list of the book, in memory.
     xml::Document pageListDocument(const QString& basePath) const;
     // Appends the root element of the XML file at `path` as the last child of `element`.
     // Throws Error(BadInput) when the file cannot be read or parsed.
-    static void MergeXML(xml::Element element, const QString& path);
+    static void appendPageList(xml::Element element, const QString& path);
 
     const Warnings& warnings() const { return m_warnings; }
     int failedWrites() const { return m_failedWrites; }
@@ -197,7 +197,7 @@ protected:
         QString from, to;
     };
     // Copies files, replacing what is at each target, several at a time; failures as copyFile.
-    // Within ouputTheBook the copies finish in the background (finishCopies).
+    // Within writeBook the copies finish in the background (finishCopies).
     void copyFiles(const std::vector<CopyTask>& tasks);
     // Waits for the copies in flight and reports their failures.
     void finishCopies();
@@ -213,24 +213,24 @@ protected:
     // Copies pictures into `folder` (made when missing) as <pageIndex>.jpg.
     void copyPictures(const QString& folder, const std::vector<std::unique_ptr<FlashPage>>& pictures);
 
-    std::shared_ptr<FlashTemplate> iFlashTemplate;
-    std::shared_ptr<FlashPageSource> iFlashPageSource;
-    std::shared_ptr<FlashPagesAnnotations> iFlashPagesAnnotations;
-    std::shared_ptr<FlashOutline> iFlashOutline;
-    QString iSaveToFolder;
-    QString iSaveToFileName;
-    std::shared_ptr<HTMLConfigInfo> iHTMLConfig;
-    QString ThePreviewPath;
-    QString iBasePath = QStringLiteral("");
-    bool iNeverEditor = true;
-    QString iResourceFolder = QStringLiteral("files");
-    QString iNormalPageFolder = QStringLiteral("page");
-    QString iZoomedPageFolder = QStringLiteral("zoom");
-    QString iThumbPageFolder = QStringLiteral("thumb");
-    QString iExterFilesFolder = QStringLiteral("extfiles");
-    QString iSearchInfoFolder = QStringLiteral("search");
-    QString iAnnotationFilesFolder = QStringLiteral("pageConfig");
-    bool iZoomedPageSameAsNormalPage = true;
+    std::shared_ptr<FlashTemplate> m_template;
+    std::shared_ptr<FlashPageSource> m_pageSource;
+    std::shared_ptr<FlashPagesAnnotations> m_annotations;
+    std::shared_ptr<FlashOutline> m_outline;
+    QString m_saveToFolder;
+    QString m_saveToFileName;
+    std::shared_ptr<HTMLConfigInfo> m_htmlConfig;
+    QString m_previewPath;
+    QString m_basePath = QStringLiteral("");
+    bool m_neverEditor = true;
+    QString m_resourceFolder = QStringLiteral("files");
+    QString m_normalPageFolder = QStringLiteral("page");
+    QString m_zoomedPageFolder = QStringLiteral("zoom");
+    QString m_thumbPageFolder = QStringLiteral("thumb");
+    QString m_extraFilesFolder = QStringLiteral("extfiles");
+    QString m_searchFolder = QStringLiteral("search");
+    QString m_annotationFilesFolder = QStringLiteral("pageConfig");
+    bool m_zoomedPageSameAsNormalPage = true;
 
 private:
     struct CopyBatch;
@@ -247,7 +247,7 @@ private:
     QStringList m_editorFiles;
     BookSettings* m_settings = nullptr;
     std::optional<QStringList> m_searchTexts;
-    QString m_generatedPageList; // pages.xml written by BookPageConfig in this run
+    QString m_generatedPageList; // pages.xml written by writePageList in this run
     QString m_publishedTitle;
     Warnings m_warnings;
     int m_failedWrites = 0;

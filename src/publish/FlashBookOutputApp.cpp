@@ -88,7 +88,7 @@ bool FlashBookOutputApp::isOurBundle(const QString& bundlePath)
     return open >= 0 && close > open && text.mid(open + 8, close - open - 8).trimmed() == bundleIdentifier();
 }
 
-QString FlashBookOutputApp::outputHTMLFileName() const
+QString FlashBookOutputApp::outputHtmlFileName() const
 {
     return QDir(saveToFolder()).filePath(QStringLiteral("index.html"));
 }
@@ -103,7 +103,7 @@ QString FlashBookOutputApp::bookRoot() const
     return withoutLastComponents(QDir::cleanPath(saveToFolder()), 3);
 }
 
-void FlashBookOutputApp::ouputTheBook()
+void FlashBookOutputApp::writeBook()
 {
     const QString bundle = outputFileName();
     writeStaged([this, bundle] {

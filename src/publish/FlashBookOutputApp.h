@@ -28,12 +28,12 @@ public:
     ~FlashBookOutputApp() override;
 
     // saveToFolder() joined with "index.html".
-    QString outputHTMLFileName() const override;
+    QString outputHtmlFileName() const override;
     // The bundle: saveToFolder() without its last two components.
     QString outputFileName() const override;
     // Stages the bundle: the skeleton, then the book in Contents/Resources with the base
     // writer; swaps it in when all of it was written. Throws Error(Output) as the base writer.
-    void ouputTheBook() override;
+    void writeBook() override;
     // The output folder F: the bundle is one entry of it.
     QString bookRoot() const override;
 

@@ -231,10 +231,10 @@ void FlashBookOutput::copyFiles(const std::vector<CopyTask>& tasks)
 FlashBookOutput::FlashBookOutput(std::shared_ptr<FlashPageSource> pageSource,
                                  std::shared_ptr<FlashTemplate> flashTemplate, const QString& saveToFolder,
                                  const QString& toName)
-    : iFlashTemplate(std::move(flashTemplate)),
-      iFlashPageSource(std::move(pageSource)),
-      iSaveToFolder(saveToFolder),
-      iSaveToFileName(toName)
+    : m_template(std::move(flashTemplate)),
+      m_pageSource(std::move(pageSource)),
+      m_saveToFolder(saveToFolder),
+      m_saveToFileName(toName)
 {
 }
 
@@ -251,11 +251,11 @@ void FlashBookOutput::reportProgress()
     if (scratch::stopRequested()) {
         for (const auto& batch : m_copies)
             batch->cancelled = true;
-        throw Error(ErrorKind::Cancelled, QStringLiteral("the publish was stopped"), iSaveToFolder);
+        throw Error(ErrorKind::Cancelled, QStringLiteral("the publish was stopped"), m_saveToFolder);
     }
     if (!m_progress)
         return;
-    const int total = iFlashPageSource ? int(iFlashPageSource->pages().size()) : 0;
+    const int total = m_pageSource ? int(m_pageSource->pages().size()) : 0;
     std::size_t tasks = 0, finished = 0;
     for (const auto& batch : m_copies) {
         tasks += batch->work.size();
@@ -267,7 +267,7 @@ void FlashBookOutput::reportProgress()
     if (!m_progress(done, total)) {
         for (const auto& batch : m_copies)
             batch->cancelled = true;
-        throw Error(ErrorKind::Cancelled, QStringLiteral("the publish was cancelled"), iSaveToFolder);
+        throw Error(ErrorKind::Cancelled, QStringLiteral("the publish was cancelled"), m_saveToFolder);
     }
 }
 

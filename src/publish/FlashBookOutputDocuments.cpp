@@ -23,9 +23,9 @@ namespace leafcraft {
 
 // ------------------------------------------------------------------ configuration
 
-QString FlashBookOutput::GetVisibleButtons() const
+QString FlashBookOutput::hiddenButtons() const
 {
-    return bookdoc::hiddenButtonList(bookdoc::bookSettings(iFlashTemplate.get(), QString()));
+    return bookdoc::hiddenButtonList(bookdoc::bookSettings(m_template.get(), QString()));
 }
 
 quint32 FlashBookOutput::colorWithHexString(const QString& text)
@@ -33,31 +33,31 @@ quint32 FlashBookOutput::colorWithHexString(const QString& text)
     return bookdoc::colorWithHexString(text);
 }
 
-xml::Element FlashBookOutput::AddChildToParent(const QString& name, const QString& value, xml::Element parent)
+xml::Element FlashBookOutput::appendTextElement(const QString& name, const QString& value, xml::Element parent)
 {
     return parent.appendElement(name, value);
 }
 
 xml::Document FlashBookOutput::bookXML()
 {
-    xml::Document doc = bookdoc::configDocument(bookdoc::bookSettings(iFlashTemplate.get(), m_publishedTitle));
-    if (iFlashOutline) {
-        xml::Document ols = iFlashOutline->outlineAsXMLNode();
-        if (iFlashPageSource)
-            bookdoc::mapContentsToBook(ols.root(), bookdoc::bookPositions(*iFlashPageSource));
+    xml::Document doc = bookdoc::configDocument(bookdoc::bookSettings(m_template.get(), m_publishedTitle));
+    if (m_outline) {
+        xml::Document ols = m_outline->outlineAsXMLNode();
+        if (m_pageSource)
+            bookdoc::mapContentsToBook(ols.root(), bookdoc::bookPositions(*m_pageSource));
         doc.root().appendCopy(ols.root());
     }
-    const QString working = GetPreviewPath() + QStringLiteral("/pages.xml");
+    const QString working = previewPath() + QStringLiteral("/pages.xml");
     if (QFileInfo::exists(working))
-        MergeXML(doc.root(), working);
+        appendPageList(doc.root(), working);
     else if (!m_generatedPageList.isEmpty() && QFileInfo::exists(m_generatedPageList))
-        MergeXML(doc.root(), m_generatedPageList);
+        appendPageList(doc.root(), m_generatedPageList);
     else
-        doc.root().appendCopy(pageListDocument(iBasePath).root());
+        doc.root().appendCopy(pageListDocument(m_basePath).root());
     return doc;
 }
 
-void FlashBookOutput::ouputBookXML(const QString& path)
+void FlashBookOutput::writeBookConfig(const QString& path)
 {
     const QByteArray document = bookXML().toBytes(xml::Output::Pretty);
     const QByteArray container = ConfigContainer::encode(document);
@@ -76,24 +76,24 @@ void FlashBookOutput::ouputBookXML(const QString& path)
 
 int FlashBookOutput::pageWidthSetting() const
 {
-    return (m_settings ? *m_settings : BookSettings::shared()).PageWidth();
+    return (m_settings ? *m_settings : BookSettings::shared()).pageWidth();
 }
 
 int FlashBookOutput::pageHeightSetting() const
 {
-    return (m_settings ? *m_settings : BookSettings::shared()).PageHeight();
+    return (m_settings ? *m_settings : BookSettings::shared()).pageHeight();
 }
 
 xml::Document FlashBookOutput::pageListDocument(const QString& basePath) const
 {
     std::vector<bookdoc::PageListEntry> entries;
-    if (iFlashPageSource) {
-        const FlashPageSource& source = *iFlashPageSource;
+    if (m_pageSource) {
+        const FlashPageSource& source = *m_pageSource;
         const bool anyThumbs = !source.thumbPages().empty();
         entries.reserve(source.pages().size());
         for (const auto& page : source.pages()) {
             const int n = page->pageIndex();
-            const FlashPage* normal = source.getNormalPageAtIndex(n);
+            const FlashPage* normal = source.normalPageAt(n);
             if (!normal)
                 normal = page.get();
             bookdoc::PageListEntry e;
@@ -102,11 +102,11 @@ xml::Document FlashBookOutput::pageListDocument(const QString& basePath) const
                 e.width = facts->width;
                 e.height = facts->height;
             }
-            e.normal = getNormalPageURL(*normal);
-            e.large = getZoomedPageURL(*normal);
+            e.normal = normalPageUrl(*normal);
+            e.large = zoomedPageUrl(*normal);
             e.thumb = e.normal;
             if (anyThumbs) {
-                const FlashPage* thumb = source.getThumbPageAtIndex(n);
+                const FlashPage* thumb = source.thumbPageAt(n);
                 if (!thumb)
                     for (const auto& t : source.thumbPages())
                         if (t->pageIndex() == n) {
@@ -114,16 +114,16 @@ xml::Document FlashBookOutput::pageListDocument(const QString& basePath) const
                             break;
                         }
                 if (thumb)
-                    e.thumb = getThumbPageURL(*thumb);
+                    e.thumb = thumbPageUrl(*thumb);
             }
             entries.push_back(std::move(e));
         }
     }
-    const xml::Element annos = iFlashPagesAnnotations ? iFlashPagesAnnotations->pagesAnnotationsNode() : xml::Element();
+    const xml::Element annos = m_annotations ? m_annotations->pagesAnnotationsNode() : xml::Element();
     return bookdoc::pageListDocument(basePath, pageWidthSetting(), pageHeightSetting(), entries, annos);
 }
 
-QString FlashBookOutput::BookPageConfig(const QString& basePath, bool isEditor)
+QString FlashBookOutput::writePageList(const QString& basePath, bool isEditor)
 {
     if (!isEditor)
         return QString();
@@ -135,7 +135,7 @@ QString FlashBookOutput::BookPageConfig(const QString& basePath, bool isEditor)
     return path;
 }
 
-void FlashBookOutput::MergeXML(xml::Element element, const QString& path)
+void FlashBookOutput::appendPageList(xml::Element element, const QString& path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))

@@ -11,21 +11,21 @@
 namespace leafcraft {
 
 HTMLConfigInfo::HTMLConfigInfo()
-    : m_HTMLTitle(QStringLiteral("Quiremark")),
-      m_HTMLKeywords(QStringLiteral("Sheetwise,page flip,flipping-book")),
-      m_HTMLDescription(maker::webDomain()),
+    : m_htmlTitle(QStringLiteral("Quiremark")),
+      m_htmlKeywords(QStringLiteral("Sheetwise,page flip,flipping-book")),
+      m_htmlDescription(maker::webDomain()),
       m_HTMLLanguage(QStringLiteral("en")),
-      m_HTMLScript(QLatin1String("")),
+      m_htmlScript(QLatin1String("")),
       m_otherScript(QLatin1String(""))
 {
 }
 
-QString HTMLConfigInfo::generateHTML(const QString& patternText) const
+QString HTMLConfigInfo::generateHtml(const QString& patternText) const
 {
     TextTemplate engine(patternText);
-    engine.setItem(QStringLiteral("index.title"), m_HTMLTitle);
-    engine.setItem(QStringLiteral("meta.keywords"), m_HTMLKeywords);
-    engine.setItem(QStringLiteral("meta.description"), m_HTMLDescription);
+    engine.setItem(QStringLiteral("index.title"), m_htmlTitle);
+    engine.setItem(QStringLiteral("meta.keywords"), m_htmlKeywords);
+    engine.setItem(QStringLiteral("meta.description"), m_htmlDescription);
     engine.setItem(QStringLiteral("html.lang"), m_HTMLLanguage);
     engine.setItem(QStringLiteral("page.analytics"), m_analyticsID);
     return engine.parse();
@@ -53,21 +53,21 @@ void HTMLConfigInfo::takeBookSettings(const std::function<QString(const QString&
         if (!k.trimmed().isEmpty() && !keywords.contains(k.trimmed()))
             keywords << k.trimmed();
     if (!keywords.isEmpty())
-        m_HTMLKeywords = keywords.join(QLatin1Char(','));
+        m_htmlKeywords = keywords.join(QLatin1Char(','));
     const QString about = lookup(QStringLiteral("AuthorInfo"), none).trimmed();
     if (!about.isEmpty())
-        m_HTMLDescription = about;
+        m_htmlDescription = about;
     else if (!keywords.isEmpty())
-        m_HTMLDescription = keywords.first();
+        m_htmlDescription = keywords.first();
     m_analyticsID = lookup(QStringLiteral("GoogleID"), none).trimmed();
 }
 
-void HTMLConfigInfo::generateHTMLFrom(const QString& templatePath, const QString& toFile) const
+void HTMLConfigInfo::generateHtmlFrom(const QString& templatePath, const QString& toFile) const
 {
     QFile in(templatePath);
     if (templatePath.isEmpty() || !in.open(QIODevice::ReadOnly))
         throw Error(ErrorKind::BadInput, QStringLiteral("cannot read the template's HTML page"), templatePath);
-    const QString page = generateHTML(QString::fromUtf8(in.readAll()));
+    const QString page = generateHtml(QString::fromUtf8(in.readAll()));
     if (!detail::writeFileAtomically(toFile, page.toUtf8()))
         throw Error(ErrorKind::Output, QStringLiteral("cannot write the HTML page"), toFile);
 }

@@ -11,14 +11,14 @@ public:
     HTMLConfigInfo();
 
     // Substituted for `${index.title}`.
-    const QString& HTMLTitle() const { return m_HTMLTitle; }
-    void setHTMLTitle(const QString& v) { m_HTMLTitle = v; }
+    const QString& htmlTitle() const { return m_htmlTitle; }
+    void setHtmlTitle(const QString& v) { m_htmlTitle = v; }
     // Substituted for `${meta.keywords}`.
-    const QString& HTMLKeywords() const { return m_HTMLKeywords; }
-    void setHTMLKeywords(const QString& v) { m_HTMLKeywords = v; }
+    const QString& htmlKeywords() const { return m_htmlKeywords; }
+    void setHtmlKeywords(const QString& v) { m_htmlKeywords = v; }
     // Substituted for `${meta.description}`.
-    const QString& HTMLDescription() const { return m_HTMLDescription; }
-    void setHTMLDescription(const QString& v) { m_HTMLDescription = v; }
+    const QString& htmlDescription() const { return m_htmlDescription; }
+    void setHtmlDescription(const QString& v) { m_htmlDescription = v; }
     // Substituted for `${html.lang}`: the page's language tag ("en" unless set).
     const QString& HTMLLanguage() const { return m_HTMLLanguage; }
     void setHTMLLanguage(const QString& v) { m_HTMLLanguage = v; }
@@ -35,8 +35,8 @@ public:
     static QString languageTag(const QString& setting);
 
     // Script texts kept for the page; not substituted.
-    const QString& HTMLScript() const { return m_HTMLScript; }
-    void setHTMLScript(const QString& v) { m_HTMLScript = v; }
+    const QString& htmlScript() const { return m_htmlScript; }
+    void setHtmlScript(const QString& v) { m_htmlScript = v; }
     const QString& otherScript() const { return m_otherScript; }
     void setOtherScript(const QString& v) { m_otherScript = v; }
 
@@ -44,18 +44,18 @@ public:
     // writes the page as UTF-8 to `toFile`, replacing it atomically: an earlier page stays
     // whole until the new one is complete. Throws Error(BadInput) when the pattern cannot
     // be read and Error(Output) when the page cannot be written.
-    void generateHTMLFrom(const QString& templatePath, const QString& toFile) const;
+    void generateHtmlFrom(const QString& templatePath, const QString& toFile) const;
 
     // The page text for a pattern text, without touching files.
-    QString generateHTML(const QString& patternText) const;
+    QString generateHtml(const QString& patternText) const;
 
 private:
-    QString m_HTMLTitle;
-    QString m_HTMLKeywords;
-    QString m_HTMLDescription;
+    QString m_htmlTitle;
+    QString m_htmlKeywords;
+    QString m_htmlDescription;
     QString m_HTMLLanguage;
     QString m_analyticsID;
-    QString m_HTMLScript;
+    QString m_htmlScript;
     QString m_otherScript;
 };
 

@@ -45,39 +45,39 @@ void writeAtomically(const QString& path, const QString& text)
 OutputMobileVersion::OutputMobileVersion(std::shared_ptr<FlashPageSource> pageSource,
                                          std::shared_ptr<FlashTemplate> flashTemplate, const QString& saveFolder,
                                          int mobileType)
-    : iflashTemplate(std::move(flashTemplate)),
-      iflashPageSource(std::move(pageSource)),
-      iSaveFolder(saveFolder),
-      imobileType(mobileType)
+    : m_template(std::move(flashTemplate)),
+      m_pageSource(std::move(pageSource)),
+      m_saveFolder(saveFolder),
+      m_mobileType(mobileType)
 {
 }
 
 OutputMobileVersion::~OutputMobileVersion() = default;
 
-void OutputMobileVersion::PublishMobileConfig()
+void OutputMobileVersion::writeMobileVersion()
 {
-    if (!CopytoMobileDir()) {
-        m_warnings.add(iSaveFolder, QStringLiteral("the book has no phone pictures; no phone version was written"));
+    if (!copyPicturesToMobileFolder()) {
+        m_warnings.add(m_saveFolder, QStringLiteral("the book has no phone pictures; no phone version was written"));
         return;
     }
-    if (imobileType == 1)
-        CreateSingleSlideMobile();
+    if (m_mobileType == 1)
+        writeSlideVersion();
     else
-        PublishFlipMobileConfig();
+        writeFlipVersion();
 }
 
-bool OutputMobileVersion::CopytoMobileDir()
+bool OutputMobileVersion::copyPicturesToMobileFolder()
 {
-    const QString folder = iSaveFolder + QLatin1String("/files/mobile/");
+    const QString folder = m_saveFolder + QLatin1String("/files/mobile/");
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
     m_pictures.clear();
-    if (!iflashPageSource)
+    if (!m_pageSource)
         return false;
-    for (const auto& page : iflashPageSource->mobilePages()) {
+    for (const auto& page : m_pageSource->mobilePages()) {
         const QString name = QStringLiteral("%1.jpg").arg(page->pageIndex());
         // A phone picture that is the page picture already in the book is shared, not copied.
-        if (sameBytes(page->pageFilePath(), iSaveFolder + QLatin1String("/files/page/") + name)) {
+        if (sameBytes(page->pageFilePath(), m_saveFolder + QLatin1String("/files/page/") + name)) {
             m_pictures << QLatin1String("../files/page/") + name;
             continue;
         }
@@ -91,32 +91,32 @@ bool OutputMobileVersion::CopytoMobileDir()
         }
         m_pictures << QLatin1String("../files/mobile/") + name;
     }
-    return !iflashPageSource->mobilePages().empty();
+    return !m_pageSource->mobilePages().empty();
 }
 
-void OutputMobileVersion::PublishFlipMobileConfig()
+void OutputMobileVersion::writeFlipVersion()
 {
     const QString settings = flipSettingsText();
     const QString folder = mobileFolder();
     checkMobileFolderIsOurs();
-    if (iflashTemplate)
-        iflashTemplate->copyMobilePathToFile(folder, QStringLiteral("Flip"));
+    if (m_template)
+        m_template->copyMobilePathToFile(folder, QStringLiteral("Flip"));
     const QString preview = folder + QLatin1String("/javascript/main_preview.js");
-    const QString script = GetPreviewJSText(preview);
+    const QString script = readText(preview);
     if (script.isNull()) {
         m_warnings.add(preview, QStringLiteral("the page-turning phone player is missing; no phone book was written"));
         return;
     }
-    writeAtomically(iSaveFolder + QLatin1String("/mobile/javascript/main.js"), script + settings);
+    writeAtomically(m_saveFolder + QLatin1String("/mobile/javascript/main.js"), script + settings);
     QFile::remove(preview);
 }
 
-void OutputMobileVersion::CreateSingleSlideMobile()
+void OutputMobileVersion::writeSlideVersion()
 {
     const QString folder = mobileFolder();
     checkMobileFolderIsOurs();
-    if (iflashTemplate)
-        iflashTemplate->copyMobilePathToFile(folder, QStringLiteral("Slide"));
+    if (m_template)
+        m_template->copyMobilePathToFile(folder, QStringLiteral("Slide"));
     const QString page = folder + QLatin1String("/index.html");
     if (!QFileInfo(page).isFile()) {
         m_warnings.add(page, QStringLiteral("the phone slide player is missing; no phone book was written"));
@@ -129,24 +129,24 @@ void OutputMobileVersion::CreateSingleSlideMobile()
         writeAtomically(config, flipSettingsText());
 }
 
-QString OutputMobileVersion::GetMobileConfig(const QString& text, const QString& key, const QString& value)
+QString OutputMobileVersion::appendOption(const QString& text, const QString& key, const QString& value)
 {
     return text + key + QLatin1Char(':') + value + QLatin1Char(',');
 }
 
-QString OutputMobileVersion::AddDouble(const QString& text)
+QString OutputMobileVersion::quoted(const QString& text)
 {
     return detail::jsStringLiteral(text);
 }
 
-QString OutputMobileVersion::recplaceColor(const QString& text)
+QString OutputMobileVersion::jsColor(const QString& text)
 {
     QString c = text;
     c.replace(QLatin1String("0x"), QLatin1String("#"));
     return detail::jsStringLiteral(c);
 }
 
-QString OutputMobileVersion::GetPreviewJSText(const QString& path)
+QString OutputMobileVersion::readText(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -167,39 +167,39 @@ void OutputMobileVersion::generateMobileHtmlFrom(const QString& source, const QS
 QString OutputMobileVersion::flipSettingsText() const
 {
     detail::MobileBookFacts facts;
-    if (iflashTemplate)
-        facts.tmplName = iflashTemplate->tmplName();
-    if (iflashPageSource) {
-        facts.pageCount = int(iflashPageSource->pages().size());
-        for (const auto& page : iflashPageSource->mobilePages())
+    if (m_template)
+        facts.templateName = m_template->templateName();
+    if (m_pageSource) {
+        facts.pageCount = int(m_pageSource->pages().size());
+        for (const auto& page : m_pageSource->mobilePages())
             facts.pageNumbers.push_back(page->pageIndex());
     }
     facts.pictures = m_pictures;
     facts.pageWidth = pageWidthSetting();
     facts.pageHeight = pageHeightSetting();
-    const auto tmpl = iflashTemplate;
+    const auto tmpl = m_template;
     return detail::flipSettingsText(
         [tmpl](const QString& key, const QString& def) { return tmpl ? tmpl->propertyValueFor(key, def) : def; }, facts);
 }
 
 QString OutputMobileVersion::slideOptionsText() const
 {
-    const int total = iflashPageSource ? int(iflashPageSource->pages().size()) : 0;
+    const int total = m_pageSource ? int(m_pageSource->pages().size()) : 0;
     return detail::slideOptionsText(pageWidthSetting(), pageHeightSetting(), total);
 }
 
 QString OutputMobileVersion::slideTitle() const
 {
-    if (!iflashTemplate)
+    if (!m_template)
         return maker::webDomain();
-    const QString title = iflashTemplate->propertyValueFor(QStringLiteral("Title"), QString());
-    return iflashTemplate->propertyValueFor(QStringLiteral("bookTitle"),
+    const QString title = m_template->propertyValueFor(QStringLiteral("Title"), QString());
+    return m_template->propertyValueFor(QStringLiteral("bookTitle"),
                                             title.isEmpty() ? maker::webDomain() : title);
 }
 
 QString OutputMobileVersion::mobileFolder() const
 {
-    return QDir(iSaveFolder).filePath(QStringLiteral("mobile"));
+    return QDir(m_saveFolder).filePath(QStringLiteral("mobile"));
 }
 
 void OutputMobileVersion::checkMobileFolderIsOurs() const
@@ -221,12 +221,12 @@ void OutputMobileVersion::checkMobileFolderIsOurs() const
 
 int OutputMobileVersion::pageWidthSetting() const
 {
-    return (m_settings ? *m_settings : BookSettings::shared()).PageWidth();
+    return (m_settings ? *m_settings : BookSettings::shared()).pageWidth();
 }
 
 int OutputMobileVersion::pageHeightSetting() const
 {
-    return (m_settings ? *m_settings : BookSettings::shared()).PageHeight();
+    return (m_settings ? *m_settings : BookSettings::shared()).pageHeight();
 }
 
 } // namespace leafcraft

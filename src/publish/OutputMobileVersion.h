@@ -41,40 +41,40 @@ public:
     OutputMobileVersion(const OutputMobileVersion&) = delete;
     OutputMobileVersion& operator=(const OutputMobileVersion&) = delete;
 
-    const std::shared_ptr<FlashTemplate>& flashTemplate() const { return iflashTemplate; }
-    void setFlashTemplate(std::shared_ptr<FlashTemplate> v) { iflashTemplate = std::move(v); }
-    const std::shared_ptr<FlashPageSource>& flashPageSource() const { return iflashPageSource; }
-    void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { iflashPageSource = std::move(v); }
-    const QString& SaveFolder() const { return iSaveFolder; }
-    void setSaveFolder(const QString& v) { iSaveFolder = v; }
-    int mobileType() const { return imobileType; }
-    void setMobileType(int v) { imobileType = v; }
+    const std::shared_ptr<FlashTemplate>& flashTemplate() const { return m_template; }
+    void setFlashTemplate(std::shared_ptr<FlashTemplate> v) { m_template = std::move(v); }
+    const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
+    void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { m_pageSource = std::move(v); }
+    const QString& saveFolder() const { return m_saveFolder; }
+    void setSaveFolder(const QString& v) { m_saveFolder = v; }
+    int mobileType() const { return m_mobileType; }
+    void setMobileType(int v) { m_mobileType = v; }
 
     // Where the page size (PageWidth, PageHeight) comes from: the shared settings unless set.
-    void setAppSettings(BookSettings* settings) { m_settings = settings; }
+    void setSettings(BookSettings* settings) { m_settings = settings; }
 
     // Writes the phone version: the pictures, then, when there is at least one, the player of
     // the chosen kind (a book without phone pictures gets a warning instead). Throws Error(Output) when the player's page or script cannot be written,
     // or when the book folder holds a "mobile" folder that is not a phone player.
-    void PublishMobileConfig();
+    void writeMobileVersion();
     // Empties files/mobile and copies each phone picture there as <page number>.jpg, except a
     // picture that is the book's page picture files/page/<page number>.jpg byte for byte: the
     // phone version shows that one. Returns whether the book has phone pictures. Pictures that
     // cannot be copied become warnings.
-    bool CopytoMobileDir();
+    bool copyPicturesToMobileFolder();
     // The page-turning book: copies "Flip" to mobile/ and writes mobile/javascript/main.js.
-    void PublishFlipMobileConfig();
+    void writeFlipVersion();
     // The slide viewer: copies "Slide" to mobile/ and fills mobile/index.html.
-    void CreateSingleSlideMobile();
+    void writeSlideVersion();
 
     // `text` followed by "key:value,".
-    static QString GetMobileConfig(const QString& text, const QString& key, const QString& value);
+    static QString appendOption(const QString& text, const QString& key, const QString& value);
     // `text` as an escaped JavaScript string literal in double quotes.
-    static QString AddDouble(const QString& text);
+    static QString quoted(const QString& text);
     // `text` with every "0x" replaced by "#", as an escaped string literal.
-    static QString recplaceColor(const QString& text);
+    static QString jsColor(const QString& text);
     // The file's text read as UTF-8; a null text when it cannot be read.
-    static QString GetPreviewJSText(const QString& path);
+    static QString readText(const QString& path);
     // Fills the slide viewer's page `source` ("${index.title}": the title, HTML-escaped;
     // "${fbbook.options}": the page options) and writes it to `target` atomically as UTF-8.
     void generateMobileHtmlFrom(const QString& source, const QString& target);
@@ -98,13 +98,13 @@ private:
     int pageWidthSetting() const;
     int pageHeightSetting() const;
 
-    std::shared_ptr<FlashTemplate> iflashTemplate;
-    std::shared_ptr<FlashPageSource> iflashPageSource;
-    QString iSaveFolder;
-    int imobileType = 0;
+    std::shared_ptr<FlashTemplate> m_template;
+    std::shared_ptr<FlashPageSource> m_pageSource;
+    QString m_saveFolder;
+    int m_mobileType = 0;
     BookSettings* m_settings = nullptr;
     Warnings m_warnings;
-    QStringList m_pictures; // where the phone version finds each page's picture (from CopytoMobileDir)
+    QStringList m_pictures; // where the phone version finds each page's picture (from copyPicturesToMobileFolder)
     QStringList m_failedFiles;
 };
 

@@ -107,7 +107,7 @@ QString flipSettingsText(const PropertyLookup& value, const MobileBookFacts& fac
     entry(t, "bgBeginColor", colour(value(QStringLiteral("GradientStartColor"), QStringLiteral("0xFF9900"))));
     entry(t, "bgEndColor", colour(value(QStringLiteral("GradientEndColor"), QStringLiteral("0xe8ac4d"))));
     entry(t, "bgMRotation", jsNumber(value(QStringLiteral("GradientAngle"), QStringLiteral("90")), QStringLiteral("90")));
-    if (facts.tmplName == QLatin1String("Panoramic"))
+    if (facts.templateName == QLatin1String("Panoramic"))
         entry(t, "backGroundImgURL", jsStringLiteral(kExtFilesPath + QLatin1String("b.jpg")));
     else
         entry(t, "backGroundImgURL", extFileUrl(QStringLiteral("ImagePath"), value(QStringLiteral("ImagePath"), QString(""))));

@@ -15,7 +15,7 @@ using PropertyLookup = std::function<QString(const QString& key, const QString& 
 
 // What the settings need to know about the book besides its property values.
 struct MobileBookFacts {
-    QString tmplName;            // "Panoramic" takes its background from the cube images
+    QString templateName;            // "Panoramic" takes its background from the cube images
     int pageCount = 0;           // pages of the page source
     int pageWidth = 0;           // the page size of the imported document
     int pageHeight = 0;

@@ -77,7 +77,7 @@ QString PublishFlow::overwriteQuestion()
     return QStringLiteral("Output directory already exists. Do you want to over write it?");
 }
 
-bool PublishFlow::CheckOutputDir(const QString& path, const std::function<OverwriteAnswer(const QString&)>& ask)
+bool PublishFlow::confirmOverwrite(const QString& path, const std::function<OverwriteAnswer(const QString&)>& ask)
 {
     if (classifyOutputDir(path) != OutputDirKind::PublishedBook)
         return true;
@@ -117,8 +117,8 @@ PublishChoices PublishFlow::rememberedChoices() const
     c.name = s.lastOutputFileName();
     c.title = s.lastOutputFileTitle();
     c.outputType = s.outputType();
-    c.createMobile = s.OutputCreateMobile();
-    c.mobileType = s.MobileType();
+    c.createMobile = s.outputCreateMobile();
+    c.mobileType = s.mobileType();
     return c;
 }
 
@@ -153,7 +153,7 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
     const QString fileName = bookFileName(choices.name);
     const QString replaced = replacedPath(choices);
     bool agreed = false;
-    if (!CheckOutputDir(replaced, [&](const QString& path) {
+    if (!confirmOverwrite(replaced, [&](const QString& path) {
             const OverwriteAnswer answer = ask ? ask(path) : OverwriteAnswer::Other;
             agreed = answer == OverwriteAnswer::Yes;
             return answer;
@@ -174,23 +174,23 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
     // The phone version is staged with the book, below the same folder.
     const QString stagedFolder = staging.stagingFolder() + QDir::cleanPath(folder).mid(QDir::cleanPath(writer->bookRoot()).size());
     OutputMobileVersion mobile(m_pageSource, m_template, stagedFolder, choices.mobileType);
-    mobile.setAppSettings(&settings());
+    mobile.setSettings(&settings());
     try {
-        html->setHTMLTitle(choices.title);
-        writer->setHTMLConfig(html);
+        html->setHtmlTitle(choices.title);
+        writer->setHtmlConfig(html);
         writer->setPublishedTitle(choices.title);
         writer->setFlashPagesAnnotations(m_annotations);
         writer->setFlashOutline(m_outline);
-        writer->setAppSettings(&settings());
+        writer->setSettings(&settings());
         writer->setProgressCallback(m_progress);
         if (m_writerSetup)
             m_writerSetup(*writer);
-        writer->ouputTheBook();
+        writer->writeBook();
         m_warnings.append(writer->warnings());
         if (wantsMobile(choices)) {
             if (m_mobileSetup)
                 m_mobileSetup(mobile);
-            mobile.PublishMobileConfig();
+            mobile.writeMobileVersion();
             m_warnings.append(mobile.warnings());
             if (!mobile.failedFiles().isEmpty())
                 throw Error(ErrorKind::Output,

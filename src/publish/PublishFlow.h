@@ -53,7 +53,7 @@ public:
 
     // Where the choices are remembered and the page size comes from: the shared settings
     // unless set.
-    void setAppSettings(BookSettings* settings) { m_settings = settings; }
+    void setSettings(BookSettings* settings) { m_settings = settings; }
     // Called with each writer before it writes (a tool sets its working folder, settings, ...).
     void setWriterSetup(std::function<void(FlashBookOutput&)> setup) { m_writerSetup = std::move(setup); }
     void setMobileSetup(std::function<void(OutputMobileVersion&)> setup) { m_mobileSetup = std::move(setup); }
@@ -93,11 +93,11 @@ public:
 
     // The informative text of the overwrite question.
     static QString overwriteQuestion();
-    // CheckOutputDir: whether publishing into `path` (the book folder, or the application
+    // confirmOverwrite: whether publishing into `path` (the book folder, or the application
     // bundle) may go on. Only a published book asks `ask`; "YES" and any other answer go on
     // (the previous book's files are replaced when the new book is swapped in, nothing else),
     // "NO" stops.
-    static bool CheckOutputDir(const QString& path, const std::function<OverwriteAnswer(const QString&)>& ask);
+    static bool confirmOverwrite(const QString& path, const std::function<OverwriteAnswer(const QString&)>& ask);
 
     // Throws Error(Usage) for a name that is not a plain file name, Error(Output) for one too
     // long to be written ("<name>.html" over 255 bytes).

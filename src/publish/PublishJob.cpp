@@ -109,7 +109,7 @@ void PublishJob::prepare()
 
     // The template, its style, the settings file and the single values.
     if (o.templateName.isEmpty() || o.templateName.contains(QLatin1Char('/'))
-        || !QFileInfo(FlashTemplate::tmplMetaPathForName(o.templateName)).isFile())
+        || !QFileInfo(FlashTemplate::templateMetaPathForName(o.templateName)).isFile())
         throw Error(ErrorKind::BadInput, QStringLiteral("unknown template"), o.templateName);
     m_template = std::make_shared<FlashTemplate>();
     if (o.styleName.isEmpty()) {
@@ -120,7 +120,7 @@ void PublishJob::prepare()
         if (o.styleName.contains(QLatin1Char('/')) || !QFileInfo(style + QStringLiteral("/tmplSetting.txt")).isFile())
             throw Error(ErrorKind::BadInput,
                         QStringLiteral("unknown style of template \"%1\"").arg(o.templateName), o.styleName);
-        if (!m_template->changeTmplTo(o.templateName, style))
+        if (!m_template->changeTemplateTo(o.templateName, style))
             throw Error(ErrorKind::BadInput, QStringLiteral("the template cannot be loaded"), o.templateName);
     }
     if (!o.settingsFile.isEmpty() && !m_template->importPropertiesSettingsFrom(o.settingsFile)) {
@@ -152,13 +152,13 @@ void PublishJob::prepare()
     // Settings of our own: a fresh store, never the user's remembered choices.
     m_settings = std::make_unique<BookSettings>();
     m_settings->setImportType(o.format == PublishOptions::PageFormat::Jpg ? 1 : 0);
-    m_workingFolder = FileUtility::forceTmpDiractory(QStringLiteral("LeafcraftPublish"));
+    m_workingFolder = FileUtility::makePrivateTempFolder(QStringLiteral("LeafcraftPublish"));
     if (!QFileInfo(m_workingFolder).isDir())
         throw Error(ErrorKind::Output, QStringLiteral("cannot create a working folder"), m_workingFolder);
     // The working folder stands in for the preview folder, where a Panoramic book's cube
     // pictures come from: those of the chosen style, else of the template's default style.
-    const QString cubeStyle = o.styleName.isEmpty() ? m_template->defaultSytleName() : o.styleName;
-    placeCubeImages(m_workingFolder, m_template->tmplName(),
+    const QString cubeStyle = o.styleName.isEmpty() ? m_template->defaultStyleName() : o.styleName;
+    placeCubeImages(m_workingFolder, m_template->templateName(),
                                  FlashTemplate::stylePathFor(o.templateName, cubeStyle));
     m_prepared = true;
 }
@@ -234,7 +234,7 @@ void PublishJob::import()
 
     if (auto* pdfSource = dynamic_cast<FlashPageSourcePDF*>(m_pageSource.get());
         pdfSource && (pdfSource->textWithheld() || o.allowText)) {
-        const bool forbidden = pdfSource->PDFDoc() && !pdfSource->PDFDoc()->allowsTextCopy();
+        const bool forbidden = pdfSource->pdfDocument() && !pdfSource->pdfDocument()->allowsTextCopy();
         if (pdfSource->textWithheld())
             m_warnings.add(o.inputPdf, QStringLiteral("the PDF's permissions forbid copying its text, so the book has no "
                                                       "search text and no page text for screen readers "
@@ -253,15 +253,15 @@ QString PublishJob::write()
     report(PublishProgress::Stage::Writing);
     const PublishOptions& o = m_options;
     auto html = std::make_shared<HTMLConfigInfo>();
-    html->setHTMLTitle(o.title.isEmpty() ? QFileInfo(o.inputPdf).completeBaseName() : o.title);
+    html->setHtmlTitle(o.title.isEmpty() ? QFileInfo(o.inputPdf).completeBaseName() : o.title);
 
     FlashBookOutput writer(m_pageSource, m_template, o.outputFolder, o.name + QStringLiteral(".html"));
-    writer.setHTMLConfig(html);
-    writer.setPublishedTitle(html->HTMLTitle());
+    writer.setHtmlConfig(html);
+    writer.setPublishedTitle(html->htmlTitle());
     writer.setFlashPagesAnnotations(m_annotations);
     writer.setFlashOutline(m_outline);
     setUpWriter(writer);
-    writer.ouputTheBook();
+    writer.writeBook();
     for (const Warning& w : writer.warnings().list())
         m_warnings.add(w.where, w.message);
     if (writer.failedWrites() > 0)
@@ -276,7 +276,7 @@ QString PublishJob::write()
 void PublishJob::setUpWriter(FlashBookOutput& writer)
 {
     writer.setPreviewFolder(m_workingFolder);
-    writer.setAppSettings(m_settings.get());
+    writer.setSettings(m_settings.get());
     if (!m_pageList)
         return;
     // The working folder's page list is the book's: the new import's pages with the edited

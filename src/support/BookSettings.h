@@ -33,32 +33,32 @@ public:
     void setLastOutputFileName(const QString& v) { m_lastOutputFileName = v; }
     const QString& lastOutputFileTitle() const { return m_lastOutputFileTitle; }
     void setLastOutputFileTitle(const QString& v) { m_lastOutputFileTitle = v; }
-    std::int32_t OutputCreateMobile() const { return m_OutputCreateMobile; }
-    void setOutputCreateMobile(std::int32_t v) { m_OutputCreateMobile = v; }
-    std::int32_t MobileType() const { return m_MobileType; }
-    void setMobileType(std::int32_t v) { m_MobileType = v; }
+    std::int32_t outputCreateMobile() const { return m_outputCreateMobile; }
+    void setOutputCreateMobile(std::int32_t v) { m_outputCreateMobile = v; }
+    std::int32_t mobileType() const { return m_mobileType; }
+    void setMobileType(std::int32_t v) { m_mobileType = v; }
     std::int32_t outputType() const { return m_outputType; }
     void setOutputType(std::int32_t v) { m_outputType = v; }
     // 0: pages become SWF movies, 1: JPEG pictures.
-    std::int32_t ImportType() const { return m_ImportType; }
-    void setImportType(std::int32_t v) { m_ImportType = v; }
+    std::int32_t importType() const { return m_importType; }
+    void setImportType(std::int32_t v) { m_importType = v; }
     // The size of the page files in pixels, as the last import measured it; written by the
     // import worker while the main thread may read it.
-    std::int32_t PageWidth() const { return m_PageWidth.load(std::memory_order_relaxed); }
-    void setPageWidth(std::int32_t v) { m_PageWidth.store(v, std::memory_order_relaxed); }
-    std::int32_t PageHeight() const { return m_PageHeight.load(std::memory_order_relaxed); }
-    void setPageHeight(std::int32_t v) { m_PageHeight.store(v, std::memory_order_relaxed); }
+    std::int32_t pageWidth() const { return m_pageWidth.load(std::memory_order_relaxed); }
+    void setPageWidth(std::int32_t v) { m_pageWidth.store(v, std::memory_order_relaxed); }
+    std::int32_t pageHeight() const { return m_pageHeight.load(std::memory_order_relaxed); }
+    void setPageHeight(std::int32_t v) { m_pageHeight.store(v, std::memory_order_relaxed); }
 
 protected:
     QString m_lastOutputFileFolder;
     QString m_lastOutputFileName;
     QString m_lastOutputFileTitle;
-    std::int32_t m_OutputCreateMobile = 0;
-    std::int32_t m_MobileType = 0;
+    std::int32_t m_outputCreateMobile = 0;
+    std::int32_t m_mobileType = 0;
     std::int32_t m_outputType = 0;
-    std::int32_t m_ImportType = 0;
-    std::atomic<std::int32_t> m_PageWidth{0};
-    std::atomic<std::int32_t> m_PageHeight{0};
+    std::int32_t m_importType = 0;
+    std::atomic<std::int32_t> m_pageWidth{0};
+    std::atomic<std::int32_t> m_pageHeight{0};
 };
 
 } // namespace leafcraft

@@ -12,15 +12,15 @@ constexpr int kParamError = -4300;
 
 } // namespace
 
-QByteArray CommonCryptor::FixKeyLengths(const QByteArray& key)
+QByteArray CommonCryptor::truncatedKey(const QByteArray& key)
 {
     return key.size() > kMaxRc4KeyBytes ? key.left(kMaxRc4KeyBytes) : key;
 }
 
-std::optional<QByteArray> CommonCryptor::RC4EncryptedDataUsingKey(const QByteArray& data, const QByteArray& key,
+std::optional<QByteArray> CommonCryptor::rc4Encrypt(const QByteArray& data, const QByteArray& key,
                                                                   CryptorError* error)
 {
-    const QByteArray k = FixKeyLengths(key);
+    const QByteArray k = truncatedKey(key);
     if (k.isEmpty()) {
         if (error)
             *error = {QStringLiteral("CommonCryptoErrorDomain"), kParamError,
@@ -55,10 +55,10 @@ std::optional<QByteArray> CommonCryptor::RC4EncryptedDataUsingKey(const QByteArr
     return out;
 }
 
-std::optional<QByteArray> CommonCryptor::RC4EncryptedDataUsingKey(const QByteArray& data, const QString& key,
+std::optional<QByteArray> CommonCryptor::rc4Encrypt(const QByteArray& data, const QString& key,
                                                                   CryptorError* error)
 {
-    return RC4EncryptedDataUsingKey(data, key.toUtf8(), error);
+    return rc4Encrypt(data, key.toUtf8(), error);
 }
 
 } // namespace leafcraft

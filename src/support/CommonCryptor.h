@@ -21,21 +21,21 @@ public:
     // Standard RC4 of `data` under `key`: the key schedule over the key bytes, then each byte
     // XORed with the next keystream byte from the first one on (none discarded). The output has
     // exactly as many bytes as the input, and enciphering it again gives the input back. A key
-    // longer than 512 bytes is cut to its first 512 (FixKeyLengths). A key of no bytes gives
+    // longer than 512 bytes is cut to its first 512 (truncatedKey). A key of no bytes gives
     // nullopt and, when `error` is given, the reason.
-    static std::optional<QByteArray> RC4EncryptedDataUsingKey(const QByteArray& data, const QByteArray& key,
+    static std::optional<QByteArray> rc4Encrypt(const QByteArray& data, const QByteArray& key,
                                                               CryptorError* error = nullptr);
     // A text key is keyed with its UTF-8 bytes, so its length counts bytes, not characters.
-    static std::optional<QByteArray> RC4EncryptedDataUsingKey(const QByteArray& data, const QString& key,
+    static std::optional<QByteArray> rc4Encrypt(const QByteArray& data, const QString& key,
                                                               CryptorError* error = nullptr);
-    static std::optional<QByteArray> RC4EncryptedDataUsingKey(const QByteArray& data, const char* key,
+    static std::optional<QByteArray> rc4Encrypt(const QByteArray& data, const char* key,
                                                               CryptorError* error = nullptr)
     {
-        return RC4EncryptedDataUsingKey(data, QString::fromUtf8(key), error);
+        return rc4Encrypt(data, QString::fromUtf8(key), error);
     }
 
     // The RC4 key length rule: more than 512 bytes are cut to 512, other lengths are kept.
-    static QByteArray FixKeyLengths(const QByteArray& key);
+    static QByteArray truncatedKey(const QByteArray& key);
 };
 
 } // namespace leafcraft

@@ -130,7 +130,7 @@ QByteArray ConfigContainer::encode(const QByteArray& documentBytes)
     ZKDataArchive archive;
     archive.deflateData(documentBytes, entryName());
     // A failed encipherment yields nothing, which encodes to an empty CDATA section.
-    const QByteArray enciphered = CommonCryptor::RC4EncryptedDataUsingKey(archive.data(), cipherKey()).value_or(QByteArray());
+    const QByteArray enciphered = CommonCryptor::rc4Encrypt(archive.data(), cipherKey()).value_or(QByteArray());
     xml::Document container = xml::Document::create(QStringLiteral("data"));
     container.root().appendCData(Base64::encode(enciphered));
     return container.toBytes(xml::Output::Compact);
@@ -159,7 +159,7 @@ QByteArray ConfigContainer::decode(const QByteArray& containerBytes, const QStri
     if (!Base64::isCanonical(text))
         fail(QStringLiteral("the text of <data> is not Base64"), where);
     const std::optional<QByteArray> enciphered = Base64::decode(text);
-    const std::optional<QByteArray> archive = CommonCryptor::RC4EncryptedDataUsingKey(enciphered.value_or(QByteArray()), cipherKey());
+    const std::optional<QByteArray> archive = CommonCryptor::rc4Encrypt(enciphered.value_or(QByteArray()), cipherKey());
     return unpackEntry(archive.value_or(QByteArray()), where);
 }
 

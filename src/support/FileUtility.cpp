@@ -86,7 +86,7 @@ QByteArray encodeTrustFile(const QString& text)
 
 } // namespace
 
-QString FileUtility::forceTmpDiractory(const QString& name)
+QString FileUtility::makePrivateTempFolder(const QString& name)
 {
     // No shared parent folder: another user's folder of the same name cannot block us, and
     // nobody else can enter ours.
@@ -105,7 +105,7 @@ QString FileUtility::forceTmpDiractory(const QString& name)
     return candidate;
 }
 
-QStringList FileUtility::subFolderOfFolder(const QString& folder)
+QStringList FileUtility::subfolders(const QString& folder)
 {
     QStringList out;
     if (folder.isEmpty())
@@ -116,7 +116,7 @@ QStringList FileUtility::subFolderOfFolder(const QString& folder)
     return out;
 }
 
-void FileUtility::makeDiractoryTrustByFlash(const QString& folder)
+void FileUtility::trustFolderForFlashPlayer(const QString& folder)
 {
     QString support = withoutTrailingSlash(Platform::current().paths().localAppSupportDir());
     if (support.isEmpty())

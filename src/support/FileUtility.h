@@ -17,12 +17,12 @@ public:
     // the folder is registered as a scratch folder of this process (ScratchFolders). Always
     // returns a path: when the folder cannot be created, the path names a folder that does
     // not exist.
-    static QString forceTmpDiractory(const QString& name);
+    static QString makePrivateTempFolder(const QString& name);
 
     // Every folder below `folder` at any depth, as "<folder>/<relative path>", depth first
     // (a folder comes right before its own sub-folders; siblings in name order). Symbolic
     // links are neither listed nor followed. A missing or unreadable folder gives an empty list.
-    static QStringList subFolderOfFolder(const QString& folder);
+    static QStringList subfolders(const QString& folder);
 
     // Adds `folder` as one line of the Flash Player trust file
     // "<local Application Support>/Macromedia/FlashPlayerTrust/PT.cfg", unless a line equals it
@@ -30,7 +30,7 @@ public:
     // lines separated by a single "\n" and no line end after the last one. An existing file is
     // read by its byte order mark (UTF-16 either order, UTF-8), else as UTF-8, else as UTF-16
     // without a mark; a file that is none of these is left untouched. Failures are only logged.
-    static void makeDiractoryTrustByFlash(const QString& folder);
+    static void trustFolderForFlashPlayer(const QString& folder);
 };
 
 } // namespace leafcraft

@@ -54,7 +54,7 @@ QStringList catalogueFolders(const QString& folder, const QString& marker)
 {
     QStringList out;
     const QDir parent(folder);
-    for (const QString& path : FileUtility::subFolderOfFolder(folder)) {
+    for (const QString& path : FileUtility::subfolders(folder)) {
         if (parent.relativeFilePath(path).contains(QLatin1Char('/')))
             continue;
         if (QFileInfo(appendingPathComponent(path, marker)).isFile())
@@ -139,11 +139,11 @@ FlashTemplateProperty* findIn(const FlashTemplateProperty::Children& list, const
 } // namespace
 
 FlashTemplate::FlashTemplate()
-    : iTmplName(QStringLiteral("float")), iTmplVersion(QStringLiteral("3.0.0")),
-      iDefaultSytleName(QStringLiteral("Blank"))
+    : m_templateName(QStringLiteral("float")), m_templateVersion(QStringLiteral("3.0.0")),
+      m_defaultStyleName(QStringLiteral("Blank"))
 {
     loadTemplate(QStringLiteral("float"));
-    LC_DEBUG(QStringLiteral("self is:FlashTemplate %1 (%2 properties)").arg(iTmplName).arg(iProperties.size()));
+    LC_DEBUG(QStringLiteral("self is:FlashTemplate %1 (%2 properties)").arg(m_templateName).arg(m_properties.size()));
 }
 
 FlashTemplate::~FlashTemplate() = default;
@@ -156,40 +156,40 @@ void FlashTemplate::warn(const QString& where, const QString& message)
 
 // ---------------------------------------------------------------- catalogue
 
-QStringList FlashTemplate::tmplNames()
+QStringList FlashTemplate::templateNames()
 {
     return catalogueFolders(appFiles() + QLatin1String("/Templates"), kTemplateDocument);
 }
 
-QString FlashTemplate::tmplPathForName(const QString& name)
+QString FlashTemplate::templatePathForName(const QString& name)
 {
     return appFiles() + QLatin1String("/Templates/") + name + QLatin1Char('/');
 }
 
-QString FlashTemplate::tmplMetaPathForName(const QString& name)
+QString FlashTemplate::templateMetaPathForName(const QString& name)
 {
-    return tmplPathForName(name) + kTemplateDocument;
+    return templatePathForName(name) + kTemplateDocument;
 }
 
-QStringList FlashTemplate::tmplStyleNamesForTmpl(const QString& tmplName)
+QStringList FlashTemplate::styleNamesForTemplate(const QString& templateName)
 {
-    return catalogueFolders(appFiles() + QLatin1String("/Styles/") + tmplName, kStyleSettings);
+    return catalogueFolders(appFiles() + QLatin1String("/Styles/") + templateName, kStyleSettings);
 }
 
-QString FlashTemplate::stylePathFor(const QString& tmplName, const QString& styleName)
+QString FlashTemplate::stylePathFor(const QString& templateName, const QString& styleName)
 {
-    return appFiles() + QLatin1String("/Styles/") + tmplName + QLatin1Char('/') + styleName;
+    return appFiles() + QLatin1String("/Styles/") + templateName + QLatin1Char('/') + styleName;
 }
 
 // ---------------------------------------------------------------- loading
 
 bool FlashTemplate::loadTemplate(const QString& name)
 {
-    iProperties.clear();
-    iTmplName = name;
+    m_properties.clear();
+    m_templateName = name;
     m_warnings.clear();
 
-    const QString path = tmplMetaPathForName(name);
+    const QString path = templateMetaPathForName(name);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         warn(path, QStringLiteral("cannot read the template document of \"%1\"").arg(name));
@@ -200,7 +200,7 @@ bool FlashTemplate::loadTemplate(const QString& name)
 
 bool FlashTemplate::loadTemplateDocument(const QByteArray& bytes, const QString& path)
 {
-    iProperties.clear();
+    m_properties.clear();
     m_warnings.clear();
     xml::Document doc;
     try {
@@ -240,23 +240,23 @@ bool FlashTemplate::loadTemplateDocument(const QByteArray& bytes, const QString&
         return false;
     }
 
-    iHTMLFilePath = infoValues[0];
-    iSWFFilePath = infoValues[1];
-    iDefaultSytleName = infoValues[2];
-    iMacAppFilesFolder = infoValues[3];
-    iMobileTmplFilesPath = infoValues[4];
+    m_htmlFilePath = infoValues[0];
+    m_swfFilePath = infoValues[1];
+    m_defaultStyleName = infoValues[2];
+    m_appFilesFolder = infoValues[3];
+    m_mobileTemplateFilesPath = infoValues[4];
 
     for (const xml::Element& element : properties.children(QStringLiteral("property"))) {
         auto property = std::make_unique<FlashTemplateProperty>();
         if (!property->loadFromNode(element, &m_warnings, path))
             continue;
         property->setParent(nullptr);
-        iProperties.push_back(std::move(property));
+        m_properties.push_back(std::move(property));
     }
     return true;
 }
 
-bool FlashTemplate::changeTmplTo(const QString& name, const QString& stylePath)
+bool FlashTemplate::changeTemplateTo(const QString& name, const QString& stylePath)
 {
     const QString pageWidth = propertyValueFor(QStringLiteral("pageWidth"), QStringLiteral("960"));
     const QString pageHeight = propertyValueFor(QStringLiteral("pageHeight"), QStringLiteral("600"));
@@ -271,7 +271,7 @@ bool FlashTemplate::changeTmplTo(const QString& name, const QString& stylePath)
 
 bool FlashTemplate::loadStyleByStylePath(const QString& stylePath)
 {
-    iStyleName = lastPathComponent(stylePath);
+    m_styleName = lastPathComponent(stylePath);
     return importPropertiesSettingsFrom(appendingPathComponent(stylePath, kStyleSettings));
 }
 
@@ -279,7 +279,7 @@ bool FlashTemplate::loadStyleByStylePath(const QString& stylePath)
 
 FlashTemplateProperty* FlashTemplate::findProperty(const QString& key) const
 {
-    return findIn(iProperties, key);
+    return findIn(m_properties, key);
 }
 
 QString FlashTemplate::propertyValueFor(const QString& key, const QString& defaultValue) const
@@ -309,18 +309,18 @@ QString FlashTemplate::valueAsFilePath(const QString& value) const
     if (at < 0)
         return value;
     const QString relative = value.mid(at + kStyleResourcePrefix.size());
-    return appendingPathComponent(stylePathFor(iTmplName, iStyleName), relative);
+    return appendingPathComponent(stylePathFor(m_templateName, m_styleName), relative);
 }
 
-QString FlashTemplate::tmplHTMLFilePath() const
+QString FlashTemplate::htmlTemplatePath() const
 {
-    if (iHTMLFilePath.isEmpty())
+    if (m_htmlFilePath.isEmpty())
         return QString();
-    QString inTemplate = appendingPathComponent(tmplPathForName(iTmplName), iHTMLFilePath);
+    QString inTemplate = appendingPathComponent(templatePathForName(m_templateName), m_htmlFilePath);
     inTemplate.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (QFileInfo(inTemplate).isFile())
         return inTemplate;
-    QString shared = appendingPathComponent(appFiles(), iHTMLFilePath);
+    QString shared = appendingPathComponent(appFiles(), m_htmlFilePath);
     shared.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (QFileInfo(shared).isFile())
         return shared;
@@ -336,17 +336,17 @@ bool FlashTemplate::copyBookSWFToFile(const QString& dest) const
 
 bool FlashTemplate::copyThemeToFile(const QString& dest) const
 {
-    return replaceWithCopy(tmplPathForName(iTmplName) + QLatin1String("Main.swf"), dest);
+    return replaceWithCopy(templatePathForName(m_templateName) + QLatin1String("Main.swf"), dest);
 }
 
 bool FlashTemplate::copyBookJSFile(const QString& dest) const
 {
-    return replaceWithCopy(tmplPathForName(iTmplName) + QLatin1String("swfobject.js"), dest);
+    return replaceWithCopy(templatePathForName(m_templateName) + QLatin1String("swfobject.js"), dest);
 }
 
 bool FlashTemplate::copyElseSWFToFile(const QString& dest) const
 {
-    return replaceWithCopy(tmplPathForName(iTmplName) + QLatin1String("playerProductInstall.swf"), dest);
+    return replaceWithCopy(templatePathForName(m_templateName) + QLatin1String("playerProductInstall.swf"), dest);
 }
 
 bool FlashTemplate::copyMobilePathToFile(const QString& dest, const QString& type) const
@@ -477,7 +477,7 @@ bool FlashTemplate::applySettingsText(const QByteArray& bytes, const QString& pa
 void FlashTemplate::exportPropertiesSettingsToArray(QStringList& lines, const FlashTemplateProperty* property) const
 {
     if (!property) {
-        for (const auto& p : iProperties)
+        for (const auto& p : m_properties)
             exportPropertiesSettingsToArray(lines, p.get());
         return;
     }

@@ -36,16 +36,16 @@ public:
 
     // The template folders (full paths) under <AppFiles>/Templates/, sorted: only direct
     // sub-folders holding a flashTemplate.xml count. The last component is the template name.
-    static QStringList tmplNames();
+    static QStringList templateNames();
     // <AppFiles>/Templates/<name>/ (ending in a separator).
-    static QString tmplPathForName(const QString& name);
+    static QString templatePathForName(const QString& name);
     // <AppFiles>/Templates/<name>/flashTemplate.xml.
-    static QString tmplMetaPathForName(const QString& name);
+    static QString templateMetaPathForName(const QString& name);
     // The style folders (full paths) under <AppFiles>/Styles/<template>, sorted: only direct
     // sub-folders holding a tmplSetting.txt count. The last component is the style name.
-    static QStringList tmplStyleNamesForTmpl(const QString& tmplName);
+    static QStringList styleNamesForTemplate(const QString& templateName);
     // <AppFiles>/Styles/<template>/<style>.
-    static QString stylePathFor(const QString& tmplName, const QString& styleName);
+    static QString stylePathFor(const QString& templateName, const QString& styleName);
 
     // ---- Loading.
 
@@ -62,7 +62,7 @@ public:
     bool loadTemplateDocument(const QByteArray& bytes, const QString& path);
     // Loads template `name` and applies the style in `stylePath`, keeping the current
     // "pageWidth", "pageHeight" and "languageSetting" values. Returns loadTemplate's result.
-    bool changeTmplTo(const QString& name, const QString& stylePath);
+    bool changeTemplateTo(const QString& name, const QString& stylePath);
     // Sets styleName() to the folder's last component, then imports <stylePath>/tmplSetting.txt.
     bool loadStyleByStylePath(const QString& stylePath);
 
@@ -81,7 +81,7 @@ public:
 
     // The template's HTML page pattern: the template folder joined with HTMLFilePath(), then
     // <AppFiles> joined with it ("\" read as "/"); null when neither is a file.
-    QString tmplHTMLFilePath() const;
+    QString htmlTemplatePath() const;
 
     // ---- Player files. Each removes what exists at `dest` (a file or a whole folder), then
     // copies the source (a file or a folder with its contents). A missing source or a failed
@@ -118,28 +118,28 @@ public:
 
     // ---- Fields.
 
-    const QString& tmplName() const { return iTmplName; }
-    void setTmplName(const QString& v) { iTmplName = v; }
-    const Properties& properties() const { return iProperties; }
-    void setProperties(Properties properties) { iProperties = std::move(properties); }
-    const QString& tmplVersion() const { return iTmplVersion; }
-    void setTmplVersion(const QString& v) { iTmplVersion = v; }
-    const QString& tmplFilePath() const { return iTmplFilePath; }
-    void setTmplFilePath(const QString& v) { iTmplFilePath = v; }
-    const QString& SWFFilePath() const { return iSWFFilePath; }
-    void setSWFFilePath(const QString& v) { iSWFFilePath = v; }
-    const QString& HTMLFilePath() const { return iHTMLFilePath; }
-    void setHTMLFilePath(const QString& v) { iHTMLFilePath = v; }
-    bool needThumbs() const { return iNeedThumbs; }
-    void setNeedThumbs(bool v) { iNeedThumbs = v; }
-    const QString& mobileTmplFilesPath() const { return iMobileTmplFilesPath; }
-    void setMobileTmplFilesPath(const QString& v) { iMobileTmplFilesPath = v; }
-    const QString& macAppFilesFolder() const { return iMacAppFilesFolder; }
-    void setMacAppFilesFolder(const QString& v) { iMacAppFilesFolder = v; }
-    const QString& defaultSytleName() const { return iDefaultSytleName; }
-    void setDefaultSytleName(const QString& v) { iDefaultSytleName = v; }
-    const QString& styleName() const { return iStyleName; }
-    void setStyleName(const QString& v) { iStyleName = v; }
+    const QString& templateName() const { return m_templateName; }
+    void setTemplateName(const QString& v) { m_templateName = v; }
+    const Properties& properties() const { return m_properties; }
+    void setProperties(Properties properties) { m_properties = std::move(properties); }
+    const QString& templateVersion() const { return m_templateVersion; }
+    void setTemplateVersion(const QString& v) { m_templateVersion = v; }
+    const QString& templateFilePath() const { return m_templateFilePath; }
+    void setTemplateFilePath(const QString& v) { m_templateFilePath = v; }
+    const QString& swfFilePath() const { return m_swfFilePath; }
+    void setSwfFilePath(const QString& v) { m_swfFilePath = v; }
+    const QString& htmlFilePath() const { return m_htmlFilePath; }
+    void setHtmlFilePath(const QString& v) { m_htmlFilePath = v; }
+    bool needThumbs() const { return m_needThumbs; }
+    void setNeedThumbs(bool v) { m_needThumbs = v; }
+    const QString& mobileTemplateFilesPath() const { return m_mobileTemplateFilesPath; }
+    void setMobileTemplateFilesPath(const QString& v) { m_mobileTemplateFilesPath = v; }
+    const QString& appFilesFolder() const { return m_appFilesFolder; }
+    void setAppFilesFolder(const QString& v) { m_appFilesFolder = v; }
+    const QString& defaultStyleName() const { return m_defaultStyleName; }
+    void setDefaultStyleName(const QString& v) { m_defaultStyleName = v; }
+    const QString& styleName() const { return m_styleName; }
+    void setStyleName(const QString& v) { m_styleName = v; }
 
     // The problems met since the last loadTemplate (skipped properties, parse errors, refused
     // settings files, failed exports).
@@ -149,17 +149,17 @@ public:
 private:
     void warn(const QString& where, const QString& message);
 
-    QString iTmplName;
-    Properties iProperties;
-    QString iTmplVersion;
-    QString iTmplFilePath;
-    QString iSWFFilePath;
-    QString iHTMLFilePath;
-    bool iNeedThumbs = true;
-    QString iMobileTmplFilesPath;
-    QString iMacAppFilesFolder;
-    QString iDefaultSytleName;
-    QString iStyleName;
+    QString m_templateName;
+    Properties m_properties;
+    QString m_templateVersion;
+    QString m_templateFilePath;
+    QString m_swfFilePath;
+    QString m_htmlFilePath;
+    bool m_needThumbs = true;
+    QString m_mobileTemplateFilesPath;
+    QString m_appFilesFolder;
+    QString m_defaultStyleName;
+    QString m_styleName;
     Warnings m_warnings;
 };
 

@@ -12,10 +12,10 @@ namespace leafcraft {
 
 FlashTemplateOutlineDelegate::FlashTemplateOutlineDelegate(QObject* parent) : QAbstractItemModel(parent) {}
 
-void FlashTemplateOutlineDelegate::setFlashTmpl(FlashTemplate* tmpl)
+void FlashTemplateOutlineDelegate::setFlashTemplate(FlashTemplate* tmpl)
 {
     beginResetModel();
-    iFlashTmpl = tmpl;
+    m_template = tmpl;
     endResetModel();
 }
 
@@ -33,9 +33,9 @@ FlashTemplateProperty* FlashTemplateOutlineDelegate::propertyAt(const QModelInde
 const std::vector<std::unique_ptr<FlashTemplateProperty>>*
 FlashTemplateOutlineDelegate::siblingsOf(const FlashTemplateProperty* p) const
 {
-    if (!p || !iFlashTmpl)
+    if (!p || !m_template)
         return nullptr;
-    return p->parent() ? &p->parent()->childProperties() : &iFlashTmpl->properties();
+    return p->parent() ? &p->parent()->childProperties() : &m_template->properties();
 }
 
 QModelIndex FlashTemplateOutlineDelegate::indexOf(const FlashTemplateProperty* property, int column) const
@@ -51,7 +51,7 @@ QModelIndex FlashTemplateOutlineDelegate::indexOf(const FlashTemplateProperty* p
 
 void FlashTemplateOutlineDelegate::selectionDidChange()
 {
-    NotificationCenter::defaultCenter().post(UpdateFlashTmplProTipNotification, this);
+    NotificationCenter::defaultCenter().post(PropertyTipNotification, this);
 }
 
 QStringList FlashTemplateOutlineDelegate::allowedFileExtensions(const QString& valueSource)
@@ -68,10 +68,10 @@ QStringList FlashTemplateOutlineDelegate::allowedFileExtensions(const QString& v
 
 int FlashTemplateOutlineDelegate::rowCount(const QModelIndex& parent) const
 {
-    if (!iFlashTmpl || parent.column() > 0)
+    if (!m_template || parent.column() > 0)
         return 0;
     if (!parent.isValid())
-        return int(iFlashTmpl->properties().size());
+        return int(m_template->properties().size());
     return propertyAt(parent)->childCount();
 }
 
@@ -82,9 +82,9 @@ int FlashTemplateOutlineDelegate::columnCount(const QModelIndex&) const
 
 QModelIndex FlashTemplateOutlineDelegate::index(int row, int column, const QModelIndex& parent) const
 {
-    if (!iFlashTmpl || row < 0 || column < 0 || column > 1)
+    if (!m_template || row < 0 || column < 0 || column > 1)
         return QModelIndex();
-    const auto& list = parent.isValid() ? propertyAt(parent)->childProperties() : iFlashTmpl->properties();
+    const auto& list = parent.isValid() ? propertyAt(parent)->childProperties() : m_template->properties();
     if (row >= int(list.size()))
         return QModelIndex();
     return createIndex(row, column, list[std::size_t(row)].get());
@@ -101,7 +101,7 @@ QModelIndex FlashTemplateOutlineDelegate::parent(const QModelIndex& child) const
 bool FlashTemplateOutlineDelegate::hasChildren(const QModelIndex& parent) const
 {
     if (!parent.isValid())
-        return iFlashTmpl && !iFlashTmpl->properties().empty();
+        return m_template && !m_template->properties().empty();
     return parent.column() == 0 && propertyAt(parent)->childCount() > 0;
 }
 
@@ -159,7 +159,7 @@ bool FlashTemplateOutlineDelegate::setData(const QModelIndex& index, const QVari
         return false;
     p->setValue(newValue);
     emit dataChanged(index.siblingAtColumn(KeyColumn), index.siblingAtColumn(ValueColumn));
-    NotificationCenter::defaultCenter().post(FlashTmplProValueChangedNotification, p);
+    NotificationCenter::defaultCenter().post(PropertyValueChangedNotification, p);
     return true;
 }
 

@@ -14,9 +14,9 @@ class FlashTemplateProperty;
 
 // Posted with the changed FlashTemplateProperty as object, after a value was written back
 // and differed from the old one.
-inline const QString FlashTmplProValueChangedNotification = QStringLiteral("FlashTmplProValueChangedNotification");
+inline const QString PropertyValueChangedNotification = QStringLiteral("FlashTmplProValueChangedNotification");
 // Posted with the FlashTemplateOutlineDelegate as object on every change of the selected row.
-inline const QString UpdateFlashTmplProTipNotification = QStringLiteral("UpdateFlashTmplProTipNotification");
+inline const QString PropertyTipNotification = QStringLiteral("UpdateFlashTmplProTipNotification");
 
 class FlashTemplateOutlineDelegate : public QAbstractItemModel {
     Q_OBJECT
@@ -33,16 +33,16 @@ public:
 
     explicit FlashTemplateOutlineDelegate(QObject* parent = nullptr);
 
-    FlashTemplate* flashTmpl() const { return iFlashTmpl; }
+    FlashTemplate* flashTemplate() const { return m_template; }
     // Shows `tmpl`'s tree (borrowed; nullptr for an empty outline) and resets the model.
-    void setFlashTmpl(FlashTemplate* tmpl);
+    void setFlashTemplate(FlashTemplate* tmpl);
     // Re-reads the tree after the template loaded other properties.
     void reload();
 
     FlashTemplateProperty* propertyAt(const QModelIndex& index) const;
     QModelIndex indexOf(const FlashTemplateProperty* property, int column = KeyColumn) const;
 
-    // Called by the view whenever the selected row changes: posts UpdateFlashTmplProTipNotification.
+    // Called by the view whenever the selected row changes: posts PropertyTipNotification.
     void selectionDidChange();
 
     // The file extensions a file property allows, from its valueSource: every ";" removed,
@@ -65,7 +65,7 @@ public:
 private:
     const std::vector<std::unique_ptr<FlashTemplateProperty>>* siblingsOf(const FlashTemplateProperty* p) const;
 
-    FlashTemplate* iFlashTmpl = nullptr;
+    FlashTemplate* m_template = nullptr;
 };
 
 } // namespace leafcraft

@@ -80,32 +80,32 @@ void touch(const QString& path, const QByteArray& bytes = "x")
 
 TEST_F(DelegateFixture, StartUpShowsTheDemonstrationBookAndTerminationCleansUp)
 {
-    delegate.applicationDidFinishLaunching();
-    ASSERT_TRUE(delegate.flashTmpl());
-    EXPECT_EQ(delegate.flashTmpl()->tmplName(), QStringLiteral("float"));
+    delegate.launch();
+    ASSERT_TRUE(delegate.flashTemplate());
+    EXPECT_EQ(delegate.flashTemplate()->templateName(), QStringLiteral("float"));
     EXPECT_TRUE(preview().startsWith(platform.paths().userAppSupportDir() + QLatin1String("/Quiresheet/preview-")));
     ASSERT_EQ(window.loaded.size(), 1);
     EXPECT_EQ(window.loaded[0], preview() + QLatin1String("/index.html"));
     EXPECT_TRUE(QFileInfo::exists(preview() + QLatin1String("/index.html")));
     EXPECT_TRUE(QFileInfo::exists(preview() + QLatin1String("/files/config.xml")));
-    const QStringList demo = QuiremarkAppDelegate::PageSource(QStringLiteral("DemoImgs_standard/large"));
+    const QStringList demo = QuiremarkAppDelegate::demoPageFiles(QStringLiteral("DemoImgs_standard/large"));
     ASSERT_FALSE(demo.isEmpty());
     EXPECT_EQ(delegate.flashPageSource()->pages().size(), std::size_t(demo.size()));
     EXPECT_TRUE(QFileInfo::exists(preview() + QLatin1String("/files/page/1.jpg")));
     EXPECT_TRUE(delegate.neverEditor());
 
     touch(platform.paths().tempRoot() + QLatin1String("/Sheetwise-other/p.jpg")); // another run's
-    delegate.applicationWillTerminate();
+    delegate.prepareToQuit();
     EXPECT_FALSE(QFileInfo::exists(preview()));
     EXPECT_TRUE(QFileInfo::exists(platform.paths().tempRoot() + QLatin1String("/Sheetwise-other/p.jpg")));
 }
 
 TEST_F(DelegateFixture, EditsStartOneTimerThatApplyStops)
 {
-    delegate.applicationDidFinishLaunching();
+    delegate.launch();
     window.images.clear();
     for (int i = 0; i < 10; ++i)
-        NotificationCenter::defaultCenter().post(FlashTmplProValueChangedNotification, nullptr);
+        NotificationCenter::defaultCenter().post(PropertyValueChangedNotification, nullptr);
     EXPECT_TRUE(delegate.applyChangePending());
     EXPECT_EQ(delegate.findChildren<QTimer*>().size(), 1);
 
@@ -120,54 +120,54 @@ TEST_F(DelegateFixture, EditsStartOneTimerThatApplyStops)
     EXPECT_FALSE(delegate.applyChangePending());
     EXPECT_EQ(window.images.last(), QStringLiteral("apply"));
     EXPECT_EQ(window.loaded.size(), 2);
-    delegate.applicationWillTerminate();
+    delegate.prepareToQuit();
 }
 
 TEST_F(DelegateFixture, PanoramicCubePicturesFollowTheTemplateNameExactly)
 {
-    delegate.applicationDidFinishLaunching();
-    const QStringList styles = FlashTemplate::tmplStyleNamesForTmpl(QStringLiteral("Panoramic"));
+    delegate.launch();
+    const QStringList styles = FlashTemplate::styleNamesForTemplate(QStringLiteral("Panoramic"));
     if (styles.isEmpty())
         GTEST_SKIP() << "no Panoramic styles shipped";
     const QString ext = preview() + QLatin1String("/files/extfiles/");
-    delegate.selectTmplWindowDidEnd(1, styles.first() + QLatin1String("/shot.jpg"));
-    EXPECT_EQ(delegate.flashTmpl()->tmplName(), QStringLiteral("Panoramic"));
+    delegate.templateSelectionFinished(1, styles.first() + QLatin1String("/shot.jpg"));
+    EXPECT_EQ(delegate.flashTemplate()->templateName(), QStringLiteral("Panoramic"));
     for (const char* name : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"})
         EXPECT_TRUE(QFileInfo::exists(ext + QLatin1String(name))) << name;
 
     // Another template removes them; a cancelled or empty choice changes nothing.
-    delegate.selectTmplWindowDidEnd(1, QString());
-    delegate.selectTmplWindowDidEnd(0, styles.first() + QLatin1String("/shot.jpg"));
-    EXPECT_EQ(delegate.flashTmpl()->tmplName(), QStringLiteral("Panoramic"));
-    const QStringList floatStyles = FlashTemplate::tmplStyleNamesForTmpl(QStringLiteral("float"));
+    delegate.templateSelectionFinished(1, QString());
+    delegate.templateSelectionFinished(0, styles.first() + QLatin1String("/shot.jpg"));
+    EXPECT_EQ(delegate.flashTemplate()->templateName(), QStringLiteral("Panoramic"));
+    const QStringList floatStyles = FlashTemplate::styleNamesForTemplate(QStringLiteral("float"));
     ASSERT_FALSE(floatStyles.isEmpty());
-    delegate.selectTmplWindowDidEnd(1, floatStyles.first() + QLatin1String("/shot.jpg"));
-    EXPECT_EQ(delegate.flashTmpl()->tmplName(), QStringLiteral("float"));
+    delegate.templateSelectionFinished(1, floatStyles.first() + QLatin1String("/shot.jpg"));
+    EXPECT_EQ(delegate.flashTemplate()->templateName(), QStringLiteral("float"));
     for (const char* name : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"})
         EXPECT_FALSE(QFileInfo::exists(ext + QLatin1String(name))) << name;
-    delegate.applicationWillTerminate();
+    delegate.prepareToQuit();
 }
 
 TEST_F(DelegateFixture, SettingsExportAddsTxtAndPageListBasePathRoundTrips)
 {
-    delegate.applicationDidFinishLaunching();
+    delegate.launch();
     window.saveAnswer = platform.root() + QLatin1String("/settings");
-    delegate.OnExportTmplSettings();
+    delegate.onExportTemplateSettings();
     EXPECT_TRUE(QFileInfo::exists(window.saveAnswer + QLatin1String(".txt")));
     window.saveAnswer = platform.root() + QLatin1String("/other.cfg");
-    delegate.OnExportTmplSettings();
+    delegate.onExportTemplateSettings();
     EXPECT_TRUE(QFileInfo::exists(window.saveAnswer));
 
     const QString pages = preview() + QLatin1String("/pages.xml");
     const QByteArray text = "<Pages bace=\"\" note=\"Grüße\"><Page/></Pages>";
     touch(pages, text);
-    delegate.ReplaceXMLPath(true);
+    delegate.rewritePageListPaths(true);
     QFile f(pages);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.readAll().contains(("bace=\"" + preview() + "/files/\"").toUtf8()));
     f.close();
-    delegate.ReplaceXMLPath(false);
+    delegate.rewritePageListPaths(false);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), text);
-    delegate.applicationWillTerminate();
+    delegate.prepareToQuit();
 }

@@ -33,7 +33,7 @@ TEST(AppLogTest, EntriesCarryFileLineAndMethodAtTheChosenLevel)
         const QString path = AppLog::logFilePath();
         EXPECT_EQ(path, platform.paths().userAppSupportDir() + QLatin1String("/Pressvale/Platewright/Leafcraft.log"));
         QFile::remove(path);
-        AppLog::prepaireTheLog();
+        AppLog::setUpLog();
         qunsetenv("LEAFCRAFT_LOG_LEVEL");
         const int line = __LINE__ + 1;
         LC_DEBUG(QStringLiteral("entry %1").arg(QStringLiteral("DEBUG")));

@@ -44,8 +44,8 @@ TEST(AppSettingsTest, SaveStoresTextsAsStringsAndIntegersAsNumbers)
     EXPECT_EQ(next.lastImportedFile(), QStringLiteral("/books/report.pdf"));
     EXPECT_EQ(next.importPageRange(), QStringLiteral("1-3,7"));
     EXPECT_EQ(next.importQualityLevel(), 2);
-    EXPECT_EQ(next.MobileType(), 1);
-    EXPECT_EQ(next.PageWidth(), 1080);
+    EXPECT_EQ(next.mobileType(), 1);
+    EXPECT_EQ(next.pageWidth(), 1080);
 }
 
 struct StoredCase {
@@ -72,7 +72,7 @@ TEST_P(AppSettingsStoredIntegers, LoadOrKeepZero)
     if (c.stored.isValid())
         platform.prefs.setValue(QLatin1String(c.key), c.stored);
     AppSettings s;
-    const int values[] = {s.importPageRangeType(), s.importQualityLevel(), s.importLinks(), s.PageWidth()};
+    const int values[] = {s.importPageRangeType(), s.importQualityLevel(), s.importLinks(), s.pageWidth()};
     const char* keys[] = {"importPageRangeType", "importQualityLevel", "importLinks", "PageWidth"};
     for (int i = 0; i < 4; ++i) {
         if (std::string(keys[i]) == c.key) {

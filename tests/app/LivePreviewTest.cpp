@@ -48,7 +48,7 @@ TEST_F(Preview, RegeneratesIntoThePreviewFolderAndKeepsItsPageList)
     EXPECT_EQ(xml::Document::parse(readAbsolute(folder + QStringLiteral("/pages.xml"))).root().children("Page").size(), 1u);
 
     // A failed regeneration is reported as a null path, not an exception.
-    tmpl->setHTMLFilePath(QStringLiteral("missing.html"));
+    tmpl->setHtmlFilePath(QStringLiteral("missing.html"));
     EXPECT_TRUE(preview.applyChange(tmpl, source, nullptr, nullptr).isNull());
 
     // A second instance has a preview of its own; a preview whose owner is gone is removed.
@@ -66,19 +66,19 @@ TEST_F(Preview, RegeneratesIntoThePreviewFolderAndKeepsItsPageList)
     EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
-TEST_F(Preview, ReplaceXMLPathRoundTripsAndKeepsNonAsciiText)
+TEST_F(Preview, PageListPathsRoundTripAndKeepNonAsciiText)
 {
     LivePreview preview;
-    preview.ReplaceXMLPath(true); // no folder, no list: nothing happens
-    preview.InitPageConfig(QString());
+    preview.rewritePageListPaths(true); // no folder, no list: nothing happens
+    preview.preparePreviewFolder(QString());
     const QString list = preview.flashPreviewFolder() + QStringLiteral("/pages.xml");
     const QByteArray original = QStringLiteral("<Pages bace=\"\"><Page><Item name=\"Link\" href=\"https://ex/ä€\"/></Page></Pages>").toUtf8();
     writeAbsolute(list, original);
-    preview.ReplaceXMLPath(true);
+    preview.rewritePageListPaths(true);
     const QByteArray absolute = readAbsolute(list);
     EXPECT_TRUE(absolute.startsWith(QStringLiteral("<Pages bace=\"%1/files/\">").arg(preview.flashPreviewFolder()).toUtf8()))
         << absolute.toStdString();
-    preview.ReplaceXMLPath(false);
+    preview.rewritePageListPaths(false);
     EXPECT_EQ(readAbsolute(list), original);
 }
 

@@ -225,12 +225,12 @@ private slots:
     {
         EditorOnlyWindow window;
         QuiremarkAppDelegate controller(&window);
-        controller.applicationDidFinishLaunching();
+        controller.launch();
         const QString preview = controller.flashPreviewFolder();
         const QByteArray original = read(preview + "/pages.xml");
         QVERIFY(original.contains("bace=\"\""));
 
-        controller.OnPageEditor();
+        controller.onPageEditor();
         QCOMPARE(window.editorFolders, QStringList{preview});
         QVERIFY(read(preview + "/pages.xml").contains(("bace=\"" + preview + "/files/\"").toUtf8()));
         controller.pageEditorWindowDidEnd(0);

@@ -70,7 +70,7 @@ void EndToEndTest::importEditStyleAndPublish()
     MainWindow window;
     LeafcraftAppDelegate delegate(&window);
     window.setDelegate(&delegate);
-    delegate.applicationDidFinishLaunching();
+    delegate.launch();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QString preview = delegate.flashPreviewFolder();
     QVERIFY(QFileInfo(preview + QLatin1String("/index.html")).isFile());
@@ -113,23 +113,23 @@ void EndToEndTest::importEditStyleAndPublish()
     select->styleList()->item(1)->setSelected(true);
     select->done(1);
     QCOMPARE(selected.count(), 1);
-    QCOMPARE(delegate.flashTmpl()->tmplName(), QStringLiteral("Linen"));
-    QCOMPARE(delegate.flashTmpl()->styleName(), styleName);
+    QCOMPARE(delegate.flashTemplate()->templateName(), QStringLiteral("Linen"));
+    QCOMPARE(delegate.flashTemplate()->styleName(), styleName);
     // The outline shows the new template, and selecting a row still shows its description.
     auto* tipBox = window.findChild<QGroupBox*>();
     QVERIFY(tipBox);
-    FlashTemplateProperty* baseColour = delegate.flashTmpl()->findProperty(QStringLiteral("BaseColor"));
+    FlashTemplateProperty* baseColour = delegate.flashTemplate()->findProperty(QStringLiteral("BaseColor"));
     QVERIFY(baseColour);
-    window.outlineView()->setCurrentIndex(delegate.tmplDelegate()->indexOf(baseColour));
+    window.outlineView()->setCurrentIndex(delegate.templateDelegate()->indexOf(baseColour));
     QCOMPARE(tipBox->title(), baseColour->title());
 
     // ---- Change the main colour and the title in the outline, then apply.
-    auto* model = delegate.tmplDelegate();
+    auto* model = delegate.templateDelegate();
     QCOMPARE(window.outlineView()->model(), static_cast<QAbstractItemModel*>(model));
     const QModelIndex colour =
-        model->indexOf(delegate.flashTmpl()->findProperty(QStringLiteral("BaseColor")), FlashTemplateOutlineDelegate::ValueColumn);
+        model->indexOf(delegate.flashTemplate()->findProperty(QStringLiteral("BaseColor")), FlashTemplateOutlineDelegate::ValueColumn);
     const QModelIndex title =
-        model->indexOf(delegate.flashTmpl()->findProperty(QStringLiteral("Title")), FlashTemplateOutlineDelegate::ValueColumn);
+        model->indexOf(delegate.flashTemplate()->findProperty(QStringLiteral("Title")), FlashTemplateOutlineDelegate::ValueColumn);
     QVERIFY(colour.isValid() && title.isValid());
     QVERIFY(model->setData(colour, QStringLiteral("0x12ab34")));
     QVERIFY(model->setData(title, QStringLiteral("Quarterly Report")));

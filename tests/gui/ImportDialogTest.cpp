@@ -28,7 +28,7 @@ constexpr int kImportTimeout = 180000;
 
 void rememberImportOptions(int rangeType, const QString& range, int quality, int links, int bookmarks, int format)
 {
-    AppSettings& s = AppSettings::shareInstance();
+    AppSettings& s = AppSettings::instance();
     s.setImportPageRangeType(rangeType);
     s.setImportPageRange(range);
     s.setImportQualityLevel(quality);
@@ -93,7 +93,7 @@ void ImportDialogTest::rememberedOptionsFillTheControls()
     QFETCH(int, links);
     QFETCH(int, bookmarks);
     QFETCH(int, format);
-    AppSettings::shareInstance().setLastImportedFile(QStringLiteral("/books/report.pdf"));
+    AppSettings::instance().setLastImportedFile(QStringLiteral("/books/report.pdf"));
     rememberImportOptions(rangeType, range, quality, links, bookmarks, format);
 
     ImportDialog dialog;
@@ -109,7 +109,7 @@ void ImportDialogTest::rememberedOptionsFillTheControls()
 
 void ImportDialogTest::missingFileIsReportedInTheDialog()
 {
-    AppSettings::shareInstance().setLastImportedFile(QStringLiteral("/books/before.pdf"));
+    AppSettings::instance().setLastImportedFile(QStringLiteral("/books/before.pdf"));
     ImportDialog dialog;
     QSignalSpy finished(&dialog, &QDialog::finished);
     dialog.show();
@@ -125,7 +125,7 @@ void ImportDialogTest::missingFileIsReportedInTheDialog()
     QVERIFY(dialog.isVisible());
     QCOMPARE(finished.count(), 0);
     // Nothing else changes: the options are not remembered.
-    QCOMPARE(AppSettings::shareInstance().lastImportedFile(), QStringLiteral("/books/before.pdf"));
+    QCOMPARE(AppSettings::instance().lastImportedFile(), QStringLiteral("/books/before.pdf"));
     // Another file clears the message; Escape closes the dialog as Cancel does.
     dialog.fileField()->setText(testHome() + QLatin1String("/other.pdf"));
     QVERIFY(!dialog.infoLabel()->isVisible());
@@ -170,12 +170,12 @@ void ImportDialogTest::importTakesTheChosenPages()
     QCOMPARE(result.pageHeight, 792);
 
     // The options used are remembered for the next time.
-    const AppSettings& s = AppSettings::shareInstance();
+    const AppSettings& s = AppSettings::instance();
     QCOMPARE(s.lastImportedFile(), pdfFixture(QStringLiteral("links.pdf")));
     QCOMPARE(s.importPageRangeType(), rangeChoice);
     QCOMPARE(s.importPageRange(), range);
     QCOMPARE(s.importQualityLevel(), 2);
-    QCOMPARE(s.ImportType(), format);
+    QCOMPARE(s.importType(), format);
 }
 
 void ImportDialogTest::firstPageSizeComesFromTheCropBox_data()
@@ -198,7 +198,7 @@ void ImportDialogTest::firstPageSizeComesFromTheCropBox()
     QFETCH(int, width);
     QFETCH(int, height);
     QFETCH(QString, range);
-    AppSettings& s = AppSettings::shareInstance();
+    AppSettings& s = AppSettings::instance();
     s.setPageWidth(11);
     s.setPageHeight(22);
     ImportDialog dialog;
@@ -214,10 +214,10 @@ void ImportDialogTest::firstPageSizeComesFromTheCropBox()
     QCOMPARE(dialog.result().pageHeight, height);
     if (format == 1) {
         // JPG pages are rendered at twice the point size.
-        QCOMPARE(s.PageWidth(), width * 2);
-        QCOMPARE(s.PageHeight(), height * 2);
+        QCOMPARE(s.pageWidth(), width * 2);
+        QCOMPARE(s.pageHeight(), height * 2);
     } else {
-        QVERIFY(s.PageWidth() != 11 || s.PageHeight() != 22); // the SWF size tool wrote it
+        QVERIFY(s.pageWidth() != 11 || s.pageHeight() != 22); // the SWF size tool wrote it
     }
 }
 

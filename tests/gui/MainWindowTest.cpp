@@ -53,9 +53,9 @@ void MainWindowTest::initTestCase()
     m_window = std::make_unique<MainWindow>();
     m_delegate = std::make_unique<LeafcraftAppDelegate>(m_window.get());
     m_window->setDelegate(m_delegate.get());
-    m_delegate->applicationDidFinishLaunching();
+    m_delegate->launch();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    QVERIFY(m_delegate->flashTmpl());
+    QVERIFY(m_delegate->flashTemplate());
 }
 
 void MainWindowTest::cleanupTestCase()
@@ -67,15 +67,15 @@ void MainWindowTest::cleanupTestCase()
 
 QModelIndex MainWindowTest::indexOfKey(const QString& key, int column) const
 {
-    FlashTemplateProperty* p = m_delegate->flashTmpl()->findProperty(key);
-    return p ? m_delegate->tmplDelegate()->indexOf(p, column) : QModelIndex();
+    FlashTemplateProperty* p = m_delegate->flashTemplate()->findProperty(key);
+    return p ? m_delegate->templateDelegate()->indexOf(p, column) : QModelIndex();
 }
 
 void MainWindowTest::listEditorWritesTheChosenItem()
 {
     const QModelIndex value = indexOfKey(QStringLiteral("AutoScale"), FlashTemplateOutlineDelegate::ValueColumn);
     QVERIFY(value.isValid());
-    FlashTemplateProperty* p = m_delegate->flashTmpl()->findProperty(QStringLiteral("AutoScale"));
+    FlashTemplateProperty* p = m_delegate->flashTemplate()->findProperty(QStringLiteral("AutoScale"));
     QCOMPARE(p->value(), QStringLiteral("Yes"));
     QTreeView* outline = m_window->outlineView();
     outline->setCurrentIndex(value);

@@ -51,7 +51,7 @@ void PageEditorTest::placesItemsAndSaves()
     MainWindow window;
     LeafcraftAppDelegate controller(&window);
     window.setDelegate(&controller);
-    controller.applicationDidFinishLaunching();
+    controller.launch();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QString preview = controller.flashPreviewFolder();
 

@@ -70,7 +70,7 @@ void PublishDialogTest::initTestCase()
 std::unique_ptr<PublishDialog> PublishDialogTest::makeDialog()
 {
     auto dialog = std::make_unique<PublishDialog>();
-    dialog->setFlashTmpl(m_tmpl);
+    dialog->setFlashTemplate(m_tmpl);
     dialog->setFlashPageSource(m_book);
     dialog->openAnswerer = [](const QString&) { return false; };
     dialog->overwriteAnswerer = [](const QString&) {
@@ -104,7 +104,7 @@ void PublishDialogTest::rememberedChoicesFillTheControls()
     QFETCH(int, outputType);
     QFETCH(int, createMobile);
     QFETCH(int, mobileType);
-    AppSettings& s = AppSettings::shareInstance();
+    AppSettings& s = AppSettings::instance();
     s.setLastOutputFileFolder(QStringLiteral("/srv/books"));
     s.setLastOutputFileName(QStringLiteral("report"));
     s.setLastOutputFileTitle(QStringLiteral("Annual report"));
@@ -125,7 +125,7 @@ void PublishDialogTest::rememberedChoicesFillTheControls()
 
 void PublishDialogTest::bundleKindDisablesThePhoneControls()
 {
-    AppSettings::shareInstance().setOutputType(0);
+    AppSettings::instance().setOutputType(0);
     PublishDialog dialog;
     dialog.show();
     QVERIFY(dialog.createMobile()->isEnabled());
@@ -194,7 +194,7 @@ void PublishDialogTest::emptyNamePublishesIndex()
     dialog->onPublish();
     QCOMPARE(dialog->lastOutputFileName(), folder + QLatin1String("/index.html"));
     QVERIFY(QFileInfo(folder + QLatin1String("/index.html")).isFile());
-    QCOMPARE(AppSettings::shareInstance().lastOutputFileName(), QStringLiteral("index"));
+    QCOMPARE(AppSettings::instance().lastOutputFileName(), QStringLiteral("index"));
 }
 
 static SuiteRegistration<PublishDialogTest> registration("PublishDialogTest");

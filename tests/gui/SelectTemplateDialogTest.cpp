@@ -42,13 +42,13 @@ QStringList lastComponents(const QStringList& paths)
 class SelectTemplateDialogTest : public QObject {
     Q_OBJECT
 private slots:
-    void prepairSelectsIgnoringLetterCase_data();
-    void prepairSelectsIgnoringLetterCase();
+    void selectTemplateIgnoresLetterCase_data();
+    void selectTemplateIgnoresLetterCase();
     void doubleClickConfirmsTheStyle();
     void currentStyleIsPreselectedAndOkNeedsAStyle();
 };
 
-void SelectTemplateDialogTest::prepairSelectsIgnoringLetterCase_data()
+void SelectTemplateDialogTest::selectTemplateIgnoresLetterCase_data()
 {
     QTest::addColumn<QString>("asked");
     QTest::addColumn<QString>("row");
@@ -58,18 +58,18 @@ void SelectTemplateDialogTest::prepairSelectsIgnoringLetterCase_data()
     QTest::newRow("lower case") << "panoramic" << "Panoramic";
 }
 
-void SelectTemplateDialogTest::prepairSelectsIgnoringLetterCase()
+void SelectTemplateDialogTest::selectTemplateIgnoresLetterCase()
 {
     QFETCH(QString, asked);
     QFETCH(QString, row);
     SelectTemplateDialog dialog;
-    dialog.prepairToTmpl(asked);
+    dialog.selectTemplate(asked);
     QListWidgetItem* current = dialog.templateList()->currentItem();
     QVERIFY(current);
     QCOMPARE(current->text(), row);
     QCOMPARE(dialog.templateList()->selectedItems().size(), 1);
     // The template's styles, by name, each with its picture.
-    const QStringList styles = lastComponents(FlashTemplate::tmplStyleNamesForTmpl(row));
+    const QStringList styles = lastComponents(FlashTemplate::styleNamesForTemplate(row));
     QVERIFY(!styles.isEmpty());
     QCOMPARE(texts(dialog.styleList()), styles);
     for (int i = 0; i < dialog.styleList()->count(); ++i)
@@ -80,7 +80,7 @@ void SelectTemplateDialogTest::doubleClickConfirmsTheStyle()
 {
     SelectTemplateDialog dialog;
     QSignalSpy finished(&dialog, &QDialog::finished);
-    dialog.prepairToTmpl(QStringLiteral("Linen"));
+    dialog.selectTemplate(QStringLiteral("Linen"));
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QVERIFY(dialog.styleList()->count() >= 2);
@@ -94,14 +94,14 @@ void SelectTemplateDialogTest::doubleClickConfirmsTheStyle()
 
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(0).toInt(), 1);
-    const QString expected = FlashTemplate::tmplStyleNamesForTmpl(QStringLiteral("Linen")).at(1) + QLatin1String("/shot.jpg");
+    const QString expected = FlashTemplate::styleNamesForTemplate(QStringLiteral("Linen")).at(1) + QLatin1String("/shot.jpg");
     QCOMPARE(QFileInfo(dialog.selectedStyle()).canonicalFilePath(), QFileInfo(expected).canonicalFilePath());
 }
 
 void SelectTemplateDialogTest::currentStyleIsPreselectedAndOkNeedsAStyle()
 {
     SelectTemplateDialog dialog;
-    dialog.prepairToTmpl(QStringLiteral("float"));
+    dialog.selectTemplate(QStringLiteral("float"));
     QVERIFY(!dialog.okButton()->isEnabled());
     const QString second = dialog.styleList()->item(1)->text();
     dialog.selectStyle(second);

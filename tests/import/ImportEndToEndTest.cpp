@@ -59,7 +59,7 @@ TEST_F(ImportEndToEnd, importsPagesLinksAndBookmarksAndRemovesTheFilesWithThePag
     const auto* pdfSource = dynamic_cast<const FlashPageSourcePDF*>(&source);
     ASSERT_NE(pdfSource, nullptr);
     ASSERT_NE(pdfSource->toPageConverter(), nullptr);
-    EXPECT_EQ(pdfSource->toPageConverter()->PDFDoc(), pdfSource->PDFDoc());
+    EXPECT_EQ(pdfSource->toPageConverter()->pdfDocument(), pdfSource->pdfDocument());
 
     EXPECT_EQ(op->flashPagesAnnotation()->pagesAnnotationsNode().children().size(), 4u);
     EXPECT_EQ(op->flashOutline()->items().size(), 3u);

@@ -101,9 +101,9 @@ TEST_P(PageSourcePDF, makesTheNeededPagesInOrderAndReportsEveryStepInPageOrder)
             EXPECT_TRUE(source.pages()[std::size_t(i)]->pageFilePath().endsWith(QStringLiteral("/%1.swf").arg(n)));
             EXPECT_TRUE(source.thumbPages()[std::size_t(i)]->pageFilePath().endsWith(QStringLiteral("5%1.jpg").arg(n)));
             EXPECT_TRUE(source.mobilePages()[std::size_t(i)]->pageFilePath().endsWith(QStringLiteral("/%1_mobile.jpg").arg(n)));
-            ASSERT_NE(source.getNormalPageAtIndex(n), nullptr);
-            EXPECT_EQ(source.getNormalPageAtIndex(n)->pageFilePath(), source.pages()[std::size_t(i)]->pageFilePath());
-            EXPECT_EQ(source.getThumbPageAtIndex(n), source.thumbPages()[std::size_t(i)].get());
+            ASSERT_NE(source.normalPageAt(n), nullptr);
+            EXPECT_EQ(source.normalPageAt(n)->pageFilePath(), source.pages()[std::size_t(i)]->pageFilePath());
+            EXPECT_EQ(source.thumbPageAt(n), source.thumbPages()[std::size_t(i)].get());
         }
         EXPECT_EQ(plan.pageCalls.load(), 9); // every page converted once
         EXPECT_EQ(plan.folders.load(), 1);
@@ -111,8 +111,8 @@ TEST_P(PageSourcePDF, makesTheNeededPagesInOrderAndReportsEveryStepInPageOrder)
         folders = QStringList{source.workFolder()};
         EXPECT_EQ(log.entries(), stepsOf(9, {"geneatePage", "geneateThumbPage", "geneatePage", "geneateNormalPage"}));
         source.setStop(true);
-        EXPECT_EQ(source.getNormalPageAtIndex(1), nullptr);
-        EXPECT_EQ(source.getThumbPageAtIndex(1), nullptr);
+        EXPECT_EQ(source.normalPageAt(1), nullptr);
+        EXPECT_EQ(source.thumbPageAt(1), nullptr);
     }
     EXPECT_TRUE(allGone(folders));
 }

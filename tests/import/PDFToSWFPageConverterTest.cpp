@@ -26,13 +26,13 @@ QString fixture(const char* name)
 
 QSize storedPageSize(test::FakePlatform&)
 {
-    const AppSettings& s = AppSettings::shareInstance();
-    return QSize(s.PageWidth(), s.PageHeight());
+    const AppSettings& s = AppSettings::instance();
+    return QSize(s.pageWidth(), s.pageHeight());
 }
 
 void resetPageSize(test::FakePlatform&)
 {
-    AppSettings& s = AppSettings::shareInstance();
+    AppSettings& s = AppSettings::instance();
     s.setPageWidth(1080);
     s.setPageHeight(1440);
     s.setImportType(0);
@@ -97,7 +97,7 @@ TEST_F(ConverterTest, JpgPagesFromOneRendering)
     auto converter = open("mixed.pdf", 65);
     const QString folder = converter->converterWorkFolder();
     EXPECT_TRUE(folder.startsWith(platform.paths().tempRoot() + QLatin1String("/Sheetwise-")));
-    EXPECT_EQ(converter->DPI(), 144);
+    EXPECT_EQ(converter->dpi(), 144);
 
     const struct {
         int page;
@@ -185,7 +185,7 @@ TEST_F(ConverterTest, ToolsInTheResourceLibFolderGetTheFixedCall)
     // This pdf2swf records its arguments and makes no movie.
     writeScript(resources + QLatin1String("/lib/pdf2swf"),
                 "printf '%s\\n' \"$@\" > '" + argsFile.toUtf8() + "'\necho 'cannot convert' >&2\nexit 1\n");
-    EXPECT_EQ(PDFToSWFPageConverter::getPDF2swfLibPath(), resources + QLatin1String("/lib/pdf2swf"));
+    EXPECT_EQ(PDFToSWFPageConverter::pdf2swfToolPath(), resources + QLatin1String("/lib/pdf2swf"));
 
     auto converter = open("links.pdf", 45);
     const ConvertedPage page = converter->convertPage(7 - 4, PageFormat::Swf);

@@ -19,18 +19,18 @@ TEST(FlashPageSourceImg, numbersPagesInTheOrderOfTheAddCallsAndMirrorsThemAsNorm
     ASSERT_EQ(source.normalPages().size(), 3u);
     const QStringList expected{"/d/c.jpg", "/d/a.jpg", "/d/b.jpg"};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(source.getPageAtIndex(i)->pageIndex(), i + 1);
-        EXPECT_EQ(source.getPageAtIndex(i)->pageFilePath(), expected[i]);
-        const FlashPage* normal = source.getNormalPageAtIndex(i + 1);
+        EXPECT_EQ(source.pageAt(i)->pageIndex(), i + 1);
+        EXPECT_EQ(source.pageAt(i)->pageFilePath(), expected[i]);
+        const FlashPage* normal = source.normalPageAt(i + 1);
         ASSERT_NE(normal, nullptr);
         EXPECT_EQ(normal->pageFilePath(), expected[i]);
-        EXPECT_NE(normal, source.getPageAtIndex(i)); // a separate copy
+        EXPECT_NE(normal, source.pageAt(i)); // a separate copy
         EXPECT_NE(dynamic_cast<const FlashPageImage*>(normal), nullptr);
     }
-    EXPECT_EQ(source.getPageAtIndex(3), nullptr);
-    EXPECT_EQ(source.getPageAtIndex(-1), nullptr);
-    EXPECT_EQ(source.getNormalPageAtIndex(4), nullptr);
-    EXPECT_EQ(source.getThumbPageAtIndex(1), nullptr);
+    EXPECT_EQ(source.pageAt(3), nullptr);
+    EXPECT_EQ(source.pageAt(-1), nullptr);
+    EXPECT_EQ(source.normalPageAt(4), nullptr);
+    EXPECT_EQ(source.thumbPageAt(1), nullptr);
 
     source.generateThumbPages();
     ASSERT_EQ(source.thumbPages().size(), 3u);

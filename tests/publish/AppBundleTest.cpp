@@ -47,8 +47,8 @@ protected:
     std::unique_ptr<FlashBookOutputApp> writer(const QString& name)
     {
         auto w = std::make_unique<FlashBookOutputApp>(pages, tmpl, out, name);
-        w->setAppSettings(&settings);
-        w->setHTMLConfig(std::make_shared<HTMLConfigInfo>());
+        w->setSettings(&settings);
+        w->setHtmlConfig(std::make_shared<HTMLConfigInfo>());
         w->setPreviewFolder(platform.root() + QStringLiteral("/preview"));
         return w;
     }
@@ -71,8 +71,8 @@ TEST_F(AppBundle, LayoutAndPaths)
     const QString bundle = out + QStringLiteral("/my.book.app");
     EXPECT_EQ(w->saveToFolder(), bundle + QStringLiteral("/Contents/Resources"));
     EXPECT_EQ(w->outputFileName(), bundle);
-    EXPECT_EQ(w->outputHTMLFileName(), bundle + QStringLiteral("/Contents/Resources/index.html"));
-    w->ouputTheBook();
+    EXPECT_EQ(w->outputHtmlFileName(), bundle + QStringLiteral("/Contents/Resources/index.html"));
+    w->writeBook();
     EXPECT_EQ(w->failedWrites(), 0);
 
     EXPECT_TRUE(FlashBookOutputApp::isOurBundle(bundle));
@@ -88,7 +88,7 @@ TEST_F(AppBundle, LayoutAndPaths)
 TEST_F(AppBundle, LauncherOpensTheBookInTheBrowser)
 {
     auto w = writer(QStringLiteral("book.html"));
-    w->ouputTheBook();
+    w->writeBook();
     const QString bundle = w->outputFileName();
 
     // Stand-ins for the system's openers record what they were asked to open.
@@ -123,10 +123,10 @@ TEST_F(AppBundle, LauncherOpensTheBookInTheBrowser)
 
 TEST_F(AppBundle, ReplacesOnlyItsOwnBundles)
 {
-    writer(QStringLiteral("book.html"))->ouputTheBook();
+    writer(QStringLiteral("book.html"))->writeBook();
     const QString bundle = out + QStringLiteral("/book.app");
     writeFile(bundle + QStringLiteral("/Contents/Resources/notes.txt"), "mine");
-    writer(QStringLiteral("book.html"))->ouputTheBook();
+    writer(QStringLiteral("book.html"))->writeBook();
     EXPECT_TRUE(QFileInfo::exists(bundle + QStringLiteral("/Contents/Resources/notes.txt"))); // not the book's
     EXPECT_TRUE(QFileInfo::exists(bundle + QStringLiteral("/Contents/Resources/index.html")));
 
@@ -135,7 +135,7 @@ TEST_F(AppBundle, ReplacesOnlyItsOwnBundles)
               "<plist><dict><key>CFBundleIdentifier</key><string>com.example.mail</string></dict></plist>");
     writeFile(foreign + QStringLiteral("/Contents/MacOS/Mail"), "binary");
     try {
-        writer(QStringLiteral("Mail.html"))->ouputTheBook();
+        writer(QStringLiteral("Mail.html"))->writeBook();
         FAIL() << "a foreign application was replaced";
     } catch (const Error& e) {
         EXPECT_EQ(e.kind(), ErrorKind::Output);

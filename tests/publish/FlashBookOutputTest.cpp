@@ -103,10 +103,10 @@ protected:
         w->setFlashPagesAnnotations(annotations);
         w->setFlashOutline(outline);
         w->setPreviewFolder(preview);
-        w->setAppSettings(settings.get());
+        w->setSettings(settings.get());
         auto html = std::make_shared<HTMLConfigInfo>();
-        html->setHTMLTitle(QStringLiteral("R&D"));
-        w->setHTMLConfig(html);
+        html->setHtmlTitle(QStringLiteral("R&D"));
+        w->setHtmlConfig(html);
         return w;
     }
 
@@ -135,7 +135,7 @@ TEST_F(BookWriter, WritesTheWholeBookAndEmbedsAPageListWhenTheWorkingFolderHasNo
 
     auto w = writer();
     w->setSearchTexts({QStringLiteral("one"), QStringLiteral("</script>"), QString()});
-    w->ouputTheBook();
+    w->writeBook();
     EXPECT_EQ(w->failedWrites(), 0);
     EXPECT_EQ(w->outputFileName(), book + QStringLiteral("/report.html"));
 
@@ -199,7 +199,7 @@ TEST_F(BookWriter, TakesTheWorkingFoldersPageListAndItsEditorFiles)
     writeAbsolute(preview + "/pages.xml", "<Pages bace=\"\" largeWidth=\"1\"><Page type=\"Image\"/></Pages>");
     writeAbsolute(preview + "/files/editor/clip.swf", "clip");
     auto w = writer();
-    w->ouputTheBook();
+    w->writeBook();
     EXPECT_FALSE(QFileInfo::exists(book + "/pages.xml"));
     EXPECT_EQ(readAbsolute(book + "/files/editor/clip.swf"), QByteArray("clip"));
     xml::Document doc = xml::Document::parse(readContainer(book + "/files/config.xml", tmp()));
@@ -212,7 +212,7 @@ TEST_F(BookWriter, ADamagedWorkingPageListFailsAndKeepsThePreviousConfiguration)
     writeAbsolute(preview + "/pages.xml", "<Pages><broken></Pages>");
     auto w = writer();
     try {
-        w->ouputTheBook();
+        w->writeBook();
         FAIL() << "a damaged page list was accepted";
     } catch (const Error& e) {
         EXPECT_EQ(e.kind(), ErrorKind::BadInput);
@@ -223,13 +223,13 @@ TEST_F(BookWriter, ADamagedWorkingPageListFailsAndKeepsThePreviousConfiguration)
 TEST_F(BookWriter, WithoutHTMLSettingsThePageIsACopyAndAFileValueChangeLeavesOneLogo)
 {
     auto w = writer(QString());
-    w->setHTMLConfig(nullptr);
-    w->ouputTheBook();
+    w->setHtmlConfig(nullptr);
+    w->writeBook();
     EXPECT_EQ(readAbsolute(book + "/index.html"), readAbsolute(appFiles() + "/Templates/float/index.html"));
 
     writeFile(QStringLiteral("in/logo.gif"), "GIF");
     tmpl->setPropertyValue(QStringLiteral("LogoFile"), appFiles() + "/in/logo.gif");
-    writer()->ouputTheBook();
+    writer()->writeBook();
     EXPECT_FALSE(QFileInfo::exists(book + "/files/extfiles/LogoFile.png"));
     EXPECT_EQ(readAbsolute(book + "/files/extfiles/LogoFile.gif"), QByteArray("GIF"));
 }
@@ -249,7 +249,7 @@ TEST_F(BookWriter, ManyPagesAreCopiedInBookOrderWithTheLaterOfTwoPagesWinningATa
     }
     source->setNormalPages(std::move(normal));
     auto w = writer();
-    w->prepaireNomalPage(QString());
+    w->writePagePictures(QString());
     EXPECT_EQ(w->failedWrites(), 1); // a book without one of its pages is not complete
     ASSERT_EQ(w->warnings().size(), 1u); // only the missing page
     EXPECT_TRUE(w->warnings().list()[0].where.endsWith(QLatin1String("missing.jpg")));
@@ -278,7 +278,7 @@ TEST_F(BookWriter, ReadsTheSearchTextFromTheSourcePdfWhenNoneIsGiven)
     source->setPages(std::move(pages));
     for (int round = 0; round < 2; ++round) { // the second round is served from the cache
         auto w = writer();
-        w->prepaireSearchFile(QString());
+        w->writeSearchFile(QString());
         const QByteArray script = readAbsolute(book + "/files/search/search.js");
         ASSERT_TRUE(script.startsWith("window.LeafcraftSearchText = [\"Welcome")) << script.left(80).toStdString();
         EXPECT_TRUE(script.endsWith(",\"\"];\n"));

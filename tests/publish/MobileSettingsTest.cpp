@@ -18,7 +18,7 @@ PropertyLookup lookupIn(QHash<QString, QString> values)
 MobileBookFacts facts(int pages = 12, int w = 800, int h = 600)
 {
     MobileBookFacts f;
-    f.tmplName = QStringLiteral("float");
+    f.templateName = QStringLiteral("float");
     f.pageCount = pages;
     f.pageWidth = w;
     f.pageHeight = h;
@@ -33,7 +33,7 @@ TEST(MobileSettings, ValuesFromProperties)
 {
     struct Case {
         QHash<QString, QString> values;
-        QString tmplName;
+        QString templateName;
         QString expected;
     } cases[] = {
         {{{"direction", "Left"}}, "float", "RightToLeft:\"Yes\","},
@@ -50,7 +50,7 @@ TEST(MobileSettings, ValuesFromProperties)
     };
     for (const Case& c : cases) {
         MobileBookFacts f = facts();
-        f.tmplName = c.tmplName;
+        f.templateName = c.templateName;
         const QString t = flipSettingsText(lookupIn(c.values), f);
         EXPECT_TRUE(t.contains(c.expected)) << c.expected.toStdString() << "\n" << t.toStdString();
     }

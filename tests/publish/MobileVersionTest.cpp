@@ -57,8 +57,8 @@ protected:
     void publish(std::shared_ptr<FlashPageSource> source, const QString& folder, int type)
     {
         OutputMobileVersion writer(std::move(source), tmpl, folder, type);
-        writer.setAppSettings(&settings);
-        writer.PublishMobileConfig();
+        writer.setSettings(&settings);
+        writer.writeMobileVersion();
     }
 
     test::FakePlatform platform;
@@ -73,8 +73,8 @@ TEST_F(MobileVersion, BookWithoutPhonePicturesGetsOnlyTheEmptiedPictureFolder)
 {
     writeFile(book + QStringLiteral("/files/mobile/9.jpg"), "stale");
     OutputMobileVersion writer(std::make_shared<FlashPageSource>(), tmpl, book, 0);
-    writer.setAppSettings(&settings);
-    writer.PublishMobileConfig();
+    writer.setSettings(&settings);
+    writer.writeMobileVersion();
     EXPECT_TRUE(QDir(book + QStringLiteral("/files/mobile")).exists());
     EXPECT_TRUE(QDir(book + QStringLiteral("/files/mobile")).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(book + QStringLiteral("/mobile")));
@@ -84,8 +84,8 @@ TEST_F(MobileVersion, BookWithoutPhonePicturesGetsOnlyTheEmptiedPictureFolder)
 TEST_F(MobileVersion, PicturesNamedByPageNumberAreFoundByThePlayer)
 {
     OutputMobileVersion writer(pagesWithPictures(3, 3), tmpl, book, 0);
-    writer.setAppSettings(&settings);
-    writer.PublishMobileConfig();
+    writer.setSettings(&settings);
+    writer.writeMobileVersion();
     EXPECT_EQ(readAll(book + QStringLiteral("/files/mobile/5.jpg")), "picture 5");
     EXPECT_FALSE(QFile::exists(book + QStringLiteral("/files/mobile/1.jpg")));
     EXPECT_TRUE(readAll(book + QStringLiteral("/mobile/javascript/main.js")).contains("bookConfig.pageNumbers=[3,4,5];bookConfig.language="));
@@ -102,9 +102,9 @@ TEST_F(MobileVersion, EarlierPhoneBookIsReplacedButAForeignMobileFolderIsKept)
     const QString other = platform.root() + QStringLiteral("/other");
     writeFile(other + QStringLiteral("/mobile/notes.txt"), "mine");
     OutputMobileVersion writer(pagesWithPictures(2), tmpl, other, 0);
-    writer.setAppSettings(&settings);
+    writer.setSettings(&settings);
     try {
-        writer.PublishMobileConfig();
+        writer.writeMobileVersion();
         FAIL() << "a foreign mobile folder was replaced";
     } catch (const Error& e) {
         EXPECT_EQ(e.kind(), ErrorKind::Output);

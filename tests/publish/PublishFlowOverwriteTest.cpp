@@ -50,7 +50,7 @@ protected:
     std::pair<bool, bool> check(const QString& path, OverwriteAnswer answer)
     {
         bool asked = false;
-        const bool goOn = PublishFlow::CheckOutputDir(path, [&](const QString& p) {
+        const bool goOn = PublishFlow::confirmOverwrite(path, [&](const QString& p) {
             asked = true;
             EXPECT_EQ(p, path);
             return answer;

@@ -39,7 +39,7 @@ protected:
         }
         source->generateNormalPages();
         flow = std::make_unique<PublishFlow>(source, std::make_shared<FlashTemplate>(), nullptr, nullptr);
-        flow->setAppSettings(&settings);
+        flow->setSettings(&settings);
         flow->setWriterSetup(
             [this](FlashBookOutput& w) { w.setPreviewFolder(platform.root() + QStringLiteral("/preview")); });
         out = platform.root() + QStringLiteral("/out/book");

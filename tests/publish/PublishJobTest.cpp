@@ -43,7 +43,7 @@ protected:
 
 TEST_F(Job, WorksApartFromTheApplicationAndAppliesTheImportsPageSize)
 {
-    const int sharedWidth = AppSettings::shareInstance().PageWidth();
+    const int sharedWidth = AppSettings::instance().pageWidth();
     options.pageRange = QStringLiteral("3-4,8");
     options.propertyValues = {{QStringLiteral("Title"), QStringLiteral("Set")}};
     auto owned = std::make_unique<PublishJob>(options);
@@ -63,12 +63,12 @@ TEST_F(Job, WorksApartFromTheApplicationAndAppliesTheImportsPageSize)
     EXPECT_FALSE(QFileInfo::exists(platform.paths().userAppSupportDir() + QStringLiteral("/Quiresheet")));
     EXPECT_TRUE(platform.prefs.m_values.isEmpty());
     EXPECT_EQ(platform.prefs.syncCount, 0);
-    EXPECT_EQ(AppSettings::shareInstance().PageWidth(), sharedWidth);
+    EXPECT_EQ(AppSettings::instance().pageWidth(), sharedWidth);
     EXPECT_TRUE(QFileInfo(job.workingFolder()).isDir());
 
     // The import's page size: pixels of the page files into the list.
     EXPECT_EQ(job.pageWidth(), 612);
-    EXPECT_EQ(job.settings().PageWidth(), 1224);
+    EXPECT_EQ(job.settings().pageWidth(), 1224);
     xml::Document config = xml::Document::parse(
         ConfigContainer::decode(readFile(options.outputFolder + QStringLiteral("/files/config.xml"))));
     xml::Element pages = config.root().firstChild(QStringLiteral("Pages"));

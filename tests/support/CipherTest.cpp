@@ -27,7 +27,7 @@ TEST_P(Rc4Rfc6229, KeystreamMatches)
     for (int i = 1; i <= v.keyBits / 8; ++i)
         key.append(char(i));
     const QByteArray zeros(v.offset + 16, '\0');
-    const std::optional<QByteArray> out = CommonCryptor::RC4EncryptedDataUsingKey(zeros, key);
+    const std::optional<QByteArray> out = CommonCryptor::rc4Encrypt(zeros, key);
     ASSERT_TRUE(out);
     ASSERT_EQ(out->size(), zeros.size());
     EXPECT_EQ(out->mid(v.offset).toHex(), QByteArray(v.keystreamHex));
@@ -60,20 +60,20 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Rc4Test, KeyRulesAndRoundTrip)
 {
     const QByteArray plain = QByteArray("PK\x03\x04 archive bytes ") + QByteArray(3000, 'x');
-    const std::optional<QByteArray> enciphered = CommonCryptor::RC4EncryptedDataUsingKey(plain, "pbkcfg-rc4-k14");
+    const std::optional<QByteArray> enciphered = CommonCryptor::rc4Encrypt(plain, "pbkcfg-rc4-k14");
     ASSERT_TRUE(enciphered);
     EXPECT_EQ(enciphered->size(), plain.size());
     EXPECT_NE(*enciphered, plain);
-    EXPECT_EQ(CommonCryptor::RC4EncryptedDataUsingKey(*enciphered, QStringLiteral("pbkcfg-rc4-k14")), plain);
+    EXPECT_EQ(CommonCryptor::rc4Encrypt(*enciphered, QStringLiteral("pbkcfg-rc4-k14")), plain);
 
     // A text key is keyed with its UTF-8 bytes.
-    EXPECT_EQ(CommonCryptor::RC4EncryptedDataUsingKey(plain, QStringLiteral("cl\u00E9")),
-              CommonCryptor::RC4EncryptedDataUsingKey(plain, QByteArray("cl\xC3\xA9")));
+    EXPECT_EQ(CommonCryptor::rc4Encrypt(plain, QStringLiteral("cl\u00E9")),
+              CommonCryptor::rc4Encrypt(plain, QByteArray("cl\xC3\xA9")));
 
-    EXPECT_EQ(CommonCryptor::RC4EncryptedDataUsingKey(QByteArray(), "k"), QByteArray());
+    EXPECT_EQ(CommonCryptor::rc4Encrypt(QByteArray(), "k"), QByteArray());
 
     CryptorError error;
-    EXPECT_FALSE(CommonCryptor::RC4EncryptedDataUsingKey(plain, QByteArray(), &error));
+    EXPECT_FALSE(CommonCryptor::rc4Encrypt(plain, QByteArray(), &error));
     EXPECT_EQ(error.domain, QStringLiteral("CommonCryptoErrorDomain"));
     EXPECT_EQ(error.status, -4300);
 }

@@ -19,7 +19,7 @@ const QByteArray kDocument = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
 
 QByteArray containerAround(const QByteArray& archive, const QString& key = ConfigContainer::cipherKey())
 {
-    const QString text = Base64::encode(*CommonCryptor::RC4EncryptedDataUsingKey(archive, key));
+    const QString text = Base64::encode(*CommonCryptor::rc4Encrypt(archive, key));
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<data><![CDATA[" + text.toLatin1() + "]]></data>\n";
 }
 

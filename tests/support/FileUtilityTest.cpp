@@ -46,8 +46,8 @@ protected:
 TEST_F(FileUtilityTest, TmpFoldersAreNewPrivateAndSeparate)
 {
     const QString root = platform.paths().tempRoot();
-    const QString a = FileUtility::forceTmpDiractory(QStringLiteral("Sheetwise"));
-    const QString b = FileUtility::forceTmpDiractory(QStringLiteral("Sheetwise"));
+    const QString a = FileUtility::makePrivateTempFolder(QStringLiteral("Sheetwise"));
+    const QString b = FileUtility::makePrivateTempFolder(QStringLiteral("Sheetwise"));
     EXPECT_NE(a, b);
     for (const QString& f : {a, b}) {
         EXPECT_TRUE(QFileInfo(f).isDir());
@@ -58,7 +58,7 @@ TEST_F(FileUtilityTest, TmpFoldersAreNewPrivateAndSeparate)
     QFile blocker(root + QLatin1String("/Sheetwise-00000003"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const QString c = FileUtility::forceTmpDiractory(QStringLiteral("Sheetwise"));
+    const QString c = FileUtility::makePrivateTempFolder(QStringLiteral("Sheetwise"));
     EXPECT_EQ(QFileInfo(c).fileName(), QStringLiteral("Sheetwise-00000004"));
 }
 
@@ -72,23 +72,23 @@ TEST_F(FileUtilityTest, SubFoldersAtEveryDepthWithoutLinksOrFiles)
     QFile::link(base + QLatin1String("/B"), base + QLatin1String("/A/linkToB"));
     const QStringList expected = {base + QLatin1String("/.hidden"), base + QLatin1String("/A"),
                                   base + QLatin1String("/A/images"), base + QLatin1String("/B")};
-    EXPECT_EQ(FileUtility::subFolderOfFolder(base), expected);
-    EXPECT_EQ(FileUtility::subFolderOfFolder(base + QLatin1Char('/')), expected);
-    EXPECT_TRUE(FileUtility::subFolderOfFolder(base + QLatin1String("/missing")).isEmpty());
-    EXPECT_TRUE(FileUtility::subFolderOfFolder(base + QLatin1String("/A/file.txt")).isEmpty());
-    EXPECT_TRUE(FileUtility::subFolderOfFolder(QString()).isEmpty());
+    EXPECT_EQ(FileUtility::subfolders(base), expected);
+    EXPECT_EQ(FileUtility::subfolders(base + QLatin1Char('/')), expected);
+    EXPECT_TRUE(FileUtility::subfolders(base + QLatin1String("/missing")).isEmpty());
+    EXPECT_TRUE(FileUtility::subfolders(base + QLatin1String("/A/file.txt")).isEmpty());
+    EXPECT_TRUE(FileUtility::subfolders(QString()).isEmpty());
 }
 
 TEST_F(FileUtilityTest, TrustFileGetsEachFolderOnce)
 {
-    FileUtility::makeDiractoryTrustByFlash(QStringLiteral("/books/preview"));
+    FileUtility::trustFolderForFlashPlayer(QStringLiteral("/books/preview"));
     EXPECT_EQ(readTrust(), utf16le(QStringLiteral("/books/preview")));
-    FileUtility::makeDiractoryTrustByFlash(QStringLiteral("/books/preview"));
+    FileUtility::trustFolderForFlashPlayer(QStringLiteral("/books/preview"));
     EXPECT_EQ(readTrust(), utf16le(QStringLiteral("/books/preview")));
-    FileUtility::makeDiractoryTrustByFlash(QStringLiteral("/books/editor"));
+    FileUtility::trustFolderForFlashPlayer(QStringLiteral("/books/editor"));
     EXPECT_EQ(readTrust(), utf16le(QStringLiteral("/books/preview\n/books/editor")));
     // Case and trailing slash make a different folder.
-    FileUtility::makeDiractoryTrustByFlash(QStringLiteral("/Books/editor/"));
+    FileUtility::trustFolderForFlashPlayer(QStringLiteral("/Books/editor/"));
     EXPECT_EQ(readTrust(), utf16le(QStringLiteral("/books/preview\n/books/editor\n/Books/editor/")));
 }
 
@@ -109,7 +109,7 @@ TEST_P(TrustFileEncodings, ExistingEntriesSurvive)
 {
     const TrustCase& c = GetParam();
     writeTrust(c.existing);
-    FileUtility::makeDiractoryTrustByFlash(QStringLiteral("/new/d\u00E9j\u00E0"));
+    FileUtility::trustFolderForFlashPlayer(QStringLiteral("/new/d\u00E9j\u00E0"));
     EXPECT_EQ(readTrust(), c.expected.isEmpty() ? c.existing : c.expected);
 }
 

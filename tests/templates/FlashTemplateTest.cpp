@@ -86,8 +86,8 @@ TEST_F(FlashTemplateTest, ChangingTemplateKeepsPageSizeAndLanguage)
     addStyle(QStringLiteral("Linen"), QStringLiteral("Dark"), "tint=0xFFFFFF\npageWidth=1\nlanguageSetting=de\n");
 
     FlashTemplate tmpl;
-    EXPECT_TRUE(tmpl.changeTmplTo(QStringLiteral("Linen"), appFiles() + QLatin1String("/Styles/Linen/Dark")));
-    EXPECT_EQ(tmpl.tmplName(), QStringLiteral("Linen"));
+    EXPECT_TRUE(tmpl.changeTemplateTo(QStringLiteral("Linen"), appFiles() + QLatin1String("/Styles/Linen/Dark")));
+    EXPECT_EQ(tmpl.templateName(), QStringLiteral("Linen"));
     EXPECT_EQ(tmpl.styleName(), QStringLiteral("Dark"));
     EXPECT_EQ(tmpl.propertyValueFor(QStringLiteral("pageWidth"), QString()), QStringLiteral("1024"));
     EXPECT_EQ(tmpl.propertyValueFor(QStringLiteral("pageHeight"), QString()), QStringLiteral("768"));
@@ -96,13 +96,13 @@ TEST_F(FlashTemplateTest, ChangingTemplateKeepsPageSizeAndLanguage)
 
     // From a template without the three keys, the new template's values become the defaults.
     tmpl.loadTemplate(QStringLiteral("Bare"));
-    tmpl.changeTmplTo(QStringLiteral("Linen"), appFiles() + QLatin1String("/Styles/Linen/Dark"));
+    tmpl.changeTemplateTo(QStringLiteral("Linen"), appFiles() + QLatin1String("/Styles/Linen/Dark"));
     EXPECT_EQ(tmpl.propertyValueFor(QStringLiteral("pageWidth"), QString()), QStringLiteral("960"));
     EXPECT_EQ(tmpl.propertyValueFor(QStringLiteral("pageHeight"), QString()), QStringLiteral("600"));
     EXPECT_EQ(tmpl.propertyValueFor(QStringLiteral("languageSetting"), QString()), QStringLiteral(""));
 
     // A style without tmplSetting.txt changes no value but is still the current style.
-    tmpl.changeTmplTo(QStringLiteral("Linen"), appFiles() + QLatin1String("/Styles/Linen/Missing"));
+    tmpl.changeTemplateTo(QStringLiteral("Linen"), appFiles() + QLatin1String("/Styles/Linen/Missing"));
     EXPECT_EQ(tmpl.styleName(), QStringLiteral("Missing"));
     EXPECT_EQ(tmpl.propertyValueFor(QStringLiteral("tint"), QString()), QStringLiteral("0x000000"));
 }
@@ -119,13 +119,13 @@ TEST_P(FlashTemplateBadDocument, FailsCleanlyWithoutPropertiesAndWithAWarning)
 {
     addFloat();
     FlashTemplate tmpl;
-    const QString before = tmpl.HTMLFilePath();
+    const QString before = tmpl.htmlFilePath();
     if (!GetParam().document.isNull())
         addTemplate(QStringLiteral("bad"), GetParam().document);
     EXPECT_FALSE(tmpl.loadTemplate(QStringLiteral("bad")));
     EXPECT_TRUE(tmpl.properties().empty());
-    EXPECT_EQ(tmpl.tmplName(), QStringLiteral("bad"));
-    EXPECT_EQ(tmpl.HTMLFilePath(), before) << "information fields keep their values";
+    EXPECT_EQ(tmpl.templateName(), QStringLiteral("bad"));
+    EXPECT_EQ(tmpl.htmlFilePath(), before) << "information fields keep their values";
     EXPECT_EQ(tmpl.propertyValueFor(QStringLiteral("pageWidth"), QStringLiteral("960")), QStringLiteral("960"));
     ASSERT_EQ(tmpl.warnings().size(), 1u);
     EXPECT_TRUE(tmpl.warnings().list()[0].message.contains(QLatin1String(GetParam().warningPart)))

@@ -31,9 +31,9 @@ struct OutlineFixture : ::testing::Test {
     FlashTemplateOutlineDelegate model;
     std::vector<const void*> changed;
     int tips = 0;
-    ScopedObserver changes{NotificationCenter::defaultCenter(), FlashTmplProValueChangedNotification, nullptr,
+    ScopedObserver changes{NotificationCenter::defaultCenter(), PropertyValueChangedNotification, nullptr,
                            [this](const Notification& n) { changed.push_back(n.object); }};
-    ScopedObserver tipObserver{NotificationCenter::defaultCenter(), UpdateFlashTmplProTipNotification, nullptr,
+    ScopedObserver tipObserver{NotificationCenter::defaultCenter(), PropertyTipNotification, nullptr,
                                [this](const Notification&) { ++tips; }};
 
     void SetUp() override
@@ -48,7 +48,7 @@ struct OutlineFixture : ::testing::Test {
         platform.setResourcesDir(res);
         tmpl = std::make_unique<FlashTemplate>();
         ASSERT_TRUE(tmpl->loadTemplate(QStringLiteral("t")));
-        model.setFlashTmpl(tmpl.get());
+        model.setFlashTemplate(tmpl.get());
     }
     QModelIndex valueOf(int row) { return model.index(row, 1, model.index(0, 0)); }
 };

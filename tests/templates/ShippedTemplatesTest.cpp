@@ -16,7 +16,7 @@ TEST_P(ShippedTemplate, LoadsWithoutWarningsAndDefinesTitleAndLanguage)
 {
     test::FakePlatform platform; // resources = the source tree's resources/
     const QString name = QLatin1String(GetParam());
-    if (!QFileInfo::exists(FlashTemplate::tmplMetaPathForName(name)))
+    if (!QFileInfo::exists(FlashTemplate::templateMetaPathForName(name)))
         GTEST_SKIP() << "template " << GetParam() << " is not in the resources";
 
     FlashTemplate tmpl;
@@ -25,12 +25,12 @@ TEST_P(ShippedTemplate, LoadsWithoutWarningsAndDefinesTitleAndLanguage)
     EXPECT_FALSE(tmpl.properties().empty());
     for (const char* key : {"Title", "languageSetting"})
         EXPECT_NE(tmpl.findProperty(QLatin1String(key)), nullptr) << GetParam() << " lacks " << key;
-    EXPECT_TRUE(FlashTemplate::tmplNames().contains(FlashTemplate::tmplPathForName(name).chopped(1)));
+    EXPECT_TRUE(FlashTemplate::templateNames().contains(FlashTemplate::templatePathForName(name).chopped(1)));
 
     // Each of its styles applies without a warning.
-    for (const QString& style : FlashTemplate::tmplStyleNamesForTmpl(name)) {
+    for (const QString& style : FlashTemplate::styleNamesForTemplate(name)) {
         tmpl.clearWarnings();
-        EXPECT_TRUE(tmpl.changeTmplTo(name, style)) << style.toStdString();
+        EXPECT_TRUE(tmpl.changeTemplateTo(name, style)) << style.toStdString();
         EXPECT_TRUE(tmpl.warnings().isEmpty()) << tmpl.warnings().texts().join(QLatin1Char('\n')).toStdString();
     }
 }

@@ -285,7 +285,7 @@ QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
     job.import();
     const PublishOptions& o = job.options();
     PublishFlow flow(job.flashPageSource(), job.flashTemplate(), job.flashPagesAnnotations(), job.flashOutline());
-    flow.setAppSettings(&job.settings());
+    flow.setSettings(&job.settings());
     QString bookFolder;
     flow.setWriterSetup([&](FlashBookOutput& writer) {
         job.setUpWriter(writer);

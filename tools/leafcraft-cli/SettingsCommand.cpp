@@ -39,16 +39,16 @@ QStringList names(const QStringList& paths)
 int runExport(const QStringList& args)
 {
     QString file;
-    QString tmplName = QStringLiteral("float");
+    QString templateName = QStringLiteral("float");
     QString styleName;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--template") || a == QLatin1String("--style")) {
             if (i + 1 >= args.size())
                 return usageError(QStringLiteral("%1 needs a name").arg(a), kCommand);
-            (a == QLatin1String("--template") ? tmplName : styleName) = args[++i];
+            (a == QLatin1String("--template") ? templateName : styleName) = args[++i];
         } else if (a.startsWith(QLatin1String("--template="))) {
-            tmplName = a.mid(11);
+            templateName = a.mid(11);
         } else if (a.startsWith(QLatin1String("--style="))) {
             styleName = a.mid(8);
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
@@ -61,35 +61,35 @@ int runExport(const QStringList& args)
     }
     if (file.isEmpty())
         return usageError(QStringLiteral("settings export needs an output FILE"), kCommand);
-    if (tmplName.isEmpty())
+    if (templateName.isEmpty())
         return usageError(QStringLiteral("--template needs a name"), kCommand);
 
-    const QStringList templates = names(FlashTemplate::tmplNames());
-    if (!templates.contains(tmplName)) {
+    const QStringList templates = names(FlashTemplate::templateNames());
+    if (!templates.contains(templateName)) {
         err(QStringLiteral("leafcraft-cli: unknown template '%1' (installed: %2)\n")
-                .arg(tmplName, templates.isEmpty() ? QStringLiteral("none") : templates.join(QLatin1String(", "))));
+                .arg(templateName, templates.isEmpty() ? QStringLiteral("none") : templates.join(QLatin1String(", "))));
         return ExitBadInput;
     }
     QString stylePath;
     if (!styleName.isNull()) {
-        const QStringList styles = names(FlashTemplate::tmplStyleNamesForTmpl(tmplName));
+        const QStringList styles = names(FlashTemplate::styleNamesForTemplate(templateName));
         if (!styles.contains(styleName)) {
             err(QStringLiteral("leafcraft-cli: template '%1' has no style '%2' (styles: %3)\n")
-                    .arg(tmplName, styleName,
+                    .arg(templateName, styleName,
                          styles.isEmpty() ? QStringLiteral("none") : styles.join(QLatin1String(", "))));
             return ExitBadInput;
         }
-        stylePath = FlashTemplate::stylePathFor(tmplName, styleName);
+        stylePath = FlashTemplate::stylePathFor(templateName, styleName);
     }
 
     FlashTemplate tmpl;
-    bool loaded = tmpl.loadTemplate(tmplName);
+    bool loaded = tmpl.loadTemplate(templateName);
     if (loaded && !stylePath.isNull())
-        loaded = tmpl.changeTmplTo(tmplName, stylePath);
+        loaded = tmpl.changeTemplateTo(templateName, stylePath);
     for (const QString& w : tmpl.warnings().texts())
         err(QStringLiteral("leafcraft-cli: warning: %1\n").arg(w));
     if (!loaded) {
-        err(QStringLiteral("leafcraft-cli: template '%1' cannot be loaded\n").arg(tmplName));
+        err(QStringLiteral("leafcraft-cli: template '%1' cannot be loaded\n").arg(templateName));
         return ExitBadInput;
     }
 
