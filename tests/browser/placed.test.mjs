@@ -15,7 +15,7 @@ const cli = findCli();
 const work = tempDir('leafcraft-placed-test-');
 let placed = [];
 if (cli) {
-    execFileSync('python3', [path.join(repoRoot, 'tests', 'data', 'make_pdfs.py'), path.join(work, 'fixtures')]);
+    execFileSync('python3', [path.join(repoRoot, 'tests', 'data', 'make_fixtures.py'), path.join(work, 'fixtures')]);
     placed = JSON.parse(execFileSync('python3', [path.join(repoRoot, 'tests', 'data', 'make_page_list.py'),
         path.join(work, 'edited'), '2'], { encoding: 'utf8' }));
     for (const [book, extra] of [['book', []], ['flip', ['--mobile', 'flip']], ['slide', ['--mobile', 'slide']]]) {

@@ -1,7 +1,7 @@
 // The books the browser tests open, with what the tests expect of them.
 //
 // When leafcraft-cli can publish (found in LEAFCRAFT_BINARY_DIR, build/dev or build/release), the
-// books are published by it from the fixture PDF links.pdf (scripts/make_pdfs.py), and the
+// books are published by it from the fixture PDF links.pdf (tests/data/make_fixtures.py), and the
 // expectations come from the fixture's own description (links.json) and its text (pdftotext).
 // Without a working leafcraft-cli the tests fail.
 import { execFileSync } from 'node:child_process';
@@ -59,7 +59,7 @@ export function flatten(items, out = []) {
 
 function publishedByCli(cli, work) {
     const fixtures = path.join(work, 'fixtures');
-    execFileSync('python3', [path.join(repoRoot, 'scripts', 'make_pdfs.py'), fixtures], { stdio: 'ignore' });
+    execFileSync('python3', [path.join(repoRoot, 'tests', 'data', 'make_fixtures.py'), fixtures], { stdio: 'ignore' });
     const pdf = path.join(fixtures, 'links.pdf');
     const facts = JSON.parse(fs.readFileSync(path.join(fixtures, 'links.json'), 'utf8'));
     const publish = (name, extra) => execFileSync(cli, ['publish', pdf, '-o', path.join(work, name), '--title', 'Book',

@@ -33,7 +33,7 @@ let work, context, profile, server, facts, found;
 before(async () => {
     if (skip) return;
     work = fs.mkdtempSync(path.join(os.tmpdir(), 'leafcraft-phone-'));
-    execFileSync('python3', ['scripts/make_pdfs.py', path.join(work, 'pdf')], { stdio: 'ignore' });
+    execFileSync('python3', ['tests/data/make_fixtures.py', path.join(work, 'pdf')], { stdio: 'ignore' });
     const pdf = path.join(work, 'pdf', 'links.pdf');
     facts = JSON.parse(fs.readFileSync(path.join(work, 'pdf', 'links.json'), 'utf8'));
     found = uniquePhrase(pdf, facts.pageCount);
