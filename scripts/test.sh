@@ -11,7 +11,10 @@ scripts/build.sh release
 (cd build/release && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 600) || status=1
 
 scripts/build.sh asan-ubsan
-(cd build/asan-ubsan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+# Debian's log4cxx deletes its rolling file appender's private part through a base type, which
+# AddressSanitizer reports at shutdown as a new/delete size mismatch inside the library; that
+# check is off, leak detection and everything else stay on.
+(cd build/asan-ubsan && ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0 UBSAN_OPTIONS=print_stacktrace=1 \
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 -L unit --timeout 600) || status=1
 
 scripts/fuzz.sh 5 || status=1
