@@ -80,7 +80,9 @@ QString FlashBookOutput::baseFolder(const QString& base) const
 
 QString FlashBookOutput::manifestPath() const
 {
-    const QString inRoot = QDir(QDir::cleanPath(bookRoot())).relativeFilePath(QDir::cleanPath(m_saveToFolder));
+    // Both made absolute: a relative name given to QDir::relativeFilePath counts from the folder.
+    const QString inRoot =
+        QDir(QFileInfo(bookRoot()).absoluteFilePath()).relativeFilePath(QFileInfo(m_saveToFolder).absoluteFilePath());
     return inRoot == QLatin1String(".") ? BookStaging::manifestName() : inRoot + QLatin1Char('/') + BookStaging::manifestName();
 }
 

@@ -73,8 +73,10 @@ def a_source_inside_the_book_folder_survives(ctx):
     source = os.path.join(book, "links.pdf")
     put(source, read(ctx.pdf("links.pdf")))
     put(os.path.join(book, "logo.png"), PNG)
-    for _ in range(2):
-        ctx.run(source, "-o", book, "--set", "LogoFile=" + os.path.join(book, "logo.png"))
+    for out in (book, os.path.relpath(book)):  # a relative -o records the same manifest
+        ctx.run(source, "-o", out, "--set", "LogoFile=" + os.path.join(book, "logo.png"))
+    assert sorted(os.listdir(book)) == ["files", "index.html", "links.pdf", "logo.png"], os.listdir(book)
+    assert os.path.isfile(os.path.join(book, "files/leafcraft-manifest.txt"))
     assert read(source) == read(ctx.pdf("links.pdf"))
     assert read(os.path.join(book, "logo.png")) == PNG
 
