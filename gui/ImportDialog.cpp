@@ -1,5 +1,7 @@
 #include "ImportDialog.h"
 
+#include <QMessageBox>
+
 #include "DesktopOpen.h"
 
 #include "app/AppSettings.h"
@@ -248,6 +250,27 @@ void ImportDialog::startImport()
     LC_DEBUG(QStringLiteral("after add operation"));
 }
 
+// What the import worked around (a repaired file, pages drawn despite errors, pages left out)
+// is told after the dialog closes, without holding the window: the book is there all the same.
+void ImportDialog::showImportWarnings(const Warnings& warnings)
+{
+    if (warnings.isEmpty())
+        return;
+    QStringList lines = warnings.texts();
+    const qsizetype shown = 12;
+    if (lines.size() > shown) {
+        const qsizetype more = lines.size() - shown;
+        lines = lines.mid(0, shown);
+        lines << tr("… and %n more.", nullptr, int(more));
+    }
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Import"),
+                                tr("The PDF was imported, but some pages needed attention."), QMessageBox::Ok,
+                                parentWidget() ? parentWidget() : this);
+    box->setInformativeText(lines.join(QLatin1Char('\n')));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
 void ImportDialog::operationFinished()
 {
     LC_DEBUG(QStringLiteral("import pdf isFinished."));
@@ -274,6 +297,7 @@ void ImportDialog::operationFinished()
         }
         m_info->clear();
         enableButtons(true);
+        showImportWarnings(m_operation->warnings());
         done(1);
         return;
     }

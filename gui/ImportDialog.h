@@ -5,6 +5,7 @@
 
 #include "app/QuiremarkAppDelegate.h"
 #include "platform/NotificationCenter.h"
+#include "support/Error.h"
 
 #include <QDialog>
 #include <memory>
@@ -58,6 +59,7 @@ public slots:
 private:
     void startImport();
     void operationFinished();
+    void showImportWarnings(const Warnings& warnings);
     void showInfo(const QString& text);
 
     QLineEdit* m_file;

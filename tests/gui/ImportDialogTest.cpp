@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QDialogButtonBox>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -60,6 +61,7 @@ private slots:
     void firstPageSizeComesFromTheCropBox();
     void cancelDuringImportKeepsTheDialogOpen();
     void cancelWhileIdleEndsWithZero();
+    void whatTheImportWorkedAroundIsShown();
 };
 
 void ImportDialogTest::rememberedOptionsFillTheControls_data()
@@ -258,6 +260,22 @@ void ImportDialogTest::cancelWhileIdleEndsWithZero()
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(0).toInt(), 0);
     QVERIFY(!dialog.isVisible());
+}
+
+void ImportDialogTest::whatTheImportWorkedAroundIsShown()
+{
+    // big-page.pdf has a page too large to draw at full size: imported smaller, and said so.
+    ImportDialog dialog;
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    choose(dialog, pdfFixture(QStringLiteral("big-page.pdf")), 0, QString(), 1);
+    dialog.onImportAction();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kImportTimeout);
+    QCOMPARE(finished.at(0).at(0).toInt(), 1);
+    auto* box = dialog.findChild<QMessageBox*>();
+    QVERIFY(box && box->isVisible());
+    QVERIFY2(box->informativeText().contains(QLatin1String("too large")), qPrintable(box->informativeText()));
+    box->close();
 }
 
 static leafcraft::guitest::SuiteRegistration<ImportDialogTest> registration("ImportDialogTest");
