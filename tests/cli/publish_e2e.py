@@ -229,6 +229,7 @@ def pages_keep_their_shape_and_zoom_pictures_are_twice_the_page(ctx):
     ctx.run(ctx.pdf("shapes.pdf"), "-o", book, "--pages", "2")  # again, without zoom pictures
     page = children(children(config_of(book), "Pages")[0], "Page")[0]
     assert items(page, "large")[0].firstChild.data == "page/2.jpg"
+    assert os.listdir(os.path.join(book, "files", "page")) == ["2.jpg"], "republishing replaces the pages"
     assert not os.path.exists(os.path.join(book, "files", "zoom"))
 
 

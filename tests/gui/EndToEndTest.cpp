@@ -176,18 +176,6 @@ void EndToEndTest::importEditStyleAndPublish()
     QVERIFY(namesIn(out + QLatin1String("/files/mobile"), QStringLiteral("*.jpg")).isEmpty());
     QVERIFY(QFileInfo(out + QLatin1String("/mobile/index.html")).isFile());
     QVERIFY(QFileInfo(out + QLatin1String("/mobile/javascript/main.js")).isFile());
-    // The settings remember the choices for the next time.
-    window.action(QStringLiteral("publish"))->trigger();
-    QTRY_VERIFY(window.findChildren<PublishDialog*>().size() >= 1);
-    PublishDialog* again = nullptr;
-    for (PublishDialog* d : window.findChildren<PublishDialog*>())
-        if (d != publish && d->isVisible())
-            again = d;
-    QVERIFY(again);
-    QCOMPARE(again->folderField()->text(), out);
-    QVERIFY(again->createMobile()->isChecked());
-    again->onCancel();
-
     delegate.removeFlashPreviewFolder();
 }
 
