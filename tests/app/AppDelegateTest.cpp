@@ -1,3 +1,4 @@
+#include "fakes/TestFiles.h"
 #include "app/AppWindow.h"
 #include "app/QuiremarkAppDelegate.h"
 #include "fakes/FakePlatform.h"
@@ -7,8 +8,6 @@
 #include "templates/FlashTemplateOutlineDelegate.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -30,6 +29,7 @@ QCoreApplication& app()
 struct RecordingWindow : AppWindow {
     QStringList images;
     QStringList loaded;
+    QStringList editorFolders;
     QString saveAnswer;
     QString openAnswer;
     QStringList errors;
@@ -51,7 +51,7 @@ struct RecordingWindow : AppWindow {
     void beginSelectTemplateSheet(const QString&) override {}
     void beginPublishSheet(std::shared_ptr<FlashTemplate>, std::shared_ptr<FlashPageSource>,
                            std::shared_ptr<FlashOutline>, std::shared_ptr<FlashPagesAnnotations>) override {}
-    void beginPageEditorSheet(const QString&) override {}
+    void beginPageEditorSheet(const QString& folder) override { editorFolders << folder; }
     QString askSaveFile(const QString&) override { return saveAnswer; }
     QString askOpenFile(const QString&, const QStringList&) override { return openAnswer; }
     void openWithDefaultApp(const QString&) override {}
@@ -67,14 +67,6 @@ struct DelegateFixture : ::testing::Test {
 
     QString preview() const { return delegate.flashPreviewFolder(); }
 };
-
-void touch(const QString& path, const QByteArray& bytes = "x")
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 } // namespace
 
@@ -94,7 +86,7 @@ TEST_F(DelegateFixture, StartUpShowsTheDemonstrationBookAndTerminationCleansUp)
     EXPECT_TRUE(QFileInfo::exists(preview() + QLatin1String("/files/page/1.jpg")));
     EXPECT_TRUE(delegate.neverEditor());
 
-    touch(platform.paths().tempRoot() + QLatin1String("/Sheetwise-other/p.jpg")); // another run's
+    test::writeFile(platform.paths().tempRoot() + QLatin1String("/Sheetwise-other/p.jpg")); // another run's
     delegate.prepareToQuit();
     EXPECT_FALSE(QFileInfo::exists(preview()));
     EXPECT_TRUE(QFileInfo::exists(platform.paths().tempRoot() + QLatin1String("/Sheetwise-other/p.jpg")));
@@ -148,7 +140,7 @@ TEST_F(DelegateFixture, PanoramicCubePicturesFollowTheTemplateNameExactly)
     delegate.prepareToQuit();
 }
 
-TEST_F(DelegateFixture, SettingsExportAddsTxtAndPageListBasePathRoundTrips)
+TEST_F(DelegateFixture, SettingsExportAddsTxtAndThePageEditorRoundTripsTheBasePath)
 {
     delegate.launch();
     window.saveAnswer = platform.root() + QLatin1String("/settings");
@@ -158,16 +150,15 @@ TEST_F(DelegateFixture, SettingsExportAddsTxtAndPageListBasePathRoundTrips)
     delegate.onExportTemplateSettings();
     EXPECT_TRUE(QFileInfo::exists(window.saveAnswer));
 
+    // The page editor works on absolute paths; leaving it without saving makes them relative again.
     const QString pages = preview() + QLatin1String("/pages.xml");
     const QByteArray text = "<Pages bace=\"\" note=\"Grüße\"><Page/></Pages>";
-    touch(pages, text);
-    delegate.rewritePageListPaths(true);
-    QFile f(pages);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.readAll().contains(("bace=\"" + preview() + "/files/\"").toUtf8()));
-    f.close();
-    delegate.rewritePageListPaths(false);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), text);
+    test::writeFile(pages, text);
+    delegate.onPageEditor();
+    EXPECT_EQ(window.editorFolders, QStringList{preview()});
+    EXPECT_TRUE(test::readFile(pages).contains(("bace=\"" + preview() + "/files/\"").toUtf8()));
+    delegate.pageEditorWindowDidEnd(0);
+    EXPECT_EQ(test::readFile(pages), text);
+    EXPECT_TRUE(delegate.neverEditor());
     delegate.prepareToQuit();
 }

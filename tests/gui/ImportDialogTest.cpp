@@ -6,15 +6,13 @@
 #include "app/AppSettings.h"
 #include "import/FlashPageSource.h"
 
-#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
-#include <QDialogButtonBox>
 #include <QSignalSpy>
 #include <QTest>
 

@@ -1,5 +1,6 @@
 // The publish dialog: remembered choices, the output kind and the phone version controls, and
 // names it refuses. (What publishing does to existing folders is checked on PublishFlow.)
+#include "fakes/TestFiles.h"
 #include "GuiTestSupport.h"
 #include "PublishDialog.h"
 
@@ -7,13 +8,10 @@
 #include "import/FlashPageSource.h"
 #include "templates/FlashTemplate.h"
 
-#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -24,20 +22,6 @@ using namespace leafcraft::gui;
 using namespace leafcraft::guitest;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -160,9 +144,9 @@ void PublishDialogTest::overwriteQuestionSaysOnlyThePreviousBookIsReplaced()
                 const QString text = answerer.texts().constFirst();
                 QVERIFY2(text.contains(PublishFlow::overwriteQuestion()), qPrintable(text));
                 QVERIFY2(text.contains(QLatin1String("Only the previous book is replaced")), qPrintable(text));
-                QCOMPARE(readFile(book + QLatin1String("/notes.txt")), QByteArray("mine"));
+                QCOMPARE(test::readFile(book + QLatin1String("/notes.txt")), QByteArray("mine"));
             }
-            writeFile(book + QLatin1String("/notes.txt"), "mine");
+            test::writeFile(book + QLatin1String("/notes.txt"), "mine");
         }
     }
 }

@@ -1,8 +1,8 @@
 // The MuPDF back-end over the generated fixtures (scripts/make_pdfs.py).
+#include "fakes/TestFiles.h"
 #include "platform/PdfDocument.h"
 #include "support/Error.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -23,9 +23,7 @@ QString fixture(const char* name)
 
 QJsonObject linksJson(const char* name = "links.json")
 {
-    QFile f(fixture(name));
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-    return QJsonDocument::fromJson(f.readAll()).object();
+    return QJsonDocument::fromJson(test::readFile(fixture(name))).object();
 }
 
 } // namespace

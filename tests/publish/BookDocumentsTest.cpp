@@ -1,10 +1,7 @@
 #include "publish/BookDocuments.h"
 #include "support/ConfigContainer.h"
 
-#include <QFile>
 #include <QHash>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace leafcraft;
