@@ -31,14 +31,6 @@ QSize storedPageSize(test::FakePlatform&)
     return QSize(s.pageWidth(), s.pageHeight());
 }
 
-void resetPageSize(test::FakePlatform&)
-{
-    AppSettings& s = AppSettings::instance();
-    s.setPageWidth(1080);
-    s.setPageHeight(1440);
-    s.setImportType(0);
-}
-
 QSize jpegSize(const QString& path)
 {
     int w = 0, h = 0;
@@ -49,7 +41,12 @@ QSize jpegSize(const QString& path)
 
 class ConverterTest : public ::testing::Test {
 protected:
-    void SetUp() override { resetPageSize(platform); }
+    void SetUp() override
+    {
+        AppSettings::instance().setPageWidth(1080);
+        AppSettings::instance().setPageHeight(1440);
+        AppSettings::instance().setImportType(0);
+    }
     std::unique_ptr<PDFToSWFPageConverter> open(const char* name, int quality = 85)
     {
         std::shared_ptr<pdf::Document> doc = pdf::openDocument(fixture(name));
