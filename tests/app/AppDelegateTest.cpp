@@ -31,20 +31,15 @@ struct RecordingWindow : AppWindow {
     QStringList loaded;
     QStringList editorFolders;
     QString saveAnswer;
-    QString openAnswer;
-    QStringList errors;
-    int outlineReloads = 0;
-    FlashTemplateProperty* selected = nullptr;
-    QString tipTitle, tipText;
 
     void hideWindow() override {}
     void showAndActivate() override {}
     void setWindowTitle(const QString&) override {}
     void fillScreen() override {}
     void loadPreview(const QString& path) override { loaded << path; }
-    void reloadPropertyOutline(bool) override { ++outlineReloads; }
-    FlashTemplateProperty* selectedProperty() const override { return selected; }
-    void showPropertyTip(const QString& t, const QString& d) override { tipTitle = t, tipText = d; }
+    void reloadPropertyOutline(bool) override {}
+    FlashTemplateProperty* selectedProperty() const override { return nullptr; }
+    void showPropertyTip(const QString&, const QString&) override {}
     void setApplyChangeImage(const QString& name) override { images << name; }
     void setBusy(bool) override {}
     void beginImportSheet() override {}
@@ -53,10 +48,10 @@ struct RecordingWindow : AppWindow {
                            std::shared_ptr<FlashOutline>, std::shared_ptr<FlashPagesAnnotations>) override {}
     void beginPageEditorSheet(const QString& folder) override { editorFolders << folder; }
     QString askSaveFile(const QString&) override { return saveAnswer; }
-    QString askOpenFile(const QString&, const QStringList&) override { return openAnswer; }
+    QString askOpenFile(const QString&, const QStringList&) override { return {}; }
     void openWithDefaultApp(const QString&) override {}
     void showAbout() override {}
-    void showError(const QString& m) override { errors << m; }
+    void showError(const QString&) override {}
 };
 
 struct DelegateFixture : ::testing::Test {
