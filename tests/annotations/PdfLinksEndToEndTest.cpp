@@ -118,18 +118,4 @@ TEST(PdfLinks, everyLinkCoversItsBoxInTheRenderedPageWhateverTheRotationAndCropB
     }
 }
 
-void expectOutline(const FlashOutlineItemList& items, const QJsonArray& known, int level, const FlashOutlineItem* parent)
-{
-    ASSERT_EQ(int(items.size()), known.size());
-    for (int i = 0; i < known.size(); ++i) {
-        const QJsonObject entry = known[i].toObject();
-        const FlashOutlineItem& item = *items[std::size_t(i)];
-        EXPECT_EQ(item.caption(), entry[QLatin1String("title")].toString());
-        EXPECT_EQ(item.pageIndex(), entry[QLatin1String("destPage")].toInt());
-        EXPECT_EQ(item.level(), level);
-        EXPECT_EQ(item.parent(), parent);
-        expectOutline(item.childItems(), entry[QLatin1String("children")].toArray(), level + 1, &item);
-    }
-}
-
 } // namespace

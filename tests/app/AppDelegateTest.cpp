@@ -1,3 +1,4 @@
+#include "fakes/TestFiles.h"
 #include "app/AppWindow.h"
 #include "app/QuiremarkAppDelegate.h"
 #include "fakes/FakePlatform.h"
@@ -7,8 +8,6 @@
 #include "templates/FlashTemplateOutlineDelegate.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -30,33 +29,29 @@ QCoreApplication& app()
 struct RecordingWindow : AppWindow {
     QStringList images;
     QStringList loaded;
+    QStringList editorFolders;
     QString saveAnswer;
-    QString openAnswer;
-    QStringList errors;
-    int outlineReloads = 0;
-    FlashTemplateProperty* selected = nullptr;
-    QString tipTitle, tipText;
 
     void hideWindow() override {}
     void showAndActivate() override {}
     void setWindowTitle(const QString&) override {}
     void fillScreen() override {}
     void loadPreview(const QString& path) override { loaded << path; }
-    void reloadPropertyOutline(bool) override { ++outlineReloads; }
-    FlashTemplateProperty* selectedProperty() const override { return selected; }
-    void showPropertyTip(const QString& t, const QString& d) override { tipTitle = t, tipText = d; }
+    void reloadPropertyOutline(bool) override {}
+    FlashTemplateProperty* selectedProperty() const override { return nullptr; }
+    void showPropertyTip(const QString&, const QString&) override {}
     void setApplyChangeImage(const QString& name) override { images << name; }
     void setBusy(bool) override {}
     void beginImportSheet() override {}
     void beginSelectTemplateSheet(const QString&) override {}
     void beginPublishSheet(std::shared_ptr<FlashTemplate>, std::shared_ptr<FlashPageSource>,
                            std::shared_ptr<FlashOutline>, std::shared_ptr<FlashPagesAnnotations>) override {}
-    void beginPageEditorSheet(const QString&) override {}
+    void beginPageEditorSheet(const QString& folder) override { editorFolders << folder; }
     QString askSaveFile(const QString&) override { return saveAnswer; }
-    QString askOpenFile(const QString&, const QStringList&) override { return openAnswer; }
+    QString askOpenFile(const QString&, const QStringList&) override { return {}; }
     void openWithDefaultApp(const QString&) override {}
     void showAbout() override {}
-    void showError(const QString& m) override { errors << m; }
+    void showError(const QString&) override {}
 };
 
 struct DelegateFixture : ::testing::Test {
@@ -67,14 +62,6 @@ struct DelegateFixture : ::testing::Test {
 
     QString preview() const { return delegate.flashPreviewFolder(); }
 };
-
-void touch(const QString& path, const QByteArray& bytes = "x")
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 } // namespace
 
@@ -94,7 +81,7 @@ TEST_F(DelegateFixture, StartUpShowsTheDemonstrationBookAndTerminationCleansUp)
     EXPECT_TRUE(QFileInfo::exists(preview() + QLatin1String("/files/page/1.jpg")));
     EXPECT_TRUE(delegate.neverEditor());
 
-    touch(platform.paths().tempRoot() + QLatin1String("/Sheetwise-other/p.jpg")); // another run's
+    test::writeFile(platform.paths().tempRoot() + QLatin1String("/Sheetwise-other/p.jpg")); // another run's
     delegate.prepareToQuit();
     EXPECT_FALSE(QFileInfo::exists(preview()));
     EXPECT_TRUE(QFileInfo::exists(platform.paths().tempRoot() + QLatin1String("/Sheetwise-other/p.jpg")));
@@ -148,7 +135,7 @@ TEST_F(DelegateFixture, PanoramicCubePicturesFollowTheTemplateNameExactly)
     delegate.prepareToQuit();
 }
 
-TEST_F(DelegateFixture, SettingsExportAddsTxtAndPageListBasePathRoundTrips)
+TEST_F(DelegateFixture, SettingsExportAddsTxtAndThePageEditorRoundTripsTheBasePath)
 {
     delegate.launch();
     window.saveAnswer = platform.root() + QLatin1String("/settings");
@@ -158,16 +145,15 @@ TEST_F(DelegateFixture, SettingsExportAddsTxtAndPageListBasePathRoundTrips)
     delegate.onExportTemplateSettings();
     EXPECT_TRUE(QFileInfo::exists(window.saveAnswer));
 
+    // The page editor works on absolute paths; leaving it without saving makes them relative again.
     const QString pages = preview() + QLatin1String("/pages.xml");
     const QByteArray text = "<Pages bace=\"\" note=\"Grüße\"><Page/></Pages>";
-    touch(pages, text);
-    delegate.rewritePageListPaths(true);
-    QFile f(pages);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.readAll().contains(("bace=\"" + preview() + "/files/\"").toUtf8()));
-    f.close();
-    delegate.rewritePageListPaths(false);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), text);
+    test::writeFile(pages, text);
+    delegate.onPageEditor();
+    EXPECT_EQ(window.editorFolders, QStringList{preview()});
+    EXPECT_TRUE(test::readFile(pages).contains(("bace=\"" + preview() + "/files/\"").toUtf8()));
+    delegate.pageEditorWindowDidEnd(0);
+    EXPECT_EQ(test::readFile(pages), text);
+    EXPECT_TRUE(delegate.neverEditor());
     delegate.prepareToQuit();
 }

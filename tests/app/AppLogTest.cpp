@@ -1,11 +1,10 @@
+#include "fakes/TestFiles.h"
 #include "app/AppLog.h"
 
 #include "fakes/FakePlatform.h"
 #include "platform/Log.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace leafcraft {
@@ -13,10 +12,7 @@ namespace {
 
 QStringList linesOf(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(test::readFile(path)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 // With the shipped configuration: information and above by default, debug entries only when

@@ -3,8 +3,6 @@
 #include "fakes/FakePlatform.h"
 
 #include <QMetaType>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <thread>
 

@@ -4,8 +4,7 @@
 // files/search/search.js.
 //
 // The page pictures are generated PNG pictures stored under the .jpg names (browsers identify a
-// picture by its bytes): each shows its page number in large digits and, where the page has a
-// link, a dark "word" under the link area, so tests can check that a link lies over its text.
+// picture by its bytes): each shows its page number in large digits.
 //
 // bench/make_book.mjs writes such a book from the command line.
 import fs from 'node:fs';
@@ -19,22 +18,6 @@ export const repoRoot = path.resolve(here, '..', '..');
 const appFiles = path.join(repoRoot, 'resources', 'AppFiles');
 
 // ---- container -------------------------------------------------------------------------------
-
-const CRC_TABLE = (() => {
-    const t = new Uint32Array(256);
-    for (let n = 0; n < 256; n++) {
-        let c = n;
-        for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
-        t[n] = c >>> 0;
-    }
-    return t;
-})();
-
-export function crc32(buf) {
-    let c = 0xffffffff;
-    for (const b of buf) c = CRC_TABLE[(c ^ b) & 255] ^ (c >>> 8);
-    return (c ^ 0xffffffff) >>> 0;
-}
 
 export function rc4(key, data) {
     const k = Buffer.from(key, 'utf8');
@@ -71,25 +54,18 @@ export function containerXml(configXml, { method = 8 } = {}) {
 export const esc = (s) => String(s).replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;')
     .replace(/"/g, '&quot;').replace(/'/g, '&apos;');
 
-const BUTTONS = ['Zoom', 'TiltAngle', 'AutoPlay', 'BackgroundSound', 'Info', 'Bookmark', 'Thumbnail',
-    'FullScreen', 'Help', 'Share', 'Print', 'Download'];
-
 function outlineXml(items) {
     return items.map((o) => `<o><c>${esc(o.caption)}</c><p>${o.page}</p><l>${o.level || 1}</l><ci>${
         outlineXml((o.children || []).map((c) => ({ ...c, level: (o.level || 1) + 1 })))}</ci></o>`).join('');
 }
 
 export function configXml(o) {
-    const hidden = BUTTONS.filter((b) => (o.hidden || []).includes(b)).map((b) => b + ',').join('') + ',Content';
     const pages = [];
     for (let n = 1; n <= o.pages; n++) {
-        const links = (o.links[n] || []).map((l) => `<Item name="Link" type="rect" action="${esc(l.action || 'web')}" x="${
-            l.x.toFixed(6)}" y="${l.y.toFixed(6)}" width="${l.width.toFixed(6)}" height="${l.height.toFixed(6)}" href="${
-            esc(l.action === 'page' ? String(l.page) : l.href)}"/>`).join('');
         const size = o.sizes?.[n] ? ` width="${o.sizes[n][0]}" height="${o.sizes[n][1]}"` : '';
-        const large = o.zoomPictures ? `zoom/${n}.jpg` : `page/${n}.${o.pageExt}`;
-        pages.push(`<Page type="Image"${size}><Item name="thumb">thumb/${n}.jpg</Item><Item name="normal">page/${n}.${
-            o.pageExt}</Item><Item name="large">${large}</Item>${links}</Page>`);
+        const large = o.zoomPictures ? `zoom/${n}.jpg` : `page/${n}.jpg`;
+        pages.push(`<Page type="Image"${size}><Item name="thumb">thumb/${n}.jpg</Item><Item name="normal">page/${n}.jpg</Item><Item name="large">${
+            large}</Item></Page>`);
     }
     const W = o.pageWidth, H = o.pageHeight;
     const width = W > 700 ? 700 : W, height = W > 700 ? Math.trunc(700 * H / W) : H;
@@ -102,7 +78,7 @@ export function configXml(o) {
     s.BaseColor}</BaseColor><Logo displayLogo="${s.ShowLogo ? 'true' : 'false'}" link="${esc(s.LogoLink)}">${
     s.Logo ? 'extfiles/LogoFile.png' : ''}</Logo><GoogleAnalytics webProperty="${esc(o.analyticsId || '')}"/><ShareAnalytics id=""/><ZoomModel>0</ZoomModel><Theme src="theme/Main.swf"/><BackgroundMusic circle="-1">${
     s.Music ? 'extfiles/SoundFile.wav' : ''}</BackgroundMusic><Download src="${s.Download ? 'extfiles/DownloadFile.pdf' : ''}"/><ControlButtonsInvisible>${
-    hidden}</ControlButtonsInvisible><FolioscopeSetting><Background><BackgroundType>${esc(s.BackgroundType)}</BackgroundType><Color>${
+    ',Content'}</ControlButtonsInvisible><FolioscopeSetting><Background><BackgroundType>${esc(s.BackgroundType)}</BackgroundType><Color>${
     s.Color}</Color><GradientStartColor>${s.GradientStartColor}</GradientStartColor><GradientEndColor>${
     s.GradientEndColor}</GradientEndColor><GradientAngle>${s.GradientAngle}</GradientAngle><ImagePath>extfiles/ImagePath.</ImagePath><Position>Fill</Position></Background><AutoFlip loop="${
     s.AutoFlipLoop}"><Enable>${s.AutoFlip ? 'Yes' : 'No'}</Enable><Interval>${s.Interval}</Interval></AutoFlip><TiltAngle>${
@@ -130,7 +106,7 @@ export function png(width, height, pixel) {
         len.writeUInt32BE(data.length);
         const td = Buffer.concat([Buffer.from(type, 'ascii'), data]);
         const crc = Buffer.alloc(4);
-        crc.writeUInt32BE(crc32(td));
+        crc.writeUInt32BE(zlib.crc32(td));
         return Buffer.concat([len, td, crc]);
     };
     const ihdr = Buffer.alloc(13);
@@ -148,16 +124,14 @@ const DIGITS = ['01110100011001110101110011000101110', '001000110000100001000010
     '00110010001000011110100011000101110', '11111000010001000100010000100001000',
     '01110100011000101110100011000101110', '01110100011000101111000010001001100'];
 
-// A page picture: paper, grey "lines of text", the page number large, and a dark word under each link.
-export function pagePicture(n, width, height, links = [], tint = 0) {
+// A page picture: paper, grey "lines of text" and the page number large.
+export function pagePicture(n, width, height, tint = 0) {
     const digits = String(n).split('').map(Number);
     const scale = Math.floor(width / 16), dw = 5 * scale, gap = scale;
     const totalW = digits.length * dw + (digits.length - 1) * gap;
     const ox = Math.floor((width - totalW) / 2), oy = Math.floor(height * 0.38);
-    const words = links.map((l) => [l.x * width, l.y * height, (l.x + l.width) * width, (l.y + l.height) * height]);
     const paper = [250 - tint, 248, 240 + tint];
     return png(width, height, (x, y) => {
-        for (const [x0, y0, x1, y1] of words) if (x >= x0 && x < x1 && y >= y0 && y < y1) return [20, 40, 140];
         const dx = x - ox, dy = y - oy;
         if (dx >= 0 && dy >= 0 && dy < 7 * scale && dx < totalW) {
             const d = Math.floor(dx / (dw + gap)), inDigit = dx - d * (dw + gap);
@@ -184,12 +158,8 @@ export const defaults = () => ({
     title: 'Test Book',
     template: 'float',
     rtl: false,
-    hidden: [],
     pageWidth: 300,
     pageHeight: 400,
-    pictureWidth: 300,
-    pageExt: 'jpg',
-    links: {},
     outline: [],
     searchText: null,
     settings: {
@@ -213,24 +183,23 @@ export function makeBook(dir, options = {}) {
         .replace('${meta.description}', 'test book');
     fs.writeFileSync(path.join(dir, 'index.html'), html);
 
-    const pw = o.pictureWidth, ph = Math.round(pw * o.pageHeight / o.pageWidth);
-    // Pictures are shared by content: a page without links reuses a small set of pictures so that
+    const pw = o.pageWidth, ph = Math.round(pw * o.pageHeight / o.pageWidth);
+    // Pictures are shared by content: pages after the 40th reuse a small set of pictures so that
     // very long books are quick to make.
     const cache = new Map();
     for (let n = 1; n <= o.pages; n++) {
-        const links = (o.links[n] || []);
-        const unique = links.length || n <= 40;
+        const unique = n <= 40;
         const key = unique ? `u${n}` : `c${n % 20}`;
         let pic = cache.get(key);
         if (!pic) {
-            pic = pagePicture(unique ? n : n % 20 + 40, pw, ph, links, (n * 7) % 12);
+            pic = pagePicture(unique ? n : n % 20 + 40, pw, ph, (n * 7) % 12);
             if (!unique) cache.set(key, pic);
         }
         fs.writeFileSync(path.join(files, 'page', `${n}.jpg`), pic);
         fs.writeFileSync(path.join(files, 'thumb', `${n}.jpg`), pic);
         if (o.zoomPictures) {
             fs.mkdirSync(path.join(files, 'zoom'), { recursive: true });
-            fs.writeFileSync(path.join(files, 'zoom', `${n}.jpg`), pagePicture(n, pw * 2, ph * 2, links));
+            fs.writeFileSync(path.join(files, 'zoom', `${n}.jpg`), pagePicture(n, pw * 2, ph * 2));
         }
     }
     for (const [n, words] of Object.entries(o.words || {})) {

@@ -71,7 +71,6 @@ function publishedByCli(cli, work) {
     const rtlConfig = execFileSync(cli, ['config', 'decode', path.join(work, 'rtl', 'files', 'config.xml')], { encoding: 'utf8' });
     if (!/<Mobility direction="left"/.test(rtlConfig))
         throw new Error('a book published with direction=Left does not read right to left');
-    const rtlSource = 'published';
     const [pw, ph] = facts.pageSize;
     const web = facts.links.find((l) => l.url && /^https?:/.test(l.url));
     const jump = facts.links.find((l) => l.destPage && l.page === web.page);
@@ -80,7 +79,7 @@ function publishedByCli(cli, work) {
     const bookmark = outline.find((o) => o.children.length === 0 && o.destPage > 2) || outline[outline.length - 1];
     const found = uniquePhrase(pdf, facts.pageCount);
     return {
-        source: `published by ${path.relative(repoRoot, cli)} from links.pdf; right-to-left book ${rtlSource}`,
+        source: `published by ${path.relative(repoRoot, cli)} from links.pdf; right-to-left book published`,
         ltr: 'ltr',
         rtl: 'rtl',
         pageCount: facts.pageCount,
@@ -91,8 +90,7 @@ function publishedByCli(cli, work) {
         outlineCaptions: outline.map((o) => o.title),
         searchWord: found.word,
         searchPage: found.page,
-        baseColor: 'rgb(128, 64, 0)',
-        minInk: 0.02
+        baseColor: 'rgb(128, 64, 0)'
     };
 }
 

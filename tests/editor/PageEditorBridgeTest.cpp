@@ -1,7 +1,6 @@
 // The page editor's bridge as the editor page's script sees it: every call goes by its script
 // name through Qt's meta-object system, as the web channel delivers it.
-#include "app/AppWindow.h"
-#include "app/QuiremarkAppDelegate.h"
+#include "fakes/TestFiles.h"
 #include "editor/PageEditorBridge.h"
 #include "fakes/FakePlatform.h"
 
@@ -49,46 +48,7 @@ QString call(QObject* bridge, const char* name, const QString& argument = QStrin
     return result;
 }
 
-void write(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray read(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 const QByteArray kTwoPages = "<Pages bace=\"\"><Page type=\"Image\"/><Page type=\"Image\"/></Pages>";
-
-// The controller's window, reduced to what the page editor's road needs.
-struct EditorOnlyWindow : AppWindow {
-    QStringList editorFolders;
-    void hideWindow() override {}
-    void showAndActivate() override {}
-    void setWindowTitle(const QString&) override {}
-    void fillScreen() override {}
-    void loadPreview(const QString&) override {}
-    void reloadPropertyOutline(bool) override {}
-    FlashTemplateProperty* selectedProperty() const override { return nullptr; }
-    void showPropertyTip(const QString&, const QString&) override {}
-    void setApplyChangeImage(const QString&) override {}
-    void setBusy(bool) override {}
-    void beginImportSheet() override {}
-    void beginSelectTemplateSheet(const QString&) override {}
-    void beginPublishSheet(std::shared_ptr<FlashTemplate>, std::shared_ptr<FlashPageSource>,
-                           std::shared_ptr<FlashOutline>, std::shared_ptr<FlashPagesAnnotations>) override {}
-    void beginPageEditorSheet(const QString& folder) override { editorFolders << folder; }
-    QString askSaveFile(const QString&) override { return {}; }
-    QString askOpenFile(const QString&, const QStringList&) override { return {}; }
-    void openWithDefaultApp(const QString&) override {}
-    void showAbout() override {}
-    void showError(const QString&) override {}
-};
 
 } // namespace
 
@@ -102,12 +62,12 @@ private slots:
         m_work = std::make_unique<QTemporaryDir>();
         m_host = ScriptedHost();
         m_bridge = std::make_unique<PageEditorBridge>(&m_host);
-        write(folder() + "/pages.xml", kTwoPages);
+        test::writeFile(folder() + "/pages.xml", kTwoPages);
         QVERIFY(m_bridge->open(folder()));
         QVERIFY(QFileInfo(m_bridge->pagePath()).isFile());
-        write(folder() + "/pick/image.png", "png");
-        write(folder() + "/pick/a.jpg", "a");
-        write(folder() + "/pick/b.jpg", "b");
+        test::writeFile(folder() + "/pick/image.png", "png");
+        test::writeFile(folder() + "/pick/a.jpg", "a");
+        test::writeFile(folder() + "/pick/b.jpg", "b");
     }
     void cleanup()
     {
@@ -146,7 +106,7 @@ private slots:
         QCOMPARE(copied.size(), expected.isEmpty() ? 0 : results.size());
         for (const QString& r : results)
             if (!r.isEmpty())
-                QCOMPARE(read(folder() + "/files/" + r), QByteArray("png"));
+                QCOMPARE(test::readFile(folder() + "/files/" + r), QByteArray("png"));
     }
 
     void severalPictures_data()
@@ -165,23 +125,23 @@ private slots:
         const QString result = call(m_bridge.get(), "OnSelectImageFiles");
         QCOMPARE(result, expected);
         const QStringList paths = result.split('|');
-        QCOMPARE(read(folder() + "/files/" + paths[0]), QByteArray("a"));
-        QCOMPARE(read(folder() + "/files/" + paths[1]), QByteArray("b"));
+        QCOMPARE(test::readFile(folder() + "/files/" + paths[0]), QByteArray("a"));
+        QCOMPARE(test::readFile(folder() + "/files/" + paths[1]), QByteArray("b"));
         QCOMPARE(m_host.titles, QStringList{"Please select images file to open"});
     }
 
     void deleteStaysInsideTheEditorFolder()
     {
         QTemporaryDir outside;
-        write(outside.path() + "/precious", "keep");
-        write(folder() + "/files/editor/x.png", "x");
-        write(folder() + "/files/page/1.jpg", "page");
+        test::writeFile(outside.path() + "/precious", "keep");
+        test::writeFile(folder() + "/files/editor/x.png", "x");
+        test::writeFile(folder() + "/files/page/1.jpg", "page");
         QVERIFY(QFile::link(outside.path(), folder() + "/files/editor/out"));
         QVERIFY(QFile::link(outside.path() + "/precious", folder() + "/files/editor/link.png"));
         for (const QString& refused : QStringList{"", "page/1.jpg", "editor/../page/1.jpg", "../pages.xml",
                                        outside.path() + "/precious", "editor/out/precious", "editor/link.png"})
             call(m_bridge.get(), "OnDeleteFile", refused);
-        QCOMPARE(read(outside.path() + "/precious"), QByteArray("keep"));
+        QCOMPARE(test::readFile(outside.path() + "/precious"), QByteArray("keep"));
         QVERIFY(QFileInfo(folder() + "/files/page/1.jpg").isFile());
         QVERIFY(QFileInfo(folder() + "/files/editor/link.png").isSymLink());
         QVERIFY(QFileInfo(folder() + "/pages.xml").isFile());
@@ -210,34 +170,13 @@ private slots:
         QCOMPARE(problem.isEmpty(), saved);
         QCOMPARE(m_host.endCodes, saved ? QList<int>{1} : QList<int>{});
         if (saved)
-            QCOMPARE(read(folder() + "/pages.xml"),
+            QCOMPARE(test::readFile(folder() + "/pages.xml"),
                      QByteArray("<Pages bace=\"\"><Page><Item name=\"normal\">page/1.jpg</Item></Page><Page/></Pages>"));
         else
-            QCOMPARE(read(folder() + "/pages.xml"), kTwoPages);
+            QCOMPARE(test::readFile(folder() + "/pages.xml"), kTwoPages);
         QCOMPARE(QDir(folder()).entryList({"pages.xml*", ".pages.xml*"}, QDir::Files | QDir::Hidden).size(), 1);
         call(m_bridge.get(), "Exit");
         QCOMPARE(m_host.endCodes.last(), 0);
-    }
-
-    // The controller around the editor: absolute base path while it is open, relative again
-    // after leaving without saving (saving is followed through the real window in test_gui).
-    void controllerRewritesTheBasePath()
-    {
-        EditorOnlyWindow window;
-        QuiremarkAppDelegate controller(&window);
-        controller.launch();
-        const QString preview = controller.flashPreviewFolder();
-        const QByteArray original = read(preview + "/pages.xml");
-        QVERIFY(original.contains("bace=\"\""));
-
-        controller.onPageEditor();
-        QCOMPARE(window.editorFolders, QStringList{preview});
-        QVERIFY(read(preview + "/pages.xml").contains(("bace=\"" + preview + "/files/\"").toUtf8()));
-        controller.pageEditorWindowDidEnd(0);
-        QCOMPARE(read(preview + "/pages.xml"), original);
-        QVERIFY(controller.neverEditor());
-
-        controller.removeFlashPreviewFolder();
     }
 
 private:

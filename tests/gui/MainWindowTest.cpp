@@ -12,20 +12,17 @@
 #include "support/Error.h"
 
 #include <QAction>
-#include <QColorDialog>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
-#include <QTest>
 #include <QTreeView>
-#include <QWebEngineView>
 
 using namespace leafcraft;
 using namespace leafcraft::gui;

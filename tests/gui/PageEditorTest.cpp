@@ -10,11 +10,9 @@
 
 #include <QAction>
 #include <QFile>
-#include <QFileDialog>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWebEnginePage>
 #include <QWebEngineView>
 
 using namespace leafcraft;

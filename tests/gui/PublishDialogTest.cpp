@@ -1,5 +1,6 @@
 // The publish dialog: remembered choices, the output kind and the phone version controls, and
 // names it refuses. (What publishing does to existing folders is checked on PublishFlow.)
+#include "fakes/TestFiles.h"
 #include "GuiTestSupport.h"
 #include "PublishDialog.h"
 
@@ -7,13 +8,10 @@
 #include "import/FlashPageSource.h"
 #include "templates/FlashTemplate.h"
 
-#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -25,20 +23,6 @@ using namespace leafcraft::guitest;
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class PublishDialogTest : public QObject {
@@ -47,7 +31,6 @@ private slots:
     void initTestCase();
     void rememberedChoicesFillTheControls_data();
     void rememberedChoicesFillTheControls();
-    void bundleKindDisablesThePhoneControls();
     void overwriteQuestionSaysOnlyThePreviousBookIsReplaced();
     void unusableNameIsReportedAndTheDialogStaysOpen();
     void emptyNamePublishesIndex();
@@ -121,21 +104,11 @@ void PublishDialogTest::rememberedChoicesFillTheControls()
     QCOMPARE(dialog.mobileType()->currentIndex(), mobileType);
     QTEST(dialog.createMobile()->isEnabled(), "mobileEnabled");
     QTEST(dialog.mobileType()->isEnabled(), "mobileEnabled");
-}
-
-void PublishDialogTest::bundleKindDisablesThePhoneControls()
-{
-    AppSettings::instance().setOutputType(0);
-    PublishDialog dialog;
+    // The other output kind turns the phone controls the other way.
     dialog.show();
-    QVERIFY(dialog.createMobile()->isEnabled());
-    QTest::mouseClick(dialog.outputType()->button(1), Qt::LeftButton);
-    QCOMPARE(dialog.outputType()->checkedId(), 1);
-    QVERIFY(!dialog.createMobile()->isEnabled());
-    QVERIFY(!dialog.mobileType()->isEnabled());
-    QTest::mouseClick(dialog.outputType()->button(0), Qt::LeftButton);
-    QVERIFY(dialog.createMobile()->isEnabled());
-    QVERIFY(dialog.mobileType()->isEnabled());
+    QTest::mouseClick(dialog.outputType()->button(1 - outputType), Qt::LeftButton);
+    QCOMPARE(dialog.createMobile()->isEnabled(), outputType == 1);
+    QCOMPARE(dialog.mobileType()->isEnabled(), outputType == 1);
 }
 
 void PublishDialogTest::overwriteQuestionSaysOnlyThePreviousBookIsReplaced()
@@ -160,9 +133,9 @@ void PublishDialogTest::overwriteQuestionSaysOnlyThePreviousBookIsReplaced()
                 const QString text = answerer.texts().constFirst();
                 QVERIFY2(text.contains(PublishFlow::overwriteQuestion()), qPrintable(text));
                 QVERIFY2(text.contains(QLatin1String("Only the previous book is replaced")), qPrintable(text));
-                QCOMPARE(readFile(book + QLatin1String("/notes.txt")), QByteArray("mine"));
+                QCOMPARE(test::readFile(book + QLatin1String("/notes.txt")), QByteArray("mine"));
             }
-            writeFile(book + QLatin1String("/notes.txt"), "mine");
+            test::writeFile(book + QLatin1String("/notes.txt"), "mine");
         }
     }
 }

@@ -6,13 +6,10 @@
 #include "fakes/FakePlatform.h"
 #include "templates/FlashTemplate.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace leafcraft;

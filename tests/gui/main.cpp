@@ -7,10 +7,11 @@
 #include "platform/Platform.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -70,7 +71,8 @@ void ModalAnswerer::poll()
             box->reject();
         return;
     }
-    if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+    // A progress dialog of long work is not a question: wait for what it leads to.
+    if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && !qobject_cast<QProgressDialog*>(modal)) {
         m_texts << dialog->windowTitle();
         if (m_answer)
             m_answer(dialog);

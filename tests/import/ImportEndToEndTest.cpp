@@ -1,5 +1,6 @@
 // Whole imports of generated PDF files through the PDF back-end, the page converter and the
 // page tools built beside the tests: success, cancel, and every kind of bad input.
+#include "fakes/TestFiles.h"
 #include "import/ImportPDFOperation.h"
 
 #include "annotations/FlashOutline.h"
@@ -8,7 +9,6 @@
 #include "import/PDFToPageConverter.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -81,13 +81,10 @@ TEST_P(ImportBadInput, failsWithAClearMessageAndLeavesNothing)
     const BadInput& c = GetParam();
     QString path = pdfData + QString::fromLatin1(c.file);
     if (QString::fromLatin1(c.file) == QLatin1String("random.pdf")) {
-        path = platform.root() + QStringLiteral("/random.pdf");
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         QByteArray bytes("%PDF-1.7\n");
         for (int i = 0; i < 20000; ++i)
             bytes += char((i * 2654435761u) >> 13);
-        f.write(bytes);
+        path = test::writeFile(platform.root() + QStringLiteral("/random.pdf"), bytes);
     }
     auto op = run(path, QString::fromLatin1(c.range));
     EXPECT_TRUE(op->isFinished());

@@ -1,5 +1,6 @@
 // The page converter: file names with the fixed clock, JPG pages from one rendering, the SWF
 // path through the real page tools with the page-size probe, and bad page numbers.
+#include "fakes/TestFiles.h"
 #include "SwfTestSupport.h"
 #include "fakes/FakePlatform.h"
 
@@ -30,31 +31,22 @@ QSize storedPageSize(test::FakePlatform&)
     return QSize(s.pageWidth(), s.pageHeight());
 }
 
-void resetPageSize(test::FakePlatform&)
-{
-    AppSettings& s = AppSettings::instance();
-    s.setPageWidth(1080);
-    s.setPageHeight(1440);
-    s.setImportType(0);
-}
-
-QByteArray read(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QSize jpegSize(const QString& path)
 {
     int w = 0, h = 0;
-    if (!JpegDecoder::readSize(read(path), &w, &h))
+    if (!JpegDecoder::readSize(test::readFile(path), &w, &h))
         return QSize();
     return QSize(w, h);
 }
 
 class ConverterTest : public ::testing::Test {
 protected:
-    void SetUp() override { resetPageSize(platform); }
+    void SetUp() override
+    {
+        AppSettings::instance().setPageWidth(1080);
+        AppSettings::instance().setPageHeight(1440);
+        AppSettings::instance().setImportType(0);
+    }
     std::unique_ptr<PDFToSWFPageConverter> open(const char* name, int quality = 85)
     {
         std::shared_ptr<pdf::Document> doc = pdf::openDocument(fixture(name));
@@ -115,7 +107,7 @@ TEST_F(ConverterTest, JpgPagesFromOneRendering)
         EXPECT_EQ(page.mobile, folder + QStringLiteral("/%1_mobile.jpg").arg(c.page));
         EXPECT_EQ(jpegSize(page.page), c.picture) << c.page;
         EXPECT_EQ(jpegSize(page.thumb), c.thumb) << c.page;
-        EXPECT_EQ(read(page.mobile), read(page.page));
+        EXPECT_EQ(test::readFile(page.mobile), test::readFile(page.page));
     }
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 15);
     // JPG pages never touch the page size.
@@ -142,7 +134,7 @@ TEST_F(ConverterTest, SwfPagesThroughTheRealToolsMeasureTheFirstImportedPage)
     EXPECT_EQ(swf.ymax, 1684 * 20);
     EXPECT_EQ(portrait.page, converter->converterWorkFolder() + QLatin1String("/3.swf"));
     // The mobile picture is the page picture of the movie, the thumbnail made from it.
-    EXPECT_EQ(read(portrait.mobile), swf.tags[1].body.mid(2));
+    EXPECT_EQ(test::readFile(portrait.mobile), swf.tags[1].body.mid(2));
     EXPECT_EQ(jpegSize(portrait.thumb), QSize(127, 180));
     EXPECT_EQ(jpegSize(landscape.thumb), QSize(180, 127));
 }
@@ -196,7 +188,7 @@ TEST_F(ConverterTest, ToolsInTheResourceLibFolderGetTheFixedCall)
         QStringLiteral("-s flashversion=8"), QStringLiteral("-s disablelinks"), QStringLiteral("-s zoom=144"),
         QStringLiteral("--"), QFileInfo(fixture("links.pdf")).absoluteFilePath(),
     };
-    EXPECT_EQ(QString::fromUtf8(read(argsFile)).split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
+    EXPECT_EQ(QString::fromUtf8(test::readFile(argsFile)).split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
     // The failure is reported; the thumbnail and mobile picture are still made.
     ASSERT_EQ(page.warnings.size(), 1u);
     EXPECT_TRUE(page.warnings.list()[0].message.contains(QLatin1String("cannot convert")));

@@ -135,8 +135,6 @@ TEST(PageToolsTest, Pdf2swfWritesThePageAndGetswfSizeMeasuresIt)
     ASSERT_TRUE(JpegDecoder::readSize(s.tags[1].body.mid(2), &w, &h));
     EXPECT_EQ(w, 1684);
     EXPECT_EQ(h, 1190);
-    EXPECT_FALSE(QFileInfo::exists(out + QLatin1String(".tmp")));
-    EXPECT_EQ(dir.path(), QFileInfo(out).absolutePath());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("2.swf")}); // no temp left
 
     const ToolResult size = run(tool("getswfSize"), {out});

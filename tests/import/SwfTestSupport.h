@@ -2,8 +2,8 @@
 // list by hand, bit by bit, without the product's SwfFile.
 #pragma once
 
+#include "fakes/TestFiles.h"
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <vector>
 
@@ -81,10 +81,8 @@ inline DecodedSwf decodeSwf(const QByteArray& d)
 
 inline DecodedSwf decodeSwfFile(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return decodeSwf(f.readAll());
+    const QByteArray bytes = readFile(path);
+    return bytes.isEmpty() ? DecodedSwf{} : decodeSwf(bytes);
 }
 
 } // namespace leafcraft::test

@@ -1,11 +1,8 @@
 // The MuPDF back-end over the generated fixtures (scripts/make_pdfs.py).
+#include "fakes/TestFiles.h"
 #include "platform/PdfDocument.h"
 #include "support/Error.h"
 
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -19,13 +16,6 @@ namespace {
 QString fixture(const char* name)
 {
     return QStringLiteral(LEAFCRAFT_BINARY_DIR "/tests/pdfdata/") + QLatin1String(name);
-}
-
-QJsonObject linksJson(const char* name = "links.json")
-{
-    QFile f(fixture(name));
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-    return QJsonDocument::fromJson(f.readAll()).object();
 }
 
 } // namespace
@@ -57,29 +47,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BadInput{"text.pdf", "is not a PDF"}, BadInput{"damaged.pdf", "damaged"},
                       BadInput{"encrypted-40.pdf", "is password protected"},
                       BadInput{"encrypted-128.pdf", "is password protected"}, BadInput{"nopages.pdf", "no pages"}));
-
-namespace {
-void expectOutline(const std::vector<pdf::OutlineItem>& items, const QJsonArray& want)
-{
-    ASSERT_EQ(items.size(), size_t(want.size()));
-    for (size_t i = 0; i < items.size(); ++i) {
-        const QJsonObject w = want[qsizetype(i)].toObject();
-        EXPECT_EQ(items[i].title, w.value(QLatin1String("title")).toString());
-        EXPECT_EQ(items[i].destPage + 1, w.value(QLatin1String("destPage")).toInt());
-        expectOutline(items[i].children, w.value(QLatin1String("children")).toArray());
-    }
-}
-} // namespace
-
-TEST(PdfDocumentTest, OutlineTreeWithPages)
-{
-    auto doc = pdf::openDocument(fixture("links.pdf"));
-    expectOutline(doc->outline(), linksJson().value(QLatin1String("outline")).toArray());
-    EXPECT_TRUE(pdf::openDocument(fixture("mixed.pdf"))->outline().empty());
-    // A bookmark into another file points at no page of this one.
-    expectOutline(pdf::openDocument(fixture("contents.pdf"))->outline(),
-                  linksJson("contents.json").value(QLatin1String("outline")).toArray());
-}
 
 TEST(PdfDocumentTest, PageTextIsExtracted)
 {

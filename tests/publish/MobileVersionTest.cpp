@@ -1,4 +1,5 @@
 // The phone version writer: the pictures, the two players, and what it leaves alone.
+#include "fakes/TestFiles.h"
 #include "publish/OutputMobileVersion.h"
 
 #include "app/AppSettings.h"
@@ -14,20 +15,6 @@
 using namespace leafcraft;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 class MobileVersion : public ::testing::Test {
 protected:
@@ -45,7 +32,7 @@ protected:
         FlashPageList pages, mobile;
         for (int i = 0; i < count; ++i) {
             const QString pic = platform.root() + QStringLiteral("/pics/m%1.jpg").arg(first + i);
-            writeFile(pic, QByteArray("picture ") + QByteArray::number(first + i));
+            test::writeFile(pic, QByteArray("picture ") + QByteArray::number(first + i));
             pages.push_back(std::make_unique<FlashPage>(pic, first + i));
             mobile.push_back(std::make_unique<FlashPage>(pic, first + i));
         }
@@ -71,7 +58,7 @@ protected:
 
 TEST_F(MobileVersion, BookWithoutPhonePicturesGetsOnlyTheEmptiedPictureFolder)
 {
-    writeFile(book + QStringLiteral("/files/mobile/9.jpg"), "stale");
+    test::writeFile(book + QStringLiteral("/files/mobile/9.jpg"), "stale");
     OutputMobileVersion writer(std::make_shared<FlashPageSource>(), tmpl, book, 0);
     writer.setSettings(&settings);
     writer.writeMobileVersion();
@@ -86,21 +73,21 @@ TEST_F(MobileVersion, PicturesNamedByPageNumberAreFoundByThePlayer)
     OutputMobileVersion writer(pagesWithPictures(3, 3), tmpl, book, 0);
     writer.setSettings(&settings);
     writer.writeMobileVersion();
-    EXPECT_EQ(readAll(book + QStringLiteral("/files/mobile/5.jpg")), "picture 5");
+    EXPECT_EQ(test::readFile(book + QStringLiteral("/files/mobile/5.jpg")), "picture 5");
     EXPECT_FALSE(QFile::exists(book + QStringLiteral("/files/mobile/1.jpg")));
-    EXPECT_TRUE(readAll(book + QStringLiteral("/mobile/javascript/main.js")).contains("bookConfig.pageNumbers=[3,4,5];bookConfig.language="));
+    EXPECT_TRUE(test::readFile(book + QStringLiteral("/mobile/javascript/main.js")).contains("bookConfig.pageNumbers=[3,4,5];bookConfig.language="));
 }
 
 TEST_F(MobileVersion, EarlierPhoneBookIsReplacedButAForeignMobileFolderIsKept)
 {
     publish(pagesWithPictures(2), book, 0);
-    writeFile(book + QStringLiteral("/mobile/leftover.txt"), "old");
+    test::writeFile(book + QStringLiteral("/mobile/leftover.txt"), "old");
     publish(pagesWithPictures(2), book, 1);
     EXPECT_FALSE(QFile::exists(book + QStringLiteral("/mobile/leftover.txt")));
     EXPECT_TRUE(QFile::exists(book + QStringLiteral("/mobile/javascript/slide.js")));
 
     const QString other = platform.root() + QStringLiteral("/other");
-    writeFile(other + QStringLiteral("/mobile/notes.txt"), "mine");
+    test::writeFile(other + QStringLiteral("/mobile/notes.txt"), "mine");
     OutputMobileVersion writer(pagesWithPictures(2), tmpl, other, 0);
     writer.setSettings(&settings);
     try {
@@ -109,5 +96,5 @@ TEST_F(MobileVersion, EarlierPhoneBookIsReplacedButAForeignMobileFolderIsKept)
     } catch (const Error& e) {
         EXPECT_EQ(e.kind(), ErrorKind::Output);
     }
-    EXPECT_EQ(readAll(other + QStringLiteral("/mobile/notes.txt")), "mine");
+    EXPECT_EQ(test::readFile(other + QStringLiteral("/mobile/notes.txt")), "mine");
 }

@@ -1,5 +1,6 @@
 // The overwrite check: only an earlier Leafcraft book is offered for removal; unrelated
 // folders and the folders a user lives in are never removed.
+#include "fakes/TestFiles.h"
 #include "publish/PublishFlow.h"
 
 #include <QDir>
@@ -11,19 +12,11 @@ using namespace leafcraft;
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes = "x")
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 void makeBook(const QString& folder)
 {
-    writeFile(folder + QStringLiteral("/index.html"));
-    writeFile(folder + QStringLiteral("/files/config.xml"));
-    writeFile(folder + QStringLiteral("/files/page/1.jpg"));
+    test::writeFile(folder + QStringLiteral("/index.html"));
+    test::writeFile(folder + QStringLiteral("/files/config.xml"));
+    test::writeFile(folder + QStringLiteral("/files/page/1.jpg"));
 }
 
 // Points HOME at a folder of the test for its lifetime.
@@ -85,10 +78,10 @@ TEST_F(PublishFlowOverwrite, EarlierBookIsOfferedAndNeverRemovedByTheQuestion)
 TEST_F(PublishFlowOverwrite, NothingElseIsAskedOrRemoved)
 {
     const QString unrelated = root + QStringLiteral("/out/photos");
-    writeFile(unrelated + QStringLiteral("/holiday.jpg"), "precious");
-    writeFile(unrelated + QStringLiteral("/files/notes.txt"), "mine"); // a "files" folder, but no book
+    test::writeFile(unrelated + QStringLiteral("/holiday.jpg"), "precious");
+    test::writeFile(unrelated + QStringLiteral("/files/notes.txt"), "mine"); // a "files" folder, but no book
     const QString file = root + QStringLiteral("/out/file.txt");
-    writeFile(file, "text");
+    test::writeFile(file, "text");
     const QString linkToBook = root + QStringLiteral("/out/link");
     makeBook(root + QStringLiteral("/out/realbook"));
     ASSERT_TRUE(QFile::link(root + QStringLiteral("/out/realbook"), linkToBook));

@@ -1,5 +1,6 @@
 // The publish sequence: what each kind of output writes, what is remembered, and meaningless
 // choices. (Existing folders: PublishFlowOverwriteTest.)
+#include "fakes/TestFiles.h"
 #include "publish/PublishFlow.h"
 
 #include "app/AppSettings.h"
@@ -17,14 +18,6 @@
 using namespace leafcraft;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 class PublishFlowRun : public ::testing::Test {
 protected:
@@ -103,7 +96,7 @@ TEST_F(PublishFlowRun, BundleNeverGetsAPhoneVersion)
 TEST_F(PublishFlowRun, EarlierBookReplacedOnYesKeptOnNo)
 {
     flow->publish(choices(0, 0, 0), never);
-    writeFile(out + QStringLiteral("/files/page/99.jpg"), "old page");
+    test::writeFile(out + QStringLiteral("/files/page/99.jpg"), "old page");
     platform.prefs.m_values.clear();
 
     EXPECT_TRUE(flow->publish(choices(0, 0, 0), [](const QString&) { return OverwriteAnswer::No; }).isNull());
@@ -122,8 +115,7 @@ TEST_F(PublishFlowRun, ACancelledPublishLeavesTheEarlierBookAsItWas)
         QStringList files;
         for (QDirIterator it(out, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
             const QString path = it.next();
-            QFile f(path);
-            files << path + (f.open(QIODevice::ReadOnly) ? QString::number(qHash(f.readAll())) : QString());
+            files << path + QString::number(qHash(test::readFile(path)));
         }
         files.sort();
         return files;
@@ -146,8 +138,8 @@ TEST_F(PublishFlowRun, ACancelledPublishLeavesTheEarlierBookAsItWas)
 
 TEST_F(PublishFlowRun, UnrelatedFolderIsPublishedIntoWithoutLoss)
 {
-    writeFile(out + QStringLiteral("/holiday.jpg"), "precious");
-    writeFile(out + QStringLiteral("/notes/todo.txt"), "mine");
+    test::writeFile(out + QStringLiteral("/holiday.jpg"), "precious");
+    test::writeFile(out + QStringLiteral("/notes/todo.txt"), "mine");
     EXPECT_EQ(flow->publish(choices(0, 1, 0), never), out + QStringLiteral("/mybook.html"));
     EXPECT_TRUE(QFileInfo(out + QStringLiteral("/files/config.xml")).isFile());
     QFile a(out + QStringLiteral("/holiday.jpg")), b(out + QStringLiteral("/notes/todo.txt"));

@@ -1,3 +1,4 @@
+#include "fakes/TestFiles.h"
 #include "publish/PublishJob.h"
 
 #include "app/AppSettings.h"
@@ -7,8 +8,6 @@
 
 #include "fakes/FakePlatform.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -16,12 +15,6 @@
 using namespace leafcraft;
 
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 class Job : public ::testing::Test {
 protected:
@@ -70,7 +63,7 @@ TEST_F(Job, WorksApartFromTheApplicationAndAppliesTheImportsPageSize)
     EXPECT_EQ(job.pageWidth(), 612);
     EXPECT_EQ(job.settings().pageWidth(), 1224);
     xml::Document config = xml::Document::parse(
-        ConfigContainer::decode(readFile(options.outputFolder + QStringLiteral("/files/config.xml"))));
+        ConfigContainer::decode(test::readFile(options.outputFolder + QStringLiteral("/files/config.xml"))));
     xml::Element pages = config.root().firstChild(QStringLiteral("Pages"));
     EXPECT_EQ(pages.attribute(QStringLiteral("largeWidth")), QStringLiteral("1224"));
     EXPECT_EQ(pages.attribute(QStringLiteral("largeHeight")), QStringLiteral("1584"));
@@ -86,7 +79,7 @@ TEST_F(Job, WorksApartFromTheApplicationAndAppliesTheImportsPageSize)
             found = item.attribute(QStringLiteral("pageIndex")) == QStringLiteral("3");
     EXPECT_TRUE(found);
     EXPECT_FALSE(QFileInfo::exists(options.outputFolder + QStringLiteral("/pages.xml")));
-    EXPECT_TRUE(readFile(options.outputFolder + QStringLiteral("/files/search/search.js")).contains("Bookmarks"));
+    EXPECT_TRUE(test::readFile(options.outputFolder + QStringLiteral("/files/search/search.js")).contains("Bookmarks"));
 
     // The working folder and the converted page files go with the job; the book stays.
     const QString working = job.workingFolder();

@@ -1,3 +1,4 @@
+#include "fakes/TestFiles.h"
 #include "publish/TextTemplate.h"
 
 #include <QFile>
@@ -57,9 +58,7 @@ TEST(AtomicWrite, ReplacesWholeAndLeavesNothingBehindOnFailure)
     const QString path = dir.path() + QStringLiteral("/config.xml");
     ASSERT_TRUE(detail::writeFileAtomically(path, "a much longer first version"));
     ASSERT_TRUE(detail::writeFileAtomically(path, "second"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("second"));
+    EXPECT_EQ(test::readFile(path), QByteArray("second"));
     EXPECT_TRUE(QFile::permissions(path) & QFileDevice::ReadOther);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("config.xml")});
 

@@ -1,3 +1,4 @@
+#include "fakes/TestFiles.h"
 #include "support/FileUtility.h"
 
 #include "fakes/FakePlatform.h"
@@ -28,18 +29,8 @@ protected:
     {
         return platform.paths().localAppSupportDir() + QLatin1String("/Macromedia/FlashPlayerTrust/PT.cfg");
     }
-    QByteArray readTrust() const
-    {
-        QFile f(trustFile());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    void writeTrust(const QByteArray& bytes) const
-    {
-        QDir().mkpath(QFileInfo(trustFile()).path());
-        QFile f(trustFile());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    QByteArray readTrust() const { return test::readFile(trustFile()); }
+    void writeTrust(const QByteArray& bytes) const { test::writeFile(trustFile(), bytes); }
     mutable FakePlatform platform;
 };
 

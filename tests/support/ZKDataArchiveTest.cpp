@@ -1,11 +1,10 @@
+#include "fakes/TestFiles.h"
 #include "support/ZKDataArchive.h"
 
 #include "ExternalTool.h"
 #include "fakes/FakePlatform.h"
 #include "support/ZKDataOps.h"
 
-#include <QFile>
-#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 namespace leafcraft {
@@ -31,11 +30,7 @@ class ZKDataArchiveTest : public ::testing::Test {
 protected:
     QString writeArchive(const QByteArray& bytes, const QString& name = QStringLiteral("a.zip"))
     {
-        const QString path = platform.root() + QLatin1Char('/') + name;
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        return test::writeFile(platform.root() + QLatin1Char('/') + name, bytes);
     }
     FakePlatform platform; // clock: 2026-01-02 03:04:05 local time
 };

@@ -1,7 +1,6 @@
 #include "templates/FlashTemplate.h"
 #include "templates/TemplateFixture.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+#include "fakes/TestFiles.h"
 #include "fakes/FakePlatform.h"
 #include "platform/NotificationCenter.h"
 #include "templates/FlashTemplate.h"
@@ -5,7 +6,6 @@
 #include "templates/MyColorOper.h"
 
 #include <QDir>
-#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace leafcraft;
@@ -40,11 +40,7 @@ struct OutlineFixture : ::testing::Test {
     {
         const QString res = platform.root() + QLatin1String("/res");
         QDir().mkpath(res + QLatin1String("/AppFiles/Templates/float"));
-        QDir().mkpath(res + QLatin1String("/AppFiles/Templates/t"));
-        QFile f(res + QLatin1String("/AppFiles/Templates/t/flashTemplate.xml"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(kTemplate);
-        f.close();
+        test::writeFile(res + QLatin1String("/AppFiles/Templates/t/flashTemplate.xml"), kTemplate);
         platform.setResourcesDir(res);
         tmpl = std::make_unique<FlashTemplate>();
         ASSERT_TRUE(tmpl->loadTemplate(QStringLiteral("t")));

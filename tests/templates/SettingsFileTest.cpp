@@ -1,8 +1,6 @@
 #include "templates/FlashTemplate.h"
 #include "templates/TemplateFixture.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace leafcraft;

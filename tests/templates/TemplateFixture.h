@@ -2,11 +2,10 @@
 // as the platform's resources for the life of the fixture.
 #pragma once
 
+#include "fakes/TestFiles.h"
 #include "fakes/FakePlatform.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -56,19 +55,8 @@ protected:
         const QString path = appFiles() + QLatin1Char('/') + relative;
         return writeAbsolute(path, bytes);
     }
-    static QString writeAbsolute(const QString& path, const QByteArray& bytes)
-    {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-        f.write(bytes);
-        return path;
-    }
-    static QByteArray readAbsolute(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    static QString writeAbsolute(const QString& path, const QByteArray& bytes) { return test::writeFile(path, bytes); }
+    static QByteArray readAbsolute(const QString& path) { return test::readFile(path); }
     void addTemplate(const QString& name, const QByteArray& document) const
     {
         writeFile(QStringLiteral("Templates/%1/flashTemplate.xml").arg(name), document);
