@@ -87,29 +87,6 @@ TEST_F(DelegateFixture, StartUpShowsTheDemonstrationBookAndTerminationCleansUp)
     EXPECT_TRUE(QFileInfo::exists(platform.paths().tempRoot() + QLatin1String("/Sheetwise-other/p.jpg")));
 }
 
-TEST_F(DelegateFixture, EditsStartOneTimerThatApplyStops)
-{
-    delegate.launch();
-    window.images.clear();
-    for (int i = 0; i < 10; ++i)
-        NotificationCenter::defaultCenter().post(PropertyValueChangedNotification, nullptr);
-    EXPECT_TRUE(delegate.applyChangePending());
-    EXPECT_EQ(delegate.findChildren<QTimer*>().size(), 1);
-
-    delegate.setApplyChangeTag(2);
-    delegate.onTimerEvent();
-    EXPECT_EQ(delegate.applyChangeTag(), 0);
-    EXPECT_EQ(window.images.last(), QStringLiteral("apply1"));
-    delegate.onTimerEvent();
-    EXPECT_EQ(window.images.last(), QStringLiteral("apply2"));
-
-    EXPECT_TRUE(delegate.applyChange());
-    EXPECT_FALSE(delegate.applyChangePending());
-    EXPECT_EQ(window.images.last(), QStringLiteral("apply"));
-    EXPECT_EQ(window.loaded.size(), 2);
-    delegate.prepareToQuit();
-}
-
 TEST_F(DelegateFixture, PanoramicCubePicturesFollowTheTemplateNameExactly)
 {
     delegate.launch();

@@ -114,25 +114,3 @@ TEST_F(AppBundle, LauncherOpensTheBookInTheBrowser)
     EXPECT_TRUE(errors.contains(QStringLiteral("missing"))) << errors.toStdString();
 }
 
-TEST_F(AppBundle, ReplacesOnlyItsOwnBundles)
-{
-    writer(QStringLiteral("book.html"))->writeBook();
-    const QString bundle = out + QStringLiteral("/book.app");
-    test::writeFile(bundle + QStringLiteral("/Contents/Resources/notes.txt"), "mine");
-    writer(QStringLiteral("book.html"))->writeBook();
-    EXPECT_TRUE(QFileInfo::exists(bundle + QStringLiteral("/Contents/Resources/notes.txt"))); // not the book's
-    EXPECT_TRUE(QFileInfo::exists(bundle + QStringLiteral("/Contents/Resources/index.html")));
-
-    const QString foreign = out + QStringLiteral("/Mail.app");
-    test::writeFile(foreign + QStringLiteral("/Contents/Info.plist"),
-              "<plist><dict><key>CFBundleIdentifier</key><string>com.example.mail</string></dict></plist>");
-    test::writeFile(foreign + QStringLiteral("/Contents/MacOS/Mail"), "binary");
-    try {
-        writer(QStringLiteral("Mail.html"))->writeBook();
-        FAIL() << "a foreign application was replaced";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::Output);
-    }
-    EXPECT_TRUE(QFileInfo::exists(foreign + QStringLiteral("/Contents/MacOS/Mail")));
-    EXPECT_FALSE(QFileInfo::exists(foreign + QStringLiteral("/Contents/Resources/index.html")));
-}

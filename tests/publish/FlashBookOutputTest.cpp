@@ -255,27 +255,4 @@ TEST_F(BookWriter, ManyPagesAreCopiedInBookOrderWithTheLaterOfTwoPagesWinningATa
     EXPECT_EQ(QDir(book + "/files/page").entryList(QDir::Files).size(), 38);
 }
 
-TEST_F(BookWriter, ReadsTheSearchTextFromTheSourcePdfWhenNoneIsGiven)
-{
-    const QString pdf = tmp() + QStringLiteral("/sample.pdf");
-    QProcess p;
-    p.start(QStringLiteral("python3"), {QStringLiteral(TEST_DATA_DIR "/../../scripts/make_pdfs.py"), QStringLiteral("--sample"), pdf});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    ASSERT_EQ(p.exitCode(), 0);
-    // Book positions 1 to 3 hold document pages 1, 2 and 3; a fourth page points past the end.
-    source->setSourceFile(pdf);
-    FlashPageList pages;
-    for (int n : {1, 2, 3, 99})
-        pages.push_back(std::make_unique<FlashPage>(logo, n));
-    source->setPages(std::move(pages));
-    for (int round = 0; round < 2; ++round) { // the second round is served from the cache
-        auto w = writer();
-        w->writeSearchFile(QString());
-        const QByteArray script = readAbsolute(book + "/files/search/search.js");
-        ASSERT_TRUE(script.startsWith("window.LeafcraftSearchText = [\"Welcome")) << script.left(80).toStdString();
-        EXPECT_TRUE(script.endsWith(",\"\"];\n"));
-        EXPECT_EQ(script.count("\",\""), 3);
-    }
-}
-
 } // namespace

@@ -78,23 +78,3 @@ TEST_F(MobileVersion, PicturesNamedByPageNumberAreFoundByThePlayer)
     EXPECT_TRUE(test::readFile(book + QStringLiteral("/mobile/javascript/main.js")).contains("bookConfig.pageNumbers=[3,4,5];bookConfig.language="));
 }
 
-TEST_F(MobileVersion, EarlierPhoneBookIsReplacedButAForeignMobileFolderIsKept)
-{
-    publish(pagesWithPictures(2), book, 0);
-    test::writeFile(book + QStringLiteral("/mobile/leftover.txt"), "old");
-    publish(pagesWithPictures(2), book, 1);
-    EXPECT_FALSE(QFile::exists(book + QStringLiteral("/mobile/leftover.txt")));
-    EXPECT_TRUE(QFile::exists(book + QStringLiteral("/mobile/javascript/slide.js")));
-
-    const QString other = platform.root() + QStringLiteral("/other");
-    test::writeFile(other + QStringLiteral("/mobile/notes.txt"), "mine");
-    OutputMobileVersion writer(pagesWithPictures(2), tmpl, other, 0);
-    writer.setSettings(&settings);
-    try {
-        writer.writeMobileVersion();
-        FAIL() << "a foreign mobile folder was replaced";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::Output);
-    }
-    EXPECT_EQ(test::readFile(other + QStringLiteral("/mobile/notes.txt")), "mine");
-}

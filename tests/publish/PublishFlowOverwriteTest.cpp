@@ -58,23 +58,6 @@ protected:
 
 } // namespace
 
-TEST_F(PublishFlowOverwrite, EarlierBookIsOfferedAndNeverRemovedByTheQuestion)
-{
-    const QString book = root + QStringLiteral("/out/book");
-    struct Case {
-        OverwriteAnswer answer;
-        bool goOn;
-        bool kept;
-    } cases[] = {{OverwriteAnswer::Yes, true, true}, {OverwriteAnswer::No, false, true}, {OverwriteAnswer::Other, true, true}};
-    for (const Case& c : cases) {
-        makeBook(book);
-        EXPECT_EQ(PublishFlow::classifyOutputDir(book), PublishFlow::OutputDirKind::PublishedBook);
-        EXPECT_EQ(check(book, c.answer), std::make_pair(c.goOn, true));
-        EXPECT_EQ(QFile::exists(book + QStringLiteral("/files/page/1.jpg")), c.kept);
-        EXPECT_EQ(QFileInfo::exists(book), c.kept);
-    }
-}
-
 TEST_F(PublishFlowOverwrite, NothingElseIsAskedOrRemoved)
 {
     const QString unrelated = root + QStringLiteral("/out/photos");
@@ -114,15 +97,4 @@ TEST_F(PublishFlowOverwrite, NothingElseIsAskedOrRemoved)
     EXPECT_TRUE(QFile::exists(root + QStringLiteral("/out/realbook/files/config.xml")));
     for (const QString& lived : {home, home + QStringLiteral("/Desktop"), root + QStringLiteral("/users")})
         EXPECT_TRUE(QFile::exists(lived + QStringLiteral("/files/config.xml"))) << lived.toStdString();
-}
-
-TEST_F(PublishFlowOverwrite, ProtectedFolders)
-{
-    EXPECT_TRUE(PublishFlow::isProtectedFolder(QStringLiteral("/")));
-    EXPECT_TRUE(PublishFlow::isProtectedFolder(root));
-    EXPECT_TRUE(PublishFlow::isProtectedFolder(home + QStringLiteral("/Desktop")));
-    EXPECT_FALSE(PublishFlow::isProtectedFolder(home + QStringLiteral("/Desktop/book")));
-    EXPECT_FALSE(PublishFlow::isProtectedFolder(home + QStringLiteral("/Documents")));
-    EXPECT_FALSE(PublishFlow::isProtectedFolder(root + QStringLiteral("/users/meet"))); // a prefix, not a parent
-    EXPECT_FALSE(PublishFlow::isProtectedFolder(QString()));
 }

@@ -136,18 +136,6 @@ TEST_F(PublishFlowRun, ACancelledPublishLeavesTheEarlierBookAsItWas)
     EXPECT_EQ(snapshot(), before); // no staging folder, no lock, the old book whole
 }
 
-TEST_F(PublishFlowRun, UnrelatedFolderIsPublishedIntoWithoutLoss)
-{
-    test::writeFile(out + QStringLiteral("/holiday.jpg"), "precious");
-    test::writeFile(out + QStringLiteral("/notes/todo.txt"), "mine");
-    EXPECT_EQ(flow->publish(choices(0, 1, 0), never), out + QStringLiteral("/mybook.html"));
-    EXPECT_TRUE(QFileInfo(out + QStringLiteral("/files/config.xml")).isFile());
-    QFile a(out + QStringLiteral("/holiday.jpg")), b(out + QStringLiteral("/notes/todo.txt"));
-    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-    EXPECT_EQ(a.readAll(), "precious");
-    EXPECT_EQ(b.readAll(), "mine");
-}
-
 TEST_F(PublishFlowRun, MeaninglessChoicesAreRefused)
 {
     for (const QString& name : {QString(""), QStringLiteral("a/b"), QStringLiteral("..")}) {

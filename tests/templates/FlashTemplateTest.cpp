@@ -149,9 +149,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadDocument{"noInfo", "<t><properties>" + propertyXml("pageWidth", "1").toUtf8() + "</properties></t>", "<info>"},
         BadDocument{"noProperties", "<t>" + infoXml().toUtf8() + "</t>", "<properties>"},
         BadDocument{"noHtmlPath", withoutInfoElement("htmlPath"), "<htmlPath>"},
-        BadDocument{"noSwfPath", withoutInfoElement("swfPath"), "<swfPath>"},
-        BadDocument{"noDefaultStyle", withoutInfoElement("defaultStyle"), "<defaultStyle>"},
-        BadDocument{"noMacApp", withoutInfoElement("macAppFilesFolder"), "<macAppFilesFolder>"},
         BadDocument{"noMobile", withoutInfoElement("mobileTmplFilesPath"), "<mobileTmplFilesPath>"}),
     [](const ::testing::TestParamInfo<BadDocument>& info) { return std::string(info.param.name); });
 
