@@ -196,30 +196,4 @@ TEST_F(ConverterTest, ToolsInTheResourceLibFolderGetTheFixedCall)
     EXPECT_EQ(jpegSize(page.thumb), QSize(139, 180));
     EXPECT_EQ(jpegSize(page.mobile), QSize(1224, 1584));
     EXPECT_EQ(storedPageSize(platform), QSize(1080, 1440));
-
-    // A size tool whose output has no "|" stops the page with an error.
-    QFile::remove(resources + QLatin1String("/lib/pdf2swf"));
-    writeScript(resources + QLatin1String("/lib/pdf2swf"), "cp '" + fixture("links.pdf").toUtf8() + "' \"${1#-o}\"\n");
-    writeScript(resources + QLatin1String("/lib/getswfSize"), "echo 612x792\n");
-    auto fresh = open("links.pdf");
-    EXPECT_THROW(fresh->convertPage(1, PageFormat::Swf), Error);
-    writeScript(resources + QLatin1String("/lib/getswfSize"), "echo ' 612|  792 '\n");
-    auto measured = open("links.pdf");
-    measured->convertPage(1, PageFormat::Swf);
-    EXPECT_EQ(storedPageSize(platform), QSize(612, 792));
-
-    // A pdf2swf that cannot be started is an error, not a page without a file.
-    QFile::remove(resources + QLatin1String("/lib/pdf2swf"));
-    writeScript(resources + QLatin1String("/lib/pdf2swf"), QByteArray());
-    QFile broken(resources + QLatin1String("/lib/pdf2swf"));
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write("#!/nonexistent/interpreter\n");
-    broken.close();
-    try {
-        open("links.pdf")->convertPage(2, PageFormat::Swf);
-        ADD_FAILURE() << "a tool that cannot start went unnoticed";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::Internal);
-        EXPECT_TRUE(e.message().contains(QLatin1String("cannot be started"))) << e.text().toStdString();
-    }
 }

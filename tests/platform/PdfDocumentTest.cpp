@@ -48,13 +48,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BadInput{"encrypted-40.pdf", "is password protected"},
                       BadInput{"encrypted-128.pdf", "is password protected"}, BadInput{"nopages.pdf", "no pages"}));
 
-TEST(PdfDocumentTest, PageTextIsExtracted)
-{
-    auto doc = pdf::openDocument(fixture("links.pdf"));
-    EXPECT_TRUE(doc->pageText(2).contains(QLatin1String("Chapter 3")));
-    EXPECT_TRUE(doc->pageText(2).contains(QLatin1String("page 3")));
-}
-
 TEST(PdfDocumentTest, OneReadingGivesThePicturesAndTheWordsInTheirPlaces)
 {
     auto doc = pdf::openDocument(fixture("shapes.pdf"));
