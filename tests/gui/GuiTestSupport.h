@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -59,6 +60,7 @@ private:
     QStringList m_texts;
     std::function<void(QDialog*)> m_answer;
     int m_remaining;
+    QPointer<QWidget> m_before;
 };
 
 } // namespace leafcraft::guitest

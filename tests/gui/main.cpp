@@ -50,7 +50,7 @@ std::shared_ptr<FlashPageSource> demoBook()
 }
 
 ModalAnswerer::ModalAnswerer(int timeoutMs, std::function<void(QDialog*)> answer)
-    : m_answer(std::move(answer)), m_remaining(timeoutMs / 50)
+    : m_answer(std::move(answer)), m_remaining(timeoutMs / 50), m_before(QApplication::activeModalWidget())
 {
     QTimer::singleShot(50, this, &ModalAnswerer::poll);
 }
@@ -60,6 +60,10 @@ ModalAnswerer::~ModalAnswerer() = default;
 void ModalAnswerer::poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
+    // The dialog that was already up when the answerer was made (the one under test) is not
+    // a question: it is only modal while its own work runs.
+    if (modal && modal == m_before)
+        modal = nullptr;
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         m_texts << QStringList{box->text(), box->informativeText(), box->detailedText()}.join(QLatin1Char('\n'));
         QAbstractButton* b = box->defaultButton();
