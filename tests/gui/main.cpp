@@ -60,8 +60,7 @@ ModalAnswerer::~ModalAnswerer() = default;
 void ModalAnswerer::poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
-    // The dialog that was already up when the answerer was made (the one under test) is not
-    // a question: it is only modal while its own work runs.
+    // The dialog under test, already up when the answerer was made, is not a question.
     if (modal && modal == m_before)
         modal = nullptr;
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {

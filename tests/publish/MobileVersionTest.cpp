@@ -56,18 +56,6 @@ protected:
 
 } // namespace
 
-TEST_F(MobileVersion, BookWithoutPhonePicturesGetsOnlyTheEmptiedPictureFolder)
-{
-    test::writeFile(book + QStringLiteral("/files/mobile/9.jpg"), "stale");
-    OutputMobileVersion writer(std::make_shared<FlashPageSource>(), tmpl, book, 0);
-    writer.setSettings(&settings);
-    writer.writeMobileVersion();
-    EXPECT_TRUE(QDir(book + QStringLiteral("/files/mobile")).exists());
-    EXPECT_TRUE(QDir(book + QStringLiteral("/files/mobile")).isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(book + QStringLiteral("/mobile")));
-    EXPECT_EQ(writer.warnings().size(), 1u); // asked for a phone version, told why there is none
-}
-
 TEST_F(MobileVersion, PicturesNamedByPageNumberAreFoundByThePlayer)
 {
     OutputMobileVersion writer(pagesWithPictures(3, 3), tmpl, book, 0);

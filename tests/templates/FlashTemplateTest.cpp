@@ -144,12 +144,10 @@ INSTANTIATE_TEST_SUITE_P(
     Documents, FlashTemplateBadDocument,
     ::testing::Values(
         BadDocument{"missing", QByteArray(), "cannot read"},
-        BadDocument{"empty", QByteArray(""), "XML"},
         BadDocument{"binary", QByteArray("\x00\x01\x02", 3), "XML"},
         BadDocument{"noInfo", "<t><properties>" + propertyXml("pageWidth", "1").toUtf8() + "</properties></t>", "<info>"},
         BadDocument{"noProperties", "<t>" + infoXml().toUtf8() + "</t>", "<properties>"},
-        BadDocument{"noHtmlPath", withoutInfoElement("htmlPath"), "<htmlPath>"},
-        BadDocument{"noMobile", withoutInfoElement("mobileTmplFilesPath"), "<mobileTmplFilesPath>"}),
+        BadDocument{"noHtmlPath", withoutInfoElement("htmlPath"), "<htmlPath>"}),
     [](const ::testing::TestParamInfo<BadDocument>& info) { return std::string(info.param.name); });
 
 TEST_F(FlashTemplateTest, CopiesReplaceTheDestinationInsteadOfMerging)
