@@ -18,22 +18,9 @@ fi
 cmake --build "$build" --target leafcraft-cli pdf2swf getswfSize >/dev/null
 cli=$build/tools/leafcraft-cli/leafcraft-cli
 
-work=$(mktemp -d /tmp/leafcraft-bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-
-pdf="${1:-}"
-if [[ -z $pdf ]]; then
-    pdf=$work/book224.pdf
-    python3 scripts/make_pdfs.py --pages 224 "$pdf"
-fi
-pages=$(pdfinfo "$pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
-echo "PDF: $pdf ($pages pages), $(nproc) processors"
-
-seconds() { # runs the command, prints "wall cpu" in seconds (cpu: user + system, children included)
-    /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >/dev/null 2>"$work/stderr" \
-        || { echo "failed: $*" >&2; cat "$work/stderr" >&2; exit 1; }
-    awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' "$work/time"
-}
+source bench/lib.sh
+bench_work
+bench_pdf "${1:-}"
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 

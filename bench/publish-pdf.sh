@@ -13,23 +13,11 @@ build=build/release
 cli=$build/tools/leafcraft-cli/leafcraft-cli
 [[ -x $cli ]] || { echo "bench/publish-pdf.sh: build leafcraft-cli first (scripts/build.sh release)" >&2; exit 1; }
 
-work=$(mktemp -d /tmp/leafcraft-bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-pdf="${1:-}"
-if [[ -z $pdf ]]; then
-    pdf=$work/book224.pdf
-    python3 scripts/make_pdfs.py --pages 224 "$pdf"
-fi
-pages=$(pdfinfo "$pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
-echo "PDF: $pdf ($pages pages), $(nproc) processors"
+source bench/lib.sh
+bench_work
+bench_pdf "${1:-}"
 export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config" TMPDIR="$work/tmp"
 mkdir -p "$TMPDIR"
-
-seconds() { # runs the command, prints "wall cpu" in seconds (cpu: user + system)
-    /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >/dev/null 2>"$work/stderr" \
-        || { echo "failed: $*" >&2; cat "$work/stderr" >&2; exit 1; }
-    awk '{ printf "%.2f/%.2f\n", $1, $2 + $3 }' "$work/time"
-}
 
 # Rounds alternate so that both see the same load; on a shared machine other work only adds
 # time, so medians and best runs are both shown.
@@ -37,8 +25,8 @@ ppm=() pub=()
 for ((round = 1; round <= ${ROUNDS:-5}; round++)); do
     rm -rf "$work/ppm" "$work/book"
     mkdir -p "$work/ppm"
-    ppm+=("$(seconds pdftoppm -r 144 -jpeg "$pdf" "$work/ppm/p")")
-    pub+=("$(seconds "$cli" publish "$pdf" -o "$work/book")")
+    ppm+=("$(seconds pdftoppm -r 144 -jpeg "$pdf" "$work/ppm/p" | tr " " /)")
+    pub+=("$(seconds "$cli" publish "$pdf" -o "$work/book" | tr " " /)")
     echo "round $round (wall/cpu s): pdftoppm ${ppm[-1]}, publish ${pub[-1]}"
 done
 words=$(find "$work/book/files/search" -name 'words-*.js' | wc -l)
