@@ -2,8 +2,8 @@
 # Soak run (not a test): four publishes of a 224-page PDF at once, each into a folder of its
 # own, while a desktop app instance (offscreen) starts and stops over and over in the same
 # home folder. Checks that all four books are complete (every file their manifest lists is
-# there, one page picture and one thumbnail per page), that no staging folder, lock file or
-# work folder is left, and that the app instances left no preview behind.
+# there, one page picture and one thumbnail per page), that no staging folder (inside or
+# beside a book), lock file or work folder is left, and that the app instances left no preview behind.
 #
 # Usage: scripts/soak-publish.sh [BUILD_DIR]   (default build/release)
 set -euo pipefail
@@ -60,6 +60,7 @@ missing = [p for p in listed if not os.path.isfile(os.path.join(book, p))]
 pages = len(os.listdir(os.path.join(book, "files", "page")))
 thumbs = len(os.listdir(os.path.join(book, "files", "thumb")))
 left = [n for n in os.listdir(book) if n.startswith(".leafcraft-")]
+left += [n for n in os.listdir(os.path.dirname(book)) if n.startswith("." + os.path.basename(book) + ".leafcraft-")]
 ok = not missing and pages == 224 and thumbs == 224 and not left
 print("%s: %d files, %d pages, %d thumbnails, missing %d, left over %s -> %s"
       % (os.path.basename(book), len(listed), pages, thumbs, len(missing), left or "nothing", "ok" if ok else "FAIL"))

@@ -1,17 +1,26 @@
 // Writing a book beside the previous one and swapping it in at the end.
 //
-// A book is written into a fresh private staging folder inside the folder that receives it
-// (so on the same file system), and everything in the staging folder is the new book. At the
-// end the staging folder's file list becomes the book's manifest, and commit() moves the new
-// files into place and removes exactly the files the previous book's manifest lists that the
-// new one does not have. Files the book did not write are never removed or replaced: where a
-// name the new book needs is taken by such a file, or reached through a symbolic link, the
-// publish is refused before anything in the folder changes.
+// A book is written into a fresh private staging folder on the same file system as the folder
+// that receives it, and everything in the staging folder is the new book. At the end the
+// staging folder's file list becomes the book's manifest, and commit() puts the new book in
+// place of the previous one, whose files (those its manifest lists) go. Files the book did
+// not write are never removed or replaced: where a name the new book needs is taken by such a
+// file, or reached through a symbolic link, the publish is refused before anything changes.
+//
+// Two ways to swap. Where the folder holds a book of ours or nothing, the staging folder sits
+// beside it ("<parent>/.<name>.leafcraft-staging-XXXXXX"): the folder's other entries are
+// hard-linked into it and the two folders are exchanged in one rename, so that a reader (or
+// a KILL) only ever meets the old book whole or the new one whole; anything a user added to
+// the folder meanwhile is moved across after the exchange. Elsewhere (a private or foreign
+// folder, another owner, no room beside it, a file system without exchanges) the staging
+// folder sits inside ("<root>/.leafcraft-staging-XXXXXX") and the files move one by one
+// under a journal.
 //
 // A publish lock (flock on "<root>/.leafcraft-lock") keeps two publishes out of one folder;
-// whoever holds it clears staging folders an interrupted run left, finishing a swap that had
-// begun (its journal says so) and deleting any other. Staging folders are registered as
-// scratch folders, so a CLI stopped by TERM or INT removes them.
+// whoever holds it clears what an interrupted run left: it finishes a journaled swap that had
+// begun, moves over what a user added to a folder exchanged out, and deletes any other
+// staging folder. Staging folders are registered as scratch folders, so a CLI stopped by
+// TERM or INT removes them.
 #pragma once
 
 #include <QSet>
@@ -60,10 +69,21 @@ class BookStaging {
     // The regular files below `folder`, relative to it, sorted.
     static QStringList listFiles(const QString& folder);
 
+    // Whether the book is swapped in by exchanging whole folders (see above); known after begin().
+    bool exchangesFolders() const { return m_exchange; }
+
   private:
     void recoverInterrupted();
+    void recoverStaging(const QString& staging);
     void finishSwap(const QString& staging, const QStringList& newFiles, const QStringList& oldFiles);
     void removeStaging();
+    // The staging folder beside root, or empty where folders cannot be exchanged.
+    QString makeStagingBeside() const;
+    QString besideStagingPrefix() const;
+    bool exchangeFolders();
+    // Moves into root what a user put into the folder that was exchanged out (now `oldTree`)
+    // and removes the rest of it; keeps it (returns false) when something could not be moved.
+    bool settleOldTree(const QString& oldTree);
 
     QString m_root;
     QString m_manifestPath;
@@ -73,6 +93,7 @@ class BookStaging {
     bool m_private = false;
     bool m_replacesUnrecorded = false;
     bool m_committed = false;
+    bool m_exchange = false;
 };
 
 } // namespace leafcraft

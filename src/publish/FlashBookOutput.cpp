@@ -121,6 +121,7 @@ void FlashBookOutput::writeStaged(const std::function<void()>& write)
     if (!m_activeStaging) {
         own.emplace(bookRoot(), manifestPath());
         own->setFolderIsPrivate(m_folderIsPrivate);
+        own->setReplacesBookWithoutManifest(m_replacesUnrecorded);
         own->begin();
         m_activeStaging = &*own;
     }

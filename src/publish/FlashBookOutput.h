@@ -125,6 +125,8 @@ public:
     QString manifestPath() const;
     // The live preview's folder is private: names in it are replaced without asking.
     void setFolderIsPrivate(bool isPrivate) { m_folderIsPrivate = isPrivate; }
+    // See BookStaging::setReplacesBookWithoutManifest (for the staging writeBook() makes).
+    void setReplacesBookWithoutManifest(bool replaces) { m_replacesUnrecorded = replaces; }
     // The working folder previewPath() gives when setPreviewFolder() was not called (the
     // application sets its live preview's folder here).
     static void setDefaultPreviewFolder(const QString& folder);
@@ -241,6 +243,7 @@ private:
     BookStaging* m_staging = nullptr;
     BookStaging* m_activeStaging = nullptr;
     bool m_folderIsPrivate = false;
+    bool m_replacesUnrecorded = false;
     std::function<bool(int, int)> m_progress;
     QStringList m_failedFiles;
     QString m_editorFilesFolder;

@@ -261,6 +261,7 @@ QString PublishJob::write()
     writer.setFlashPagesAnnotations(m_annotations);
     writer.setFlashOutline(m_outline);
     setUpWriter(writer);
+    writer.setReplacesBookWithoutManifest(o.replaceOldBook);
     writer.writeBook();
     for (const Warning& w : writer.warnings().list())
         m_warnings.add(w.where, w.message);

@@ -46,6 +46,9 @@ struct PublishOptions {
     bool allowText = false;    // publish the text even when the PDF's permissions forbid copying it
     bool keepGoing = false;                        // leave out pages that cannot be rendered
     QString pageList; // a page list saved by the page editor (WORK/pages.xml); empty: none
+    // The output folder holds a book an earlier version wrote, without a list of its files:
+    // the names the new book needs count as that book's (nothing else in the folder does).
+    bool replaceOldBook = false;
 };
 
 // What a job is doing, for a progress display.

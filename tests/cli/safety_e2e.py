@@ -38,6 +38,8 @@ LAYOUTS = [
     ("an application's folder of the user's", ["Book.app/Contents/Resources/index.html"], ["--app", "--name", "Book"],
      4, ["Book.app/Contents/Resources/index.html"]),
     ("a name too long for a file", ["notes.txt"], ["--name", "n" * 300], 4, ["notes.txt"]),
+    ("a book of an earlier version, replaced", ["index.html", "files/config.xml", "files/page/1.jpg", "notes.txt"],
+     ["--replace-old-book"], 0, ["notes.txt"]),
 ]
 
 
@@ -108,26 +110,37 @@ def file_property_values(ctx):
 
 
 @case
-def an_interrupted_publish_leaves_nothing_and_a_rerun_succeeds(ctx):
+def an_interrupted_publish_leaves_one_whole_book_and_a_rerun_succeeds(ctx):
     book = ctx.out("interrupted")
     tmp = ctx.out("tmp")
     os.makedirs(tmp)
     env = dict(os.environ, TMPDIR=tmp, HOME=ctx.out("home"))
-    for sig, delay in [(signal.SIGTERM, 0.3), (signal.SIGINT, 1.0), (signal.SIGKILL, 0.8)]:
-        p = subprocess.Popen([ctx.cli, "publish", ctx.pdf("mixed.pdf"), "-o", book], env=env,
-                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    ctx.run(ctx.pdf("links.pdf"), "-o", book)
+    put(os.path.join(book, "notes.txt"))
+
+    def leftovers():
+        return glob.glob(book + "/.leafcraft-*") + glob.glob(ctx.out(".interrupted.leafcraft-*"))
+
+    def one_whole_book():  # the folder holds exactly the files one book's manifest lists
+        listed = read(os.path.join(book, "files", "leafcraft-manifest.txt")).decode().split("\n")[1:-1]
+        there = {os.path.relpath(os.path.join(d, f), book) for d, _, names in os.walk(book) for f in names}
+        assert there - {"notes.txt", ".leafcraft-lock"} == set(listed), sorted(there ^ set(listed))[:5]
+        assert read(os.path.join(book, "notes.txt")) == b"mine"
+
+    stops = [(signal.SIGTERM, 0.3), (signal.SIGINT, 1.0)] + [(signal.SIGKILL, d) for d in (0.4, 0.8, 1.2, 1.6)]
+    for i, (sig, delay) in enumerate(stops):
+        # Each run would replace the other book, so a stop in the swap would show as a mix.
+        p = subprocess.Popen([ctx.cli, "publish", ctx.pdf("mixed.pdf" if i % 2 else "links.pdf"), "-o", book],
+                             env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         time.sleep(delay)
         p.send_signal(sig)
         p.wait(timeout=60)
         if sig != signal.SIGKILL:
-            assert os.listdir(tmp) == [], os.listdir(tmp)
-            assert not glob.glob(book + "/.leafcraft-staging-*")
-        # Either no book or a whole one: every page the page list names is there.
-        if os.path.exists(os.path.join(book, "files", "leafcraft-manifest.txt")):
-            listed = read(os.path.join(book, "files", "leafcraft-manifest.txt")).decode().split("\n")[1:-1]
-            assert all(os.path.isfile(os.path.join(book, f)) for f in listed)
+            assert os.listdir(tmp) == [] and not leftovers(), (os.listdir(tmp), leftovers())
+        one_whole_book()
     ctx.run(ctx.pdf("mixed.pdf"), "-o", book)
-    assert not glob.glob(book + "/.leafcraft-*")
+    one_whole_book()
+    assert not leftovers()
 
 
 @case

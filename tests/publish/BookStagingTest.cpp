@@ -97,6 +97,36 @@ TEST_F(Staging, AnInterruptedSwapIsFinishedAndAnUnfinishedStagingDropped) {
     EXPECT_EQ(test::readFile(root + "/files/page/1.jpg", "<missing>"), "new 1");
     EXPECT_FALSE(QFileInfo::exists(root + "/files/page/9.jpg"));
     EXPECT_EQ(BookStaging::readManifest(root, manifest).size(), 3);
-    EXPECT_EQ(QDir(root).entryList({".leafcraft-staging-*"}, QDir::AllEntries | QDir::Hidden),
-              QStringList{QFileInfo(next.stagingFolder()).fileName()});
+    EXPECT_EQ(QDir(root).entryList({".leafcraft-staging-*"}, QDir::AllEntries | QDir::Hidden), QStringList());
+    EXPECT_TRUE(next.exchangesFolders());
+}
+
+TEST_F(Staging, WhatAUserAddsWhileABookIsWrittenStaysAndAnExchangedOutBookIsSettled) {
+    test::writeFile(root + "/files/page/1.jpg", "old 1");
+    test::writeFile(root + "/notes.txt", "mine");
+    test::writeFile(root + "/" + manifest, manifestOf({"files/page/1.jpg", manifest}));
+    {
+        BookStaging staging(root, manifest);
+        staging.begin();
+        ASSERT_TRUE(staging.exchangesFolders());
+        test::writeFile(staging.stagingFolder() + "/files/page/1.jpg", "new 1");
+        test::writeFile(root + "/files/page/added.txt", "added meanwhile");
+        staging.commit();
+    }
+    EXPECT_EQ(test::readFile(root + "/files/page/1.jpg", "<missing>"), "new 1");
+    EXPECT_EQ(test::readFile(root + "/files/page/added.txt", "<missing>"), "added meanwhile");
+    EXPECT_EQ(test::readFile(root + "/notes.txt", "<missing>"), "mine");
+
+    // A KILL right after an exchange left the previous book beside, with a file a user put
+    // there meanwhile; a staging folder that never held a whole book carries the marker.
+    const QString exchangedOut = dir.path() + "/.book.leafcraft-staging-abc123";
+    test::writeFile(exchangedOut + "/files/page/1.jpg", "new 1");
+    test::writeFile(exchangedOut + "/later.txt", "mine too");
+    test::writeFile(exchangedOut + "/" + manifest, manifestOf({"files/page/1.jpg", manifest}));
+    test::writeFile(dir.path() + "/.book.leafcraft-staging-def456/.leafcraft-new", "");
+    BookStaging next(root, manifest);
+    next.begin();
+    EXPECT_EQ(test::readFile(root + "/later.txt", "<missing>"), "mine too");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QFileInfo(next.stagingFolder()).fileName(), "book"}));
 }

@@ -4,6 +4,7 @@
 // which both the parser and the help text are made; a new option is one more row.
 #include "Command.h"
 
+#include "publish/BookStaging.h"
 #include "publish/FilePropertyCheck.h"
 #include "publish/FlashBookOutput.h"
 #include "publish/PublishFlow.h"
@@ -110,6 +111,10 @@ std::vector<PublishOption>& optionTable()
          }},
         {"app", '\0', "", "Write a macOS application NAME.app into DIR instead of a web book folder.",
          [](PublishCommandLine& c, const QString&) { c.app = true; }},
+        {"replace-old-book", '\0', "",
+         "DIR holds a book an earlier version wrote, which kept no list of its files: replace the files "
+         "of it the new book writes (nothing else in DIR is touched).",
+         [](PublishCommandLine& c, const QString&) { c.job.replaceOldBook = true; }},
         {"timings", '\0', "", "Print how long the import and the writing took (on stderr).",
          [](PublishCommandLine& c, const QString&) { c.timings = true; }},
     };
@@ -298,7 +303,10 @@ QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
     choices.outputType = options.app ? 1 : 0;
     choices.createMobile = options.mobileType >= 0 ? 1 : 0;
     choices.mobileType = std::max(options.mobileType, 0);
-    const QString result = flow.publish(choices, [](const QString&) { return OverwriteAnswer::Other; });
+    // --replace-old-book is the answer the application's overwrite question would get.
+    const QString result = flow.publish(choices, [&o](const QString&) {
+        return o.replaceOldBook ? OverwriteAnswer::Yes : OverwriteAnswer::Other;
+    });
     for (const Warning& w : flow.warnings().list())
         err(QStringLiteral("leafcraft-cli: warning: %1\n").arg(w.text()));
     return QFileInfo(result).absoluteFilePath();
@@ -353,8 +361,17 @@ int runPublish(const QStringList& args)
                 ::sync();
             html = job.write();
         }
-    } catch (const Error&) {
+    } catch (const Error& e) {
         bar.finish();
+        // A refusal in front of a book an earlier version wrote: say how to replace it.
+        const QDir out(options.job.outputFolder);
+        if (e.kind() == ErrorKind::Output && !options.job.replaceOldBook &&
+            QFileInfo(out.filePath(QStringLiteral("files/config.xml"))).isFile() &&
+            !QFileInfo(out.filePath(BookStaging::manifestName())).exists())
+            throw Error(e.kind(),
+                        e.message() + QStringLiteral(" (this looks like a book an earlier version wrote: "
+                                                     "--replace-old-book replaces it)"),
+                        e.where());
         throw; // main() prints it and maps its kind to the exit code
     }
     bar.finish();
