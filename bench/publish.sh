@@ -22,11 +22,15 @@ python3 scripts/make_pdfs.py --pages 224 "$work/book.pdf"
 ns_now() { date +%s%N; }
 
 # The writer is timed by the command itself (--timings: the import is not counted, and its
-# files are flushed to disk before the writing starts); the peer is
+# files are flushed to disk before the writing starts). Here the import's work folder and the
+# book share a file system, so the writer links the page pictures instead of copying them;
+# with TMPDIR on another file system it copies them (BENCH_TMPDIR sets the work folder's
+# place for that case). The peer is
 # `cp -r` of the same page files (pages and thumbnails) of the book just written, with caches as
 # warm as the writer's. Runs alternate so that both see the same load. On a shared machine other
 # work only ever adds time, so the best run of each is the figure compared (medians shown too).
 export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config"
+[[ -n "${BENCH_TMPDIR:-}" ]] && export TMPDIR=$BENCH_TMPDIR
 runs=${RUNS:-5}
 writes=()
 copies=()

@@ -13,4 +13,9 @@ namespace leafcraft::detail {
 // false, leaving `path` as it was and no temporary file behind, when it cannot.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes);
 
+// Writes `bytes` into a new file `path` (failing when something is there already), for the
+// files of a book being staged, which no reader sees before the book is complete. Returns
+// false, leaving no partial file behind, when it cannot.
+bool writeNewFile(const QString& path, const QByteArray& bytes);
+
 } // namespace leafcraft::detail

@@ -34,6 +34,19 @@ struct CopyResult {
     QString problem;
 };
 
+// A file of one of this process's own work folders (a page picture the import wrote) is
+// linked rather than copied when both are on one file system: those files are never changed
+// in place (each is written anew and renamed over), so the book's link keeps what it had.
+bool linkOwnFile(const QByteArray& src, const QByteArray& dst, bool replace)
+{
+    struct stat st {};
+    if (::lstat(src.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+        return false;
+    if (::link(src.constData(), dst.constData()) == 0)
+        return true;
+    return errno == EEXIST && replace && ::unlink(dst.constData()) == 0 && ::link(src.constData(), dst.constData()) == 0;
+}
+
 // Copies the bytes of the regular file `from` into a new file `to` in the kernel, without
 // passing them through user space. An existing `to` is replaced when `replace` is true and
 // makes the copy fail otherwise. A failed copy leaves no partial file behind.
@@ -41,6 +54,8 @@ CopyResult copyFileContents(const QString& from, const QString& to, bool replace
 {
     const QByteArray src = QFile::encodeName(from);
     const QByteArray dst = QFile::encodeName(to);
+    if (scratch::holds(from) && linkOwnFile(src, dst, replace))
+        return {CopyResult::Copied, QString()};
     const int in = ::open(src.constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return {errno == ENOENT || errno == ENOTDIR ? CopyResult::SourceMissing : CopyResult::Failed,

@@ -9,6 +9,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <atomic>
+#include <cmath>
+#include <system_error>
+#include <thread>
+
 namespace leafcraft::bookdoc {
 
 QHash<int, int> bookPositions(const FlashPageSource& source)
@@ -52,6 +57,36 @@ std::optional<QStringList> importedPageTexts(const FlashPageSource& source)
     return texts;
 }
 
+namespace {
+
+// Appends `v` with four decimals, as QByteArray::number(v, 'f', 4) would, without its cost
+// (a book holds some hundred thousand of these).
+void appendFixed4(QByteArray& out, float v)
+{
+    const double scaled = std::round(double(v) * 10000.0);
+    if (!std::isfinite(scaled) || std::fabs(scaled) > 1e15) {
+        out += QByteArray::number(std::isfinite(v) ? double(v) : 0.0, 'f', 4);
+        return;
+    }
+    long long n = static_cast<long long>(scaled);
+    char buffer[32];
+    char* p = buffer + sizeof buffer;
+    const bool negative = n < 0;
+    n = negative ? -n : n;
+    for (int digit = 0; digit < 4; ++digit, n /= 10)
+        *--p = char('0' + n % 10);
+    *--p = '.';
+    do {
+        *--p = char('0' + n % 10);
+        n /= 10;
+    } while (n > 0);
+    if (negative)
+        *--p = '-';
+    out.append(p, buffer + sizeof buffer - p);
+}
+
+} // namespace
+
 QByteArray wordsScript(int position, const std::vector<pdf::Word>& words)
 {
     QByteArray out = "(window.LeafcraftWords = window.LeafcraftWords || {})[" + QByteArray::number(position) + "] = [";
@@ -62,8 +97,10 @@ QByteArray wordsScript(int position, const std::vector<pdf::Word>& words)
             out += ", ";
         first = false;
         out += '[';
-        for (float v : {w.x, w.y, w.width, w.height})
-            out += QByteArray::number(double(v), 'f', 4) + ", ";
+        for (float v : {w.x, w.y, w.width, w.height}) {
+            appendFixed4(out, v);
+            out += ", ";
+        }
         out += jsStringLiteral(w.text);
         out += ']';
     }
@@ -80,16 +117,43 @@ void writeWordFiles(const QString& folder, const FlashPageSource& source,
     for (const QFileInfo& old : dir.entryInfoList({QStringLiteral("words-*.js")}, QDir::Files | QDir::NoSymLinks))
         if (ours.match(old.fileName()).hasMatch())
             QFile::remove(old.absoluteFilePath());
+    struct Job {
+        int position;
+        const PageFacts* facts;
+        QString path;
+        bool written = false;
+    };
+    std::vector<Job> jobs;
     int position = 0;
     for (const auto& page : source.pages()) {
         ++position;
         const PageFacts* facts = page->facts().get();
-        if (!facts || facts->textWithheld || facts->text.words.empty())
-            continue;
-        const QString path = dir.filePath(QStringLiteral("words-%1.js").arg(position));
-        if (!detail::writeFileAtomically(path, wordsScript(position, facts->text.words)))
-            fail(path);
+        if (facts && !facts->textWithheld && !facts->text.words.empty())
+            jobs.push_back({position, facts, dir.filePath(QStringLiteral("words-%1.js").arg(position))});
     }
+    // Formatting and writing a file per page: shared among a few threads.
+    std::atomic<std::size_t> next{0};
+    auto work = [&jobs, &next] {
+        for (std::size_t i; (i = next.fetch_add(1)) < jobs.size();) {
+            Job& job = jobs[i];
+            // The folder is a staging one, or its words files were just removed: write in place.
+            const QByteArray script = wordsScript(job.position, job.facts->text.words);
+            job.written = detail::writeNewFile(job.path, script) || detail::writeFileAtomically(job.path, script);
+        }
+    };
+    std::vector<std::thread> helpers;
+    try {
+        for (unsigned h = 1; h < std::min(4u, std::thread::hardware_concurrency()) && jobs.size() > 16; ++h)
+            helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // No more threads to be had: this one does the rest.
+    }
+    work();
+    for (std::thread& t : helpers)
+        t.join();
+    for (const Job& job : jobs)
+        if (!job.written)
+            fail(job.path);
 }
 
 } // namespace leafcraft::bookdoc

@@ -44,6 +44,14 @@ void forget(const QString& folder) {
     registry().folders.remove(folder);
 }
 
+bool holds(const QString& path) {
+    std::lock_guard lock(registry().mutex);
+    for (const QString& folder : std::as_const(registry().folders))
+        if (path.size() > folder.size() && path.startsWith(folder) && path[folder.size()] == QLatin1Char('/'))
+            return true;
+    return false;
+}
+
 void removeAll() {
     std::lock_guard swap(registry().swap);
     QSet<QString> folders;

@@ -9,6 +9,8 @@ namespace leafcraft::scratch {
 
 void add(const QString& folder);
 void forget(const QString& folder);
+// Whether `path` lies inside one of the registered folders.
+bool holds(const QString& path);
 // Removes every registered folder and forgets it; waits for a book swap in progress
 // (SwapGuard) to end first. Safe to call from any thread.
 void removeAll();
