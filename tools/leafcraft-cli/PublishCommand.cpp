@@ -112,8 +112,7 @@ std::vector<PublishOption>& optionTable()
         {"app", '\0', "", "Write a macOS application NAME.app into DIR instead of a web book folder.",
          [](PublishCommandLine& c, const QString&) { c.app = true; }},
         {"replace-old-book", '\0', "",
-         "DIR holds a book an earlier version wrote, which kept no list of its files: replace the files "
-         "of it the new book writes (nothing else in DIR is touched).",
+         "Replace a book an earlier version wrote without a file list (only the names the new book needs).",
          [](PublishCommandLine& c, const QString&) { c.job.replaceOldBook = true; }},
         {"timings", '\0', "", "Print how long the import and the writing took (on stderr).",
          [](PublishCommandLine& c, const QString&) { c.timings = true; }},
