@@ -272,6 +272,17 @@ void BookStaging::removeStaging() {
     m_staging.clear();
 }
 
+QString BookStaging::stagedPath(const QString& path) const {
+    // Both absolute: "." as root and "./index.html" have no common prefix as written.
+    const QString root = QDir::cleanPath(QDir::current().absoluteFilePath(m_root));
+    const QString clean = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    if (clean == root)
+        return m_staging;
+    if (!clean.startsWith(root + QLatin1Char('/')) && root != QLatin1String("/"))
+        throw Error(ErrorKind::Internal, QStringLiteral("a path outside the book was to be staged"), path);
+    return m_staging + QLatin1Char('/') + clean.mid(root.size() + (root == QLatin1String("/") ? 0 : 1));
+}
+
 QStringList BookStaging::readManifest(const QString& root, const QString& manifestPath) {
     return readList(root + QLatin1Char('/') + manifestPath);
 }

@@ -54,6 +54,9 @@ class BookStaging {
     void begin();
     // The folder to write the new book into: it mirrors root.
     const QString& stagingFolder() const { return m_staging; }
+    // Where `path` (root or a path below it, relative to the working folder or absolute) is
+    // written in the staging folder.
+    QString stagedPath(const QString& path) const;
     const QString& root() const { return m_root; }
 
     // The files whose names the new book needs but that the previous book did not write, and

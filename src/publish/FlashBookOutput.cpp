@@ -88,11 +88,7 @@ QString FlashBookOutput::manifestPath() const
 
 QString FlashBookOutput::stagedPath(const QString& path) const
 {
-    if (!m_activeStaging)
-        return path;
-    const QString clean = QDir::cleanPath(path);
-    const QString root = QDir::cleanPath(bookRoot());
-    return m_activeStaging->stagingFolder() + clean.mid(root.size());
+    return m_activeStaging ? m_activeStaging->stagedPath(path) : path;
 }
 
 QString FlashBookOutput::resourcePath(const QString& base, const QString& relative) const

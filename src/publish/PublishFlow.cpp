@@ -172,7 +172,7 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
     staging.begin();
     writer->setStaging(&staging);
     // The phone version is staged with the book, below the same folder.
-    const QString stagedFolder = staging.stagingFolder() + QDir::cleanPath(folder).mid(QDir::cleanPath(writer->bookRoot()).size());
+    const QString stagedFolder = staging.stagedPath(folder);
     OutputMobileVersion mobile(m_pageSource, m_template, stagedFolder, choices.mobileType);
     mobile.setSettings(&settings());
     try {

@@ -144,6 +144,16 @@ def an_interrupted_publish_leaves_one_whole_book_and_a_rerun_succeeds(ctx):
 
 
 @case
+def a_book_published_from_inside_its_own_folder(ctx):
+    book = ctx.out("from inside")
+    os.makedirs(book)
+    for _ in range(2):  # "-o ." once into an empty folder, once over the book
+        subprocess.run([ctx.cli, "publish", ctx.pdf("links.pdf"), "-o", "."], cwd=book, check=True,
+                       env=dict(os.environ, HOME=ctx.out("home")), capture_output=True)
+    assert sorted(os.listdir(book)) == ["files", "index.html"], os.listdir(book)
+
+
+@case
 def a_failed_write_to_stdout_exits_4(ctx):
     with open("/dev/full", "w") as full:
         for args in (["templates"], ["publish", ctx.pdf("links.pdf"), "-o", ctx.out("full")]):
