@@ -128,6 +128,10 @@ void removeTree(const QString& folder) {
     fs::remove_all(fsPath(folder), ec);
 }
 
+QString absoluteClean(const QString& path) {
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
 bool sameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -274,8 +278,8 @@ void BookStaging::removeStaging() {
 
 QString BookStaging::stagedPath(const QString& path) const {
     // Both absolute: "." as root and "./index.html" have no common prefix as written.
-    const QString root = QDir::cleanPath(QDir::current().absoluteFilePath(m_root));
-    const QString clean = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    const QString root = absoluteClean(m_root);
+    const QString clean = absoluteClean(path);
     if (clean == root)
         return m_staging;
     if (!clean.startsWith(root + QLatin1Char('/')) && root != QLatin1String("/"))
@@ -349,14 +353,14 @@ void BookStaging::begin() {
 }
 
 QString BookStaging::besideStagingPrefix() const {
-    const QFileInfo info(m_root);
+    const QFileInfo info(absoluteClean(m_root));
     return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".leafcraft-staging-");
 }
 
 QString BookStaging::makeStagingBeside() const {
     if (m_private)
         return QString();
-    const QFileInfo info(m_root);
+    const QFileInfo info(absoluteClean(m_root));
     const QByteArray name = encoded(info.fileName());
     struct stat root {}, parent{};
     if (name.isEmpty() || name.size() + 26 > NAME_MAX || ::lstat(encoded(m_root).constData(), &root) != 0 ||
