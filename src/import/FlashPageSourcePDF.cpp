@@ -1,7 +1,7 @@
 #include "import/FlashPageSourcePDF.h"
 
 #include "import/PDFToSWFPageConverter.h"
-#include "import/ParallelPages_p.h"
+#include "support/ParallelWork.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PdfDocument.h"

@@ -4,14 +4,14 @@
 #include "import/PageFacts.h"
 #include "publish/AtomicWrite_p.h"
 #include "publish/BookDocuments.h"
+#include "support/ParallelWork.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <atomic>
+#include <algorithm>
 #include <cmath>
-#include <system_error>
 #include <thread>
 
 namespace leafcraft::bookdoc {
@@ -131,29 +131,21 @@ void writeWordFiles(const QString& folder, const FlashPageSource& source,
         if (facts && !facts->textWithheld && !facts->text.words.empty())
             jobs.push_back({position, facts, dir.filePath(QStringLiteral("words-%1.js").arg(position))});
     }
-    // Formatting and writing a file per page: shared among a few threads.
-    std::atomic<std::size_t> next{0};
-    auto work = [&jobs, &next] {
-        for (std::size_t i; (i = next.fetch_add(1)) < jobs.size();) {
-            Job& job = jobs[i];
+    // Formatting and writing a file per page: shared among a few threads, failures told in order.
+    const int workers = std::min(4, std::max(1, int(std::thread::hardware_concurrency())));
+    detail::runInPageOrder(
+        int(jobs.size()), jobs.size() > 16 ? workers : 1,
+        [&jobs](int, int i) {
+            Job& job = jobs[std::size_t(i)];
             // The folder is a staging one, or its words files were just removed: write in place.
             const QByteArray script = wordsScript(job.position, job.facts->text.words);
             job.written = detail::writeNewFile(job.path, script) || detail::writeFileAtomically(job.path, script);
-        }
-    };
-    std::vector<std::thread> helpers;
-    try {
-        for (unsigned h = 1; h < std::min(4u, std::thread::hardware_concurrency()) && jobs.size() > 16; ++h)
-            helpers.emplace_back(work);
-    } catch (const std::system_error&) {
-        // No more threads to be had: this one does the rest.
-    }
-    work();
-    for (std::thread& t : helpers)
-        t.join();
-    for (const Job& job : jobs)
-        if (!job.written)
-            fail(job.path);
+        },
+        [&jobs, &fail](int i) {
+            if (!jobs[std::size_t(i)].written)
+                fail(jobs[std::size_t(i)].path);
+        },
+        [] { return false; });
 }
 
 } // namespace leafcraft::bookdoc

@@ -1,4 +1,4 @@
-#include "import/ParallelPages_p.h"
+#include "support/ParallelWork.h"
 
 #include <algorithm>
 #include <condition_variable>

@@ -1,5 +1,5 @@
-// A small worker pool for page conversion: the pages of one step are converted on several
-// threads while their results are reported in page order on the calling thread.
+// A small worker pool: the items of one step (pages to convert, files to write) are worked on
+// several threads while their results are reported in order on the calling thread.
 #pragma once
 
 #include <functional>
