@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-    build-essential cmake ninja-build pkg-config git
+    build-essential cmake ninja-build pkg-config git ccache parallel
     qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libgl-dev
     libmupdf-dev libmujs-dev libgumbo-dev libopenjp2-7-dev libjbig2dec0-dev libfreetype-dev
     libharfbuzz-dev libjpeg-dev libturbojpeg0-dev
