@@ -5,11 +5,11 @@
 #include "platform/Platform.h"
 #include "platform/Xml.h"
 #include "publish/EditedPageList.h"
+#include "support/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace leafcraft {
 
@@ -223,9 +223,9 @@ QString PageEditorBridge::savePageList(QString text)
         problem = tr("The page list is not well-formed: %1").arg(e.text());
     }
     if (problem.isEmpty()) {
-        QSaveFile out(path);
-        if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0 || !out.commit())
-            problem = tr("The page list cannot be written: %1").arg(out.errorString());
+        const QString why = trySaveFile(path, text.toUtf8(), {.sync = true});
+        if (!why.isNull())
+            problem = tr("The page list cannot be written: %1").arg(why);
     }
     if (!problem.isEmpty())
         LC_WARN(QStringLiteral("page editor: not saved: %1").arg(problem));

@@ -5,10 +5,10 @@
 #include "platform/Xml.h"
 #include "support/ConfigContainer.h"
 #include "support/Error.h"
+#include "support/SaveFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstdio>
 
 namespace leafcraft::cli {
@@ -61,9 +61,7 @@ QByteArray readInput(const QString& path)
 
 void writeOutput(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw Error(ErrorKind::Output, QStringLiteral("cannot write the container: %1").arg(out.errorString()), path);
+    saveFile(path, bytes, QStringLiteral("the container"), {.sync = true});
 }
 
 // Positional arguments, or nullopt after reporting an unknown option.
