@@ -84,8 +84,10 @@ std::vector<PublishOption>& optionTable()
          [](PublishCommandLine& c, const QString& v) { c.job.templateName = v; }},
         {"style", '\0', "S", "A style of the template (default: none).",
          [](PublishCommandLine& c, const QString& v) { c.job.styleName = v; }},
-        {"settings", '\0', "FILE", "Apply a template settings file (after the style).",
+        {"settings", '\0', "FILE", "Apply a template settings file (after the style). The files it names must lie in its folder.",
          [](PublishCommandLine& c, const QString& v) { c.job.settingsFile = v; }},
+        {"allow-file", '\0', "PATH", "Let the settings file bring in PATH from outside its folder (repeatable).",
+         [](PublishCommandLine& c, const QString& v) { c.job.allowedFiles << v; }},
         {"set", '\0', "KEY=VALUE", "Set a template property (after style and settings file; repeatable).",
          [](PublishCommandLine& c, const QString& v) {
              const qsizetype eq = v.indexOf(QLatin1Char('='));
