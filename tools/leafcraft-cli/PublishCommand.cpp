@@ -4,6 +4,7 @@
 // which both the parser and the help text are made; a new option is one more row.
 #include "Command.h"
 
+#include "platform/PdfDocument.h"
 #include "publish/BookStaging.h"
 #include "publish/FilePropertyCheck.h"
 #include "publish/FlashBookOutput.h"
@@ -97,6 +98,8 @@ std::vector<PublishOption>& optionTable()
          }},
         {"keep-going", '\0', "", "Publish without the pages that cannot be rendered (exit code 6).",
          [](PublishCommandLine& c, const QString&) { c.job.keepGoing = true; }},
+        {"page-seconds", '\0', "N", "Give up a page that takes longer than N seconds to draw (default 30).",
+         [](PublishCommandLine&, const QString& v) { pdf::setPageTimeBudget(parseInt("page-seconds", v, 1, 3600)); }},
         {"page-list", '\0', "WORK/pages.xml",
          "Take links and placed items from a page list the page editor saved (files in WORK/files/editor).",
          [](PublishCommandLine& c, const QString& v) { c.job.pageList = v; }},
