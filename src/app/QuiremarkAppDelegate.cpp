@@ -15,10 +15,10 @@
 #include "templates/FlashTemplateOutlineDelegate.h"
 
 #include <QDir>
-#include <algorithm>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <algorithm>
 
 #ifndef LEAFCRAFT_VERSION
 #define LEAFCRAFT_VERSION "0"

@@ -34,9 +34,8 @@ bool copyNew(const QString& from, const QString& to)
         LC_WARN(QStringLiteral("page editor: not a file [%1]").arg(from));
         return false;
     }
-    if (!QFile::copy(from, to)) {
-        QFile::remove(to);
-        LC_WARN(QStringLiteral("page editor: cannot copy [%1] to [%2]").arg(from, to));
+    if (const QString problem = tryCopyFile(from, to, {.createOnly = true}); !problem.isNull()) {
+        LC_WARN(QStringLiteral("page editor: cannot copy [%1] to [%2]: %3").arg(from, to, problem));
         return false;
     }
     return true;

@@ -78,10 +78,10 @@ bool OutputMobileVersion::copyPicturesToMobileFolder()
             continue;
         }
         const QString target = folder + name;
-        QFile::remove(target);
-        if (!QFile::copy(page->pageFilePath(), target)) {
-            m_warnings.add(page->pageFilePath(), QStringLiteral("the phone picture of page %1 could not be copied")
-                                                     .arg(page->pageIndex()));
+        if (const QString problem = tryCopyFile(page->pageFilePath(), target); !problem.isNull()) {
+            m_warnings.add(page->pageFilePath(), QStringLiteral("the phone picture of page %1 could not be copied: %2")
+                                                     .arg(page->pageIndex())
+                                                     .arg(problem));
             m_failedFiles << QStringLiteral("files/mobile/%1.jpg").arg(page->pageIndex());
             continue;
         }

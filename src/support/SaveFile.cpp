@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <atomic>
+#include <functional>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -37,12 +38,30 @@ int writeAll(int fd, const QByteArray& bytes)
     return 0;
 }
 
+// Writes the content into an open file and returns 0 or the system error.
+using Content = std::function<int(int fd)>;
+
+// Copies everything `source` holds to `fd`; returns 0 or the system error.
+int copyAll(int source, int fd)
+{
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(source, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : 0;
+        if (const int error = writeAll(fd, QByteArray::fromRawData(buffer, qsizetype(n))))
+            return error;
+    }
+}
+
 // Writes, syncs when asked, and closes `fd`, which is closed whatever happens; returns 0 or
 // the first system error. Close is checked too: on network and some local file systems it is
 // where a full disk shows.
-int finishFile(int fd, const QByteArray& bytes, bool sync)
+int finishFile(int fd, const Content& content, bool sync)
 {
-    int error = writeAll(fd, bytes);
+    int error = content(fd);
     if (error == 0 && sync && ::fsync(fd) != 0)
         error = errno;
     if (::close(fd) != 0 && error == 0 && errno != EINTR)
@@ -61,7 +80,7 @@ void syncFolderOf(const QByteArray& path)
     }
 }
 
-QString createNew(const QByteArray& target, const QByteArray& bytes, bool sync)
+QString createNew(const QByteArray& target, const Content& bytes, bool sync)
 {
     const int fd = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
@@ -73,7 +92,7 @@ QString createNew(const QByteArray& target, const QByteArray& bytes, bool sync)
     return writeProblemText(error);
 }
 
-QString replace(const QByteArray& target, const QByteArray& bytes, bool sync)
+QString replace(const QByteArray& target, const Content& bytes, bool sync)
 {
     static std::atomic<unsigned> counter{0};
     QByteArray temp;
@@ -127,12 +146,37 @@ QString writeProblemText(int error)
     }
 }
 
-QString trySaveFile(const QString& path, const QByteArray& bytes, SaveOptions options)
+namespace {
+
+QString saveContent(const QString& path, const Content& content, SaveOptions options)
 {
     if (path.isEmpty())
         return writeProblemText(ENOENT);
     const QByteArray target = QFile::encodeName(path);
-    return options.createOnly ? createNew(target, bytes, options.sync) : replace(target, bytes, options.sync);
+    return options.createOnly ? createNew(target, content, options.sync) : replace(target, content, options.sync);
+}
+
+} // namespace
+
+QString trySaveFile(const QString& path, const QByteArray& bytes, SaveOptions options)
+{
+    return saveContent(path, [&bytes](int fd) { return writeAll(fd, bytes); }, options);
+}
+
+QString tryCopyFile(const QString& from, const QString& path, SaveOptions options)
+{
+    const int source = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    QString problem;
+    if (source < 0 || ::fstat(source, &st) != 0)
+        problem = QStringLiteral("cannot read %1: %2").arg(from, QString::fromLocal8Bit(std::strerror(errno)));
+    else if (!S_ISREG(st.st_mode))
+        problem = QStringLiteral("cannot read %1: not a regular file").arg(from);
+    else
+        problem = saveContent(path, [source](int fd) { return copyAll(source, fd); }, options);
+    if (source >= 0)
+        ::close(source);
+    return problem;
 }
 
 void saveFile(const QString& path, const QByteArray& bytes, const QString& what, SaveOptions options)

@@ -29,6 +29,10 @@ struct SaveOptions {
 // words a user understands ("the disk is full", "permission denied").
 QString trySaveFile(const QString& path, const QByteArray& bytes, SaveOptions options = {});
 
+// Saves a copy of the regular file `from` at `path`, the same way (the data is streamed, not
+// held). A source that cannot be read gives "cannot read FROM: why".
+QString tryCopyFile(const QString& from, const QString& path, SaveOptions options = {});
+
 // Saves `bytes` at `path`; throws Error(Output) "cannot write WHAT: why" at `path` when it
 // cannot.
 void saveFile(const QString& path, const QByteArray& bytes, const QString& what, SaveOptions options = {});

@@ -84,13 +84,8 @@ bool pathExists(const QString& path)
 // empty) says why.
 bool copyOneFile(const QString& source, const QString& dest, QString* problem)
 {
-    QFile in(source);
-    QString why;
-    if (!in.open(QIODevice::ReadOnly))
-        why = QStringLiteral("cannot read %1: %2").arg(source, in.errorString());
-    else if (const QString p = trySaveFile(dest, in.readAll(), {.createOnly = true}); !p.isNull())
-        why = QStringLiteral("cannot write %1: %2").arg(dest, p);
-    if (why.isEmpty())
+    const QString why = tryCopyFile(source, dest, {.createOnly = true});
+    if (why.isNull())
         return true;
     if (problem && problem->isEmpty())
         *problem = why;

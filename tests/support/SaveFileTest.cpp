@@ -71,6 +71,9 @@ TEST(SaveFile, AFullDiskKeepsTheOldFileAndSaysSo)
         EXPECT_EQ(trySaveFile(options.createOnly ? dir.filePath(QStringLiteral("new.xml")) : path,
                               QByteArray(8192, 'n'), options),
                   QStringLiteral("the disk is full"));
+    QTemporaryDir elsewhere;
+    EXPECT_EQ(tryCopyFile(test::writeFile(elsewhere.filePath(QStringLiteral("big")), QByteArray(100000, 'c')), path),
+              QStringLiteral("the disk is full"));
     EXPECT_EQ(test::readFile(path), QByteArray("old"));
     EXPECT_EQ(entries(dir.path()), (QStringList{QStringLiteral("config.xml"), QStringLiteral("fill")}));
     ::umount(mountPoint.constData());
