@@ -3,14 +3,13 @@
 #include "support/Error.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <atomic>
-#include <functional>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,6 +125,14 @@ QString replace(const QByteArray& target, const Content& bytes, bool sync)
     return QString();
 }
 
+QString saveContent(const QString& path, const Content& content, SaveOptions options)
+{
+    if (path.isEmpty())
+        return writeProblemText(ENOENT);
+    const QByteArray target = QFile::encodeName(path);
+    return options.createOnly ? createNew(target, content, options.sync) : replace(target, content, options.sync);
+}
+
 } // namespace
 
 QString writeProblemText(int error)
@@ -145,18 +152,6 @@ QString writeProblemText(int error)
     default: return QString::fromLocal8Bit(std::strerror(error));
     }
 }
-
-namespace {
-
-QString saveContent(const QString& path, const Content& content, SaveOptions options)
-{
-    if (path.isEmpty())
-        return writeProblemText(ENOENT);
-    const QByteArray target = QFile::encodeName(path);
-    return options.createOnly ? createNew(target, content, options.sync) : replace(target, content, options.sync);
-}
-
-} // namespace
 
 QString trySaveFile(const QString& path, const QByteArray& bytes, SaveOptions options)
 {
