@@ -370,6 +370,12 @@ void MainWindow::showError(const QString& message)
     QMessageBox::warning(this, tr("Leafcraft"), message);
 }
 
+bool MainWindow::askYesNo(const QString& message)
+{
+    return QMessageBox::question(this, tr("Leafcraft"), message, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
 std::exception_ptr MainWindow::runLongWork(const QString& what,
                                            const std::function<void(const ProgressCallback&)>& work)
 {

@@ -57,6 +57,7 @@ public:
     void openWithDefaultApp(const QString& path) override;
     void showAbout() override;
     void showError(const QString& message) override;
+    bool askYesNo(const QString& message) override;
 
 signals:
     void closing();

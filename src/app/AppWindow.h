@@ -72,6 +72,12 @@ public:
     virtual void showAbout() = 0;
     // A problem the user must act on.
     virtual void showError(const QString& message) = 0;
+    // A yes/no question; true when the user said yes. A window that cannot ask says no.
+    virtual bool askYesNo(const QString& message)
+    {
+        (void)message;
+        return false;
+    }
 };
 
 } // namespace leafcraft

@@ -5,11 +5,11 @@
 #include "publish/FlashBookOutput.h"
 #include "publish/HTMLConfigInfo.h"
 #include "support/FileUtility.h"
+#include "support/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
@@ -47,10 +47,7 @@ LivePreview::~LivePreview()
 
 void LivePreview::makeFlashPreviewFolder()
 {
-    QString support = Platform::current().paths().userAppSupportDir();
-    if (support.isEmpty())
-        support = QStringLiteral("/temp");
-    const QString base = QDir::cleanPath(support + QStringLiteral("/Quiresheet"));
+    const QString base = QDir::cleanPath(FileUtility::userAppSupportFolder() + QStringLiteral("/Quiresheet"));
     QDir().mkpath(base);
     removeStalePreviews(base);
     // A folder of this instance's own, locked for as long as the instance runs.
@@ -127,9 +124,9 @@ void LivePreview::rewritePageListPaths(bool absolute)
         text.replace(QStringLiteral("bace=\"\""), QStringLiteral("bace=\"%1\"").arg(files));
     else
         text.replace(QStringLiteral("\"%1\"").arg(files), QStringLiteral("\"\""));
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0 || !out.commit())
-        LC_WARN(QStringLiteral("cannot rewrite the preview's page list[%1]").arg(path));
+    const QString problem = trySaveFile(path, text.toUtf8());
+    if (!problem.isNull())
+        LC_WARN(QStringLiteral("cannot rewrite the preview's page list %1: %2").arg(path, problem));
 }
 
 void LivePreview::removePageList()

@@ -10,6 +10,7 @@
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "publish/CubeImages.h"
+#include "publish/FilePropertyCheck.h"
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateOutlineDelegate.h"
 
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <algorithm>
 
 #ifndef LEAFCRAFT_VERSION
 #define LEAFCRAFT_VERSION "0"
@@ -162,10 +164,40 @@ void QuiremarkAppDelegate::onImportTemplateSettings()
     const QString path = m_window->askOpenFile(tr("Import settings"), {QStringLiteral("txt")});
     if (path.isEmpty())
         return;
+    // The file values as they were, for those the settings file may not bring in.
+    std::vector<std::pair<QString, QString>> before;
+    for (const OutsideFile& f : outsideFiles(*m_template))
+        before.emplace_back(f.key, f.path);
     if (!m_template->importPropertiesSettingsFrom(path))
         m_window->showError(tr("The settings file %1 could not be read.").arg(path));
+    keepSettingsFilesOnlyWithConsent(path, before);
     m_window->reloadPropertyOutline(true);
     applyChange();
+}
+
+void QuiremarkAppDelegate::keepSettingsFilesOnlyWithConsent(
+    const QString& settingsFile, const std::vector<std::pair<QString, QString>>& before)
+{
+    const std::vector<SettingsFileProblem> problems = settingsFileProblems(*m_template, settingsFile, {});
+    if (problems.empty())
+        return;
+    QStringList outside, refused;
+    for (const SettingsFileProblem& p : problems)
+        (p.outsideOnly ? outside : refused) << QStringLiteral("%1: %2").arg(p.file.key, p.file.path);
+    const bool consent = refused.isEmpty()
+        && m_window->askYesNo(tr("The settings file names files outside its folder:\n%1\n\nShould the book carry them?")
+                                  .arg(outside.join(QLatin1Char('\n'))));
+    if (consent)
+        return;
+    for (const SettingsFileProblem& p : problems) {
+        FlashTemplateProperty* property = m_template->findProperty(p.file.key);
+        auto old = std::find_if(before.begin(), before.end(), [&](const auto& b) { return b.first == p.file.key; });
+        if (property)
+            property->setValue(old == before.end() ? QString() : old->second);
+    }
+    if (!refused.isEmpty())
+        m_window->showError(tr("The settings file names files that cannot go into a book; they were left out:\n%1")
+                                .arg((refused + outside).join(QLatin1Char('\n'))));
 }
 
 void QuiremarkAppDelegate::onOpenHelp()

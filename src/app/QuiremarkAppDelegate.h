@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QTimer;
 
@@ -99,6 +101,12 @@ public:
     void setApplyChangeTag(int tag) { m_applyTag = tag; }
 
 private:
+    // Puts back the values `before` (key, file) of the file properties the settings file just
+    // applied named outside its folder, unless the user agrees to them, and of those that may
+    // not go into a book at all (telling the user).
+    void keepSettingsFilesOnlyWithConsent(const QString& settingsFile,
+                                          const std::vector<std::pair<QString, QString>>& before);
+
     AppWindow* m_window;
     std::shared_ptr<FlashTemplate> m_template;
     FlashTemplateOutlineDelegate* m_templateDelegate = nullptr;

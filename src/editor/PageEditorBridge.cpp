@@ -5,11 +5,11 @@
 #include "platform/Platform.h"
 #include "platform/Xml.h"
 #include "publish/EditedPageList.h"
+#include "support/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace leafcraft {
 
@@ -34,9 +34,8 @@ bool copyNew(const QString& from, const QString& to)
         LC_WARN(QStringLiteral("page editor: not a file [%1]").arg(from));
         return false;
     }
-    if (!QFile::copy(from, to)) {
-        QFile::remove(to);
-        LC_WARN(QStringLiteral("page editor: cannot copy [%1] to [%2]").arg(from, to));
+    if (const QString problem = tryCopyFile(from, to, {.createOnly = true}); !problem.isNull()) {
+        LC_WARN(QStringLiteral("page editor: cannot copy [%1] to [%2]: %3").arg(from, to, problem));
         return false;
     }
     return true;
@@ -223,9 +222,9 @@ QString PageEditorBridge::savePageList(QString text)
         problem = tr("The page list is not well-formed: %1").arg(e.text());
     }
     if (problem.isEmpty()) {
-        QSaveFile out(path);
-        if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0 || !out.commit())
-            problem = tr("The page list cannot be written: %1").arg(out.errorString());
+        const QString why = trySaveFile(path, text.toUtf8(), {.sync = true});
+        if (!why.isNull())
+            problem = tr("The page list cannot be written: %1").arg(why);
     }
     if (!problem.isEmpty())
         LC_WARN(QStringLiteral("page editor: not saved: %1").arg(problem));

@@ -1,7 +1,7 @@
 #include "import/PDFToSWFPageConverter.h"
 
 #include "support/BookSettings.h"
-#include "import/AtomicWrite_p.h"
+#include "support/SaveFile.h"
 #include "import/SwfFile.h"
 #include "platform/ImageScaler.h"
 #include "platform/JpegDecoder.h"
@@ -60,7 +60,7 @@ int leadingInteger(const QString& text)
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
-    detail::writeAtomically(path, bytes);
+    saveFile(path, bytes, QStringLiteral("the page file"));
 }
 
 // Looks for a page tool: in the resource folder "lib", beside the running program (and in

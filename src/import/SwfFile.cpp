@@ -1,6 +1,6 @@
 #include "import/SwfFile.h"
 
-#include "import/AtomicWrite_p.h"
+#include "support/SaveFile.h"
 #include "support/Error.h"
 
 #include <QFile>
@@ -351,7 +351,7 @@ QByteArray SwfFile::build(const QByteArray& jpeg, int width, int height, int ver
 
 void SwfFile::write(const QString& path, const QByteArray& jpeg, int width, int height, int version, double frameRate)
 {
-    detail::writeAtomically(path, build(jpeg, width, height, version, frameRate));
+    saveFile(path, build(jpeg, width, height, version, frameRate), QStringLiteral("the page file"));
 }
 
 SwfFile::Header SwfFile::readHeader(const QByteArray& data, const QString& where)

@@ -76,7 +76,7 @@ fz_context* baseContext()
 {
     static fz_locks_context locks{nullptr, lockMupdf, unlockMupdf};
     static fz_context* base = [] {
-        fz_context* ctx = fz_new_context(nullptr, &locks, kStoreSize);
+        fz_context* ctx = fz_new_context(&detail::kBudgetAllocator, &locks, kStoreSize);
         if (ctx)
             silence(ctx);
         return ctx;

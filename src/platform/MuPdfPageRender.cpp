@@ -1,10 +1,111 @@
 #include "platform/MuPdfPageRender_p.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
 
 namespace leafcraft::pdf::detail {
 
 namespace {
+
+// ---- The memory budget: each block carries its size in front of it; a thread drawing a page
+// counts what it holds, and an allocation past the budget fails (MuPDF then throws).
+struct MemoryBudget {
+    qint64 held = 0;
+    bool exceeded = false;
+};
+thread_local MemoryBudget* t_budget = nullptr;
+constexpr std::size_t kHeader = 16; // keeps the blocks' alignment
+
+bool refused(std::size_t more)
+{
+    if (!t_budget || t_budget->held + qint64(more) <= kPageMemoryBudget)
+        return false;
+    t_budget->exceeded = true;
+    return true;
+}
+
+void* budgetMalloc(void*, std::size_t size)
+{
+    if (refused(size))
+        return nullptr;
+    auto* block = static_cast<char*>(std::malloc(size + kHeader));
+    if (!block)
+        return nullptr;
+    *reinterpret_cast<std::size_t*>(block) = size;
+    if (t_budget)
+        t_budget->held += qint64(size);
+    return block + kHeader;
+}
+
+void budgetFree(void*, void* pointer)
+{
+    if (!pointer)
+        return;
+    char* block = static_cast<char*>(pointer) - kHeader;
+    if (t_budget)
+        t_budget->held -= qint64(*reinterpret_cast<std::size_t*>(block));
+    std::free(block);
+}
+
+void* budgetRealloc(void* user, void* pointer, std::size_t size)
+{
+    if (!pointer)
+        return budgetMalloc(user, size);
+    char* block = static_cast<char*>(pointer) - kHeader;
+    const std::size_t old = *reinterpret_cast<std::size_t*>(block);
+    if (size > old && refused(size - old))
+        return nullptr;
+    auto* moved = static_cast<char*>(std::realloc(block, size + kHeader));
+    if (!moved)
+        return nullptr;
+    *reinterpret_cast<std::size_t*>(moved) = size;
+    if (t_budget)
+        t_budget->held += qint64(size) - qint64(old);
+    return moved + kHeader;
+}
+
+// Counts the calling thread's allocations for as long as it lives.
+class MemoryBudgetScope {
+public:
+    MemoryBudgetScope() { t_budget = &m_budget; }
+    ~MemoryBudgetScope() { t_budget = nullptr; }
+    bool exceeded() const { return m_budget.exceeded; }
+
+private:
+    MemoryBudget m_budget;
+};
+
+// ---- The time budget: a watchdog asks MuPDF, through the cookie, to stop drawing.
+class Watchdog {
+public:
+    Watchdog(fz_cookie& cookie, int seconds)
+        : m_thread([this, &cookie, seconds] {
+              std::unique_lock lock(m_mutex);
+              if (!m_done.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_finished; }))
+                  cookie.abort = 1;
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_thread; // last: starts once the rest is ready
+};
 
 Bitmap whitePaper(int width, int height)
 {
@@ -38,6 +139,8 @@ bool isSpaceRune(int c)
 }
 
 } // namespace
+
+const fz_alloc_context kBudgetAllocator = {nullptr, budgetMalloc, budgetRealloc, budgetFree};
 
 PageText collectText(const fz_stext_page* page, float width, float height)
 {
@@ -104,6 +207,10 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
     fz_stext_page* text = nullptr;
     float frameWidth = 0, frameHeight = 0;
     bool failed = false;
+    fz_cookie cookie{};
+    const MemoryBudgetScope memory;
+    const int seconds = pageTimeBudget();
+    const Watchdog watchdog(cookie, seconds);
     fz_var(fzPage);
     fz_var(list);
     fz_var(pixmap);
@@ -125,8 +232,14 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
         frameHeight = picture ? float(request.height) : bh;
         const fz_matrix ctm = fz_concat(fz_translate(-bounds.x0, -bounds.y0), fz_scale(frameWidth / bw, frameHeight / bh));
         // Several consumers share one interpretation of the page through its display list.
-        if (consumers > 1)
-            list = fz_new_display_list_from_page(ctx, fzPage);
+        if (consumers > 1) {
+            list = fz_new_display_list(ctx, bounds);
+            device = fz_new_list_device(ctx, list);
+            fz_run_page(ctx, fzPage, device, fz_identity, &cookie);
+            fz_close_device(ctx, device);
+            fz_drop_device(ctx, device);
+            device = nullptr;
+        }
         for (int pass = 0; pass < 4; ++pass) {
             fz_matrix m = ctm;
             if (pass == 0 && picture) {
@@ -149,10 +262,12 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
             } else {
                 continue;
             }
+            if (cookie.abort)
+                break;
             if (list)
-                fz_run_display_list(ctx, list, device, m, fz_infinite_rect, nullptr);
+                fz_run_display_list(ctx, list, device, m, fz_infinite_rect, &cookie);
             else
-                fz_run_page(ctx, fzPage, device, m, nullptr);
+                fz_run_page(ctx, fzPage, device, m, &cookie);
             fz_close_device(ctx, device);
             fz_drop_device(ctx, device);
             device = nullptr;
@@ -171,6 +286,13 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
     {
         failed = true;
         error = QString::fromUtf8(fz_caught_message(ctx));
+    }
+    // A page past its budget is given up, whatever MuPDF made of the refusal.
+    if (memory.exceeded() || cookie.abort) {
+        failed = true;
+        error = memory.exceeded()
+            ? QStringLiteral("drawing it needs more than %1 MB of memory").arg(kPageMemoryBudget >> 20)
+            : QStringLiteral("drawing it takes longer than %1 s").arg(seconds);
     }
     if (!failed && text) {
         try {

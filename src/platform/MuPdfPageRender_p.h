@@ -11,9 +11,18 @@ extern "C" {
 
 namespace leafcraft::pdf::detail {
 
+// What drawing one page may take besides pageTimeBudget(): a page past either budget is given
+// up with a message that says so (a page of a hostile file took 89 s and 843 MB before them).
+constexpr qint64 kPageMemoryBudget = 512ll << 20; // MuPDF's own allocations while drawing
+
+// The allocator of every MuPDF context: the system's, counting what each thread holds while
+// it draws a page so that renderPageOnce can refuse more than kPageMemoryBudget.
+extern const fz_alloc_context kBudgetAllocator;
+
 // Fills `out` as `request` asks for page `page` (0-based) of `doc`. A large picture over
 // `maxPixels` is left out. Returns false with MuPDF's message in `error` when the page cannot
-// be read; never throws a MuPDF error through C++ frames.
+// be read or exceeds its budget of time or memory; never throws a MuPDF error through C++
+// frames.
 bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderRequest& request, qint64 maxPixels,
                     RenderedPage& out, QString& error);
 

@@ -1,6 +1,22 @@
 #include "platform/PdfDocument.h"
 
+#include <atomic>
+
 namespace leafcraft::pdf {
+
+namespace {
+std::atomic<int> g_pageTimeBudget{30};
+} // namespace
+
+int pageTimeBudget()
+{
+    return g_pageTimeBudget.load(std::memory_order_relaxed);
+}
+
+void setPageTimeBudget(int seconds)
+{
+    g_pageTimeBudget.store(std::max(1, seconds), std::memory_order_relaxed);
+}
 
 RenderedPage Document::renderPage(int page, const RenderRequest& request) const
 {

@@ -89,6 +89,11 @@ inline void fitToRenderLimit(int* width, int* height)
     *width = std::max(1, int(*width * factor));
     *height = std::max(1, int(*height * factor));
 }
+// How many seconds drawing one page may take before it is given up as a page that cannot be
+// rendered (a hostile page can take minutes); 30 unless set. One setting for the process,
+// which the command line sets before any work starts.
+int pageTimeBudget();
+void setPageTimeBudget(int seconds);
 // The longest side of a page in points that displaySize() reports; larger pages, which no
 // printer or screen has, are reported scaled down to it, their shape kept.
 constexpr double kMaxPageSide = 14400;

@@ -1,5 +1,7 @@
 #include "publish/CubeImages.h"
 
+#include "support/SaveFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +17,7 @@ void placeCubeImages(const QString& bookFolder, const QString& templateName, con
             const QString source = styleFolder + QLatin1Char('/') + file;
             if (QFileInfo::exists(source)) {
                 QDir().mkpath(extFiles);
-                QFile::copy(source, extFiles + file); // never replaces a picture already there
+                (void)tryCopyFile(source, extFiles + file, {.createOnly = true}); // never replaces a picture there
             }
         } else {
             QFile::remove(extFiles + file);

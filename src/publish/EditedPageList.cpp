@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+#include <QXmlStreamReader>
 
 namespace leafcraft {
 
@@ -15,6 +17,42 @@ bool isPagePicture(const xml::Element& item)
     const QString name = item.attribute(QStringLiteral("name")).value_or(QString());
     return item.name() == QLatin1String("Item")
         && (name == QLatin1String("thumb") || name == QLatin1String("normal") || name == QLatin1String("large"));
+}
+
+// Refuses a list with more items on a page, or in all, than a list may have, before the list
+// is held in memory: a streaming count of the elements inside each Page that are not page
+// pictures. A list that is not well-formed is left to the parser, which says where.
+void checkItemCounts(const QByteArray& bytes, const QString& where)
+{
+    QXmlStreamReader reader(bytes);
+    int depth = 0, page = 0, onPage = 0, total = 0;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        if (++depth == 2 && reader.name() == QLatin1String("Page")) {
+            ++page;
+            onPage = 0;
+        }
+        const QStringView name = reader.attributes().value(QLatin1String("name"));
+        if (depth != 3
+            || (reader.name() == QLatin1String("Item")
+                && (name == QLatin1String("thumb") || name == QLatin1String("normal") || name == QLatin1String("large"))))
+            continue;
+        if (++onPage > EditedPageList::kMaxItemsPerPage)
+            throw Error(ErrorKind::BadInput,
+                        QStringLiteral("page %1 has more than %2 items, more than a page may have")
+                            .arg(page)
+                            .arg(EditedPageList::kMaxItemsPerPage),
+                        where);
+        if (++total > EditedPageList::kMaxItems)
+            throw Error(ErrorKind::BadInput,
+                        QStringLiteral("the page list has more than %1 items, more than a list may have")
+                            .arg(EditedPageList::kMaxItems),
+                        where);
+    }
 }
 
 } // namespace
@@ -39,7 +77,15 @@ EditedPageList EditedPageList::load(const QString& pagesXml)
     QFile file(pagesXml);
     if (!QFileInfo(pagesXml).isFile() || !file.open(QIODevice::ReadOnly))
         throw Error(ErrorKind::BadInput, QStringLiteral("the page list cannot be read"), pagesXml);
-    list.m_document = xml::Document::parse(file.readAll(), pagesXml);
+    if (file.size() > kMaxFileSize)
+        throw Error(ErrorKind::BadInput,
+                    QStringLiteral("the page list has %1 bytes, more than a page list may have (%2 MB)")
+                        .arg(file.size())
+                        .arg(kMaxFileSize >> 20),
+                    pagesXml);
+    const QByteArray bytes = file.readAll();
+    checkItemCounts(bytes, pagesXml);
+    list.m_document = xml::Document::parse(bytes, pagesXml);
     if (list.m_document.root().name() != QLatin1String("Pages"))
         throw Error(ErrorKind::BadInput, QStringLiteral("not a page list (its root element is not Pages)"), pagesXml);
 
@@ -47,6 +93,7 @@ EditedPageList EditedPageList::load(const QString& pagesXml)
     list.m_filesFolder = work + QStringLiteral("/files");
     const QString realFiles = QFileInfo(work).canonicalFilePath() + QStringLiteral("/files/");
     int pageNumber = 0;
+    QSet<QString> seen;
     for (const xml::Element& page : list.m_document.root().children(QStringLiteral("Page"))) {
         ++pageNumber;
         for (const xml::Element& item : page.children(QStringLiteral("Item"))) {
@@ -72,8 +119,10 @@ EditedPageList EditedPageList::load(const QString& pagesXml)
                 throw Error(ErrorKind::BadInput,
                             QStringLiteral("the %1 item's file is not of its kind (%2)").arg(kind, extensions.join(", ")),
                             info.filePath());
-            if (!list.m_files.contains(href))
+            if (!seen.contains(href)) {
+                seen.insert(href);
                 list.m_files << href;
+            }
         }
     }
     return list;

@@ -14,9 +14,15 @@ namespace leafcraft {
 
 class EditedPageList {
 public:
+    // What a page list may hold: far more than the page editor makes of any real book, few
+    // enough that a hostile list cannot take minutes and gigabytes to read.
+    static constexpr qint64 kMaxFileSize = 32ll << 20;
+    static constexpr int kMaxItemsPerPage = 1000; // links and placed items, besides the page pictures
+    static constexpr int kMaxItems = 50000;
+
     // Reads and checks the list. Throws Error(BadInput) naming the file and what is wrong:
-    // not a well-formed page list, an item whose file is missing, outside WORK/files/editor,
-    // behind a symbolic link or of the wrong kind.
+    // larger than the bounds above, not a well-formed page list, an item whose file is
+    // missing, outside WORK/files/editor, behind a symbolic link or of the wrong kind.
     static EditedPageList load(const QString& pagesXml);
 
     int pageCount() const;

@@ -118,6 +118,39 @@ std::vector<OutsideFile> outsideFiles(const FlashTemplate& tmpl) {
     return out;
 }
 
+std::vector<SettingsFileProblem> settingsFileProblems(const FlashTemplate& tmpl, const QString& settingsFile,
+                                                      const QStringList& allowed) {
+    const QString folder = QFileInfo(settingsFile).absoluteDir().canonicalPath();
+    const QString resources = QFileInfo(Platform::current().resources().resourcesDir()).canonicalFilePath();
+    QStringList consented;
+    for (const QString& a : allowed)
+        consented << QFileInfo(a).canonicalFilePath();
+    std::vector<SettingsFileProblem> out;
+    for (const FlashTemplate::SettingsFileValue& v : tmpl.lastSettingsFileValues()) {
+        const FlashTemplateProperty* p = tmpl.findProperty(v.key);
+        const QString valueSource = p ? p->valueSource() : QString();
+        const QString real = QFileInfo(v.path).canonicalFilePath();
+        const QStringList extensions = filterExtensions(valueSource);
+        const QString extension = QFileInfo(v.path).suffix().toLower();
+        QString reason;
+        bool outsideOnly = false;
+        if (!extensions.isEmpty() && !extensions.contains(extension, Qt::CaseInsensitive))
+            reason = QStringLiteral("its name does not end in one of the extensions the property takes (%1)")
+                         .arg(extensions.join(QStringLiteral(", ")));
+        if (reason.isEmpty())
+            reason = filePropertyProblem(valueSource, v.path);
+        const bool exempt = isUnder(real, folder) || (!resources.isEmpty() && isUnder(real, resources))
+            || consented.contains(real);
+        if (reason.isEmpty() && !exempt) {
+            reason = QStringLiteral("it lies outside the settings file's folder %1").arg(folder);
+            outsideOnly = true;
+        }
+        if (!reason.isEmpty())
+            out.push_back({{v.key, v.path, reason}, outsideOnly});
+    }
+    return out;
+}
+
 void checkFileProperties(const FlashTemplate& tmpl) {
     for (const OutsideFile& f : outsideFiles(tmpl))
         if (!f.reason.isEmpty())

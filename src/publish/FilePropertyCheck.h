@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace leafcraft {
@@ -30,5 +31,20 @@ std::vector<OutsideFile> outsideFiles(const FlashTemplate& tmpl);
 
 // Throws Error(BadInput) naming the first file property whose value may not go into a book.
 void checkFileProperties(const FlashTemplate& tmpl);
+
+// A settings file may bring in only files of its own folder (or below it), the application's
+// own resources and the files the user named (`allowed`), and only with a file-name extension
+// the property's filter names: a settings file comes from anywhere, and must not pick files
+// from elsewhere on the machine for a book that leaves it.
+//
+// The file values of the settings file `settingsFile` that `tmpl` applied last which may not
+// go into a book, each with the reason; `outsideOnly` is set on those that only lie outside
+// the folder (which the user's consent makes acceptable).
+struct SettingsFileProblem {
+    OutsideFile file;
+    bool outsideOnly = false;
+};
+std::vector<SettingsFileProblem> settingsFileProblems(const FlashTemplate& tmpl, const QString& settingsFile,
+                                                      const QStringList& allowed);
 
 } // namespace leafcraft

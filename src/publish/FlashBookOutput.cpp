@@ -9,7 +9,8 @@
 #include "platform/Log.h"
 #include "platform/PdfDocument.h"
 #include "platform/Platform.h"
-#include "publish/AtomicWrite_p.h"
+#include "support/FileUtility.h"
+#include "support/SaveFile.h"
 #include "publish/BookDocuments.h"
 #include "publish/BookSettings.h"
 #include "publish/BookStaging.h"
@@ -34,10 +35,6 @@ bool exists(const QString& path)
     return QFileInfo::exists(path);
 }
 
-bool writeWhole(const QString& path, const QByteArray& bytes)
-{
-    return detail::writeFileAtomically(path, bytes);
-}
 
 QString& defaultPreviewFolder()
 {
@@ -59,10 +56,7 @@ QString FlashBookOutput::previewPath()
         m_previewPath = defaultPreviewFolder();
         return m_previewPath;
     }
-    QString support = Platform::current().paths().userAppSupportDir();
-    if (support.isEmpty())
-        support = QStringLiteral("/temp");
-    m_previewPath = QDir::cleanPath(support + QStringLiteral("/Quiresheet/preview/"));
+    m_previewPath = QDir::cleanPath(FileUtility::userAppSupportFolder() + QStringLiteral("/Quiresheet/preview/"));
     return m_previewPath;
 }
 
@@ -242,8 +236,9 @@ void FlashBookOutput::writeWholeBook()
             m_template->copyThemeToFile(resourcePath(none, QStringLiteral("theme/Main.swf")));
         // The HTML5 player that shows the book in any browser.
         const QString player = resourcePath(none, QStringLiteral("player"));
-        if (!m_template->copyPlayerFilesToFolder(player))
-            throw Error(ErrorKind::Output, QStringLiteral("cannot copy the book player (is the program fully built?)"), player);
+        QString problem;
+        if (!m_template->copyPlayerFilesToFolder(player, &problem))
+            throw Error(ErrorKind::Output, QStringLiteral("cannot copy the book player: %1").arg(problem), player);
     }
 }
 
@@ -308,8 +303,9 @@ void FlashBookOutput::writeSwfPicture(const QString& swfPath, const QString& jpg
         warn(swfPath, QStringLiteral("no picture for browsers without Flash"), false);
         return;
     }
-    if (!writeWhole(jpgPath, jpeg))
-        warn(jpgPath, QStringLiteral("cannot write the page picture"), true);
+    const QString problem = trySaveFile(jpgPath, jpeg);
+    if (!problem.isNull())
+        warn(jpgPath, QStringLiteral("cannot write the page picture: %1").arg(problem), true);
 }
 
 void FlashBookOutput::writeZoomedPictures(const QString& base)
@@ -469,11 +465,12 @@ void FlashBookOutput::writeSearchFile(const QString& base)
     const QString folder = resourcePath(base, m_searchFolder);
     QDir().mkpath(folder);
     const QString path = folder + QStringLiteral("/search.js");
-    if (!writeWhole(path, bookdoc::searchScript(searchTexts())))
-        warn(path, QStringLiteral("cannot write the search text"), true);
+    const QString problem = trySaveFile(path, bookdoc::searchScript(searchTexts()));
+    if (!problem.isNull())
+        warn(path, QStringLiteral("cannot write the search text: %1").arg(problem), true);
     if (m_pageSource)
-        bookdoc::writeWordFiles(folder, *m_pageSource, [this](const QString& file) {
-            warn(file, QStringLiteral("cannot write the page's words"), true);
+        bookdoc::writeWordFiles(folder, *m_pageSource, [this](const QString& file, const QString& problem) {
+            warn(file, QStringLiteral("cannot write the page's words: %1").arg(problem), true);
         });
 }
 

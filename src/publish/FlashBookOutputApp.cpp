@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/Platform.h"
+#include "support/SaveFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -45,7 +46,8 @@ QStringList copyTree(const QString& from, const QString& to)
         if (info.isDir() && !info.isSymLink()) {
             if (!QDir().mkpath(target))
                 failed << target;
-        } else if (!QFile::copy(source, target) || !QFile::setPermissions(target, info.permissions())) {
+        } else if (!tryCopyFile(source, target, {.createOnly = true}).isNull()
+                   || !QFile::setPermissions(target, info.permissions())) {
             failed << target;
         }
     }

@@ -4,6 +4,7 @@
 
 #include "platform/Log.h"
 #include "publish/BookStaging.h"
+#include "support/SaveFile.h"
 #include "support/ScratchFolders.h"
 #include "import/FlashPageSource.h"
 
@@ -71,7 +72,7 @@ CopyResult copyFileContents(const QString& from, const QString& to, bool replace
     if (out < 0) {
         const int e = errno;
         ::close(in);
-        return {CopyResult::Failed, QString::fromLocal8Bit(std::strerror(e))};
+        return {CopyResult::Failed, writeProblemText(e)};
     }
     int error = 0;
     off_t left = st.st_size;
@@ -122,7 +123,7 @@ CopyResult copyFileContents(const QString& from, const QString& to, bool replace
         error = errno;
     if (error) {
         ::unlink(dst.constData());
-        return {CopyResult::Failed, QString::fromLocal8Bit(std::strerror(error))};
+        return {CopyResult::Failed, writeProblemText(error)};
     }
     return {CopyResult::Copied, QString()};
 }

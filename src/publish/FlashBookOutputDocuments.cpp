@@ -8,7 +8,7 @@
 #include "import/FlashPageSource.h"
 #include "import/PageFacts.h"
 #include "platform/Log.h"
-#include "publish/AtomicWrite_p.h"
+#include "support/SaveFile.h"
 #include "publish/BookDocuments.h"
 #include "publish/BookSettings.h"
 #include "publish/ReaderFiles.h"
@@ -63,13 +63,9 @@ void FlashBookOutput::writeBookConfig(const QString& path)
     const QByteArray container = ConfigContainer::encode(document);
     QDir().mkpath(QFileInfo(path).absolutePath());
     // The previous file stays whole until the new one is complete.
-    if (!detail::writeFileAtomically(path, container)) {
-        LC_ERROR(QStringLiteral("Could not write document out..."));
-        throw Error(ErrorKind::Output, QStringLiteral("cannot write the book configuration"), path);
-    }
+    saveFile(path, container, QStringLiteral("the book configuration"));
     const QString script = QFileInfo(path).absolutePath() + QStringLiteral("/config.js");
-    if (!detail::writeFileAtomically(script, bookdoc::configScript(container)))
-        throw Error(ErrorKind::Output, QStringLiteral("cannot write the book configuration script"), script);
+    saveFile(script, bookdoc::configScript(container), QStringLiteral("the book configuration script"));
 }
 
 // ------------------------------------------------------------------ page list
@@ -129,9 +125,9 @@ QString FlashBookOutput::writePageList(const QString& basePath, bool isEditor)
         return QString();
     const QString path = baseFolder(QString()) + QStringLiteral("/pages.xml");
     const QByteArray bytes = pageListDocument(basePath).rootBytes(xml::Output::Pretty);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        warn(path, QStringLiteral("cannot write the page list"), true);
+    const QString problem = trySaveFile(path, bytes);
+    if (!problem.isNull())
+        warn(path, QStringLiteral("cannot write the page list: %1").arg(problem), true);
     return path;
 }
 

@@ -1,6 +1,6 @@
 #include "publish/HTMLConfigInfo.h"
 
-#include "publish/AtomicWrite_p.h"
+#include "support/SaveFile.h"
 #include "publish/Maker.h"
 #include "publish/TextTemplate.h"
 #include "support/Error.h"
@@ -68,8 +68,7 @@ void HTMLConfigInfo::generateHtmlFrom(const QString& templatePath, const QString
     if (templatePath.isEmpty() || !in.open(QIODevice::ReadOnly))
         throw Error(ErrorKind::BadInput, QStringLiteral("cannot read the template's HTML page"), templatePath);
     const QString page = generateHtml(QString::fromUtf8(in.readAll()));
-    if (!detail::writeFileAtomically(toFile, page.toUtf8()))
-        throw Error(ErrorKind::Output, QStringLiteral("cannot write the HTML page"), toFile);
+    saveFile(toFile, page.toUtf8(), QStringLiteral("the HTML page"));
 }
 
 } // namespace leafcraft

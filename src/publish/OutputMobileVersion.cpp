@@ -6,11 +6,11 @@
 #include "publish/Maker.h"
 #include "publish/OutputMobileVersion_p.h"
 #include "templates/FlashTemplate.h"
+#include "support/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace leafcraft {
 
@@ -33,11 +33,7 @@ bool sameBytes(const QString& a, const QString& b)
 
 void writeAtomically(const QString& path, const QString& text)
 {
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Error(ErrorKind::Output, QStringLiteral("cannot write the phone version's file: %1").arg(file.errorString()),
-                    path);
+    saveFile(path, text.toUtf8(), QStringLiteral("the phone version's file"));
 }
 
 } // namespace
@@ -82,10 +78,10 @@ bool OutputMobileVersion::copyPicturesToMobileFolder()
             continue;
         }
         const QString target = folder + name;
-        QFile::remove(target);
-        if (!QFile::copy(page->pageFilePath(), target)) {
-            m_warnings.add(page->pageFilePath(), QStringLiteral("the phone picture of page %1 could not be copied")
-                                                     .arg(page->pageIndex()));
+        if (const QString problem = tryCopyFile(page->pageFilePath(), target); !problem.isNull()) {
+            m_warnings.add(page->pageFilePath(), QStringLiteral("the phone picture of page %1 could not be copied: %2")
+                                                     .arg(page->pageIndex())
+                                                     .arg(problem));
             m_failedFiles << QStringLiteral("files/mobile/%1.jpg").arg(page->pageIndex());
             continue;
         }

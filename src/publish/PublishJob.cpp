@@ -15,7 +15,7 @@
 #include "publish/FilePropertyCheck.h"
 #include "publish/EditedPageList.h"
 #include "publish/FlashBookOutput.h"
-#include "publish/AtomicWrite_p.h"
+#include "support/SaveFile.h"
 #include "publish/HTMLConfigInfo.h"
 #include "publish/PublishFlow.h"
 #include "support/FileUtility.h"
@@ -128,6 +128,18 @@ void PublishJob::prepare()
         throw Error(ErrorKind::BadInput,
                     why.empty() ? QStringLiteral("the settings file cannot be read") : why.back().message,
                     o.settingsFile);
+    }
+    if (!o.settingsFile.isEmpty()) {
+        const std::vector<SettingsFileProblem> refused = settingsFileProblems(*m_template, o.settingsFile, o.allowedFiles);
+        if (!refused.empty()) {
+            const OutsideFile& f = refused.front().file;
+            throw Error(ErrorKind::BadInput,
+                        QStringLiteral("the file %1 it names for property \"%2\" cannot go into a book: %3%4")
+                            .arg(f.path, f.key, f.reason,
+                                 refused.front().outsideOnly ? QStringLiteral(" (allow it with --allow-file PATH)")
+                                                             : QString()),
+                        o.settingsFile);
+        }
     }
     for (const auto& [key, value] : o.propertyValues)
         if (!m_template->setPropertyValue(key, value))
@@ -285,8 +297,7 @@ void PublishJob::setUpWriter(FlashBookOutput& writer)
     xml::Document pages = writer.pageListDocument(QStringLiteral(""));
     m_pageList->applyTo(pages);
     const QString path = m_workingFolder + QStringLiteral("/pages.xml");
-    if (!detail::writeFileAtomically(path, pages.rootBytes(xml::Output::Pretty)))
-        throw Error(ErrorKind::Output, QStringLiteral("cannot write the working page list"), path);
+    saveFile(path, pages.rootBytes(xml::Output::Pretty), QStringLiteral("the working page list"));
     writer.setEditorFiles(m_pageList->filesFolder(), m_pageList->files());
 }
 

@@ -40,6 +40,9 @@ struct PublishOptions {
     QString templateName = QStringLiteral("float");
     QString styleName; // empty: no style
     QString settingsFile;
+    // Files outside the settings file's folder that it may bring into the book: the user's
+    // consent, file by file.
+    QStringList allowedFiles;
     QList<QPair<QString, QString>> propertyValues; // applied in order after style and settings file
     int jobs = 0;                                  // page conversion threads; 0 = one per core
     bool zoomPictures = false; // large pictures for the zoom, at twice the page pictures' size

@@ -2,7 +2,7 @@
 
 #include "import/FlashPageSource.h"
 #include "import/PageFacts.h"
-#include "publish/AtomicWrite_p.h"
+#include "support/SaveFile.h"
 #include "publish/BookDocuments.h"
 #include "support/ParallelWork.h"
 
@@ -109,7 +109,7 @@ QByteArray wordsScript(int position, const std::vector<pdf::Word>& words)
 }
 
 void writeWordFiles(const QString& folder, const FlashPageSource& source,
-                    const std::function<void(const QString& path)>& fail)
+                    const std::function<void(const QString& path, const QString& problem)>& fail)
 {
     // Words files of an earlier book in this folder would speak for pages they do not show.
     static const QRegularExpression ours(QStringLiteral("^words-[0-9]+\\.js$"));
@@ -121,7 +121,7 @@ void writeWordFiles(const QString& folder, const FlashPageSource& source,
         int position;
         const PageFacts* facts;
         QString path;
-        bool written = false;
+        QString problem;
     };
     std::vector<Job> jobs;
     int position = 0;
@@ -129,7 +129,7 @@ void writeWordFiles(const QString& folder, const FlashPageSource& source,
         ++position;
         const PageFacts* facts = page->facts().get();
         if (facts && !facts->textWithheld && !facts->text.words.empty())
-            jobs.push_back({position, facts, dir.filePath(QStringLiteral("words-%1.js").arg(position))});
+            jobs.push_back({position, facts, dir.filePath(QStringLiteral("words-%1.js").arg(position)), QString()});
     }
     // Formatting and writing a file per page: shared among a few threads, failures told in order.
     const int workers = std::min(4, std::max(1, int(std::thread::hardware_concurrency())));
@@ -139,11 +139,13 @@ void writeWordFiles(const QString& folder, const FlashPageSource& source,
             Job& job = jobs[std::size_t(i)];
             // The folder is a staging one, or its words files were just removed: write in place.
             const QByteArray script = wordsScript(job.position, job.facts->text.words);
-            job.written = detail::writeNewFile(job.path, script) || detail::writeFileAtomically(job.path, script);
+            job.problem = trySaveFile(job.path, script, {.createOnly = true});
+            if (!job.problem.isNull())
+                job.problem = trySaveFile(job.path, script);
         },
         [&jobs, &fail](int i) {
-            if (!jobs[std::size_t(i)].written)
-                fail(jobs[std::size_t(i)].path);
+            if (!jobs[std::size_t(i)].problem.isNull())
+                fail(jobs[std::size_t(i)].path, jobs[std::size_t(i)].problem);
         },
         [] { return false; });
 }

@@ -42,9 +42,10 @@ std::optional<QStringList> importedPageTexts(const FlashPageSource& source);
 QByteArray wordsScript(int position, const std::vector<pdf::Word>& words);
 
 // Writes words-<n>.js into `folder` for every book page with words, after removing the
-// words files of an earlier book there. `fail` is told of each file that cannot be written.
+// words files of an earlier book there. `fail` is told of each file that cannot be written,
+// and why.
 void writeWordFiles(const QString& folder, const FlashPageSource& source,
-                    const std::function<void(const QString& path)>& fail);
+                    const std::function<void(const QString& path, const QString& problem)>& fail);
 
 } // namespace bookdoc
 

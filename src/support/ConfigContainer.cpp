@@ -127,6 +127,11 @@ QString ConfigContainer::entryName()
 
 QByteArray ConfigContainer::encode(const QByteArray& documentBytes)
 {
+    if (std::uint64_t(documentBytes.size()) > kMaxDocumentSize)
+        fail(QStringLiteral("the document has %1 bytes, more than a configuration document may have (%2 bytes)")
+                 .arg(documentBytes.size())
+                 .arg(kMaxDocumentSize),
+             QString());
     ZKDataArchive archive;
     archive.deflateData(documentBytes, entryName());
     // A failed encipherment yields nothing, which encodes to an empty CDATA section.

@@ -27,6 +27,8 @@ public:
     static QString entryName();
 
     // The container bytes for the serialised document `documentBytes` (written as they are).
+    // Throws Error(BadInput) for a document larger than kMaxDocumentSize, which decode would
+    // refuse: every container encode makes, decode reads.
     static QByteArray encode(const QByteArray& documentBytes);
 
     // The document bytes held by a container. Throws Error(BadInput) naming `where` when the

@@ -3,11 +3,11 @@
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "support/ScratchFolders.h"
+#include "support/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <cerrno>
 #include <optional>
@@ -116,6 +116,15 @@ QStringList FileUtility::subfolders(const QString& folder)
     return out;
 }
 
+QString FileUtility::userAppSupportFolder()
+{
+    const QString support = Platform::current().paths().userAppSupportDir();
+    if (!support.isEmpty())
+        return support;
+    static const QString fallback = makePrivateTempFolder(QStringLiteral("leafcraft-support"));
+    return fallback;
+}
+
 void FileUtility::trustFolderForFlashPlayer(const QString& folder)
 {
     QString support = withoutTrailingSlash(Platform::current().paths().localAppSupportDir());
@@ -145,15 +154,9 @@ void FileUtility::trustFolderForFlashPlayer(const QString& folder)
         content = folder;
     }
 
-    QSaveFile out(trustFile);
-    if (out.open(QIODevice::WriteOnly)) {
-        out.write(encodeTrustFile(content));
-        out.commit();
-    }
-    if (QFileInfo::exists(trustFile))
-        LC_DEBUG(QStringLiteral("file is exits!!"));
-    else
-        LC_DEBUG(QStringLiteral("file doest not exits!!!!!!!!!"));
+    const QString problem = trySaveFile(trustFile, encodeTrustFile(content), {.sync = true});
+    if (!problem.isNull())
+        LC_WARN(QStringLiteral("cannot write the trust file %1: %2").arg(trustFile, problem));
 }
 
 } // namespace leafcraft

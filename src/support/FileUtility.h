@@ -18,6 +18,9 @@ public:
     // returns a path: when the folder cannot be created, the path names a folder that does
     // not exist.
     static QString makePrivateTempFolder(const QString& name);
+    // The user's Application Support folder, or, when the platform names none, one private
+    // temporary folder of this process (makePrivateTempFolder), made on the first call.
+    static QString userAppSupportFolder();
 
     // Every folder below `folder` at any depth, as "<folder>/<relative path>", depth first
     // (a folder comes right before its own sub-folders; siblings in name order). Symbolic

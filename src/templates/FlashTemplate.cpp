@@ -4,12 +4,12 @@
 #include "platform/Platform.h"
 #include "platform/Xml.h"
 #include "support/FileUtility.h"
+#include "support/SaveFile.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <array>
 #include <optional>
@@ -80,13 +80,26 @@ bool pathExists(const QString& path)
     return info.exists() || info.isSymLink();
 }
 
+// Copies the file `source` to the new file `dest`; on failure `problem` (when given and still
+// empty) says why.
+bool copyOneFile(const QString& source, const QString& dest, QString* problem)
+{
+    const QString why = tryCopyFile(source, dest, {.createOnly = true});
+    if (why.isNull())
+        return true;
+    if (problem && problem->isEmpty())
+        *problem = why;
+    return false;
+}
+
 // Copies a file, or a folder with everything in it, to `dest` (which must not exist). Folders
 // named in `skippedFolders` (directly under `source`) stay behind.
-bool copyPath(const QString& source, const QString& dest, const QStringList& skippedFolders = {})
+bool copyPath(const QString& source, const QString& dest, const QStringList& skippedFolders = {},
+              QString* problem = nullptr)
 {
     const QFileInfo info(source);
     if (!info.isDir())
-        return QFile::copy(source, dest);
+        return copyOneFile(source, dest, problem);
     // List first, so that a destination inside the source is not copied into itself.
     QStringList entries;
     QDirIterator it(source, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
@@ -104,12 +117,13 @@ bool copyPath(const QString& source, const QString& dest, const QStringList& ski
         if (e.isDir() && !e.isSymLink())
             ok = QDir().mkpath(target) && ok;
         else if (e.isFile())
-            ok = QFile::copy(entry, target) && ok;
+            ok = copyOneFile(entry, target, problem) && ok;
     }
     return ok;
 }
 
-bool replaceWithCopy(const QString& source, const QString& dest, const QStringList& skippedFolders = {})
+bool replaceWithCopy(const QString& source, const QString& dest, const QStringList& skippedFolders = {},
+                     QString* problem = nullptr)
 {
     if (pathExists(dest))
         removePath(dest);
@@ -117,7 +131,7 @@ bool replaceWithCopy(const QString& source, const QString& dest, const QStringLi
         LC_WARN(QStringLiteral("copy source does not exist: %1").arg(source));
         return false;
     }
-    if (!copyPath(source, dest, skippedFolders)) {
+    if (!copyPath(source, dest, skippedFolders, problem)) {
         LC_WARN(QStringLiteral("cannot copy %1 to %2").arg(source, dest));
         return false;
     }
@@ -355,19 +369,22 @@ bool FlashTemplate::copyMobilePathToFile(const QString& dest, const QString& typ
     return replaceWithCopy(appFiles() + QLatin1String("/TmplData/mobile/") + type, dest, {QStringLiteral("src")});
 }
 
-bool FlashTemplate::copyPlayerFilesToFolder(const QString& dest) const
+bool FlashTemplate::copyPlayerFilesToFolder(const QString& dest, QString* problem) const
 {
     const QString source = appFiles() + QLatin1String("/TmplData/player");
-    if (!QFileInfo(source).isDir()) {
-        LC_WARN(QStringLiteral("the player folder does not exist: %1").arg(source));
-        return false;
-    }
-    if (!QFileInfo(source + QLatin1String("/player.js")).isFile()) {
-        LC_WARN(QStringLiteral("the book player is not built (%1/player.js is missing)").arg(source));
-        return false;
-    }
+    QString why;
+    if (!QFileInfo(source + QLatin1String("/player.js")).isFile())
+        why = QStringLiteral("the program's book player is missing (%1/player.js; is the program fully built?)")
+                  .arg(source);
     // src/ holds the player's modules, which the build bundles into player.js.
-    return replaceWithCopy(source, dest, {QStringLiteral("src")});
+    else if (replaceWithCopy(source, dest, {QStringLiteral("src")}, &why))
+        return true;
+    if (why.isEmpty())
+        why = QStringLiteral("cannot make the folder %1").arg(dest);
+    LC_WARN(why);
+    if (problem)
+        *problem = why;
+    return false;
 }
 
 // ---------------------------------------------------------------- settings files
@@ -443,6 +460,8 @@ bool FlashTemplate::applySettingsText(const QByteArray& bytes, const QString& pa
         return false;
     }
 
+    m_settingsFileValues.clear();
+    const QDir folder = QFileInfo(path).absoluteDir();
     const QString pageWidth = propertyValueFor(QStringLiteral("pageWidth"), QStringLiteral("960"));
     const QString pageHeight = propertyValueFor(QStringLiteral("pageHeight"), QStringLiteral("600"));
     QStringList malformed, unknown;
@@ -457,7 +476,13 @@ bool FlashTemplate::applySettingsText(const QByteArray& bytes, const QString& pa
             continue;
         }
         const QString key = line.left(eq);
-        const QString value = line.mid(eq + 1);
+        QString value = line.mid(eq + 1);
+        value.replace(QLatin1String("|||"), QLatin1String("\n"));
+        const FlashTemplateProperty* target = findProperty(key);
+        if (target && target->propertyType() == pt_file && !value.isEmpty() && !value.contains(kStyleResourcePrefix)) {
+            value = QDir::cleanPath(folder.absoluteFilePath(value));
+            m_settingsFileValues.push_back({key, value});
+        }
         if (key == QLatin1String("innerMainbgImgUrl"))
             LC_DEBUG(QStringLiteral("key 0[%1=%2]").arg(key, value));
         if (!setPropertyValue(key, value))
@@ -483,7 +508,10 @@ void FlashTemplate::exportPropertiesSettingsToArray(QStringList& lines, const Fl
     }
     QString key = property->key();
     key.replace(QLatin1String("\n\r"), QLatin1String("|||"));
-    lines << key + QLatin1Char('=') + property->value();
+    QString value = property->value();
+    for (const char* lineBreak : {"\n\r", "\r\n", "\n", "\r"})
+        value.replace(QLatin1String(lineBreak), QLatin1String("|||"));
+    lines << key + QLatin1Char('=') + value;
     for (const auto& child : property->childProperties())
         exportPropertiesSettingsToArray(lines, child.get());
 }
@@ -496,14 +524,9 @@ bool FlashTemplate::exportPropertiesSettingsTo(const QString& path)
     for (const QString& line : lines)
         text += QLatin1String("\n\r") + line;
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        warn(path, QStringLiteral("cannot write the settings file: %1").arg(file.errorString()));
-        return false;
-    }
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        warn(path, QStringLiteral("cannot write the settings file: %1").arg(file.errorString()));
+    const QString problem = trySaveFile(path, text.toUtf8(), {.sync = true});
+    if (!problem.isNull()) {
+        warn(path, QStringLiteral("cannot write the settings file: %1").arg(problem));
         return false;
     }
     return true;

@@ -94,11 +94,13 @@ public:
     // <AppFiles>/TmplData/mobile/<type> ("Flip" or "Slide").
     bool copyMobilePathToFile(const QString& dest, const QString& type) const;
     // <AppFiles>/TmplData/player/ (the HTML5 player) to the folder `dest`, replacing it. When the
-    // player folder is missing nothing happens (`dest` is kept).
-    bool copyPlayerFilesToFolder(const QString& dest) const;
+    // player folder is missing nothing happens (`dest` is kept). On failure `problem` (when
+    // given) says why.
+    bool copyPlayerFilesToFolder(const QString& dest, QString* problem = nullptr) const;
 
     // ---- Settings files: UTF-8 lines "key=value" (a leading byte order mark skipped), split at
-    // the first "=", untrimmed; "\r" removed, later entries win.
+    // the first "=", untrimmed; "\r" removed, later entries win. A line break inside a value is
+    // stored as "|||", so that what is exported is imported unchanged.
 
     // Applies the entries of a settings file through setPropertyValue, then puts "pageWidth"
     // and "pageHeight" back. Lines that have no "=" and are neither blank nor a comment
@@ -106,14 +108,24 @@ public:
     // file, too large, unreadable or not settings text (invalid UTF-8, XML or HTML, control
     // characters) changes nothing and adds a warning. Returns whether the file was applied.
     bool importPropertiesSettingsFrom(const QString& path);
-    // The same for the bytes of a settings file; `path` names it in warnings.
+    // The same for the bytes of a settings file; `path` names it in warnings, and a relative
+    // file value is taken as a file beside it.
     bool applySettingsText(const QByteArray& bytes, const QString& path);
+    // The values of file properties the last applied settings file gave, in file order, each
+    // with the property's key and the file it names (an absolute path). Values that name the
+    // style's own resources ("STYLE_RESOURCE:...") are not listed.
+    struct SettingsFileValue {
+        QString key;
+        QString path;
+    };
+    const std::vector<SettingsFileValue>& lastSettingsFileValues() const { return m_settingsFileValues; }
     // Writes every property's entry, each preceded by "\n\r", atomically as UTF-8. A failure
     // leaves any existing file untouched, adds a warning and returns false.
     bool exportPropertiesSettingsTo(const QString& path);
     // Appends the entry of `property` and of all its descendants (depth-first) to `lines`; with
     // nullptr, of every top-level property in order. An entry is the key with every "\n\r"
-    // replaced by "|||", "=", and the value.
+    // replaced by "|||", "=", and the value with every line break ("\n\r", "\r\n", "\n",
+    // "\r") replaced by "|||".
     void exportPropertiesSettingsToArray(QStringList& lines, const FlashTemplateProperty* property) const;
 
     // ---- Fields.
@@ -161,6 +173,7 @@ private:
     QString m_defaultStyleName;
     QString m_styleName;
     Warnings m_warnings;
+    std::vector<SettingsFileValue> m_settingsFileValues;
 };
 
 } // namespace leafcraft

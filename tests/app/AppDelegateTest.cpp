@@ -31,6 +31,9 @@ struct RecordingWindow : AppWindow {
     QStringList loaded;
     QStringList editorFolders;
     QString saveAnswer;
+    QString openAnswer;
+    bool yesAnswer = false;
+    QStringList questions;
 
     void hideWindow() override {}
     void showAndActivate() override {}
@@ -48,7 +51,8 @@ struct RecordingWindow : AppWindow {
                            std::shared_ptr<FlashOutline>, std::shared_ptr<FlashPagesAnnotations>) override {}
     void beginPageEditorSheet(const QString& folder) override { editorFolders << folder; }
     QString askSaveFile(const QString&) override { return saveAnswer; }
-    QString askOpenFile(const QString&, const QStringList&) override { return {}; }
+    QString askOpenFile(const QString&, const QStringList&) override { return openAnswer; }
+    bool askYesNo(const QString& message) override { return questions << message, yesAnswer; }
     void openWithDefaultApp(const QString&) override {}
     void showAbout() override {}
     void showError(const QString&) override {}
@@ -134,3 +138,21 @@ TEST_F(DelegateFixture, SettingsExportAddsTxtAndThePageEditorRoundTripsTheBasePa
     EXPECT_TRUE(delegate.neverEditor());
     delegate.prepareToQuit();
 }
+
+TEST_F(DelegateFixture, ASettingsFileBringsFilesFromElsewhereOnlyWhenTheUserAgrees)
+{
+    delegate.launch();
+    const QString elsewhere = test::writeFile(platform.root() + QLatin1String("/elsewhere/notes.txt"), "private");
+    window.openAnswer = test::writeFile(platform.root() + QLatin1String("/settings/s.txt"),
+                                        "DownloadFile=../elsewhere/notes.txt\n");
+    for (const bool yes : {false, true}) {
+        window.yesAnswer = yes;
+        delegate.onImportTemplateSettings();
+        EXPECT_EQ(window.questions.size(), yes ? 2 : 1);
+        EXPECT_TRUE(window.questions.last().contains(elsewhere));
+        EXPECT_EQ(delegate.flashTemplate()->propertyValueFor(QStringLiteral("DownloadFile"), QString()),
+                  yes ? elsewhere : QString());
+    }
+    delegate.prepareToQuit();
+}
+

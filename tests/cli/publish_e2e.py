@@ -316,7 +316,7 @@ def an_edited_page_list_brings_its_items_and_files(ctx):
     assert not os.path.exists(os.path.join(book, "files", "editor", "private.txt"))
 
     # Every refusal exits 3 and writes no book.
-    def refused(edit, pages_range="1-2"):
+    def refused(edit, pages_range="1-2", words="leafcraft-cli: "):
         with open(os.path.join(work, "pages.xml"), encoding="utf-8") as f:
             text = f.read()
         bad = ctx.out("bad-list")
@@ -326,12 +326,12 @@ def an_edited_page_list_brings_its_items_and_files(ctx):
         out = ctx.out("refused book")
         p = ctx.run(ctx.pdf("links.pdf"), "-o", out, "--pages", pages_range,
                     "--page-list", os.path.join(bad, "pages.xml"), expect=3)
-        assert "leafcraft-cli: " in p.stderr and not os.path.exists(os.path.join(out, "files")), p.stderr
+        assert words in p.stderr and not os.path.exists(os.path.join(out, "files")), p.stderr
 
-    def rewrite(old, new):
+    def rewrite(old, new, count=-1):
         def edit(bad, text):
             with open(os.path.join(bad, "pages.xml"), "w", encoding="utf-8") as f:
-                f.write(text.replace(old, new))
+                f.write(text.replace(old, new, count))
         return edit
 
     def link_out(bad, _):
@@ -345,6 +345,8 @@ def an_edited_page_list_brings_its_items_and_files(ctx):
     refused(rewrite("</Pages>", ""))
     refused(link_out)
     refused(rewrite("", ""), pages_range="1")
+    link = '<Item name="Link" type="rect" x="0" y="0" width="1" height="1" href="https://example.org" action="web"/>'
+    refused(rewrite("</Page>", link * 1001 + "</Page>", 1), words="more than 1000 items")
 
 
 @case

@@ -110,6 +110,31 @@ def file_property_values(ctx):
 
 
 @case
+def a_settings_file_brings_in_files_of_its_own_folder_only(ctx):
+    put(ctx.out("set/logo.png"), PNG)
+    put(ctx.out("set/sub/read.txt"), b"read me")
+    put(ctx.out("elsewhere/notes.txt"), b"private")
+    os.symlink(ctx.out("elsewhere/notes.txt"), ctx.out("set/link.txt"))
+    notes = ctx.out("elsewhere/notes.txt")
+    # (settings lines, files allowed on the command line, exit code, words the message must carry)
+    for row, (lines, allowed, code, words) in enumerate([
+        ("LogoFile=logo.png\nDownloadFile=sub/read.txt", [], 0, "copying " + ctx.out("set/sub/read.txt")),
+        ("DownloadFile=" + notes, [], 3, "--allow-file"),
+        ("DownloadFile=../elsewhere/notes.txt", [], 3, "outside the settings file's folder"),
+        ("DownloadFile=link.txt", [], 3, "outside the settings file's folder"),
+        ("DownloadFile=../elsewhere/notes.txt", [notes], 0, "copying " + notes),
+        ("DownloadFile=logo.png", [], 3, "extensions"),
+    ]):
+        put(ctx.out("set/s.txt"), lines.encode())
+        book = ctx.out("settings book %d" % row)
+        allow = [a for f in allowed for a in ("--allow-file", f)]
+        p = ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1", "--settings", ctx.out("set/s.txt"), *allow,
+                    expect=code)
+        assert words in p.stderr, (lines, p.stderr)
+        assert code == 0 or not os.path.exists(os.path.join(book, "files")), lines
+
+
+@case
 def an_interrupted_publish_leaves_one_whole_book_and_a_rerun_succeeds(ctx):
     book = ctx.out("interrupted")
     tmp = ctx.out("tmp")

@@ -3,7 +3,7 @@
 set -u
 cli=$1
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'umount "$work/full" 2>/dev/null; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 expect_rc() { # expected-code description command...
@@ -76,6 +76,18 @@ if [ "$(id -u)" != 0 ]; then
     cmp -s "$work/config.xml" "$work/locked/config.xml" || fail "read-only container changed"
 fi
 chmod u+w "$work/locked"
+
+# A full disk (a tiny tmpfs, where we may mount one): exit 4, says so, keeps the old container.
+mkdir "$work/full"
+if mount -t tmpfs -o size=64k tmpfs "$work/full" 2>/dev/null; then
+    cp "$work/config.xml" "$work/full/config.xml" && head -c 100000 /dev/zero > "$work/full/fill" 2>/dev/null
+    expect_rc 4 "encode onto a full disk" "$cli" config encode "$work/doc.xml" "$work/full/config.xml"
+    grep -q 'the disk is full' "$work/err" || fail "full disk message: $(cat "$work/err")"
+    cmp -s "$work/config.xml" "$work/full/config.xml" || fail "full disk: the old container changed"
+    [ "$(ls -A "$work/full" | tr '\n' ' ')" = "config.xml fill " ] || fail "full disk: left $(ls -A "$work/full")"
+else
+    echo "full-disk case skipped: no tmpfs can be mounted here"
+fi
 
 [ "$failures" = 0 ] && echo "config cli: all checks passed"
 exit "$failures"

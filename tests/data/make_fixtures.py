@@ -26,12 +26,16 @@ Hostile fixtures (make_hostile_fixtures), each small and each a lie about its si
   huge-page.pdf     one page of 2,000,000,000 x 2,000,000,000 points.
   big-page.pdf      one page of 6000 x 6000 points, too many pixels to render at full size.
   truncated-224.pdf the first half of a 224-page book.
+  nested-forms.pdf  a plain page, then one whose forms each draw the one below ten times, nine deep:
+                    10^9 boxes.
+  huge-image.pdf    one page showing a 30000 x 30000 picture (900 MB once decoded) in 2 KB.
 """
 
 import hashlib
 import json
 import os
 import sys
+import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
 from make_pdfs import *  # noqa: E402,F401,F403  (the writer: build, text_page, PdfWriter, Name, ...)
@@ -172,6 +176,34 @@ def make_hostile_fixtures(outdir):
         page = text_page(1)
         page.media = [0, 0, side, side]
         build(os.path.join(outdir, name), [page])
+
+    w = PdfWriter()
+    form = w.add({"Type": Name("XObject"), "Subtype": Name("Form"), "BBox": [0, 0, 612, 792]},
+                 stream=b"0.5 g 10 10 5 5 re f")
+    for _ in range(9):
+        form = w.add({"Type": Name("XObject"), "Subtype": Name("Form"), "BBox": [0, 0, 612, 792],
+                      "Resources": {"XObject": {"F": form}}}, stream=b"/F Do " * 10)
+    catalog, pages_ref = w.reserve(), w.reserve()
+    kids = [w.add({"Type": Name("Page"), "Parent": pages_ref, "MediaBox": [0, 0, 612, 792],
+                   "Contents": w.add({}, stream=stream), "Resources": {"XObject": {"F": form}}})
+            for stream in (b"0 g 100 100 50 50 re f", b"/F Do")]
+    w.set(pages_ref, {"Type": Name("Pages"), "Kids": kids, "Count": 2})
+    w.set(catalog, {"Type": Name("Catalog"), "Pages": pages_ref})
+    w.write(os.path.join(outdir, "nested-forms.pdf"), catalog)
+
+    packer, row = zlib.compressobj(9), bytes(30000 // 8)
+    packed = b"".join(packer.compress(row) for _ in range(30000)) + packer.flush()
+    w = PdfWriter()
+    image = w.add({"Type": Name("XObject"), "Subtype": Name("Image"), "Width": 30000, "Height": 30000,
+                   "ColorSpace": Name("DeviceGray"), "BitsPerComponent": 1,
+                   "Filter": [Name("FlateDecode"), Name("FlateDecode")]}, stream=zlib.compress(packed, 9))
+    catalog, pages_ref = w.reserve(), w.reserve()
+    content = w.add({}, stream=b"q 612 0 0 792 0 0 cm /I Do Q")
+    page = w.add({"Type": Name("Page"), "Parent": pages_ref, "MediaBox": [0, 0, 612, 792], "Contents": content,
+                  "Resources": {"XObject": {"I": image}}})
+    w.set(pages_ref, {"Type": Name("Pages"), "Kids": [page], "Count": 1})
+    w.set(catalog, {"Type": Name("Catalog"), "Pages": pages_ref})
+    w.write(os.path.join(outdir, "huge-image.pdf"), catalog, compress=False)
 
     whole = make_book(os.path.join(outdir, "truncated-224.pdf"), 224)
     # Cut like an interrupted download, after the object that straddles the middle.

@@ -44,30 +44,3 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"<p>${evil}</p>", "<p>Q&amp;A &lt;b&gt;&quot;it&#39;s&quot;&lt;/b&gt;</p>"}));
 
 } // namespace
-
-#include "publish/AtomicWrite_p.h"
-
-#include <QDir>
-#include <QTemporaryDir>
-
-namespace {
-
-TEST(AtomicWrite, ReplacesWholeAndLeavesNothingBehindOnFailure)
-{
-    QTemporaryDir dir;
-    const QString path = dir.path() + QStringLiteral("/config.xml");
-    ASSERT_TRUE(detail::writeFileAtomically(path, "a much longer first version"));
-    ASSERT_TRUE(detail::writeFileAtomically(path, "second"));
-    EXPECT_EQ(test::readFile(path), QByteArray("second"));
-    EXPECT_TRUE(QFile::permissions(path) & QFileDevice::ReadOther);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("config.xml")});
-
-    // A folder in the way of the target: the write fails and no temporary file stays.
-    QDir().mkpath(dir.path() + QStringLiteral("/taken"));
-    EXPECT_FALSE(detail::writeFileAtomically(dir.path() + QStringLiteral("/taken"), "x"));
-    EXPECT_FALSE(detail::writeFileAtomically(dir.path() + QStringLiteral("/missing/x"), "x"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              (QStringList{QStringLiteral("config.xml"), QStringLiteral("taken")}));
-}
-
-} // namespace

@@ -89,5 +89,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadContainer{"size_mismatch", withCutData(), "damaged"}),
     [](const ::testing::TestParamInfo<BadContainer>& info) { return std::string(info.param.label); });
 
+// Encode refuses what decode would: the largest document round-trips, one byte more is refused.
+TEST(ConfigContainer, EncodesOnlyWhatDecodeReads)
+{
+    FakePlatform platform;
+    QByteArray largest(qsizetype(ConfigContainer::kMaxDocumentSize), ' ');
+    EXPECT_EQ(ConfigContainer::decode(ConfigContainer::encode(largest)), largest);
+    largest.append(' ');
+    EXPECT_THROW(ConfigContainer::encode(largest), Error);
+}
+
 } // namespace
 } // namespace leafcraft

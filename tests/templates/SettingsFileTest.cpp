@@ -75,10 +75,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SettingsFileTest, ExportHasTheExactShapeAndRoundTrips)
 {
     tmpl->setPropertyValue(QStringLiteral("logo"), QStringLiteral("/p/l=o.png"));
+    tmpl->setPropertyValue(QStringLiteral("group"), QStringLiteral("G\none\r\ntwo\n\rthree"));
     const QString path = tmp() + QLatin1String("/out.txt");
     ASSERT_TRUE(tmpl->exportPropertiesSettingsTo(path));
-    const QByteArray expected = "\n\rpageWidth=800\n\rpageHeight=600\n\rtitle=outer\n\rgroup=G\n\rcolor=0x112233"
-                                "\n\rtitle=inner\n\rlogo=/p/l=o.png";
+    const QByteArray expected = "\n\rpageWidth=800\n\rpageHeight=600\n\rtitle=outer\n\rgroup=G|||one|||two|||three"
+                                "\n\rcolor=0x112233\n\rtitle=inner\n\rlogo=/p/l=o.png";
     EXPECT_EQ(readAbsolute(path), expected);
 
     // Change everything, import the export back: every first-of-key value returns.
@@ -86,7 +87,7 @@ TEST_F(SettingsFileTest, ExportHasTheExactShapeAndRoundTrips)
         tmpl->setPropertyValue(QLatin1String(key), QStringLiteral("changed"));
     ASSERT_TRUE(tmpl->importPropertiesSettingsFrom(path));
     EXPECT_EQ(value("pageWidth"), QStringLiteral("changed")) << "the page size is never imported";
-    EXPECT_EQ(value("group"), QStringLiteral("G"));
+    EXPECT_EQ(value("group"), QStringLiteral("G\none\ntwo\nthree")) << "line breaks come back as line feeds";
     EXPECT_EQ(value("color"), QStringLiteral("0x112233"));
     EXPECT_EQ(value("logo"), QStringLiteral("/p/l=o.png"));
     EXPECT_EQ(value("title"), QStringLiteral("inner")) << "the later duplicate entry wins on the first property";

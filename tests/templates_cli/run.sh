@@ -5,7 +5,7 @@
 set -u
 cli_source=$1
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'umount "$work/full" 2>/dev/null; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -59,6 +59,18 @@ check 2 "templates argument" "$cli" templates extra
 check 0 "settings help" "$cli" settings export --help
 check 0 "templates help" "$cli" templates --help
 [ -e "$work/x.txt" ] && fail "a refused export wrote its file"
+
+# A full disk (a tiny tmpfs, where we may mount one): exit 4, says so, keeps the old file.
+mkdir "$work/full"
+if mount -t tmpfs -o size=64k tmpfs "$work/full" 2>/dev/null; then
+    printf 'old' > "$work/full/s.txt" && head -c 100000 /dev/zero > "$work/full/fill" 2>/dev/null
+    check 4 "export onto a full disk" "$cli" settings export "$work/full/s.txt"
+    grep -q 'the disk is full' "$work/err.txt" || fail "full disk message: $(cat "$work/err.txt")"
+    [ "$(cat "$work/full/s.txt")" = old ] || fail "full disk: the old settings file changed"
+    [ "$(ls -A "$work/full" | tr '\n' ' ')" = "fill s.txt " ] || fail "full disk: left $(ls -A "$work/full")"
+else
+    echo "full-disk case skipped: no tmpfs can be mounted here"
+fi
 
 [ "$failures" = 0 ] && echo "all CLI checks passed"
 exit "$failures"

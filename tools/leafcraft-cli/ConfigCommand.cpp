@@ -5,10 +5,10 @@
 #include "platform/Xml.h"
 #include "support/ConfigContainer.h"
 #include "support/Error.h"
+#include "support/SaveFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstdio>
 
 namespace leafcraft::cli {
@@ -32,9 +32,10 @@ const char kEncodeHelp[] = "Usage: leafcraft-cli config encode DOCUMENT.xml CONT
                            "indented UTF-8, packs it as the entry \"config.xml\" of a zip archive, enciphers\n"
                            "the archive and writes the Base64 text inside <data> to CONTAINER.xml\n"
                            "(replacing it in one step; an existing file is kept when writing fails).\n"
+                           "The indented document may have at most 64 MB, as 'config decode' reads.\n"
                            "\n"
-                           "Exit codes: 0 written, 2 usage error, 3 DOCUMENT.xml unreadable or not XML,\n"
-                           "4 CONTAINER.xml cannot be written.\n";
+                           "Exit codes: 0 written, 2 usage error, 3 DOCUMENT.xml unreadable, not XML or\n"
+                           "too large, 4 CONTAINER.xml cannot be written.\n";
 
 const char kDecodeHelp[] = "Usage: leafcraft-cli config decode CONTAINER.xml\n"
                            "\n"
@@ -61,9 +62,7 @@ QByteArray readInput(const QString& path)
 
 void writeOutput(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw Error(ErrorKind::Output, QStringLiteral("cannot write the container: %1").arg(out.errorString()), path);
+    saveFile(path, bytes, QStringLiteral("the container"), {.sync = true});
 }
 
 // Positional arguments, or nullopt after reporting an unknown option.
@@ -105,7 +104,13 @@ int encode(const QStringList& args)
             throw;
         throw Error(ErrorKind::BadInput, QStringLiteral("not well-formed XML: %1").arg(e.message()), documentPath);
     }
-    writeOutput(files->at(1), ConfigContainer::encode(document.toBytes(xml::Output::Pretty)));
+    QByteArray container;
+    try {
+        container = ConfigContainer::encode(document.toBytes(xml::Output::Pretty));
+    } catch (const Error& e) {
+        throw Error(e.kind(), e.message(), documentPath);
+    }
+    writeOutput(files->at(1), container);
     return ExitOk;
 }
 

@@ -4,6 +4,7 @@
 // which both the parser and the help text are made; a new option is one more row.
 #include "Command.h"
 
+#include "platform/PdfDocument.h"
 #include "publish/BookStaging.h"
 #include "publish/FilePropertyCheck.h"
 #include "publish/FlashBookOutput.h"
@@ -84,8 +85,10 @@ std::vector<PublishOption>& optionTable()
          [](PublishCommandLine& c, const QString& v) { c.job.templateName = v; }},
         {"style", '\0', "S", "A style of the template (default: none).",
          [](PublishCommandLine& c, const QString& v) { c.job.styleName = v; }},
-        {"settings", '\0', "FILE", "Apply a template settings file (after the style).",
+        {"settings", '\0', "FILE", "Apply a template settings file (after the style). The files it names must lie in its folder.",
          [](PublishCommandLine& c, const QString& v) { c.job.settingsFile = v; }},
+        {"allow-file", '\0', "PATH", "Let the settings file bring in PATH from outside its folder (repeatable).",
+         [](PublishCommandLine& c, const QString& v) { c.job.allowedFiles << v; }},
         {"set", '\0', "KEY=VALUE", "Set a template property (after style and settings file; repeatable).",
          [](PublishCommandLine& c, const QString& v) {
              const qsizetype eq = v.indexOf(QLatin1Char('='));
@@ -95,6 +98,8 @@ std::vector<PublishOption>& optionTable()
          }},
         {"keep-going", '\0', "", "Publish without the pages that cannot be rendered (exit code 6).",
          [](PublishCommandLine& c, const QString&) { c.job.keepGoing = true; }},
+        {"page-seconds", '\0', "N", "Give up a page that takes longer than N seconds to draw (default 30).",
+         [](PublishCommandLine&, const QString& v) { pdf::setPageTimeBudget(parseInt("page-seconds", v, 1, 3600)); }},
         {"page-list", '\0', "WORK/pages.xml",
          "Take links and placed items from a page list the page editor saved (files in WORK/files/editor).",
          [](PublishCommandLine& c, const QString& v) { c.job.pageList = v; }},
