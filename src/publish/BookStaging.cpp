@@ -136,10 +136,12 @@ QString childPath(const QString& relative, const QString& name) {
     return relative.isEmpty() ? name : relative + QLatin1Char('/') + name;
 }
 
-// Names only Leafcraft gives at the top of a book folder, never carried across or settled.
+// Names only Leafcraft gives at the top of a book folder, never carried across or settled. A
+// staging folder inside is not one of them: one that is there while the folders are
+// exchanged is not this run's, and goes across like any entry of the user's.
 bool isOwnTopName(const QString& relative) {
     return relative == QLatin1String(kLockName) || relative == QLatin1String(kNewTreeMarker) ||
-           relative == QLatin1String(kJournalName) || relative.startsWith(QLatin1String(kStagingPrefix));
+           relative == QLatin1String(kJournalName);
 }
 
 // Recreates inside `to` the entries of `from` the previous book did not write (`ours`):
