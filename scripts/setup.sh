@@ -12,7 +12,7 @@ packages=(
     liblog4cxx-dev libxml2-dev zlib1g-dev libxxhash-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    python3 python3-pil python3-numpy unzip zip poppler-utils time
+    python3 python3-pil python3-numpy unzip zip poppler-utils time strace
     nodejs npm chromium firefox-esr xvfb xauth fonts-dejavu-core
     # the user manual, rendered at build time
     weasyprint python3-markdown

@@ -1,15 +1,21 @@
 #!/usr/bin/env python3
 """End-to-end tests of what `leafcraft-cli publish` must never do to a user's folder: a table of
 hostile folder layouts, a table of file-property values, interruption and failed output."""
+import base64
 import glob
+import io
 import os
+import shutil
 import signal
 import subprocess
 import sys
 import time
+import xml.dom.minidom
+import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import publish_e2e as e2e  # noqa: E402  (its Ctx, fixtures and runner)
+import read_config  # noqa: E402
 
 e2e.CASES.clear()
 case = e2e.case
@@ -293,6 +299,46 @@ def an_interrupted_publish_leaves_one_whole_book_and_a_rerun_succeeds(ctx):
     ctx.run(ctx.pdf("mixed.pdf"), "-o", book)
     one_whole_book()
     assert not leftovers()
+
+
+@case
+def a_kill_in_a_swap_file_by_file_leaves_a_readable_book(ctx):
+    """"-o ." swaps file by file: a KILL at each rename of the run (strace injects it) leaves the
+    configuration and HTML page of one of the two books, with every page that book names."""
+    if not shutil.which("strace"):
+        print("skip: no strace")
+        return
+    def book_of(files):  # the decoded configuration (its container carries a time) and HTML page
+        text = xml.dom.minidom.parseString(files["files/config.xml"]).documentElement.firstChild.data
+        config = zipfile.ZipFile(io.BytesIO(read_config.rc4(read_config.KEY, base64.b64decode(text))))
+        return config.read("config.xml"), files["index.html"]
+
+    refs = {}
+    books = ("cropped.pdf", "rotated.pdf")  # one page, then four
+    for name in books:
+        ctx.run(ctx.pdf(name), "-o", ctx.out("reference " + name))
+        refs[name] = tree(ctx.out("reference " + name))
+    book = ctx.out("killed by rename")
+    env = dict(os.environ, HOME=ctx.out("home"), TMPDIR=ctx.out("killed tmp"))
+    os.makedirs(env["TMPDIR"])
+    for n in range(1, 60, 2):
+        ctx.run(ctx.pdf(books[0]), "-o", book)  # each stop starts from the smaller book whole
+        p = subprocess.run(["strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=rename,renameat,renameat2",
+                            "-e", "inject=rename,renameat,renameat2:signal=KILL:when=%d" % n,
+                            ctx.cli, "publish", ctx.pdf(books[1]), "-o", "."], cwd=book, env=env, capture_output=True)
+        now = tree(book)
+        config, page = book_of(now)
+        ref = [r for r in refs.values() if book_of(r)[0] == config]
+        assert ref and page in {r["index.html"] for r in refs.values()}, n
+        missing = [f for f in ref[0] if f.startswith("files/page/") and f not in now]
+        assert not missing, (n, missing)
+        if p.returncode == 0:
+            break
+    else:
+        raise AssertionError("every run was stopped")
+    assert n > 10, n  # the swap itself was stopped, all along
+    ctx.run(ctx.pdf("links.pdf"), "-o", book)
+    assert set(tree(book)) - {".leafcraft-lock"} == set(manifest_of(book)) | {MANIFEST}
 
 
 @case
