@@ -2,6 +2,7 @@
 """End-to-end tests of what `leafcraft-cli publish` must never do to a user's folder: a table of
 hostile folder layouts, a table of file-property values, interruption and failed output."""
 import base64
+import fcntl
 import glob
 import io
 import os
@@ -299,6 +300,31 @@ def an_interrupted_publish_leaves_one_whole_book_and_a_rerun_succeeds(ctx):
     ctx.run(ctx.pdf("mixed.pdf"), "-o", book)
     one_whole_book()
     assert not leftovers()
+
+
+@case
+def work_folders_of_runs_that_have_gone_are_cleared(ctx):
+    tmp = ctx.out("stale tmp")
+    folders = {  # name: (owner, held by a live process, cleared)
+        "LeafcraftPublish-KILLED01": (0, False, True),
+        "Sheetwise-KILLED02": (0, False, True),
+        "Sheetwise-RUNNING3": (0, True, False),
+        "Sheetwise-ANOTHER4": (65534, False, False),
+    }
+    held = []
+    for name, (owner, live, _) in folders.items():
+        put(os.path.join(tmp, name, "1.jpg"), PNG)
+        os.chmod(os.path.join(tmp, name), 0o700)
+        os.chown(os.path.join(tmp, name), owner, owner)
+        if live:
+            held.append(os.open(os.path.join(tmp, name), os.O_RDONLY))
+            fcntl.flock(held[-1], fcntl.LOCK_EX)
+    subprocess.run([ctx.cli, "publish", ctx.pdf("links.pdf"), "-o", ctx.out("stale book")], check=True,
+                   env=dict(os.environ, HOME=ctx.out("home"), TMPDIR=tmp), capture_output=True)
+    for name, (_, _, cleared) in folders.items():
+        assert os.path.exists(os.path.join(tmp, name)) != cleared, name
+    for fd in held:
+        os.close(fd)
 
 
 @case
