@@ -33,6 +33,9 @@ const char kLockName[] = ".leafcraft-lock";
 // In a staging folder beside the book until the folders are exchanged: a leftover staging
 // folder that has it never held a book, one without it was exchanged out.
 const char kNewTreeMarker[] = ".leafcraft-new";
+// In a folder exchanged out once what a user put there is back in the book: what is left is
+// the previous book's alone, half removed perhaps.
+const char kSettledMarker[] = ".leafcraft-settled";
 // Folders with more entries of their own than this are not exchanged (each is linked across).
 const int kMostCarriedEntries = 1000;
 
@@ -141,7 +144,7 @@ QString childPath(const QString& relative, const QString& name) {
 // exchanged is not this run's, and goes across like any entry of the user's.
 bool isOwnTopName(const QString& relative) {
     return relative == QLatin1String(kLockName) || relative == QLatin1String(kNewTreeMarker) ||
-           relative == QLatin1String(kJournalName);
+           relative == QLatin1String(kJournalName) || relative == QLatin1String(kSettledMarker);
 }
 
 // Recreates inside `to` the entries of `from` the previous book did not write (`ours`):
@@ -522,8 +525,9 @@ bool BookStaging::recoverStaging(const QString& staging) {
         return true;
     }
     if (staging.startsWith(absoluteClean(m_root) + QLatin1Char('/')) ||
-        entryAt(staging + QLatin1Char('/') + QLatin1String(kNewTreeMarker)) == Entry::File) {
-        removeTree(staging); // a book never swapped in
+        entryAt(staging + QLatin1Char('/') + QLatin1String(kNewTreeMarker)) == Entry::File ||
+        entryAt(staging + QLatin1Char('/') + QLatin1String(kSettledMarker)) == Entry::File) {
+        removeTree(staging); // a book never swapped in, or one already settled
         return true;
     }
     // A folder exchanged out.
@@ -538,6 +542,16 @@ bool BookStaging::settleOldTree(const QString& oldTree, const QSet<QString>& old
         m_warnings.add(m_root, text);
         return false;
     }
+    const int fd = ::open(encoded(oldTree + QLatin1Char('/') + QLatin1String(kSettledMarker)).constData(),
+                          O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
+    // The marker goes last, so that a stop half-way leaves it with what is left.
+    std::error_code ec;
+    const dev_t dev = deviceOf(oldTree);
+    for (auto it = fs::directory_iterator(fsPath(oldTree), ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+        if (it->path().filename() != kSettledMarker)
+            removeTree(QString::fromStdU16String(it->path().u16string()), dev);
     removeTree(oldTree);
     return true;
 }

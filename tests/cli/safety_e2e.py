@@ -299,7 +299,7 @@ def an_interrupted_publish_leaves_one_whole_book_and_a_rerun_succeeds(ctx):
         one_whole_book()
     ctx.run(ctx.pdf("mixed.pdf"), "-o", book)
     one_whole_book()
-    assert not leftovers()
+    assert not leftovers(), leftovers()
 
 
 @case
