@@ -375,7 +375,7 @@ void BookStaging::begin() {
         throw Error(ErrorKind::Output, QStringLiteral("cannot lock the output folder"), m_root);
     scratch::add(QFile::decodeName(lockPath));
 
-    m_recorded = recordedStagings();
+    readRecord();
     recoverInterrupted();
 
     if (!m_private && canExchange())
@@ -399,26 +399,33 @@ void BookStaging::begin() {
 }
 
 // The lock file records the staging folders of the run that holds it, each written there
-// before the folder is made ("staging <absolute path>" lines). Only a lock file of this
-// user's that nobody else may write is believed.
-QStringList BookStaging::recordedStagings() const {
+// before the folder is made ("staging <absolute path>" lines), and the hash of a swap's
+// journal before the swap begins ("journal <hash> <absolute path of the staging folder>").
+// Only a lock file of this user's that nobody else may write is believed.
+void BookStaging::readRecord() {
+    m_recorded.clear();
+    m_journals.clear();
     struct stat st {};
     if (::fstat(m_lockFd, &st) != 0 || st.st_uid != ::geteuid() || (st.st_mode & 022) != 0 || st.st_size > 65536)
-        return {};
+        return;
     QByteArray bytes(qsizetype(st.st_size), '\0');
     if (::pread(m_lockFd, bytes.data(), size_t(bytes.size()), 0) != bytes.size())
-        return {};
-    QStringList out;
-    for (const QByteArray& line : bytes.split('\n'))
+        return;
+    for (const QByteArray& line : bytes.split('\n')) {
         if (line.startsWith("staging /"))
-            out << QFile::decodeName(line.mid(8));
-    return out;
+            m_recorded << QFile::decodeName(line.mid(8));
+        else if (line.startsWith("journal ") && line.indexOf(' ', 8) == 40)
+            m_journals.insert(QFile::decodeName(line.mid(41)), line.mid(8, 32));
+    }
 }
 
 bool BookStaging::writeRecord() const {
     QByteArray bytes;
-    for (const QString& path : m_recorded)
+    for (const QString& path : m_recorded) {
         bytes += "staging " + encoded(path) + '\n';
+        if (m_journals.contains(path))
+            bytes += "journal " + m_journals.value(path) + ' ' + encoded(path) + '\n';
+    }
     return ::ftruncate(m_lockFd, 0) == 0 &&
            (bytes.isEmpty() || ::pwrite(m_lockFd, bytes.constData(), size_t(bytes.size()), 0) == bytes.size());
 }
@@ -508,6 +515,10 @@ void BookStaging::recoverInterrupted() {
 bool BookStaging::recoverStaging(const QString& staging) {
     const QString journal = staging + QLatin1Char('/') + QLatin1String(kJournalName);
     if (entryAt(journal) == Entry::File) {
+        if (BookManifest::describe(staging, QLatin1String(kJournalName)).hash != m_journals.value(staging)) {
+            m_warnings.add(m_root, QStringLiteral("left %1 alone: its journal is not the one its run recorded").arg(staging));
+            return false;
+        }
         // The swap had begun: finish it, so that the folder holds the new book whole. Only
         // files still exactly as the journal recorded them are replaced or removed.
         const QString stagedManifest = staging + QLatin1Char('/') + m_manifestPath;
@@ -663,6 +674,9 @@ void BookStaging::commit() {
                             : BookManifest::describe(m_root, file));
     }
     if (!journal.write(m_staging + QLatin1Char('/') + QLatin1String(kJournalName)))
+        throw Error(ErrorKind::Output, QStringLiteral("cannot write into the output folder"), m_root);
+    m_journals.insert(m_staging, BookManifest::describe(m_staging, QLatin1String(kJournalName)).hash);
+    if (!writeRecord())
         throw Error(ErrorKind::Output, QStringLiteral("cannot write into the output folder"), m_root);
     // From here on the staging folder is the journal of a swap: a failure leaves it for the
     // next publish into this folder to finish.

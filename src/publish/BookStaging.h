@@ -31,6 +31,7 @@
 
 #include "support/Error.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -111,7 +112,7 @@ class BookStaging {
     // A fresh private folder `prefix`XXXXXX, recorded in the lock file before it is made.
     QString makeStaging(const QString& prefix);
     QString besideStagingPrefix() const;
-    QStringList recordedStagings() const;
+    void readRecord();
     bool writeRecord() const;
     bool isOwnLeftover(const QString& staging) const;
     // The files of `manifest` that are still the book's below `tree` (see above).
@@ -127,7 +128,8 @@ class BookStaging {
     QStringList m_newFiles;
     QSet<QString> m_ours; // the previous book's files, as commit() found them
     bool m_oursKnown = false;
-    QStringList m_recorded;
+    QStringList m_recorded;            // staging folders named in the lock file
+    QHash<QString, QByteArray> m_journals; // and the hashes of their journals
     std::vector<std::pair<QByteArray, QByteArray>> m_headers;
     Warnings m_warnings;
     dev_t m_rootDevice = dev_t(-1);

@@ -22,8 +22,11 @@ QByteArray manifestOf(const QStringList& files) {
 // What the lock file of an interrupted run says it made.
 void recordStagings(const QString& root, const QStringList& stagings) {
     QByteArray lines;
-    for (const QString& s : stagings)
+    for (const QString& s : stagings) {
         lines += "staging " + s.toUtf8() + '\n';
+        if (QFile::exists(s + "/.leafcraft-swap"))
+            lines += "journal " + BookManifest::describe(s, ".leafcraft-swap").hash + ' ' + s.toUtf8() + '\n';
+    }
     test::writeFile(root + "/.leafcraft-lock", lines);
     QFile::setPermissions(root + "/.leafcraft-lock", QFile::ReadOwner | QFile::WriteOwner);
 }
@@ -102,7 +105,11 @@ TEST_F(Staging, AnInterruptedSwapIsFinishedAndAnUnfinishedStagingDropped) {
     test::writeFile(root + "/.leafcraft-staging-def456/files/page/1.jpg", "half");
     // One this user's runs never recorded (another's, planted) is left alone, journal and all.
     test::writeFile(root + "/.leafcraft-staging-zzz999/.leafcraft-swap", manifestOf({"index.html"}));
-    recordStagings(root, {swapping, root + "/.leafcraft-staging-def456"});
+    // One recorded, whose journal was changed afterwards to name the user's page: left alone too.
+    const QString edited = root + "/.leafcraft-staging-edited";
+    test::writeFile(edited + "/.leafcraft-swap", manifestOf({"files/page/9.jpg"}));
+    recordStagings(root, {swapping, root + "/.leafcraft-staging-def456", edited});
+    test::writeFile(edited + "/.leafcraft-swap", manifestOf({"files/page/9.jpg", "index.html"}));
 
     BookStaging next(root, manifest);
     next.begin();
@@ -111,8 +118,8 @@ TEST_F(Staging, AnInterruptedSwapIsFinishedAndAnUnfinishedStagingDropped) {
     EXPECT_FALSE(QFileInfo::exists(root + "/files/page/9.jpg"));
     EXPECT_EQ(BookStaging::readManifest(root, manifest).size(), 3);
     EXPECT_EQ(QDir(root).entryList({".leafcraft-staging-*"}, QDir::AllEntries | QDir::Hidden),
-              QStringList{".leafcraft-staging-zzz999"});
-    EXPECT_EQ(next.warnings().size(), 1u);
+              (QStringList{".leafcraft-staging-edited", ".leafcraft-staging-zzz999"}));
+    EXPECT_EQ(next.warnings().size(), 2u);
     EXPECT_TRUE(next.exchangesFolders());
 }
 
