@@ -122,7 +122,8 @@ bool BookManifest::write(const QString& path) const {
         bytes += keyword + ' ' + value + '\n';
     for (const ManifestEntry& e : m_files) {
         if (e.hasContents() && isInsidePath(e.path))
-            bytes += kFileKeyword + ' ' + QByteArray::number(e.size) + ' ' + e.hash + ' ' + e.path.toUtf8() + '\n';
+            bytes +=
+                kFileKeyword + ' ' + QByteArray::number(e.size) + ' ' + e.hash + ' ' + e.path.toUtf8() + '\n';
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile f(path);
@@ -174,8 +175,8 @@ std::vector<ManifestEntry> BookManifest::describeAll(const QString& folder, cons
     std::vector<ManifestEntry> out(size_t(relative.size()));
     const int workers = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
     detail::runInPageOrder(
-        int(relative.size()), workers,
-        [&](int, int i) { out[size_t(i)] = describe(folder, relative[i]); }, [](int) {}, [] { return false; });
+        int(relative.size()), workers, [&](int, int i) { out[size_t(i)] = describe(folder, relative[i]); },
+        [](int) {}, [] { return false; });
     return out;
 }
 
