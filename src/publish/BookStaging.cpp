@@ -653,12 +653,17 @@ void BookStaging::commit() {
                 .arg(problems.join(QStringLiteral(", "))),
             m_root);
     const QSet<QString> needed(m_newFiles.begin(), m_newFiles.end());
+    QStringList kept;
     for (const ManifestEntry& entry : old.files()) {
         if (!m_ours.contains(entry.path) && !needed.contains(entry.path) &&
             entryAt(m_root + QLatin1Char('/') + entry.path) != Entry::Missing)
-            m_warnings.add(m_root + QLatin1Char('/') + entry.path,
-                           QStringLiteral("kept: the previous book listed it, but it is not what that book wrote"));
+            kept << entry.path;
     }
+    for (const QString& file : kept.mid(0, 10))
+        m_warnings.add(m_root + QLatin1Char('/') + file,
+                       QStringLiteral("kept: the previous book listed it, but it is not what that book wrote"));
+    if (kept.size() > 10)
+        m_warnings.add(m_root, QStringLiteral("kept %1 more such files").arg(kept.size() - 10));
 
     scratch::SwapGuard guard;
     if (m_exchange && exchangeFolders())
