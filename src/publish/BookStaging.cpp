@@ -1,6 +1,8 @@
 #include "publish/BookStaging.h"
 
 #include "platform/Log.h"
+#include "platform/Platform.h"
+#include "publish/BookManifest.h"
 #include "support/Error.h"
 #include "support/ScratchFolders.h"
 
@@ -18,19 +20,22 @@
 #include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace leafcraft {
 
 namespace {
 
-const char kManifestHeader[] = "# leafcraft book manifest 1";
 const char kJournalName[] = ".leafcraft-swap";
 const char kStagingPrefix[] = ".leafcraft-staging-";
 const char kLockName[] = ".leafcraft-lock";
 // In a staging folder beside the book until the folders are exchanged: a leftover staging
 // folder that has it never held a book, one without it was exchanged out.
 const char kNewTreeMarker[] = ".leafcraft-new";
+// In a folder exchanged out once what a user put there is back in the book: what is left is
+// the previous book's alone, half removed perhaps.
+const char kSettledMarker[] = ".leafcraft-settled";
 // Folders with more entries of their own than this are not exchanged (each is linked across).
 const int kMostCarriedEntries = 1000;
 
@@ -52,61 +57,46 @@ Entry entryAt(const QString& path) {
     return S_ISREG(st.st_mode) ? Entry::File : Entry::Other;
 }
 
-// A manifest line names a file inside the book: relative, no "." or ".." component.
-bool isInsidePath(const QString& path) {
-    if (path.isEmpty() || path.startsWith(QLatin1Char('/')))
-        return false;
-    const QStringList parts = path.split(QLatin1Char('/'));
-    return std::none_of(parts.begin(), parts.end(), [](const QString& p) {
-        return p.isEmpty() || p == QLatin1String(".") || p == QLatin1String("..");
-    });
-}
-
-QStringList readList(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || f.readLine().trimmed() != kManifestHeader)
-        return {};
-    QStringList out;
-    while (!f.atEnd()) {
-        QByteArray line = f.readLine();
-        if (line.endsWith('\n'))
-            line.chop(1);
-        const QString entry = QString::fromUtf8(line);
-        if (isInsidePath(entry))
-            out << entry;
-    }
-    return out;
-}
-
-bool writeList(const QString& path, const QStringList& entries) {
-    QByteArray bytes(kManifestHeader);
-    bytes += '\n';
-    for (const QString& e : entries)
-        bytes += e.toUtf8() + '\n';
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
-}
-
-// The problem with the components of `relative` below `root` that are already there: a
-// symbolic link or a file where a folder must be. Empty when the path may be used.
-QString pathProblem(const QString& root, const QString& relative) {
+// The problem with the components of `relative` below `root` (on device `dev`) that are
+// already there: a symbolic link, a file where a folder must be, or a folder of another file
+// system (a mount point). Empty when the path may be used.
+QString pathProblem(const QString& root, const QString& relative, dev_t dev) {
     const QStringList parts = relative.split(QLatin1Char('/'));
     QString path = root;
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
         path += QLatin1Char('/') + parts[i];
-        switch (entryAt(path)) {
-        case Entry::Missing:
+        struct stat st {};
+        const QString shown = QStringList(parts.mid(0, i + 1)).join('/');
+        if (::lstat(encoded(path).constData(), &st) != 0)
             return QString();
-        case Entry::Folder:
-            continue;
-        case Entry::Link:
-            return QStringLiteral("%1 is a symbolic link").arg(QStringList(parts.mid(0, i + 1)).join('/'));
-        default:
-            return QStringLiteral("%1 is not a folder").arg(QStringList(parts.mid(0, i + 1)).join('/'));
-        }
+        if (S_ISLNK(st.st_mode))
+            return QStringLiteral("%1 is a symbolic link").arg(shown);
+        if (!S_ISDIR(st.st_mode))
+            return QStringLiteral("%1 is not a folder").arg(shown);
+        if (st.st_dev != dev)
+            return QStringLiteral("%1 is on another file system").arg(shown);
     }
     return QString();
+}
+
+dev_t deviceOf(const QString& path) {
+    struct stat st {};
+    return ::lstat(encoded(path).constData(), &st) == 0 ? st.st_dev : dev_t(-1);
+}
+
+// Gives `target` (a folder or link just made) the owner, group, permissions and times of the
+// entry `was` it stands for, so that a folder carried across is the user's as before. Best
+// effort: an owner this process may not give is left as it is.
+void keepAttributes(const QByteArray& target, const struct stat& was) {
+    struct stat now {};
+    if (::lstat(target.constData(), &now) != 0)
+        return;
+    if (now.st_uid != was.st_uid || now.st_gid != was.st_gid)
+        (void)::lchown(target.constData(), was.st_uid, was.st_gid);
+    if (!S_ISLNK(was.st_mode))
+        ::chmod(target.constData(), was.st_mode & 07777);
+    const struct timespec times[2] = {was.st_atim, was.st_mtim};
+    ::utimensat(AT_FDCWD, target.constData(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 namespace fs = std::filesystem;
@@ -115,17 +105,26 @@ fs::path fsPath(const QString& path) {
     return fs::path(path.toStdU16String());
 }
 
-void removeTree(const QString& folder) {
-    std::error_code ec;
-    if (fs::remove_all(fsPath(folder), ec) != static_cast<std::uintmax_t>(-1) && !ec)
+// Removes `path` and, for a folder, everything in it, without following symbolic links or
+// entering another file system (a mount point inside stays, and so does its folder).
+void removeTree(const QString& path, dev_t dev = dev_t(-1)) {
+    const QByteArray name = encoded(path);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0)
+        return;
+    if (!S_ISDIR(st.st_mode)) {
+        ::unlink(name.constData());
+        return;
+    }
+    if (dev != dev_t(-1) && st.st_dev != dev)
         return;
     // A read-only folder inside (one a user had, linked across) keeps its entries: open it up.
-    for (auto it = fs::recursive_directory_iterator(fsPath(folder), ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec) && !it->is_symlink(ec))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    }
-    fs::remove_all(fsPath(folder), ec);
+    if ((st.st_mode & 0700) != 0700)
+        ::chmod(name.constData(), (st.st_mode & 07777) | 0700);
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(fsPath(path), ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+        removeTree(QString::fromStdU16String(it->path().u16string()), st.st_dev);
+    ::rmdir(name.constData());
 }
 
 QString absoluteClean(const QString& path) {
@@ -140,17 +139,20 @@ QString childPath(const QString& relative, const QString& name) {
     return relative.isEmpty() ? name : relative + QLatin1Char('/') + name;
 }
 
-// Names only Leafcraft gives at the top of a book folder, never carried across or settled.
+// Names only Leafcraft gives at the top of a book folder, never carried across or settled. A
+// staging folder inside is not one of them: one that is there while the folders are
+// exchanged is not this run's, and goes across like any entry of the user's.
 bool isOwnTopName(const QString& relative) {
     return relative == QLatin1String(kLockName) || relative == QLatin1String(kNewTreeMarker) ||
-           relative == QLatin1String(kJournalName) || relative.startsWith(QLatin1String(kStagingPrefix));
+           relative == QLatin1String(kJournalName) || relative == QLatin1String(kSettledMarker);
 }
 
 // Recreates inside `to` the entries of `from` the previous book did not write (`ours`):
 // files as hard links, symbolic links as links with the same target, folders with their
-// permissions. False when one cannot be carried or there are too many (`budget`).
+// owner, group, permissions and times. False when one cannot be carried, lies on another file
+// system (a mount point), or there are too many (`budget`).
 bool carryOver(const QString& from, const QString& to, const QString& relative, const QSet<QString>& ours,
-               int& budget) {
+               int& budget, dev_t dev) {
     std::error_code ec;
     for (auto it = fs::directory_iterator(fsPath(from), ec); !ec && it != fs::directory_iterator();
          it.increment(ec)) {
@@ -165,19 +167,21 @@ bool carryOver(const QString& from, const QString& to, const QString& relative, 
         struct stat st {};
         if (::lstat(encoded(source).constData(), &st) != 0)
             return false;
+        if (st.st_dev != dev)
+            return false;
         if (S_ISDIR(st.st_mode)) {
             const bool made = ::mkdir(encoded(target).constData(), 0700) == 0;
             if (!made && entryAt(target) != Entry::Folder)
                 return false;
             const int before = budget;
-            if (!carryOver(source, target, rel, ours, budget))
+            if (!carryOver(source, target, rel, ours, budget, dev))
                 return false;
             // A folder that held nothing but the previous book's files goes with it.
             if (made && before == budget && !QDir(source).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
                 ::rmdir(encoded(target).constData());
                 ++budget;
-            } else if (::chmod(encoded(target).constData(), st.st_mode & 07777) != 0) {
-                return false;
+            } else if (made) {
+                keepAttributes(encoded(target), st);
             }
         } else if (S_ISREG(st.st_mode)) {
             if (::link(encoded(source).constData(), encoded(target).constData()) != 0)
@@ -189,6 +193,7 @@ bool carryOver(const QString& from, const QString& to, const QString& relative, 
             fs::create_symlink(linked, fsPath(target), ec);
             if (ec)
                 return false;
+            keepAttributes(encoded(target), st);
         } else {
             return false; // devices, sockets, pipes stay where they are: swap file by file
         }
@@ -228,7 +233,7 @@ bool moveAcross(const QString& from, const QString& to, const QString& relative,
             if (!there && QDir(into).isEmpty(all) && !QDir(inside).isEmpty(all))
                 ::rmdir(target.constData());
             else if (!there)
-                ::chmod(target.constData(), was.st_mode & 07777);
+                keepAttributes(target, was);
             continue;
         }
         if (there && sameFile(was, now))
@@ -251,6 +256,36 @@ bool moveAcross(const QString& from, const QString& to, const QString& relative,
             ok = ::rename(source.constData(), target.constData()) == 0 && ok;
     }
     return ok && !ec;
+}
+
+// The folder of the book itself inside the folder that receives it ("" or
+// "<name>.app/Contents/Resources/"), from where its manifest lies.
+QString bookFolderOf(const QString& manifestPath) {
+    return manifestPath.endsWith(BookStaging::manifestName())
+               ? manifestPath.left(manifestPath.size() - BookStaging::manifestName().size())
+               : QString();
+}
+
+// Whether a file of a manifest without sizes and hashes may be taken for the book's own: one
+// under the book's files/ or mobile/, its HTML page, or anything in its application bundle.
+bool inBookFolders(const QString& path, const QString& bookFolder) {
+    const QString bundle = bookFolder.section(QLatin1Char('/'), 0, 0);
+    if (bundle.endsWith(QLatin1String(".app")) && path.startsWith(bundle + QLatin1Char('/')))
+        return true;
+    if (!path.startsWith(bookFolder))
+        return false;
+    const QString inBook = path.mid(bookFolder.size());
+    return inBook.startsWith(QLatin1String("files/")) || inBook.startsWith(QLatin1String("mobile/")) ||
+           (!inBook.contains(QLatin1Char('/')) &&
+            (inBook.endsWith(QLatin1String(".html")) || inBook.endsWith(QLatin1String(".htm"))));
+}
+
+// Files a reader of the book opens first: moved in last, so that a swap stopped half-way
+// leaves the previous configuration and page pointing at pages that are all there.
+bool isMovedLast(const QString& path) {
+    const QString name = path.section(QLatin1Char('/'), -1);
+    return name == QLatin1String("config.xml") || name == QLatin1String("config.js") ||
+           name.endsWith(QLatin1String(".html")) || name.endsWith(QLatin1String(".htm"));
 }
 
 } // namespace
@@ -288,7 +323,11 @@ QString BookStaging::stagedPath(const QString& path) const {
 }
 
 QStringList BookStaging::readManifest(const QString& root, const QString& manifestPath) {
-    return readList(root + QLatin1Char('/') + manifestPath);
+    const BookManifest manifest = BookManifest::read(root + QLatin1Char('/') + manifestPath);
+    QStringList out = manifest.paths();
+    if (manifest.isValid() && !out.contains(manifestPath))
+        out << manifestPath;
+    return out;
 }
 
 QStringList BookStaging::listFiles(const QString& folder) {
@@ -310,6 +349,7 @@ void BookStaging::begin() {
         throw Error(ErrorKind::Output, QStringLiteral("the output path exists and is not a folder"), m_root);
     if (!QDir().mkpath(m_root))
         throw Error(ErrorKind::Output, QStringLiteral("cannot create the output folder"), m_root);
+    m_rootDevice = deviceOf(m_root);
 
     // The lock file: a fresh one is removed again at the end; one that was there is left.
     const QByteArray lockPath = encoded(m_root + QLatin1Char('/') + QLatin1String(kLockName));
@@ -335,21 +375,75 @@ void BookStaging::begin() {
         throw Error(ErrorKind::Output, QStringLiteral("cannot lock the output folder"), m_root);
     scratch::add(QFile::decodeName(lockPath));
 
+    readRecord();
     recoverInterrupted();
 
-    m_staging = makeStagingBeside();
+    if (!m_private && canExchange())
+        m_staging = makeStaging(besideStagingPrefix());
     m_exchange = !m_staging.isEmpty();
-    if (!m_exchange) {
-        QByteArray pattern =
-            encoded(m_root + QLatin1Char('/') + QLatin1String(kStagingPrefix) + QStringLiteral("XXXXXX"));
-        if (!::mkdtemp(pattern.data()))
-            throw Error(ErrorKind::Output,
-                        QStringLiteral("cannot write into the output folder: %1")
-                            .arg(QString::fromLocal8Bit(std::strerror(errno))),
-                        m_root);
-        m_staging = QFile::decodeName(pattern);
-    }
+    if (!m_exchange)
+        m_staging = makeStaging(absoluteClean(m_root) + QLatin1Char('/') + QLatin1String(kStagingPrefix));
+    if (m_staging.isEmpty())
+        throw Error(ErrorKind::Output,
+                    QStringLiteral("cannot write into the output folder: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(errno))),
+                    m_root);
     scratch::add(m_staging);
+    if (m_exchange) {
+        const QByteArray marker = encoded(m_staging + QLatin1Char('/') + QLatin1String(kNewTreeMarker));
+        const int fd = ::open(marker.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0)
+            throw Error(ErrorKind::Output, QStringLiteral("cannot write into the output folder"), m_staging);
+        ::close(fd);
+    }
+}
+
+// The lock file records the staging folders of the run that holds it, each written there
+// before the folder is made ("staging <absolute path>" lines), and the hash of a swap's
+// journal before the swap begins ("journal <hash> <absolute path of the staging folder>").
+// Only a lock file of this user's that nobody else may write is believed.
+void BookStaging::readRecord() {
+    m_recorded.clear();
+    m_journals.clear();
+    struct stat st {};
+    if (::fstat(m_lockFd, &st) != 0 || st.st_uid != ::geteuid() || (st.st_mode & 022) != 0 || st.st_size > 65536)
+        return;
+    QByteArray bytes(qsizetype(st.st_size), '\0');
+    if (::pread(m_lockFd, bytes.data(), size_t(bytes.size()), 0) != bytes.size())
+        return;
+    for (const QByteArray& line : bytes.split('\n')) {
+        if (line.startsWith("staging /"))
+            m_recorded << QFile::decodeName(line.mid(8));
+        else if (line.startsWith("journal ") && line.indexOf(' ', 8) == 40)
+            m_journals.insert(QFile::decodeName(line.mid(41)), line.mid(8, 32));
+    }
+}
+
+bool BookStaging::writeRecord() const {
+    QByteArray bytes;
+    for (const QString& path : m_recorded) {
+        bytes += "staging " + encoded(path) + '\n';
+        if (m_journals.contains(path))
+            bytes += "journal " + m_journals.value(path) + ' ' + encoded(path) + '\n';
+    }
+    return ::ftruncate(m_lockFd, 0) == 0 &&
+           (bytes.isEmpty() || ::pwrite(m_lockFd, bytes.constData(), size_t(bytes.size()), 0) == bytes.size());
+}
+
+QString BookStaging::makeStaging(const QString& prefix) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path = prefix + Platform::current().random().randomName(6);
+        m_recorded << path;
+        if (!writeRecord())
+            return QString();
+        if (::mkdir(encoded(path).constData(), 0700) == 0)
+            return path;
+        m_recorded.removeLast();
+        if (errno != EEXIST)
+            break;
+    }
+    writeRecord();
+    return QString();
 }
 
 QString BookStaging::besideStagingPrefix() const {
@@ -357,42 +451,32 @@ QString BookStaging::besideStagingPrefix() const {
     return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".leafcraft-staging-");
 }
 
-QString BookStaging::makeStagingBeside() const {
-    if (m_private)
-        return QString();
+bool BookStaging::canExchange() const {
     const QFileInfo info(absoluteClean(m_root));
     const QByteArray name = encoded(info.fileName());
     struct stat root {}, parent{};
     if (name.isEmpty() || name.size() + 26 > NAME_MAX || ::lstat(encoded(m_root).constData(), &root) != 0 ||
         !S_ISDIR(root.st_mode) || root.st_uid != ::geteuid() ||
         ::stat(encoded(info.absolutePath()).constData(), &parent) != 0 || parent.st_dev != root.st_dev)
-        return QString(); // a link, another's folder, or a mount point: swapped file by file
+        return false; // a link, another's folder, or a mount point: swapped file by file
     // The process works inside it: exchanging would leave it (and a shell there) in the old book.
     const QString here = QDir::currentPath() + QLatin1Char('/');
     if (here.startsWith(info.canonicalFilePath() + QLatin1Char('/')))
-        return QString();
+        return false;
     // A book of ours or nothing: a folder of other things is not moved as a whole.
-    if (readManifest(m_root, m_manifestPath).isEmpty()) {
+    if (!BookManifest::read(m_root + QLatin1Char('/') + m_manifestPath).isValid()) {
         const QStringList entries =
             QDir(m_root).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         if (entries != QStringList{QLatin1String(kLockName)})
-            return QString();
+            return false;
     }
-    QByteArray pattern = encoded(besideStagingPrefix() + QStringLiteral("XXXXXX"));
-    if (!::mkdtemp(pattern.data()))
-        return QString();
-    const QString staging = QFile::decodeName(pattern);
-    // The new folder takes the place of the old one: same permissions, same group.
-    const QByteArray marker = encoded(staging + QLatin1Char('/') + QLatin1String(kNewTreeMarker));
-    int fd = -1;
-    if (::chmod(pattern.constData(), root.st_mode & 07777) != 0 ||
-        ::chown(pattern.constData(), static_cast<uid_t>(-1), root.st_gid) != 0 ||
-        (fd = ::open(marker.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) < 0) {
-        removeTree(staging);
-        return QString();
-    }
-    ::close(fd);
-    return staging;
+    return true;
+}
+
+bool BookStaging::isOwnLeftover(const QString& staging) const {
+    struct stat st {};
+    return m_recorded.contains(staging) && ::lstat(encoded(staging).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::geteuid() && (st.st_mode & 022) == 0;
 }
 
 void BookStaging::recoverInterrupted() {
@@ -400,55 +484,123 @@ void BookStaging::recoverInterrupted() {
     const QString marker = m_root + QLatin1Char('/') + QLatin1String(kNewTreeMarker);
     if (entryAt(marker) == Entry::File)
         ::unlink(encoded(marker).constData());
+    QStringList found;
     for (const QString& name : QDir(m_root).entryList({QLatin1String(kStagingPrefix) + QLatin1Char('*')},
                                                       QDir::Dirs | QDir::Hidden | QDir::NoSymLinks))
-        recoverStaging(m_root + QLatin1Char('/') + name);
+        found << absoluteClean(m_root + QLatin1Char('/') + name);
     const QString prefix = besideStagingPrefix();
     const QFileInfo beside(prefix);
     for (const QString& name :
          QDir(beside.absolutePath()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot)) {
         if (name.startsWith(beside.fileName()) && name.size() == beside.fileName().size() + 6)
-            recoverStaging(beside.absolutePath() + QLatin1Char('/') + name);
+            found << beside.absolutePath() + QLatin1Char('/') + name;
     }
+    QStringList kept;
+    for (const QString& staging : found) {
+        if (!isOwnLeftover(staging)) {
+            // Not made by a run of this user's that recorded it: someone else's, left alone.
+            const QString text = QStringLiteral("left %1 alone: it looks like an unfinished publish, but not one "
+                                                "of yours (remove it if you know what it is)")
+                                     .arg(staging);
+            LC_WARN(text);
+            m_warnings.add(m_root, text);
+        } else if (!recoverStaging(staging)) {
+            kept << staging;
+        }
+    }
+    m_recorded = kept;
+    writeRecord();
 }
 
-void BookStaging::recoverStaging(const QString& staging) {
+bool BookStaging::recoverStaging(const QString& staging) {
     const QString journal = staging + QLatin1Char('/') + QLatin1String(kJournalName);
-    if (QFileInfo(journal).isFile()) {
-        // The swap had begun: finish it, so that the folder holds the new book whole.
+    if (entryAt(journal) == Entry::File) {
+        if (BookManifest::describe(staging, QLatin1String(kJournalName)).hash != m_journals.value(staging)) {
+            m_warnings.add(m_root, QStringLiteral("left %1 alone: its journal is not the one its run recorded").arg(staging));
+            return false;
+        }
+        // The swap had begun: finish it, so that the folder holds the new book whole. Only
+        // files still exactly as the journal recorded them are replaced or removed.
         const QString stagedManifest = staging + QLatin1Char('/') + m_manifestPath;
-        QStringList newFiles = QFileInfo(stagedManifest).isFile() ? readList(stagedManifest)
-                                                                  : readManifest(m_root, m_manifestPath);
+        const QStringList newFiles = entryAt(stagedManifest) == Entry::File
+                                         ? readManifest(staging, m_manifestPath)
+                                         : readManifest(m_root, m_manifestPath);
+        const BookManifest old = BookManifest::read(journal);
         LC_WARN(QStringLiteral("finishing the interrupted publish in %1").arg(m_root));
-        finishSwap(staging, newFiles, readList(journal));
-    } else if (staging.startsWith(m_root + QLatin1Char('/')) ||
-               entryAt(staging + QLatin1Char('/') + QLatin1String(kNewTreeMarker)) == Entry::File) {
-        removeTree(staging); // a book never swapped in
-    } else {
-        settleOldTree(staging); // a folder exchanged out
+        try {
+            finishSwap(staging, newFiles, old.paths(), ownedFiles(m_root, old));
+        } catch (const Error& e) {
+            m_warnings.add(m_root, e.message());
+            return false;
+        }
+        return true;
     }
+    if (staging.startsWith(absoluteClean(m_root) + QLatin1Char('/')) ||
+        entryAt(staging + QLatin1Char('/') + QLatin1String(kNewTreeMarker)) == Entry::File ||
+        entryAt(staging + QLatin1Char('/') + QLatin1String(kSettledMarker)) == Entry::File) {
+        removeTree(staging); // a book never swapped in, or one already settled
+        return true;
+    }
+    // A folder exchanged out.
+    return settleOldTree(staging, ownedFiles(staging, BookManifest::read(staging + QLatin1Char('/') + m_manifestPath)));
 }
 
-bool BookStaging::settleOldTree(const QString& oldTree) {
-    const QStringList oldBook = readManifest(oldTree, m_manifestPath);
+bool BookStaging::settleOldTree(const QString& oldTree, const QSet<QString>& oldBook) {
     const QStringList newBook = readManifest(m_root, m_manifestPath);
-    if (!moveAcross(oldTree, m_root, QString(), QSet<QString>(oldBook.begin(), oldBook.end()),
-                    QSet<QString>(newBook.begin(), newBook.end()))) {
-        LC_WARN(QStringLiteral("kept %1: it holds files that could not be moved back into %2").arg(oldTree, m_root));
+    if (!moveAcross(oldTree, m_root, QString(), oldBook, QSet<QString>(newBook.begin(), newBook.end()))) {
+        const QString text = QStringLiteral("kept %1: it holds files that could not be moved back into %2").arg(oldTree, m_root);
+        LC_WARN(text);
+        m_warnings.add(m_root, text);
         return false;
     }
+    const int fd = ::open(encoded(oldTree + QLatin1Char('/') + QLatin1String(kSettledMarker)).constData(),
+                          O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
+    // The marker goes last, so that a stop half-way leaves it with what is left.
+    std::error_code ec;
+    const dev_t dev = deviceOf(oldTree);
+    for (auto it = fs::directory_iterator(fsPath(oldTree), ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+        if (it->path().filename() != kSettledMarker)
+            removeTree(QString::fromStdU16String(it->path().u16string()), dev);
     removeTree(oldTree);
     return true;
 }
 
+QSet<QString> BookStaging::ownedFiles(const QString& tree, const BookManifest& manifest) const {
+    QSet<QString> out;
+    if (!manifest.isValid())
+        return out;
+    const dev_t dev = deviceOf(tree);
+    const QString bookFolder = bookFolderOf(m_manifestPath);
+    auto isRegularInside = [&](const QString& file) {
+        struct stat st {};
+        return pathProblem(tree, file, dev).isEmpty() &&
+               ::lstat(encoded(tree + QLatin1Char('/') + file).constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+               st.st_dev == dev;
+    };
+    for (const ManifestEntry& entry : manifest.files()) {
+        if (!isRegularInside(entry.path))
+            continue;
+        const bool ours = m_private || (entry.hasContents()
+                                            ? BookManifest::holdsRecorded(tree + QLatin1Char('/') + entry.path, entry)
+                                            : inBookFolders(entry.path, bookFolder));
+        if (ours)
+            out.insert(entry.path);
+    }
+    if (isRegularInside(m_manifestPath))
+        out.insert(m_manifestPath); // the manifest read is ours too
+    return out;
+}
+
 QStringList BookStaging::conflicts() const {
-    const QStringList old = readManifest(m_root, m_manifestPath);
-    QSet<QString> ours(old.begin(), old.end());
-    if (!old.isEmpty())
-        ours.insert(m_manifestPath); // a valid manifest is ours too
+    const BookManifest old = BookManifest::read(m_root + QLatin1Char('/') + m_manifestPath);
+    const QSet<QString> ours = m_oursKnown ? m_ours : ownedFiles(m_root, old);
     QStringList problems;
     for (const QString& file : m_newFiles.isEmpty() ? listFiles(m_staging) : m_newFiles) {
-        QString problem = pathProblem(m_root, file);
+        if (file == QLatin1String(kNewTreeMarker))
+            continue;
+        QString problem = pathProblem(m_root, file, m_rootDevice);
         if (problem.isEmpty()) {
             const Entry e = entryAt(m_root + QLatin1Char('/') + file);
             if (e == Entry::Link)
@@ -456,7 +608,7 @@ QStringList BookStaging::conflicts() const {
             else if (e == Entry::Folder || e == Entry::Other)
                 problem = QStringLiteral("%1 is not a file").arg(file);
             else if (e == Entry::File && !m_private && !ours.contains(file) &&
-                     !(old.isEmpty() && m_replacesUnrecorded))
+                     !(!old.isValid() && m_replacesUnrecorded))
                 problem = file;
         }
         if (!problem.isEmpty() && !problems.contains(problem))
@@ -471,22 +623,65 @@ void BookStaging::commit() {
     m_newFiles = listFiles(m_staging);
     m_newFiles.removeAll(QLatin1String(kNewTreeMarker));
     m_newFiles.removeAll(m_manifestPath);
+    // What every file holds, for the next publish to know it is still the book's.
+    BookManifest manifest;
+    for (const auto& [keyword, value] : m_headers)
+        manifest.setHeader(keyword, value);
+    for (ManifestEntry& entry : BookManifest::describeAll(m_staging, m_newFiles)) {
+        if (!entry.hasContents())
+            throw Error(ErrorKind::Output, QStringLiteral("cannot read back a file of the book"),
+                        m_staging + QLatin1Char('/') + entry.path);
+        manifest.addFile(std::move(entry));
+    }
     m_newFiles << m_manifestPath;
-    if (!writeList(m_staging + QLatin1Char('/') + m_manifestPath, m_newFiles))
+    if (!manifest.write(m_staging + QLatin1Char('/') + m_manifestPath))
         throw Error(ErrorKind::Output, QStringLiteral("cannot write the book's file list"), m_root);
+
+    const BookManifest old = BookManifest::read(m_root + QLatin1Char('/') + m_manifestPath);
+    if (old.isValid() && !old.recordsContents() && !m_private)
+        m_warnings.add(m_root, QStringLiteral("the previous book was written by an earlier version of Leafcraft, "
+                                              "whose file list records no contents: only its files under files/ and "
+                                              "mobile/, its HTML page and its application are replaced"));
+    m_ours = ownedFiles(m_root, old);
+    m_oursKnown = true;
     const QStringList problems = conflicts();
     if (!problems.isEmpty())
         throw Error(
             ErrorKind::Output,
-            QStringLiteral("nothing was written: the folder holds files Leafcraft did not write where the "
-                           "book needs to write (move them away or choose another folder): %1")
+            QStringLiteral("nothing was written: the folder holds files Leafcraft did not write (or that changed "
+                           "since) where the book needs to write (move them away or choose another folder): %1")
                 .arg(problems.join(QStringLiteral(", "))),
             m_root);
+    const QSet<QString> needed(m_newFiles.begin(), m_newFiles.end());
+    QStringList kept;
+    for (const ManifestEntry& entry : old.files()) {
+        if (!m_ours.contains(entry.path) && !needed.contains(entry.path) &&
+            entryAt(m_root + QLatin1Char('/') + entry.path) != Entry::Missing)
+            kept << entry.path;
+    }
+    for (const QString& file : kept.mid(0, 10))
+        m_warnings.add(m_root + QLatin1Char('/') + file,
+                       QStringLiteral("kept: the previous book listed it, but it is not what that book wrote"));
+    if (kept.size() > 10)
+        m_warnings.add(m_root, QStringLiteral("kept %1 more such files").arg(kept.size() - 10));
+
     scratch::SwapGuard guard;
     if (m_exchange && exchangeFolders())
         return;
-    if (!writeList(m_staging + QLatin1Char('/') + QLatin1String(kJournalName),
-                   readManifest(m_root, m_manifestPath)))
+    // The journal: what may be replaced or removed, as it is now, so that a run finishing
+    // this swap touches nothing that changed meanwhile.
+    BookManifest journal;
+    for (const QString& file : m_ours) {
+        const auto recorded = std::find_if(old.files().begin(), old.files().end(),
+                                           [&](const ManifestEntry& e) { return e.path == file; });
+        journal.addFile(recorded != old.files().end() && recorded->hasContents()
+                            ? *recorded
+                            : BookManifest::describe(m_root, file));
+    }
+    if (!journal.write(m_staging + QLatin1Char('/') + QLatin1String(kJournalName)))
+        throw Error(ErrorKind::Output, QStringLiteral("cannot write into the output folder"), m_root);
+    m_journals.insert(m_staging, BookManifest::describe(m_staging, QLatin1String(kJournalName)).hash);
+    if (!writeRecord())
         throw Error(ErrorKind::Output, QStringLiteral("cannot write into the output folder"), m_root);
     // From here on the staging folder is the journal of a swap: a failure leaves it for the
     // next publish into this folder to finish.
@@ -494,55 +689,80 @@ void BookStaging::commit() {
     scratch::forget(m_staging);
     const QString staging = m_staging;
     m_staging.clear();
-    finishSwap(staging, m_newFiles, readManifest(m_root, m_manifestPath));
+    finishSwap(staging, m_newFiles, journal.paths(), m_ours + needed);
 }
 
 bool BookStaging::exchangeFolders() {
-    const QStringList old = readManifest(m_root, m_manifestPath);
     int budget = kMostCarriedEntries;
-    if (!carryOver(m_root, m_staging, QString(), QSet<QString>(old.begin(), old.end()), budget) ||
-        ::renameat2(AT_FDCWD, encoded(m_staging).constData(), AT_FDCWD, encoded(m_root).constData(),
-                    RENAME_EXCHANGE) != 0) {
+    struct stat root {};
+    const QByteArray staging = encoded(m_staging);
+    // The new folder takes the place of the old one: same permissions, same group; it stays
+    // private until the moment of the exchange.
+    if (!carryOver(m_root, m_staging, QString(), m_ours, budget, m_rootDevice) ||
+        ::lstat(encoded(m_root).constData(), &root) != 0 ||
+        ::chown(staging.constData(), static_cast<uid_t>(-1), root.st_gid) != 0 ||
+        ::chmod(staging.constData(), root.st_mode & 07777) != 0 ||
+        ::renameat2(AT_FDCWD, staging.constData(), AT_FDCWD, encoded(m_root).constData(), RENAME_EXCHANGE) != 0) {
+        ::chmod(staging.constData(), 0700);
         LC_DEBUG(QStringLiteral("%1: swapping file by file").arg(m_root));
         return false;
     }
     // The new book is in place whole; the staging folder now holds the previous one.
+    ::chmod(staging.constData(), 0700);
     m_committed = true;
     scratch::forget(m_staging);
     const QString oldTree = m_staging;
     m_staging.clear();
     ::unlink(encoded(m_root + QLatin1Char('/') + QLatin1String(kNewTreeMarker)).constData());
-    settleOldTree(oldTree);
+    if (settleOldTree(oldTree, m_ours))
+        m_recorded.removeAll(oldTree);
+    writeRecord();
     return true;
 }
 
-void BookStaging::finishSwap(const QString& staging, const QStringList& newFiles,
-                             const QStringList& oldFiles) {
-    // New files first, the manifest last: it names the new book only once the book is whole.
-    QStringList order = newFiles;
-    if (order.removeAll(m_manifestPath) > 0)
+void BookStaging::finishSwap(const QString& staging, const QStringList& newFiles, const QStringList& oldFiles,
+                             const QSet<QString>& replaceable) {
+    // Pages first, then the configuration and HTML pages, the manifest last: a reader (or a
+    // stop) in between meets the previous configuration with every page it names.
+    QStringList order;
+    QStringList last;
+    for (const QString& file : newFiles) {
+        if (file == m_manifestPath)
+            continue;
+        (isMovedLast(file) ? last : order) << file;
+    }
+    order << last;
+    if (newFiles.contains(m_manifestPath))
         order << m_manifestPath;
     QStringList failed;
     QSet<QString> folders; // checked and made once each
+    const dev_t dev = deviceOf(m_root);
     for (const QString& file : order) {
-        const QString from = staging + QLatin1Char('/') + file;
-        const QString to = m_root + QLatin1Char('/') + file;
-        const QString folder = QFileInfo(to).path();
+        const QByteArray from = encoded(staging + QLatin1Char('/') + file);
+        const QByteArray to = encoded(m_root + QLatin1Char('/') + file);
+        struct stat st {};
+        if (::lstat(from.constData(), &st) != 0)
+            continue; // moved before an interruption
+        const QString folder = QFileInfo(m_root + QLatin1Char('/') + file).path();
         if (!folders.contains(folder)) {
-            if (!pathProblem(m_root, file).isEmpty() || !QDir().mkpath(folder)) {
+            if (!pathProblem(m_root, file, dev).isEmpty() || !QDir().mkpath(folder)) {
                 failed << file;
                 continue;
             }
             folders.insert(folder);
         }
-        // A file no longer staged was moved before an interruption.
-        if (::rename(encoded(from).constData(), encoded(to).constData()) != 0 && errno != ENOENT)
+        // Never over a file that is not the previous book's as recorded.
+        if (::lstat(to.constData(), &st) == 0 && !replaceable.contains(file)) {
+            failed << file;
+            continue;
+        }
+        if (::rename(from.constData(), to.constData()) != 0 && errno != ENOENT)
             failed << file;
     }
     // What only the previous book had goes, and so do the folders that leaves empty.
     const QSet<QString> keep(newFiles.begin(), newFiles.end());
     for (const QString& file : oldFiles) {
-        if (keep.contains(file) || !pathProblem(m_root, file).isEmpty())
+        if (keep.contains(file) || !replaceable.contains(file) || !pathProblem(m_root, file, dev).isEmpty())
             continue;
         const QString path = m_root + QLatin1Char('/') + file;
         if (entryAt(path) != Entry::File)

@@ -2,10 +2,14 @@
 //
 // A book is written into a fresh private staging folder on the same file system as the folder
 // that receives it, and everything in the staging folder is the new book. At the end the
-// staging folder's file list becomes the book's manifest, and commit() puts the new book in
-// place of the previous one, whose files (those its manifest lists) go. Files the book did
-// not write are never removed or replaced: where a name the new book needs is taken by such a
-// file, or reached through a symbolic link, the publish is refused before anything changes.
+// staging folder's file list, with each file's size and hash, becomes the book's manifest
+// (BookManifest), and commit() puts the new book in place of the previous one, whose files go.
+// A file the previous book listed is its own only while it is still a regular file of this
+// file system, reached without symbolic links, holding exactly what the manifest recorded;
+// anything else (a file the user changed, or a name a hand-edited manifest lists) is never
+// removed or replaced: where a name the new book needs is taken by such a file, or reached
+// through a symbolic link or another file system, the publish is refused before anything
+// changes; where the new book does not need it, it stays and a warning says so.
 //
 // Two ways to swap. Where the folder holds a book of ours or nothing, the staging folder sits
 // beside it ("<parent>/.<name>.leafcraft-staging-XXXXXX"): the folder's other entries are
@@ -19,15 +23,25 @@
 // A publish lock (flock on "<root>/.leafcraft-lock") keeps two publishes out of one folder;
 // whoever holds it clears what an interrupted run left: it finishes a journaled swap that had
 // begun, moves over what a user added to a folder exchanged out, and deletes any other
-// staging folder. Staging folders are registered as scratch folders, so a CLI stopped by
-// TERM or INT removes them.
+// staging folder. Only staging folders a run of this user recorded in the lock file before
+// making them, owned by this user and writable by nobody else, are touched; others (someone
+// else's, planted beside the book) are left alone with a warning. Staging folders are
+// registered as scratch folders, so a CLI stopped by TERM or INT removes them.
 #pragma once
 
+#include "support/Error.h"
+
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <sys/types.h>
+#include <utility>
+#include <vector>
 
 namespace leafcraft {
+
+class BookManifest;
 
 class BookStaging {
   public:
@@ -59,15 +73,21 @@ class BookStaging {
     QString stagedPath(const QString& path) const;
     const QString& root() const { return m_root; }
 
-    // The files whose names the new book needs but that the previous book did not write, and
-    // names reached through a symbolic link; empty when the new book may be moved in.
+    // A header line of the manifest commit() writes ("<keyword> <value>"; see BookManifest).
+    void setManifestHeader(const QByteArray& keyword, const QByteArray& value) {
+        m_headers.emplace_back(keyword, value);
+    }
+
+    // The files whose names the new book needs but that are not the previous book's as it
+    // wrote them, and names reached through a symbolic link or another file system; empty
+    // when the new book may be moved in.
     QStringList conflicts() const;
     // Writes the manifest, checks conflicts() (Error(Output) naming them, nothing changed),
     // then swaps the new book in and removes what only the previous book had.
     void commit();
 
-    // The manifest at `root`/`manifestPath`: relative paths, or empty when there is no valid
-    // manifest. Paths that leave the folder are dropped.
+    // The paths the manifest at `root`/`manifestPath` lists, itself last, or empty when there
+    // is no valid manifest. Paths that leave the folder are dropped.
     static QStringList readManifest(const QString& root, const QString& manifestPath);
     // The regular files below `folder`, relative to it, sorted.
     static QStringList listFiles(const QString& folder);
@@ -75,23 +95,44 @@ class BookStaging {
     // Whether the book is swapped in by exchanging whole folders (see above); known after begin().
     bool exchangesFolders() const { return m_exchange; }
 
+    // What begin() and commit() found worth saying: files kept, folders left alone.
+    const Warnings& warnings() const { return m_warnings; }
+
   private:
     void recoverInterrupted();
-    void recoverStaging(const QString& staging);
-    void finishSwap(const QString& staging, const QStringList& newFiles, const QStringList& oldFiles);
+    // False when the staging folder had to be kept.
+    bool recoverStaging(const QString& staging);
+    // Moves `newFiles` from `staging` into root and removes `oldFiles`; only names in
+    // `replaceable` are replaced or removed.
+    void finishSwap(const QString& staging, const QStringList& newFiles, const QStringList& oldFiles,
+                    const QSet<QString>& replaceable);
     void removeStaging();
-    // The staging folder beside root, or empty where folders cannot be exchanged.
-    QString makeStagingBeside() const;
+    // Whether the book may be swapped in by exchanging folders (see above).
+    bool canExchange() const;
+    // A fresh private folder `prefix`XXXXXX, recorded in the lock file before it is made.
+    QString makeStaging(const QString& prefix);
     QString besideStagingPrefix() const;
+    void readRecord();
+    bool writeRecord() const;
+    bool isOwnLeftover(const QString& staging) const;
+    // The files of `manifest` that are still the book's below `tree` (see above).
+    QSet<QString> ownedFiles(const QString& tree, const BookManifest& manifest) const;
     bool exchangeFolders();
     // Moves into root what a user put into the folder that was exchanged out (now `oldTree`)
     // and removes the rest of it; keeps it (returns false) when something could not be moved.
-    bool settleOldTree(const QString& oldTree);
+    bool settleOldTree(const QString& oldTree, const QSet<QString>& oldBook);
 
     QString m_root;
     QString m_manifestPath;
     QString m_staging;
     QStringList m_newFiles;
+    QSet<QString> m_ours; // the previous book's files, as commit() found them
+    bool m_oursKnown = false;
+    QStringList m_recorded;            // staging folders named in the lock file
+    QHash<QString, QByteArray> m_journals; // and the hashes of their journals
+    std::vector<std::pair<QByteArray, QByteArray>> m_headers;
+    Warnings m_warnings;
+    dev_t m_rootDevice = dev_t(-1);
     int m_lockFd = -1;
     bool m_private = false;
     bool m_replacesUnrecorded = false;

@@ -130,8 +130,10 @@ void FlashBookOutput::writeStaged(const std::function<void()>& write)
                         m_saveToFolder);
         }
         reportProgress();
-        if (own)
+        if (own) {
             own->commit();
+            m_warnings.append(own->warnings());
+        }
     } catch (const Error& e) {
         const QString staged = m_activeStaging->stagingFolder();
         m_writeFolder.clear();

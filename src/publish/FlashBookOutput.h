@@ -25,8 +25,9 @@
 //
 // The book is written whole into a staging folder beside the previous one and swapped in at
 // the end (BookStaging): the files it writes are recorded in its manifest
-// (files/leafcraft-manifest.txt), and a later write replaces exactly those. Every file written
-// below the staging folder is recorded, whichever step wrote it.
+// (files/leafcraft-manifest.txt, with each file's size and hash; see BookManifest), and a later
+// write replaces exactly those that still hold what was recorded. Every file written below the
+// staging folder is recorded, whichever step wrote it.
 #pragma once
 
 #include "platform/Xml.h"

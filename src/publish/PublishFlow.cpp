@@ -203,6 +203,7 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
                 throw Error(ErrorKind::Cancelled, QStringLiteral("the publish was cancelled"), folder);
         }
         staging.commit();
+        m_warnings.append(staging.warnings());
     } catch (const Error& e) {
         LC_ERROR(QStringLiteral("publish error:%1").arg(e.text()));
         throw;

@@ -5,7 +5,7 @@
 //
 // Publishing never destroys what it did not make: the book and its phone version are staged
 // together and swapped in at the end (BookStaging), replacing exactly the files the previous
-// book recorded in its manifest. The overwrite question is asked for a folder that holds a
+// book recorded in its manifest that still hold what it recorded. The overwrite question is asked for a folder that holds a
 // book (or an application bundle of the same name); "YES" lets the previous book be replaced,
 // nothing else in the folder is removed. The home folder, the Desktop, a filesystem root and
 // any folder that holds the home folder are never offered for replacing.

@@ -1,9 +1,10 @@
 #include "support/ScratchFolders.h"
 
-#include <QSet>
+#include <QHash>
 #include <atomic>
 #include <filesystem>
 #include <mutex>
+#include <unistd.h>
 
 namespace leafcraft::scratch {
 
@@ -12,7 +13,7 @@ namespace {
 struct Registry {
     std::mutex mutex;          // guards folders
     std::recursive_mutex swap; // held by SwapGuard and by removeAll
-    QSet<QString> folders;
+    QHash<QString, int> folders; // folder -> its owner lock, or -1
 };
 
 Registry& registry() {
@@ -33,33 +34,43 @@ int stopRequested() {
 }
 
 void add(const QString& folder) {
+    add(folder, -1);
+}
+
+void add(const QString& folder, int ownerLockFd) {
     if (folder.isEmpty())
         return;
     std::lock_guard lock(registry().mutex);
-    registry().folders.insert(folder);
+    registry().folders.insert(folder, ownerLockFd);
 }
 
 void forget(const QString& folder) {
     std::lock_guard lock(registry().mutex);
-    registry().folders.remove(folder);
+    const auto it = registry().folders.constFind(folder);
+    if (it == registry().folders.cend())
+        return;
+    if (*it >= 0)
+        ::close(*it);
+    registry().folders.erase(it);
 }
 
 bool holds(const QString& path) {
     std::lock_guard lock(registry().mutex);
-    for (const QString& folder : std::as_const(registry().folders))
-        if (path.size() > folder.size() && path.startsWith(folder) && path[folder.size()] == QLatin1Char('/'))
+    for (auto it = registry().folders.keyBegin(); it != registry().folders.keyEnd(); ++it)
+        if (const QString& folder = *it; path.size() > folder.size() && path.startsWith(folder) && path[folder.size()] == QLatin1Char('/'))
             return true;
     return false;
 }
 
 void removeAll() {
     std::lock_guard swap(registry().swap);
-    QSet<QString> folders;
+    QHash<QString, int> folders;
     {
         std::lock_guard lock(registry().mutex);
         folders.swap(registry().folders);
     }
-    for (const QString& folder : folders) {
+    // The owner locks stay open: the process is about to end.
+    for (const QString& folder : folders.keys()) {
         std::error_code ec;
         // Twice: a thread still writing may have added an entry during the first pass.
         for (int pass = 0; pass < 2; ++pass)

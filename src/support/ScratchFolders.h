@@ -8,6 +8,9 @@
 namespace leafcraft::scratch {
 
 void add(const QString& folder);
+// As add(), for a work folder whose owner lock (an open descriptor flock()ed for as long as
+// the folder lives, see FileUtility::makePrivateTempFolder) forget() closes.
+void add(const QString& folder, int ownerLockFd);
 void forget(const QString& folder);
 // Whether `path` lies inside one of the registered folders.
 bool holds(const QString& path);

@@ -1,6 +1,7 @@
 // Staging a book and swapping it in: what a manifest lets a new book replace, and how an
 // interrupted swap is finished by the next publish.
 #include "fakes/TestFiles.h"
+#include "publish/BookManifest.h"
 #include "publish/BookStaging.h"
 
 #include "support/Error.h"
@@ -16,6 +17,18 @@ namespace {
 
 QByteArray manifestOf(const QStringList& files) {
     return "# leafcraft book manifest 1\n" + files.join('\n').toUtf8() + '\n';
+}
+
+// What the lock file of an interrupted run says it made.
+void recordStagings(const QString& root, const QStringList& stagings) {
+    QByteArray lines;
+    for (const QString& s : stagings) {
+        lines += "staging " + s.toUtf8() + '\n';
+        if (QFile::exists(s + "/.leafcraft-swap"))
+            lines += "journal " + BookManifest::describe(s, ".leafcraft-swap").hash + ' ' + s.toUtf8() + '\n';
+    }
+    test::writeFile(root + "/.leafcraft-lock", lines);
+    QFile::setPermissions(root + "/.leafcraft-lock", QFile::ReadOwner | QFile::WriteOwner);
 }
 
 class Staging : public ::testing::Test {
@@ -36,7 +49,7 @@ TEST_F(Staging, ReplacesExactlyThePreviousBooksFiles) {
     // A manifest's entries that leave the folder are never followed.
     test::writeFile(root + "/" + manifest, manifestOf({"files/page/1.jpg", "files/page/2.jpg", "files/old/only.js",
                                            "../outside.txt", "/etc/hostname", "files/../../outside.txt"}));
-    EXPECT_EQ(BookStaging::readManifest(root, manifest).size(), 3);
+    EXPECT_EQ(BookStaging::readManifest(root, manifest).size(), 4); // and itself
 
     {
         BookStaging staging(root, manifest);
@@ -90,6 +103,13 @@ TEST_F(Staging, AnInterruptedSwapIsFinishedAndAnUnfinishedStagingDropped) {
     test::writeFile(swapping + "/.leafcraft-swap", manifestOf({"files/page/1.jpg", "files/page/9.jpg"}));
     // A staging that never began to swap: its book was not complete.
     test::writeFile(root + "/.leafcraft-staging-def456/files/page/1.jpg", "half");
+    // One this user's runs never recorded (another's, planted) is left alone, journal and all.
+    test::writeFile(root + "/.leafcraft-staging-zzz999/.leafcraft-swap", manifestOf({"index.html"}));
+    // One recorded, whose journal was changed afterwards to name the user's page: left alone too.
+    const QString edited = root + "/.leafcraft-staging-edited";
+    test::writeFile(edited + "/.leafcraft-swap", manifestOf({"files/page/9.jpg"}));
+    recordStagings(root, {swapping, root + "/.leafcraft-staging-def456", edited});
+    test::writeFile(edited + "/.leafcraft-swap", manifestOf({"files/page/9.jpg", "index.html"}));
 
     BookStaging next(root, manifest);
     next.begin();
@@ -97,7 +117,9 @@ TEST_F(Staging, AnInterruptedSwapIsFinishedAndAnUnfinishedStagingDropped) {
     EXPECT_EQ(test::readFile(root + "/files/page/1.jpg", "<missing>"), "new 1");
     EXPECT_FALSE(QFileInfo::exists(root + "/files/page/9.jpg"));
     EXPECT_EQ(BookStaging::readManifest(root, manifest).size(), 3);
-    EXPECT_EQ(QDir(root).entryList({".leafcraft-staging-*"}, QDir::AllEntries | QDir::Hidden), QStringList());
+    EXPECT_EQ(QDir(root).entryList({".leafcraft-staging-*"}, QDir::AllEntries | QDir::Hidden),
+              (QStringList{".leafcraft-staging-edited", ".leafcraft-staging-zzz999"}));
+    EXPECT_EQ(next.warnings().size(), 2u);
     EXPECT_TRUE(next.exchangesFolders());
 }
 
@@ -124,9 +146,33 @@ TEST_F(Staging, WhatAUserAddsWhileABookIsWrittenStaysAndAnExchangedOutBookIsSett
     test::writeFile(exchangedOut + "/later.txt", "mine too");
     test::writeFile(exchangedOut + "/" + manifest, manifestOf({"files/page/1.jpg", manifest}));
     test::writeFile(dir.path() + "/.book.leafcraft-staging-def456/.leafcraft-new", "");
+    recordStagings(root, {exchangedOut, dir.path() + "/.book.leafcraft-staging-def456"});
     BookStaging next(root, manifest);
     next.begin();
     EXPECT_EQ(test::readFile(root + "/later.txt", "<missing>"), "mine too");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{QFileInfo(next.stagingFolder()).fileName(), "book"}));
+}
+
+TEST(Manifest, KeepsUnknownHeadersReadableAndSkipsDamagedLines) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/m.txt";
+    test::writeFile(dir.path() + "/a b.jpg", "picture");
+    BookManifest written;
+    written.setHeader("fingerprint", "00ff");
+    written.addFile(BookManifest::describe(dir.path(), "a b.jpg"));
+    ASSERT_TRUE(written.write(path));
+    const QByteArray hash = written.files()[0].hash;
+    // Lines a later version may add, and damaged ones, around what this one wrote.
+    test::writeFile(path, test::readFile(path, "") + "colour blue\nfile 7 " + hash + " ../out.txt\nfile x " + hash +
+                              " x.jpg\nfile 7 XYZ y.jpg\nfile 7 " + hash + "\n");
+    const BookManifest read = BookManifest::read(path);
+    EXPECT_EQ(read.version(), 2);
+    EXPECT_EQ(read.paths(), QStringList{"a b.jpg"});
+    EXPECT_EQ(read.header("fingerprint"), "00ff");
+    EXPECT_TRUE(BookManifest::holdsRecorded(dir.path() + "/a b.jpg", read.files()[0]));
+    test::writeFile(dir.path() + "/a b.jpg", "pictur3"); // same size, other bytes
+    EXPECT_FALSE(BookManifest::holdsRecorded(dir.path() + "/a b.jpg", read.files()[0]));
+    test::writeFile(path, "# leafcraft book manifest 3\nfile 7 " + hash + " a b.jpg\n");
+    EXPECT_FALSE(BookManifest::read(path).isValid()); // a version this one does not know
 }
