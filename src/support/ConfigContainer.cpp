@@ -4,8 +4,8 @@
 #include "support/Base64.h"
 #include "support/CommonCryptor.h"
 #include "support/Error.h"
-#include "support/ZKDataArchive.h"
-#include "support/ZKDataOps.h"
+#include "support/ZipWriter.h"
+#include "support/ZipDataOps.h"
 
 #include <optional>
 
@@ -42,12 +42,12 @@ private:
 // 65535 bytes; nullopt when there is none.
 std::optional<std::uint64_t> findEndRecord(const ByteReader& r)
 {
-    if (r.size() < qsizetype(ZKCDTrailerFixedDataLength))
+    if (r.size() < qsizetype(ZipEndRecordFixedDataLength))
         return std::nullopt;
-    const std::uint64_t last = std::uint64_t(r.size()) - ZKCDTrailerFixedDataLength;
+    const std::uint64_t last = std::uint64_t(r.size()) - ZipEndRecordFixedDataLength;
     const std::uint64_t first = last > 0xFFFF ? last - 0xFFFF : 0;
     for (std::uint64_t at = last + 1; at-- > first;) {
-        if (r.u32(at) == ZKCDTrailerMagicNumber && at + ZKCDTrailerFixedDataLength + r.u16(at + 20) == std::uint64_t(r.size()))
+        if (r.u32(at) == ZipEndRecordMagicNumber && at + ZipEndRecordFixedDataLength + r.u16(at + 20) == std::uint64_t(r.size()))
             return at;
     }
     return std::nullopt;
@@ -69,13 +69,13 @@ QByteArray unpackEntry(const QByteArray& archive, const QString& where)
 
     std::optional<std::uint64_t> chosen;
     for (std::uint32_t i = 0; i < entries; ++i) {
-        if (!r.has(at, ZKCDHeaderFixedDataLength) || r.u32(at) != ZKCDHeaderMagicNumber)
+        if (!r.has(at, ZipCentralHeaderFixedDataLength) || r.u32(at) != ZipCentralHeaderMagicNumber)
             fail(notZip, where);
         const std::uint64_t nameLength = r.u16(at + 28);
-        const std::uint64_t total = ZKCDHeaderFixedDataLength + nameLength + r.u16(at + 30) + r.u16(at + 32);
+        const std::uint64_t total = ZipCentralHeaderFixedDataLength + nameLength + r.u16(at + 30) + r.u16(at + 32);
         if (!r.has(at, total))
             fail(notZip, where);
-        const QByteArray name = r.mid(at + ZKCDHeaderFixedDataLength, nameLength);
+        const QByteArray name = r.mid(at + ZipCentralHeaderFixedDataLength, nameLength);
         if (name == ConfigContainer::entryName().toUtf8() || (!chosen && entries == 1))
             chosen = at;
         at += total;
@@ -92,17 +92,17 @@ QByteArray unpackEntry(const QByteArray& archive, const QString& where)
     if (uncompressedSize > ConfigContainer::kMaxDocumentSize)
         fail(QStringLiteral("the container's entry would expand to %1 bytes, more than a configuration document "
                             "may have (%2 bytes)").arg(uncompressedSize).arg(ConfigContainer::kMaxDocumentSize), where);
-    if (!r.has(local, ZKLFHeaderFixedDataLength) || r.u32(local) != ZKLFHeaderMagicNumber)
+    if (!r.has(local, ZipLocalHeaderFixedDataLength) || r.u32(local) != ZipLocalHeaderMagicNumber)
         fail(notZip, where);
-    const std::uint64_t dataAt = local + ZKLFHeaderFixedDataLength + r.u16(local + 26) + r.u16(local + 28);
+    const std::uint64_t dataAt = local + ZipLocalHeaderFixedDataLength + r.u16(local + 26) + r.u16(local + 28);
     if (!r.has(dataAt, compressedSize))
         fail(QStringLiteral("the container's archive is cut short"), where);
     const QByteArray packed = r.mid(dataAt, compressedSize);
 
     std::optional<QByteArray> content;
-    if (method == ZKCompressionDeflate)
+    if (method == ZipCompressionDeflate)
         content = zk_inflate(packed, uncompressedSize);
-    else if (method == ZKCompressionStored)
+    else if (method == ZipCompressionStored)
         content = packed;
     else
         fail(QStringLiteral("the container's entry uses compression method %1, which is not supported").arg(method), where);
@@ -132,7 +132,7 @@ QByteArray ConfigContainer::encode(const QByteArray& documentBytes)
                  .arg(documentBytes.size())
                  .arg(kMaxDocumentSize),
              QString());
-    ZKDataArchive archive;
+    ZipWriter archive;
     archive.deflateData(documentBytes, entryName());
     // A failed encipherment yields nothing, which encodes to an empty CDATA section.
     const QByteArray enciphered = CommonCryptor::rc4Encrypt(archive.data(), cipherKey()).value_or(QByteArray());

@@ -4,7 +4,7 @@
 #include "support/Base64.h"
 #include "support/CommonCryptor.h"
 #include "support/Error.h"
-#include "support/ZKDataArchive.h"
+#include "support/ZipWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +52,7 @@ TEST_P(ConfigContainerRejects, WithAClearBadInputError)
 QByteArray archiveOf(const QByteArray& content, const QString& name = QStringLiteral("config.xml"))
 {
     FakePlatform platform;
-    ZKDataArchive archive;
+    ZipWriter archive;
     archive.deflateData(content, name);
     return archive.data();
 }

@@ -1,49 +1,49 @@
-#include "support/ZKLFHeader.h"
+#include "support/ZipLocalHeader.h"
 
 #include "platform/Platform.h"
-#include "support/ZKDataOps.h"
+#include "support/ZipDataOps.h"
 
 namespace leafcraft {
 
-ZKLFHeader::ZKLFHeader() : m_lastModDate(Platform::current().clock().now()) {}
+ZipLocalHeader::ZipLocalHeader() : m_lastModDate(Platform::current().clock().now()) {}
 
-void ZKLFHeader::setCompressedSize(std::uint64_t v)
+void ZipLocalHeader::setCompressedSize(std::uint64_t v)
 {
     m_compressedSize = v;
     updateVersion();
 }
 
-void ZKLFHeader::setUncompressedSize(std::uint64_t v)
+void ZipLocalHeader::setUncompressedSize(std::uint64_t v)
 {
     m_uncompressedSize = v;
     updateVersion();
 }
 
-void ZKLFHeader::setFilename(const QString& v)
+void ZipLocalHeader::setFilename(const QString& v)
 {
     m_filename = v;
     if (m_filenameLength == 0)
         m_filenameLength = zk_precomposedUTF8Length(v);
 }
 
-void ZKLFHeader::setExtraField(const QByteArray& v)
+void ZipLocalHeader::setExtraField(const QByteArray& v)
 {
     m_extraField = v;
     if (m_extraFieldLength == 0)
         m_extraFieldLength = std::uint32_t(v.size());
 }
 
-void ZKLFHeader::updateVersion()
+void ZipLocalHeader::updateVersion()
 {
-    m_versionNeededToExtract = useZip64Extensions() ? ZKVersionZip64 : ZKVersionDefault;
+    m_versionNeededToExtract = useZip64Extensions() ? ZipVersionZip64 : ZipVersionDefault;
 }
 
-bool ZKLFHeader::useZip64Extensions() const
+bool ZipLocalHeader::useZip64Extensions() const
 {
-    return m_uncompressedSize >= ZKZip64Threshold || m_compressedSize >= ZKZip64Threshold;
+    return m_uncompressedSize >= Zip64Threshold || m_compressedSize >= Zip64Threshold;
 }
 
-QByteArray ZKLFHeader::zip64ExtraField() const
+QByteArray ZipLocalHeader::zip64ExtraField() const
 {
     if (!useZip64Extensions())
         return QByteArray();
@@ -55,7 +55,7 @@ QByteArray ZKLFHeader::zip64ExtraField() const
     return out;
 }
 
-QByteArray ZKLFHeader::data()
+QByteArray ZipLocalHeader::data()
 {
     setExtraField(zip64ExtraField());
     const bool zip64 = useZip64Extensions();
@@ -77,10 +77,10 @@ QByteArray ZKLFHeader::data()
     return out;
 }
 
-std::uint64_t ZKLFHeader::length() const
+std::uint64_t ZipLocalHeader::length() const
 {
     const std::uint64_t extra = useZip64Extensions() ? 20 : std::uint64_t(m_extraField.size());
-    return ZKLFHeaderFixedDataLength + zk_precomposedUTF8Length(m_filename) + extra;
+    return ZipLocalHeaderFixedDataLength + zk_precomposedUTF8Length(m_filename) + extra;
 }
 
 } // namespace leafcraft

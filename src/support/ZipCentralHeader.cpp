@@ -1,63 +1,63 @@
-#include "support/ZKCDHeader.h"
+#include "support/ZipCentralHeader.h"
 
 #include "platform/Platform.h"
-#include "support/ZKDataOps.h"
+#include "support/ZipDataOps.h"
 
 namespace leafcraft {
 
-ZKCDHeader::ZKCDHeader() : m_lastModDate(Platform::current().clock().now()) {}
+ZipCentralHeader::ZipCentralHeader() : m_lastModDate(Platform::current().clock().now()) {}
 
-void ZKCDHeader::setCompressedSize(std::uint64_t v)
+void ZipCentralHeader::setCompressedSize(std::uint64_t v)
 {
     m_compressedSize = v;
     updateVersion();
 }
 
-void ZKCDHeader::setUncompressedSize(std::uint64_t v)
+void ZipCentralHeader::setUncompressedSize(std::uint64_t v)
 {
     m_uncompressedSize = v;
     updateVersion();
 }
 
-void ZKCDHeader::setLocalHeaderOffset(std::uint64_t v)
+void ZipCentralHeader::setLocalHeaderOffset(std::uint64_t v)
 {
     m_localHeaderOffset = v;
     updateVersion();
 }
 
-void ZKCDHeader::setFilename(const QString& v)
+void ZipCentralHeader::setFilename(const QString& v)
 {
     m_filename = v;
     if (m_filenameLength == 0)
         m_filenameLength = zk_precomposedUTF8Length(v);
 }
 
-void ZKCDHeader::setExtraField(const QByteArray& v)
+void ZipCentralHeader::setExtraField(const QByteArray& v)
 {
     m_extraField = v;
     if (m_extraFieldLength == 0)
         m_extraFieldLength = std::uint32_t(v.size());
 }
 
-void ZKCDHeader::setComment(const QString& v)
+void ZipCentralHeader::setComment(const QString& v)
 {
     m_comment = v;
     if (m_commentLength == 0)
         m_commentLength = zk_precomposedUTF8Length(v);
 }
 
-void ZKCDHeader::updateVersion()
+void ZipCentralHeader::updateVersion()
 {
-    m_versionNeededToExtract = useZip64Extensions() ? ZKVersionZip64 : ZKVersionDefault;
+    m_versionNeededToExtract = useZip64Extensions() ? ZipVersionZip64 : ZipVersionDefault;
 }
 
-bool ZKCDHeader::useZip64Extensions() const
+bool ZipCentralHeader::useZip64Extensions() const
 {
-    return m_uncompressedSize >= ZKZip64Threshold || m_compressedSize >= ZKZip64Threshold
-           || m_localHeaderOffset >= ZKZip64Threshold;
+    return m_uncompressedSize >= Zip64Threshold || m_compressedSize >= Zip64Threshold
+           || m_localHeaderOffset >= Zip64Threshold;
 }
 
-QByteArray ZKCDHeader::zip64ExtraField() const
+QByteArray ZipCentralHeader::zip64ExtraField() const
 {
     if (!useZip64Extensions())
         return QByteArray();
@@ -70,9 +70,9 @@ QByteArray ZKCDHeader::zip64ExtraField() const
     return out;
 }
 
-QByteArray ZKCDHeader::data()
+QByteArray ZipCentralHeader::data()
 {
-    if (m_cachedData.size() >= qsizetype(ZKCDHeaderFixedDataLength))
+    if (m_cachedData.size() >= qsizetype(ZipCentralHeaderFixedDataLength))
         return m_cachedData;
     setExtraField(zip64ExtraField());
     const bool zip64 = useZip64Extensions();
@@ -101,10 +101,10 @@ QByteArray ZKCDHeader::data()
     return out;
 }
 
-std::uint64_t ZKCDHeader::length() const
+std::uint64_t ZipCentralHeader::length() const
 {
     const std::uint64_t extra = useZip64Extensions() ? 28 : std::uint64_t(m_extraField.size());
-    return ZKCDHeaderFixedDataLength + zk_precomposedUTF8Length(m_filename) + extra
+    return ZipCentralHeaderFixedDataLength + zk_precomposedUTF8Length(m_filename) + extra
            + zk_precomposedUTF8Length(m_comment);
 }
 

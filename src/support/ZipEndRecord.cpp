@@ -1,27 +1,27 @@
-#include "support/ZKCDTrailer.h"
+#include "support/ZipEndRecord.h"
 
-#include "support/ZKDataOps.h"
+#include "support/ZipDataOps.h"
 
 namespace leafcraft {
 
-ZKCDTrailer::ZKCDTrailer()
+ZipEndRecord::ZipEndRecord()
 {
     setComment(QStringLiteral("Archive created with ZipKit"));
 }
 
-void ZKCDTrailer::setComment(const QString& v)
+void ZipEndRecord::setComment(const QString& v)
 {
     m_comment = v;
     if (m_commentLength == 0)
         m_commentLength = zk_precomposedUTF8Length(v);
 }
 
-bool ZKCDTrailer::useZip64Extensions() const
+bool ZipEndRecord::useZip64Extensions() const
 {
-    return m_sizeOfCentralDirectory >= ZKZip64Threshold || m_offsetOfStartOfCentralDirectory >= ZKZip64Threshold;
+    return m_sizeOfCentralDirectory >= Zip64Threshold || m_offsetOfStartOfCentralDirectory >= Zip64Threshold;
 }
 
-QByteArray ZKCDTrailer::data() const
+QByteArray ZipEndRecord::data() const
 {
     const bool zip64 = useZip64Extensions();
     QByteArray out;
@@ -38,9 +38,9 @@ QByteArray ZKCDTrailer::data() const
     return out;
 }
 
-std::uint64_t ZKCDTrailer::length() const
+std::uint64_t ZipEndRecord::length() const
 {
-    return ZKCDTrailerFixedDataLength + zk_precomposedUTF8Length(m_comment);
+    return ZipEndRecordFixedDataLength + zk_precomposedUTF8Length(m_comment);
 }
 
 } // namespace leafcraft

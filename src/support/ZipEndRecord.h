@@ -2,7 +2,7 @@
 // "Archive created with ZipKit".
 #pragma once
 
-#include "support/ZKDefs.h"
+#include "support/ZipFormat.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,9 +10,9 @@
 
 namespace leafcraft {
 
-class ZKCDTrailer {
+class ZipEndRecord {
 public:
-    ZKCDTrailer();
+    ZipEndRecord();
 
     std::uint32_t magicNumber() const { return m_magicNumber; }
     std::uint32_t thisDiskNumber() const { return m_thisDiskNumber; }
@@ -44,7 +44,7 @@ public:
     std::uint64_t length() const;
 
 private:
-    std::uint32_t m_magicNumber = ZKCDTrailerMagicNumber;
+    std::uint32_t m_magicNumber = ZipEndRecordMagicNumber;
     std::uint32_t m_thisDiskNumber = 0;
     std::uint32_t m_diskNumberWithStartOfCentralDirectory = 0;
     std::uint32_t m_numberOfCentralDirectoryEntriesOnThisDisk = 0;

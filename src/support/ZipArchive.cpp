@@ -1,10 +1,10 @@
-#include "support/ZKArchive.h"
+#include "support/ZipArchive.h"
 
-#include "support/ZKDataOps.h"
+#include "support/ZipDataOps.h"
 
 namespace leafcraft {
 
-void ZKArchive::setComment(const QString& comment)
+void ZipArchive::setComment(const QString& comment)
 {
     // The written length follows the text; the stored length is kept in step with it.
     m_cdTrailer.setCommentLength(0);

@@ -1,9 +1,9 @@
 #include "fakes/TestFiles.h"
-#include "support/ZKDataArchive.h"
+#include "support/ZipWriter.h"
 
 #include "ExternalTool.h"
 #include "fakes/FakePlatform.h"
-#include "support/ZKDataOps.h"
+#include "support/ZipDataOps.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ QByteArray sampleDocument()
     return doc;
 }
 
-class ZKDataArchiveTest : public ::testing::Test {
+class ZipWriterTest : public ::testing::Test {
 protected:
     QString writeArchive(const QByteArray& bytes, const QString& name = QStringLiteral("a.zip"))
     {
@@ -35,10 +35,10 @@ protected:
     FakePlatform platform; // clock: 2026-01-02 03:04:05 local time
 };
 
-TEST_F(ZKDataArchiveTest, StandardReadersListAndExtractTheEntry)
+TEST_F(ZipWriterTest, StandardReadersListAndExtractTheEntry)
 {
     const QByteArray doc = sampleDocument();
-    ZKDataArchive archive;
+    ZipWriter archive;
     ASSERT_EQ(archive.deflateData(doc, QStringLiteral("config.xml")), 1);
     const QString path = writeArchive(archive.data());
 
@@ -87,13 +87,13 @@ void PrintTo(const EntryCase& c, std::ostream* os)
     *os << c.label;
 }
 
-class ZKEntryCases : public ZKDataArchiveTest, public ::testing::WithParamInterface<EntryCase> {};
+class ZipEntryCases : public ZipWriterTest, public ::testing::WithParamInterface<EntryCase> {};
 
-TEST_P(ZKEntryCases, EntryFieldsAndReadBack)
+TEST_P(ZipEntryCases, EntryFieldsAndReadBack)
 {
     const EntryCase& c = GetParam();
     platform.fixedClock.time = QDateTime(QDate(2026, 1, 2), c.time);
-    ZKDataArchive archive;
+    ZipWriter archive;
     ASSERT_EQ(archive.deflateData(c.input, c.name), 1);
     const QByteArray& a = archive.data();
     EXPECT_EQ(u16(a, 10), c.expectedTimeWord);
@@ -111,7 +111,7 @@ sys.stdout.buffer.write(name + b"|" + str(i.date_time[5]).encode() + b"|" + z.re
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Edges, ZKEntryCases,
+    Edges, ZipEntryCases,
     ::testing::Values(
         EntryCase{"empty_input", QByteArray(), QStringLiteral("config.xml"), QTime(3, 4, 5), "config.xml",
                   3 * 2048 + 4 * 32 + 2},

@@ -2,7 +2,7 @@
 // archive: the local headers and deflated entries, the central directory, the end record.
 #pragma once
 
-#include "support/ZKArchive.h"
+#include "support/ZipArchive.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -13,23 +13,23 @@
 namespace leafcraft {
 
 // Optional file attributes of an entry.
-struct ZKFileAttributes {
+struct ZipFileAttributes {
     enum class Type { Regular, Directory, SymbolicLink };
     std::optional<QDateTime> modificationDate;
     std::uint32_t posixPermissions = 0; // e.g. 0644
     Type type = Type::Regular;
 };
 
-class ZKDataArchive : public ZKArchive {
+class ZipWriter : public ZipArchive {
 public:
-    ZKDataArchive() = default;
+    ZipWriter() = default;
 
     // Adds one deflated entry named `filename` (written as NFC UTF-8) holding `data`. Returns 1
     // when added, -1 when not: an absent or empty name, a compressor that cannot start, or an
     // entry that would take the archive beyond what the format records without Zip64 end
     // records (65535 entries, a 65535-byte name, 4 GiB). A refused add changes nothing.
     int deflateData(const QByteArray& data, const QString& filename,
-                    const std::optional<ZKFileAttributes>& attributes = std::nullopt);
+                    const std::optional<ZipFileAttributes>& attributes = std::nullopt);
 
     // The archive bytes; empty before the first add.
     const QByteArray& data() const { return m_data; }

@@ -1,7 +1,7 @@
-#include "support/ZKDataArchive.h"
+#include "support/ZipWriter.h"
 
-#include "support/ZKDataOps.h"
-#include "support/ZKLFHeader.h"
+#include "support/ZipDataOps.h"
+#include "support/ZipLocalHeader.h"
 
 namespace leafcraft {
 
@@ -10,20 +10,20 @@ namespace {
 constexpr std::uint32_t kMaxEntries = 0xFFFF;
 constexpr std::uint32_t kMaxNameBytes = 0xFFFF;
 
-std::uint32_t typeWord(ZKFileAttributes::Type type)
+std::uint32_t typeWord(ZipFileAttributes::Type type)
 {
     switch (type) {
-    case ZKFileAttributes::Type::SymbolicLink: return 0xA0004000u;
-    case ZKFileAttributes::Type::Directory: return 0x40004000u;
-    case ZKFileAttributes::Type::Regular: break;
+    case ZipFileAttributes::Type::SymbolicLink: return 0xA0004000u;
+    case ZipFileAttributes::Type::Directory: return 0x40004000u;
+    case ZipFileAttributes::Type::Regular: break;
     }
     return 0x80004000u;
 }
 
 } // namespace
 
-int ZKDataArchive::deflateData(const QByteArray& data, const QString& filename,
-                               const std::optional<ZKFileAttributes>& attributes)
+int ZipWriter::deflateData(const QByteArray& data, const QString& filename,
+                               const std::optional<ZipFileAttributes>& attributes)
 {
     if (filename.isEmpty())
         return -1;
@@ -36,14 +36,14 @@ int ZKDataArchive::deflateData(const QByteArray& data, const QString& filename,
     if (nameBytes > kMaxNameBytes || m_centralDirectory.size() >= kMaxEntries)
         return -1;
 
-    ZKLFHeader local;
+    ZipLocalHeader local;
     local.setUncompressedSize(std::uint64_t(data.size()));
     local.setFilename(filename);
     local.setFilenameLength(nameBytes);
     local.setCrc(zk_crc32(data));
     local.setCompressedSize(std::uint64_t(compressed->size()));
 
-    ZKCDHeader central;
+    ZipCentralHeader central;
     central.setUncompressedSize(local.uncompressedSize());
     central.setCrc(local.crc());
     central.setCompressedSize(local.compressedSize());
@@ -57,7 +57,7 @@ int ZKDataArchive::deflateData(const QByteArray& data, const QString& filename,
     // Without a Zip64 end record, the end record must still hold the directory's size and offset.
     const std::uint64_t newOffset = offset + local.length() + std::uint64_t(compressed->size());
     const std::uint64_t newSize = m_cdTrailer.sizeOfCentralDirectory() + central.length();
-    if (newOffset >= ZKZip64Threshold || newSize >= ZKZip64Threshold)
+    if (newOffset >= Zip64Threshold || newSize >= Zip64Threshold)
         return -1;
 
     m_data.truncate(qsizetype(offset));
@@ -79,7 +79,7 @@ int ZKDataArchive::deflateData(const QByteArray& data, const QString& filename,
     m_data.append(local.data());
     m_data.append(*compressed);
     m_cdTrailer.setOffsetOfStartOfCentralDirectory(std::uint64_t(m_data.size()));
-    for (ZKCDHeader& header : m_centralDirectory)
+    for (ZipCentralHeader& header : m_centralDirectory)
         m_data.append(header.data());
     m_data.append(m_cdTrailer.data());
     return 1;

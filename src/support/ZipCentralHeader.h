@@ -2,7 +2,7 @@
 // kept and returned again, so an archive rewrites the headers of earlier entries byte for byte.
 #pragma once
 
-#include "support/ZKDefs.h"
+#include "support/ZipFormat.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -11,10 +11,10 @@
 
 namespace leafcraft {
 
-class ZKCDHeader {
+class ZipCentralHeader {
 public:
     // Values at creation: made by UNIX 2.1, version 20, deflate, the current time.
-    ZKCDHeader();
+    ZipCentralHeader();
 
     std::uint32_t magicNumber() const { return m_magicNumber; }
     std::uint32_t versionMadeBy() const { return m_versionMadeBy; }
@@ -68,11 +68,11 @@ public:
 private:
     void updateVersion();
 
-    std::uint32_t m_magicNumber = ZKCDHeaderMagicNumber;
-    std::uint32_t m_versionMadeBy = ZKVersionMadeBy;
-    std::uint32_t m_versionNeededToExtract = ZKVersionDefault;
+    std::uint32_t m_magicNumber = ZipCentralHeaderMagicNumber;
+    std::uint32_t m_versionMadeBy = ZipVersionMadeBy;
+    std::uint32_t m_versionNeededToExtract = ZipVersionDefault;
     std::uint32_t m_generalPurposeBitFlag = 0;
-    std::uint32_t m_compressionMethod = ZKCompressionDeflate;
+    std::uint32_t m_compressionMethod = ZipCompressionDeflate;
     QDateTime m_lastModDate;
     std::uint32_t m_crc = 0;
     std::uint64_t m_compressedSize = 0;

@@ -3,7 +3,7 @@
 // fields are needed); assigning the name or the extra field while its length is 0 sets the length.
 #pragma once
 
-#include "support/ZKDefs.h"
+#include "support/ZipFormat.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -12,10 +12,10 @@
 
 namespace leafcraft {
 
-class ZKLFHeader {
+class ZipLocalHeader {
 public:
     // Values at creation: deflate, version 20, the current time of the platform clock.
-    ZKLFHeader();
+    ZipLocalHeader();
 
     std::uint32_t magicNumber() const { return m_magicNumber; }
     std::uint32_t versionNeededToExtract() const { return m_versionNeededToExtract; }
@@ -53,10 +53,10 @@ public:
 private:
     void updateVersion();
 
-    std::uint32_t m_magicNumber = ZKLFHeaderMagicNumber;
-    std::uint32_t m_versionNeededToExtract = ZKVersionDefault;
+    std::uint32_t m_magicNumber = ZipLocalHeaderMagicNumber;
+    std::uint32_t m_versionNeededToExtract = ZipVersionDefault;
     std::uint32_t m_generalPurposeBitFlag = 0;
-    std::uint32_t m_compressionMethod = ZKCompressionDeflate;
+    std::uint32_t m_compressionMethod = ZipCompressionDeflate;
     QDateTime m_lastModDate;
     std::uint32_t m_crc = 0;
     std::uint64_t m_compressedSize = 0;

@@ -1,4 +1,4 @@
-#include "support/ZKDataOps.h"
+#include "support/ZipDataOps.h"
 
 #include <zlib.h>
 
