@@ -1,13 +1,13 @@
 // The template settings file reader, applied to the default template reloaded for every input.
 #include "FuzzCommon.h"
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::quietOnce();
-    static leafcraft::FlashTemplate tmpl;
+    static leafcraft::Template tmpl;
     static const QByteArray original = [] {
-        QFile file(leafcraft::FlashTemplate::templateMetaPathForName(QStringLiteral("float")));
+        QFile file(leafcraft::Template::templateMetaPathForName(QStringLiteral("float")));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }();
     tmpl.loadTemplateDocument(original, QStringLiteral("flashTemplate.xml"));

@@ -11,8 +11,8 @@
 #include "SelectTemplateDialog.h"
 
 #include "app/QuiremarkAppDelegate.h"
-#include "templates/FlashTemplate.h"
-#include "templates/FlashTemplateOutlineDelegate.h"
+#include "templates/Template.h"
+#include "templates/TemplatePropertyModel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -238,12 +238,12 @@ void MainWindow::reloadPropertyOutline(bool expandAll)
 {
     if (!m_delegate || !m_delegate->templateDelegate())
         return;
-    FlashTemplateOutlineDelegate* model = m_delegate->templateDelegate();
+    TemplatePropertyModel* model = m_delegate->templateDelegate();
     if (m_outline->model() != model) {
         // The view keeps this selection model across the model's resets (template changes).
         m_outline->setModel(model);
         connect(m_outline->selectionModel(), &QItemSelectionModel::currentRowChanged, model,
-                &FlashTemplateOutlineDelegate::selectionDidChange);
+                &TemplatePropertyModel::selectionDidChange);
         // Both columns can be resized; the value column may be widened past the view (which
         // then scrolls), and a value's tooltip shows the whole of it.
         QHeaderView* header = m_outline->header();
@@ -258,7 +258,7 @@ void MainWindow::reloadPropertyOutline(bool expandAll)
         m_outline->expandAll();
 }
 
-FlashTemplateProperty* MainWindow::selectedProperty() const
+TemplateProperty* MainWindow::selectedProperty() const
 {
     if (!m_delegate || !m_delegate->templateDelegate() || !m_outline->selectionModel())
         return nullptr;
@@ -303,8 +303,8 @@ void MainWindow::beginSelectTemplateSheet(const QString& currentTmplName)
 {
     auto* dialog = new SelectTemplateDialog(this);
     dialog->selectTemplate(currentTmplName);
-    if (m_delegate && m_delegate->flashTemplate())
-        dialog->selectStyle(m_delegate->flashTemplate()->styleName());
+    if (m_delegate && m_delegate->bookTemplate())
+        dialog->selectStyle(m_delegate->bookTemplate()->styleName());
     connect(dialog, &QDialog::finished, this, [this, dialog](int code) {
         m_delegate->templateSelectionFinished(code, dialog->selectedStyle());
         dialog->deleteLater();
@@ -312,12 +312,12 @@ void MainWindow::beginSelectTemplateSheet(const QString& currentTmplName)
     dialog->open();
 }
 
-void MainWindow::beginPublishSheet(std::shared_ptr<FlashTemplate> tmpl, std::shared_ptr<FlashPageSource> pages,
+void MainWindow::beginPublishSheet(std::shared_ptr<Template> tmpl, std::shared_ptr<FlashPageSource> pages,
                                    std::shared_ptr<FlashOutline> outline,
                                    std::shared_ptr<FlashPagesAnnotations> annotations)
 {
     auto* dialog = new PublishDialog(this);
-    dialog->setFlashTemplate(std::move(tmpl));
+    dialog->setTemplate(std::move(tmpl));
     dialog->setFlashPageSource(std::move(pages));
     dialog->setFlashOutline(std::move(outline));
     dialog->setFlashPagesAnnotations(std::move(annotations));

@@ -40,7 +40,7 @@ public:
     void fillScreen() override;
     void loadPreview(const QString& htmlPath) override;
     void reloadPropertyOutline(bool expandAll) override;
-    FlashTemplateProperty* selectedProperty() const override;
+    TemplateProperty* selectedProperty() const override;
     void showPropertyTip(const QString& title, const QString& description) override;
     void setApplyChangeImage(const QString& name) override;
     void setBusy(bool busy) override;
@@ -48,7 +48,7 @@ public:
                                    const std::function<void(const ProgressCallback&)>& work) override;
     void beginImportSheet() override;
     void beginSelectTemplateSheet(const QString& currentTmplName) override;
-    void beginPublishSheet(std::shared_ptr<FlashTemplate> tmpl, std::shared_ptr<FlashPageSource> pages,
+    void beginPublishSheet(std::shared_ptr<Template> tmpl, std::shared_ptr<FlashPageSource> pages,
                            std::shared_ptr<FlashOutline> outline,
                            std::shared_ptr<FlashPagesAnnotations> annotations) override;
     void beginPageEditorSheet(const QString& workingFolder) override;

@@ -1,9 +1,9 @@
 #include "PropertyItemDelegate.h"
 
 #include "publish/FilePropertyCheck.h"
-#include "templates/FlashTemplateOutlineDelegate.h"
-#include "templates/FlashTemplateProperty.h"
-#include "templates/MyColorOper.h"
+#include "templates/TemplatePropertyModel.h"
+#include "templates/TemplateProperty.h"
+#include "templates/ColorValue.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,7 +23,7 @@ namespace leafcraft::gui {
 
 namespace {
 
-using Model = FlashTemplateOutlineDelegate;
+using Model = TemplatePropertyModel;
 
 int typeOf(const QModelIndex& index)
 {

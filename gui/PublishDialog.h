@@ -17,7 +17,7 @@ class QLabel;
 class QLineEdit;
 
 namespace leafcraft {
-class FlashTemplate;
+class Template;
 class FlashPageSource;
 class FlashOutline;
 class FlashPagesAnnotations;
@@ -30,7 +30,7 @@ class PublishDialog : public QDialog {
 public:
     explicit PublishDialog(QWidget* parent = nullptr);
 
-    void setFlashTemplate(std::shared_ptr<FlashTemplate> v) { m_template = std::move(v); }
+    void setTemplate(std::shared_ptr<Template> v) { m_template = std::move(v); }
     void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { m_pageSource = std::move(v); }
     void setFlashOutline(std::shared_ptr<FlashOutline> v) { m_outline = std::move(v); }
     void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> v) { m_annotations = std::move(v); }
@@ -75,7 +75,7 @@ private:
     QButtonGroup* m_outputType;
     QCheckBox* m_createMobile;
     QComboBox* m_mobileType;
-    std::shared_ptr<FlashTemplate> m_template;
+    std::shared_ptr<Template> m_template;
     std::shared_ptr<FlashPageSource> m_pageSource;
     std::shared_ptr<FlashOutline> m_outline;
     std::shared_ptr<FlashPagesAnnotations> m_annotations;

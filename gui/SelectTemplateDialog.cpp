@@ -1,6 +1,6 @@
 #include "SelectTemplateDialog.h"
 
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -67,7 +67,7 @@ void SelectTemplateDialog::reloadTemplateList()
     const QString current = m_templates->currentItem() ? m_templates->currentItem()->text() : QString();
     QSignalBlocker block(m_templates);
     m_templates->clear();
-    for (const QString& path : FlashTemplate::templateNames()) {
+    for (const QString& path : Template::templateNames()) {
         const QString name = QFileInfo(path).fileName();
         auto* item = new QListWidgetItem(QIcon(path + QLatin1String("/icon.png")), name, m_templates);
         item->setData(kPathRole, path);
@@ -80,7 +80,7 @@ void SelectTemplateDialog::reloadTemplateList()
 void SelectTemplateDialog::reloadStylesForTemplate(const QString& name)
 {
     m_styles->clear();
-    for (const QString& folder : FlashTemplate::styleNamesForTemplate(name)) {
+    for (const QString& folder : Template::styleNamesForTemplate(name)) {
         const QString shot = folder + QLatin1String("/shot.jpg");
         QImageReader reader(shot);
         const QImage image = reader.read();

@@ -11,8 +11,8 @@
 
 namespace leafcraft {
 
-class FlashTemplate;
-class FlashTemplateProperty;
+class Template;
+class TemplateProperty;
 class FlashPageSource;
 class FlashPagesAnnotations;
 class FlashOutline;
@@ -32,7 +32,7 @@ public:
     // The property outline re-reads the template; with `expandAll` every item is expanded.
     virtual void reloadPropertyOutline(bool expandAll) = 0;
     // The property selected in the outline, or nullptr.
-    virtual FlashTemplateProperty* selectedProperty() const = 0;
+    virtual TemplateProperty* selectedProperty() const = 0;
     // The description box: its title and text.
     virtual void showPropertyTip(const QString& title, const QString& description) = 0;
     // The "apply change" tool bar item's picture: "apply", or a frame "apply1".."apply3".
@@ -59,7 +59,7 @@ public:
     // controller through the matching ...DidEnd operation.
     virtual void beginImportSheet() = 0;
     virtual void beginSelectTemplateSheet(const QString& currentTmplName) = 0;
-    virtual void beginPublishSheet(std::shared_ptr<FlashTemplate> tmpl, std::shared_ptr<FlashPageSource> pages,
+    virtual void beginPublishSheet(std::shared_ptr<Template> tmpl, std::shared_ptr<FlashPageSource> pages,
                                    std::shared_ptr<FlashOutline> outline,
                                    std::shared_ptr<FlashPagesAnnotations> annotations) = 0;
     // The page editor on the working folder; it ends in pageEditorWindowDidEnd.

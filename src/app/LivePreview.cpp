@@ -76,7 +76,7 @@ void LivePreview::preparePreviewFolder(const QString& /*basePath*/)
         makeFlashPreviewFolder();
 }
 
-QString LivePreview::applyChange(const std::shared_ptr<FlashTemplate>& flashTemplate,
+QString LivePreview::applyChange(const std::shared_ptr<Template>& bookTemplate,
                                  const std::shared_ptr<FlashPageSource>& pageSource,
                                  const std::shared_ptr<FlashPagesAnnotations>& annotations,
                                  const std::shared_ptr<FlashOutline>& outline,
@@ -85,7 +85,7 @@ QString LivePreview::applyChange(const std::shared_ptr<FlashTemplate>& flashTemp
     if (m_previewFolder.isEmpty())
         makeFlashPreviewFolder();
     auto html = std::make_shared<HTMLConfigInfo>();
-    FlashBookOutput writer(pageSource, flashTemplate, m_previewFolder, QStringLiteral("index.html"));
+    FlashBookOutput writer(pageSource, bookTemplate, m_previewFolder, QStringLiteral("index.html"));
     try {
         html->setHtmlTitle(QStringLiteral("Preview"));
         writer.setHtmlConfig(html);

@@ -15,7 +15,7 @@ namespace leafcraft {
 class FlashOutline;
 class FlashPageSource;
 class FlashPagesAnnotations;
-class FlashTemplate;
+class Template;
 
 class LivePreview {
 public:
@@ -43,7 +43,7 @@ public:
     // logged ("apply change :...") and gives a null path: the caller keeps showing what it showed.
     // `progress` hears of the pages written; when it returns false the regeneration stops
     // (a null path too). Runs on any one thread at a time; the book must not change meanwhile.
-    QString applyChange(const std::shared_ptr<FlashTemplate>& flashTemplate,
+    QString applyChange(const std::shared_ptr<Template>& bookTemplate,
                         const std::shared_ptr<FlashPageSource>& pageSource,
                         const std::shared_ptr<FlashPagesAnnotations>& annotations,
                         const std::shared_ptr<FlashOutline>& outline,

@@ -11,8 +11,8 @@
 #include "platform/Platform.h"
 #include "publish/CubeImages.h"
 #include "publish/FilePropertyCheck.h"
-#include "templates/FlashTemplate.h"
-#include "templates/FlashTemplateOutlineDelegate.h"
+#include "templates/Template.h"
+#include "templates/TemplatePropertyModel.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,9 +75,9 @@ void QuiremarkAppDelegate::launch()
     m_pageSource = demo;
     m_neverEditor = true;
 
-    m_template = std::make_shared<FlashTemplate>();
-    m_templateDelegate = new FlashTemplateOutlineDelegate(this);
-    m_templateDelegate->setFlashTemplate(m_template.get());
+    m_template = std::make_shared<Template>();
+    m_templateDelegate = new TemplatePropertyModel(this);
+    m_templateDelegate->setTemplate(m_template.get());
     m_window->reloadPropertyOutline(true);
 
     NotificationCenter& center = NotificationCenter::defaultCenter();
@@ -116,7 +116,7 @@ void QuiremarkAppDelegate::prepareToQuit()
     m_tipObserver.reset();
     m_changeObserver.reset();
     if (m_templateDelegate)
-        m_templateDelegate->setFlashTemplate(nullptr);
+        m_templateDelegate->setTemplate(nullptr);
     m_template.reset();
     m_pageSource.reset();
     removeFlashPreviewFolder();
@@ -190,7 +190,7 @@ void QuiremarkAppDelegate::keepSettingsFilesOnlyWithConsent(
     if (consent)
         return;
     for (const SettingsFileProblem& p : problems) {
-        FlashTemplateProperty* property = m_template->findProperty(p.file.key);
+        TemplateProperty* property = m_template->findProperty(p.file.key);
         auto old = std::find_if(before.begin(), before.end(), [&](const auto& b) { return b.first == p.file.key; });
         if (property)
             property->setValue(old == before.end() ? QString() : old->second);
@@ -317,7 +317,7 @@ void QuiremarkAppDelegate::onTimerEvent()
 
 void QuiremarkAppDelegate::updateTemplatePropertyTip()
 {
-    if (FlashTemplateProperty* p = m_window->selectedProperty())
+    if (TemplateProperty* p = m_window->selectedProperty())
         m_window->showPropertyTip(p->title(), p->desc());
 }
 

@@ -20,8 +20,8 @@ class QTimer;
 namespace leafcraft {
 
 class AppWindow;
-class FlashTemplate;
-class FlashTemplateOutlineDelegate;
+class Template;
+class TemplatePropertyModel;
 class FlashPageSource;
 class FlashPagesAnnotations;
 class FlashOutline;
@@ -86,8 +86,8 @@ public:
     void updateWindowTitle();
 
     // ---- State.
-    const std::shared_ptr<FlashTemplate>& flashTemplate() const { return m_template; }
-    FlashTemplateOutlineDelegate* templateDelegate() const { return m_templateDelegate; }
+    const std::shared_ptr<Template>& bookTemplate() const { return m_template; }
+    TemplatePropertyModel* templateDelegate() const { return m_templateDelegate; }
     const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
     void setFlashPageSource(std::shared_ptr<FlashPageSource> s) { m_pageSource = std::move(s); }
     const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return m_annotations; }
@@ -108,8 +108,8 @@ private:
                                           const std::vector<std::pair<QString, QString>>& before);
 
     AppWindow* m_window;
-    std::shared_ptr<FlashTemplate> m_template;
-    FlashTemplateOutlineDelegate* m_templateDelegate = nullptr;
+    std::shared_ptr<Template> m_template;
+    TemplatePropertyModel* m_templateDelegate = nullptr;
     std::shared_ptr<FlashPageSource> m_pageSource;
     std::shared_ptr<FlashPagesAnnotations> m_annotations;
     std::shared_ptr<FlashOutline> m_outline;

@@ -5,14 +5,14 @@
 
 namespace leafcraft {
 
-class FlashTemplate;
+class Template;
 
 namespace bookdoc {
 
 // The template's property values (`tmpl` may be null: every key then gives its default), with
 // the title the book is published under standing in for a `Title` that is still the
 // template's default. An empty `publishedTitle` changes nothing.
-PropertyLookup bookSettings(const FlashTemplate* tmpl, const QString& publishedTitle);
+PropertyLookup bookSettings(const Template* tmpl, const QString& publishedTitle);
 
 } // namespace bookdoc
 

@@ -2,8 +2,8 @@
 
 #include "platform/Platform.h"
 #include "support/Error.h"
-#include "templates/FlashTemplate.h"
-#include "templates/FlashTemplateProperty.h"
+#include "templates/Template.h"
+#include "templates/TemplateProperty.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,7 +72,7 @@ QString pathProblem(const QString& path) {
     return QString();
 }
 
-void collect(const FlashTemplateProperty& p, std::vector<OutsideFile>& out) {
+void collect(const TemplateProperty& p, std::vector<OutsideFile>& out) {
     if (p.propertyType() == pt_file && !p.value().isEmpty())
         out.push_back({p.key(), p.value(), filePropertyProblem(p.valueSource(), p.value())});
     for (const auto& child : p.childProperties())
@@ -111,14 +111,14 @@ QString filePropertyProblem(const QString& valueSource, const QString& path) {
         .arg(extensions.join(QStringLiteral(", ")));
 }
 
-std::vector<OutsideFile> outsideFiles(const FlashTemplate& tmpl) {
+std::vector<OutsideFile> outsideFiles(const Template& tmpl) {
     std::vector<OutsideFile> out;
     for (const auto& p : tmpl.properties())
         collect(*p, out);
     return out;
 }
 
-std::vector<SettingsFileProblem> settingsFileProblems(const FlashTemplate& tmpl, const QString& settingsFile,
+std::vector<SettingsFileProblem> settingsFileProblems(const Template& tmpl, const QString& settingsFile,
                                                       const QStringList& allowed) {
     const QString folder = QFileInfo(settingsFile).absoluteDir().canonicalPath();
     const QString resources = QFileInfo(Platform::current().resources().resourcesDir()).canonicalFilePath();
@@ -126,8 +126,8 @@ std::vector<SettingsFileProblem> settingsFileProblems(const FlashTemplate& tmpl,
     for (const QString& a : allowed)
         consented << QFileInfo(a).canonicalFilePath();
     std::vector<SettingsFileProblem> out;
-    for (const FlashTemplate::SettingsFileValue& v : tmpl.lastSettingsFileValues()) {
-        const FlashTemplateProperty* p = tmpl.findProperty(v.key);
+    for (const Template::SettingsFileValue& v : tmpl.lastSettingsFileValues()) {
+        const TemplateProperty* p = tmpl.findProperty(v.key);
         const QString valueSource = p ? p->valueSource() : QString();
         const QString real = QFileInfo(v.path).canonicalFilePath();
         const QStringList extensions = filterExtensions(valueSource);
@@ -151,7 +151,7 @@ std::vector<SettingsFileProblem> settingsFileProblems(const FlashTemplate& tmpl,
     return out;
 }
 
-void checkFileProperties(const FlashTemplate& tmpl) {
+void checkFileProperties(const Template& tmpl) {
     for (const OutsideFile& f : outsideFiles(tmpl))
         if (!f.reason.isEmpty())
             throw Error(

@@ -13,7 +13,7 @@
 
 namespace leafcraft {
 
-class FlashTemplate;
+class Template;
 
 struct OutsideFile {
     QString key;    // the property
@@ -27,10 +27,10 @@ QString filePropertyProblem(const QString& valueSource, const QString& path);
 
 // Every file property of `tmpl` with a value: the files a book written now copies in, each
 // with the reason it may not (empty when it may).
-std::vector<OutsideFile> outsideFiles(const FlashTemplate& tmpl);
+std::vector<OutsideFile> outsideFiles(const Template& tmpl);
 
 // Throws Error(BadInput) naming the first file property whose value may not go into a book.
-void checkFileProperties(const FlashTemplate& tmpl);
+void checkFileProperties(const Template& tmpl);
 
 // A settings file may bring in only files of its own folder (or below it), the application's
 // own resources and the files the user named (`allowed`), and only with a file-name extension
@@ -44,7 +44,7 @@ struct SettingsFileProblem {
     OutsideFile file;
     bool outsideOnly = false;
 };
-std::vector<SettingsFileProblem> settingsFileProblems(const FlashTemplate& tmpl, const QString& settingsFile,
+std::vector<SettingsFileProblem> settingsFileProblems(const Template& tmpl, const QString& settingsFile,
                                                       const QStringList& allowed);
 
 } // namespace leafcraft

@@ -16,8 +16,8 @@
 #include "publish/BookStaging.h"
 #include "publish/HTMLConfigInfo.h"
 #include "publish/ReaderFiles.h"
-#include "templates/FlashTemplate.h"
-#include "templates/FlashTemplateProperty.h"
+#include "templates/Template.h"
+#include "templates/TemplateProperty.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -227,7 +227,7 @@ void FlashBookOutput::writeWholeBook()
     if (m_template) {
         // Flash-era files: copied only when the template data ships them.
         const QString appFiles = Platform::current().resources().appFilesDir();
-        const QString tmplDir = FlashTemplate::templatePathForName(m_template->templateName());
+        const QString tmplDir = Template::templatePathForName(m_template->templateName());
         if (QFileInfo::exists(appFiles + QStringLiteral("/TmplData/book.swf")))
             m_template->copyBookSWFToFile(resourcePath(none, QStringLiteral("book.swf")));
         if (QFileInfo::exists(tmplDir + QStringLiteral("swfobject.js")))
@@ -369,7 +369,7 @@ void FlashBookOutput::writeExtraFiles(const QString& base)
     }
 }
 
-void FlashBookOutput::writeExtraFiles(const QString& base, const FlashTemplateProperty& childPro)
+void FlashBookOutput::writeExtraFiles(const QString& base, const TemplateProperty& childPro)
 {
     if (childPro.propertyType() == pt_file && !childPro.value().isEmpty()) {
         const QString target = resourcePath(base, m_extraFilesFolder) + QLatin1Char('/') + childPro.key()

@@ -48,22 +48,22 @@ class FlashOutline;
 class FlashPage;
 class FlashPageSource;
 class FlashPagesAnnotations;
-class FlashTemplate;
-class FlashTemplateProperty;
+class Template;
+class TemplateProperty;
 class HTMLConfigInfo;
 
 class FlashBookOutput {
 public:
-    // A writer of the pages of `pageSource` with `flashTemplate` into the book folder
+    // A writer of the pages of `pageSource` with `bookTemplate` into the book folder
     // `saveToFolder`, whose HTML page is named `toName` (index.html when empty).
-    FlashBookOutput(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<FlashTemplate> flashTemplate,
+    FlashBookOutput(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<Template> bookTemplate,
                     const QString& saveToFolder, const QString& toName);
     virtual ~FlashBookOutput();
     FlashBookOutput(const FlashBookOutput&) = delete;
     FlashBookOutput& operator=(const FlashBookOutput&) = delete;
 
-    const std::shared_ptr<FlashTemplate>& flashTemplate() const { return m_template; }
-    void setFlashTemplate(std::shared_ptr<FlashTemplate> v) { m_template = std::move(v); }
+    const std::shared_ptr<Template>& bookTemplate() const { return m_template; }
+    void setTemplate(std::shared_ptr<Template> v) { m_template = std::move(v); }
     const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
     void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { m_pageSource = std::move(v); }
     const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return m_annotations; }
@@ -138,7 +138,7 @@ public:
     void writeZoomedPictures(const QString& base);
     void writeThumbnails(const QString& base);
     void writeExtraFiles(const QString& base);
-    void writeExtraFiles(const QString& base, const FlashTemplateProperty& childPro);
+    void writeExtraFiles(const QString& base, const TemplateProperty& childPro);
     void writeAnnotationFiles(const QString& base);
     void writeThemeFiles(const QString& base);
     // Writes files/search/search.js.
@@ -216,7 +216,7 @@ protected:
     // Copies pictures into `folder` (made when missing) as <pageIndex>.jpg.
     void copyPictures(const QString& folder, const std::vector<std::unique_ptr<FlashPage>>& pictures);
 
-    std::shared_ptr<FlashTemplate> m_template;
+    std::shared_ptr<Template> m_template;
     std::shared_ptr<FlashPageSource> m_pageSource;
     std::shared_ptr<FlashPagesAnnotations> m_annotations;
     std::shared_ptr<FlashOutline> m_outline;

@@ -57,9 +57,9 @@ QStringList copyTree(const QString& from, const QString& to)
 } // namespace
 
 FlashBookOutputApp::FlashBookOutputApp(std::shared_ptr<FlashPageSource> pageSource,
-                                       std::shared_ptr<FlashTemplate> flashTemplate, const QString& saveToFolder,
+                                       std::shared_ptr<Template> bookTemplate, const QString& saveToFolder,
                                        const QString& toName)
-    : FlashBookOutput(std::move(pageSource), std::move(flashTemplate), resourcesFolderFor(saveToFolder, toName),
+    : FlashBookOutput(std::move(pageSource), std::move(bookTemplate), resourcesFolderFor(saveToFolder, toName),
                       bundleNameFor(toName))
 {
 }

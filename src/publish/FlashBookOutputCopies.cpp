@@ -245,9 +245,9 @@ void FlashBookOutput::copyFiles(const std::vector<CopyTask>& tasks)
 }
 
 FlashBookOutput::FlashBookOutput(std::shared_ptr<FlashPageSource> pageSource,
-                                 std::shared_ptr<FlashTemplate> flashTemplate, const QString& saveToFolder,
+                                 std::shared_ptr<Template> bookTemplate, const QString& saveToFolder,
                                  const QString& toName)
-    : m_template(std::move(flashTemplate)),
+    : m_template(std::move(bookTemplate)),
       m_pageSource(std::move(pageSource)),
       m_saveToFolder(saveToFolder),
       m_saveToFileName(toName)

@@ -13,7 +13,7 @@
 #include "publish/BookSettings.h"
 #include "publish/ReaderFiles.h"
 #include "support/ConfigContainer.h"
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 
 #include <QDir>
 #include <QFile>

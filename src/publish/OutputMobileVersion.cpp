@@ -5,7 +5,7 @@
 #include "platform/Log.h"
 #include "publish/Maker.h"
 #include "publish/OutputMobileVersion_p.h"
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 #include "support/SaveFile.h"
 
 #include <QDir>
@@ -39,9 +39,9 @@ void writeAtomically(const QString& path, const QString& text)
 } // namespace
 
 OutputMobileVersion::OutputMobileVersion(std::shared_ptr<FlashPageSource> pageSource,
-                                         std::shared_ptr<FlashTemplate> flashTemplate, const QString& saveFolder,
+                                         std::shared_ptr<Template> bookTemplate, const QString& saveFolder,
                                          int mobileType)
-    : m_template(std::move(flashTemplate)),
+    : m_template(std::move(bookTemplate)),
       m_pageSource(std::move(pageSource)),
       m_saveFolder(saveFolder),
       m_mobileType(mobileType)

@@ -29,20 +29,20 @@ namespace leafcraft {
 
 class BookSettings;
 class FlashPageSource;
-class FlashTemplate;
+class Template;
 
 class OutputMobileVersion {
 public:
     // A writer of the phone version of the book in `saveFolder`: the page-turning book
     // (mobileType 0) or the slide viewer (1).
-    OutputMobileVersion(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<FlashTemplate> flashTemplate,
+    OutputMobileVersion(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<Template> bookTemplate,
                         const QString& saveFolder, int mobileType);
     ~OutputMobileVersion();
     OutputMobileVersion(const OutputMobileVersion&) = delete;
     OutputMobileVersion& operator=(const OutputMobileVersion&) = delete;
 
-    const std::shared_ptr<FlashTemplate>& flashTemplate() const { return m_template; }
-    void setFlashTemplate(std::shared_ptr<FlashTemplate> v) { m_template = std::move(v); }
+    const std::shared_ptr<Template>& bookTemplate() const { return m_template; }
+    void setTemplate(std::shared_ptr<Template> v) { m_template = std::move(v); }
     const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
     void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { m_pageSource = std::move(v); }
     const QString& saveFolder() const { return m_saveFolder; }
@@ -98,7 +98,7 @@ private:
     int pageWidthSetting() const;
     int pageHeightSetting() const;
 
-    std::shared_ptr<FlashTemplate> m_template;
+    std::shared_ptr<Template> m_template;
     std::shared_ptr<FlashPageSource> m_pageSource;
     QString m_saveFolder;
     int m_mobileType = 0;

@@ -93,10 +93,10 @@ bool PublishFlow::confirmOverwrite(const QString& path, const std::function<Over
     return true;
 }
 
-PublishFlow::PublishFlow(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<FlashTemplate> flashTemplate,
+PublishFlow::PublishFlow(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<Template> bookTemplate,
                          std::shared_ptr<FlashPagesAnnotations> annotations, std::shared_ptr<FlashOutline> outline)
     : m_pageSource(std::move(pageSource)),
-      m_template(std::move(flashTemplate)),
+      m_template(std::move(bookTemplate)),
       m_annotations(std::move(annotations)),
       m_outline(std::move(outline))
 {

@@ -26,7 +26,7 @@ class FlashBookOutput;
 class FlashOutline;
 class FlashPageSource;
 class FlashPagesAnnotations;
-class FlashTemplate;
+class Template;
 class OutputMobileVersion;
 
 // The choices of the publish dialog, as remembered in AppSettings.
@@ -45,7 +45,7 @@ enum class OverwriteAnswer { Yes, No, Other };
 class PublishFlow {
 public:
     // The working book; the flow holds its own references for its lifetime.
-    PublishFlow(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<FlashTemplate> flashTemplate,
+    PublishFlow(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<Template> bookTemplate,
                 std::shared_ptr<FlashPagesAnnotations> annotations, std::shared_ptr<FlashOutline> outline);
     ~PublishFlow();
     PublishFlow(const PublishFlow&) = delete;
@@ -113,7 +113,7 @@ private:
     BookSettings& settings() const;
 
     std::shared_ptr<FlashPageSource> m_pageSource;
-    std::shared_ptr<FlashTemplate> m_template;
+    std::shared_ptr<Template> m_template;
     std::shared_ptr<FlashPagesAnnotations> m_annotations;
     std::shared_ptr<FlashOutline> m_outline;
     BookSettings* m_settings = nullptr;

@@ -20,7 +20,7 @@
 #include "publish/PublishFlow.h"
 #include "support/FileUtility.h"
 #include "support/ScratchFolders.h"
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -109,14 +109,14 @@ void PublishJob::prepare()
 
     // The template, its style, the settings file and the single values.
     if (o.templateName.isEmpty() || o.templateName.contains(QLatin1Char('/'))
-        || !QFileInfo(FlashTemplate::templateMetaPathForName(o.templateName)).isFile())
+        || !QFileInfo(Template::templateMetaPathForName(o.templateName)).isFile())
         throw Error(ErrorKind::BadInput, QStringLiteral("unknown template"), o.templateName);
-    m_template = std::make_shared<FlashTemplate>();
+    m_template = std::make_shared<Template>();
     if (o.styleName.isEmpty()) {
         if (!m_template->loadTemplate(o.templateName))
             throw Error(ErrorKind::BadInput, QStringLiteral("the template cannot be loaded"), o.templateName);
     } else {
-        const QString style = FlashTemplate::stylePathFor(o.templateName, o.styleName);
+        const QString style = Template::stylePathFor(o.templateName, o.styleName);
         if (o.styleName.contains(QLatin1Char('/')) || !QFileInfo(style + QStringLiteral("/tmplSetting.txt")).isFile())
             throw Error(ErrorKind::BadInput,
                         QStringLiteral("unknown style of template \"%1\"").arg(o.templateName), o.styleName);
@@ -171,7 +171,7 @@ void PublishJob::prepare()
     // pictures come from: those of the chosen style, else of the template's default style.
     const QString cubeStyle = o.styleName.isEmpty() ? m_template->defaultStyleName() : o.styleName;
     placeCubeImages(m_workingFolder, m_template->templateName(),
-                                 FlashTemplate::stylePathFor(o.templateName, cubeStyle));
+                                 Template::stylePathFor(o.templateName, cubeStyle));
     m_prepared = true;
 }
 

@@ -23,7 +23,7 @@ class FlashBookOutput;
 class FlashOutline;
 class FlashPageSource;
 class FlashPagesAnnotations;
-class FlashTemplate;
+class Template;
 
 struct PublishOptions {
     enum class PageFormat { Jpg, Swf };
@@ -91,7 +91,7 @@ public:
     void setUpWriter(FlashBookOutput& writer);
 
     const PublishOptions& options() const { return m_options; }
-    const std::shared_ptr<FlashTemplate>& flashTemplate() const { return m_template; }
+    const std::shared_ptr<Template>& bookTemplate() const { return m_template; }
     const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
     const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return m_annotations; }
     const std::shared_ptr<FlashOutline>& flashOutline() const { return m_outline; }
@@ -112,7 +112,7 @@ private:
     PublishOptions m_options;
     std::function<void(const PublishProgress&)> m_progress;
     std::unique_ptr<BookSettings> m_settings;
-    std::shared_ptr<FlashTemplate> m_template;
+    std::shared_ptr<Template> m_template;
     std::shared_ptr<FlashPageSource> m_pageSource;
     std::shared_ptr<FlashPagesAnnotations> m_annotations;
     std::shared_ptr<FlashOutline> m_outline;

@@ -1,12 +1,12 @@
 #include "templates/StringUtil.h"
 
-#include "templates/FlashTemplateProperty.h"
+#include "templates/TemplateProperty.h"
 
 #include <array>
 
 namespace leafcraft {
 
-int flashTemplatePropertyTypeFromString(const QString& name)
+int templatePropertyTypeFromString(const QString& name)
 {
     static const std::array<QLatin1String, 11> names = {
         QLatin1String("pt_text"),          QLatin1String("pt_number"),

@@ -4,8 +4,8 @@
 #include "fakes/FakePlatform.h"
 #include "import/FlashPageSource.h"
 #include "platform/NotificationCenter.h"
-#include "templates/FlashTemplate.h"
-#include "templates/FlashTemplateOutlineDelegate.h"
+#include "templates/Template.h"
+#include "templates/TemplatePropertyModel.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -41,13 +41,13 @@ struct RecordingWindow : AppWindow {
     void fillScreen() override {}
     void loadPreview(const QString& path) override { loaded << path; }
     void reloadPropertyOutline(bool) override {}
-    FlashTemplateProperty* selectedProperty() const override { return nullptr; }
+    TemplateProperty* selectedProperty() const override { return nullptr; }
     void showPropertyTip(const QString&, const QString&) override {}
     void setApplyChangeImage(const QString& name) override { images << name; }
     void setBusy(bool) override {}
     void beginImportSheet() override {}
     void beginSelectTemplateSheet(const QString&) override {}
-    void beginPublishSheet(std::shared_ptr<FlashTemplate>, std::shared_ptr<FlashPageSource>,
+    void beginPublishSheet(std::shared_ptr<Template>, std::shared_ptr<FlashPageSource>,
                            std::shared_ptr<FlashOutline>, std::shared_ptr<FlashPagesAnnotations>) override {}
     void beginPageEditorSheet(const QString& folder) override { editorFolders << folder; }
     QString askSaveFile(const QString&) override { return saveAnswer; }
@@ -72,8 +72,8 @@ struct DelegateFixture : ::testing::Test {
 TEST_F(DelegateFixture, StartUpShowsTheDemonstrationBookAndTerminationCleansUp)
 {
     delegate.launch();
-    ASSERT_TRUE(delegate.flashTemplate());
-    EXPECT_EQ(delegate.flashTemplate()->templateName(), QStringLiteral("float"));
+    ASSERT_TRUE(delegate.bookTemplate());
+    EXPECT_EQ(delegate.bookTemplate()->templateName(), QStringLiteral("float"));
     EXPECT_TRUE(preview().startsWith(platform.paths().userAppSupportDir() + QLatin1String("/Quiresheet/preview-")));
     ASSERT_EQ(window.loaded.size(), 1);
     EXPECT_EQ(window.loaded[0], preview() + QLatin1String("/index.html"));
@@ -94,23 +94,23 @@ TEST_F(DelegateFixture, StartUpShowsTheDemonstrationBookAndTerminationCleansUp)
 TEST_F(DelegateFixture, PanoramicCubePicturesFollowTheTemplateNameExactly)
 {
     delegate.launch();
-    const QStringList styles = FlashTemplate::styleNamesForTemplate(QStringLiteral("Panoramic"));
+    const QStringList styles = Template::styleNamesForTemplate(QStringLiteral("Panoramic"));
     if (styles.isEmpty())
         GTEST_SKIP() << "no Panoramic styles shipped";
     const QString ext = preview() + QLatin1String("/files/extfiles/");
     delegate.templateSelectionFinished(1, styles.first() + QLatin1String("/shot.jpg"));
-    EXPECT_EQ(delegate.flashTemplate()->templateName(), QStringLiteral("Panoramic"));
+    EXPECT_EQ(delegate.bookTemplate()->templateName(), QStringLiteral("Panoramic"));
     for (const char* name : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"})
         EXPECT_TRUE(QFileInfo::exists(ext + QLatin1String(name))) << name;
 
     // Another template removes them; a cancelled or empty choice changes nothing.
     delegate.templateSelectionFinished(1, QString());
     delegate.templateSelectionFinished(0, styles.first() + QLatin1String("/shot.jpg"));
-    EXPECT_EQ(delegate.flashTemplate()->templateName(), QStringLiteral("Panoramic"));
-    const QStringList floatStyles = FlashTemplate::styleNamesForTemplate(QStringLiteral("float"));
+    EXPECT_EQ(delegate.bookTemplate()->templateName(), QStringLiteral("Panoramic"));
+    const QStringList floatStyles = Template::styleNamesForTemplate(QStringLiteral("float"));
     ASSERT_FALSE(floatStyles.isEmpty());
     delegate.templateSelectionFinished(1, floatStyles.first() + QLatin1String("/shot.jpg"));
-    EXPECT_EQ(delegate.flashTemplate()->templateName(), QStringLiteral("float"));
+    EXPECT_EQ(delegate.bookTemplate()->templateName(), QStringLiteral("float"));
     for (const char* name : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"})
         EXPECT_FALSE(QFileInfo::exists(ext + QLatin1String(name))) << name;
     delegate.prepareToQuit();
@@ -150,7 +150,7 @@ TEST_F(DelegateFixture, ASettingsFileBringsFilesFromElsewhereOnlyWhenTheUserAgre
         delegate.onImportTemplateSettings();
         EXPECT_EQ(window.questions.size(), yes ? 2 : 1);
         EXPECT_TRUE(window.questions.last().contains(elsewhere));
-        EXPECT_EQ(delegate.flashTemplate()->propertyValueFor(QStringLiteral("DownloadFile"), QString()),
+        EXPECT_EQ(delegate.bookTemplate()->propertyValueFor(QStringLiteral("DownloadFile"), QString()),
                   yes ? elsewhere : QString());
     }
     delegate.prepareToQuit();

@@ -2,7 +2,7 @@
 
 #include "import/FlashPageSourceImg.h"
 #include "platform/Xml.h"
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 #include "templates/TemplateFixture.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +19,12 @@ protected:
         addTemplate(QStringLiteral("float"), test::templateXml(test::propertyXml(QStringLiteral("Title"), "T")));
         writeFile(QStringLiteral("Templates/float/index.html"), "<title>${index.title}</title>");
         writeFile(QStringLiteral("TmplData/player/player.js"), "// the book player"); // a book needs its player
-        tmpl = std::make_shared<FlashTemplate>();
+        tmpl = std::make_shared<Template>();
         source = std::make_shared<FlashPageSourceImg>();
         source->addImgPageFromFile(writeFile(QStringLiteral("in/1.jpg"), "one"));
         source->generateNormalPages();
     }
-    std::shared_ptr<FlashTemplate> tmpl;
+    std::shared_ptr<Template> tmpl;
     std::shared_ptr<FlashPageSourceImg> source;
 };
 

@@ -12,9 +12,9 @@
 #include "app/QuiremarkAppDelegate.h"
 #include "import/FlashPageSource.h"
 #include "support/ConfigContainer.h"
-#include "templates/FlashTemplate.h"
-#include "templates/FlashTemplateOutlineDelegate.h"
-#include "templates/FlashTemplateProperty.h"
+#include "templates/Template.h"
+#include "templates/TemplatePropertyModel.h"
+#include "templates/TemplateProperty.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -105,12 +105,12 @@ void EndToEndTest::importEditStyleAndPublish()
     select->styleList()->item(1)->setSelected(true);
     select->done(1);
     QCOMPARE(selected.count(), 1);
-    QCOMPARE(delegate.flashTemplate()->templateName(), QStringLiteral("Linen"));
-    QCOMPARE(delegate.flashTemplate()->styleName(), styleName);
+    QCOMPARE(delegate.bookTemplate()->templateName(), QStringLiteral("Linen"));
+    QCOMPARE(delegate.bookTemplate()->styleName(), styleName);
     // The outline shows the new template, and selecting a row still shows its description.
     auto* tipBox = window.findChild<QGroupBox*>();
     QVERIFY(tipBox);
-    FlashTemplateProperty* baseColour = delegate.flashTemplate()->findProperty(QStringLiteral("BaseColor"));
+    TemplateProperty* baseColour = delegate.bookTemplate()->findProperty(QStringLiteral("BaseColor"));
     QVERIFY(baseColour);
     window.outlineView()->setCurrentIndex(delegate.templateDelegate()->indexOf(baseColour));
     QCOMPARE(tipBox->title(), baseColour->title());
@@ -119,9 +119,9 @@ void EndToEndTest::importEditStyleAndPublish()
     auto* model = delegate.templateDelegate();
     QCOMPARE(window.outlineView()->model(), static_cast<QAbstractItemModel*>(model));
     const QModelIndex colour =
-        model->indexOf(delegate.flashTemplate()->findProperty(QStringLiteral("BaseColor")), FlashTemplateOutlineDelegate::ValueColumn);
+        model->indexOf(delegate.bookTemplate()->findProperty(QStringLiteral("BaseColor")), TemplatePropertyModel::ValueColumn);
     const QModelIndex title =
-        model->indexOf(delegate.flashTemplate()->findProperty(QStringLiteral("Title")), FlashTemplateOutlineDelegate::ValueColumn);
+        model->indexOf(delegate.bookTemplate()->findProperty(QStringLiteral("Title")), TemplatePropertyModel::ValueColumn);
     QVERIFY(colour.isValid() && title.isValid());
     QVERIFY(model->setData(colour, QStringLiteral("0x12ab34")));
     QVERIFY(model->setData(title, QStringLiteral("Quarterly Report")));

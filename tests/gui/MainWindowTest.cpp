@@ -6,9 +6,9 @@
 #include "MainWindow.h"
 
 #include "app/QuiremarkAppDelegate.h"
-#include "templates/FlashTemplate.h"
-#include "templates/FlashTemplateOutlineDelegate.h"
-#include "templates/FlashTemplateProperty.h"
+#include "templates/Template.h"
+#include "templates/TemplatePropertyModel.h"
+#include "templates/TemplateProperty.h"
 #include "support/Error.h"
 
 #include <QAction>
@@ -52,7 +52,7 @@ void MainWindowTest::initTestCase()
     m_window->setDelegate(m_delegate.get());
     m_delegate->launch();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    QVERIFY(m_delegate->flashTemplate());
+    QVERIFY(m_delegate->bookTemplate());
 }
 
 void MainWindowTest::cleanupTestCase()
@@ -64,15 +64,15 @@ void MainWindowTest::cleanupTestCase()
 
 QModelIndex MainWindowTest::indexOfKey(const QString& key, int column) const
 {
-    FlashTemplateProperty* p = m_delegate->flashTemplate()->findProperty(key);
+    TemplateProperty* p = m_delegate->bookTemplate()->findProperty(key);
     return p ? m_delegate->templateDelegate()->indexOf(p, column) : QModelIndex();
 }
 
 void MainWindowTest::listEditorWritesTheChosenItem()
 {
-    const QModelIndex value = indexOfKey(QStringLiteral("AutoScale"), FlashTemplateOutlineDelegate::ValueColumn);
+    const QModelIndex value = indexOfKey(QStringLiteral("AutoScale"), TemplatePropertyModel::ValueColumn);
     QVERIFY(value.isValid());
-    FlashTemplateProperty* p = m_delegate->flashTemplate()->findProperty(QStringLiteral("AutoScale"));
+    TemplateProperty* p = m_delegate->bookTemplate()->findProperty(QStringLiteral("AutoScale"));
     QCOMPARE(p->value(), QStringLiteral("Yes"));
     QTreeView* outline = m_window->outlineView();
     outline->setCurrentIndex(value);
@@ -121,7 +121,7 @@ void MainWindowTest::menusCarryTheCommandsAndTheirKeys()
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QVERIFY(m_window->outlineView()->model()->setData(
-        indexOfKey(QStringLiteral("BaseColor"), FlashTemplateOutlineDelegate::ValueColumn), QStringLiteral("0x224466")));
+        indexOfKey(QStringLiteral("BaseColor"), TemplatePropertyModel::ValueColumn), QStringLiteral("0x224466")));
     QVERIFY(m_delegate->applyChangePending());
     QTest::keyClick(m_window.get(), Qt::Key_R, Qt::ControlModifier);
     QVERIFY(!m_delegate->applyChangePending());

@@ -6,7 +6,7 @@
 
 #include "app/AppSettings.h"
 #include "import/FlashPageSource.h"
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -39,13 +39,13 @@ private:
     std::unique_ptr<PublishDialog> makeDialog();
     QString freshFolder(const QString& name);
 
-    std::shared_ptr<FlashTemplate> m_tmpl;
+    std::shared_ptr<Template> m_tmpl;
     std::shared_ptr<FlashPageSource> m_book;
 };
 
 void PublishDialogTest::initTestCase()
 {
-    m_tmpl = std::make_shared<FlashTemplate>();
+    m_tmpl = std::make_shared<Template>();
     m_book = demoBook();
     QVERIFY(!m_book->pages().empty());
 }
@@ -53,7 +53,7 @@ void PublishDialogTest::initTestCase()
 std::unique_ptr<PublishDialog> PublishDialogTest::makeDialog()
 {
     auto dialog = std::make_unique<PublishDialog>();
-    dialog->setFlashTemplate(m_tmpl);
+    dialog->setTemplate(m_tmpl);
     dialog->setFlashPageSource(m_book);
     dialog->openAnswerer = [](const QString&) { return false; };
     dialog->overwriteAnswerer = [](const QString&) {

@@ -4,7 +4,7 @@
 #include "SelectTemplateDialog.h"
 
 #include "fakes/FakePlatform.h"
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 
 #include <QFileInfo>
 #include <QListWidget>
@@ -64,7 +64,7 @@ void SelectTemplateDialogTest::selectTemplateIgnoresLetterCase()
     QCOMPARE(current->text(), row);
     QCOMPARE(dialog.templateList()->selectedItems().size(), 1);
     // The template's styles, by name, each with its picture.
-    const QStringList styles = lastComponents(FlashTemplate::styleNamesForTemplate(row));
+    const QStringList styles = lastComponents(Template::styleNamesForTemplate(row));
     QVERIFY(!styles.isEmpty());
     QCOMPARE(texts(dialog.styleList()), styles);
     for (int i = 0; i < dialog.styleList()->count(); ++i)
@@ -89,7 +89,7 @@ void SelectTemplateDialogTest::doubleClickConfirmsTheStyle()
 
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(0).toInt(), 1);
-    const QString expected = FlashTemplate::styleNamesForTemplate(QStringLiteral("Linen")).at(1) + QLatin1String("/shot.jpg");
+    const QString expected = Template::styleNamesForTemplate(QStringLiteral("Linen")).at(1) + QLatin1String("/shot.jpg");
     QCOMPARE(QFileInfo(dialog.selectedStyle()).canonicalFilePath(), QFileInfo(expected).canonicalFilePath());
 }
 

@@ -6,7 +6,7 @@
 #include "fakes/FakePlatform.h"
 #include "import/FlashPageSourceImg.h"
 #include "publish/HTMLConfigInfo.h"
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,7 +23,7 @@ protected:
     {
         out = platform.root() + QStringLiteral("/out");
         QDir().mkpath(out);
-        tmpl = std::make_shared<FlashTemplate>();
+        tmpl = std::make_shared<Template>();
         auto source = std::make_shared<FlashPageSourceImg>();
         const QDir demo(QStringLiteral(LEAFCRAFT_SOURCE_RESOURCES "/AppFiles/DemoImgs_standard/large"));
         const QStringList pics = demo.entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name).mid(0, 2);
@@ -48,7 +48,7 @@ protected:
 
     test::FakePlatform platform;
     AppSettings settings{nullptr};
-    std::shared_ptr<FlashTemplate> tmpl;
+    std::shared_ptr<Template> tmpl;
     std::shared_ptr<FlashPageSource> pages;
     QString out;
 };

@@ -7,7 +7,7 @@
 #include "import/FlashPageSourceImg.h"
 #include "publish/BookDocuments.h"
 #include "publish/HTMLConfigInfo.h"
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 #include "templates/TemplateFixture.h"
 
 #include <QDir>
@@ -67,7 +67,7 @@ protected:
         writeFile(QStringLiteral("Templates/float/index.html"), "<title>${index.title}</title>${meta.keywords}\n");
         writeFile(QStringLiteral("TmplData/player/player.js"), "player();\n");
         writeFile(QStringLiteral("TmplData/player/player.css"), "body{}\n");
-        tmpl = std::make_shared<FlashTemplate>();
+        tmpl = std::make_shared<Template>();
 
         source = std::make_shared<FlashPageSourceImg>();
         for (int i = 1; i <= 3; ++i) {
@@ -111,7 +111,7 @@ protected:
     }
 
     QString logo;
-    std::shared_ptr<FlashTemplate> tmpl;
+    std::shared_ptr<Template> tmpl;
     std::shared_ptr<FlashPageSourceImg> source;
     std::shared_ptr<FlashPagesAnnotations> annotations;
     std::shared_ptr<FlashOutline> outline;

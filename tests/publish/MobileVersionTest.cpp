@@ -6,7 +6,7 @@
 #include "fakes/FakePlatform.h"
 #include "import/FlashPage.h"
 #include "import/FlashPageSourceImg.h"
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +22,7 @@ protected:
     {
         book = platform.root() + QStringLiteral("/book");
         QDir().mkpath(book);
-        tmpl = std::make_shared<FlashTemplate>();
+        tmpl = std::make_shared<Template>();
     }
 
     // A page source with `count` phone pictures "picture <n>" numbered from `first`.
@@ -51,7 +51,7 @@ protected:
     test::FakePlatform platform;
     AppSettings settings{nullptr};
     QString book;
-    std::shared_ptr<FlashTemplate> tmpl;
+    std::shared_ptr<Template> tmpl;
 };
 
 } // namespace

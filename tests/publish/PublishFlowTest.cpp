@@ -7,7 +7,7 @@
 #include "fakes/FakePlatform.h"
 #include "import/FlashPageSourceImg.h"
 #include "publish/FlashBookOutput.h"
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -31,7 +31,7 @@ protected:
             source->addMobileImgPageFromFile(demo.filePath(pic));
         }
         source->generateNormalPages();
-        flow = std::make_unique<PublishFlow>(source, std::make_shared<FlashTemplate>(), nullptr, nullptr);
+        flow = std::make_unique<PublishFlow>(source, std::make_shared<Template>(), nullptr, nullptr);
         flow->setSettings(&settings);
         flow->setWriterSetup(
             [this](FlashBookOutput& w) { w.setPreviewFolder(platform.root() + QStringLiteral("/preview")); });

@@ -4,7 +4,7 @@
 #include "app/AppSettings.h"
 #include "platform/Xml.h"
 #include "support/ConfigContainer.h"
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 
 #include "fakes/FakePlatform.h"
 

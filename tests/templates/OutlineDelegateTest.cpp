@@ -1,9 +1,9 @@
 #include "fakes/TestFiles.h"
 #include "fakes/FakePlatform.h"
 #include "platform/NotificationCenter.h"
-#include "templates/FlashTemplate.h"
-#include "templates/FlashTemplateOutlineDelegate.h"
-#include "templates/MyColorOper.h"
+#include "templates/Template.h"
+#include "templates/TemplatePropertyModel.h"
+#include "templates/ColorValue.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -27,8 +27,8 @@ const char* kTemplate = R"(<template><info><htmlPath>t.html</htmlPath><swfPath>s
 
 struct OutlineFixture : ::testing::Test {
     test::FakePlatform platform;
-    std::unique_ptr<FlashTemplate> tmpl;
-    FlashTemplateOutlineDelegate model;
+    std::unique_ptr<Template> tmpl;
+    TemplatePropertyModel model;
     std::vector<const void*> changed;
     int tips = 0;
     ScopedObserver changes{NotificationCenter::defaultCenter(), PropertyValueChangedNotification, nullptr,
@@ -42,9 +42,9 @@ struct OutlineFixture : ::testing::Test {
         QDir().mkpath(res + QLatin1String("/AppFiles/Templates/float"));
         test::writeFile(res + QLatin1String("/AppFiles/Templates/t/flashTemplate.xml"), kTemplate);
         platform.setResourcesDir(res);
-        tmpl = std::make_unique<FlashTemplate>();
+        tmpl = std::make_unique<Template>();
         ASSERT_TRUE(tmpl->loadTemplate(QStringLiteral("t")));
-        model.setFlashTemplate(tmpl.get());
+        model.setTemplate(tmpl.get());
     }
     QModelIndex valueOf(int row) { return model.index(row, 1, model.index(0, 0)); }
 };

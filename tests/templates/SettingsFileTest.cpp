@@ -1,4 +1,4 @@
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 #include "templates/TemplateFixture.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +23,7 @@ protected:
                                 propertyXml(QStringLiteral("pageHeight"), QStringLiteral("600")) +
                                 propertyXml(QStringLiteral("title"), QStringLiteral("outer")) + group +
                                 propertyXml(QStringLiteral("logo"), QString(), QStringLiteral("pt_file"))));
-        tmpl = std::make_unique<FlashTemplate>();
+        tmpl = std::make_unique<Template>();
         ASSERT_TRUE(tmpl->warnings().isEmpty());
     }
 
@@ -31,7 +31,7 @@ protected:
     // The value of the second "title" property (inside the group).
     QString innerTitle() const { return tmpl->properties()[3]->childProperties()[1]->value(); }
 
-    std::unique_ptr<FlashTemplate> tmpl;
+    std::unique_ptr<Template> tmpl;
 };
 
 struct ImportCase {

@@ -283,7 +283,7 @@ private:
 // Every file from outside that goes into the book is named on stderr before it is copied.
 void listOutsideFiles(const PublishJob& job)
 {
-    for (const OutsideFile& f : outsideFiles(*job.flashTemplate()))
+    for (const OutsideFile& f : outsideFiles(*job.bookTemplate()))
         err(QStringLiteral("leafcraft-cli: copying %1 into the book (property %2)\n").arg(f.path, f.key));
 }
 
@@ -293,7 +293,7 @@ QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
     listOutsideFiles(job);
     job.import();
     const PublishOptions& o = job.options();
-    PublishFlow flow(job.flashPageSource(), job.flashTemplate(), job.flashPagesAnnotations(), job.flashOutline());
+    PublishFlow flow(job.flashPageSource(), job.bookTemplate(), job.flashPagesAnnotations(), job.flashOutline());
     flow.setSettings(&job.settings());
     QString bookFolder;
     flow.setWriterSetup([&](FlashBookOutput& writer) {

@@ -2,7 +2,7 @@
 // settings text file.
 #include "Command.h"
 
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 
 #include <QFileInfo>
 
@@ -64,7 +64,7 @@ int runExport(const QStringList& args)
     if (templateName.isEmpty())
         return usageError(QStringLiteral("--template needs a name"), kCommand);
 
-    const QStringList templates = names(FlashTemplate::templateNames());
+    const QStringList templates = names(Template::templateNames());
     if (!templates.contains(templateName)) {
         err(QStringLiteral("leafcraft-cli: unknown template '%1' (installed: %2)\n")
                 .arg(templateName, templates.isEmpty() ? QStringLiteral("none") : templates.join(QLatin1String(", "))));
@@ -72,17 +72,17 @@ int runExport(const QStringList& args)
     }
     QString stylePath;
     if (!styleName.isNull()) {
-        const QStringList styles = names(FlashTemplate::styleNamesForTemplate(templateName));
+        const QStringList styles = names(Template::styleNamesForTemplate(templateName));
         if (!styles.contains(styleName)) {
             err(QStringLiteral("leafcraft-cli: template '%1' has no style '%2' (styles: %3)\n")
                     .arg(templateName, styleName,
                          styles.isEmpty() ? QStringLiteral("none") : styles.join(QLatin1String(", "))));
             return ExitBadInput;
         }
-        stylePath = FlashTemplate::stylePathFor(templateName, styleName);
+        stylePath = Template::stylePathFor(templateName, styleName);
     }
 
-    FlashTemplate tmpl;
+    Template tmpl;
     bool loaded = tmpl.loadTemplate(templateName);
     if (loaded && !stylePath.isNull())
         loaded = tmpl.changeTemplateTo(templateName, stylePath);

@@ -2,7 +2,7 @@
 #include "Command.h"
 
 #include "platform/Platform.h"
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 
 #include <QFileInfo>
 
@@ -27,7 +27,7 @@ int runTemplates(const QStringList& args)
         return usageError(QStringLiteral("unexpected argument '%1'").arg(args.first()), QStringLiteral("templates"));
 
     QStringList templates;
-    for (const QString& path : FlashTemplate::templateNames())
+    for (const QString& path : Template::templateNames())
         templates << QFileInfo(path).fileName();
     templates.sort();
     if (templates.isEmpty())
@@ -36,7 +36,7 @@ int runTemplates(const QStringList& args)
 
     for (const QString& tmpl : templates) {
         QStringList styles;
-        for (const QString& path : FlashTemplate::styleNamesForTemplate(tmpl))
+        for (const QString& path : Template::styleNamesForTemplate(tmpl))
             styles << QFileInfo(path).fileName();
         styles.sort();
         if (styles.isEmpty())

@@ -1,6 +1,6 @@
 #include "platform/Xml.h"
 #include "support/Error.h"
-#include "templates/FlashTemplateProperty.h"
+#include "templates/TemplateProperty.h"
 #include "templates/StringUtil.h"
 #include "templates/TemplateFixture.h"
 
@@ -25,7 +25,7 @@ TEST_P(PropertyTypeFromElement, ReadsTypeAndATypeAttributes)
                                 .arg(QLatin1String(GetParam().attributes))
                                 .toUtf8();
     xml::Document doc = xml::Document::parse(text);
-    FlashTemplateProperty p;
+    TemplateProperty p;
     ASSERT_TRUE(p.loadFromNode(doc.root()));
     EXPECT_EQ(p.propertyType(), GetParam().expected) << GetParam().attributes;
 }
@@ -38,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TypeCase{"type=\"pt_file\"", pt_file}, TypeCase{"type=\"pt_color\"", pt_color},
                       TypeCase{"type=\" pt_list\"", pt_text}, TypeCase{"type=\"pt_form_contactabout\"", 9}));
 
-TEST(FlashTemplateProperty, LoadsTextsWholeAndFirstOfRepeatedElements)
+TEST(TemplateProperty, LoadsTextsWholeAndFirstOfRepeatedElements)
 {
     const QByteArray text = "<property type=\"pt_text\">"
                             "<key>first</key><key>second</key>"
@@ -47,7 +47,7 @@ TEST(FlashTemplateProperty, LoadsTextsWholeAndFirstOfRepeatedElements)
                             "<valueSource>a,b,c</valueSource><defaultValue/>"
                             "<aTitle>Tick</aTitle><aTitle>ignored</aTitle></property>";
     xml::Document doc = xml::Document::parse(text);
-    FlashTemplateProperty p;
+    TemplateProperty p;
     ASSERT_TRUE(p.loadFromNode(doc.root()));
     EXPECT_EQ(p.key(), QStringLiteral("first"));
     EXPECT_EQ(p.title(), QStringLiteral(" Spaced title "));
@@ -60,18 +60,18 @@ TEST(FlashTemplateProperty, LoadsTextsWholeAndFirstOfRepeatedElements)
 
     // Without an aTitle element the label is "", not null.
     xml::Document plain = xml::Document::parse(propertyXml(QStringLiteral("k"), QString()).toUtf8());
-    FlashTemplateProperty q;
+    TemplateProperty q;
     ASSERT_TRUE(q.loadFromNode(plain.root()));
     EXPECT_FALSE(q.aTitle().isNull());
     EXPECT_TRUE(q.aTitle().isEmpty());
     EXPECT_FALSE(q.value().isNull()) << "an empty value element gives \"\"";
 }
 
-TEST(FlashTemplateProperty, MalformedElementsAreRefusedOrSkippedWithWarnings)
+TEST(TemplateProperty, MalformedElementsAreRefusedOrSkippedWithWarnings)
 {
     // Null or wrongly named elements change nothing and are not worth a warning.
     Warnings warnings;
-    FlashTemplateProperty p;
+    TemplateProperty p;
     EXPECT_FALSE(p.loadFromNode(xml::Element(), &warnings));
     xml::Document other = xml::Document::parse("<prop><key>k</key></prop>");
     EXPECT_FALSE(p.loadFromNode(other.root(), &warnings));
@@ -82,7 +82,7 @@ TEST(FlashTemplateProperty, MalformedElementsAreRefusedOrSkippedWithWarnings)
         xml::Document doc = xml::Document::parse(propertyXml(QStringLiteral("k"), QStringLiteral("v")).toUtf8());
         doc.root().firstChild(QLatin1String(missing)).remove();
         Warnings w;
-        FlashTemplateProperty q;
+        TemplateProperty q;
         EXPECT_FALSE(q.loadFromNode(doc.root(), &w, QStringLiteral("t.xml"))) << missing;
         ASSERT_EQ(w.size(), 1u) << missing;
         EXPECT_EQ(w.list()[0].where, QStringLiteral("t.xml"));
@@ -97,7 +97,7 @@ TEST(FlashTemplateProperty, MalformedElementsAreRefusedOrSkippedWithWarnings)
                                     QStringLiteral("<childProperties>%1%2</childProperties>").arg(bad, good));
     xml::Document doc = xml::Document::parse(top.toUtf8());
     Warnings w;
-    FlashTemplateProperty q;
+    TemplateProperty q;
     EXPECT_TRUE(q.loadFromNode(doc.root(), &w));
     ASSERT_EQ(q.childCount(), 1);
     EXPECT_EQ(q.childProperties()[0]->key(), QStringLiteral("good"));

@@ -1,4 +1,4 @@
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 
 #include "platform/Log.h"
 #include "platform/Platform.h"
@@ -139,12 +139,12 @@ bool replaceWithCopy(const QString& source, const QString& dest, const QStringLi
 }
 
 // Finds the first property with `key` among `list` and their descendants, depth first in order.
-FlashTemplateProperty* findIn(const FlashTemplateProperty::Children& list, const QString& key)
+TemplateProperty* findIn(const TemplateProperty::Children& list, const QString& key)
 {
     for (const auto& p : list) {
         if (p->key() == key)
             return p.get();
-        if (FlashTemplateProperty* found = findIn(p->childProperties(), key))
+        if (TemplateProperty* found = findIn(p->childProperties(), key))
             return found;
     }
     return nullptr;
@@ -152,17 +152,17 @@ FlashTemplateProperty* findIn(const FlashTemplateProperty::Children& list, const
 
 } // namespace
 
-FlashTemplate::FlashTemplate()
+Template::Template()
     : m_templateName(QStringLiteral("float")), m_templateVersion(QStringLiteral("3.0.0")),
       m_defaultStyleName(QStringLiteral("Blank"))
 {
     loadTemplate(QStringLiteral("float"));
-    LC_DEBUG(QStringLiteral("self is:FlashTemplate %1 (%2 properties)").arg(m_templateName).arg(m_properties.size()));
+    LC_DEBUG(QStringLiteral("self is:Template %1 (%2 properties)").arg(m_templateName).arg(m_properties.size()));
 }
 
-FlashTemplate::~FlashTemplate() = default;
+Template::~Template() = default;
 
-void FlashTemplate::warn(const QString& where, const QString& message)
+void Template::warn(const QString& where, const QString& message)
 {
     LC_WARN((where.isEmpty() ? QString() : where + QLatin1String(": ")) + message);
     m_warnings.add(where, message);
@@ -170,34 +170,34 @@ void FlashTemplate::warn(const QString& where, const QString& message)
 
 // ---------------------------------------------------------------- catalogue
 
-QStringList FlashTemplate::templateNames()
+QStringList Template::templateNames()
 {
     return catalogueFolders(appFiles() + QLatin1String("/Templates"), kTemplateDocument);
 }
 
-QString FlashTemplate::templatePathForName(const QString& name)
+QString Template::templatePathForName(const QString& name)
 {
     return appFiles() + QLatin1String("/Templates/") + name + QLatin1Char('/');
 }
 
-QString FlashTemplate::templateMetaPathForName(const QString& name)
+QString Template::templateMetaPathForName(const QString& name)
 {
     return templatePathForName(name) + kTemplateDocument;
 }
 
-QStringList FlashTemplate::styleNamesForTemplate(const QString& templateName)
+QStringList Template::styleNamesForTemplate(const QString& templateName)
 {
     return catalogueFolders(appFiles() + QLatin1String("/Styles/") + templateName, kStyleSettings);
 }
 
-QString FlashTemplate::stylePathFor(const QString& templateName, const QString& styleName)
+QString Template::stylePathFor(const QString& templateName, const QString& styleName)
 {
     return appFiles() + QLatin1String("/Styles/") + templateName + QLatin1Char('/') + styleName;
 }
 
 // ---------------------------------------------------------------- loading
 
-bool FlashTemplate::loadTemplate(const QString& name)
+bool Template::loadTemplate(const QString& name)
 {
     m_properties.clear();
     m_templateName = name;
@@ -212,7 +212,7 @@ bool FlashTemplate::loadTemplate(const QString& name)
     return loadTemplateDocument(file.readAll(), path);
 }
 
-bool FlashTemplate::loadTemplateDocument(const QByteArray& bytes, const QString& path)
+bool Template::loadTemplateDocument(const QByteArray& bytes, const QString& path)
 {
     m_properties.clear();
     m_warnings.clear();
@@ -261,7 +261,7 @@ bool FlashTemplate::loadTemplateDocument(const QByteArray& bytes, const QString&
     m_mobileTemplateFilesPath = infoValues[4];
 
     for (const xml::Element& element : properties.children(QStringLiteral("property"))) {
-        auto property = std::make_unique<FlashTemplateProperty>();
+        auto property = std::make_unique<TemplateProperty>();
         if (!property->loadFromNode(element, &m_warnings, path))
             continue;
         property->setParent(nullptr);
@@ -270,7 +270,7 @@ bool FlashTemplate::loadTemplateDocument(const QByteArray& bytes, const QString&
     return true;
 }
 
-bool FlashTemplate::changeTemplateTo(const QString& name, const QString& stylePath)
+bool Template::changeTemplateTo(const QString& name, const QString& stylePath)
 {
     const QString pageWidth = propertyValueFor(QStringLiteral("pageWidth"), QStringLiteral("960"));
     const QString pageHeight = propertyValueFor(QStringLiteral("pageHeight"), QStringLiteral("600"));
@@ -283,7 +283,7 @@ bool FlashTemplate::changeTemplateTo(const QString& name, const QString& stylePa
     return loaded;
 }
 
-bool FlashTemplate::loadStyleByStylePath(const QString& stylePath)
+bool Template::loadStyleByStylePath(const QString& stylePath)
 {
     m_styleName = lastPathComponent(stylePath);
     return importPropertiesSettingsFrom(appendingPathComponent(stylePath, kStyleSettings));
@@ -291,20 +291,20 @@ bool FlashTemplate::loadStyleByStylePath(const QString& stylePath)
 
 // ---------------------------------------------------------------- values
 
-FlashTemplateProperty* FlashTemplate::findProperty(const QString& key) const
+TemplateProperty* Template::findProperty(const QString& key) const
 {
     return findIn(m_properties, key);
 }
 
-QString FlashTemplate::propertyValueFor(const QString& key, const QString& defaultValue) const
+QString Template::propertyValueFor(const QString& key, const QString& defaultValue) const
 {
-    const FlashTemplateProperty* p = findProperty(key);
+    const TemplateProperty* p = findProperty(key);
     return p && !p->value().isNull() ? p->value() : defaultValue;
 }
 
-bool FlashTemplate::setPropertyValue(const QString& key, const QString& value)
+bool Template::setPropertyValue(const QString& key, const QString& value)
 {
-    FlashTemplateProperty* target = findProperty(key);
+    TemplateProperty* target = findProperty(key);
     if (!target)
         return false;
     if (target->propertyType() == pt_file) {
@@ -317,7 +317,7 @@ bool FlashTemplate::setPropertyValue(const QString& key, const QString& value)
     return true;
 }
 
-QString FlashTemplate::valueAsFilePath(const QString& value) const
+QString Template::valueAsFilePath(const QString& value) const
 {
     const qsizetype at = value.indexOf(kStyleResourcePrefix);
     if (at < 0)
@@ -326,7 +326,7 @@ QString FlashTemplate::valueAsFilePath(const QString& value) const
     return appendingPathComponent(stylePathFor(m_templateName, m_styleName), relative);
 }
 
-QString FlashTemplate::htmlTemplatePath() const
+QString Template::htmlTemplatePath() const
 {
     if (m_htmlFilePath.isEmpty())
         return QString();
@@ -343,33 +343,33 @@ QString FlashTemplate::htmlTemplatePath() const
 
 // ---------------------------------------------------------------- player files
 
-bool FlashTemplate::copyBookSWFToFile(const QString& dest) const
+bool Template::copyBookSWFToFile(const QString& dest) const
 {
     return replaceWithCopy(appFiles() + QLatin1String("/TmplData/book.swf"), dest);
 }
 
-bool FlashTemplate::copyThemeToFile(const QString& dest) const
+bool Template::copyThemeToFile(const QString& dest) const
 {
     return replaceWithCopy(templatePathForName(m_templateName) + QLatin1String("Main.swf"), dest);
 }
 
-bool FlashTemplate::copyBookJSFile(const QString& dest) const
+bool Template::copyBookJSFile(const QString& dest) const
 {
     return replaceWithCopy(templatePathForName(m_templateName) + QLatin1String("swfobject.js"), dest);
 }
 
-bool FlashTemplate::copyElseSWFToFile(const QString& dest) const
+bool Template::copyElseSWFToFile(const QString& dest) const
 {
     return replaceWithCopy(templatePathForName(m_templateName) + QLatin1String("playerProductInstall.swf"), dest);
 }
 
-bool FlashTemplate::copyMobilePathToFile(const QString& dest, const QString& type) const
+bool Template::copyMobilePathToFile(const QString& dest, const QString& type) const
 {
     // A src/ folder holds modules that the build bundles; only the bundles ship.
     return replaceWithCopy(appFiles() + QLatin1String("/TmplData/mobile/") + type, dest, {QStringLiteral("src")});
 }
 
-bool FlashTemplate::copyPlayerFilesToFolder(const QString& dest, QString* problem) const
+bool Template::copyPlayerFilesToFolder(const QString& dest, QString* problem) const
 {
     const QString source = appFiles() + QLatin1String("/TmplData/player");
     QString why;
@@ -415,7 +415,7 @@ QString listHead(const QStringList& items)
 
 } // namespace
 
-bool FlashTemplate::importPropertiesSettingsFrom(const QString& path)
+bool Template::importPropertiesSettingsFrom(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.isFile()) {
@@ -440,7 +440,7 @@ bool FlashTemplate::importPropertiesSettingsFrom(const QString& path)
     return applySettingsText(bytes, path);
 }
 
-bool FlashTemplate::applySettingsText(const QByteArray& bytes, const QString& path)
+bool Template::applySettingsText(const QByteArray& bytes, const QString& path)
 {
     if (bytes.contains('\0')) {
         warn(path, QStringLiteral("not a settings file: it holds NUL bytes; nothing was changed"));
@@ -478,7 +478,7 @@ bool FlashTemplate::applySettingsText(const QByteArray& bytes, const QString& pa
         const QString key = line.left(eq);
         QString value = line.mid(eq + 1);
         value.replace(QLatin1String("|||"), QLatin1String("\n"));
-        const FlashTemplateProperty* target = findProperty(key);
+        const TemplateProperty* target = findProperty(key);
         if (target && target->propertyType() == pt_file && !value.isEmpty() && !value.contains(kStyleResourcePrefix)) {
             value = QDir::cleanPath(folder.absoluteFilePath(value));
             m_settingsFileValues.push_back({key, value});
@@ -499,7 +499,7 @@ bool FlashTemplate::applySettingsText(const QByteArray& bytes, const QString& pa
     return true;
 }
 
-void FlashTemplate::exportPropertiesSettingsToArray(QStringList& lines, const FlashTemplateProperty* property) const
+void Template::exportPropertiesSettingsToArray(QStringList& lines, const TemplateProperty* property) const
 {
     if (!property) {
         for (const auto& p : m_properties)
@@ -516,7 +516,7 @@ void FlashTemplate::exportPropertiesSettingsToArray(QStringList& lines, const Fl
         exportPropertiesSettingsToArray(lines, child.get());
 }
 
-bool FlashTemplate::exportPropertiesSettingsTo(const QString& path)
+bool Template::exportPropertiesSettingsTo(const QString& path)
 {
     QStringList lines;
     exportPropertiesSettingsToArray(lines, nullptr);

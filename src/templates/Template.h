@@ -13,7 +13,7 @@
 #pragma once
 
 #include "support/Error.h"
-#include "templates/FlashTemplateProperty.h"
+#include "templates/TemplateProperty.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,15 +22,15 @@
 
 namespace leafcraft {
 
-class FlashTemplate {
+class Template {
 public:
-    using Properties = std::vector<std::unique_ptr<FlashTemplateProperty>>;
+    using Properties = std::vector<std::unique_ptr<TemplateProperty>>;
 
     // The defaults, then loadTemplate("float"); no style is applied.
-    FlashTemplate();
-    ~FlashTemplate();
-    FlashTemplate(const FlashTemplate&) = delete;
-    FlashTemplate& operator=(const FlashTemplate&) = delete;
+    Template();
+    ~Template();
+    Template(const Template&) = delete;
+    Template& operator=(const Template&) = delete;
 
     // ---- The catalogue.
 
@@ -77,7 +77,7 @@ public:
     // file in the current style's folder; any other text is returned unchanged.
     QString valueAsFilePath(const QString& value) const;
     // The first property with the key, or nullptr (borrowed).
-    FlashTemplateProperty* findProperty(const QString& key) const;
+    TemplateProperty* findProperty(const QString& key) const;
 
     // The template's HTML page pattern: the template folder joined with HTMLFilePath(), then
     // <AppFiles> joined with it ("\" read as "/"); null when neither is a file.
@@ -126,7 +126,7 @@ public:
     // nullptr, of every top-level property in order. An entry is the key with every "\n\r"
     // replaced by "|||", "=", and the value with every line break ("\n\r", "\r\n", "\n",
     // "\r") replaced by "|||".
-    void exportPropertiesSettingsToArray(QStringList& lines, const FlashTemplateProperty* property) const;
+    void exportPropertiesSettingsToArray(QStringList& lines, const TemplateProperty* property) const;
 
     // ---- Fields.
 

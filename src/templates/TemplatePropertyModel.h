@@ -9,16 +9,16 @@
 
 namespace leafcraft {
 
-class FlashTemplate;
-class FlashTemplateProperty;
+class Template;
+class TemplateProperty;
 
-// Posted with the changed FlashTemplateProperty as object, after a value was written back
+// Posted with the changed TemplateProperty as object, after a value was written back
 // and differed from the old one.
-inline const QString PropertyValueChangedNotification = QStringLiteral("FlashTmplProValueChangedNotification");
-// Posted with the FlashTemplateOutlineDelegate as object on every change of the selected row.
-inline const QString PropertyTipNotification = QStringLiteral("UpdateFlashTmplProTipNotification");
+inline const QString PropertyValueChangedNotification = QStringLiteral("TemplatePropertyValueChangedNotification");
+// Posted with the TemplatePropertyModel as object on every change of the selected row.
+inline const QString PropertyTipNotification = QStringLiteral("TemplatePropertyTipNotification");
 
-class FlashTemplateOutlineDelegate : public QAbstractItemModel {
+class TemplatePropertyModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     enum Column { KeyColumn = 0, ValueColumn = 1 };
@@ -31,16 +31,16 @@ public:
         DescriptionRole                      // QString, desc
     };
 
-    explicit FlashTemplateOutlineDelegate(QObject* parent = nullptr);
+    explicit TemplatePropertyModel(QObject* parent = nullptr);
 
-    FlashTemplate* flashTemplate() const { return m_template; }
+    Template* bookTemplate() const { return m_template; }
     // Shows `tmpl`'s tree (borrowed; nullptr for an empty outline) and resets the model.
-    void setFlashTemplate(FlashTemplate* tmpl);
+    void setTemplate(Template* tmpl);
     // Re-reads the tree after the template loaded other properties.
     void reload();
 
-    FlashTemplateProperty* propertyAt(const QModelIndex& index) const;
-    QModelIndex indexOf(const FlashTemplateProperty* property, int column = KeyColumn) const;
+    TemplateProperty* propertyAt(const QModelIndex& index) const;
+    QModelIndex indexOf(const TemplateProperty* property, int column = KeyColumn) const;
 
     // Called by the view whenever the selected row changes: posts PropertyTipNotification.
     void selectionDidChange();
@@ -63,9 +63,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    const std::vector<std::unique_ptr<FlashTemplateProperty>>* siblingsOf(const FlashTemplateProperty* p) const;
+    const std::vector<std::unique_ptr<TemplateProperty>>* siblingsOf(const TemplateProperty* p) const;
 
-    FlashTemplate* m_template = nullptr;
+    Template* m_template = nullptr;
 };
 
 } // namespace leafcraft

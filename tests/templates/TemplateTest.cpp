@@ -1,4 +1,4 @@
-#include "templates/FlashTemplate.h"
+#include "templates/Template.h"
 #include "templates/TemplateFixture.h"
 
 #include <QFile>
@@ -10,7 +10,7 @@ using namespace leafcraft::test;
 
 namespace {
 
-class FlashTemplateTest : public TemplateResources {
+class TemplateTest : public TemplateResources {
 protected:
     // "float": a page size, a group holding a file property and a nested grandchild, and a
     // second property that repeats a key.
@@ -33,10 +33,10 @@ protected:
     }
 };
 
-TEST_F(FlashTemplateTest, LookupAndSetFollowDepthFirstDocumentOrder)
+TEST_F(TemplateTest, LookupAndSetFollowDepthFirstDocumentOrder)
 {
     addFloat();
-    FlashTemplate tmpl;
+    Template tmpl;
     EXPECT_EQ(tmpl.propertyValueFor(QStringLiteral("deep"), QStringLiteral("dflt")), QStringLiteral("found"));
     EXPECT_EQ(tmpl.propertyValueFor(QStringLiteral("dup"), QString()), QStringLiteral("first"));
     EXPECT_EQ(tmpl.propertyValueFor(QStringLiteral("nothing"), QStringLiteral("dflt")), QStringLiteral("dflt"));
@@ -48,11 +48,11 @@ TEST_F(FlashTemplateTest, LookupAndSetFollowDepthFirstDocumentOrder)
     EXPECT_FALSE(tmpl.setPropertyValue(QStringLiteral("nothing"), QStringLiteral("x")));
 }
 
-TEST_F(FlashTemplateTest, FileValuesResolveStyleResourcesWhenSet)
+TEST_F(TemplateTest, FileValuesResolveStyleResourcesWhenSet)
 {
     addFloat();
     addStyle(QStringLiteral("float"), QStringLiteral("Blue"), "");
-    FlashTemplate tmpl;
+    Template tmpl;
     tmpl.loadStyleByStylePath(appFiles() + QLatin1String("/Styles/float/Blue"));
     ASSERT_EQ(tmpl.styleName(), QStringLiteral("Blue"));
     const QString blue = appFiles() + QLatin1String("/Styles/float/Blue/");
@@ -73,7 +73,7 @@ TEST_F(FlashTemplateTest, FileValuesResolveStyleResourcesWhenSet)
     }
 }
 
-TEST_F(FlashTemplateTest, ChangingTemplateKeepsPageSizeAndLanguage)
+TEST_F(TemplateTest, ChangingTemplateKeepsPageSizeAndLanguage)
 {
     addFloat();
     addTemplate(QStringLiteral("Linen"),
@@ -84,7 +84,7 @@ TEST_F(FlashTemplateTest, ChangingTemplateKeepsPageSizeAndLanguage)
     addTemplate(QStringLiteral("Bare"), templateXml(QString()));
     addStyle(QStringLiteral("Linen"), QStringLiteral("Dark"), "tint=0xFFFFFF\npageWidth=1\nlanguageSetting=de\n");
 
-    FlashTemplate tmpl;
+    Template tmpl;
     EXPECT_TRUE(tmpl.changeTemplateTo(QStringLiteral("Linen"), appFiles() + QLatin1String("/Styles/Linen/Dark")));
     EXPECT_EQ(tmpl.templateName(), QStringLiteral("Linen"));
     EXPECT_EQ(tmpl.styleName(), QStringLiteral("Dark"));
@@ -112,12 +112,12 @@ struct BadDocument {
     const char* warningPart;
 };
 
-class FlashTemplateBadDocument : public FlashTemplateTest, public ::testing::WithParamInterface<BadDocument> {};
+class TemplateBadDocument : public TemplateTest, public ::testing::WithParamInterface<BadDocument> {};
 
-TEST_P(FlashTemplateBadDocument, FailsCleanlyWithoutPropertiesAndWithAWarning)
+TEST_P(TemplateBadDocument, FailsCleanlyWithoutPropertiesAndWithAWarning)
 {
     addFloat();
-    FlashTemplate tmpl;
+    Template tmpl;
     const QString before = tmpl.htmlFilePath();
     if (!GetParam().document.isNull())
         addTemplate(QStringLiteral("bad"), GetParam().document);
@@ -141,7 +141,7 @@ QByteArray withoutInfoElement(const char* element)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Documents, FlashTemplateBadDocument,
+    Documents, TemplateBadDocument,
     ::testing::Values(
         BadDocument{"missing", QByteArray(), "cannot read"},
         BadDocument{"binary", QByteArray("\x00\x01\x02", 3), "XML"},
@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadDocument{"noHtmlPath", withoutInfoElement("htmlPath"), "<htmlPath>"}),
     [](const ::testing::TestParamInfo<BadDocument>& info) { return std::string(info.param.name); });
 
-TEST_F(FlashTemplateTest, CopiesReplaceTheDestinationInsteadOfMerging)
+TEST_F(TemplateTest, CopiesReplaceTheDestinationInsteadOfMerging)
 {
     addFloat();
     writeFile(QStringLiteral("TmplData/book.swf"), "book");
@@ -158,7 +158,7 @@ TEST_F(FlashTemplateTest, CopiesReplaceTheDestinationInsteadOfMerging)
     writeFile(QStringLiteral("Templates/float/swfobject.js"), "js");
     writeFile(QStringLiteral("TmplData/mobile/Flip/index.html"), "flip");
     writeFile(QStringLiteral("TmplData/mobile/Flip/js/a.js"), "a");
-    FlashTemplate tmpl;
+    Template tmpl;
     const QString out = tmp();
 
     // Files: an existing file is replaced.
@@ -187,10 +187,10 @@ TEST_F(FlashTemplateTest, CopiesReplaceTheDestinationInsteadOfMerging)
     EXPECT_FALSE(QFileInfo(out + QLatin1String("/linked")).isSymLink());
 }
 
-TEST_F(FlashTemplateTest, PlayerFilesReplaceTheFolderAndAMissingPlayerKeepsIt)
+TEST_F(TemplateTest, PlayerFilesReplaceTheFolderAndAMissingPlayerKeepsIt)
 {
     addFloat();
-    FlashTemplate tmpl;
+    Template tmpl;
     const QString dest = tmp() + QLatin1String("/player");
     writeAbsolute(dest + QLatin1String("/old.js"), "old");
     EXPECT_FALSE(tmpl.copyPlayerFilesToFolder(dest));

@@ -1,8 +1,8 @@
-#include "templates/FlashTemplateOutlineDelegate.h"
+#include "templates/TemplatePropertyModel.h"
 
 #include "platform/NotificationCenter.h"
-#include "templates/FlashTemplate.h"
-#include "templates/FlashTemplateProperty.h"
+#include "templates/Template.h"
+#include "templates/TemplateProperty.h"
 #include "templates/StringUtil.h"
 
 #include <QCoreApplication>
@@ -10,51 +10,51 @@
 
 namespace leafcraft {
 
-FlashTemplateOutlineDelegate::FlashTemplateOutlineDelegate(QObject* parent) : QAbstractItemModel(parent) {}
+TemplatePropertyModel::TemplatePropertyModel(QObject* parent) : QAbstractItemModel(parent) {}
 
-void FlashTemplateOutlineDelegate::setFlashTemplate(FlashTemplate* tmpl)
+void TemplatePropertyModel::setTemplate(Template* tmpl)
 {
     beginResetModel();
     m_template = tmpl;
     endResetModel();
 }
 
-void FlashTemplateOutlineDelegate::reload()
+void TemplatePropertyModel::reload()
 {
     beginResetModel();
     endResetModel();
 }
 
-FlashTemplateProperty* FlashTemplateOutlineDelegate::propertyAt(const QModelIndex& index) const
+TemplateProperty* TemplatePropertyModel::propertyAt(const QModelIndex& index) const
 {
-    return index.isValid() ? static_cast<FlashTemplateProperty*>(index.internalPointer()) : nullptr;
+    return index.isValid() ? static_cast<TemplateProperty*>(index.internalPointer()) : nullptr;
 }
 
-const std::vector<std::unique_ptr<FlashTemplateProperty>>*
-FlashTemplateOutlineDelegate::siblingsOf(const FlashTemplateProperty* p) const
+const std::vector<std::unique_ptr<TemplateProperty>>*
+TemplatePropertyModel::siblingsOf(const TemplateProperty* p) const
 {
     if (!p || !m_template)
         return nullptr;
     return p->parent() ? &p->parent()->childProperties() : &m_template->properties();
 }
 
-QModelIndex FlashTemplateOutlineDelegate::indexOf(const FlashTemplateProperty* property, int column) const
+QModelIndex TemplatePropertyModel::indexOf(const TemplateProperty* property, int column) const
 {
     const auto* siblings = siblingsOf(property);
     if (!siblings)
         return QModelIndex();
     for (std::size_t row = 0; row < siblings->size(); ++row)
         if ((*siblings)[row].get() == property)
-            return createIndex(int(row), column, const_cast<FlashTemplateProperty*>(property));
+            return createIndex(int(row), column, const_cast<TemplateProperty*>(property));
     return QModelIndex();
 }
 
-void FlashTemplateOutlineDelegate::selectionDidChange()
+void TemplatePropertyModel::selectionDidChange()
 {
     NotificationCenter::defaultCenter().post(PropertyTipNotification, this);
 }
 
-QStringList FlashTemplateOutlineDelegate::allowedFileExtensions(const QString& valueSource)
+QStringList TemplatePropertyModel::allowedFileExtensions(const QString& valueSource)
 {
     if (valueSource.isNull())
         return {};
@@ -66,7 +66,7 @@ QStringList FlashTemplateOutlineDelegate::allowedFileExtensions(const QString& v
     return text.split(QStringLiteral("*."));
 }
 
-int FlashTemplateOutlineDelegate::rowCount(const QModelIndex& parent) const
+int TemplatePropertyModel::rowCount(const QModelIndex& parent) const
 {
     if (!m_template || parent.column() > 0)
         return 0;
@@ -75,12 +75,12 @@ int FlashTemplateOutlineDelegate::rowCount(const QModelIndex& parent) const
     return propertyAt(parent)->childCount();
 }
 
-int FlashTemplateOutlineDelegate::columnCount(const QModelIndex&) const
+int TemplatePropertyModel::columnCount(const QModelIndex&) const
 {
     return 2;
 }
 
-QModelIndex FlashTemplateOutlineDelegate::index(int row, int column, const QModelIndex& parent) const
+QModelIndex TemplatePropertyModel::index(int row, int column, const QModelIndex& parent) const
 {
     if (!m_template || row < 0 || column < 0 || column > 1)
         return QModelIndex();
@@ -90,35 +90,35 @@ QModelIndex FlashTemplateOutlineDelegate::index(int row, int column, const QMode
     return createIndex(row, column, list[std::size_t(row)].get());
 }
 
-QModelIndex FlashTemplateOutlineDelegate::parent(const QModelIndex& child) const
+QModelIndex TemplatePropertyModel::parent(const QModelIndex& child) const
 {
-    FlashTemplateProperty* p = propertyAt(child);
+    TemplateProperty* p = propertyAt(child);
     if (!p || !p->parent())
         return QModelIndex();
     return indexOf(p->parent(), KeyColumn);
 }
 
-bool FlashTemplateOutlineDelegate::hasChildren(const QModelIndex& parent) const
+bool TemplatePropertyModel::hasChildren(const QModelIndex& parent) const
 {
     if (!parent.isValid())
         return m_template && !m_template->properties().empty();
     return parent.column() == 0 && propertyAt(parent)->childCount() > 0;
 }
 
-QVariant FlashTemplateOutlineDelegate::data(const QModelIndex& index, int role) const
+QVariant TemplatePropertyModel::data(const QModelIndex& index, int role) const
 {
-    const FlashTemplateProperty* p = propertyAt(index);
+    const TemplateProperty* p = propertyAt(index);
     if (!p)
         return {};
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
         if (index.column() == KeyColumn)
-            return p->title().isNull() ? QCoreApplication::translate("FlashTemplateOutline", "(Untitled)") : p->title();
+            return p->title().isNull() ? QCoreApplication::translate("TemplatePropertyModel", "(Untitled)") : p->title();
         if (index.column() == ValueColumn) {
             if (p->propertyType() == pt_bool)
                 return valueAsBool(p->value()) ? 1 : 0;
-            return p->value().isNull() ? QCoreApplication::translate("FlashTemplateOutline", "(Unknown)") : p->value();
+            return p->value().isNull() ? QCoreApplication::translate("TemplatePropertyModel", "(Unknown)") : p->value();
         }
         return {};
     case Qt::ToolTipRole: return p->desc();
@@ -132,9 +132,9 @@ QVariant FlashTemplateOutlineDelegate::data(const QModelIndex& index, int role) 
     }
 }
 
-bool FlashTemplateOutlineDelegate::setData(const QModelIndex& index, const QVariant& value, int role)
+bool TemplatePropertyModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    FlashTemplateProperty* p = propertyAt(index);
+    TemplateProperty* p = propertyAt(index);
     if (!p || index.column() != ValueColumn || role != Qt::EditRole)
         return false;
     QString newValue;
@@ -163,7 +163,7 @@ bool FlashTemplateOutlineDelegate::setData(const QModelIndex& index, const QVari
     return true;
 }
 
-Qt::ItemFlags FlashTemplateOutlineDelegate::flags(const QModelIndex& index) const
+Qt::ItemFlags TemplatePropertyModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
@@ -173,12 +173,12 @@ Qt::ItemFlags FlashTemplateOutlineDelegate::flags(const QModelIndex& index) cons
     return f;
 }
 
-QVariant FlashTemplateOutlineDelegate::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant TemplatePropertyModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    return section == KeyColumn ? QCoreApplication::translate("FlashTemplateOutline", "Property")
-                                : QCoreApplication::translate("FlashTemplateOutline", "Value");
+    return section == KeyColumn ? QCoreApplication::translate("TemplatePropertyModel", "Property")
+                                : QCoreApplication::translate("TemplatePropertyModel", "Value");
 }
 
 } // namespace leafcraft

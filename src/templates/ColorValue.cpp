@@ -1,4 +1,4 @@
-#include "templates/MyColorOper.h"
+#include "templates/ColorValue.h"
 
 #include <algorithm>
 

@@ -15,8 +15,8 @@ class Element;
 }
 
 // The type numbers of template properties; the names are what flashTemplate.xml writes in a
-// property's `type` attribute (see flashTemplatePropertyTypeFromString).
-enum FlashTemplatePropertyType : int {
+// property's `type` attribute (see templatePropertyTypeFromString).
+enum TemplatePropertyType : int {
     pt_text = 0,
     pt_number = 1,
     pt_color = 2,
@@ -30,19 +30,19 @@ enum FlashTemplatePropertyType : int {
     pt_bool = 10
 };
 
-class FlashTemplateProperty {
+class TemplateProperty {
 public:
-    using Children = std::vector<std::unique_ptr<FlashTemplateProperty>>;
+    using Children = std::vector<std::unique_ptr<TemplateProperty>>;
 
     // A new property: type 0, title "Empty", every other text null, no children.
-    FlashTemplateProperty();
-    ~FlashTemplateProperty();
-    FlashTemplateProperty(const FlashTemplateProperty&) = delete;
-    FlashTemplateProperty& operator=(const FlashTemplateProperty&) = delete;
+    TemplateProperty();
+    ~TemplateProperty();
+    TemplateProperty(const TemplateProperty&) = delete;
+    TemplateProperty& operator=(const TemplateProperty&) = delete;
 
     // The enclosing property (a non-owning back-reference), null at the top level.
-    FlashTemplateProperty* parent() const { return m_parent; }
-    void setParent(FlashTemplateProperty* parent) { m_parent = parent; }
+    TemplateProperty* parent() const { return m_parent; }
+    void setParent(TemplateProperty* parent) { m_parent = parent; }
 
     int propertyType() const { return m_propertyType; }
     void setPropertyType(int type) { m_propertyType = type; }
@@ -70,7 +70,7 @@ public:
     // Takes the list over (the children are not copied). Their parent links are left as given.
     void setChildProperties(Children children) { m_childProperties = std::move(children); }
     // Appends a child, sets its parent to this property and returns it.
-    FlashTemplateProperty* appendChild(std::unique_ptr<FlashTemplateProperty> child);
+    TemplateProperty* appendChild(std::unique_ptr<TemplateProperty> child);
     int childCount() const { return int(m_childProperties.size()); }
 
     // Fills this property and its whole subtree from a `property` element:
@@ -89,7 +89,7 @@ public:
     bool loadFromNode(const xml::Element& element, Warnings* warnings = nullptr, const QString& where = QString());
 
 private:
-    FlashTemplateProperty* m_parent = nullptr;
+    TemplateProperty* m_parent = nullptr;
     int m_propertyType = pt_text;
     QString m_key;
     QString m_title;

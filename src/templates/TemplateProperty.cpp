@@ -1,4 +1,4 @@
-#include "templates/FlashTemplateProperty.h"
+#include "templates/TemplateProperty.h"
 
 #include "platform/Log.h"
 #include "platform/Xml.h"
@@ -39,18 +39,18 @@ void reportSkipped(Warnings* warnings, const QString& where, const xml::Element&
 
 } // namespace
 
-FlashTemplateProperty::FlashTemplateProperty() : m_title(QStringLiteral("Empty")) {}
+TemplateProperty::TemplateProperty() : m_title(QStringLiteral("Empty")) {}
 
-FlashTemplateProperty::~FlashTemplateProperty() = default;
+TemplateProperty::~TemplateProperty() = default;
 
-FlashTemplateProperty* FlashTemplateProperty::appendChild(std::unique_ptr<FlashTemplateProperty> child)
+TemplateProperty* TemplateProperty::appendChild(std::unique_ptr<TemplateProperty> child)
 {
     child->setParent(this);
     m_childProperties.push_back(std::move(child));
     return m_childProperties.back().get();
 }
 
-bool FlashTemplateProperty::loadFromNode(const xml::Element& element, Warnings* warnings, const QString& where)
+bool TemplateProperty::loadFromNode(const xml::Element& element, Warnings* warnings, const QString& where)
 {
     if (!element || element.name() != QLatin1String("property"))
         return false;
@@ -69,14 +69,14 @@ bool FlashTemplateProperty::loadFromNode(const xml::Element& element, Warnings* 
     m_defaultValue = *element.childText(QStringLiteral("defaultValue"));
     const std::optional<QString> typeName = element.attribute(QStringLiteral("type"));
     m_aTitle = element.childText(QStringLiteral("aTitle")).value_or(QString(QLatin1String("")));
-    m_propertyType = flashTemplatePropertyTypeFromString(typeName.value_or(QString()));
+    m_propertyType = templatePropertyTypeFromString(typeName.value_or(QString()));
     if (element.hasAttribute(QStringLiteral("aType")))
         m_propertyType = pt_bool;
 
     m_childProperties.clear();
     if (const xml::Element group = element.firstChild(QStringLiteral("childProperties"))) {
         for (const xml::Element& childElement : group.children(QStringLiteral("property"))) {
-            auto child = std::make_unique<FlashTemplateProperty>();
+            auto child = std::make_unique<TemplateProperty>();
             if (child->loadFromNode(childElement, warnings, where))
                 appendChild(std::move(child));
         }
