@@ -5,7 +5,7 @@
 #include "DesktopOpen.h"
 
 #include "app/AppSettings.h"
-#include "import/FlashPageSourcePDF.h"
+#include "import/PdfPageSource.h"
 #include "import/ImportPDFOperation.h"
 #include "platform/Log.h"
 #include "platform/PdfDocument.h"
@@ -274,13 +274,13 @@ void ImportDialog::showImportWarnings(const Warnings& warnings)
 void ImportDialog::operationFinished()
 {
     LC_DEBUG(QStringLiteral("import pdf isFinished."));
-    m_result.flashPageSource = m_operation->flashPageSource();
-    m_result.flashPagesAnnotations = m_operation->flashPagesAnnotation();
-    m_result.flashOutline = m_operation->flashOutline();
+    m_result.pageSource = m_operation->pageSource();
+    m_result.pageLinks = m_operation->pageLinks();
+    m_result.outline = m_operation->outline();
     m_importing = false;
-    if (m_result.flashPageSource) {
+    if (m_result.pageSource) {
         LC_DEBUG(QStringLiteral("import pdf ok..."));
-        if (auto* pdfSource = dynamic_cast<FlashPageSourcePDF*>(m_result.flashPageSource.get())) {
+        if (auto* pdfSource = dynamic_cast<PdfPageSource*>(m_result.pageSource.get())) {
             if (auto doc = pdfSource->pdfDocument(); doc && !pdfSource->neededPages().empty()) {
                 // The book's first page as displayed: the first imported page, turned by its rotation.
                 double width = 0, height = 0;

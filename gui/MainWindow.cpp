@@ -312,15 +312,15 @@ void MainWindow::beginSelectTemplateSheet(const QString& currentTmplName)
     dialog->open();
 }
 
-void MainWindow::beginPublishSheet(std::shared_ptr<Template> tmpl, std::shared_ptr<FlashPageSource> pages,
-                                   std::shared_ptr<FlashOutline> outline,
-                                   std::shared_ptr<FlashPagesAnnotations> annotations)
+void MainWindow::beginPublishSheet(std::shared_ptr<Template> tmpl, std::shared_ptr<PageSource> pages,
+                                   std::shared_ptr<Outline> outline,
+                                   std::shared_ptr<PageLinks> annotations)
 {
     auto* dialog = new PublishDialog(this);
     dialog->setTemplate(std::move(tmpl));
-    dialog->setFlashPageSource(std::move(pages));
-    dialog->setFlashOutline(std::move(outline));
-    dialog->setFlashPagesAnnotations(std::move(annotations));
+    dialog->setPageSource(std::move(pages));
+    dialog->setOutline(std::move(outline));
+    dialog->setPageLinks(std::move(annotations));
     connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
     dialog->open();
 }

@@ -48,9 +48,9 @@ public:
                                    const std::function<void(const ProgressCallback&)>& work) override;
     void beginImportSheet() override;
     void beginSelectTemplateSheet(const QString& currentTmplName) override;
-    void beginPublishSheet(std::shared_ptr<Template> tmpl, std::shared_ptr<FlashPageSource> pages,
-                           std::shared_ptr<FlashOutline> outline,
-                           std::shared_ptr<FlashPagesAnnotations> annotations) override;
+    void beginPublishSheet(std::shared_ptr<Template> tmpl, std::shared_ptr<PageSource> pages,
+                           std::shared_ptr<Outline> outline,
+                           std::shared_ptr<PageLinks> annotations) override;
     void beginPageEditorSheet(const QString& workingFolder) override;
     QString askSaveFile(const QString& title) override;
     QString askOpenFile(const QString& title, const QStringList& extensions) override;

@@ -18,9 +18,9 @@ class QLineEdit;
 
 namespace leafcraft {
 class Template;
-class FlashPageSource;
-class FlashOutline;
-class FlashPagesAnnotations;
+class PageSource;
+class Outline;
+class PageLinks;
 } // namespace leafcraft
 
 namespace leafcraft::gui {
@@ -31,9 +31,9 @@ public:
     explicit PublishDialog(QWidget* parent = nullptr);
 
     void setTemplate(std::shared_ptr<Template> v) { m_template = std::move(v); }
-    void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { m_pageSource = std::move(v); }
-    void setFlashOutline(std::shared_ptr<FlashOutline> v) { m_outline = std::move(v); }
-    void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> v) { m_annotations = std::move(v); }
+    void setPageSource(std::shared_ptr<PageSource> v) { m_pageSource = std::move(v); }
+    void setOutline(std::shared_ptr<Outline> v) { m_outline = std::move(v); }
+    void setPageLinks(std::shared_ptr<PageLinks> v) { m_annotations = std::move(v); }
 
     // The choices as the controls show them; an empty name field gives "index".
     PublishChoices choices() const;
@@ -76,9 +76,9 @@ private:
     QCheckBox* m_createMobile;
     QComboBox* m_mobileType;
     std::shared_ptr<Template> m_template;
-    std::shared_ptr<FlashPageSource> m_pageSource;
-    std::shared_ptr<FlashOutline> m_outline;
-    std::shared_ptr<FlashPagesAnnotations> m_annotations;
+    std::shared_ptr<PageSource> m_pageSource;
+    std::shared_ptr<Outline> m_outline;
+    std::shared_ptr<PageLinks> m_annotations;
     QString m_lastOutput;
     QStringList m_lastWarnings;
 };

@@ -13,9 +13,9 @@ namespace leafcraft {
 
 class Template;
 class TemplateProperty;
-class FlashPageSource;
-class FlashPagesAnnotations;
-class FlashOutline;
+class PageSource;
+class PageLinks;
+class Outline;
 
 class AppWindow {
 public:
@@ -59,9 +59,9 @@ public:
     // controller through the matching ...DidEnd operation.
     virtual void beginImportSheet() = 0;
     virtual void beginSelectTemplateSheet(const QString& currentTmplName) = 0;
-    virtual void beginPublishSheet(std::shared_ptr<Template> tmpl, std::shared_ptr<FlashPageSource> pages,
-                                   std::shared_ptr<FlashOutline> outline,
-                                   std::shared_ptr<FlashPagesAnnotations> annotations) = 0;
+    virtual void beginPublishSheet(std::shared_ptr<Template> tmpl, std::shared_ptr<PageSource> pages,
+                                   std::shared_ptr<Outline> outline,
+                                   std::shared_ptr<PageLinks> annotations) = 0;
     // The page editor on the working folder; it ends in pageEditorWindowDidEnd.
     virtual void beginPageEditorSheet(const QString& workingFolder) = 0;
 

@@ -77,9 +77,9 @@ void LivePreview::preparePreviewFolder(const QString& /*basePath*/)
 }
 
 QString LivePreview::applyChange(const std::shared_ptr<Template>& bookTemplate,
-                                 const std::shared_ptr<FlashPageSource>& pageSource,
-                                 const std::shared_ptr<FlashPagesAnnotations>& annotations,
-                                 const std::shared_ptr<FlashOutline>& outline,
+                                 const std::shared_ptr<PageSource>& pageSource,
+                                 const std::shared_ptr<PageLinks>& annotations,
+                                 const std::shared_ptr<Outline>& outline,
                                  const std::function<bool(int done, int total)>& progress)
 {
     if (m_previewFolder.isEmpty())
@@ -89,8 +89,8 @@ QString LivePreview::applyChange(const std::shared_ptr<Template>& bookTemplate,
     try {
         html->setHtmlTitle(QStringLiteral("Preview"));
         writer.setHtmlConfig(html);
-        writer.setFlashPagesAnnotations(annotations);
-        writer.setFlashOutline(outline);
+        writer.setPageLinks(annotations);
+        writer.setOutline(outline);
         writer.setProgressCallback(progress);
         writer.setPreviewFolder(m_previewFolder);
         writer.setFolderIsPrivate(true);

@@ -12,9 +12,9 @@
 
 namespace leafcraft {
 
-class FlashOutline;
-class FlashPageSource;
-class FlashPagesAnnotations;
+class Outline;
+class PageSource;
+class PageLinks;
 class Template;
 
 class LivePreview {
@@ -44,9 +44,9 @@ public:
     // `progress` hears of the pages written; when it returns false the regeneration stops
     // (a null path too). Runs on any one thread at a time; the book must not change meanwhile.
     QString applyChange(const std::shared_ptr<Template>& bookTemplate,
-                        const std::shared_ptr<FlashPageSource>& pageSource,
-                        const std::shared_ptr<FlashPagesAnnotations>& annotations,
-                        const std::shared_ptr<FlashOutline>& outline,
+                        const std::shared_ptr<PageSource>& pageSource,
+                        const std::shared_ptr<PageLinks>& annotations,
+                        const std::shared_ptr<Outline>& outline,
                         const std::function<bool(int done, int total)>& progress = {});
 
     // Rewrites the base path of the preview's page list: with true the empty `bace=""` becomes

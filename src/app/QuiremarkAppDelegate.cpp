@@ -1,12 +1,12 @@
 #include "app/QuiremarkAppDelegate.h"
 
-#include "annotations/FlashOutline.h"
-#include "annotations/FlashPagesAnnotationsPDF.h"
+#include "annotations/Outline.h"
+#include "annotations/PdfPageLinks.h"
 #include "app/AppLog.h"
 #include "app/LivePreview.h"
 #include "app/AppWindow.h"
-#include "import/FlashPageSource.h"
-#include "import/FlashPageSourceImg.h"
+#include "import/PageSource.h"
+#include "import/ImagePageSource.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "publish/CubeImages.h"
@@ -68,7 +68,7 @@ void QuiremarkAppDelegate::launch()
     m_window->setWindowTitle(QStringLiteral("Leafcraft"));
     m_window->fillScreen();
 
-    auto demo = std::make_shared<FlashPageSourceImg>();
+    auto demo = std::make_shared<ImagePageSource>();
     for (const QString& path : demoPageFiles(QStringLiteral("DemoImgs_standard/large")))
         demo->addImgPageFromFile(path);
     demo->generateNormalPages();
@@ -218,7 +218,7 @@ void QuiremarkAppDelegate::onPageEditor()
 {
     rewritePageListPaths(true);
     if (m_annotations)
-        m_annotations = std::make_shared<FlashPagesAnnotationsPDF>();
+        m_annotations = std::make_shared<PdfPageLinks>();
     m_window->beginPageEditorSheet(m_preview.flashPreviewFolder());
 }
 
@@ -244,9 +244,9 @@ void QuiremarkAppDelegate::importFinished(int returnCode, const ImportResult& re
         m_template->setPropertyValue(QStringLiteral("pageHeight"), QString::number(result.pageHeight));
     }
     preparePreviewFolder(QStringLiteral(""));
-    setFlashPageSource(result.flashPageSource);
-    setFlashPagesAnnotations(result.flashPagesAnnotations);
-    setFlashOutline(result.flashOutline);
+    setPageSource(result.pageSource);
+    setPageLinks(result.pageLinks);
+    setOutline(result.outline);
     m_window->reloadPropertyOutline(true);
     applyChange();
 }

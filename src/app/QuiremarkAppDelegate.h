@@ -22,15 +22,15 @@ namespace leafcraft {
 class AppWindow;
 class Template;
 class TemplatePropertyModel;
-class FlashPageSource;
-class FlashPagesAnnotations;
-class FlashOutline;
+class PageSource;
+class PageLinks;
+class Outline;
 
 // What a confirmed import hands over (the import dialog's results).
 struct ImportResult {
-    std::shared_ptr<FlashPageSource> flashPageSource;
-    std::shared_ptr<FlashPagesAnnotations> flashPagesAnnotations;
-    std::shared_ptr<FlashOutline> flashOutline;
+    std::shared_ptr<PageSource> pageSource;
+    std::shared_ptr<PageLinks> pageLinks;
+    std::shared_ptr<Outline> outline;
     int pageWidth = 0;
     int pageHeight = 0;
 };
@@ -88,12 +88,12 @@ public:
     // ---- State.
     const std::shared_ptr<Template>& bookTemplate() const { return m_template; }
     TemplatePropertyModel* templateDelegate() const { return m_templateDelegate; }
-    const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
-    void setFlashPageSource(std::shared_ptr<FlashPageSource> s) { m_pageSource = std::move(s); }
-    const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return m_annotations; }
-    void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> a) { m_annotations = std::move(a); }
-    const std::shared_ptr<FlashOutline>& flashOutline() const { return m_outline; }
-    void setFlashOutline(std::shared_ptr<FlashOutline> o) { m_outline = std::move(o); }
+    const std::shared_ptr<PageSource>& pageSource() const { return m_pageSource; }
+    void setPageSource(std::shared_ptr<PageSource> s) { m_pageSource = std::move(s); }
+    const std::shared_ptr<PageLinks>& pageLinks() const { return m_annotations; }
+    void setPageLinks(std::shared_ptr<PageLinks> a) { m_annotations = std::move(a); }
+    const std::shared_ptr<Outline>& outline() const { return m_outline; }
+    void setOutline(std::shared_ptr<Outline> o) { m_outline = std::move(o); }
     const QString& flashPreviewFolder() const { return m_preview.flashPreviewFolder(); }
     bool neverEditor() const { return m_neverEditor; }
     bool applyChangePending() const { return m_applyChangeTimer != nullptr; }
@@ -110,9 +110,9 @@ private:
     AppWindow* m_window;
     std::shared_ptr<Template> m_template;
     TemplatePropertyModel* m_templateDelegate = nullptr;
-    std::shared_ptr<FlashPageSource> m_pageSource;
-    std::shared_ptr<FlashPagesAnnotations> m_annotations;
-    std::shared_ptr<FlashOutline> m_outline;
+    std::shared_ptr<PageSource> m_pageSource;
+    std::shared_ptr<PageLinks> m_annotations;
+    std::shared_ptr<Outline> m_outline;
     QTimer* m_applyChangeTimer = nullptr;
     int m_applyTag = 0;
     LivePreview m_preview; // the preview folder (m_previewFolder) and its regeneration

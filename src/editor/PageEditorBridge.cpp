@@ -1,6 +1,6 @@
 #include "editor/PageEditorBridge.h"
 
-#include "import/PDFToSWFPageConverter.h"
+#include "import/PdfPageConverter.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "platform/Xml.h"
@@ -20,7 +20,7 @@ const QStringList kImageTypes = EditedPageList::extensionsFor(QStringLiteral("Im
 // The files of the editor page, in the resource folder "PageEditor"; the last is optional.
 const QStringList kPageFiles = {QStringLiteral("PageEditor.html"), QStringLiteral("PageEditor.js"),
                                 QStringLiteral("PageEditor.css")};
-const QString kFlashPage = QStringLiteral("PageEditor.swf");
+const QString kBookPage = QStringLiteral("PageEditor.swf");
 
 bool hasExtension(const QString& path, const QStringList& extensions)
 {
@@ -52,7 +52,7 @@ PageEditorBridge::PageEditorBridge(PageEditorHost* host, QObject* parent) : QObj
 
 QString PageEditorBridge::formatDate()
 {
-    return PDFToSWFPageConverter::timeStamp(Platform::current().clock().now());
+    return PdfPageConverter::timeStamp(Platform::current().clock().now());
 }
 
 QString PageEditorBridge::pagePath() const
@@ -75,8 +75,8 @@ bool PageEditorBridge::open(const QString& workingFolder)
     }
     const QString resources = Platform::current().resources().path(QStringLiteral("PageEditor"));
     QStringList files = kPageFiles;
-    if (QFileInfo(resources + QLatin1Char('/') + kFlashPage).isFile())
-        files << kFlashPage;
+    if (QFileInfo(resources + QLatin1Char('/') + kBookPage).isFile())
+        files << kBookPage;
     for (const QString& name : files) {
         const QString target = m_folder + QLatin1Char('/') + name;
         QFile::remove(target);

@@ -1,7 +1,7 @@
 #include "import/ImportPDFOperation.h"
 
-#include "annotations/FlashOutlinePDF.h"
-#include "annotations/FlashPagesAnnotationsPDF.h"
+#include "annotations/PdfOutline.h"
+#include "annotations/PdfPageLinks.h"
 #include "platform/Log.h"
 #include "support/Error.h"
 
@@ -29,7 +29,7 @@ QString describeCurrent()
 
 ImportPDFOperation::ImportPDFOperation(const QString& path, const QString& pageRange, int dpi, int quality)
     : m_dpi(dpi), m_quality(quality), m_pdfPath(path), m_pageRange(pageRange),
-      m_backend(FlashPageSourcePDF::defaultBackend())
+      m_backend(PdfPageSource::defaultBackend())
 {
 }
 
@@ -57,8 +57,8 @@ void ImportPDFOperation::waitUntilFinished()
 void ImportPDFOperation::cancel()
 {
     std::lock_guard lock(m_mutex);
-    if (m_flashPageSource)
-        m_flashPageSource->setStop(true);
+    if (m_pageSource)
+        m_pageSource->setStop(true);
     m_cancelled = true;
 }
 
@@ -91,9 +91,9 @@ void ImportPDFOperation::run()
         LC_ERROR(QStringLiteral("Run Import PDF Operation error,import pages:%1").arg(text));
         std::lock_guard lock(m_mutex);
         m_errorMessage = text;
-        m_flashPageSource.reset();
-        m_flashPagesAnnotation.reset();
-        m_flashOutline.reset();
+        m_pageSource.reset();
+        m_pageLinks.reset();
+        m_outline.reset();
     }
     m_finished = true;
     if (m_completion)
@@ -105,9 +105,9 @@ void ImportPDFOperation::main()
     if (isCancelled())
         return;
 
-    std::shared_ptr<FlashPageSourcePDF> source;
+    std::shared_ptr<PdfPageSource> source;
     try {
-        source = std::make_shared<FlashPageSourcePDF>(m_pdfPath, m_pageRange, m_dpi, m_quality, m_backend);
+        source = std::make_shared<PdfPageSource>(m_pdfPath, m_pageRange, m_dpi, m_quality, m_backend);
         if (m_workerCount > 0)
             source->setWorkerCount(m_workerCount);
         source->setZoomPictures(m_zoomPictures);
@@ -115,7 +115,7 @@ void ImportPDFOperation::main()
         source->setKeepGoing(m_keepGoing);
         {
             std::lock_guard lock(m_mutex);
-            m_flashPageSource = source;
+            m_pageSource = source;
             // A cancel that came before the source existed still stops it.
             if (m_cancelled)
                 source->setStop(true);
@@ -138,7 +138,7 @@ void ImportPDFOperation::main()
         LC_ERROR(QStringLiteral("Run Import PDF Operation error,import pages:%1").arg(text));
         std::lock_guard lock(m_mutex);
         m_errorMessage = text;
-        m_flashPageSource.reset();
+        m_pageSource.reset();
         source.reset(); // removes the work folders of the pages made so far
     }
 
@@ -146,33 +146,33 @@ void ImportPDFOperation::main()
     // then empty.
     const std::shared_ptr<pdf::Document> document = source ? source->pdfDocument() : nullptr;
     if (!isCancelled() && m_importLinks) {
-        auto annotations = std::make_shared<FlashPagesAnnotationsPDF>();
-        m_flashPagesAnnotation = annotations;
+        auto annotations = std::make_shared<PdfPageLinks>();
+        m_pageLinks = annotations;
         try {
             annotations->loadLinksFromPDF(document, m_pageRange);
         } catch (...) {
             LC_ERROR(QStringLiteral("Run Import PDF Operation error,import links:%1").arg(describeCurrent()));
-            m_flashPagesAnnotation.reset();
+            m_pageLinks.reset();
         }
     }
     if (!isCancelled() && m_importBookmarks) {
-        auto outline = std::make_shared<FlashOutlinePDF>();
-        m_flashOutline = outline;
+        auto outline = std::make_shared<PdfOutline>();
+        m_outline = outline;
         try {
             if (document)
                 outline->loadOutlineFromPDF(*document);
         } catch (...) {
             LC_ERROR(QStringLiteral("Run Import PDF Operation error,import outline:%1").arg(describeCurrent()));
-            m_flashOutline.reset();
+            m_outline.reset();
         }
     }
 
     if (isCancelled()) {
         LC_DEBUG(QStringLiteral("import pdf is cancelled"));
         std::lock_guard lock(m_mutex);
-        m_flashPageSource.reset();
-        m_flashPagesAnnotation.reset();
-        m_flashOutline.reset();
+        m_pageSource.reset();
+        m_pageLinks.reset();
+        m_outline.reset();
     }
 }
 

@@ -1,6 +1,6 @@
 // One import of a PDF, run in the background: the page files of the pages a range names
-// (FlashPageSourcePDF), optionally the link areas (FlashPagesAnnotationsPDF) and the bookmark
-// outline (FlashOutlinePDF).
+// (PdfPageSource), optionally the link areas (PdfPageLinks) and the bookmark
+// outline (PdfOutline).
 //
 // Results, read once isFinished() is true:
 //   - success: the page source, plus annotations / outline when asked for;
@@ -13,7 +13,7 @@
 // of pages, "type": "geneatePage" | "geneateThumbPage" | "geneateNormalPage"}.
 #pragma once
 
-#include "import/FlashPageSourcePDF.h"
+#include "import/PdfPageSource.h"
 
 #include <QString>
 #include <atomic>
@@ -24,9 +24,9 @@
 
 namespace leafcraft {
 
-class FlashPageSource;
-class FlashPagesAnnotations;
-class FlashOutline;
+class PageSource;
+class PageLinks;
+class Outline;
 
 class ImportPDFOperation {
 public:
@@ -41,7 +41,7 @@ public:
     bool importLinks() const { return m_importLinks; }
     void setImportBookmarks(bool on) { m_importBookmarks = on; }
     bool importBookmarks() const { return m_importBookmarks; }
-    // Large pictures for the zoom (FlashPageSourcePDF::setZoomPictures).
+    // Large pictures for the zoom (PdfPageSource::setZoomPictures).
     void setZoomPictures(bool on) { m_zoomPictures = on; }
     // Publish the pages' text even when the PDF's permissions forbid copying it.
     void setAllowText(bool allow) { m_allowText = allow; }
@@ -49,7 +49,7 @@ public:
     void setKeepGoing(bool on) { m_keepGoing = on; }
     // Worker threads for the page conversion (0: one per processor core).
     void setWorkerCount(int count) { m_workerCount = count; }
-    void setBackend(FlashPageSourcePDF::Backend backend) { m_backend = std::move(backend); }
+    void setBackend(PdfPageSource::Backend backend) { m_backend = std::move(backend); }
     // Called on the import's thread right after the finished state has become true.
     void setCompletionHandler(std::function<void()> handler) { m_completion = std::move(handler); }
 
@@ -66,9 +66,9 @@ public:
     // The import itself, on the calling thread (start() calls it on its own thread).
     void main();
 
-    std::shared_ptr<FlashPageSource> flashPageSource() const { return m_flashPageSource; }
-    std::shared_ptr<FlashPagesAnnotations> flashPagesAnnotation() const { return m_flashPagesAnnotation; }
-    std::shared_ptr<FlashOutline> flashOutline() const { return m_flashOutline; }
+    std::shared_ptr<PageSource> pageSource() const { return m_pageSource; }
+    std::shared_ptr<PageLinks> pageLinks() const { return m_pageLinks; }
+    std::shared_ptr<Outline> outline() const { return m_outline; }
     // Why the page source was dropped ("" when it was not), in words for the user.
     QString errorMessage() const;
     // Read after the import has finished: the damage worked around and pages drawn despite
@@ -79,9 +79,9 @@ public:
 private:
     void run();
 
-    std::shared_ptr<FlashPageSource> m_flashPageSource;
-    std::shared_ptr<FlashPagesAnnotations> m_flashPagesAnnotation;
-    std::shared_ptr<FlashOutline> m_flashOutline;
+    std::shared_ptr<PageSource> m_pageSource;
+    std::shared_ptr<PageLinks> m_pageLinks;
+    std::shared_ptr<Outline> m_outline;
     int m_dpi;
     int m_quality;
     QString m_pdfPath;
@@ -92,7 +92,7 @@ private:
     bool m_allowText = false;
 
     int m_workerCount = 0;
-    FlashPageSourcePDF::Backend m_backend;
+    PdfPageSource::Backend m_backend;
     std::function<void()> m_completion;
     QString m_errorMessage;
     bool m_keepGoing = false;

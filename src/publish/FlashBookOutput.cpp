@@ -1,9 +1,9 @@
 #include "publish/FlashBookOutput.h"
 
-#include "annotations/FlashOutline.h"
-#include "annotations/FlashPagesAnnotations.h"
+#include "annotations/Outline.h"
+#include "annotations/PageLinks.h"
 #include "support/BookSettings.h"
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 #include "import/PageFacts.h"
 #include "import/SwfFile.h"
 #include "platform/Log.h"
@@ -329,7 +329,7 @@ void FlashBookOutput::writeThumbnails(const QString& base)
         warn(folder, QStringLiteral("cannot create the folder"), true);
 }
 
-void FlashBookOutput::copyPictures(const QString& folder, const std::vector<std::unique_ptr<FlashPage>>& pictures)
+void FlashBookOutput::copyPictures(const QString& folder, const std::vector<std::unique_ptr<BookPage>>& pictures)
 {
     if (!QDir().mkpath(folder)) {
         warn(folder, QStringLiteral("cannot create the folder"), true);
@@ -478,21 +478,21 @@ void FlashBookOutput::writeSearchFile(const QString& base)
 
 // ------------------------------------------------------------------ URLs
 
-QString FlashBookOutput::normalPageUrl(const FlashPage& page) const
+QString FlashBookOutput::normalPageUrl(const BookPage& page) const
 {
     return m_normalPageFolder + QLatin1Char('/') + QString::number(page.pageIndex()) + QLatin1Char('.')
         + bookdoc::pathExtension(page.pageFilePath());
 }
 
-QString FlashBookOutput::zoomedPageUrl(const FlashPage& page) const
+QString FlashBookOutput::zoomedPageUrl(const BookPage& page) const
 {
-    const FlashPage* zoomed = m_pageSource ? m_pageSource->zoomedPageAt(page.pageIndex()) : nullptr;
+    const BookPage* zoomed = m_pageSource ? m_pageSource->zoomedPageAt(page.pageIndex()) : nullptr;
     if (!zoomed)
         return normalPageUrl(page);
     return m_zoomedPageFolder + QLatin1Char('/') + QString::number(zoomed->pageIndex()) + QStringLiteral(".jpg");
 }
 
-QString FlashBookOutput::thumbPageUrl(const FlashPage& page) const
+QString FlashBookOutput::thumbPageUrl(const BookPage& page) const
 {
     return m_thumbPageFolder + QLatin1Char('/') + QString::number(page.pageIndex()) + QStringLiteral(".jpg");
 }

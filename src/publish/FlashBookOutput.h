@@ -44,10 +44,10 @@ namespace leafcraft {
 
 class BookSettings;
 class BookStaging;
-class FlashOutline;
-class FlashPage;
-class FlashPageSource;
-class FlashPagesAnnotations;
+class Outline;
+class BookPage;
+class PageSource;
+class PageLinks;
 class Template;
 class TemplateProperty;
 class HTMLConfigInfo;
@@ -56,7 +56,7 @@ class FlashBookOutput {
 public:
     // A writer of the pages of `pageSource` with `bookTemplate` into the book folder
     // `saveToFolder`, whose HTML page is named `toName` (index.html when empty).
-    FlashBookOutput(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<Template> bookTemplate,
+    FlashBookOutput(std::shared_ptr<PageSource> pageSource, std::shared_ptr<Template> bookTemplate,
                     const QString& saveToFolder, const QString& toName);
     virtual ~FlashBookOutput();
     FlashBookOutput(const FlashBookOutput&) = delete;
@@ -64,13 +64,13 @@ public:
 
     const std::shared_ptr<Template>& bookTemplate() const { return m_template; }
     void setTemplate(std::shared_ptr<Template> v) { m_template = std::move(v); }
-    const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
-    void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { m_pageSource = std::move(v); }
-    const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return m_annotations; }
-    void setFlashPagesAnnotations(std::shared_ptr<FlashPagesAnnotations> v) { m_annotations = std::move(v); }
+    const std::shared_ptr<PageSource>& pageSource() const { return m_pageSource; }
+    void setPageSource(std::shared_ptr<PageSource> v) { m_pageSource = std::move(v); }
+    const std::shared_ptr<PageLinks>& pageLinks() const { return m_annotations; }
+    void setPageLinks(std::shared_ptr<PageLinks> v) { m_annotations = std::move(v); }
     // The bookmarks; written into the configuration as its `ols` tree.
-    const std::shared_ptr<FlashOutline>& flashOutline() const { return m_outline; }
-    void setFlashOutline(std::shared_ptr<FlashOutline> v) { m_outline = std::move(v); }
+    const std::shared_ptr<Outline>& outline() const { return m_outline; }
+    void setOutline(std::shared_ptr<Outline> v) { m_outline = std::move(v); }
     const QString& saveToFolder() const { return m_saveToFolder; }
     void setSaveToFolder(const QString& v) { m_saveToFolder = v; }
     const QString& saveToFileName() const { return m_saveToFileName; }
@@ -151,9 +151,9 @@ public:
 
     // Page URLs relative to the resource folder: page/<n>.<ext>; the zoomed page zoom/<n>.jpg
     // when the import made one, else the normal page; thumb/<n>.jpg.
-    QString normalPageUrl(const FlashPage& page) const;
-    QString zoomedPageUrl(const FlashPage& page) const;
-    QString thumbPageUrl(const FlashPage& page) const;
+    QString normalPageUrl(const BookPage& page) const;
+    QString zoomedPageUrl(const BookPage& page) const;
+    QString thumbPageUrl(const BookPage& page) const;
 
     // ---- The configuration document.
 
@@ -214,12 +214,12 @@ protected:
     QStringList searchTexts();
     void writeSwfPicture(const QString& swfPath, const QString& jpgPath);
     // Copies pictures into `folder` (made when missing) as <pageIndex>.jpg.
-    void copyPictures(const QString& folder, const std::vector<std::unique_ptr<FlashPage>>& pictures);
+    void copyPictures(const QString& folder, const std::vector<std::unique_ptr<BookPage>>& pictures);
 
     std::shared_ptr<Template> m_template;
-    std::shared_ptr<FlashPageSource> m_pageSource;
-    std::shared_ptr<FlashPagesAnnotations> m_annotations;
-    std::shared_ptr<FlashOutline> m_outline;
+    std::shared_ptr<PageSource> m_pageSource;
+    std::shared_ptr<PageLinks> m_annotations;
+    std::shared_ptr<Outline> m_outline;
     QString m_saveToFolder;
     QString m_saveToFileName;
     std::shared_ptr<HTMLConfigInfo> m_htmlConfig;

@@ -56,7 +56,7 @@ QStringList copyTree(const QString& from, const QString& to)
 
 } // namespace
 
-FlashBookOutputApp::FlashBookOutputApp(std::shared_ptr<FlashPageSource> pageSource,
+FlashBookOutputApp::FlashBookOutputApp(std::shared_ptr<PageSource> pageSource,
                                        std::shared_ptr<Template> bookTemplate, const QString& saveToFolder,
                                        const QString& toName)
     : FlashBookOutput(std::move(pageSource), std::move(bookTemplate), resourcesFolderFor(saveToFolder, toName),

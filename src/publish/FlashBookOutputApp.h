@@ -23,7 +23,7 @@ class FlashBookOutputApp : public FlashBookOutput {
 public:
     // As FlashBookOutput, but the book goes into an application bundle named after `toName`
     // in `saveToFolder`.
-    FlashBookOutputApp(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<Template> bookTemplate,
+    FlashBookOutputApp(std::shared_ptr<PageSource> pageSource, std::shared_ptr<Template> bookTemplate,
                        const QString& saveToFolder, const QString& toName);
     ~FlashBookOutputApp() override;
 

@@ -6,7 +6,7 @@
 #include "publish/BookStaging.h"
 #include "support/SaveFile.h"
 #include "support/ScratchFolders.h"
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -244,7 +244,7 @@ void FlashBookOutput::copyFiles(const std::vector<CopyTask>& tasks)
         finishCopies();
 }
 
-FlashBookOutput::FlashBookOutput(std::shared_ptr<FlashPageSource> pageSource,
+FlashBookOutput::FlashBookOutput(std::shared_ptr<PageSource> pageSource,
                                  std::shared_ptr<Template> bookTemplate, const QString& saveToFolder,
                                  const QString& toName)
     : m_template(std::move(bookTemplate)),

@@ -2,10 +2,10 @@
 // the page list (pages.xml).
 #include "publish/FlashBookOutput.h"
 
-#include "annotations/FlashOutline.h"
-#include "annotations/FlashPagesAnnotations.h"
+#include "annotations/Outline.h"
+#include "annotations/PageLinks.h"
 #include "support/BookSettings.h"
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 #include "import/PageFacts.h"
 #include "platform/Log.h"
 #include "support/SaveFile.h"
@@ -84,12 +84,12 @@ xml::Document FlashBookOutput::pageListDocument(const QString& basePath) const
 {
     std::vector<bookdoc::PageListEntry> entries;
     if (m_pageSource) {
-        const FlashPageSource& source = *m_pageSource;
+        const PageSource& source = *m_pageSource;
         const bool anyThumbs = !source.thumbPages().empty();
         entries.reserve(source.pages().size());
         for (const auto& page : source.pages()) {
             const int n = page->pageIndex();
-            const FlashPage* normal = source.normalPageAt(n);
+            const BookPage* normal = source.normalPageAt(n);
             if (!normal)
                 normal = page.get();
             bookdoc::PageListEntry e;
@@ -102,7 +102,7 @@ xml::Document FlashBookOutput::pageListDocument(const QString& basePath) const
             e.large = zoomedPageUrl(*normal);
             e.thumb = e.normal;
             if (anyThumbs) {
-                const FlashPage* thumb = source.thumbPageAt(n);
+                const BookPage* thumb = source.thumbPageAt(n);
                 if (!thumb)
                     for (const auto& t : source.thumbPages())
                         if (t->pageIndex() == n) {

@@ -1,7 +1,7 @@
 #include "publish/OutputMobileVersion.h"
 
 #include "support/BookSettings.h"
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 #include "platform/Log.h"
 #include "publish/Maker.h"
 #include "publish/OutputMobileVersion_p.h"
@@ -38,7 +38,7 @@ void writeAtomically(const QString& path, const QString& text)
 
 } // namespace
 
-OutputMobileVersion::OutputMobileVersion(std::shared_ptr<FlashPageSource> pageSource,
+OutputMobileVersion::OutputMobileVersion(std::shared_ptr<PageSource> pageSource,
                                          std::shared_ptr<Template> bookTemplate, const QString& saveFolder,
                                          int mobileType)
     : m_template(std::move(bookTemplate)),

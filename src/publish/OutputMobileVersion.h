@@ -28,14 +28,14 @@
 namespace leafcraft {
 
 class BookSettings;
-class FlashPageSource;
+class PageSource;
 class Template;
 
 class OutputMobileVersion {
 public:
     // A writer of the phone version of the book in `saveFolder`: the page-turning book
     // (mobileType 0) or the slide viewer (1).
-    OutputMobileVersion(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<Template> bookTemplate,
+    OutputMobileVersion(std::shared_ptr<PageSource> pageSource, std::shared_ptr<Template> bookTemplate,
                         const QString& saveFolder, int mobileType);
     ~OutputMobileVersion();
     OutputMobileVersion(const OutputMobileVersion&) = delete;
@@ -43,8 +43,8 @@ public:
 
     const std::shared_ptr<Template>& bookTemplate() const { return m_template; }
     void setTemplate(std::shared_ptr<Template> v) { m_template = std::move(v); }
-    const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
-    void setFlashPageSource(std::shared_ptr<FlashPageSource> v) { m_pageSource = std::move(v); }
+    const std::shared_ptr<PageSource>& pageSource() const { return m_pageSource; }
+    void setPageSource(std::shared_ptr<PageSource> v) { m_pageSource = std::move(v); }
     const QString& saveFolder() const { return m_saveFolder; }
     void setSaveFolder(const QString& v) { m_saveFolder = v; }
     int mobileType() const { return m_mobileType; }
@@ -99,7 +99,7 @@ private:
     int pageHeightSetting() const;
 
     std::shared_ptr<Template> m_template;
-    std::shared_ptr<FlashPageSource> m_pageSource;
+    std::shared_ptr<PageSource> m_pageSource;
     QString m_saveFolder;
     int m_mobileType = 0;
     BookSettings* m_settings = nullptr;

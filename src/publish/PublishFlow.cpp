@@ -2,7 +2,7 @@
 
 #include "support/BookSettings.h"
 #include "platform/Log.h"
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 #include "publish/BookStaging.h"
 #include "publish/FilePropertyCheck.h"
 #include "publish/FlashBookOutput.h"
@@ -93,8 +93,8 @@ bool PublishFlow::confirmOverwrite(const QString& path, const std::function<Over
     return true;
 }
 
-PublishFlow::PublishFlow(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<Template> bookTemplate,
-                         std::shared_ptr<FlashPagesAnnotations> annotations, std::shared_ptr<FlashOutline> outline)
+PublishFlow::PublishFlow(std::shared_ptr<PageSource> pageSource, std::shared_ptr<Template> bookTemplate,
+                         std::shared_ptr<PageLinks> annotations, std::shared_ptr<Outline> outline)
     : m_pageSource(std::move(pageSource)),
       m_template(std::move(bookTemplate)),
       m_annotations(std::move(annotations)),
@@ -179,8 +179,8 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
         html->setHtmlTitle(choices.title);
         writer->setHtmlConfig(html);
         writer->setPublishedTitle(choices.title);
-        writer->setFlashPagesAnnotations(m_annotations);
-        writer->setFlashOutline(m_outline);
+        writer->setPageLinks(m_annotations);
+        writer->setOutline(m_outline);
         writer->setSettings(&settings());
         writer->setProgressCallback(m_progress);
         if (m_writerSetup)

@@ -23,9 +23,9 @@ namespace leafcraft {
 
 class BookSettings;
 class FlashBookOutput;
-class FlashOutline;
-class FlashPageSource;
-class FlashPagesAnnotations;
+class Outline;
+class PageSource;
+class PageLinks;
 class Template;
 class OutputMobileVersion;
 
@@ -45,8 +45,8 @@ enum class OverwriteAnswer { Yes, No, Other };
 class PublishFlow {
 public:
     // The working book; the flow holds its own references for its lifetime.
-    PublishFlow(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<Template> bookTemplate,
-                std::shared_ptr<FlashPagesAnnotations> annotations, std::shared_ptr<FlashOutline> outline);
+    PublishFlow(std::shared_ptr<PageSource> pageSource, std::shared_ptr<Template> bookTemplate,
+                std::shared_ptr<PageLinks> annotations, std::shared_ptr<Outline> outline);
     ~PublishFlow();
     PublishFlow(const PublishFlow&) = delete;
     PublishFlow& operator=(const PublishFlow&) = delete;
@@ -112,10 +112,10 @@ public:
 private:
     BookSettings& settings() const;
 
-    std::shared_ptr<FlashPageSource> m_pageSource;
+    std::shared_ptr<PageSource> m_pageSource;
     std::shared_ptr<Template> m_template;
-    std::shared_ptr<FlashPagesAnnotations> m_annotations;
-    std::shared_ptr<FlashOutline> m_outline;
+    std::shared_ptr<PageLinks> m_annotations;
+    std::shared_ptr<Outline> m_outline;
     BookSettings* m_settings = nullptr;
     std::function<void(FlashBookOutput&)> m_writerSetup;
     std::function<void(OutputMobileVersion&)> m_mobileSetup;

@@ -1,12 +1,12 @@
 #include "publish/PublishJob.h"
 
-#include "annotations/FlashOutline.h"
-#include "annotations/FlashPagesAnnotations.h"
+#include "annotations/Outline.h"
+#include "annotations/PageLinks.h"
 #include "publish/CubeImages.h"
 #include "support/BookSettings.h"
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 #include "import/ImportPDFOperation.h"
-#include "import/PDFToSWFPageConverter.h"
+#include "import/PdfPageConverter.h"
 #include "import/SwfFile.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
@@ -99,7 +99,7 @@ void PublishJob::prepare()
     {
         std::unique_ptr<pdf::Document> doc = pdf::openDocument(o.inputPdf);
         m_pageCount = doc->pageCount();
-        m_neededPages = FlashPageSource::parsePageRange(o.pageRange, m_pageCount);
+        m_neededPages = PageSource::parsePageRange(o.pageRange, m_pageCount);
         // The book's first page as displayed (a rotated page shows its crop box turned).
         double w = 0, h = 0;
         doc->displaySize(m_neededPages.front() - 1, &w, &h);
@@ -187,12 +187,12 @@ void PublishJob::import()
     operation.setZoomPictures(o.zoomPictures);
     operation.setAllowText(o.allowText);
     const PageFormat format = o.format == PublishOptions::PageFormat::Jpg ? PageFormat::Jpg : PageFormat::Swf;
-    FlashPageSourcePDF::Backend backend;
+    PdfPageSource::Backend backend;
     backend.openDocument = [](const QString& path) { return pdf::openDocument(path); };
     backend.createConverter = [format](const QString& path, std::shared_ptr<pdf::Document> document, int quality)
-        -> std::unique_ptr<FlashPageSourcePDF::Converter> {
+        -> std::unique_ptr<PdfPageSource::Converter> {
         // The job keeps its own page size: the shared settings are never measured into.
-        return FlashPageSourcePDF::createPageConverter(path, std::move(document), quality, format, false);
+        return PdfPageSource::createPageConverter(path, std::move(document), quality, format, false);
     };
     operation.setBackend(std::move(backend));
     // More threads than processors only cost memory.
@@ -213,7 +213,7 @@ void PublishJob::import()
     }
     if (scratch::stopRequested())
         throw Error(ErrorKind::Cancelled, QStringLiteral("the publish was stopped"), o.outputFolder);
-    m_pageSource = operation.flashPageSource();
+    m_pageSource = operation.pageSource();
     if (!m_pageSource || m_pageSource->pages().empty()) {
         const QString why = operation.errorMessage();
         throw Error(ErrorKind::BadInput,
@@ -221,8 +221,8 @@ void PublishJob::import()
                                   : QStringLiteral("the pages could not be converted: %1").arg(why),
                     o.inputPdf);
     }
-    m_annotations = operation.flashPagesAnnotation();
-    m_outline = operation.flashOutline();
+    m_annotations = operation.pageLinks();
+    m_outline = operation.outline();
     m_warnings.append(operation.warnings());
     m_leftOutPages = operation.failedPages();
 
@@ -244,7 +244,7 @@ void PublishJob::import()
     m_template->setPropertyValue(QStringLiteral("pageWidth"), QString::number(m_pageWidth));
     m_template->setPropertyValue(QStringLiteral("pageHeight"), QString::number(m_pageHeight));
 
-    if (auto* pdfSource = dynamic_cast<FlashPageSourcePDF*>(m_pageSource.get());
+    if (auto* pdfSource = dynamic_cast<PdfPageSource*>(m_pageSource.get());
         pdfSource && (pdfSource->textWithheld() || o.allowText)) {
         const bool forbidden = pdfSource->pdfDocument() && !pdfSource->pdfDocument()->allowsTextCopy();
         if (pdfSource->textWithheld())
@@ -270,8 +270,8 @@ QString PublishJob::write()
     FlashBookOutput writer(m_pageSource, m_template, o.outputFolder, o.name + QStringLiteral(".html"));
     writer.setHtmlConfig(html);
     writer.setPublishedTitle(html->htmlTitle());
-    writer.setFlashPagesAnnotations(m_annotations);
-    writer.setFlashOutline(m_outline);
+    writer.setPageLinks(m_annotations);
+    writer.setOutline(m_outline);
     setUpWriter(writer);
     writer.setReplacesBookWithoutManifest(o.replaceOldBook);
     writer.writeBook();

@@ -20,9 +20,9 @@ namespace leafcraft {
 class BookSettings;
 class EditedPageList;
 class FlashBookOutput;
-class FlashOutline;
-class FlashPageSource;
-class FlashPagesAnnotations;
+class Outline;
+class PageSource;
+class PageLinks;
 class Template;
 
 struct PublishOptions {
@@ -92,9 +92,9 @@ public:
 
     const PublishOptions& options() const { return m_options; }
     const std::shared_ptr<Template>& bookTemplate() const { return m_template; }
-    const std::shared_ptr<FlashPageSource>& flashPageSource() const { return m_pageSource; }
-    const std::shared_ptr<FlashPagesAnnotations>& flashPagesAnnotations() const { return m_annotations; }
-    const std::shared_ptr<FlashOutline>& flashOutline() const { return m_outline; }
+    const std::shared_ptr<PageSource>& pageSource() const { return m_pageSource; }
+    const std::shared_ptr<PageLinks>& pageLinks() const { return m_annotations; }
+    const std::shared_ptr<Outline>& outline() const { return m_outline; }
     BookSettings& settings() const { return *m_settings; }
     // The first imported page's displayed size in points.
     int pageWidth() const { return m_pageWidth; }
@@ -113,9 +113,9 @@ private:
     std::function<void(const PublishProgress&)> m_progress;
     std::unique_ptr<BookSettings> m_settings;
     std::shared_ptr<Template> m_template;
-    std::shared_ptr<FlashPageSource> m_pageSource;
-    std::shared_ptr<FlashPagesAnnotations> m_annotations;
-    std::shared_ptr<FlashOutline> m_outline;
+    std::shared_ptr<PageSource> m_pageSource;
+    std::shared_ptr<PageLinks> m_annotations;
+    std::shared_ptr<Outline> m_outline;
     std::vector<int> m_neededPages;
     std::vector<int> m_leftOutPages;
     int m_pageCount = 0;

@@ -1,6 +1,6 @@
 #include "publish/ReaderFiles.h"
 
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 #include "import/PageFacts.h"
 #include "support/SaveFile.h"
 #include "publish/BookDocuments.h"
@@ -16,7 +16,7 @@
 
 namespace leafcraft::bookdoc {
 
-QHash<int, int> bookPositions(const FlashPageSource& source)
+QHash<int, int> bookPositions(const PageSource& source)
 {
     QHash<int, int> positions;
     int position = 0;
@@ -43,7 +43,7 @@ void mapContentsToBook(xml::Element ols, const QHash<int, int>& positions)
     }
 }
 
-std::optional<QStringList> importedPageTexts(const FlashPageSource& source)
+std::optional<QStringList> importedPageTexts(const PageSource& source)
 {
     QStringList texts;
     bool any = false;
@@ -108,7 +108,7 @@ QByteArray wordsScript(int position, const std::vector<pdf::Word>& words)
     return out;
 }
 
-void writeWordFiles(const QString& folder, const FlashPageSource& source,
+void writeWordFiles(const QString& folder, const PageSource& source,
                     const std::function<void(const QString& path, const QString& problem)>& fail)
 {
     // Words files of an earlier book in this folder would speak for pages they do not show.

@@ -1,4 +1,4 @@
-#include "annotations/FlashOutlinePDF.h"
+#include "annotations/PdfOutline.h"
 
 #include "fakes/FakePdfDocument.h"
 #include "support/Error.h"
@@ -22,7 +22,7 @@ FakePdfDocument bookWithOutline()
     return doc;
 }
 
-void expectSameTree(const FlashOutlineItemList& a, const FlashOutlineItemList& b, const FlashOutlineItem* parent)
+void expectSameTree(const OutlineItemList& a, const OutlineItemList& b, const OutlineItem* parent)
 {
     ASSERT_EQ(a.size(), b.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -34,10 +34,10 @@ void expectSameTree(const FlashOutlineItemList& a, const FlashOutlineItemList& b
     }
 }
 
-TEST(FlashOutlinePDF, readsTheNestedOutlineWithLevelsParentsAndPdfPageNumbers)
+TEST(PdfOutline, readsTheNestedOutlineWithLevelsParentsAndPdfPageNumbers)
 {
     const FakePdfDocument doc = bookWithOutline();
-    FlashOutlinePDF outline;
+    PdfOutline outline;
     outline.loadOutlineFromPDF(doc);
 
     const auto& items = outline.items();
@@ -47,7 +47,7 @@ TEST(FlashOutlinePDF, readsTheNestedOutlineWithLevelsParentsAndPdfPageNumbers)
     EXPECT_EQ(items[0]->level(), 1);
     EXPECT_EQ(items[0]->parent(), nullptr);
     ASSERT_EQ(items[0]->childItems().size(), 1u);
-    const FlashOutlineItem& section = *items[0]->childItems()[0];
+    const OutlineItem& section = *items[0]->childItems()[0];
     EXPECT_EQ(section.pageIndex(), 3);
     EXPECT_EQ(section.level(), 2);
     EXPECT_EQ(section.parent(), items[0].get());
@@ -62,11 +62,11 @@ TEST(FlashOutlinePDF, readsTheNestedOutlineWithLevelsParentsAndPdfPageNumbers)
     EXPECT_EQ(outline.items().size(), 8u);
 }
 
-TEST(FlashOutline, writesTheOlsFormAndReadsItBack)
+TEST(Outline, writesTheOlsFormAndReadsItBack)
 {
     FakePdfDocument doc = bookWithOutline();
     doc.outlineItems.resize(2);
-    FlashOutlinePDF outline;
+    PdfOutline outline;
     outline.loadOutlineFromPDF(doc);
 
     const xml::Document written = outline.outlineAsXMLNode();
@@ -80,7 +80,7 @@ TEST(FlashOutline, writesTheOlsFormAndReadsItBack)
                              "<o><c>Chapter &lt;2&gt; &amp; more</c><p>6</p><l>1</l><ci/></o>"
                              "</ols>"));
 
-    FlashOutline reread;
+    Outline reread;
     reread.loadFromXMLNode(xml::Document::parse(written.toBytes()).root());
     expectSameTree(outline.items(), reread.items(), nullptr);
 }

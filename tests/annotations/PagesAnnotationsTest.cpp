@@ -1,4 +1,4 @@
-#include "annotations/FlashPagesAnnotationsPDF.h"
+#include "annotations/PdfPageLinks.h"
 
 #include "fakes/FakePdfDocument.h"
 #include "support/Error.h"
@@ -21,7 +21,7 @@ pdf::Link pageLink(pdf::Rect r, int destPage)
     return {r, QString(), destPage};
 }
 
-QString treeText(const FlashPagesAnnotations& annotations)
+QString treeText(const PageLinks& annotations)
 {
     QByteArray bytes;
     xml::Document copy = xml::Document::create(QStringLiteral("x"));
@@ -31,7 +31,7 @@ QString treeText(const FlashPagesAnnotations& annotations)
         .remove(QStringLiteral("</x>"));
 }
 
-TEST(FlashPagesAnnotationsPDF, writesOneElementPerScannedPageAndOneAnnoPerAcceptedLink)
+TEST(PdfPageLinks, writesOneElementPerScannedPageAndOneAnnoPerAcceptedLink)
 {
     auto doc = std::make_shared<FakePdfDocument>();
     doc->pages.resize(5);
@@ -44,7 +44,7 @@ TEST(FlashPagesAnnotationsPDF, writesOneElementPerScannedPageAndOneAnnoPerAccept
         webLink({0, 0, 10, 10}, "mailto:someone@example.com"),
     };
 
-    FlashPagesAnnotationsPDF annotations;
+    PdfPageLinks annotations;
     annotations.setNeedFiles({QStringLiteral("stale.swf")});
     annotations.loadLinksFromPDF(doc, QStringLiteral("3-4"));
 

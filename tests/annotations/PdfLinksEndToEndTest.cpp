@@ -1,7 +1,7 @@
 // Links read from real PDF files through the PDF back-end. Fixtures are generated into the
 // build folder (scripts/make_pdfs.py, tests/data/make_placed_links.py).
-#include "annotations/FlashOutlinePDF.h"
-#include "annotations/FlashPagesAnnotationsPDF.h"
+#include "annotations/PdfOutline.h"
+#include "annotations/PdfPageLinks.h"
 
 #include "platform/PdfDocument.h"
 
@@ -50,7 +50,7 @@ TEST(PdfLinks, linkAreasMatchTheKnownRectanglesOfAnUprightDocument)
 {
     const QJsonObject known = readJson(pdfData + QStringLiteral("links.json"));
     std::shared_ptr<pdf::Document> doc = pdf::openDocument(pdfData + QStringLiteral("links.pdf"));
-    FlashPagesAnnotationsPDF annotations;
+    PdfPageLinks annotations;
     annotations.loadLinksFromPDF(doc, QStringLiteral("ALL"));
     const xml::Element root = annotations.pagesAnnotationsNode();
     ASSERT_EQ(int(root.children().size()), known[QLatin1String("pageCount")].toInt());
@@ -89,7 +89,7 @@ TEST(PdfLinks, everyLinkCoversItsBoxInTheRenderedPageWhateverTheRotationAndCropB
 {
     const QJsonObject known = readJson(linkData + QStringLiteral("placed-links.json"));
     std::shared_ptr<pdf::Document> doc = pdf::openDocument(linkData + QStringLiteral("placed-links.pdf"));
-    FlashPagesAnnotationsPDF annotations;
+    PdfPageLinks annotations;
     annotations.loadLinksFromPDF(doc, QStringLiteral("ALL"));
     const xml::Element root = annotations.pagesAnnotationsNode();
 

@@ -2,7 +2,7 @@
 #include "app/AppWindow.h"
 #include "app/QuiremarkAppDelegate.h"
 #include "fakes/FakePlatform.h"
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 #include "platform/NotificationCenter.h"
 #include "templates/Template.h"
 #include "templates/TemplatePropertyModel.h"
@@ -47,8 +47,8 @@ struct RecordingWindow : AppWindow {
     void setBusy(bool) override {}
     void beginImportSheet() override {}
     void beginSelectTemplateSheet(const QString&) override {}
-    void beginPublishSheet(std::shared_ptr<Template>, std::shared_ptr<FlashPageSource>,
-                           std::shared_ptr<FlashOutline>, std::shared_ptr<FlashPagesAnnotations>) override {}
+    void beginPublishSheet(std::shared_ptr<Template>, std::shared_ptr<PageSource>,
+                           std::shared_ptr<Outline>, std::shared_ptr<PageLinks>) override {}
     void beginPageEditorSheet(const QString& folder) override { editorFolders << folder; }
     QString askSaveFile(const QString&) override { return saveAnswer; }
     QString askOpenFile(const QString&, const QStringList&) override { return openAnswer; }
@@ -81,7 +81,7 @@ TEST_F(DelegateFixture, StartUpShowsTheDemonstrationBookAndTerminationCleansUp)
     EXPECT_TRUE(QFileInfo::exists(preview() + QLatin1String("/files/config.xml")));
     const QStringList demo = QuiremarkAppDelegate::demoPageFiles(QStringLiteral("DemoImgs_standard/large"));
     ASSERT_FALSE(demo.isEmpty());
-    EXPECT_EQ(delegate.flashPageSource()->pages().size(), std::size_t(demo.size()));
+    EXPECT_EQ(delegate.pageSource()->pages().size(), std::size_t(demo.size()));
     EXPECT_TRUE(QFileInfo::exists(preview() + QLatin1String("/files/page/1.jpg")));
     EXPECT_TRUE(delegate.neverEditor());
 

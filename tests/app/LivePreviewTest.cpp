@@ -1,6 +1,6 @@
 #include "app/LivePreview.h"
 
-#include "import/FlashPageSourceImg.h"
+#include "import/ImagePageSource.h"
 #include "platform/Xml.h"
 #include "templates/Template.h"
 #include "templates/TemplateFixture.h"
@@ -20,12 +20,12 @@ protected:
         writeFile(QStringLiteral("Templates/float/index.html"), "<title>${index.title}</title>");
         writeFile(QStringLiteral("TmplData/player/player.js"), "// the book player"); // a book needs its player
         tmpl = std::make_shared<Template>();
-        source = std::make_shared<FlashPageSourceImg>();
+        source = std::make_shared<ImagePageSource>();
         source->addImgPageFromFile(writeFile(QStringLiteral("in/1.jpg"), "one"));
         source->generateNormalPages();
     }
     std::shared_ptr<Template> tmpl;
-    std::shared_ptr<FlashPageSourceImg> source;
+    std::shared_ptr<ImagePageSource> source;
 };
 
 TEST_F(Preview, RegeneratesIntoThePreviewFolderAndKeepsItsPageList)

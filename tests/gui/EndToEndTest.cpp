@@ -10,7 +10,7 @@
 #include "SelectTemplateDialog.h"
 
 #include "app/QuiremarkAppDelegate.h"
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 #include "support/ConfigContainer.h"
 #include "templates/Template.h"
 #include "templates/TemplatePropertyModel.h"
@@ -82,10 +82,10 @@ void EndToEndTest::importEditStyleAndPublish()
     QTRY_COMPARE_WITH_TIMEOUT(imported.count(), 1, 180000);
     QCOMPARE(imported.at(0).at(0).toInt(), 1);
 
-    QVERIFY(delegate.flashPageSource());
-    QCOMPARE(int(delegate.flashPageSource()->pages().size()), 5);
-    QVERIFY(delegate.flashPagesAnnotations());
-    QVERIFY(delegate.flashOutline());
+    QVERIFY(delegate.pageSource());
+    QCOMPARE(int(delegate.pageSource()->pages().size()), 5);
+    QVERIFY(delegate.pageLinks());
+    QVERIFY(delegate.outline());
     // The preview now shows the imported pages.
     QCOMPARE(namesIn(preview + QLatin1String("/files/page"), QStringLiteral("*.jpg")).size(), 5);
     QCOMPARE(QString::fromUtf8(test::readFile(preview + QLatin1String("/pages.xml"))).count(QRegularExpression(QStringLiteral("<Page[\\s>]"))), 5);

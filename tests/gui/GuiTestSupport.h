@@ -13,7 +13,7 @@
 #include <vector>
 
 namespace leafcraft {
-class FlashPageSource;
+class PageSource;
 }
 
 namespace leafcraft::guitest {
@@ -41,7 +41,7 @@ QString pdfFixture(const QString& name);
 QString testHome();
 
 // The demonstration book's pages (pictures shipped with the program).
-std::shared_ptr<FlashPageSource> demoBook();
+std::shared_ptr<PageSource> demoBook();
 
 // Answers the next modal dialog that opens within `timeoutMs`: a message box with its default
 // or first button (its texts are recorded), any other dialog with `answer`, or else by

@@ -4,7 +4,7 @@
 #include "ImportDialog.h"
 
 #include "app/AppSettings.h"
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -158,8 +158,8 @@ void ImportDialogTest::importTakesTheChosenPages()
     QCOMPARE(finished.at(0).at(0).toInt(), 1);
     QVERIFY(!dialog.isVisible());
     const ImportResult result = dialog.result();
-    QVERIFY(result.flashPageSource);
-    QTEST(int(result.flashPageSource->pages().size()), "pages");
+    QVERIFY(result.pageSource);
+    QTEST(int(result.pageSource->pages().size()), "pages");
     QCOMPARE(result.pageWidth, 612);
     QCOMPARE(result.pageHeight, 792);
 
@@ -201,7 +201,7 @@ void ImportDialogTest::firstPageSizeComesFromTheCropBox()
     dialog.onImportAction();
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kImportTimeout);
     QCOMPARE(finished.at(0).at(0).toInt(), 1);
-    QCOMPARE(dialog.result().flashPageSource->zoomedPages().size(), range.isEmpty() ? 0u : 2u);
+    QCOMPARE(dialog.result().pageSource->zoomedPages().size(), range.isEmpty() ? 0u : 2u);
     QCOMPARE(dialog.result().pageWidth, width);
     QCOMPARE(dialog.result().pageHeight, height);
     QCOMPARE(s.pageWidth(), width * 2); // JPG pages are rendered at twice the point size
@@ -227,7 +227,7 @@ void ImportDialogTest::cancelDuringImportKeepsTheDialogOpen()
     QCoreApplication::processEvents();
     QCOMPARE(finished.count(), 0);
     QVERIFY(dialog.isVisible());
-    QVERIFY(!dialog.result().flashPageSource);
+    QVERIFY(!dialog.result().pageSource);
     QVERIFY(dialog.infoLabel()->isVisible());
 
     // Pressed again once the import has stopped, Cancel closes the dialog with code 0.

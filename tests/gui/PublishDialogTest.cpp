@@ -5,7 +5,7 @@
 #include "PublishDialog.h"
 
 #include "app/AppSettings.h"
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 #include "templates/Template.h"
 
 #include <QButtonGroup>
@@ -40,7 +40,7 @@ private:
     QString freshFolder(const QString& name);
 
     std::shared_ptr<Template> m_tmpl;
-    std::shared_ptr<FlashPageSource> m_book;
+    std::shared_ptr<PageSource> m_book;
 };
 
 void PublishDialogTest::initTestCase()
@@ -54,7 +54,7 @@ std::unique_ptr<PublishDialog> PublishDialogTest::makeDialog()
 {
     auto dialog = std::make_unique<PublishDialog>();
     dialog->setTemplate(m_tmpl);
-    dialog->setFlashPageSource(m_book);
+    dialog->setPageSource(m_book);
     dialog->openAnswerer = [](const QString&) { return false; };
     dialog->overwriteAnswerer = [](const QString&) {
         qWarning("unexpected overwrite question");

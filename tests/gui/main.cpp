@@ -3,7 +3,7 @@
 // home). Usage: test_gui [ClassName] [QtTest options]; without a class name every class runs.
 #include "GuiTestSupport.h"
 
-#include "import/FlashPageSourceImg.h"
+#include "import/ImagePageSource.h"
 #include "platform/Platform.h"
 
 #include <QAbstractButton>
@@ -39,9 +39,9 @@ QString testHome()
     return g_home;
 }
 
-std::shared_ptr<FlashPageSource> demoBook()
+std::shared_ptr<PageSource> demoBook()
 {
-    auto book = std::make_shared<FlashPageSourceImg>();
+    auto book = std::make_shared<ImagePageSource>();
     QDir dir(Platform::current().resources().appFilesDir() + QLatin1String("/DemoImgs_standard/large"));
     for (const QFileInfo& f : dir.entryInfoList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name))
         book->addImgPageFromFile(f.absoluteFilePath());

@@ -2,7 +2,7 @@
 // to fail, to make an empty file, or to run a hook when it reaches a page.
 #pragma once
 
-#include "import/FlashPageSourcePDF.h"
+#include "import/PdfPageSource.h"
 #include "platform/Platform.h"
 #include "support/Error.h"
 
@@ -27,7 +27,7 @@ struct ConversionPlan {
     QStringList workFolders;
 };
 
-class FakeConverter : public FlashPageSourcePDF::Converter {
+class FakeConverter : public PdfPageSource::Converter {
 public:
     explicit FakeConverter(ConversionPlan& plan) : m_plan(plan)
     {
@@ -71,9 +71,9 @@ private:
 };
 
 // A backend over an in-memory document of `pageCount` pages and fake converters.
-inline FlashPageSourcePDF::Backend fakeBackend(ConversionPlan& plan, std::shared_ptr<FakePdfDocument> document)
+inline PdfPageSource::Backend fakeBackend(ConversionPlan& plan, std::shared_ptr<FakePdfDocument> document)
 {
-    FlashPageSourcePDF::Backend backend;
+    PdfPageSource::Backend backend;
     backend.openDocument = [document](const QString& path) -> std::unique_ptr<pdf::Document> {
         if (!document)
             throw Error(ErrorKind::BadInput, QStringLiteral("the file is password protected"), path);

@@ -3,10 +3,10 @@
 #include "fakes/TestFiles.h"
 #include "import/ImportPDFOperation.h"
 
-#include "annotations/FlashOutline.h"
-#include "annotations/FlashPagesAnnotations.h"
+#include "annotations/Outline.h"
+#include "annotations/PageLinks.h"
 #include "fakes/FakePlatform.h"
-#include "import/PDFToPageConverter.h"
+#include "import/PageConverter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -46,23 +46,23 @@ protected:
 TEST_F(ImportEndToEnd, importsPagesLinksAndBookmarksAndRemovesTheFilesWithThePages)
 {
     auto op = run(pdfData + QStringLiteral("links.pdf"), QStringLiteral("2-5"));
-    ASSERT_TRUE(op->flashPageSource()) << op->errorMessage().toStdString();
-    const FlashPageSource& source = *op->flashPageSource();
+    ASSERT_TRUE(op->pageSource()) << op->errorMessage().toStdString();
+    const PageSource& source = *op->pageSource();
     ASSERT_EQ(source.pages().size(), 4u);
     for (std::size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(source.pages()[i]->pageIndex(), int(i) + 2);
-        for (const FlashPageList* list : {&source.pages(), &source.thumbPages(), &source.mobilePages()})
+        for (const BookPageList* list : {&source.pages(), &source.thumbPages(), &source.mobilePages()})
             EXPECT_GT(QFileInfo((*list)[i]->pageFilePath()).size(), 0) << (*list)[i]->pageFilePath().toStdString();
         EXPECT_TRUE(source.pages()[i]->pageFilePath().endsWith(QStringLiteral("/%1.swf").arg(i + 2)));
     }
     EXPECT_EQ(source.normalPages().size(), 4u);
-    const auto* pdfSource = dynamic_cast<const FlashPageSourcePDF*>(&source);
+    const auto* pdfSource = dynamic_cast<const PdfPageSource*>(&source);
     ASSERT_NE(pdfSource, nullptr);
     ASSERT_NE(pdfSource->toPageConverter(), nullptr);
     EXPECT_EQ(pdfSource->toPageConverter()->pdfDocument(), pdfSource->pdfDocument());
 
-    EXPECT_EQ(op->flashPagesAnnotation()->pagesAnnotationsNode().children().size(), 4u);
-    EXPECT_EQ(op->flashOutline()->items().size(), 3u);
+    EXPECT_EQ(op->pageLinks()->pagesAnnotationsNode().children().size(), 4u);
+    EXPECT_EQ(op->outline()->items().size(), 3u);
     EXPECT_FALSE(leftovers().isEmpty());
     op.reset();
     EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(QLatin1Char(' ')).toStdString();
@@ -88,13 +88,13 @@ TEST_P(ImportBadInput, failsWithAClearMessageAndLeavesNothing)
     }
     auto op = run(path, QString::fromLatin1(c.range));
     EXPECT_TRUE(op->isFinished());
-    EXPECT_FALSE(op->flashPageSource());
+    EXPECT_FALSE(op->pageSource());
     EXPECT_TRUE(op->errorMessage().contains(QString::fromLatin1(c.says), Qt::CaseInsensitive))
         << op->errorMessage().toStdString();
     // Links and bookmarks of a failed import are empty, never a half-read document.
-    ASSERT_TRUE(op->flashPagesAnnotation());
-    EXPECT_TRUE(op->flashPagesAnnotation()->pagesAnnotationsNode().children().empty());
-    EXPECT_TRUE(op->flashOutline()->items().empty());
+    ASSERT_TRUE(op->pageLinks());
+    EXPECT_TRUE(op->pageLinks()->pagesAnnotationsNode().children().empty());
+    EXPECT_TRUE(op->outline()->items().empty());
     EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(QLatin1Char(' ')).toStdString();
 }
 

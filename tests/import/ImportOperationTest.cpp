@@ -3,8 +3,8 @@
 #include "import/ImportPDFOperation.h"
 
 #include "FakeConverter.h"
-#include "annotations/FlashOutline.h"
-#include "annotations/FlashPagesAnnotations.h"
+#include "annotations/Outline.h"
+#include "annotations/PageLinks.h"
 #include "fakes/FakePlatform.h"
 #include "platform/NotificationCenter.h"
 
@@ -85,7 +85,7 @@ TEST_P(PageSourcePDF, makesTheNeededPagesInOrderAndReportsEveryStepInPageOrder)
     ProgressLog log;
     QStringList folders;
     {
-        FlashPageSourcePDF source(QStringLiteral("/in/book.pdf"), QStringLiteral("9,2-4,7,1-2000000000"), 144, 85,
+        PdfPageSource source(QStringLiteral("/in/book.pdf"), QStringLiteral("9,2-4,7,1-2000000000"), 144, 85,
                                   fakeBackend(plan, fakeDocument(9)));
         source.setWorkerCount(workers);
         EXPECT_EQ(source.sourceFile(), QStringLiteral("/in/book.pdf"));
@@ -128,7 +128,7 @@ TEST(PageSourcePDFFailure, pagesWithoutFilesAreNamedAtTheEndOrLeftOut)
         ConversionPlan plan;
         (mode == 0 ? plan.failPage : plan.emptyPage) = 3;
         ProgressLog log;
-        FlashPageSourcePDF source(QStringLiteral("/in/book.pdf"), QStringLiteral("ALL"), 144, 85,
+        PdfPageSource source(QStringLiteral("/in/book.pdf"), QStringLiteral("ALL"), 144, 85,
                                   fakeBackend(plan, fakeDocument(5)));
         source.setWorkerCount(1);
         source.setKeepGoing(mode == 2);
@@ -175,9 +175,9 @@ TEST(ImportPDFOperation, cancelMidImportStopsWithinAPageDropsEverythingAndRemove
 
         EXPECT_TRUE(op->isCancelled());
         EXPECT_TRUE(op->isFinished());
-        EXPECT_FALSE(op->flashPageSource());
-        EXPECT_FALSE(op->flashPagesAnnotation());
-        EXPECT_FALSE(op->flashOutline());
+        EXPECT_FALSE(op->pageSource());
+        EXPECT_FALSE(op->pageLinks());
+        EXPECT_FALSE(op->outline());
         // Pages already handed to a worker finish; no new page starts.
         EXPECT_LE(plan.pageCalls.load(), 5 + workers - 1);
         for (const Progress& p : log.entries())

@@ -1,6 +1,6 @@
 // The page-range grammar: every row is a text, a page count and the pages it names, or an
 // empty list and what the error must say.
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 
 #include "support/Error.h"
 
@@ -10,7 +10,7 @@
 
 using leafcraft::Error;
 using leafcraft::ErrorKind;
-using leafcraft::FlashPageSource;
+using leafcraft::PageSource;
 
 namespace {
 
@@ -35,14 +35,14 @@ TEST_P(PageRange, namesThePagesOfTheDocument)
     const RangeCase& c = GetParam();
     if (c.pages.empty()) {
         try {
-            FlashPageSource::parsePageRange(QString::fromUtf8(c.text), c.total);
+            PageSource::parsePageRange(QString::fromUtf8(c.text), c.total);
             FAIL() << "accepted " << c.text;
         } catch (const Error& e) {
             EXPECT_EQ(e.kind(), ErrorKind::BadInput);
             EXPECT_TRUE(e.text().contains(QString::fromUtf8(c.error))) << e.text().toStdString();
         }
     } else {
-        EXPECT_EQ(FlashPageSource::parsePageRange(QString::fromUtf8(c.text), c.total), c.pages) << c.text;
+        EXPECT_EQ(PageSource::parsePageRange(QString::fromUtf8(c.text), c.total), c.pages) << c.text;
     }
 }
 
@@ -79,7 +79,7 @@ TEST(PageRangeSize, aRangeOverTheWholeDocumentRepeatedIsExpandedOnce)
     QStringList pieces;
     for (int i = 0; i < 2000; ++i)
         pieces << QStringLiteral("1-2000000000");
-    EXPECT_EQ(FlashPageSource::parsePageRange(pieces.join(QLatin1Char(',')), 5000), span(1, 5000));
+    EXPECT_EQ(PageSource::parsePageRange(pieces.join(QLatin1Char(',')), 5000), span(1, 5000));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "import/FlashPageImage.h"
-#include "import/FlashPageSourceImg.h"
+#include "import/PageImage.h"
+#include "import/ImagePageSource.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -7,9 +7,9 @@
 using namespace leafcraft;
 
 
-TEST(FlashPageSourceImg, numbersPagesInTheOrderOfTheAddCallsAndMirrorsThemAsNormalPages)
+TEST(ImagePageSource, numbersPagesInTheOrderOfTheAddCallsAndMirrorsThemAsNormalPages)
 {
-    FlashPageSourceImg source;
+    ImagePageSource source;
     for (const char* name : {"/d/c.jpg", "/d/a.jpg", "/d/b.jpg"})
         source.addImgPageFromFile(QString::fromLatin1(name));
     source.generateNormalPages();
@@ -21,11 +21,11 @@ TEST(FlashPageSourceImg, numbersPagesInTheOrderOfTheAddCallsAndMirrorsThemAsNorm
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(source.pageAt(i)->pageIndex(), i + 1);
         EXPECT_EQ(source.pageAt(i)->pageFilePath(), expected[i]);
-        const FlashPage* normal = source.normalPageAt(i + 1);
+        const BookPage* normal = source.normalPageAt(i + 1);
         ASSERT_NE(normal, nullptr);
         EXPECT_EQ(normal->pageFilePath(), expected[i]);
         EXPECT_NE(normal, source.pageAt(i)); // a separate copy
-        EXPECT_NE(dynamic_cast<const FlashPageImage*>(normal), nullptr);
+        EXPECT_NE(dynamic_cast<const PageImage*>(normal), nullptr);
     }
     EXPECT_EQ(source.pageAt(3), nullptr);
     EXPECT_EQ(source.pageAt(-1), nullptr);

@@ -4,7 +4,7 @@
 
 #include "app/AppSettings.h"
 #include "fakes/FakePlatform.h"
-#include "import/FlashPageSourceImg.h"
+#include "import/ImagePageSource.h"
 #include "publish/HTMLConfigInfo.h"
 #include "templates/Template.h"
 
@@ -24,7 +24,7 @@ protected:
         out = platform.root() + QStringLiteral("/out");
         QDir().mkpath(out);
         tmpl = std::make_shared<Template>();
-        auto source = std::make_shared<FlashPageSourceImg>();
+        auto source = std::make_shared<ImagePageSource>();
         const QDir demo(QStringLiteral(LEAFCRAFT_SOURCE_RESOURCES "/AppFiles/DemoImgs_standard/large"));
         const QStringList pics = demo.entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name).mid(0, 2);
         ASSERT_EQ(pics.size(), 2);
@@ -49,7 +49,7 @@ protected:
     test::FakePlatform platform;
     AppSettings settings{nullptr};
     std::shared_ptr<Template> tmpl;
-    std::shared_ptr<FlashPageSource> pages;
+    std::shared_ptr<PageSource> pages;
     QString out;
 };
 

@@ -1,10 +1,10 @@
 #include "publish/BookStaging.h"
 #include "publish/FlashBookOutput.h"
 
-#include "annotations/FlashOutline.h"
-#include "annotations/FlashPagesAnnotations.h"
+#include "annotations/Outline.h"
+#include "annotations/PageLinks.h"
 #include "app/AppSettings.h"
-#include "import/FlashPageSourceImg.h"
+#include "import/ImagePageSource.h"
 #include "publish/BookDocuments.h"
 #include "publish/HTMLConfigInfo.h"
 #include "templates/Template.h"
@@ -69,7 +69,7 @@ protected:
         writeFile(QStringLiteral("TmplData/player/player.css"), "body{}\n");
         tmpl = std::make_shared<Template>();
 
-        source = std::make_shared<FlashPageSourceImg>();
+        source = std::make_shared<ImagePageSource>();
         for (int i = 1; i <= 3; ++i) {
             source->addImgPageFromFile(writeFile(QStringLiteral("in/p%1.jpg").arg(i), "JPEG page " + QByteArray::number(i)));
             source->addThumbImgPageFromFile(writeFile(QStringLiteral("in/t%1.png").arg(i), "thumb " + QByteArray::number(i)));
@@ -77,14 +77,14 @@ protected:
         source->generateNormalPages();
         source->setSourceFile(QString());
 
-        annotations = std::make_shared<FlashPagesAnnotations>();
+        annotations = std::make_shared<PageLinks>();
         annotations->setPagesAnnotationsNode(xml::Document::parse(
             "<pagesAnnos><pageAnnos pageIndex=\"1\"><anno url=\"https://example.org/\" x=\"0.100000\" y=\"0.200000\" "
             "width=\"0.300000\" height=\"0.400000\" action=\"web\"/><anno pageIndex=\"3\" x=\"0.5\" y=\"0.5\" "
             "width=\"0.1\" height=\"0.1\" action=\"page\"/></pageAnnos><pageAnnos pageIndex=\"2\"/></pagesAnnos>"));
         annotations->setNeedFiles({writeFile(QStringLiteral("in/attach.txt"), "new")});
 
-        outline = std::make_shared<FlashOutline>();
+        outline = std::make_shared<Outline>();
         outline->loadFromXMLNode(xml::Document::parse("<ols><o><c>Chapter</c><p>2</p><l>1</l><ci/></o></ols>").root());
 
         settings = std::make_unique<AppSettings>(nullptr);
@@ -100,8 +100,8 @@ protected:
     std::unique_ptr<FlashBookOutput> writer(const QString& name = QStringLiteral("report.html"))
     {
         auto w = std::make_unique<FlashBookOutput>(source, tmpl, book, name);
-        w->setFlashPagesAnnotations(annotations);
-        w->setFlashOutline(outline);
+        w->setPageLinks(annotations);
+        w->setOutline(outline);
         w->setPreviewFolder(preview);
         w->setSettings(settings.get());
         auto html = std::make_shared<HTMLConfigInfo>();
@@ -112,9 +112,9 @@ protected:
 
     QString logo;
     std::shared_ptr<Template> tmpl;
-    std::shared_ptr<FlashPageSourceImg> source;
-    std::shared_ptr<FlashPagesAnnotations> annotations;
-    std::shared_ptr<FlashOutline> outline;
+    std::shared_ptr<ImagePageSource> source;
+    std::shared_ptr<PageLinks> annotations;
+    std::shared_ptr<Outline> outline;
     std::unique_ptr<AppSettings> settings;
     QString book, preview;
 };
@@ -236,12 +236,12 @@ TEST_F(BookWriter, WithoutHTMLSettingsThePageIsACopyAndAFileValueChangeLeavesOne
 
 TEST_F(BookWriter, ManyPagesAreCopiedInBookOrderWithTheLaterOfTwoPagesWinningATarget)
 {
-    FlashPageList normal;
+    BookPageList normal;
     for (int i = 1; i <= 40; ++i) {
         const int index = i == 21 ? 20 : i; // two pages for number 20: the later one wins
         const QString file = i == 30 ? appFiles() + QStringLiteral("/in/missing.jpg")
                                      : writeFile(QStringLiteral("in/n%1.jpg").arg(i), "page " + QByteArray::number(i));
-        normal.push_back(std::make_unique<FlashPage>(file, index));
+        normal.push_back(std::make_unique<BookPage>(file, index));
     }
     source->setNormalPages(std::move(normal));
     auto w = writer();

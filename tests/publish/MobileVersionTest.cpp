@@ -4,8 +4,8 @@
 
 #include "app/AppSettings.h"
 #include "fakes/FakePlatform.h"
-#include "import/FlashPage.h"
-#include "import/FlashPageSourceImg.h"
+#include "import/BookPage.h"
+#include "import/ImagePageSource.h"
 #include "templates/Template.h"
 
 #include <QDir>
@@ -26,22 +26,22 @@ protected:
     }
 
     // A page source with `count` phone pictures "picture <n>" numbered from `first`.
-    std::shared_ptr<FlashPageSource> pagesWithPictures(int count, int first = 1)
+    std::shared_ptr<PageSource> pagesWithPictures(int count, int first = 1)
     {
-        auto source = std::make_shared<FlashPageSource>();
-        FlashPageList pages, mobile;
+        auto source = std::make_shared<PageSource>();
+        BookPageList pages, mobile;
         for (int i = 0; i < count; ++i) {
             const QString pic = platform.root() + QStringLiteral("/pics/m%1.jpg").arg(first + i);
             test::writeFile(pic, QByteArray("picture ") + QByteArray::number(first + i));
-            pages.push_back(std::make_unique<FlashPage>(pic, first + i));
-            mobile.push_back(std::make_unique<FlashPage>(pic, first + i));
+            pages.push_back(std::make_unique<BookPage>(pic, first + i));
+            mobile.push_back(std::make_unique<BookPage>(pic, first + i));
         }
         source->setPages(std::move(pages));
         source->setMobilePages(std::move(mobile));
         return source;
     }
 
-    void publish(std::shared_ptr<FlashPageSource> source, const QString& folder, int type)
+    void publish(std::shared_ptr<PageSource> source, const QString& folder, int type)
     {
         OutputMobileVersion writer(std::move(source), tmpl, folder, type);
         writer.setSettings(&settings);

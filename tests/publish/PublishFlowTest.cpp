@@ -5,7 +5,7 @@
 
 #include "app/AppSettings.h"
 #include "fakes/FakePlatform.h"
-#include "import/FlashPageSourceImg.h"
+#include "import/ImagePageSource.h"
 #include "publish/FlashBookOutput.h"
 #include "templates/Template.h"
 
@@ -23,7 +23,7 @@ class PublishFlowRun : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        auto source = std::make_shared<FlashPageSourceImg>();
+        auto source = std::make_shared<ImagePageSource>();
         const QDir demo(QStringLiteral(LEAFCRAFT_SOURCE_RESOURCES "/AppFiles/DemoImgs_standard/large"));
         for (const QString& pic : demo.entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name).mid(0, 3)) {
             source->addImgPageFromFile(demo.filePath(pic));

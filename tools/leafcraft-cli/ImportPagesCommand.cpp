@@ -3,8 +3,8 @@
 // Used to measure the page converter on its own (bench/import.sh).
 #include "Command.h"
 
-#include "import/FlashPageSource.h"
-#include "import/PDFToSWFPageConverter.h"
+#include "import/PageSource.h"
+#include "import/PdfPageConverter.h"
 #include "platform/PdfDocument.h"
 #include "support/Error.h"
 
@@ -87,13 +87,13 @@ int run(const QStringList& args)
 
     std::shared_ptr<pdf::Document> doc = pdf::openDocument(pdfPath);
     std::vector<int> pages;
-    for (int n : FlashPageSource::parsePageRange(range, doc->pageCount()))
+    for (int n : PageSource::parsePageRange(range, doc->pageCount()))
         if (n >= 1 && n <= doc->pageCount())
             pages.push_back(n);
     if (pages.empty())
         throw Error(ErrorKind::BadInput, QStringLiteral("the range '%1' names no page of the PDF").arg(range), pdfPath);
 
-    PDFToSWFPageConverter converter(pdfPath, doc, quality);
+    PdfPageConverter converter(pdfPath, doc, quality);
     converter.setSizePage(pages.front());
     converter.setTextWanted(false); // page files only
     jobs = std::min<int>(jobs, int(pages.size()));

@@ -293,7 +293,7 @@ QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
     listOutsideFiles(job);
     job.import();
     const PublishOptions& o = job.options();
-    PublishFlow flow(job.flashPageSource(), job.bookTemplate(), job.flashPagesAnnotations(), job.flashOutline());
+    PublishFlow flow(job.pageSource(), job.bookTemplate(), job.pageLinks(), job.outline());
     flow.setSettings(&job.settings());
     QString bookFolder;
     flow.setWriterSetup([&](FlashBookOutput& writer) {

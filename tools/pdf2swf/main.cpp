@@ -8,7 +8,7 @@
 // is rendered at DPI dots per inch (72 = one pixel per point) and the movie's frame is the
 // picture's size in pixels. -t, -G and -q/-qq are accepted for compatibility; links are
 // never written. Exit codes: 0 done, 2 bad call, 3 unusable PDF or page, 4 output failed.
-#include "import/PDFToSWFPageConverter.h"
+#include "import/PdfPageConverter.h"
 #include "import/SwfFile.h"
 #include "platform/JpegEncoder.h"
 #include "platform/PdfDocument.h"
@@ -155,7 +155,7 @@ int main(int argc, char** argv)
                         o.pdf);
         double w = 0, h = 0;
         doc->displaySize(o.page - 1, &w, &h);
-        const QSize full(PDFToSWFPageConverter::pixels(w, o.zoom), PDFToSWFPageConverter::pixels(h, o.zoom));
+        const QSize full(PdfPageConverter::pixels(w, o.zoom), PdfPageConverter::pixels(h, o.zoom));
         QSize size = full;
         pdf::fitToRenderLimit(&size.rwidth(), &size.rheight());
         if (size != full && !o.quiet)

@@ -1,4 +1,4 @@
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 
 #include "platform/Log.h"
 #include "support/Error.h"
@@ -8,19 +8,19 @@
 
 namespace leafcraft {
 
-const FlashPage* FlashPageSource::pageAt(int position) const
+const BookPage* PageSource::pageAt(int position) const
 {
     if (position < 0 || position >= int(m_pages.size()))
         return nullptr;
     return m_pages[std::size_t(position)].get();
 }
 
-const FlashPage* FlashPageSource::normalPageAt(int pageNumber) const
+const BookPage* PageSource::normalPageAt(int pageNumber) const
 {
     return findByPageIndex(m_normalPages, pageNumber, false);
 }
 
-const FlashPage* FlashPageSource::findByPageIndex(const FlashPageList& list, int pageNumber, bool honourStop) const
+const BookPage* PageSource::findByPageIndex(const BookPageList& list, int pageNumber, bool honourStop) const
 {
     for (const auto& page : list) {
         if (honourStop && stop())
@@ -31,7 +31,7 @@ const FlashPage* FlashPageSource::findByPageIndex(const FlashPageList& list, int
     return nullptr;
 }
 
-void FlashPageSource::clearPages()
+void PageSource::clearPages()
 {
     m_pages.clear();
     m_normalPages.clear();
@@ -106,7 +106,7 @@ QString parsePiece(QStringView piece, int& first, int& last)
 // range such as 1-2000000000 costs no more than 1-total. The result is ascending and without
 // duplicates. A text that names no page of the document is an error too, reported with the
 // text and the document's page span.
-std::vector<int> FlashPageSource::parsePageRange(const QString& text, int total)
+std::vector<int> PageSource::parsePageRange(const QString& text, int total)
 {
     std::vector<int> result;
     const bool all = text.trimmed().compare(QLatin1String("ALL"), Qt::CaseInsensitive) == 0

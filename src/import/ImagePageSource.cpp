@@ -1,6 +1,6 @@
-#include "import/FlashPageSourceImg.h"
+#include "import/ImagePageSource.h"
 
-#include "import/FlashPageImage.h"
+#include "import/PageImage.h"
 
 #include <algorithm>
 
@@ -8,14 +8,14 @@ namespace leafcraft {
 
 namespace {
 
-void appendImage(FlashPageList& list, const QString& path)
+void appendImage(BookPageList& list, const QString& path)
 {
-    list.push_back(std::make_unique<FlashPageImage>(path, int(list.size()) + 1));
+    list.push_back(std::make_unique<PageImage>(path, int(list.size()) + 1));
 }
 
 // Inserts at pageIndex - 1, kept within the list so that a sparse numbering cannot index
 // past its end.
-void insertAtPageIndex(FlashPageList& list, std::unique_ptr<FlashPage> page)
+void insertAtPageIndex(BookPageList& list, std::unique_ptr<BookPage> page)
 {
     const auto position = std::clamp<qsizetype>(page->pageIndex() - 1, 0, qsizetype(list.size()));
     list.insert(list.begin() + position, std::move(page));
@@ -23,29 +23,29 @@ void insertAtPageIndex(FlashPageList& list, std::unique_ptr<FlashPage> page)
 
 } // namespace
 
-void FlashPageSourceImg::addImgPageFromFile(const QString& path)
+void ImagePageSource::addImgPageFromFile(const QString& path)
 {
     appendImage(mutablePages(), path);
 }
 
-void FlashPageSourceImg::addThumbImgPageFromFile(const QString& path)
+void ImagePageSource::addThumbImgPageFromFile(const QString& path)
 {
     appendImage(mutableThumbPages(), path);
 }
 
-void FlashPageSourceImg::addMobileImgPageFromFile(const QString& path)
+void ImagePageSource::addMobileImgPageFromFile(const QString& path)
 {
     appendImage(mutableMobilePages(), path);
 }
 
-void FlashPageSourceImg::generateNormalPages()
+void ImagePageSource::generateNormalPages()
 {
     for (const auto& page : pages())
         if (!normalPageAt(page->pageIndex()))
             insertAtPageIndex(mutableNormalPages(), page->copyPage(100, 100));
 }
 
-void FlashPageSourceImg::generateThumbPages()
+void ImagePageSource::generateThumbPages()
 {
     for (const auto& page : pages())
         if (!thumbPageAt(page->pageIndex()))

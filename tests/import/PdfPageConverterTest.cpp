@@ -5,7 +5,7 @@
 #include "fakes/FakePlatform.h"
 
 #include "app/AppSettings.h"
-#include "import/PDFToSWFPageConverter.h"
+#include "import/PdfPageConverter.h"
 #include "import/SwfFile.h"
 #include "platform/JpegDecoder.h"
 #include "platform/JpegEncoder.h"
@@ -47,10 +47,10 @@ protected:
         AppSettings::instance().setPageHeight(1440);
         AppSettings::instance().setImportType(0);
     }
-    std::unique_ptr<PDFToSWFPageConverter> open(const char* name, int quality = 85)
+    std::unique_ptr<PdfPageConverter> open(const char* name, int quality = 85)
     {
         std::shared_ptr<pdf::Document> doc = pdf::openDocument(fixture(name));
-        return std::make_unique<PDFToSWFPageConverter>(fixture(name), doc, quality);
+        return std::make_unique<PdfPageConverter>(fixture(name), doc, quality);
     }
     test::FakePlatform platform; // clock: 2 January 2026, 03:04:05
 };
@@ -71,17 +71,17 @@ TEST(ConverterNamingTest, TimeStampUsesTheWeekBasedYear)
         {QDate(2099, 12, 31), QTime(12, 0, 0), "311299120000"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(PDFToSWFPageConverter::timeStamp(QDateTime(c.date, c.time)), QLatin1String(c.stamp));
+        EXPECT_EQ(PdfPageConverter::timeStamp(QDateTime(c.date, c.time)), QLatin1String(c.stamp));
 }
 
 TEST(ConverterNamingTest, PhonePicturesShareThePagePictureUnlessMuchSmaller)
 {
     // Phone pictures: letter, A4 (both ways) and A3 share the page picture; A2 and a poster get their own.
-    EXPECT_EQ(PDFToSWFPageConverter::phonePictureSize(QSize(1224, 1584)), QSize());
-    EXPECT_EQ(PDFToSWFPageConverter::phonePictureSize(QSize(1684, 1190)), QSize());
-    EXPECT_EQ(PDFToSWFPageConverter::phonePictureSize(QSize(1684, 2382)), QSize());
-    EXPECT_EQ(PDFToSWFPageConverter::phonePictureSize(QSize(2382, 3368)), QSize(1242, 1756));
-    EXPECT_EQ(PDFToSWFPageConverter::phonePictureSize(QSize(9000, 3000)), QSize(2688, 896));
+    EXPECT_EQ(PdfPageConverter::phonePictureSize(QSize(1224, 1584)), QSize());
+    EXPECT_EQ(PdfPageConverter::phonePictureSize(QSize(1684, 1190)), QSize());
+    EXPECT_EQ(PdfPageConverter::phonePictureSize(QSize(1684, 2382)), QSize());
+    EXPECT_EQ(PdfPageConverter::phonePictureSize(QSize(2382, 3368)), QSize(1242, 1756));
+    EXPECT_EQ(PdfPageConverter::phonePictureSize(QSize(9000, 3000)), QSize(2688, 896));
 }
 
 TEST_F(ConverterTest, JpgPagesFromOneRendering)
@@ -177,7 +177,7 @@ TEST_F(ConverterTest, ToolsInTheResourceLibFolderGetTheFixedCall)
     // This pdf2swf records its arguments and makes no movie.
     writeScript(resources + QLatin1String("/lib/pdf2swf"),
                 "printf '%s\\n' \"$@\" > '" + argsFile.toUtf8() + "'\necho 'cannot convert' >&2\nexit 1\n");
-    EXPECT_EQ(PDFToSWFPageConverter::pdf2swfToolPath(), resources + QLatin1String("/lib/pdf2swf"));
+    EXPECT_EQ(PdfPageConverter::pdf2swfToolPath(), resources + QLatin1String("/lib/pdf2swf"));
 
     auto converter = open("links.pdf", 45);
     const ConvertedPage page = converter->convertPage(7 - 4, PageFormat::Swf);

@@ -1,7 +1,7 @@
 // Scans the link annotations of the imported PDF pages into the `pagesAnnos` tree.
 #pragma once
 
-#include "annotations/FlashPagesAnnotations.h"
+#include "annotations/PageLinks.h"
 
 #include <array>
 #include <memory>
@@ -15,7 +15,7 @@ struct Link;
 struct Rect;
 } // namespace pdf
 
-class FlashPagesAnnotationsPDF : public FlashPagesAnnotations {
+class PdfPageLinks : public PageLinks {
 public:
     // Scans every page that `pageRange` names in `document` and returns when all are done.
     // Replaces the tree and the needed pages; empties needFiles. Without a document the tree

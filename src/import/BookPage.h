@@ -8,11 +8,11 @@ namespace leafcraft {
 
 struct PageFacts;
 
-class FlashPage {
+class BookPage {
 public:
-    FlashPage() = default;
-    FlashPage(QString pageFilePath, int pageIndex) : m_pageFilePath(std::move(pageFilePath)), m_pageIndex(pageIndex) {}
-    virtual ~FlashPage() = default;
+    BookPage() = default;
+    BookPage(QString pageFilePath, int pageIndex) : m_pageFilePath(std::move(pageFilePath)), m_pageIndex(pageIndex) {}
+    virtual ~BookPage() = default;
 
     const QString& pageFilePath() const { return m_pageFilePath; }
     void setPageFilePath(const QString& path) { m_pageFilePath = path; }
@@ -25,11 +25,11 @@ public:
 
     // A separately owned copy with the same path and page number, of the same kind as this
     // page. The two numbers are accepted for the callers' sake and have no effect.
-    virtual std::unique_ptr<FlashPage> copyPage(int width, int quality) const;
+    virtual std::unique_ptr<BookPage> copyPage(int width, int quality) const;
 
 protected:
-    FlashPage(const FlashPage&) = default;
-    FlashPage& operator=(const FlashPage&) = default;
+    BookPage(const BookPage&) = default;
+    BookPage& operator=(const BookPage&) = default;
 
 private:
     QString m_pageFilePath;

@@ -3,11 +3,11 @@
 //
 // Pages are converted in parallel by one converter, each worker thread with its own handle on
 // the document; progress is posted as "ImportProgressInfoMSG" in page order on the calling
-// thread. Every FlashPage made here has pageIndex = the PDF page number (the range 3-5 gives
+// thread. Every BookPage made here has pageIndex = the PDF page number (the range 3-5 gives
 // 3, 4, 5). Destroying the source removes every file it made.
 #pragma once
 
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 #include "support/Error.h"
 
 #include <functional>
@@ -19,11 +19,11 @@ namespace leafcraft {
 namespace pdf {
 class Document;
 }
-class PDFToPageConverter;
+class PageConverter;
 struct PageFacts;
 enum class PageFormat;
 
-class FlashPageSourcePDF : public FlashPageSource {
+class PdfPageSource : public PageSource {
 public:
     // Makes the files of pages. One converter serves every worker: convertPage runs on
     // several threads at once for different pages, each thread passing its own handle on the
@@ -49,7 +49,7 @@ public:
         // The folder holding the files; removed with everything in it when the source goes.
         virtual QString workFolder() const = 0;
         // The application's page converter behind this one, if any.
-        virtual PDFToPageConverter* pageConverter() { return nullptr; }
+        virtual PageConverter* pageConverter() { return nullptr; }
     };
 
     // How documents are opened and converters made; the default uses the PDF back-end and
@@ -69,9 +69,9 @@ public:
     // Opens the document, computes the needed pages and makes the converter. Throws Error(BadInput) when the file
     // cannot be opened as a PDF (naming the reason: not a PDF, damaged, password protected,
     // no pages) and when the range names no page of it.
-    FlashPageSourcePDF(const QString& path, const QString& pageRange, int dpi, int quality,
+    PdfPageSource(const QString& path, const QString& pageRange, int dpi, int quality,
                        Backend backend = defaultBackend());
-    ~FlashPageSourcePDF() override;
+    ~PdfPageSource() override;
 
     // Choices made before generatePages. With zoom pictures, zoomedPages() gets a picture of
     // every page at twice the page file's size. The pages' text (PageFacts) is read unless the
@@ -94,13 +94,13 @@ public:
     void generateNormalPages() override;
 
     // Both give up (nullptr) as soon as the stop flag is set.
-    const FlashPage* normalPageAt(int pageNumber) const override;
-    const FlashPage* thumbPageAt(int pageNumber) const override;
-    const FlashPage* zoomedPageAt(int pageNumber) const override;
+    const BookPage* normalPageAt(int pageNumber) const override;
+    const BookPage* thumbPageAt(int pageNumber) const override;
+    const BookPage* zoomedPageAt(int pageNumber) const override;
 
     // The page converter (present with the default backend; nullptr for test doubles). Its
     // PDFDoc() is the same document as PDFDoc() here.
-    PDFToPageConverter* toPageConverter() const { return m_converter ? m_converter->pageConverter() : nullptr; }
+    PageConverter* toPageConverter() const { return m_converter ? m_converter->pageConverter() : nullptr; }
     // The open document, for the link scan and the outline; shared with the converters'
     // handles only by file, never used by two threads at once.
     std::shared_ptr<pdf::Document> pdfDocument() const { return m_document; }
@@ -129,7 +129,7 @@ private:
     enum class Made { Page, Thumb, Mobile };
     // Runs one step: makes the `kind` file of every needed page that has none yet and
     // appends it to `list`, posting `type` per page.
-    void runStep(Made kind, FlashPageList& list, const QString& type);
+    void runStep(Made kind, BookPageList& list, const QString& type);
     // Makes a document handle for each of `workers` workers.
     void prepareWorkers(int workers);
     void postProgress(int position, const QString& type) const;

@@ -16,7 +16,7 @@
 // generate*Page operations use the converter's own document and belong to one thread.
 #pragma once
 
-#include "import/PDFToPageConverter.h"
+#include "import/PageConverter.h"
 #include "import/PageFacts.h"
 #include "support/Error.h"
 
@@ -46,12 +46,12 @@ struct ConvertedPage {
     Warnings warnings;
 };
 
-class PDFToSWFPageConverter : public PDFToPageConverter {
+class PdfPageConverter : public PageConverter {
 public:
     // Makes a fresh work folder "<temp root>/Sheetwise/temp.XXXXXX".
-    PDFToSWFPageConverter(QString pdfPath, std::shared_ptr<pdf::Document> pdfDocument, int quality);
+    PdfPageConverter(QString pdfPath, std::shared_ptr<pdf::Document> pdfDocument, int quality);
     // Deletes the work folder and every file in it.
-    ~PDFToSWFPageConverter() override;
+    ~PdfPageConverter() override;
 
     // All files of page `pageNumber` (1-based) from one rendering. `document` is the calling
     // thread's handle on the PDF; null means the converter's own. Files already present

@@ -3,7 +3,7 @@
 // Every other part of the program reaches the book's pages through a page source.
 #pragma once
 
-#include "import/FlashPage.h"
+#include "import/BookPage.h"
 
 #include <QString>
 #include <atomic>
@@ -13,14 +13,14 @@
 namespace leafcraft {
 
 // A list of page files in book order; the list owns its entries.
-using FlashPageList = std::vector<std::unique_ptr<FlashPage>>;
+using BookPageList = std::vector<std::unique_ptr<BookPage>>;
 
-class FlashPageSource {
+class PageSource {
 public:
-    FlashPageSource() = default;
-    virtual ~FlashPageSource() = default;
-    FlashPageSource(const FlashPageSource&) = delete;
-    FlashPageSource& operator=(const FlashPageSource&) = delete;
+    PageSource() = default;
+    virtual ~PageSource() = default;
+    PageSource(const PageSource&) = delete;
+    PageSource& operator=(const PageSource&) = delete;
 
     // Producing the files of each list. The base class does nothing.
     virtual void generateMobilePages() {}
@@ -31,27 +31,27 @@ public:
     // Lookups; the entries they return are borrowed from this source and live as long as it
     // does (or until its lists are replaced).
     // The entry of `pages` at the 0-based `position`, or nullptr past the end.
-    virtual const FlashPage* pageAt(int position) const;
+    virtual const BookPage* pageAt(int position) const;
     // The first entry of `normalPages` whose pageIndex is `pageNumber` (1-based), or nullptr.
-    virtual const FlashPage* normalPageAt(int pageNumber) const;
-    virtual const FlashPage* zoomedPageAt(int /*pageNumber*/) const { return nullptr; }
-    virtual const FlashPage* thumbPageAt(int /*pageNumber*/) const { return nullptr; }
+    virtual const BookPage* normalPageAt(int pageNumber) const;
+    virtual const BookPage* zoomedPageAt(int /*pageNumber*/) const { return nullptr; }
+    virtual const BookPage* thumbPageAt(int /*pageNumber*/) const { return nullptr; }
     // Never answers: the mobile writer reads mobilePages() directly.
-    virtual const FlashPage* mobilePageAt(int /*pageNumber*/) const { return nullptr; }
+    virtual const BookPage* mobilePageAt(int /*pageNumber*/) const { return nullptr; }
 
     // Empties all five lists.
     void clearPages();
 
-    const FlashPageList& pages() const { return m_pages; }
-    void setPages(FlashPageList pages) { m_pages = std::move(pages); }
-    const FlashPageList& normalPages() const { return m_normalPages; }
-    void setNormalPages(FlashPageList pages) { m_normalPages = std::move(pages); }
-    const FlashPageList& zoomedPages() const { return m_zoomedPages; }
-    void setZoomedPages(FlashPageList pages) { m_zoomedPages = std::move(pages); }
-    const FlashPageList& thumbPages() const { return m_thumbPages; }
-    void setThumbPages(FlashPageList pages) { m_thumbPages = std::move(pages); }
-    const FlashPageList& mobilePages() const { return m_mobilePages; }
-    void setMobilePages(FlashPageList pages) { m_mobilePages = std::move(pages); }
+    const BookPageList& pages() const { return m_pages; }
+    void setPages(BookPageList pages) { m_pages = std::move(pages); }
+    const BookPageList& normalPages() const { return m_normalPages; }
+    void setNormalPages(BookPageList pages) { m_normalPages = std::move(pages); }
+    const BookPageList& zoomedPages() const { return m_zoomedPages; }
+    void setZoomedPages(BookPageList pages) { m_zoomedPages = std::move(pages); }
+    const BookPageList& thumbPages() const { return m_thumbPages; }
+    void setThumbPages(BookPageList pages) { m_thumbPages = std::move(pages); }
+    const BookPageList& mobilePages() const { return m_mobilePages; }
+    void setMobilePages(BookPageList pages) { m_mobilePages = std::move(pages); }
     const QString& sourceFile() const { return m_sourceFile; }
     void setSourceFile(const QString& path) { m_sourceFile = path; }
 
@@ -68,21 +68,21 @@ public:
 protected:
     // The first entry of `list` with pageIndex `pageNumber`, or nullptr; gives up (nullptr)
     // as soon as the stop flag is set when `honourStop` is true.
-    const FlashPage* findByPageIndex(const FlashPageList& list, int pageNumber, bool honourStop) const;
+    const BookPage* findByPageIndex(const BookPageList& list, int pageNumber, bool honourStop) const;
 
-    FlashPageList& mutablePages() { return m_pages; }
-    FlashPageList& mutableNormalPages() { return m_normalPages; }
-    FlashPageList& mutableZoomedPages() { return m_zoomedPages; }
-    FlashPageList& mutableThumbPages() { return m_thumbPages; }
-    FlashPageList& mutableMobilePages() { return m_mobilePages; }
+    BookPageList& mutablePages() { return m_pages; }
+    BookPageList& mutableNormalPages() { return m_normalPages; }
+    BookPageList& mutableZoomedPages() { return m_zoomedPages; }
+    BookPageList& mutableThumbPages() { return m_thumbPages; }
+    BookPageList& mutableMobilePages() { return m_mobilePages; }
 
 private:
-    FlashPageList m_pages;
-    FlashPageList m_normalPages;
-    FlashPageList m_zoomedPages;
-    FlashPageList m_thumbPages;
+    BookPageList m_pages;
+    BookPageList m_normalPages;
+    BookPageList m_zoomedPages;
+    BookPageList m_thumbPages;
     QString m_sourceFile = QStringLiteral("");
-    FlashPageList m_mobilePages;
+    BookPageList m_mobilePages;
     std::atomic<bool> m_stop{false};
 };
 

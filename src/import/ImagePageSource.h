@@ -3,11 +3,11 @@
 // normalPages mirrors pages.
 #pragma once
 
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 
 namespace leafcraft {
 
-class FlashPageSourceImg : public FlashPageSource {
+class ImagePageSource : public PageSource {
 public:
     // Appends a page with pageIndex = the list's new length, so the book order is the order
     // of the calls.
@@ -23,7 +23,7 @@ public:
     // The same for thumbnails; as thumbPageAt() never answers, every page is copied.
     void generateThumbPages() override;
 
-    const FlashPage* thumbPageAt(int /*pageNumber*/) const override { return nullptr; }
+    const BookPage* thumbPageAt(int /*pageNumber*/) const override { return nullptr; }
 };
 
 } // namespace leafcraft

@@ -17,12 +17,12 @@
 
 namespace leafcraft {
 
-class FlashPagesAnnotations {
+class PageLinks {
 public:
-    FlashPagesAnnotations() = default;
-    virtual ~FlashPagesAnnotations() = default;
-    FlashPagesAnnotations(const FlashPagesAnnotations&) = delete;
-    FlashPagesAnnotations& operator=(const FlashPagesAnnotations&) = delete;
+    PageLinks() = default;
+    virtual ~PageLinks() = default;
+    PageLinks(const PageLinks&) = delete;
+    PageLinks& operator=(const PageLinks&) = delete;
 
     // Files the links refer to, which the book writer copies into the book.
     const QStringList& needFiles() const { return m_needFiles; }

@@ -1,4 +1,4 @@
-#include "annotations/FlashOutlineItem.h"
+#include "annotations/OutlineItem.h"
 
 #include "support/Error.h"
 
@@ -28,20 +28,20 @@ int leadingInteger(const QString& text)
 
 } // namespace
 
-FlashOutlineItem* FlashOutlineItem::addChild(std::unique_ptr<FlashOutlineItem> child)
+OutlineItem* OutlineItem::addChild(std::unique_ptr<OutlineItem> child)
 {
     m_childItems.push_back(std::move(child));
     return m_childItems.back().get();
 }
 
-void FlashOutlineItem::removeChild(const FlashOutlineItem* child)
+void OutlineItem::removeChild(const OutlineItem* child)
 {
     m_childItems.erase(std::remove_if(m_childItems.begin(), m_childItems.end(),
                                       [child](const auto& item) { return item.get() == child; }),
                        m_childItems.end());
 }
 
-xml::Element FlashOutlineItem::outlineItemAsXMLNode(xml::Element parent) const
+xml::Element OutlineItem::outlineItemAsXMLNode(xml::Element parent) const
 {
     xml::Element o = parent.appendElement(QStringLiteral("o"));
     o.appendElement(QStringLiteral("c"), m_caption.isNull() ? QString() : m_caption);
@@ -53,7 +53,7 @@ xml::Element FlashOutlineItem::outlineItemAsXMLNode(xml::Element parent) const
     return o;
 }
 
-void FlashOutlineItem::loadItemFromXMLNode(const xml::Element& element)
+void OutlineItem::loadItemFromXMLNode(const xml::Element& element)
 {
     if (element.name() != QLatin1String("o"))
         throw Error(ErrorKind::BadInput, QStringLiteral("Not a flash outline item"),
@@ -67,7 +67,7 @@ void FlashOutlineItem::loadItemFromXMLNode(const xml::Element& element)
     m_childItems.clear();
     if (const xml::Element ci = element.firstChild(QStringLiteral("ci"))) {
         for (const xml::Element& o : ci.children(QStringLiteral("o"))) {
-            auto item = std::make_unique<FlashOutlineItem>();
+            auto item = std::make_unique<OutlineItem>();
             item->loadItemFromXMLNode(o);
             item->setParent(this);
             m_childItems.push_back(std::move(item));

@@ -1,4 +1,4 @@
-#include "import/PDFToSWFPageConverter.h"
+#include "import/PdfPageConverter.h"
 
 #include "support/BookSettings.h"
 #include "support/SaveFile.h"
@@ -182,43 +182,43 @@ ToolRun runTool(const QString& program, const QStringList& arguments)
 
 } // namespace
 
-struct PDFToSWFPageConverter::Rendered {
+struct PdfPageConverter::Rendered {
     QByteArray pageJpeg;  // the page at twice its size
     QByteArray thumbJpeg; // the thumbnail
     QByteArray zoomJpeg;  // the page at twice the page picture's size
     pdf::PageText text;
 };
 
-PDFToSWFPageConverter::PDFToSWFPageConverter(QString pdfPath, std::shared_ptr<pdf::Document> pdfDocument, int quality)
-    : PDFToPageConverter(std::move(pdfPath), std::move(pdfDocument), quality)
+PdfPageConverter::PdfPageConverter(QString pdfPath, std::shared_ptr<pdf::Document> pdfDocument, int quality)
+    : PageConverter(std::move(pdfPath), std::move(pdfDocument), quality)
 {
     m_dpi = 144;
     m_converterWorkFolder = FileUtility::makePrivateTempFolder(QStringLiteral("Sheetwise"));
 }
 
-PDFToSWFPageConverter::~PDFToSWFPageConverter()
+PdfPageConverter::~PdfPageConverter()
 {
     removeWorkFolder();
 }
 
-void PDFToSWFPageConverter::removeWorkFolder()
+void PdfPageConverter::removeWorkFolder()
 {
     if (!m_converterWorkFolder.isEmpty() && QFileInfo(m_converterWorkFolder).isDir())
         QDir(m_converterWorkFolder).removeRecursively();
     scratch::forget(m_converterWorkFolder);
 }
 
-QString PDFToSWFPageConverter::path(const QString& name) const
+QString PdfPageConverter::path(const QString& name) const
 {
     return m_converterWorkFolder + QLatin1Char('/') + name;
 }
 
-QString PDFToSWFPageConverter::thumbName(int pageNumber) const
+QString PdfPageConverter::thumbName(int pageNumber) const
 {
     return timeStamp(Platform::current().clock().now()) + QString::number(pageNumber) + QLatin1String(".jpg");
 }
 
-QString PDFToSWFPageConverter::timeStamp(const QDateTime& time)
+QString PdfPageConverter::timeStamp(const QDateTime& time)
 {
     int weekYear = 0;
     time.date().weekNumber(&weekYear);
@@ -227,7 +227,7 @@ QString PDFToSWFPageConverter::timeStamp(const QDateTime& time)
         + two(time.time().hour()) + two(time.time().minute()) + two(time.time().second());
 }
 
-QSize PDFToSWFPageConverter::thumbSize(double w, double h)
+QSize PdfPageConverter::thumbSize(double w, double h)
 {
     if (!(w > 0) || !(h > 0))
         return QSize(kThumbBox, kThumbBox);
@@ -236,7 +236,7 @@ QSize PDFToSWFPageConverter::thumbSize(double w, double h)
     return QSize(std::max(1, int(std::trunc(w * kThumbBox / h))), kThumbBox);
 }
 
-QSize PDFToSWFPageConverter::phonePictureSize(QSize page)
+QSize PdfPageConverter::phonePictureSize(QSize page)
 {
     if (page.isEmpty())
         return QSize();
@@ -248,7 +248,7 @@ QSize PDFToSWFPageConverter::phonePictureSize(QSize page)
     return fitted.expandedTo(QSize(1, 1));
 }
 
-QByteArray PDFToSWFPageConverter::phonePicture(const QByteArray& pageJpeg) const
+QByteArray PdfPageConverter::phonePicture(const QByteArray& pageJpeg) const
 {
     int w = 0, h = 0;
     if (!JpegDecoder::readSize(pageJpeg, &w, &h))
@@ -260,7 +260,7 @@ QByteArray PDFToSWFPageConverter::phonePicture(const QByteArray& pageJpeg) const
     return JpegEncoder::encode(ImageScaler::scale(reduced, phone.width(), phone.height()), m_quality);
 }
 
-QSize PDFToSWFPageConverter::pictureSize(int pageNumber, double w, double h, Warnings* warnings) const
+QSize PdfPageConverter::pictureSize(int pageNumber, double w, double h, Warnings* warnings) const
 {
     const QSize full(pixels(w, m_dpi), pixels(h, m_dpi));
     QSize fitted = full;
@@ -272,7 +272,7 @@ QSize PDFToSWFPageConverter::pictureSize(int pageNumber, double w, double h, War
     return fitted;
 }
 
-int PDFToSWFPageConverter::indexAfterBar(int length, const QString& str)
+int PdfPageConverter::indexAfterBar(int length, const QString& str)
 {
     const qsizetype n = std::min<qsizetype>(std::max(0, length), str.size());
     for (qsizetype i = 0; i < n; ++i)
@@ -281,22 +281,22 @@ int PDFToSWFPageConverter::indexAfterBar(int length, const QString& str)
     return 0;
 }
 
-QString PDFToSWFPageConverter::pdf2swfToolPath()
+QString PdfPageConverter::pdf2swfToolPath()
 {
     return findTool(QStringLiteral("pdf2swf"));
 }
 
-QString PDFToSWFPageConverter::swfSizeToolPath()
+QString PdfPageConverter::swfSizeToolPath()
 {
     return findTool(QStringLiteral("getswfSize"));
 }
 
-PageFormat PDFToSWFPageConverter::importFormat()
+PageFormat PdfPageConverter::importFormat()
 {
     return BookSettings::shared().importType() == 0 ? PageFormat::Swf : PageFormat::Jpg;
 }
 
-void PDFToSWFPageConverter::checkPage(const pdf::Document* doc, int pageNumber) const
+void PdfPageConverter::checkPage(const pdf::Document* doc, int pageNumber) const
 {
     if (doc && (pageNumber < 1 || pageNumber > doc->pageCount()))
         throw Error(ErrorKind::BadInput,
@@ -304,7 +304,7 @@ void PDFToSWFPageConverter::checkPage(const pdf::Document* doc, int pageNumber) 
                     m_pdfPath);
 }
 
-bool PDFToSWFPageConverter::isSizePage(int pageNumber)
+bool PdfPageConverter::isSizePage(int pageNumber)
 {
     const int sizePage = m_sizePage.load();
     if (sizePage > 0)
@@ -312,7 +312,7 @@ bool PDFToSWFPageConverter::isSizePage(int pageNumber)
     return !m_sizeMeasured.exchange(true);
 }
 
-PDFToSWFPageConverter::Rendered PDFToSWFPageConverter::renderPage(const pdf::Document& doc, int pageNumber,
+PdfPageConverter::Rendered PdfPageConverter::renderPage(const pdf::Document& doc, int pageNumber,
                                                                 const Wanted& wanted, Warnings& warnings) const
 {
     Rendered out;
@@ -353,7 +353,7 @@ PDFToSWFPageConverter::Rendered PDFToSWFPageConverter::renderPage(const pdf::Doc
     return out;
 }
 
-ConvertedPage PDFToSWFPageConverter::convertPage(int pageNumber, PageFormat format, const pdf::Document* document)
+ConvertedPage PdfPageConverter::convertPage(int pageNumber, PageFormat format, const pdf::Document* document)
 {
     const pdf::Document* doc = document ? document : m_pdfDocument.get();
     checkPage(doc, pageNumber);
@@ -423,7 +423,7 @@ ConvertedPage PDFToSWFPageConverter::convertPage(int pageNumber, PageFormat form
     return result;
 }
 
-QString PDFToSWFPageConverter::generatePage(int pageNumber)
+QString PdfPageConverter::generatePage(int pageNumber)
 {
     const PageFormat format = importFormat();
     // Convert the whole page now; its thumbnail waits in memory (a few kilobytes) for
@@ -443,7 +443,7 @@ QString PDFToSWFPageConverter::generatePage(int pageNumber)
     return page.page;
 }
 
-QString PDFToSWFPageConverter::generateThumbPage(int pageNumber)
+QString PdfPageConverter::generateThumbPage(int pageNumber)
 {
     const QString file = path(thumbName(pageNumber));
     QByteArray pending;
@@ -458,7 +458,7 @@ QString PDFToSWFPageConverter::generateThumbPage(int pageNumber)
     return file;
 }
 
-QString PDFToSWFPageConverter::generateMobilePage(int pageNumber)
+QString PdfPageConverter::generateMobilePage(int pageNumber)
 {
     const QString file = path(QString::number(pageNumber) + QLatin1String("_mobile.jpg"));
     if (QFileInfo::exists(file) || !m_pdfDocument)
@@ -469,14 +469,14 @@ QString PDFToSWFPageConverter::generateMobilePage(int pageNumber)
     return file;
 }
 
-void PDFToSWFPageConverter::pdfPageToImage(int pageNumber, const QString& file)
+void PdfPageConverter::pdfPageToImage(int pageNumber, const QString& file)
 {
     const QByteArray picture = pagePicture(pageNumber);
     if (!picture.isEmpty())
         writeFile(file, picture);
 }
 
-QByteArray PDFToSWFPageConverter::pagePicture(int pageNumber) const
+QByteArray PdfPageConverter::pagePicture(int pageNumber) const
 {
     if (!m_pdfDocument)
         return QByteArray();
@@ -498,7 +498,7 @@ QByteArray PDFToSWFPageConverter::pagePicture(int pageNumber) const
     return QByteArray();
 }
 
-void PDFToSWFPageConverter::pdfPageToThumbnail(int pageNumber, const QString& file)
+void PdfPageConverter::pdfPageToThumbnail(int pageNumber, const QString& file)
 {
     if (!m_pdfDocument)
         return;
@@ -511,7 +511,7 @@ void PDFToSWFPageConverter::pdfPageToThumbnail(int pageNumber, const QString& fi
         writeFile(file, r.thumbJpeg);
 }
 
-QString PDFToSWFPageConverter::generatePageToSwf(int pageNumber, const QString& outputPath)
+QString PdfPageConverter::generatePageToSwf(int pageNumber, const QString& outputPath)
 {
     const QString range = QStringLiteral("%1-%1").arg(pageNumber);
     // Options first, then the PDF after "--" and as an absolute path: a file named "-x.pdf"
@@ -543,7 +543,7 @@ QString PDFToSWFPageConverter::generatePageToSwf(int pageNumber, const QString& 
     return problem;
 }
 
-void PDFToSWFPageConverter::measureSwfSize(const QString& swfPath)
+void PdfPageConverter::measureSwfSize(const QString& swfPath)
 {
     const ToolRun run = runTool(swfSizeToolPath(), {QStringLiteral("--"), QFileInfo(swfPath).absoluteFilePath()});
     const QString output = QString::fromLatin1(run.out);

@@ -12,14 +12,14 @@
 
 namespace leafcraft {
 
-class FlashOutlineItem;
-using FlashOutlineItemList = std::vector<std::unique_ptr<FlashOutlineItem>>;
+class OutlineItem;
+using OutlineItemList = std::vector<std::unique_ptr<OutlineItem>>;
 
-class FlashOutlineItem {
+class OutlineItem {
 public:
-    FlashOutlineItem() = default;
-    FlashOutlineItem(const FlashOutlineItem&) = delete;
-    FlashOutlineItem& operator=(const FlashOutlineItem&) = delete;
+    OutlineItem() = default;
+    OutlineItem(const OutlineItem&) = delete;
+    OutlineItem& operator=(const OutlineItem&) = delete;
 
     // The bookmark's text; a null string when it has none.
     const QString& caption() const { return m_caption; }
@@ -28,18 +28,18 @@ public:
     int pageIndex() const { return m_pageIndex; }
     void setPageIndex(int pageIndex) { m_pageIndex = pageIndex; }
     // The enclosing bookmark (borrowed), or nullptr for a top-level item.
-    FlashOutlineItem* parent() const { return m_parent; }
-    void setParent(FlashOutlineItem* parent) { m_parent = parent; }
-    const FlashOutlineItemList& childItems() const { return m_childItems; }
-    void setChildItems(FlashOutlineItemList items) { m_childItems = std::move(items); }
+    OutlineItem* parent() const { return m_parent; }
+    void setParent(OutlineItem* parent) { m_parent = parent; }
+    const OutlineItemList& childItems() const { return m_childItems; }
+    void setChildItems(OutlineItemList items) { m_childItems = std::move(items); }
     // Depth: 1 for top-level items.
     int level() const { return m_level; }
     void setLevel(int level) { m_level = level; }
 
     // Appends `child` to the children (the item takes it over) and returns it, borrowed.
-    FlashOutlineItem* addChild(std::unique_ptr<FlashOutlineItem> child);
+    OutlineItem* addChild(std::unique_ptr<OutlineItem> child);
     // Removes and destroys `child` when it is one of the children.
-    void removeChild(const FlashOutlineItem* child);
+    void removeChild(const OutlineItem* child);
 
     // Appends this item's `o` element, with its whole sub-tree, to `parent`.
     xml::Element outlineItemAsXMLNode(xml::Element parent) const;
@@ -52,8 +52,8 @@ public:
 private:
     QString m_caption;
     int m_pageIndex = 0;
-    FlashOutlineItem* m_parent = nullptr;
-    FlashOutlineItemList m_childItems;
+    OutlineItem* m_parent = nullptr;
+    OutlineItemList m_childItems;
     int m_level = 0;
 };
 

@@ -1,6 +1,6 @@
-#include "annotations/FlashPagesAnnotationsPDF.h"
+#include "annotations/PdfPageLinks.h"
 
-#include "import/FlashPageSource.h"
+#include "import/PageSource.h"
 #include "platform/Log.h"
 #include "platform/PdfDocument.h"
 
@@ -38,7 +38,7 @@ bool isSafeWebUrl(const QString& url)
 
 } // namespace
 
-std::array<float, 4> FlashPagesAnnotationsPDF::displayedArea(const pdf::Rect& cropBox, int rotation,
+std::array<float, 4> PdfPageLinks::displayedArea(const pdf::Rect& cropBox, int rotation,
                                                              const pdf::Rect& bounds)
 {
     const float pw = float(cropBox.width());
@@ -67,7 +67,7 @@ std::array<float, 4> FlashPagesAnnotationsPDF::displayedArea(const pdf::Rect& cr
     return {left / dw, top / dh, (right - left) / dw, (bottom - top) / dh};
 }
 
-void FlashPagesAnnotationsPDF::loadLinksFromPDF(std::shared_ptr<const pdf::Document> document,
+void PdfPageLinks::loadLinksFromPDF(std::shared_ptr<const pdf::Document> document,
                                                 const QString& pageRange)
 {
     m_pdfDocument = std::move(document);
@@ -78,12 +78,12 @@ void FlashPagesAnnotationsPDF::loadLinksFromPDF(std::shared_ptr<const pdf::Docum
     // Without a document there is no page to scan: the tree stays empty.
     if (!m_pdfDocument)
         return;
-    m_neededPages = FlashPageSource::parsePageRange(pageRange, m_pdfDocument->pageCount());
+    m_neededPages = PageSource::parsePageRange(pageRange, m_pdfDocument->pageCount());
     for (m_currentIndex = 0; m_currentIndex < int(m_neededPages.size()); ++m_currentIndex)
         parsePage();
 }
 
-void FlashPagesAnnotationsPDF::parsePage()
+void PdfPageLinks::parsePage()
 {
     if (m_tree.isNull())
         m_tree = xml::Document::create(QStringLiteral("pagesAnnos"));

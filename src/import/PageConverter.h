@@ -1,6 +1,6 @@
 // The base of the page converters: turns single pages of one PDF into the files of a book
 // page inside a private work folder. The base class produces nothing; see
-// PDFToSWFPageConverter for the one real converter.
+// PdfPageConverter for the one real converter.
 #pragma once
 
 #include "platform/PdfDocument.h"
@@ -11,14 +11,14 @@
 
 namespace leafcraft {
 
-class PDFToPageConverter {
+class PageConverter {
 public:
     // `PDFDoc` may be null (the document could not be opened): rendering then produces
     // nothing and the paths are still returned.
-    PDFToPageConverter(QString pdfPath, std::shared_ptr<pdf::Document> pdfDocument, int quality);
-    virtual ~PDFToPageConverter() = default;
-    PDFToPageConverter(const PDFToPageConverter&) = delete;
-    PDFToPageConverter& operator=(const PDFToPageConverter&) = delete;
+    PageConverter(QString pdfPath, std::shared_ptr<pdf::Document> pdfDocument, int quality);
+    virtual ~PageConverter() = default;
+    PageConverter(const PageConverter&) = delete;
+    PageConverter& operator=(const PageConverter&) = delete;
 
     // Page numbers are 1-based. Each returns the path of the file it made, or a null
     // string in the base class.

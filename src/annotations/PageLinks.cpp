@@ -1,8 +1,8 @@
-#include "annotations/FlashPagesAnnotations.h"
+#include "annotations/PageLinks.h"
 
 namespace leafcraft {
 
-xml::Element FlashPagesAnnotations::pagesAnnotationsNode() const
+xml::Element PageLinks::pagesAnnotationsNode() const
 {
     return m_tree.isNull() ? xml::Element() : m_tree.root();
 }

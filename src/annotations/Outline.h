@@ -1,22 +1,22 @@
 // The book's bookmark outline: the ordered top-level items of a tree of bookmarks.
 //
-// Its XML form is an `ols` element holding one `o` per top-level item (see FlashOutlineItem);
+// Its XML form is an `ols` element holding one `o` per top-level item (see OutlineItem);
 // no element carries attributes.
 #pragma once
 
-#include "annotations/FlashOutlineItem.h"
+#include "annotations/OutlineItem.h"
 
 namespace leafcraft {
 
-class FlashOutline {
+class Outline {
 public:
-    FlashOutline() = default;
-    virtual ~FlashOutline() = default;
-    FlashOutline(const FlashOutline&) = delete;
-    FlashOutline& operator=(const FlashOutline&) = delete;
+    Outline() = default;
+    virtual ~Outline() = default;
+    Outline(const Outline&) = delete;
+    Outline& operator=(const Outline&) = delete;
 
-    const FlashOutlineItemList& items() const { return m_items; }
-    void setItems(FlashOutlineItemList items) { m_items = std::move(items); }
+    const OutlineItemList& items() const { return m_items; }
+    void setItems(OutlineItemList items) { m_items = std::move(items); }
 
     // A new document whose root is the `ols` element of the whole outline.
     xml::Document outlineAsXMLNode() const;
@@ -25,7 +25,7 @@ public:
     void loadFromXMLNode(const xml::Element& element);
 
 protected:
-    FlashOutlineItemList m_items;
+    OutlineItemList m_items;
 };
 
 } // namespace leafcraft

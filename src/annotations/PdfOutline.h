@@ -1,7 +1,7 @@
-// Reads a PDF's own outline (bookmarks) into a FlashOutline.
+// Reads a PDF's own outline (bookmarks) into a Outline.
 #pragma once
 
-#include "annotations/FlashOutline.h"
+#include "annotations/Outline.h"
 
 namespace leafcraft {
 
@@ -10,7 +10,7 @@ class Document;
 struct OutlineItem;
 } // namespace pdf
 
-class FlashOutlinePDF : public FlashOutline {
+class PdfOutline : public Outline {
 public:
     // Appends the document's outline to items(): top-level entries at level 1, their children
     // one level deeper. Page numbers are the PDF's (1-based); an entry that points at no page
@@ -18,7 +18,7 @@ public:
     void loadOutlineFromPDF(const pdf::Document& document);
 
     // The recursive step: appends the children of `node` to `parent`, at level `level` + 1.
-    void addOutlineItems(FlashOutlineItem* parent, const pdf::OutlineItem& node, int level,
+    void addOutlineItems(OutlineItem* parent, const pdf::OutlineItem& node, int level,
                             const pdf::Document& document);
 };
 

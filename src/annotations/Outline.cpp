@@ -1,10 +1,10 @@
-#include "annotations/FlashOutline.h"
+#include "annotations/Outline.h"
 
 #include "support/Error.h"
 
 namespace leafcraft {
 
-xml::Document FlashOutline::outlineAsXMLNode() const
+xml::Document Outline::outlineAsXMLNode() const
 {
     xml::Document document = xml::Document::create(QStringLiteral("ols"));
     for (const auto& item : m_items)
@@ -12,13 +12,13 @@ xml::Document FlashOutline::outlineAsXMLNode() const
     return document;
 }
 
-void FlashOutline::loadFromXMLNode(const xml::Element& element)
+void Outline::loadFromXMLNode(const xml::Element& element)
 {
     if (element.name() != QLatin1String("ols"))
         throw Error(ErrorKind::BadInput, QStringLiteral("Not a flash outline"), QStringLiteral("ERROR_INIT_OUTLINES"));
     m_items.clear();
     for (const xml::Element& o : element.children(QStringLiteral("o"))) {
-        auto item = std::make_unique<FlashOutlineItem>();
+        auto item = std::make_unique<OutlineItem>();
         item->loadItemFromXMLNode(o);
         item->setParent(nullptr);
         m_items.push_back(std::move(item));

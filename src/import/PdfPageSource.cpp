@@ -1,6 +1,6 @@
-#include "import/FlashPageSourcePDF.h"
+#include "import/PdfPageSource.h"
 
-#include "import/PDFToSWFPageConverter.h"
+#include "import/PdfPageConverter.h"
 #include "support/ParallelWork.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
@@ -17,11 +17,11 @@
 
 namespace leafcraft {
 
-const QString FlashPageSourcePDF::progressNotification = QStringLiteral("ImportProgressInfoMSG");
+const QString PdfPageSource::progressNotification = QStringLiteral("ImportProgressInfoMSG");
 
 namespace {
 
-using Converter = FlashPageSourcePDF::Converter;
+using Converter = PdfPageSource::Converter;
 
 // Why a page has no usable files: a made file must be there and hold something, because
 // converters and external tools that fail quietly must not leave a page without its picture
@@ -54,7 +54,7 @@ QString pageList(const std::vector<int>& pages)
 
 } // namespace
 
-FlashPageSourcePDF::FlashPageSourcePDF(const QString& path, const QString& pageRange, int dpi, int quality,
+PdfPageSource::PdfPageSource(const QString& path, const QString& pageRange, int dpi, int quality,
                                        Backend backend)
     : m_backend(std::move(backend)), m_pageRange(pageRange), m_dpi(dpi), m_quality(quality)
 {
@@ -80,18 +80,18 @@ FlashPageSourcePDF::FlashPageSourcePDF(const QString& path, const QString& pageR
     setAllowText(false);
 }
 
-void FlashPageSourcePDF::setZoomPictures(bool on)
+void PdfPageSource::setZoomPictures(bool on)
 {
     m_converter->setZoomPictures(on);
 }
 
-void FlashPageSourcePDF::setAllowText(bool allow)
+void PdfPageSource::setAllowText(bool allow)
 {
     m_textWithheld = !allow && !m_document->allowsTextCopy();
     m_converter->setTextWanted(!m_textWithheld);
 }
 
-FlashPageSourcePDF::~FlashPageSourcePDF()
+PdfPageSource::~PdfPageSource()
 {
     const QString folder = workFolder();
     clearPages();
@@ -103,17 +103,17 @@ FlashPageSourcePDF::~FlashPageSourcePDF()
     scratch::forget(folder);
 }
 
-void FlashPageSourcePDF::setWorkerCount(int count)
+void PdfPageSource::setWorkerCount(int count)
 {
     m_workerCount = std::max(1, count);
 }
 
-QString FlashPageSourcePDF::workFolder() const
+QString PdfPageSource::workFolder() const
 {
     return m_converter ? m_converter->workFolder() : QString();
 }
 
-void FlashPageSourcePDF::prepareWorkers(int workers)
+void PdfPageSource::prepareWorkers(int workers)
 {
     // Handles are cloned here, on one thread: a handle is never used by two threads at once,
     // not even to clone it.
@@ -121,7 +121,7 @@ void FlashPageSourcePDF::prepareWorkers(int workers)
         m_handles.push_back(m_document->clone());
 }
 
-void FlashPageSourcePDF::postProgress(int position, const QString& type) const
+void PdfPageSource::postProgress(int position, const QString& type) const
 {
     NotificationCenter::defaultCenter().post(progressNotification, nullptr,
                                              {{QStringLiteral("pageIndex"), position + 1},
@@ -129,7 +129,7 @@ void FlashPageSourcePDF::postProgress(int position, const QString& type) const
                                               {QStringLiteral("type"), type}});
 }
 
-void FlashPageSourcePDF::runStep(Made kind, FlashPageList& list, const QString& type)
+void PdfPageSource::runStep(Made kind, BookPageList& list, const QString& type)
 {
     if (stop())
         return;
@@ -174,12 +174,12 @@ void FlashPageSourcePDF::runStep(Made kind, FlashPageList& list, const QString& 
             return;
         }
         const int n = m_neededPages[p];
-        auto page = std::make_unique<FlashPage>(made[p], n);
+        auto page = std::make_unique<BookPage>(made[p], n);
         if (kind == Made::Page) {
             page->setFacts(m_madeFacts[p]);
             const QFileInfo zoom(m_madeZooms[p]);
             if (!m_madeZooms[p].isEmpty() && zoom.isFile() && zoom.size() > 0)
-                mutableZoomedPages().push_back(std::make_unique<FlashPage>(m_madeZooms[p], n));
+                mutableZoomedPages().push_back(std::make_unique<BookPage>(m_madeZooms[p], n));
         }
         list.push_back(std::move(page));
         postProgress(position, type);
@@ -203,7 +203,7 @@ void FlashPageSourcePDF::runStep(Made kind, FlashPageList& list, const QString& 
         m_warnings.add(sourceFile(), message + QStringLiteral("; they are left out"));
 }
 
-std::vector<int> FlashPageSourcePDF::failedPages() const
+std::vector<int> PdfPageSource::failedPages() const
 {
     std::vector<int> pages;
     for (std::size_t p = 0; p < m_failures.size(); ++p)
@@ -212,23 +212,23 @@ std::vector<int> FlashPageSourcePDF::failedPages() const
     return pages;
 }
 
-void FlashPageSourcePDF::generatePages()
+void PdfPageSource::generatePages()
 {
     runStep(Made::Page, mutablePages(), QStringLiteral("geneatePage"));
 }
 
-void FlashPageSourcePDF::generateThumbPages()
+void PdfPageSource::generateThumbPages()
 {
     runStep(Made::Thumb, mutableThumbPages(), QStringLiteral("geneateThumbPage"));
 }
 
-void FlashPageSourcePDF::generateMobilePages()
+void PdfPageSource::generateMobilePages()
 {
     // The mobile step reports as the page step does.
     runStep(Made::Mobile, mutableMobilePages(), QStringLiteral("geneatePage"));
 }
 
-void FlashPageSourcePDF::generateNormalPages()
+void PdfPageSource::generateNormalPages()
 {
     // A normal page is the page file itself: a copy of the entry, no new file.
     QSet<int> present;
@@ -238,7 +238,7 @@ void FlashPageSourcePDF::generateNormalPages()
     for (int i = 0; i < count; ++i) {
         if (stop())
             return;
-        const FlashPage& page = *pages()[std::size_t(i)];
+        const BookPage& page = *pages()[std::size_t(i)];
         if (!present.contains(page.pageIndex())) {
             mutableNormalPages().push_back(page.copyPage(100, 100));
             present.insert(page.pageIndex());
@@ -247,17 +247,17 @@ void FlashPageSourcePDF::generateNormalPages()
     }
 }
 
-const FlashPage* FlashPageSourcePDF::normalPageAt(int pageNumber) const
+const BookPage* PdfPageSource::normalPageAt(int pageNumber) const
 {
     return findByPageIndex(normalPages(), pageNumber, true);
 }
 
-const FlashPage* FlashPageSourcePDF::zoomedPageAt(int pageNumber) const
+const BookPage* PdfPageSource::zoomedPageAt(int pageNumber) const
 {
     return findByPageIndex(zoomedPages(), pageNumber, true);
 }
 
-const FlashPage* FlashPageSourcePDF::thumbPageAt(int pageNumber) const
+const BookPage* PdfPageSource::thumbPageAt(int pageNumber) const
 {
     return findByPageIndex(thumbPages(), pageNumber, true);
 }
@@ -270,7 +270,7 @@ namespace {
 
 // The page converter behind a page source: pages in the given format; with `measureSize` the
 // book's first page sets the settings' page size.
-class SwfConverter final : public FlashPageSourcePDF::Converter {
+class SwfConverter final : public PdfPageSource::Converter {
 public:
     SwfConverter(const QString& path, std::shared_ptr<pdf::Document> document, int quality, PageFormat format,
                  bool measureSize)
@@ -299,29 +299,29 @@ public:
             m_converter.setSizePage(pageNumber);
     }
     QString workFolder() const override { return m_converter.converterWorkFolder(); }
-    PDFToPageConverter* pageConverter() override { return &m_converter; }
+    PageConverter* pageConverter() override { return &m_converter; }
 
 private:
-    PDFToSWFPageConverter m_converter;
+    PdfPageConverter m_converter;
     PageFormat m_format;
     bool m_measureSize;
 };
 
 } // namespace
 
-std::unique_ptr<FlashPageSourcePDF::Converter> FlashPageSourcePDF::createPageConverter(
+std::unique_ptr<PdfPageSource::Converter> PdfPageSource::createPageConverter(
     const QString& path, std::shared_ptr<pdf::Document> document, int quality, PageFormat format, bool measureSize)
 {
     return std::make_unique<SwfConverter>(path, std::move(document), quality, format, measureSize);
 }
 
-FlashPageSourcePDF::Backend FlashPageSourcePDF::defaultBackend()
+PdfPageSource::Backend PdfPageSource::defaultBackend()
 {
     Backend backend;
     backend.openDocument = [](const QString& path) { return pdf::openDocument(path); };
     backend.createConverter = [](const QString& path, std::shared_ptr<pdf::Document> document,
                                  int quality) -> std::unique_ptr<Converter> {
-        return createPageConverter(path, std::move(document), quality, PDFToSWFPageConverter::importFormat(), true);
+        return createPageConverter(path, std::move(document), quality, PdfPageConverter::importFormat(), true);
     };
     return backend;
 }
