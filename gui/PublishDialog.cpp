@@ -5,7 +5,7 @@
 
 #include "platform/Log.h"
 #include "publish/FilePropertyCheck.h"
-#include "publish/FlashBookOutput.h"
+#include "publish/BookWriter.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -187,7 +187,7 @@ void PublishDialog::onPublish()
 
     PublishFlow flow(m_pageSource, m_template, m_annotations, m_outline);
     std::atomic<bool> writing = false;
-    flow.setWriterSetup([&writing](FlashBookOutput&) { writing = true; });
+    flow.setWriterSetup([&writing](BookWriter&) { writing = true; });
     QString output;
     LongTask task(this, tr("Publishing"), tr("Publishing"));
     const std::exception_ptr thrown = task.run([&](const ProgressCallback& progress) {

@@ -2,7 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/Platform.h"
-#include "publish/FlashBookOutput.h"
+#include "publish/BookWriter.h"
 #include "publish/HTMLConfigInfo.h"
 #include "support/FileUtility.h"
 #include "support/SaveFile.h"
@@ -66,7 +66,7 @@ void LivePreview::makeFlashPreviewFolder()
         if (::write(m_lockFd, pid.constData(), size_t(pid.size())) != pid.size())
             LC_WARN(QStringLiteral("cannot write the preview's lock file[%1]").arg(QFile::decodeName(lock)));
     }
-    FlashBookOutput::setDefaultPreviewFolder(m_previewFolder);
+    BookWriter::setDefaultPreviewFolder(m_previewFolder);
     FileUtility::trustFolderForFlashPlayer(base);
 }
 
@@ -85,7 +85,7 @@ QString LivePreview::applyChange(const std::shared_ptr<Template>& bookTemplate,
     if (m_previewFolder.isEmpty())
         makeFlashPreviewFolder();
     auto html = std::make_shared<HTMLConfigInfo>();
-    FlashBookOutput writer(pageSource, bookTemplate, m_previewFolder, QStringLiteral("index.html"));
+    BookWriter writer(pageSource, bookTemplate, m_previewFolder, QStringLiteral("index.html"));
     try {
         html->setHtmlTitle(QStringLiteral("Preview"));
         writer.setHtmlConfig(html);
@@ -139,7 +139,7 @@ void LivePreview::removeFlashPreviewFolder()
 {
     if (!m_previewFolder.isEmpty() && QFileInfo::exists(m_previewFolder))
         QDir(m_previewFolder).removeRecursively();
-    FlashBookOutput::setDefaultPreviewFolder(QString());
+    BookWriter::setDefaultPreviewFolder(QString());
     if (m_lockFd >= 0) {
         ::unlink(QFile::encodeName(m_previewFolder + QStringLiteral(".lock")).constData());
         ::close(m_lockFd);

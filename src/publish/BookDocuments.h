@@ -1,5 +1,5 @@
 // The documents of a published book, built from plain inputs so that the book writer
-// (FlashBookOutput) and its tests share one definition of every byte:
+// (BookWriter) and its tests share one definition of every byte:
 // - the configuration document `Folioscope` (files/config.xml before it is enciphered),
 // - the page list `Pages` (pages.xml),
 // - the script-loadable copies the HTML5 player reads from file:// (config.js, search.js).

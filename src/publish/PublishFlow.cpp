@@ -5,8 +5,8 @@
 #include "import/PageSource.h"
 #include "publish/BookStaging.h"
 #include "publish/FilePropertyCheck.h"
-#include "publish/FlashBookOutput.h"
-#include "publish/FlashBookOutputApp.h"
+#include "publish/BookWriter.h"
+#include "publish/AppBundleWriter.h"
 #include "publish/HTMLConfigInfo.h"
 #include "publish/OutputMobileVersion.h"
 
@@ -68,7 +68,7 @@ PublishFlow::OutputDirKind PublishFlow::classifyOutputDir(const QString& path)
     const QDir dir(path);
     const bool book = QFileInfo(dir.filePath(QStringLiteral("files/config.xml"))).isFile()
                       || QFileInfo(dir.filePath(BookStaging::manifestName())).isFile()
-                      || FlashBookOutputApp::isOurBundle(path);
+                      || AppBundleWriter::isOurBundle(path);
     return book ? OutputDirKind::PublishedBook : OutputDirKind::OtherFolder;
 }
 
@@ -137,7 +137,7 @@ void PublishFlow::rememberChoices(const PublishChoices& c)
 QString PublishFlow::replacedPath(const PublishChoices& choices)
 {
     return choices.outputType == 1
-               ? QDir(choices.folder).filePath(FlashBookOutputApp::bundleNameFor(bookFileName(choices.name)))
+               ? QDir(choices.folder).filePath(AppBundleWriter::bundleNameFor(bookFileName(choices.name)))
                : choices.folder;
 }
 
@@ -162,11 +162,11 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
     rememberChoices(choices);
 
     auto html = std::make_shared<HTMLConfigInfo>();
-    std::unique_ptr<FlashBookOutput> writer;
+    std::unique_ptr<BookWriter> writer;
     if (choices.outputType == 1)
-        writer = std::make_unique<FlashBookOutputApp>(m_pageSource, m_template, folder, fileName);
+        writer = std::make_unique<AppBundleWriter>(m_pageSource, m_template, folder, fileName);
     else
-        writer = std::make_unique<FlashBookOutput>(m_pageSource, m_template, folder, fileName);
+        writer = std::make_unique<BookWriter>(m_pageSource, m_template, folder, fileName);
     BookStaging staging(writer->bookRoot(), writer->manifestPath());
     staging.setReplacesBookWithoutManifest(agreed);
     staging.begin();

@@ -22,7 +22,7 @@
 namespace leafcraft {
 
 class BookSettings;
-class FlashBookOutput;
+class BookWriter;
 class Outline;
 class PageSource;
 class PageLinks;
@@ -55,7 +55,7 @@ public:
     // unless set.
     void setSettings(BookSettings* settings) { m_settings = settings; }
     // Called with each writer before it writes (a tool sets its working folder, settings, ...).
-    void setWriterSetup(std::function<void(FlashBookOutput&)> setup) { m_writerSetup = std::move(setup); }
+    void setWriterSetup(std::function<void(BookWriter&)> setup) { m_writerSetup = std::move(setup); }
     void setMobileSetup(std::function<void(OutputMobileVersion&)> setup) { m_mobileSetup = std::move(setup); }
     // Called as pages are written (done of total); returning false cancels the publish, which
     // then throws Error(Cancelled) and leaves the folder as it was.
@@ -117,7 +117,7 @@ private:
     std::shared_ptr<PageLinks> m_annotations;
     std::shared_ptr<Outline> m_outline;
     BookSettings* m_settings = nullptr;
-    std::function<void(FlashBookOutput&)> m_writerSetup;
+    std::function<void(BookWriter&)> m_writerSetup;
     std::function<void(OutputMobileVersion&)> m_mobileSetup;
     std::function<bool(int, int)> m_progress;
     Warnings m_warnings;

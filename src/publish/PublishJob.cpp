@@ -14,7 +14,7 @@
 #include "platform/Platform.h"
 #include "publish/FilePropertyCheck.h"
 #include "publish/EditedPageList.h"
-#include "publish/FlashBookOutput.h"
+#include "publish/BookWriter.h"
 #include "support/SaveFile.h"
 #include "publish/HTMLConfigInfo.h"
 #include "publish/PublishFlow.h"
@@ -267,7 +267,7 @@ QString PublishJob::write()
     auto html = std::make_shared<HTMLConfigInfo>();
     html->setHtmlTitle(o.title.isEmpty() ? QFileInfo(o.inputPdf).completeBaseName() : o.title);
 
-    FlashBookOutput writer(m_pageSource, m_template, o.outputFolder, o.name + QStringLiteral(".html"));
+    BookWriter writer(m_pageSource, m_template, o.outputFolder, o.name + QStringLiteral(".html"));
     writer.setHtmlConfig(html);
     writer.setPublishedTitle(html->htmlTitle());
     writer.setPageLinks(m_annotations);
@@ -286,7 +286,7 @@ QString PublishJob::write()
     return QFileInfo(writer.outputFileName()).absoluteFilePath();
 }
 
-void PublishJob::setUpWriter(FlashBookOutput& writer)
+void PublishJob::setUpWriter(BookWriter& writer)
 {
     writer.setPreviewFolder(m_workingFolder);
     writer.setSettings(m_settings.get());

@@ -19,7 +19,7 @@ namespace leafcraft {
 
 class BookSettings;
 class EditedPageList;
-class FlashBookOutput;
+class BookWriter;
 class Outline;
 class PageSource;
 class PageLinks;
@@ -88,7 +88,7 @@ public:
 
     // Gives a writer of this job's book the job's working folder, settings and page texts,
     // and the edited page list with its files when the options name one.
-    void setUpWriter(FlashBookOutput& writer);
+    void setUpWriter(BookWriter& writer);
 
     const PublishOptions& options() const { return m_options; }
     const std::shared_ptr<Template>& bookTemplate() const { return m_template; }

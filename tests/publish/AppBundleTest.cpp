@@ -1,6 +1,6 @@
 // The application bundle: its layout, its launcher, and which bundles it may replace.
 #include "fakes/TestFiles.h"
-#include "publish/FlashBookOutputApp.h"
+#include "publish/AppBundleWriter.h"
 
 #include "app/AppSettings.h"
 #include "fakes/FakePlatform.h"
@@ -37,9 +37,9 @@ protected:
         pages = source;
     }
 
-    std::unique_ptr<FlashBookOutputApp> writer(const QString& name)
+    std::unique_ptr<AppBundleWriter> writer(const QString& name)
     {
-        auto w = std::make_unique<FlashBookOutputApp>(pages, tmpl, out, name);
+        auto w = std::make_unique<AppBundleWriter>(pages, tmpl, out, name);
         w->setSettings(&settings);
         w->setHtmlConfig(std::make_shared<HTMLConfigInfo>());
         w->setPreviewFolder(platform.root() + QStringLiteral("/preview"));
@@ -57,8 +57,8 @@ protected:
 
 TEST_F(AppBundle, LayoutAndPaths)
 {
-    EXPECT_EQ(FlashBookOutputApp::bundleNameFor(QStringLiteral("book.html")), QStringLiteral("book.app"));
-    EXPECT_EQ(FlashBookOutputApp::bundleNameFor(QStringLiteral("my.book.html")), QStringLiteral("my.book.app"));
+    EXPECT_EQ(AppBundleWriter::bundleNameFor(QStringLiteral("book.html")), QStringLiteral("book.app"));
+    EXPECT_EQ(AppBundleWriter::bundleNameFor(QStringLiteral("my.book.html")), QStringLiteral("my.book.app"));
 
     auto w = writer(QStringLiteral("my.book.html"));
     const QString bundle = out + QStringLiteral("/my.book.app");
@@ -68,7 +68,7 @@ TEST_F(AppBundle, LayoutAndPaths)
     w->writeBook();
     EXPECT_EQ(w->failedWrites(), 0);
 
-    EXPECT_TRUE(FlashBookOutputApp::isOurBundle(bundle));
+    EXPECT_TRUE(AppBundleWriter::isOurBundle(bundle));
     const QFileInfo launcher(bundle + QStringLiteral("/Contents/MacOS/BookViewer"));
     EXPECT_TRUE(launcher.isFile() && launcher.isExecutable());
     for (const char* file : {"Contents/Info.plist", "Contents/Resources/BookViewer.icns", "Contents/Resources/index.html",

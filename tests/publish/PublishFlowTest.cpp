@@ -6,7 +6,7 @@
 #include "app/AppSettings.h"
 #include "fakes/FakePlatform.h"
 #include "import/ImagePageSource.h"
-#include "publish/FlashBookOutput.h"
+#include "publish/BookWriter.h"
 #include "templates/Template.h"
 
 #include <QDir>
@@ -34,7 +34,7 @@ protected:
         flow = std::make_unique<PublishFlow>(source, std::make_shared<Template>(), nullptr, nullptr);
         flow->setSettings(&settings);
         flow->setWriterSetup(
-            [this](FlashBookOutput& w) { w.setPreviewFolder(platform.root() + QStringLiteral("/preview")); });
+            [this](BookWriter& w) { w.setPreviewFolder(platform.root() + QStringLiteral("/preview")); });
         out = platform.root() + QStringLiteral("/out/book");
     }
 

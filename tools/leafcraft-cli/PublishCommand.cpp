@@ -7,7 +7,7 @@
 #include "platform/PdfDocument.h"
 #include "publish/BookStaging.h"
 #include "publish/FilePropertyCheck.h"
-#include "publish/FlashBookOutput.h"
+#include "publish/BookWriter.h"
 #include "publish/PublishFlow.h"
 #include "publish/PublishJob.h"
 #include "support/Error.h"
@@ -296,7 +296,7 @@ QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
     PublishFlow flow(job.pageSource(), job.bookTemplate(), job.pageLinks(), job.outline());
     flow.setSettings(&job.settings());
     QString bookFolder;
-    flow.setWriterSetup([&](FlashBookOutput& writer) {
+    flow.setWriterSetup([&](BookWriter& writer) {
         job.setUpWriter(writer);
         bookFolder = writer.saveToFolder();
     });

@@ -1,6 +1,6 @@
 // The book writer's documents: the configuration (files/config.xml and its script copy) and
 // the page list (pages.xml).
-#include "publish/FlashBookOutput.h"
+#include "publish/BookWriter.h"
 
 #include "annotations/Outline.h"
 #include "annotations/PageLinks.h"
@@ -23,22 +23,22 @@ namespace leafcraft {
 
 // ------------------------------------------------------------------ configuration
 
-QString FlashBookOutput::hiddenButtons() const
+QString BookWriter::hiddenButtons() const
 {
     return bookdoc::hiddenButtonList(bookdoc::bookSettings(m_template.get(), QString()));
 }
 
-quint32 FlashBookOutput::colorWithHexString(const QString& text)
+quint32 BookWriter::colorWithHexString(const QString& text)
 {
     return bookdoc::colorWithHexString(text);
 }
 
-xml::Element FlashBookOutput::appendTextElement(const QString& name, const QString& value, xml::Element parent)
+xml::Element BookWriter::appendTextElement(const QString& name, const QString& value, xml::Element parent)
 {
     return parent.appendElement(name, value);
 }
 
-xml::Document FlashBookOutput::bookXML()
+xml::Document BookWriter::bookXML()
 {
     xml::Document doc = bookdoc::configDocument(bookdoc::bookSettings(m_template.get(), m_publishedTitle));
     if (m_outline) {
@@ -57,7 +57,7 @@ xml::Document FlashBookOutput::bookXML()
     return doc;
 }
 
-void FlashBookOutput::writeBookConfig(const QString& path)
+void BookWriter::writeBookConfig(const QString& path)
 {
     const QByteArray document = bookXML().toBytes(xml::Output::Pretty);
     const QByteArray container = ConfigContainer::encode(document);
@@ -70,17 +70,17 @@ void FlashBookOutput::writeBookConfig(const QString& path)
 
 // ------------------------------------------------------------------ page list
 
-int FlashBookOutput::pageWidthSetting() const
+int BookWriter::pageWidthSetting() const
 {
     return (m_settings ? *m_settings : BookSettings::shared()).pageWidth();
 }
 
-int FlashBookOutput::pageHeightSetting() const
+int BookWriter::pageHeightSetting() const
 {
     return (m_settings ? *m_settings : BookSettings::shared()).pageHeight();
 }
 
-xml::Document FlashBookOutput::pageListDocument(const QString& basePath) const
+xml::Document BookWriter::pageListDocument(const QString& basePath) const
 {
     std::vector<bookdoc::PageListEntry> entries;
     if (m_pageSource) {
@@ -119,7 +119,7 @@ xml::Document FlashBookOutput::pageListDocument(const QString& basePath) const
     return bookdoc::pageListDocument(basePath, pageWidthSetting(), pageHeightSetting(), entries, annos);
 }
 
-QString FlashBookOutput::writePageList(const QString& basePath, bool isEditor)
+QString BookWriter::writePageList(const QString& basePath, bool isEditor)
 {
     if (!isEditor)
         return QString();
@@ -131,7 +131,7 @@ QString FlashBookOutput::writePageList(const QString& basePath, bool isEditor)
     return path;
 }
 
-void FlashBookOutput::appendPageList(xml::Element element, const QString& path)
+void BookWriter::appendPageList(xml::Element element, const QString& path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))

@@ -52,15 +52,15 @@ class Template;
 class TemplateProperty;
 class HTMLConfigInfo;
 
-class FlashBookOutput {
+class BookWriter {
 public:
     // A writer of the pages of `pageSource` with `bookTemplate` into the book folder
     // `saveToFolder`, whose HTML page is named `toName` (index.html when empty).
-    FlashBookOutput(std::shared_ptr<PageSource> pageSource, std::shared_ptr<Template> bookTemplate,
+    BookWriter(std::shared_ptr<PageSource> pageSource, std::shared_ptr<Template> bookTemplate,
                     const QString& saveToFolder, const QString& toName);
-    virtual ~FlashBookOutput();
-    FlashBookOutput(const FlashBookOutput&) = delete;
-    FlashBookOutput& operator=(const FlashBookOutput&) = delete;
+    virtual ~BookWriter();
+    BookWriter(const BookWriter&) = delete;
+    BookWriter& operator=(const BookWriter&) = delete;
 
     const std::shared_ptr<Template>& bookTemplate() const { return m_template; }
     void setTemplate(std::shared_ptr<Template> v) { m_template = std::move(v); }

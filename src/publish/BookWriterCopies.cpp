@@ -1,6 +1,6 @@
 // The file primitives of the book writer: copying files (one at a time or in batches on
 // helper threads), copying folders, removing paths, and collecting warnings.
-#include "publish/FlashBookOutput.h"
+#include "publish/BookWriter.h"
 
 #include "platform/Log.h"
 #include "publish/BookStaging.h"
@@ -144,7 +144,7 @@ bool exists(const QString& path)
 
 } // namespace
 
-void FlashBookOutput::warn(const QString& where, const QString& message, bool failedWrite)
+void BookWriter::warn(const QString& where, const QString& message, bool failedWrite)
 {
     // A file in the staging folder is named by where it will be in the book.
     QString shown = where;
@@ -158,7 +158,7 @@ void FlashBookOutput::warn(const QString& where, const QString& message, bool fa
     }
 }
 
-bool FlashBookOutput::copyFile(const QString& from, const QString& to, bool replace)
+bool BookWriter::copyFile(const QString& from, const QString& to, bool replace)
 {
     const detail::CopyResult r = from.isEmpty() ? detail::CopyResult{detail::CopyResult::SourceMissing, QString()}
                                                 : detail::copyFileContents(from, to, replace);
@@ -176,7 +176,7 @@ bool FlashBookOutput::copyFile(const QString& from, const QString& to, bool repl
 
 // A batch of copies in flight: helper threads take the tasks one by one; the results are
 // reported in task order once the batch is finished.
-struct FlashBookOutput::CopyBatch {
+struct BookWriter::CopyBatch {
     std::vector<CopyTask> work;
     std::vector<detail::CopyResult> results;
     std::atomic<std::size_t> next{0};
@@ -216,7 +216,7 @@ struct FlashBookOutput::CopyBatch {
     }
 };
 
-void FlashBookOutput::copyFiles(const std::vector<CopyTask>& tasks)
+void BookWriter::copyFiles(const std::vector<CopyTask>& tasks)
 {
     auto batch = std::make_unique<CopyBatch>();
     // When two pages share a target, the later one wins, as if copied one after the other.
@@ -244,7 +244,7 @@ void FlashBookOutput::copyFiles(const std::vector<CopyTask>& tasks)
         finishCopies();
 }
 
-FlashBookOutput::FlashBookOutput(std::shared_ptr<PageSource> pageSource,
+BookWriter::BookWriter(std::shared_ptr<PageSource> pageSource,
                                  std::shared_ptr<Template> bookTemplate, const QString& saveToFolder,
                                  const QString& toName)
     : m_template(std::move(bookTemplate)),
@@ -255,14 +255,14 @@ FlashBookOutput::FlashBookOutput(std::shared_ptr<PageSource> pageSource,
 }
 
 // The copies in flight finish before the writer goes.
-FlashBookOutput::~FlashBookOutput()
+BookWriter::~BookWriter()
 {
     for (const auto& batch : m_copies)
         for (std::thread& t : batch->threads)
             t.join();
 }
 
-void FlashBookOutput::reportProgress()
+void BookWriter::reportProgress()
 {
     if (scratch::stopRequested()) {
         for (const auto& batch : m_copies)
@@ -287,7 +287,7 @@ void FlashBookOutput::reportProgress()
     }
 }
 
-void FlashBookOutput::finishCopies()
+void BookWriter::finishCopies()
 {
     // While the helpers copy, the progress is reported (and a cancel taken) now and then.
     for (bool busy = true; busy;) {
@@ -328,7 +328,7 @@ void FlashBookOutput::finishCopies()
     }
 }
 
-bool FlashBookOutput::copyFolder(const QString& from, const QString& to)
+bool BookWriter::copyFolder(const QString& from, const QString& to)
 {
     if (!QFileInfo(from).isDir())
         return false;
@@ -348,7 +348,7 @@ bool FlashBookOutput::copyFolder(const QString& from, const QString& to)
     return ok;
 }
 
-void FlashBookOutput::removePath(const QString& path)
+void BookWriter::removePath(const QString& path)
 {
     std::error_code ec;
     std::filesystem::remove_all(fsPath(path), ec);

@@ -15,17 +15,17 @@
 // anything else in the way makes the write fail before F changes.
 #pragma once
 
-#include "publish/FlashBookOutput.h"
+#include "publish/BookWriter.h"
 
 namespace leafcraft {
 
-class FlashBookOutputApp : public FlashBookOutput {
+class AppBundleWriter : public BookWriter {
 public:
-    // As FlashBookOutput, but the book goes into an application bundle named after `toName`
+    // As BookWriter, but the book goes into an application bundle named after `toName`
     // in `saveToFolder`.
-    FlashBookOutputApp(std::shared_ptr<PageSource> pageSource, std::shared_ptr<Template> bookTemplate,
+    AppBundleWriter(std::shared_ptr<PageSource> pageSource, std::shared_ptr<Template> bookTemplate,
                        const QString& saveToFolder, const QString& toName);
-    ~FlashBookOutputApp() override;
+    ~AppBundleWriter() override;
 
     // saveToFolder() joined with "index.html".
     QString outputHtmlFileName() const override;

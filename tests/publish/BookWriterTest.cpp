@@ -1,5 +1,5 @@
 #include "publish/BookStaging.h"
-#include "publish/FlashBookOutput.h"
+#include "publish/BookWriter.h"
 
 #include "annotations/Outline.h"
 #include "annotations/PageLinks.h"
@@ -43,7 +43,7 @@ QByteArray readContainer(const QString& container, const QString& scratch)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-class BookWriter : public test::TemplateResources {
+class BookWriterTest : public test::TemplateResources {
 protected:
     void SetUp() override
     {
@@ -97,9 +97,9 @@ protected:
         QDir().mkpath(preview);
     }
 
-    std::unique_ptr<FlashBookOutput> writer(const QString& name = QStringLiteral("report.html"))
+    std::unique_ptr<BookWriter> writer(const QString& name = QStringLiteral("report.html"))
     {
-        auto w = std::make_unique<FlashBookOutput>(source, tmpl, book, name);
+        auto w = std::make_unique<BookWriter>(source, tmpl, book, name);
         w->setPageLinks(annotations);
         w->setOutline(outline);
         w->setPreviewFolder(preview);
@@ -119,7 +119,7 @@ protected:
     QString book, preview;
 };
 
-TEST_F(BookWriter, WritesTheWholeBookAndEmbedsAPageListWhenTheWorkingFolderHasNone)
+TEST_F(BookWriterTest, WritesTheWholeBookAndEmbedsAPageListWhenTheWorkingFolderHasNone)
 {
     // A ten-page book was there before, beside a file of the user's.
     QByteArray manifest = "# leafcraft book manifest 1\nfiles/extfiles/LogoFile.gif\n";
@@ -194,7 +194,7 @@ TEST_F(BookWriter, WritesTheWholeBookAndEmbedsAPageListWhenTheWorkingFolderHasNo
     EXPECT_EQ(items[4].attribute("pageIndex"), QStringLiteral("3"));
 }
 
-TEST_F(BookWriter, TakesTheWorkingFoldersPageListAndItsEditorFiles)
+TEST_F(BookWriterTest, TakesTheWorkingFoldersPageListAndItsEditorFiles)
 {
     writeAbsolute(preview + "/pages.xml", "<Pages bace=\"\" largeWidth=\"1\"><Page type=\"Image\"/></Pages>");
     writeAbsolute(preview + "/files/editor/clip.swf", "clip");
@@ -206,7 +206,7 @@ TEST_F(BookWriter, TakesTheWorkingFoldersPageListAndItsEditorFiles)
     EXPECT_EQ(doc.root().firstChild("Pages").attribute("largeWidth"), QStringLiteral("1"));
 }
 
-TEST_F(BookWriter, ADamagedWorkingPageListFailsAndKeepsThePreviousConfiguration)
+TEST_F(BookWriterTest, ADamagedWorkingPageListFailsAndKeepsThePreviousConfiguration)
 {
     writeAbsolute(book + "/files/config.xml", "previous");
     writeAbsolute(preview + "/pages.xml", "<Pages><broken></Pages>");
@@ -220,7 +220,7 @@ TEST_F(BookWriter, ADamagedWorkingPageListFailsAndKeepsThePreviousConfiguration)
     EXPECT_EQ(readAbsolute(book + "/files/config.xml"), QByteArray("previous"));
 }
 
-TEST_F(BookWriter, WithoutHTMLSettingsThePageIsACopyAndAFileValueChangeLeavesOneLogo)
+TEST_F(BookWriterTest, WithoutHTMLSettingsThePageIsACopyAndAFileValueChangeLeavesOneLogo)
 {
     auto w = writer(QString());
     w->setHtmlConfig(nullptr);
@@ -234,7 +234,7 @@ TEST_F(BookWriter, WithoutHTMLSettingsThePageIsACopyAndAFileValueChangeLeavesOne
     EXPECT_EQ(readAbsolute(book + "/files/extfiles/LogoFile.gif"), QByteArray("GIF"));
 }
 
-TEST_F(BookWriter, ManyPagesAreCopiedInBookOrderWithTheLaterOfTwoPagesWinningATarget)
+TEST_F(BookWriterTest, ManyPagesAreCopiedInBookOrderWithTheLaterOfTwoPagesWinningATarget)
 {
     BookPageList normal;
     for (int i = 1; i <= 40; ++i) {

@@ -1,4 +1,4 @@
-#include "publish/FlashBookOutputApp.h"
+#include "publish/AppBundleWriter.h"
 
 #include "platform/Log.h"
 #include "platform/Platform.h"
@@ -15,7 +15,7 @@ namespace {
 
 QString resourcesFolderFor(const QString& folder, const QString& name)
 {
-    return QDir::cleanPath(QDir(folder).filePath(FlashBookOutputApp::bundleNameFor(name)) +
+    return QDir::cleanPath(QDir(folder).filePath(AppBundleWriter::bundleNameFor(name)) +
                            QStringLiteral("/Contents/Resources/"));
 }
 
@@ -56,24 +56,24 @@ QStringList copyTree(const QString& from, const QString& to)
 
 } // namespace
 
-FlashBookOutputApp::FlashBookOutputApp(std::shared_ptr<PageSource> pageSource,
+AppBundleWriter::AppBundleWriter(std::shared_ptr<PageSource> pageSource,
                                        std::shared_ptr<Template> bookTemplate, const QString& saveToFolder,
                                        const QString& toName)
-    : FlashBookOutput(std::move(pageSource), std::move(bookTemplate), resourcesFolderFor(saveToFolder, toName),
+    : BookWriter(std::move(pageSource), std::move(bookTemplate), resourcesFolderFor(saveToFolder, toName),
                       bundleNameFor(toName))
 {
 }
 
-FlashBookOutputApp::~FlashBookOutputApp() = default;
+AppBundleWriter::~AppBundleWriter() = default;
 
-QString FlashBookOutputApp::bundleNameFor(const QString& name)
+QString AppBundleWriter::bundleNameFor(const QString& name)
 {
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString base = dot > 0 ? name.left(dot) : name;
     return base + QStringLiteral(".app");
 }
 
-bool FlashBookOutputApp::isOurBundle(const QString& bundlePath)
+bool AppBundleWriter::isOurBundle(const QString& bundlePath)
 {
     const QFileInfo bundle(bundlePath);
     if (!bundle.isDir() || bundle.isSymLink())
@@ -90,22 +90,22 @@ bool FlashBookOutputApp::isOurBundle(const QString& bundlePath)
     return open >= 0 && close > open && text.mid(open + 8, close - open - 8).trimmed() == bundleIdentifier();
 }
 
-QString FlashBookOutputApp::outputHtmlFileName() const
+QString AppBundleWriter::outputHtmlFileName() const
 {
     return QDir(saveToFolder()).filePath(QStringLiteral("index.html"));
 }
 
-QString FlashBookOutputApp::outputFileName() const
+QString AppBundleWriter::outputFileName() const
 {
     return withoutLastComponents(saveToFolder(), 2);
 }
 
-QString FlashBookOutputApp::bookRoot() const
+QString AppBundleWriter::bookRoot() const
 {
     return withoutLastComponents(QDir::cleanPath(saveToFolder()), 3);
 }
 
-void FlashBookOutputApp::writeBook()
+void AppBundleWriter::writeBook()
 {
     const QString bundle = outputFileName();
     writeStaged([this, bundle] {

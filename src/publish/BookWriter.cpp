@@ -1,4 +1,4 @@
-#include "publish/FlashBookOutput.h"
+#include "publish/BookWriter.h"
 
 #include "annotations/Outline.h"
 #include "annotations/PageLinks.h"
@@ -46,7 +46,7 @@ QString& defaultPreviewFolder()
 
 // ------------------------------------------------------------------ paths and primitives
 
-QString FlashBookOutput::previewPath()
+QString BookWriter::previewPath()
 {
     if (!m_previewFolder.isEmpty()) {
         m_previewPath = QDir::cleanPath(m_previewFolder);
@@ -60,19 +60,19 @@ QString FlashBookOutput::previewPath()
     return m_previewPath;
 }
 
-void FlashBookOutput::setDefaultPreviewFolder(const QString& folder)
+void BookWriter::setDefaultPreviewFolder(const QString& folder)
 {
     defaultPreviewFolder() = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
 }
 
-QString FlashBookOutput::baseFolder(const QString& base) const
+QString BookWriter::baseFolder(const QString& base) const
 {
     if (!base.isEmpty())
         return base;
     return m_writeFolder.isEmpty() ? m_saveToFolder : m_writeFolder;
 }
 
-QString FlashBookOutput::manifestPath() const
+QString BookWriter::manifestPath() const
 {
     // Both made absolute: a relative name given to QDir::relativeFilePath counts from the folder.
     const QString inRoot =
@@ -80,12 +80,12 @@ QString FlashBookOutput::manifestPath() const
     return inRoot == QLatin1String(".") ? BookStaging::manifestName() : inRoot + QLatin1Char('/') + BookStaging::manifestName();
 }
 
-QString FlashBookOutput::stagedPath(const QString& path) const
+QString BookWriter::stagedPath(const QString& path) const
 {
     return m_activeStaging ? m_activeStaging->stagedPath(path) : path;
 }
 
-QString FlashBookOutput::resourcePath(const QString& base, const QString& relative) const
+QString BookWriter::resourcePath(const QString& base, const QString& relative) const
 {
     QString path = baseFolder(base) + QLatin1Char('/') + m_resourceFolder;
     if (!relative.isEmpty())
@@ -95,7 +95,7 @@ QString FlashBookOutput::resourcePath(const QString& base, const QString& relati
 
 // ------------------------------------------------------------------ the whole book
 
-void FlashBookOutput::writeBook()
+void BookWriter::writeBook()
 {
     if (!m_staging && !QFileInfo(m_saveToFolder).isDir()) {
         warn(m_saveToFolder, QStringLiteral("the book folder does not exist; nothing was written"), true);
@@ -104,7 +104,7 @@ void FlashBookOutput::writeBook()
     writeStaged([this] { writeStagedBook(); });
 }
 
-void FlashBookOutput::writeStaged(const std::function<void()>& write)
+void BookWriter::writeStaged(const std::function<void()>& write)
 {
     std::optional<BookStaging> own;
     m_activeStaging = m_staging;
@@ -150,7 +150,7 @@ void FlashBookOutput::writeStaged(const std::function<void()>& write)
     m_activeStaging = nullptr;
 }
 
-void FlashBookOutput::writeStagedBook()
+void BookWriter::writeStagedBook()
 {
     // The page and thumbnail copies run in the background while the documents are built;
     // they are all finished (and their failures reported) before this returns or throws.
@@ -166,7 +166,7 @@ void FlashBookOutput::writeStagedBook()
     finishCopies();
 }
 
-void FlashBookOutput::writeWholeBook()
+void BookWriter::writeWholeBook()
 {
     const QString none;
     removeExtraFiles(none);
@@ -244,20 +244,20 @@ void FlashBookOutput::writeWholeBook()
     }
 }
 
-QString FlashBookOutput::outputHtmlFileName() const
+QString BookWriter::outputHtmlFileName() const
 {
     const QString name = m_saveToFileName.isEmpty() ? QStringLiteral("index.html") : m_saveToFileName;
     return QDir::cleanPath(m_saveToFolder + QLatin1Char('/') + name);
 }
 
-QString FlashBookOutput::outputFileName() const
+QString BookWriter::outputFileName() const
 {
     return outputHtmlFileName();
 }
 
 // ------------------------------------------------------------------ the steps
 
-void FlashBookOutput::removeExtraFiles(const QString& base)
+void BookWriter::removeExtraFiles(const QString& base)
 {
     const QString ext = resourcePath(base, m_extraFilesFolder) + QLatin1Char('/');
     for (const char* e : {"jpg", "png", "gif"})
@@ -267,7 +267,7 @@ void FlashBookOutput::removeExtraFiles(const QString& base)
     QFile::remove(ext + QStringLiteral("SoundFile.mp3"));
 }
 
-void FlashBookOutput::writePagePictures(const QString& base)
+void BookWriter::writePagePictures(const QString& base)
 {
     const QString folder = resourcePath(base, m_normalPageFolder);
     removePath(folder);
@@ -291,7 +291,7 @@ void FlashBookOutput::writePagePictures(const QString& base)
         writeSwfPicture(p.from, p.to);
 }
 
-void FlashBookOutput::writeSwfPicture(const QString& swfPath, const QString& jpgPath)
+void BookWriter::writeSwfPicture(const QString& swfPath, const QString& jpgPath)
 {
     QFile::remove(jpgPath);
     QByteArray jpeg;
@@ -310,7 +310,7 @@ void FlashBookOutput::writeSwfPicture(const QString& swfPath, const QString& jpg
         warn(jpgPath, QStringLiteral("cannot write the page picture: %1").arg(problem), true);
 }
 
-void FlashBookOutput::writeZoomedPictures(const QString& base)
+void BookWriter::writeZoomedPictures(const QString& base)
 {
     // The zoom shows the normal pages unless the import made large pictures for it.
     const QString folder = resourcePath(base, m_zoomedPageFolder);
@@ -319,7 +319,7 @@ void FlashBookOutput::writeZoomedPictures(const QString& base)
         copyPictures(folder, m_pageSource->zoomedPages());
 }
 
-void FlashBookOutput::writeThumbnails(const QString& base)
+void BookWriter::writeThumbnails(const QString& base)
 {
     const QString folder = resourcePath(base, m_thumbPageFolder);
     removePath(folder);
@@ -329,7 +329,7 @@ void FlashBookOutput::writeThumbnails(const QString& base)
         warn(folder, QStringLiteral("cannot create the folder"), true);
 }
 
-void FlashBookOutput::copyPictures(const QString& folder, const std::vector<std::unique_ptr<BookPage>>& pictures)
+void BookWriter::copyPictures(const QString& folder, const std::vector<std::unique_ptr<BookPage>>& pictures)
 {
     if (!QDir().mkpath(folder)) {
         warn(folder, QStringLiteral("cannot create the folder"), true);
@@ -342,7 +342,7 @@ void FlashBookOutput::copyPictures(const QString& folder, const std::vector<std:
     copyFiles(copies);
 }
 
-void FlashBookOutput::writeExtraFiles(const QString& base)
+void BookWriter::writeExtraFiles(const QString& base)
 {
     const QString folder = resourcePath(base, m_extraFilesFolder);
     QDir().mkpath(folder);
@@ -369,7 +369,7 @@ void FlashBookOutput::writeExtraFiles(const QString& base)
     }
 }
 
-void FlashBookOutput::writeExtraFiles(const QString& base, const TemplateProperty& childPro)
+void BookWriter::writeExtraFiles(const QString& base, const TemplateProperty& childPro)
 {
     if (childPro.propertyType() == pt_file && !childPro.value().isEmpty()) {
         const QString target = resourcePath(base, m_extraFilesFolder) + QLatin1Char('/') + childPro.key()
@@ -385,7 +385,7 @@ void FlashBookOutput::writeExtraFiles(const QString& base, const TemplatePropert
         writeExtraFiles(base, *child);
 }
 
-void FlashBookOutput::writeAnnotationFiles(const QString& base)
+void BookWriter::writeAnnotationFiles(const QString& base)
 {
     if (!m_annotations)
         return;
@@ -398,12 +398,12 @@ void FlashBookOutput::writeAnnotationFiles(const QString& base)
     }
 }
 
-void FlashBookOutput::writeThemeFiles(const QString& base)
+void BookWriter::writeThemeFiles(const QString& base)
 {
     QDir().mkpath(resourcePath(base, QStringLiteral("theme")));
 }
 
-QStringList FlashBookOutput::searchTexts()
+QStringList BookWriter::searchTexts()
 {
     if (m_searchTexts)
         return *m_searchTexts;
@@ -462,7 +462,7 @@ QStringList FlashBookOutput::searchTexts()
     return texts;
 }
 
-void FlashBookOutput::writeSearchFile(const QString& base)
+void BookWriter::writeSearchFile(const QString& base)
 {
     const QString folder = resourcePath(base, m_searchFolder);
     QDir().mkpath(folder);
@@ -478,13 +478,13 @@ void FlashBookOutput::writeSearchFile(const QString& base)
 
 // ------------------------------------------------------------------ URLs
 
-QString FlashBookOutput::normalPageUrl(const BookPage& page) const
+QString BookWriter::normalPageUrl(const BookPage& page) const
 {
     return m_normalPageFolder + QLatin1Char('/') + QString::number(page.pageIndex()) + QLatin1Char('.')
         + bookdoc::pathExtension(page.pageFilePath());
 }
 
-QString FlashBookOutput::zoomedPageUrl(const BookPage& page) const
+QString BookWriter::zoomedPageUrl(const BookPage& page) const
 {
     const BookPage* zoomed = m_pageSource ? m_pageSource->zoomedPageAt(page.pageIndex()) : nullptr;
     if (!zoomed)
@@ -492,7 +492,7 @@ QString FlashBookOutput::zoomedPageUrl(const BookPage& page) const
     return m_zoomedPageFolder + QLatin1Char('/') + QString::number(zoomed->pageIndex()) + QStringLiteral(".jpg");
 }
 
-QString FlashBookOutput::thumbPageUrl(const BookPage& page) const
+QString BookWriter::thumbPageUrl(const BookPage& page) const
 {
     return m_thumbPageFolder + QLatin1Char('/') + QString::number(page.pageIndex()) + QStringLiteral(".jpg");
 }
