@@ -3,7 +3,7 @@
 // "Importing: n of m pages" and hands the results to the controller when it succeeds.
 #pragma once
 
-#include "app/QuiremarkAppDelegate.h"
+#include "app/AppController.h"
 #include "platform/NotificationCenter.h"
 #include "support/Error.h"
 

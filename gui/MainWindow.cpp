@@ -10,7 +10,7 @@
 #include "PublishDialog.h"
 #include "SelectTemplateDialog.h"
 
-#include "app/QuiremarkAppDelegate.h"
+#include "app/AppController.h"
 #include "templates/Template.h"
 #include "templates/TemplatePropertyModel.h"
 
@@ -77,7 +77,7 @@ MainWindow::MainWindow()
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::setDelegate(QuiremarkAppDelegate* delegate)
+void MainWindow::setDelegate(AppController* delegate)
 {
     m_delegate = delegate;
     buildToolBar();
@@ -85,7 +85,7 @@ void MainWindow::setDelegate(QuiremarkAppDelegate* delegate)
 
 QAction* MainWindow::addCommand(const QString& name, const QString& text, const QString& iconText,
                                 const QString& tip, const QKeySequence& shortcut,
-                                void (QuiremarkAppDelegate::*slot)())
+                                void (AppController::*slot)())
 {
     auto* a = new QAction(namedIcon(name), text, this);
     a->setIconText(iconText);
@@ -112,31 +112,31 @@ void MainWindow::buildToolBar()
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     bar->setIconSize(QSize(32, 32));
     bar->addAction(addCommand(QStringLiteral("import"), tr("&Import PDF…"), tr("Import PDF"),
-                              tr("Import a PDF document"), QKeySequence::Open, &QuiremarkAppDelegate::onImportPdf));
+                              tr("Import a PDF document"), QKeySequence::Open, &AppController::onImportPdf));
     bar->addAction(addCommand(QStringLiteral("template"), tr("&Select Template…"), tr("Template"),
                               tr("Choose a template and style"), QKeySequence(),
-                              &QuiremarkAppDelegate::onSelectTemplate));
+                              &AppController::onSelectTemplate));
     bar->addAction(addCommand(QStringLiteral("publish"), tr("&Publish…"), tr("Publish"), tr("Publish the book"),
-                              QKeySequence::Print, &QuiremarkAppDelegate::onExportBook));
+                              QKeySequence::Print, &AppController::onExportBook));
     bar->addAction(addCommand(QStringLiteral("editor"), tr("Page &Editor…"), tr("Page editor"),
                               tr("Place pictures, movies, sounds and links on the pages"), QKeySequence(),
-                              &QuiremarkAppDelegate::onPageEditor));
+                              &AppController::onPageEditor));
     bar->addSeparator();
     m_applyAction = addCommand(QStringLiteral("apply"), tr("&Apply Change"), tr("Apply change"),
                                tr("Show the changes in the preview"), QKeySequence(Qt::CTRL | Qt::Key_R),
-                               &QuiremarkAppDelegate::onApplyChange);
+                               &AppController::onApplyChange);
     bar->addAction(m_applyAction);
     bar->addSeparator();
     bar->addAction(addCommand(QStringLiteral("export"), tr("E&xport Settings…"), tr("Export settings"),
                               tr("Save the property values"), QKeySequence(),
-                              &QuiremarkAppDelegate::onExportTemplateSettings));
+                              &AppController::onExportTemplateSettings));
     bar->addAction(addCommand(QStringLiteral("importSettings"), tr("I&mport Settings…"), tr("Import settings"),
-                              tr("Load property values"), QKeySequence(), &QuiremarkAppDelegate::onImportTemplateSettings));
+                              tr("Load property values"), QKeySequence(), &AppController::onImportTemplateSettings));
     bar->addSeparator();
     bar->addAction(addCommand(QStringLiteral("help"), tr("Leafcraft &Manual"), tr("Help"), tr("Open the user manual"),
-                              QKeySequence::HelpContents, &QuiremarkAppDelegate::onOpenHelp));
+                              QKeySequence::HelpContents, &AppController::onOpenHelp));
     bar->addAction(addCommand(QStringLiteral("about"), tr("&About Leafcraft"), tr("About"), tr("About Leafcraft"),
-                              QKeySequence(), &QuiremarkAppDelegate::onOpenAbout));
+                              QKeySequence(), &AppController::onOpenAbout));
     buildMenuBar();
 }
 

@@ -16,7 +16,7 @@ class QTreeView;
 class QWebEngineView;
 
 namespace leafcraft {
-class QuiremarkAppDelegate;
+class AppController;
 }
 
 namespace leafcraft::gui {
@@ -27,8 +27,8 @@ public:
     MainWindow();
     ~MainWindow() override;
 
-    void setDelegate(QuiremarkAppDelegate* delegate);
-    QuiremarkAppDelegate* delegate() const { return m_delegate; }
+    void setDelegate(AppController* delegate);
+    AppController* delegate() const { return m_delegate; }
     QTreeView* outlineView() const { return m_outline; }
     QWebEngineView* webView() const { return m_webView; }
     QAction* action(const QString& name) const;
@@ -71,12 +71,12 @@ private:
     // `text` is the menu's text (with its mnemonic and an ellipsis when the command asks more),
     // `iconText` the tool bar's.
     QAction* addCommand(const QString& name, const QString& text, const QString& iconText, const QString& tip,
-                        const QKeySequence& shortcut, void (QuiremarkAppDelegate::*slot)());
+                        const QKeySequence& shortcut, void (AppController::*slot)());
     // Keeps the frame, title bar included, inside the screen's available area.
     void fitFrameToScreen();
     QRect availableArea() const;
 
-    QuiremarkAppDelegate* m_delegate = nullptr;
+    AppController* m_delegate = nullptr;
     QTreeView* m_outline = nullptr;
     QGroupBox* m_tipBox = nullptr;
     QTextEdit* m_tip = nullptr;

@@ -1,6 +1,6 @@
 #include "PageEditorWindow.h"
 
-#include "app/QuiremarkAppDelegate.h"
+#include "app/AppController.h"
 
 #include <QDesktopServices>
 #include <QPromise>
@@ -106,7 +106,7 @@ void PageEditorWindow::endEditor(int code)
 
 void PageEditorWindow::openManual()
 {
-    const QString manual = QuiremarkAppDelegate::manualPath(QStringLiteral("quiremark for mac manual.pdf"));
+    const QString manual = AppController::manualPath(QStringLiteral("quiremark for mac manual.pdf"));
     if (!manual.isEmpty())
         QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
 }

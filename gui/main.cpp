@@ -6,7 +6,7 @@
 #include "MainWindow.h"
 #include "Screenshots.h"
 
-#include "app/QuiremarkAppDelegate.h"
+#include "app/AppController.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -110,7 +110,7 @@ int main(int argc, char** argv)
     options.process(app);
 
     leafcraft::gui::MainWindow window;
-    leafcraft::LeafcraftAppDelegate delegate(&window);
+    leafcraft::AppController delegate(&window);
     window.setDelegate(&delegate);
     QObject::connect(&window, &leafcraft::gui::MainWindow::closing, &app, &QApplication::quit);
     bool terminated = false;

@@ -45,7 +45,7 @@ LivePreview::~LivePreview()
         ::close(m_lockFd);
 }
 
-void LivePreview::makeFlashPreviewFolder()
+void LivePreview::makePreviewFolder()
 {
     const QString base = QDir::cleanPath(FileUtility::userAppSupportFolder() + QStringLiteral("/Quiresheet"));
     QDir().mkpath(base);
@@ -73,7 +73,7 @@ void LivePreview::makeFlashPreviewFolder()
 void LivePreview::preparePreviewFolder(const QString& /*basePath*/)
 {
     if (m_previewFolder.isEmpty())
-        makeFlashPreviewFolder();
+        makePreviewFolder();
 }
 
 QString LivePreview::applyChange(const std::shared_ptr<Template>& bookTemplate,
@@ -83,7 +83,7 @@ QString LivePreview::applyChange(const std::shared_ptr<Template>& bookTemplate,
                                  const std::function<bool(int done, int total)>& progress)
 {
     if (m_previewFolder.isEmpty())
-        makeFlashPreviewFolder();
+        makePreviewFolder();
     auto html = std::make_shared<HTMLConfigInfo>();
     BookWriter writer(pageSource, bookTemplate, m_previewFolder, QStringLiteral("index.html"));
     try {
@@ -135,7 +135,7 @@ void LivePreview::removePageList()
         QFile::remove(m_previewFolder + QStringLiteral("/pages.xml"));
 }
 
-void LivePreview::removeFlashPreviewFolder()
+void LivePreview::removePreviewFolder()
 {
     if (!m_previewFolder.isEmpty() && QFileInfo::exists(m_previewFolder))
         QDir(m_previewFolder).removeRecursively();

@@ -25,7 +25,7 @@ public:
     LivePreview& operator=(const LivePreview&) = delete;
 
     // "" until the folder has been made.
-    const QString& flashPreviewFolder() const { return m_previewFolder; }
+    const QString& previewFolder() const { return m_previewFolder; }
 
     // Creates this instance's own preview folder "<Application Support>/Quiresheet/preview-XXXXXX"
     // (mode 0700; without an Application Support folder, in a private temporary folder) beside
@@ -33,7 +33,7 @@ public:
     // removing the previews whose owners are gone; makes it the writers' working folder and
     // makes the Flash player trust the folder above it. Two instances never share a preview,
     // and a new start never sees an earlier one's page list.
-    void makeFlashPreviewFolder();
+    void makePreviewFolder();
     // Makes sure the preview folder exists (every caller passes "").
     void preparePreviewFolder(const QString& basePath);
 
@@ -58,7 +58,7 @@ public:
     // Deletes the page list so that the next regeneration writes a fresh one (import end).
     void removePageList();
     // Deletes the preview folder with its contents.
-    void removeFlashPreviewFolder();
+    void removePreviewFolder();
 
 private:
     QString m_previewFolder = QStringLiteral("");

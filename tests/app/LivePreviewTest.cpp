@@ -31,9 +31,9 @@ protected:
 TEST_F(Preview, RegeneratesIntoThePreviewFolderAndKeepsItsPageList)
 {
     LivePreview preview;
-    EXPECT_EQ(preview.flashPreviewFolder(), QStringLiteral(""));
+    EXPECT_EQ(preview.previewFolder(), QStringLiteral(""));
     const QString html = preview.applyChange(tmpl, source, nullptr, nullptr);
-    const QString folder = preview.flashPreviewFolder();
+    const QString folder = preview.previewFolder();
     EXPECT_TRUE(folder.startsWith(platform.paths().userAppSupportDir() + QStringLiteral("/Quiresheet/preview-")));
     EXPECT_EQ(html, folder + QStringLiteral("/index.html"));
     EXPECT_EQ(readAbsolute(html), QByteArray("<title>Preview</title>"));
@@ -54,15 +54,15 @@ TEST_F(Preview, RegeneratesIntoThePreviewFolderAndKeepsItsPageList)
     // A second instance has a preview of its own; a preview whose owner is gone is removed.
     {
         LivePreview other;
-        other.makeFlashPreviewFolder();
-        EXPECT_NE(other.flashPreviewFolder(), folder);
-        EXPECT_TRUE(QFileInfo::exists(other.flashPreviewFolder() + QStringLiteral(".lock")));
+        other.makePreviewFolder();
+        EXPECT_NE(other.previewFolder(), folder);
+        EXPECT_TRUE(QFileInfo::exists(other.previewFolder() + QStringLiteral(".lock")));
     } // its lock is released, as when an instance crashes
     LivePreview third;
-    third.makeFlashPreviewFolder();
+    third.makePreviewFolder();
     // This preview and the third one, each with its lock: the crashed one's is gone.
     EXPECT_EQ(QDir(QFileInfo(folder).path()).entryList({QStringLiteral("preview-*")}, QDir::AllEntries).size(), 4);
-    preview.removeFlashPreviewFolder();
+    preview.removePreviewFolder();
     EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
@@ -71,12 +71,12 @@ TEST_F(Preview, PageListPathsRoundTripAndKeepNonAsciiText)
     LivePreview preview;
     preview.rewritePageListPaths(true); // no folder, no list: nothing happens
     preview.preparePreviewFolder(QString());
-    const QString list = preview.flashPreviewFolder() + QStringLiteral("/pages.xml");
+    const QString list = preview.previewFolder() + QStringLiteral("/pages.xml");
     const QByteArray original = QStringLiteral("<Pages bace=\"\"><Page><Item name=\"Link\" href=\"https://ex/ä€\"/></Page></Pages>").toUtf8();
     writeAbsolute(list, original);
     preview.rewritePageListPaths(true);
     const QByteArray absolute = readAbsolute(list);
-    EXPECT_TRUE(absolute.startsWith(QStringLiteral("<Pages bace=\"%1/files/\">").arg(preview.flashPreviewFolder()).toUtf8()))
+    EXPECT_TRUE(absolute.startsWith(QStringLiteral("<Pages bace=\"%1/files/\">").arg(preview.previewFolder()).toUtf8()))
         << absolute.toStdString();
     preview.rewritePageListPaths(false);
     EXPECT_EQ(readAbsolute(list), original);

@@ -9,7 +9,7 @@
 #include "PublishDialog.h"
 #include "SelectTemplateDialog.h"
 
-#include "app/QuiremarkAppDelegate.h"
+#include "app/AppController.h"
 #include "import/PageSource.h"
 #include "support/ConfigContainer.h"
 #include "templates/Template.h"
@@ -60,11 +60,11 @@ private slots:
 void EndToEndTest::importEditStyleAndPublish()
 {
     MainWindow window;
-    LeafcraftAppDelegate delegate(&window);
+    AppController delegate(&window);
     window.setDelegate(&delegate);
     delegate.launch();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QString preview = delegate.flashPreviewFolder();
+    const QString preview = delegate.previewFolder();
     QVERIFY(QFileInfo(preview + QLatin1String("/index.html")).isFile());
 
     // ---- Import all pages of a 5-page PDF as JPG pages, with links and bookmarks.
@@ -168,7 +168,7 @@ void EndToEndTest::importEditStyleAndPublish()
     QVERIFY(namesIn(out + QLatin1String("/files/mobile"), QStringLiteral("*.jpg")).isEmpty());
     QVERIFY(QFileInfo(out + QLatin1String("/mobile/index.html")).isFile());
     QVERIFY(QFileInfo(out + QLatin1String("/mobile/javascript/main.js")).isFile());
-    delegate.removeFlashPreviewFolder();
+    delegate.removePreviewFolder();
 }
 
 static SuiteRegistration<EndToEndTest> registration("EndToEndTest");

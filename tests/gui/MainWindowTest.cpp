@@ -5,7 +5,7 @@
 #include "GuiTestSupport.h"
 #include "MainWindow.h"
 
-#include "app/QuiremarkAppDelegate.h"
+#include "app/AppController.h"
 #include "templates/Template.h"
 #include "templates/TemplatePropertyModel.h"
 #include "templates/TemplateProperty.h"
@@ -42,13 +42,13 @@ private:
     QModelIndex indexOfKey(const QString& key, int column) const;
 
     std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<LeafcraftAppDelegate> m_delegate;
+    std::unique_ptr<AppController> m_delegate;
 };
 
 void MainWindowTest::initTestCase()
 {
     m_window = std::make_unique<MainWindow>();
-    m_delegate = std::make_unique<LeafcraftAppDelegate>(m_window.get());
+    m_delegate = std::make_unique<AppController>(m_window.get());
     m_window->setDelegate(m_delegate.get());
     m_delegate->launch();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -57,7 +57,7 @@ void MainWindowTest::initTestCase()
 
 void MainWindowTest::cleanupTestCase()
 {
-    m_delegate->removeFlashPreviewFolder();
+    m_delegate->removePreviewFolder();
     m_window.reset();
     m_delegate.reset();
 }

@@ -5,7 +5,7 @@
 #include "MainWindow.h"
 #include "PageEditorWindow.h"
 
-#include "app/QuiremarkAppDelegate.h"
+#include "app/AppController.h"
 #include "platform/Platform.h"
 
 #include <QAction>
@@ -47,11 +47,11 @@ private slots:
 void PageEditorTest::placesItemsAndSaves()
 {
     MainWindow window;
-    LeafcraftAppDelegate controller(&window);
+    AppController controller(&window);
     window.setDelegate(&controller);
     controller.launch();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QString preview = controller.flashPreviewFolder();
+    const QString preview = controller.previewFolder();
 
     QAction* button = window.action(QStringLiteral("editor"));
     QVERIFY(button && button->isEnabled());
@@ -102,7 +102,7 @@ void PageEditorTest::placesItemsAndSaves()
     const QRegularExpressionMatch image = QRegularExpression(QStringLiteral("name=\"Image\"[^>]*href=\"(editor/\\d{12}\\.jpg)\"")).match(saved);
     QVERIFY2(image.hasMatch(), qPrintable(saved));
     QVERIFY(QFileInfo(preview + QStringLiteral("/files/") + image.captured(1)).isFile());
-    controller.removeFlashPreviewFolder();
+    controller.removePreviewFolder();
 }
 
 static SuiteRegistration<PageEditorTest> registration("PageEditorTest");

@@ -1,4 +1,4 @@
-#include "app/QuiremarkAppDelegate.h"
+#include "app/AppController.h"
 
 #include "annotations/Outline.h"
 #include "annotations/PdfPageLinks.h"
@@ -26,14 +26,14 @@
 
 namespace leafcraft {
 
-QuiremarkAppDelegate::QuiremarkAppDelegate(AppWindow* window, QObject* parent)
+AppController::AppController(AppWindow* window, QObject* parent)
     : QObject(parent), m_window(window)
 {
 }
 
-QuiremarkAppDelegate::~QuiremarkAppDelegate() = default;
+AppController::~AppController() = default;
 
-QStringList QuiremarkAppDelegate::demoPageFiles(const QString& folder)
+QStringList AppController::demoPageFiles(const QString& folder)
 {
     // The demonstration pages ship under AppFiles/; a folder directly in the resources serves too.
     const Resources& res = Platform::current().resources();
@@ -46,7 +46,7 @@ QStringList QuiremarkAppDelegate::demoPageFiles(const QString& folder)
     return out;
 }
 
-QString QuiremarkAppDelegate::manualPath(const QString& fileName)
+QString AppController::manualPath(const QString& fileName)
 {
     // The build renders the manual beside the program; an installed program finds it in its
     // resource folder.
@@ -59,7 +59,7 @@ QString QuiremarkAppDelegate::manualPath(const QString& fileName)
     return QString();
 }
 
-void QuiremarkAppDelegate::launch()
+void AppController::launch()
 {
     AppLog::setUpLog();
     m_window->hideWindow();
@@ -91,7 +91,7 @@ void QuiremarkAppDelegate::launch()
     updateWindowTitle();
 }
 
-QString QuiremarkAppDelegate::windowTitle() const
+QString AppController::windowTitle() const
 {
     // "<book> – <template> (<style>) – Leafcraft": the book is the imported PDF's name.
     QStringList parts;
@@ -105,12 +105,12 @@ QString QuiremarkAppDelegate::windowTitle() const
     return parts.join(QStringLiteral(" – "));
 }
 
-void QuiremarkAppDelegate::updateWindowTitle()
+void AppController::updateWindowTitle()
 {
     m_window->setWindowTitle(windowTitle());
 }
 
-void QuiremarkAppDelegate::prepareToQuit()
+void AppController::prepareToQuit()
 {
     // The converters' work folders go with their page sources below: only this run's.
     m_tipObserver.reset();
@@ -119,32 +119,32 @@ void QuiremarkAppDelegate::prepareToQuit()
         m_templateDelegate->setTemplate(nullptr);
     m_template.reset();
     m_pageSource.reset();
-    removeFlashPreviewFolder();
+    removePreviewFolder();
 }
 
 // ------------------------------------------------------------------ commands
 
-void QuiremarkAppDelegate::onImportPdf()
+void AppController::onImportPdf()
 {
     m_window->beginImportSheet();
 }
 
-void QuiremarkAppDelegate::onSelectTemplate()
+void AppController::onSelectTemplate()
 {
     m_window->beginSelectTemplateSheet(m_template ? m_template->templateName() : QString());
 }
 
-void QuiremarkAppDelegate::onExportBook()
+void AppController::onExportBook()
 {
     m_window->beginPublishSheet(m_template, m_pageSource, m_outline, m_annotations);
 }
 
-void QuiremarkAppDelegate::onApplyChange()
+void AppController::onApplyChange()
 {
     applyChange();
 }
 
-void QuiremarkAppDelegate::onExportTemplateSettings()
+void AppController::onExportTemplateSettings()
 {
     if (!m_template)
         return;
@@ -157,7 +157,7 @@ void QuiremarkAppDelegate::onExportTemplateSettings()
         m_window->showError(tr("The settings could not be written to %1.").arg(path));
 }
 
-void QuiremarkAppDelegate::onImportTemplateSettings()
+void AppController::onImportTemplateSettings()
 {
     if (!m_template)
         return;
@@ -175,7 +175,7 @@ void QuiremarkAppDelegate::onImportTemplateSettings()
     applyChange();
 }
 
-void QuiremarkAppDelegate::keepSettingsFilesOnlyWithConsent(
+void AppController::keepSettingsFilesOnlyWithConsent(
     const QString& settingsFile, const std::vector<std::pair<QString, QString>>& before)
 {
     const std::vector<SettingsFileProblem> problems = settingsFileProblems(*m_template, settingsFile, {});
@@ -200,7 +200,7 @@ void QuiremarkAppDelegate::keepSettingsFilesOnlyWithConsent(
                                 .arg((refused + outside).join(QLatin1Char('\n'))));
 }
 
-void QuiremarkAppDelegate::onOpenHelp()
+void AppController::onOpenHelp()
 {
     const QString path = manualPath();
     if (path.isEmpty())
@@ -209,22 +209,22 @@ void QuiremarkAppDelegate::onOpenHelp()
         m_window->openWithDefaultApp(path);
 }
 
-void QuiremarkAppDelegate::onOpenAbout()
+void AppController::onOpenAbout()
 {
     m_window->showAbout();
 }
 
-void QuiremarkAppDelegate::onPageEditor()
+void AppController::onPageEditor()
 {
     rewritePageListPaths(true);
     if (m_annotations)
         m_annotations = std::make_shared<PdfPageLinks>();
-    m_window->beginPageEditorSheet(m_preview.flashPreviewFolder());
+    m_window->beginPageEditorSheet(m_preview.previewFolder());
 }
 
 // ------------------------------------------------------------------ dialogs ending
 
-void QuiremarkAppDelegate::pageEditorWindowDidEnd(int returnCode)
+void AppController::pageEditorWindowDidEnd(int returnCode)
 {
     if (returnCode == 1)
         m_neverEditor = false;
@@ -233,7 +233,7 @@ void QuiremarkAppDelegate::pageEditorWindowDidEnd(int returnCode)
     applyChange();
 }
 
-void QuiremarkAppDelegate::importFinished(int returnCode, const ImportResult& result)
+void AppController::importFinished(int returnCode, const ImportResult& result)
 {
     if (returnCode != 1)
         return;
@@ -251,7 +251,7 @@ void QuiremarkAppDelegate::importFinished(int returnCode, const ImportResult& re
     applyChange();
 }
 
-void QuiremarkAppDelegate::templateSelectionFinished(int returnCode, const QString& selectedStyle)
+void AppController::templateSelectionFinished(int returnCode, const QString& selectedStyle)
 {
     if (returnCode != 1 || selectedStyle.isEmpty() || !m_template)
         return;
@@ -262,23 +262,23 @@ void QuiremarkAppDelegate::templateSelectionFinished(int returnCode, const QStri
         m_templateDelegate->reload();
     m_window->reloadPropertyOutline(true);
 
-    placeCubeImages(m_preview.flashPreviewFolder(), templateName, styleFolder);
+    placeCubeImages(m_preview.previewFolder(), templateName, styleFolder);
     applyChange();
 }
 
 // ------------------------------------------------------------------ preview
 
-void QuiremarkAppDelegate::makeFlashPreviewFolder()
+void AppController::makePreviewFolder()
 {
-    m_preview.makeFlashPreviewFolder();
+    m_preview.makePreviewFolder();
 }
 
-void QuiremarkAppDelegate::preparePreviewFolder(const QString& basePath)
+void AppController::preparePreviewFolder(const QString& basePath)
 {
     m_preview.preparePreviewFolder(basePath);
 }
 
-bool QuiremarkAppDelegate::applyChange()
+bool AppController::applyChange()
 {
     if (m_applyChangeTimer) {
         m_applyChangeTimer->stop();
@@ -299,36 +299,36 @@ bool QuiremarkAppDelegate::applyChange()
     return true;
 }
 
-void QuiremarkAppDelegate::templatePropertyValueChanged()
+void AppController::templatePropertyValueChanged()
 {
     if (m_applyChangeTimer)
         return;
     m_applyChangeTimer = new QTimer(this);
     m_applyChangeTimer->setInterval(330);
-    connect(m_applyChangeTimer, &QTimer::timeout, this, &QuiremarkAppDelegate::onTimerEvent);
+    connect(m_applyChangeTimer, &QTimer::timeout, this, &AppController::onTimerEvent);
     m_applyChangeTimer->start();
 }
 
-void QuiremarkAppDelegate::onTimerEvent()
+void AppController::onTimerEvent()
 {
     m_applyTag = (m_applyTag + 1) % 3;
     m_window->setApplyChangeImage(QStringLiteral("apply%1").arg(m_applyTag + 1));
 }
 
-void QuiremarkAppDelegate::updateTemplatePropertyTip()
+void AppController::updateTemplatePropertyTip()
 {
     if (TemplateProperty* p = m_window->selectedProperty())
         m_window->showPropertyTip(p->title(), p->desc());
 }
 
-void QuiremarkAppDelegate::rewritePageListPaths(bool absolute)
+void AppController::rewritePageListPaths(bool absolute)
 {
     m_preview.rewritePageListPaths(absolute);
 }
 
-void QuiremarkAppDelegate::removeFlashPreviewFolder()
+void AppController::removePreviewFolder()
 {
-    m_preview.removeFlashPreviewFolder();
+    m_preview.removePreviewFolder();
 }
 
 } // namespace leafcraft

@@ -35,11 +35,11 @@ struct ImportResult {
     int pageHeight = 0;
 };
 
-class QuiremarkAppDelegate : public QObject {
+class AppController : public QObject {
     Q_OBJECT
 public:
-    explicit QuiremarkAppDelegate(AppWindow* window, QObject* parent = nullptr);
-    ~QuiremarkAppDelegate() override;
+    explicit AppController(AppWindow* window, QObject* parent = nullptr);
+    ~AppController() override;
 
     virtual void launch();
     void prepareToQuit();
@@ -66,13 +66,13 @@ public:
     void pageEditorWindowDidEnd(int returnCode);
 
     // ---- The live preview.
-    void makeFlashPreviewFolder();
+    void makePreviewFolder();
     void preparePreviewFolder(const QString& basePath);
     // Regenerates the preview; returns false (after logging "apply change :...") on failure.
     bool applyChange();
     void rewritePageListPaths(bool absolute);
     void onTimerEvent();
-    void removeFlashPreviewFolder();
+    void removePreviewFolder();
     void templatePropertyValueChanged();
     void updateTemplatePropertyTip();
 
@@ -94,7 +94,7 @@ public:
     void setPageLinks(std::shared_ptr<PageLinks> a) { m_annotations = std::move(a); }
     const std::shared_ptr<Outline>& outline() const { return m_outline; }
     void setOutline(std::shared_ptr<Outline> o) { m_outline = std::move(o); }
-    const QString& flashPreviewFolder() const { return m_preview.flashPreviewFolder(); }
+    const QString& previewFolder() const { return m_preview.previewFolder(); }
     bool neverEditor() const { return m_neverEditor; }
     bool applyChangePending() const { return m_applyChangeTimer != nullptr; }
     int applyChangeTag() const { return m_applyTag; }
@@ -119,14 +119,6 @@ private:
     bool m_neverEditor = true;
     ScopedObserver m_tipObserver;
     ScopedObserver m_changeObserver;
-};
-
-// The Leafcraft application's controller; all behaviour is the base class's.
-class LeafcraftAppDelegate : public QuiremarkAppDelegate {
-    Q_OBJECT
-public:
-    using QuiremarkAppDelegate::QuiremarkAppDelegate;
-    void launch() override { QuiremarkAppDelegate::launch(); }
 };
 
 } // namespace leafcraft

@@ -1,6 +1,6 @@
 #include "fakes/TestFiles.h"
 #include "app/AppWindow.h"
-#include "app/QuiremarkAppDelegate.h"
+#include "app/AppController.h"
 #include "fakes/FakePlatform.h"
 #include "import/PageSource.h"
 #include "platform/NotificationCenter.h"
@@ -62,9 +62,9 @@ struct DelegateFixture : ::testing::Test {
     DelegateFixture() { app(); }
     test::FakePlatform platform;
     RecordingWindow window;
-    QuiremarkAppDelegate delegate{&window};
+    AppController delegate{&window};
 
-    QString preview() const { return delegate.flashPreviewFolder(); }
+    QString preview() const { return delegate.previewFolder(); }
 };
 
 } // namespace
@@ -79,7 +79,7 @@ TEST_F(DelegateFixture, StartUpShowsTheDemonstrationBookAndTerminationCleansUp)
     EXPECT_EQ(window.loaded[0], preview() + QLatin1String("/index.html"));
     EXPECT_TRUE(QFileInfo::exists(preview() + QLatin1String("/index.html")));
     EXPECT_TRUE(QFileInfo::exists(preview() + QLatin1String("/files/config.xml")));
-    const QStringList demo = QuiremarkAppDelegate::demoPageFiles(QStringLiteral("DemoImgs_standard/large"));
+    const QStringList demo = AppController::demoPageFiles(QStringLiteral("DemoImgs_standard/large"));
     ASSERT_FALSE(demo.isEmpty());
     EXPECT_EQ(delegate.pageSource()->pages().size(), std::size_t(demo.size()));
     EXPECT_TRUE(QFileInfo::exists(preview() + QLatin1String("/files/page/1.jpg")));
