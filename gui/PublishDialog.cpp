@@ -203,8 +203,9 @@ void PublishDialog::onPublish()
             std::rethrow_exception(thrown);
     } catch (const Error& e) {
         failure = e.text();
-        // Nothing written yet, or the user stopped it: the dialog stays for another try.
-        keepOpen = !writing || e.kind() == ErrorKind::Cancelled;
+        // A publish is all or nothing: after a failure nothing was written, and the dialog
+        // stays for another try (another folder, say).
+        keepOpen = true;
         if (e.kind() == ErrorKind::Cancelled)
             failure.clear();
     } catch (const std::exception& e) {
