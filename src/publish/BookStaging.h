@@ -92,6 +92,7 @@ class BookStaging {
     QString m_manifestPath;
     QString m_staging;
     QStringList m_newFiles;
+    QStringList m_madeFolders; // the folders begin() made for the book, deepest first
     int m_lockFd = -1;
     bool m_private = false;
     bool m_replacesUnrecorded = false;
