@@ -4,7 +4,6 @@
 #include "platform/Platform.h"
 #include "publish/FlashBookOutput.h"
 #include "publish/HTMLConfigInfo.h"
-#include "support/FileUtility.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,7 +69,6 @@ void LivePreview::makeFlashPreviewFolder()
             LC_WARN(QStringLiteral("cannot write the preview's lock file[%1]").arg(QFile::decodeName(lock)));
     }
     FlashBookOutput::setDefaultPreviewFolder(m_previewFolder);
-    FileUtility::trustFolderForFlashPlayer(base);
 }
 
 void LivePreview::preparePreviewFolder(const QString& /*basePath*/)
