@@ -107,8 +107,12 @@ void PageEditorWindow::endEditor(int code)
 void PageEditorWindow::openManual()
 {
     const QString manual = QuiremarkAppDelegate::manualPath(QStringLiteral("quiremark for mac manual.pdf"));
-    if (!manual.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
+    if (manual.isEmpty())
+        return;
+    // At the page editor's chapter: the manual's headings are the PDF's named destinations.
+    QUrl url = QUrl::fromLocalFile(manual);
+    url.setFragment(QStringLiteral("nameddest=the-page-editor"));
+    QDesktopServices::openUrl(url);
 }
 
 } // namespace leafcraft::gui
