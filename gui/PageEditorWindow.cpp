@@ -3,6 +3,7 @@
 #include "app/QuiremarkAppDelegate.h"
 
 #include <QDesktopServices>
+#include <QPointer>
 #include <QPromise>
 #include <QFile>
 #include <QFileDialog>
@@ -96,6 +97,17 @@ QFuture<QString> PageEditorWindow::callPageFunction(const QString& call)
         promise->finish();
     });
     return promise->future();
+}
+
+void PageEditorWindow::reject()
+{
+    // Escape and the close button go through the page, which asks before unsaved changes are
+    // dropped and then ends the editor; a page that cannot be asked is simply left.
+    m_view->page()->runJavaScript(QStringLiteral("typeof RequestExit === 'function' && window.myconnector ? (RequestExit(), true) : false"),
+                                  [this, alive = QPointer<PageEditorWindow>(this)](const QVariant& asked) {
+                                      if (alive && !asked.toBool())
+                                          QDialog::reject();
+                                  });
 }
 
 void PageEditorWindow::endEditor(int code)

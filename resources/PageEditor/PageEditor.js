@@ -20,6 +20,7 @@
     var chosen = null;     // the chosen Item element
     var savedFiles = {};   // editor files the saved page list names
     var seenFiles = {};    // every editor file named during this session
+    var savedText = '';    // the page list as last read or saved
     var cascade = 0;
 
     function $(id) { return document.getElementById(id); }
@@ -372,6 +373,7 @@
         b[andExit ? 'SaveAndExit' : 'Save'](function (problem) {
             if (problem) return status('Not saved: ' + problem, true);
             dropFiles(seenFiles, files);
+            savedText = pageListText();
             savedFiles = files;
             seenFiles = Object.assign({}, files);
             status('Saved.');
@@ -384,6 +386,15 @@
         dropFiles(seenFiles, savedFiles);
         b.Exit();
     }
+
+    function pageListText() { return doc ? new XMLSerializer().serializeToString(doc) : ''; }
+
+    // Escape and the window's close button leave as "Exit without saving" does, after asking
+    // when something was changed since the last save.
+    window.RequestExit = function () {
+        if (pageListText() !== savedText && !window.confirm('Leave the page editor without saving your changes?')) return;
+        exit();
+    };
 
     var COMMANDS = {
         picture: function () { pick('SelectImageFile', 'Image'); },
@@ -408,6 +419,7 @@
         pages = Array.prototype.filter.call(doc.documentElement.children, function (c) { return c.tagName === 'Page'; });
         savedFiles = editorFiles();
         seenFiles = Object.assign({}, savedFiles);
+        savedText = pageListText();
         buildStrip();
         if (pages.length) showPage(0);
         status(pages.length + (pages.length === 1 ? ' page.' : ' pages.'));
@@ -421,6 +433,11 @@
         });
         bindPanel();
         window.addEventListener('resize', fitPage);
+        document.addEventListener('keydown', function (e) {
+            if (e.key !== 'Escape' || e.defaultPrevented) return;
+            e.preventDefault();
+            window.RequestExit();
+        });
         var request = new XMLHttpRequest();
         request.open('GET', 'pages.xml');
         request.onload = function () {
