@@ -9,13 +9,11 @@
 #include "platform/Platform.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QFile>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QUrl>
 #include <QWebEngineView>
 
 using namespace leafcraft;
@@ -62,15 +60,6 @@ double attribute(const QString& element, const char* name)
 {
     return QRegularExpression(QStringLiteral(" %1=\"([-0-9.]+)\"").arg(QLatin1String(name))).match(element).captured(1).toDouble();
 }
-
-// Records what the program asks the desktop to open.
-class OpenedUrls : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 } // namespace
 
@@ -144,16 +133,6 @@ void PageEditorTest::placesItemsAndSaves()
         QScreen* screen = editor->screen();
         const QPixmap picture = screen ? screen->grabWindow(editor->winId()) : editor->grab();
         QVERIFY(picture.save(shot));
-    }
-
-    // Help opens the manual at the page editor's chapter (when the manual is built).
-    if (!QuiremarkAppDelegate::manualPath(QStringLiteral("quiremark for mac manual.pdf")).isEmpty()) {
-        OpenedUrls opened;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
-        evaluate(view, QStringLiteral("document.querySelector('[data-command=help]').click()"));
-        QTRY_COMPARE(opened.urls.size(), 1);
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QCOMPARE(opened.urls.first().fragment(), QStringLiteral("nameddest=the-page-editor"));
     }
 
     QSignalSpy finished(editor, &QDialog::finished);
