@@ -38,13 +38,14 @@ public:
     static QString progressText(const QString& what, int done, int total);
 
     bool cancelRequested() const { return m_cancelled.load(); }
+    // Asks the work to stop, as the dialog's Cancel does.
+    void cancel();
     // The progress dialog while the work runs; null before and after.
     QProgressDialog* dialog() const { return m_dialog; }
 
 private:
     void makeDialog();
     void showProgress(int done, int total);
-    void cancel();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     QWidget* m_parent;

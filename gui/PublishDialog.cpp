@@ -162,6 +162,14 @@ void PublishDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
+void PublishDialog::reject()
+{
+    if (m_task)
+        m_task->cancel();
+    else
+        QDialog::reject();
+}
+
 void PublishDialog::onPublish()
 {
     auto ask = overwriteAnswerer ? overwriteAnswerer : [this](const QString& path) {
@@ -190,10 +198,12 @@ void PublishDialog::onPublish()
     flow.setWriterSetup([&writing](FlashBookOutput&) { writing = true; });
     QString output;
     LongTask task(this, tr("Publishing"), tr("Publishing"));
+    m_task = &task;
     const std::exception_ptr thrown = task.run([&](const ProgressCallback& progress) {
         flow.setProgressCallback(progress);
         output = flow.publish(chosen, answered);
     });
+    m_task = nullptr;
     if (!thrown && output.isNull() && !writing)
         return; // "NO": the dialog stays open and nothing is remembered
     QString failure;
