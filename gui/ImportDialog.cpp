@@ -139,6 +139,8 @@ ImportDialog::ImportDialog(QWidget* parent) : QDialog(parent)
     m_quality->setCurrentIndex(s.importQualityLevel() >= 0 && s.importQualityLevel() < 5 ? s.importQualityLevel() : 0);
     m_links->setChecked(s.importLinks() == 1);
     m_bookmarks->setChecked(s.importBookmark() == 1);
+    m_zoomPictures->setChecked(s.importZoomPictures() == 1);
+    m_allowText->setChecked(s.importAllowText() == 1);
     if (QAbstractButton* b = m_formatChoice->button(s.importType()))
         b->setChecked(true);
     else
@@ -214,6 +216,8 @@ void ImportDialog::onImportAction()
     s.setImportPageRange(m_range->text());
     s.setImportBookmark(m_bookmarks->isChecked() ? 1 : 0);
     s.setImportLinks(m_links->isChecked() ? 1 : 0);
+    s.setImportZoomPictures(m_zoomPictures->isChecked() ? 1 : 0);
+    s.setImportAllowText(m_allowText->isChecked() ? 1 : 0);
     s.setImportType(m_formatChoice->checkedId());
     m_info->setText(tr("Importing: opening the PDF"));
     m_progress->setRange(0, 0);

@@ -38,25 +38,33 @@ bool isUserInput(QEvent::Type type)
 } // namespace
 
 LongTask::LongTask(QWidget* parent, const QString& title, const QString& what)
-    : QObject(parent), m_parent(parent), m_what(what), m_dialog(new QProgressDialog(parent))
+    : QObject(parent), m_parent(parent), m_title(title), m_what(what)
 {
-    m_dialog->setObjectName(QStringLiteral("progress"));
-    m_dialog->setWindowTitle(title);
-    m_dialog->setWindowModality(Qt::WindowModal);
-    m_dialog->setAutoClose(false);
-    m_dialog->setAutoReset(false);
-    m_dialog->setMinimumDuration(std::numeric_limits<int>::max()); // shown by run(), not by setValue
-    m_dialog->setMinimumWidth(360);
-    m_dialog->setRange(0, 0);
-    m_dialog->setLabelText(what + QStringLiteral("…"));
-    m_dialog->setCancelButtonText(tr("Cancel"));
-    m_dialog->hide();
-    connect(m_dialog, &QProgressDialog::canceled, this, &LongTask::cancel);
 }
 
 LongTask::~LongTask()
 {
     delete m_dialog;
+}
+
+void LongTask::makeDialog()
+{
+    m_dialog = new QProgressDialog(m_parent);
+    m_dialog->setObjectName(QStringLiteral("progress"));
+    m_dialog->setWindowTitle(m_title);
+    m_dialog->setWindowModality(Qt::WindowModal);
+    m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
+    m_dialog->setMinimumDuration(std::numeric_limits<int>::max()); // shown by run(), not by setValue
+    // QProgressDialog shows itself a few seconds after it is made unless reset: only run()
+    // shows it, and only while the work runs.
+    m_dialog->reset();
+    m_dialog->setMinimumWidth(360);
+    m_dialog->setRange(0, 0);
+    m_dialog->setLabelText(m_what + QStringLiteral("…"));
+    m_dialog->setCancelButtonText(tr("Cancel"));
+    m_dialog->hide();
+    connect(m_dialog, &QProgressDialog::canceled, this, &LongTask::cancel);
 }
 
 void LongTask::setShowDelay(int milliseconds)
@@ -71,7 +79,7 @@ QString LongTask::progressText(const QString& what, int done, int total)
 
 void LongTask::showProgress(int done, int total)
 {
-    if (m_cancelled.load())
+    if (m_cancelled.load() || !m_dialog)
         return;
     m_dialog->setRange(0, std::max(total, 1));
     m_dialog->setValue(std::clamp(done, 0, std::max(total, 1)));
@@ -81,6 +89,8 @@ void LongTask::showProgress(int done, int total)
 void LongTask::cancel()
 {
     m_cancelled.store(true);
+    if (!m_dialog)
+        return;
     m_dialog->setLabelText(tr("Cancelling…"));
     // QProgressDialog hides itself when cancelled; it stays up until the work has stopped.
     if (!m_dialog->isVisible())
@@ -96,8 +106,15 @@ bool LongTask::eventFilter(QObject* watched, QEvent* event)
     if (!isUserInput(event->type()))
         return false;
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget && widget->window() == m_dialog)
+    // The dialog's own Escape shortcut (an object inside the dialog) cancels like its button.
+    auto* owner = widget ? widget : qobject_cast<QWidget*>(watched->parent());
+    if (m_dialog && owner && owner->window() == m_dialog)
         return false;
+    // Escape cancels also before the dialog shows.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        cancel();
+        return true;
+    }
     if (event->type() == QEvent::Shortcut || event->type() == QEvent::ShortcutOverride || widget)
         return true;
     return false;
@@ -106,6 +123,7 @@ bool LongTask::eventFilter(QObject* watched, QEvent* event)
 std::exception_ptr LongTask::run(const std::function<void(const ProgressCallback&)>& work)
 {
     std::exception_ptr failure;
+    makeDialog();
     const ProgressCallback progress = [this](int done, int total) {
         QMetaObject::invokeMethod(this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);
         return !m_cancelled.load();
@@ -136,7 +154,11 @@ std::exception_ptr LongTask::run(const std::function<void(const ProgressCallback
     }
     showTimer.stop();
     qApp->removeEventFilter(this);
+    // The dialog goes with the work: nothing of it can show over what comes next (a message).
     m_dialog->hide();
+    delete m_dialog;
+    m_dialog = nullptr;
+    QCoreApplication::removePostedEvents(this); // progress reports that arrived too late
     return failure;
 }
 

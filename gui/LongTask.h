@@ -1,5 +1,6 @@
 // Long work (publishing, regenerating the preview) off the main thread, with a window-modal
-// progress dialog: "<what>: 6 of 26 pages", a bar and Cancel. The window stays responsive
+// progress dialog: "<what>: 6 of 26 pages", a bar and Cancel (Escape and the close button
+// cancel too). The dialog lives only as long as the work. The window stays responsive
 // (it repaints and the dialog follows the work) but takes no input until the work is over, so
 // the book the worker reads cannot change under it.
 #pragma once
@@ -37,16 +38,20 @@ public:
     static QString progressText(const QString& what, int done, int total);
 
     bool cancelRequested() const { return m_cancelled.load(); }
+    // Asks the work to stop, as the dialog's Cancel does.
+    void cancel();
+    // The progress dialog while the work runs; null before and after.
     QProgressDialog* dialog() const { return m_dialog; }
 
 private:
+    void makeDialog();
     void showProgress(int done, int total);
-    void cancel();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     QWidget* m_parent;
+    QString m_title;
     QString m_what;
-    QProgressDialog* m_dialog;
+    QProgressDialog* m_dialog = nullptr;
     std::atomic<bool> m_cancelled{false};
 };
 

@@ -30,6 +30,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
+#include <QScrollBar>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -39,6 +40,23 @@
 
 namespace leafcraft::gui {
 
+namespace {
+
+// The property outline. Clicking a value (or moving to it) scrolls only up and down: the value
+// column may be wider than the view, and scrolling sideways to it would hide the names.
+class PropertyTreeView : public QTreeView {
+public:
+    using QTreeView::QTreeView;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override
+    {
+        const int sideways = horizontalScrollBar()->value();
+        QTreeView::scrollTo(index, hint);
+        horizontalScrollBar()->setValue(sideways);
+    }
+};
+
+} // namespace
+
 MainWindow::MainWindow()
 {
     setWindowIcon(namedIcon(QStringLiteral("app")));
@@ -47,7 +65,7 @@ MainWindow::MainWindow()
     auto* left = new QWidget(splitter);
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(4, 4, 4, 4);
-    m_outline = new QTreeView(left);
+    m_outline = new PropertyTreeView(left);
     m_outline->setIndentation(8);
     m_outline->setAlternatingRowColors(true);
     m_outline->setItemDelegate(new PropertyItemDelegate(m_outline));

@@ -3,6 +3,7 @@
 #include "app/AppController.h"
 
 #include <QDesktopServices>
+#include <QPointer>
 #include <QPromise>
 #include <QFile>
 #include <QFileDialog>
@@ -98,6 +99,17 @@ QFuture<QString> PageEditorWindow::callPageFunction(const QString& call)
     return promise->future();
 }
 
+void PageEditorWindow::reject()
+{
+    // Escape and the close button go through the page, which asks before unsaved changes are
+    // dropped and then ends the editor; a page that cannot be asked is simply left.
+    m_view->page()->runJavaScript(QStringLiteral("typeof RequestExit === 'function' && window.myconnector ? (RequestExit(), true) : false"),
+                                  [this, alive = QPointer<PageEditorWindow>(this)](const QVariant& asked) {
+                                      if (alive && !asked.toBool())
+                                          QDialog::reject();
+                                  });
+}
+
 void PageEditorWindow::endEditor(int code)
 {
     // Ended from inside a script call: finish the call first.
@@ -107,8 +119,12 @@ void PageEditorWindow::endEditor(int code)
 void PageEditorWindow::openManual()
 {
     const QString manual = AppController::manualPath(QStringLiteral("quiremark for mac manual.pdf"));
-    if (!manual.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
+    if (manual.isEmpty())
+        return;
+    // At the page editor's chapter: the manual's headings are the PDF's named destinations.
+    QUrl url = QUrl::fromLocalFile(manual);
+    url.setFragment(QStringLiteral("nameddest=the-page-editor"));
+    QDesktopServices::openUrl(url);
 }
 
 } // namespace leafcraft::gui

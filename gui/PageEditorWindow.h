@@ -32,6 +32,9 @@ public:
     using FileChooser = std::function<QStringList(const QString&, const QStringList&, bool)>;
     void setFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
 
+    // Escape or the close button: the page's own exit, which asks about unsaved changes.
+    void reject() override;
+
     // Largest size of the sheet.
     static constexpr int kMaxWidth = 1440;
     static constexpr int kMaxHeight = 720;

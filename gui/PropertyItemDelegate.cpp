@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QColor>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -17,7 +19,10 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QTimer>
 #include <QToolTip>
+#include <QUrl>
 
 namespace leafcraft::gui {
 
@@ -154,9 +159,7 @@ QWidget* PropertyItemDelegate::createEditor(QWidget* parent, const QStyleOptionV
         return nullptr;
     switch (typeOf(index)) {
     case pt_bool:
-    case pt_color:
-    case pt_file:
-        return nullptr; // edited by a click (editorEvent)
+        return nullptr; // switched by a click (editorEvent)
     case pt_list: {
         auto* combo = new QComboBox(parent);
         combo->addItems(index.data(Model::ChoicesRole).toStringList());
@@ -192,10 +195,65 @@ void PropertyItemDelegate::setModelData(QWidget* editor, QAbstractItemModel* mod
         return;
     }
     if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-        model->setData(index, line->text());
+        const int type = typeOf(index);
+        if (type != pt_color && type != pt_file) {
+            model->setData(index, line->text());
+            return;
+        }
+        // A typed or pasted colour or file is taken as a picked one would be.
+        QString problem;
+        const QString value = typedValue(type, line->text(), index.data(Model::ValueSourceRole).toString(), &problem);
+        if (problem.isEmpty()) {
+            model->setData(index, value);
+            return;
+        }
+        // Reported once the editor has gone: a box raised while it commits would end it twice.
+        QWidget* parent = editor->window();
+        const QString text = type == pt_color ? tr("%1 is not a colour: %2.").arg(line->text(), problem)
+                                              : tr("%1 cannot go into a book: %2.").arg(line->text(), problem);
+        QTimer::singleShot(0, parent, [parent, text] { QMessageBox::warning(parent, tr("Property value"), text); });
         return;
     }
     QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+QString PropertyItemDelegate::typedValue(int type, const QString& typed, const QString& valueSource, QString* problem)
+{
+    problem->clear();
+    QString text = typed.trimmed();
+    if (type == pt_color) {
+        // 0xRRGGBB as the colour dialog writes it; also #RRGGBB, RRGGBB, #RGB and colour names.
+        QString digits = text;
+        if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+            digits = digits.mid(2);
+        else if (digits.startsWith(QLatin1Char('#')))
+            digits = digits.mid(1);
+        static const QRegularExpression hex(QStringLiteral("^([0-9a-fA-F]{3}|[0-9a-fA-F]{6})$"));
+        QColor colour;
+        if (hex.match(digits).hasMatch())
+            colour = QColor(QLatin1Char('#') + digits);
+        else if (QColor::isValidColorName(text) && !text.startsWith(QLatin1Char('#')))
+            colour = QColor::fromString(text);
+        if (!colour.isValid()) {
+            *problem = tr("write it as 0xRRGGBB, #RRGGBB or a colour name");
+            return QString();
+        }
+        return colorToHexRGB(RgbColor{colour.red(), colour.green(), colour.blue()});
+    }
+    if (type == pt_file) {
+        if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
+            text = text.mid(1, text.size() - 2);
+        if (text.startsWith(QLatin1String("file:")))
+            text = QUrl(text).toLocalFile();
+        if (text.isEmpty())
+            return QStringLiteral(""); // no file, as a cancelled chooser leaves it
+        text = QDir::fromNativeSeparators(text);
+        if (text.startsWith(QLatin1String("~/")))
+            text = QDir::homePath() + text.mid(1);
+        *problem = filePropertyProblem(valueSource, text);
+        return problem->isEmpty() ? QFileInfo(text).absoluteFilePath() : QString();
+    }
+    return typed;
 }
 
 bool PropertyItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,

@@ -1,7 +1,7 @@
 // Draws and edits the value column of the property outline, one kind of editor per
 // property type: a colour swatch with the system colour dialog, a pop-up list, a file
 // chooser limited to the property's extensions, a check box titled with aTitle, and text
-// for every other type.
+// for every other type. Colours and files can also be typed or pasted.
 #pragma once
 
 #include <QStyledItemDelegate>
@@ -31,6 +31,11 @@ public:
     // Runs the file dialog for a file value: the chosen path, or "" when cancelled or when the
     // file may not go into a book (a warning says why).
     static QString chooseFile(QWidget* parent, const QString& current, const QString& valueSource);
+
+    // A typed colour or file as the value to store (a colour as 0xrrggbb, a file as an
+    // absolute path), or a null text with `problem` saying what is wrong with it. Other
+    // types come back as typed.
+    static QString typedValue(int type, const QString& typed, const QString& valueSource, QString* problem);
 
 private:
     static QRect buttonRect(const QRect& cell);

@@ -162,6 +162,14 @@ void PublishDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
+void PublishDialog::reject()
+{
+    if (m_task)
+        m_task->cancel();
+    else
+        QDialog::reject();
+}
+
 void PublishDialog::onPublish()
 {
     auto ask = overwriteAnswerer ? overwriteAnswerer : [this](const QString& path) {
@@ -190,10 +198,12 @@ void PublishDialog::onPublish()
     flow.setWriterSetup([&writing](BookWriter&) { writing = true; });
     QString output;
     LongTask task(this, tr("Publishing"), tr("Publishing"));
+    m_task = &task;
     const std::exception_ptr thrown = task.run([&](const ProgressCallback& progress) {
         flow.setProgressCallback(progress);
         output = flow.publish(chosen, answered);
     });
+    m_task = nullptr;
     if (!thrown && output.isNull() && !writing)
         return; // "NO": the dialog stays open and nothing is remembered
     QString failure;
@@ -203,8 +213,9 @@ void PublishDialog::onPublish()
             std::rethrow_exception(thrown);
     } catch (const Error& e) {
         failure = e.text();
-        // Nothing written yet, or the user stopped it: the dialog stays for another try.
-        keepOpen = !writing || e.kind() == ErrorKind::Cancelled;
+        // A publish is all or nothing: after a failure nothing was written, and the dialog
+        // stays for another try (another folder, say).
+        keepOpen = true;
         if (e.kind() == ErrorKind::Cancelled)
             failure.clear();
     } catch (const std::exception& e) {

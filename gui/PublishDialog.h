@@ -25,6 +25,8 @@ class PageLinks;
 
 namespace leafcraft::gui {
 
+class LongTask;
+
 class PublishDialog : public QDialog {
     Q_OBJECT
 public:
@@ -59,7 +61,10 @@ public:
 
 public slots:
     void onPublish();
-    void onCancel() { done(0); }
+    void onCancel() { reject(); }
+    // While publishing, closing the dialog (Escape, its close button) cancels the publish
+    // instead; the dialog stays until the work has stopped.
+    void reject() override;
     void onSelectFolder();
     void onOpenFolder();
     void onOutputTypeClicked();
@@ -79,6 +84,7 @@ private:
     std::shared_ptr<PageSource> m_pageSource;
     std::shared_ptr<Outline> m_outline;
     std::shared_ptr<PageLinks> m_annotations;
+    LongTask* m_task = nullptr; // the running publish
     QString m_lastOutput;
     QStringList m_lastWarnings;
 };

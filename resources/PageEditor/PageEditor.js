@@ -20,6 +20,7 @@
     var chosen = null;     // the chosen Item element
     var savedFiles = {};   // editor files the saved page list names
     var seenFiles = {};    // every editor file named during this session
+    var savedText = '';    // the page list as last read or saved
     var cascade = 0;
 
     function $(id) { return document.getElementById(id); }
@@ -157,7 +158,7 @@
             var img = document.createElement('img');
             img.alt = '';
             img.src = fileUrl(href);
-            img.addEventListener('load', function () { fitNewPicture(it, img); });
+            img.addEventListener('load', function () { fitNewPicture(it, img, view); });
             view.appendChild(img);
         } else if (SYMBOLS[kind]) {
             view.appendChild(document.createTextNode(SYMBOLS[kind]));
@@ -169,19 +170,25 @@
         var handle = document.createElement('span');
         handle.className = 'pe-handle';
         view.appendChild(handle);
-        view.addEventListener('pointerdown', function (e) { choose(it); startDrag(e, it, view, e.target === handle); });
+        // The view under the pointer stays in place (choosing it only marks it), so that it can
+        // capture the pointer for the drag and take the arrow keys after the click.
+        view.addEventListener('pointerdown', function (e) {
+            if (chosen !== it) choose(it, view);
+            startDrag(e, it, view, e.target === handle);
+        });
         view.addEventListener('keydown', function (e) { onItemKey(e, it, view); });
         view.addEventListener('focus', function () { if (chosen !== it) choose(it, view); });
         return view;
     }
 
     // A picture placed just now takes its own proportions.
-    function fitNewPicture(it, img) {
+    function fitNewPicture(it, img, view) {
         if (!it.__fresh || !img.naturalWidth) return;
         delete it.__fresh;
         var h = num(it, 'width') * (img.naturalHeight / img.naturalWidth) * pageAspect(pages[current]);
         it.setAttribute('height', round(clamp(h, 0.02, 1 - num(it, 'y'))));
-        drawItems();
+        place(view, it);
+        if (chosen === it) showPlace();
     }
 
     function choose(it, view) {
@@ -213,9 +220,14 @@
     function startDrag(e, it, view, resize) {
         if (e.button !== 0) return;
         e.preventDefault();
+        view.focus({ preventScroll: true });
         var box = $('pe-page').getBoundingClientRect();
         var last = { x: e.clientX, y: e.clientY };
-        view.setPointerCapture(e.pointerId);
+        try {
+            view.setPointerCapture(e.pointerId);
+        } catch (err) {
+            // Without capture the drag still follows the pointer while it is over the item.
+        }
         function move(ev) {
             moveBy(it, (ev.clientX - last.x) / box.width, (ev.clientY - last.y) / box.height, resize);
             last = { x: ev.clientX, y: ev.clientY };
@@ -361,6 +373,7 @@
         b[andExit ? 'SaveAndExit' : 'Save'](function (problem) {
             if (problem) return status('Not saved: ' + problem, true);
             dropFiles(seenFiles, files);
+            savedText = pageListText();
             savedFiles = files;
             seenFiles = Object.assign({}, files);
             status('Saved.');
@@ -373,6 +386,15 @@
         dropFiles(seenFiles, savedFiles);
         b.Exit();
     }
+
+    function pageListText() { return doc ? new XMLSerializer().serializeToString(doc) : ''; }
+
+    // Escape and the window's close button leave as "Exit without saving" does, after asking
+    // when something was changed since the last save.
+    window.RequestExit = function () {
+        if (pageListText() !== savedText && !window.confirm('Leave the page editor without saving your changes?')) return;
+        exit();
+    };
 
     var COMMANDS = {
         picture: function () { pick('SelectImageFile', 'Image'); },
@@ -397,6 +419,7 @@
         pages = Array.prototype.filter.call(doc.documentElement.children, function (c) { return c.tagName === 'Page'; });
         savedFiles = editorFiles();
         seenFiles = Object.assign({}, savedFiles);
+        savedText = pageListText();
         buildStrip();
         if (pages.length) showPage(0);
         status(pages.length + (pages.length === 1 ? ' page.' : ' pages.'));
@@ -410,6 +433,11 @@
         });
         bindPanel();
         window.addEventListener('resize', fitPage);
+        document.addEventListener('keydown', function (e) {
+            if (e.key !== 'Escape' || e.defaultPrevented) return;
+            e.preventDefault();
+            window.RequestExit();
+        });
         var request = new XMLHttpRequest();
         request.open('GET', 'pages.xml');
         request.onload = function () {

@@ -66,10 +66,10 @@ struct AppSettingsFields {
             (s.*f.atomicInteger).store(v, std::memory_order_relaxed);
     }
 
-    static const Field fields[15];
+    static const Field fields[17];
 };
 
-const AppSettingsFields::Field AppSettingsFields::fields[15] = {
+const AppSettingsFields::Field AppSettingsFields::fields[17] = {
     text("lastImportedFile", &AppSettings::m_lastImportedFile),
     integer("importPageRangeType", &AppSettings::m_importPageRangeType),
     text("importPageRange", &AppSettings::m_importPageRange),
@@ -83,6 +83,8 @@ const AppSettingsFields::Field AppSettingsFields::fields[15] = {
     integer("importBookmark", &AppSettings::m_importBookmark),
     integer("importLinks", &AppSettings::m_importLinks),
     integer("ImportType", &AppSettings::m_importType),
+    integer("importZoomPictures", &AppSettings::m_importZoomPictures),
+    integer("importAllowText", &AppSettings::m_importAllowText),
     atomic("PageWidth", &AppSettings::m_pageWidth),
     atomic("PageHeight", &AppSettings::m_pageHeight),
 };

@@ -51,6 +51,11 @@ public:
     void setImportBookmark(std::int32_t v) { m_importBookmark = v; }
     std::int32_t importLinks() const { return m_importLinks; }
     void setImportLinks(std::int32_t v) { m_importLinks = v; }
+    // "Sharp zoom pictures" and "Publish text the PDF forbids copying": 1 on, 0 off.
+    std::int32_t importZoomPictures() const { return m_importZoomPictures; }
+    void setImportZoomPictures(std::int32_t v) { m_importZoomPictures = v; }
+    std::int32_t importAllowText() const { return m_importAllowText; }
+    void setImportAllowText(std::int32_t v) { m_importAllowText = v; }
 
 private:
     friend struct AppSettingsFields;
@@ -66,6 +71,8 @@ private:
     std::int32_t m_importQualityLevel = 0;
     std::int32_t m_importBookmark = 0;
     std::int32_t m_importLinks = 0;
+    std::int32_t m_importZoomPictures = 0;
+    std::int32_t m_importAllowText = 0;
 };
 
 } // namespace leafcraft

@@ -67,7 +67,6 @@ void LivePreview::makePreviewFolder()
             LC_WARN(QStringLiteral("cannot write the preview's lock file[%1]").arg(QFile::decodeName(lock)));
     }
     BookWriter::setDefaultPreviewFolder(m_previewFolder);
-    FileUtility::trustFolderForFlashPlayer(base);
 }
 
 void LivePreview::preparePreviewFolder(const QString& /*basePath*/)

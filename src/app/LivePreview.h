@@ -30,8 +30,8 @@ public:
     // Creates this instance's own preview folder "<Application Support>/Quiresheet/preview-XXXXXX"
     // (mode 0700; without an Application Support folder, in a private temporary folder) beside
     // its lock file "preview-XXXXXX.lock" (the process id, locked while the instance runs), after
-    // removing the previews whose owners are gone; makes it the writers' working folder and
-    // makes the Flash player trust the folder above it. Two instances never share a preview,
+    // removing the previews whose owners are gone, and makes it the writers' working folder.
+    // Two instances never share a preview,
     // and a new start never sees an earlier one's page list.
     void makePreviewFolder();
     // Makes sure the preview folder exists (every caller passes "").

@@ -8,6 +8,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <utility>
 
 namespace leafcraft {
 
@@ -90,6 +93,26 @@ bool AppBundleWriter::isOurBundle(const QString& bundlePath)
     return open >= 0 && close > open && text.mid(open + 8, close - open - 8).trimmed() == bundleIdentifier();
 }
 
+void AppBundleWriter::nameBundle(const QString& plistPath, const QString& bundleName)
+{
+    // The skeleton's bundle is called "Book"; the copy takes the book's name (the bundle's
+    // file name) and, for display, the book's title.
+    QFile plist(plistPath);
+    if (!plist.open(QIODevice::ReadOnly))
+        return;
+    QString text = QString::fromUtf8(plist.readAll());
+    plist.close();
+    const QString title = publishedTitle().trimmed().isEmpty() ? bundleName : publishedTitle().trimmed();
+    for (const auto& [key, value] : {std::pair{QStringLiteral("CFBundleName"), bundleName},
+                                     std::pair{QStringLiteral("CFBundleDisplayName"), title}}) {
+        const QRegularExpression entry(QStringLiteral("(<key>%1</key>\\s*<string>)[^<]*(</string>)").arg(key));
+        text.replace(entry, QStringLiteral("\\1") + value.toHtmlEscaped().replace(QLatin1Char('\\'), QStringLiteral("\\\\")) + QStringLiteral("\\2"));
+    }
+    QSaveFile out(plistPath);
+    if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0 || !out.commit())
+        warn(plistPath, QStringLiteral("the application's name could not be written"), false);
+}
+
 QString AppBundleWriter::outputHtmlFileName() const
 {
     return QDir(saveToFolder()).filePath(QStringLiteral("index.html"));
@@ -116,6 +139,7 @@ void AppBundleWriter::writeBook()
             LC_ERROR(QStringLiteral("ouput the book,copy failed:%1").arg(failed.join(QStringLiteral(", "))));
             warn(skeleton, QStringLiteral("the application skeleton could not be copied"), true);
         }
+        nameBundle(stagedPath(bundle) + QStringLiteral("/Contents/Info.plist"), QFileInfo(bundle).completeBaseName());
         writeStagedBook();
     });
 }

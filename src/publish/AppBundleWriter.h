@@ -43,6 +43,11 @@ public:
     static bool isOurBundle(const QString& bundlePath);
     // The identifier in the skeleton's Info.plist.
     static QString bundleIdentifier() { return QStringLiteral("app.leafcraft.bookviewer"); }
+
+private:
+    // Writes the bundle's name and display name (the title, else the name) into the copied
+    // Info.plist.
+    void nameBundle(const QString& plistPath, const QString& bundleName);
 };
 
 } // namespace leafcraft

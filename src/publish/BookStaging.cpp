@@ -301,6 +301,12 @@ BookStaging::~BookStaging() {
         scratch::forget(m_root + QLatin1Char('/') + QLatin1String(kLockName));
         ::close(m_lockFd);
     }
+    // An unfinished publish leaves no trace of the folders it made: deepest first, and only
+    // while empty (rmdir refuses anything else).
+    if (!m_committed)
+        for (const QString& folder : std::as_const(m_madeFolders))
+            if (::rmdir(encoded(folder).constData()) != 0)
+                break;
 }
 
 void BookStaging::removeStaging() {
@@ -347,6 +353,13 @@ void BookStaging::begin() {
     const Entry rootEntry = entryAt(m_root);
     if (rootEntry != Entry::Missing && !QFileInfo(m_root).isDir())
         throw Error(ErrorKind::Output, QStringLiteral("the output path exists and is not a folder"), m_root);
+    for (QString missing = absoluteClean(m_root); entryAt(missing) == Entry::Missing;) {
+        m_madeFolders << missing;
+        const QString parent = QFileInfo(missing).absolutePath();
+        if (parent == missing)
+            break;
+        missing = parent;
+    }
     if (!QDir().mkpath(m_root))
         throw Error(ErrorKind::Output, QStringLiteral("cannot create the output folder"), m_root);
     m_rootDevice = deviceOf(m_root);

@@ -133,6 +133,7 @@ class BookStaging {
     std::vector<std::pair<QByteArray, QByteArray>> m_headers;
     Warnings m_warnings;
     dev_t m_rootDevice = dev_t(-1);
+    QStringList m_madeFolders; // the folders begin() made for the book, deepest first
     int m_lockFd = -1;
     bool m_private = false;
     bool m_replacesUnrecorded = false;

@@ -82,6 +82,7 @@ public:
     // The title the book is published under: the book shows it while the template's Title is
     // still the template's default.
     void setPublishedTitle(const QString& title) { m_publishedTitle = title; }
+    const QString& publishedTitle() const { return m_publishedTitle; }
 
     // The page list's `bace` attribute ("" unless set) and editor flag (true unless set).
     void setBasePath(const QString& path) { m_basePath = path; }

@@ -205,9 +205,13 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
         staging.commit();
         m_warnings.append(staging.warnings());
     } catch (const Error& e) {
-        LC_ERROR(QStringLiteral("publish error:%1").arg(e.text()));
+        if (e.kind() == ErrorKind::Cancelled)
+            LC_INFO(QStringLiteral("publish cancelled:%1").arg(folder));
+        else
+            LC_ERROR(QStringLiteral("publish error:%1").arg(e.text()));
         throw;
     }
+    LC_INFO(QStringLiteral("published:%1").arg(writer->outputFileName()));
     return writer->outputFileName();
 }
 

@@ -48,48 +48,6 @@ void collectFolders(const QString& dirPath, const QString& listedPath, QStringLi
     }
 }
 
-// Decodes a trust file. nullopt when the bytes are not text in a supported encoding.
-std::optional<QString> decodeTrustFile(const QByteArray& bytes)
-{
-    auto decodeWith = [](QStringDecoder::Encoding encoding, QByteArrayView view) -> std::optional<QString> {
-        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
-        QString text = decoder.decode(view);
-        if (decoder.hasError())
-            return std::nullopt;
-        return text;
-    };
-    const QByteArrayView view(bytes);
-    if (view.startsWith("\xFF\xFE"))
-        return decodeWith(QStringDecoder::Utf16LE, view.sliced(2));
-    if (view.startsWith("\xFE\xFF"))
-        return decodeWith(QStringDecoder::Utf16BE, view.sliced(2));
-    if (view.startsWith("\xEF\xBB\xBF"))
-        return decodeWith(QStringDecoder::Utf8, view.sliced(3));
-    if (!view.contains('\0'))
-        return decodeWith(QStringDecoder::Utf8, view);
-    // UTF-16 without a mark: paths are mostly ASCII, so the zero bytes tell the order.
-    if (view.size() % 2 != 0)
-        return std::nullopt;
-    qsizetype zeroAtOdd = 0, zeroAtEven = 0;
-    for (qsizetype i = 0; i < view.size(); ++i) {
-        if (view[i] == '\0')
-            ++(i % 2 ? zeroAtOdd : zeroAtEven);
-    }
-    return decodeWith(zeroAtOdd >= zeroAtEven ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE, view);
-}
-
-QByteArray encodeTrustFile(const QString& text)
-{
-    QByteArray out("\xFF\xFE", 2);
-    out.reserve(2 + text.size() * 2);
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        out.append(char(u & 0xFF));
-        out.append(char(u >> 8));
-    }
-    return out;
-}
-
 } // namespace
 
 void FileUtility::removeStaleTempFolders(const QString& name)
@@ -170,40 +128,6 @@ QString FileUtility::userAppSupportFolder()
         return support;
     static const QString fallback = makePrivateTempFolder(QStringLiteral("leafcraft-support"));
     return fallback;
-}
-
-void FileUtility::trustFolderForFlashPlayer(const QString& folder)
-{
-    QString support = withoutTrailingSlash(Platform::current().paths().localAppSupportDir());
-    if (support.isEmpty())
-        support = QStringLiteral("/usr/local/share");
-    QDir().mkpath(support + QLatin1String("/Macromedia/FlashPlayerTrust"));
-    const QString trustFile = support + QLatin1String("/Macromedia/FlashPlayerTrust/PT.cfg");
-    LC_DEBUG(QStringLiteral("trust folder is:%1").arg(trustFile));
-
-    QString content;
-    QFile existing(trustFile);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly)) {
-            LC_DEBUG(QStringLiteral("trust file cannot be read: %1").arg(trustFile));
-            return;
-        }
-        const std::optional<QString> old = decodeTrustFile(existing.readAll());
-        existing.close();
-        if (!old) {
-            LC_DEBUG(QStringLiteral("trust file is not text, left unchanged: %1").arg(trustFile));
-            return;
-        }
-        if (old->split(QLatin1Char('\n')).contains(folder))
-            return;
-        content = *old + QLatin1Char('\n') + folder;
-    } else {
-        content = folder;
-    }
-
-    const QString problem = trySaveFile(trustFile, encodeTrustFile(content), {.sync = true});
-    if (!problem.isNull())
-        LC_WARN(QStringLiteral("cannot write the trust file %1: %2").arg(trustFile, problem));
 }
 
 } // namespace leafcraft

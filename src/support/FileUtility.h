@@ -1,5 +1,5 @@
-// Shared file and folder operations: private temporary folders, the deep folder listing
-// and the Flash Player's list of trusted local folders. A class of class operations only.
+// Shared file and folder operations: private temporary folders and the deep folder listing.
+// A class of class operations only.
 #pragma once
 
 #include <QString>
@@ -31,14 +31,6 @@ public:
     // (a folder comes right before its own sub-folders; siblings in name order). Symbolic
     // links are neither listed nor followed. A missing or unreadable folder gives an empty list.
     static QStringList subfolders(const QString& folder);
-
-    // Adds `folder` as one line of the Flash Player trust file
-    // "<local Application Support>/Macromedia/FlashPlayerTrust/PT.cfg", unless a line equals it
-    // exactly. The file is rewritten atomically as UTF-16 little-endian with a byte order mark,
-    // lines separated by a single "\n" and no line end after the last one. An existing file is
-    // read by its byte order mark (UTF-16 either order, UTF-8), else as UTF-8, else as UTF-16
-    // without a mark; a file that is none of these is left untouched. Failures are only logged.
-    static void trustFolderForFlashPlayer(const QString& folder);
 };
 
 } // namespace leafcraft

@@ -1,5 +1,6 @@
 #include "templates/TemplatePropertyModel.h"
 
+#include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "templates/Template.h"
 #include "templates/TemplateProperty.h"
@@ -141,7 +142,7 @@ bool TemplatePropertyModel::setData(const QModelIndex& index, const QVariant& va
     switch (p->propertyType()) {
     case pt_color:
         newValue = value.toString();
-        std::fprintf(stderr, "color value is:%s\n", newValue.toUtf8().constData());
+        LC_DEBUG(QStringLiteral("color value is:%1").arg(newValue));
         break;
     case pt_list: {
         const QStringList choices = p->valueSource().split(QLatin1Char(','));

@@ -25,9 +25,10 @@ TEST(AppSettingsTest, SaveStoresTextsAsStringsAndIntegersAsNumbers)
     s.setLastOutputFileTitle(QStringLiteral("Rapport \u00E9t\u00E9"));
     s.setMobileType(1);
     s.setPageWidth(800);
+    s.setImportZoomPictures(1);
     s.saveSettings();
     EXPECT_EQ(platform.prefs.syncCount, 1);
-    EXPECT_EQ(platform.prefs.m_values.size(), 15);
+    EXPECT_EQ(platform.prefs.m_values.size(), 17);
     for (const QString& key : AppSettings::settingKeys()) {
         const QVariant v = platform.prefs.value(key);
         const bool isText = kTextKeys.contains(key);
@@ -43,6 +44,8 @@ TEST(AppSettingsTest, SaveStoresTextsAsStringsAndIntegersAsNumbers)
     EXPECT_EQ(next.importPageRange(), QStringLiteral("1-3,7"));
     EXPECT_EQ(next.importQualityLevel(), 2);
     EXPECT_EQ(next.mobileType(), 1);
+    EXPECT_EQ(next.importZoomPictures(), 1);
+    EXPECT_EQ(next.importAllowText(), 0);
     EXPECT_EQ(next.pageWidth(), 1080);
 }
 

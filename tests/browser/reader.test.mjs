@@ -100,6 +100,21 @@ test('gives screen readers the page text in reading order and marks search hits 
     await page.close();
 });
 
+test('keeps every tool inside the bar at every width, the "More" menu taking over in time', async () => {
+    const page = await open('en');
+    for (const width of [420, 600, 640, 700, 760, 761, 800, 1024]) {
+        await page.setViewportSize({ width, height: 700 });
+        const cut = await page.evaluate(() => {
+            const bar = document.querySelector('.lc-toolbar').getBoundingClientRect();
+            return [...document.querySelectorAll('.lc-toolbar button')].filter((b) => b.offsetParent)
+                .filter((b) => { const r = b.getBoundingClientRect(); return r.left < bar.left - 1 || r.right > bar.right + 1; })
+                .map((b) => b.getAttribute('data-lc-button'));
+        });
+        assert.deepEqual(cut, [], `${width} px`);
+    }
+    await page.close();
+});
+
 test('zooms into the large pictures and stops where they run out of pixels', async () => {
     const page = await open('en', { setup: (p) => p.setViewportSize({ width: 900, height: 500 }) });
     await page.click('[data-lc-button="Zoom"]');

@@ -1,10 +1,14 @@
 // The main window with its controller: the property outline, the description box, the
 // list editor of the value column, the menus, long work and the live preview.
+#include "fakes/TestFiles.h"
 #include "DesktopOpen.h"
 #include "LongTask.h"
 #include "GuiTestSupport.h"
 #include "MainWindow.h"
+#include "PropertyItemDelegate.h"
+#include "PublishDialog.h"
 
+#include "app/AppSettings.h"
 #include "app/AppController.h"
 #include "templates/Template.h"
 #include "templates/TemplatePropertyModel.h"
@@ -13,7 +17,15 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QImage>
+#include <QUrl>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScrollBar>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressDialog>
@@ -35,8 +47,13 @@ private slots:
     void cleanupTestCase();
     void listEditorWritesTheChosenItem();
     void menusCarryTheCommandsAndTheirKeys();
+    void longWorkShowsProgressAndCancels_data();
     void longWorkShowsProgressAndCancels();
     void openingAMissingFileSaysSo();
+    void clickingAValueKeepsTheNamesInSight();
+    void typedColoursAndFilesAreCheckedAsPickedOnes_data();
+    void typedColoursAndFilesAreCheckedAsPickedOnes();
+    void anErrorBoxLeftOpenCanBeClosedAndTheAppQuit();
 
 private:
     QModelIndex indexOfKey(const QString& key, int column) const;
@@ -127,8 +144,17 @@ void MainWindowTest::menusCarryTheCommandsAndTheirKeys()
     QVERIFY(!m_delegate->applyChangePending());
 }
 
+void MainWindowTest::longWorkShowsProgressAndCancels_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Cancel button") << QStringLiteral("button");
+    QTest::newRow("Escape") << QStringLiteral("escape");
+    QTest::newRow("close button") << QStringLiteral("close");
+}
+
 void MainWindowTest::longWorkShowsProgressAndCancels()
 {
+    QFETCH(QString, how);
     LongTask::setShowDelay(0);
     QStringList labels;
     QTimer watcher;
@@ -138,7 +164,12 @@ void MainWindowTest::longWorkShowsProgressAndCancels()
             return;
         labels << progress->labelText();
         QVERIFY(QApplication::activeModalWidget() == progress);
-        progress->findChild<QPushButton*>()->click();
+        if (how == QLatin1String("button"))
+            progress->findChild<QPushButton*>()->click();
+        else if (how == QLatin1String("escape"))
+            QTest::keyClick(progress, Qt::Key_Escape);
+        else
+            progress->close();
     });
     watcher.start(20);
     const QThread* mainThread = QThread::currentThread();
@@ -161,6 +192,7 @@ void MainWindowTest::longWorkShowsProgressAndCancels()
         QCOMPARE(e.kind(), ErrorKind::Cancelled);
     }
     QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(!m_window->findChild<QProgressDialog*>()); // the dialog went with the work
 }
 
 void MainWindowTest::openingAMissingFileSaysSo()
@@ -178,6 +210,100 @@ void MainWindowTest::openingAMissingFileSaysSo()
     QCOMPARE(answerer.answered(), 1);
     QVERIFY2(answerer.texts().constFirst().contains(QLatin1String("missing.pdf does not exist")),
              qPrintable(answerer.texts().constFirst()));
+}
+
+void MainWindowTest::clickingAValueKeepsTheNamesInSight()
+{
+    QTreeView* outline = m_window->outlineView();
+    outline->header()->resizeSection(TemplatePropertyModel::ValueColumn, outline->viewport()->width() * 3);
+    outline->horizontalScrollBar()->setValue(0);
+    const QModelIndex value = indexOfKey(QStringLiteral("BaseColor"), TemplatePropertyModel::ValueColumn);
+    const QRect cell = outline->visualRect(value);
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 40, cell.center().y()));
+    QCOMPARE(outline->currentIndex(), value);
+    QCOMPARE(outline->horizontalScrollBar()->value(), 0);
+}
+
+void MainWindowTest::typedColoursAndFilesAreCheckedAsPickedOnes_data()
+{
+    const QString picture = QDir(testHome()).filePath(QStringLiteral("logo.png"));
+    QImage(4, 4, QImage::Format_RGB32).save(picture);
+    const QString notPicture = QDir(testHome()).filePath(QStringLiteral("logo2.png"));
+    test::writeFile(notPicture, "just text");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored"); // null: refused
+    QTest::newRow("colour as the dialog writes it") << int(pt_color) << "0x1A2b3C" << "0x1a2b3c";
+    QTest::newRow("colour with a hash") << int(pt_color) << " #1a2b3c " << "0x1a2b3c";
+    QTest::newRow("short colour") << int(pt_color) << "#fa0" << "0xffaa00";
+    QTest::newRow("colour name") << int(pt_color) << "white" << "0xffffff";
+    QTest::newRow("not a colour") << int(pt_color) << "0x12345" << QString();
+    QTest::newRow("picture file") << int(pt_file) << picture << picture;
+    QTest::newRow("pasted file URL") << int(pt_file) << QUrl::fromLocalFile(picture).toString() << picture;
+    QTest::newRow("quoted path") << int(pt_file) << QLatin1Char('"') + picture + QLatin1Char('"') << picture;
+    QTest::newRow("no file") << int(pt_file) << "  " << "";
+    QTest::newRow("missing file") << int(pt_file) << picture + QLatin1String(".gone") << QString();
+    QTest::newRow("not a picture") << int(pt_file) << notPicture << QString();
+    QTest::newRow("private file") << int(pt_file) << "/etc/shadow" << QString();
+}
+
+void MainWindowTest::typedColoursAndFilesAreCheckedAsPickedOnes()
+{
+    QFETCH(int, type);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QString problem;
+    const QString value = PropertyItemDelegate::typedValue(type, typed, QStringLiteral("Pictures|*.png;*.jpg"), &problem);
+    QCOMPARE(value, stored);
+    QCOMPARE(value.isNull(), !problem.isEmpty());
+}
+
+void MainWindowTest::anErrorBoxLeftOpenCanBeClosedAndTheAppQuit()
+{
+    // As a person meets it: Ctrl+P with no folder, Publish, and the error box left open long
+    // past the time a progress dialog would show itself. No progress dialog may come up; then
+    // Escape closes the box (the publish dialog stays for another try), Escape the publish
+    // dialog, and Ctrl+Q quits.
+    AppSettings::instance().setLastOutputFileFolder(QString());
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier);
+    auto* publish = m_window->findChild<PublishDialog*>();
+    QVERIFY(publish && QTest::qWaitForWindowActive(publish));
+    QVERIFY(publish->folderField()->text().isEmpty());
+
+    QStringList seen;
+    QElapsedTimer open;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        for (auto* progress : m_window->findChildren<QProgressDialog*>())
+            if (progress->isVisible())
+                seen << QStringLiteral("progress dialog over the error box");
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (!open.isValid())
+            open.start();
+        if (open.elapsed() < 6000)
+            return;
+        watcher.stop();
+        seen << box->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    watcher.start(100);
+    QTest::mouseClick(publish->findChild<QDialogButtonBox*>()->buttons().constFirst(), Qt::LeftButton); // Publish
+    watcher.stop();
+    QCOMPARE(seen.size(), 1);
+    QVERIFY2(seen.constFirst().contains(QLatin1String("folder")), qPrintable(seen.constFirst()));
+    QVERIFY(publish->isVisible());
+
+    QTest::keyClick(publish, Qt::Key_Escape);
+    QTRY_VERIFY(!m_window->findChild<PublishDialog*>());
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
+    QTRY_VERIFY(!m_window->isVisible());
 }
 
 static SuiteRegistration<MainWindowTest> registration("MainWindowTest");

@@ -1,5 +1,5 @@
 // The page editor from the main window's button to the saved page list, driven through the
-// editor page's own buttons in a real web view. With LEAFCRAFT_EDITOR_SCREENSHOT=FILE set it
+// editor page's own buttons, the mouse and the keys in a real web view. With LEAFCRAFT_EDITOR_SCREENSHOT=FILE set it
 // also saves a picture of the editor with its placed items.
 #include "GuiTestSupport.h"
 #include "MainWindow.h"
@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -34,6 +35,30 @@ QVariant evaluate(QWebEngineView* view, const QString& script)
 bool waitForScript(QWebEngineView* view, const QString& condition)
 {
     return QTest::qWaitFor([&] { return evaluate(view, condition).toBool(); }, 30000);
+}
+
+// The page's box of the first element matching `selector`, in the web view's pixels.
+QRectF boxOf(QWebEngineView* view, const QString& selector)
+{
+    const QVariantList r = evaluate(view, QStringLiteral("(function (b) { return [b.left, b.top, b.width, b.height]; })"
+                                                         "(document.querySelector('%1').getBoundingClientRect())").arg(selector)).toList();
+    const qreal z = view->zoomFactor();
+    return r.size() == 4 ? QRectF(r[0].toReal() * z, r[1].toReal() * z, r[2].toReal() * z, r[3].toReal() * z) : QRectF();
+}
+
+// A person's drag: press, a few moves with the button held, release.
+void drag(QWidget* target, QPoint from, QPoint by)
+{
+    QTest::mousePress(target, Qt::LeftButton, {}, from);
+    for (int step = 1; step <= 5; ++step)
+        QTest::mouseMove(target, from + by * step / 5, 20);
+    QTest::mouseRelease(target, Qt::LeftButton, {}, from + by, 20);
+    QTest::qWait(100);
+}
+
+double attribute(const QString& element, const char* name)
+{
+    return QRegularExpression(QStringLiteral(" %1=\"([-0-9.]+)\"").arg(QLatin1String(name))).match(element).captured(1).toDouble();
 }
 
 } // namespace
@@ -80,6 +105,27 @@ void PageEditorTest::placesItemsAndSaves()
                                   "h.dispatchEvent(new Event('input'));"));
     QVERIFY(waitForScript(view, QStringLiteral("Array.from(document.images).every(function (i) { return i.complete; })")));
 
+    // The link, on top, moved and resized with the mouse and then nudged with the arrow keys,
+    // as a person does it: real mouse and key events into the web view.
+    QWidget* target = view->focusProxy();
+    QVERIFY(target);
+    const QString link = QStringLiteral(".pe-item.pe-kind-Link");
+    const QRectF page = boxOf(view, QStringLiteral("#pe-page"));
+    const QRectF before = boxOf(view, link);
+    QVERIFY(page.width() > 100 && before.width() > 40);
+    const auto field = [&](const char* name) {
+        return evaluate(view, QStringLiteral("document.getElementById('pe-%1').value").arg(QLatin1String(name))).toDouble();
+    };
+    const double x0 = field("x"), y0 = field("y"), w0 = field("width"), h0 = field("height");
+    drag(target, before.center().toPoint() - QPoint(20, 0), QPoint(60, 40));
+    drag(target, boxOf(view, link).bottomRight().toPoint() - QPoint(5, 5), QPoint(50, 30));
+    QTest::mouseClick(target, Qt::LeftButton, {}, boxOf(view, link).center().toPoint());
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Down})
+        QTest::keyClick(target, key);
+    QVERIFY(waitForScript(view, QStringLiteral("document.getElementById('pe-y').value > %1").arg(y0 + 0.009)));
+    const double expected[] = {x0 + 60 / page.width() + 0.02, y0 + 40 / page.height() + 0.01,
+                               w0 + 50 / page.width(), h0 + 30 / page.height()};
+
     const QString shot = qEnvironmentVariable("LEAFCRAFT_EDITOR_SCREENSHOT");
     if (!shot.isEmpty()) {
         editor->resize(1280, 720);
@@ -97,7 +143,12 @@ void PageEditorTest::placesItemsAndSaves()
     QFile list(preview + QStringLiteral("/pages.xml"));
     QVERIFY(list.open(QIODevice::ReadOnly));
     const QString saved = QString::fromUtf8(list.readAll());
-    QVERIFY2(saved.contains(QStringLiteral("href=\"https://example.org/a\"")), qPrintable(saved));
+    const QString placed = QRegularExpression(QStringLiteral("<Item [^>]*name=\"Link\"[^>]*>")).match(saved).captured(0);
+    QVERIFY2(placed.contains(QStringLiteral("href=\"https://example.org/a\"")), qPrintable(saved));
+    const char* names[] = {"x", "y", "width", "height"};
+    for (int i = 0; i < 4; ++i)
+        QVERIFY2(qAbs(attribute(placed, names[i]) - expected[i]) < 0.004,
+                 qPrintable(QStringLiteral("%1: %2, expected %3").arg(QLatin1String(names[i])).arg(attribute(placed, names[i])).arg(expected[i])));
     QVERIFY(saved.contains(QStringLiteral("bace=\"\"")) && !saved.contains(preview));
     const QRegularExpressionMatch image = QRegularExpression(QStringLiteral("name=\"Image\"[^>]*href=\"(editor/\\d{12}\\.jpg)\"")).match(saved);
     QVERIFY2(image.hasMatch(), qPrintable(saved));

@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace leafcraft;
@@ -32,7 +31,6 @@ private slots:
     void rememberedChoicesFillTheControls_data();
     void rememberedChoicesFillTheControls();
     void overwriteQuestionSaysOnlyThePreviousBookIsReplaced();
-    void unusableNameIsReportedAndTheDialogStaysOpen();
     void emptyNamePublishesIndex();
 
 private:
@@ -138,23 +136,6 @@ void PublishDialogTest::overwriteQuestionSaysOnlyThePreviousBookIsReplaced()
             test::writeFile(book + QLatin1String("/notes.txt"), "mine");
         }
     }
-}
-
-void PublishDialogTest::unusableNameIsReportedAndTheDialogStaysOpen()
-{
-    const QString folder = freshFolder(QStringLiteral("unnamed"));
-    auto dialog = makeDialog();
-    QSignalSpy finished(dialog.get(), &QDialog::finished);
-    dialog->folderField()->setText(folder);
-    dialog->nameField()->setText(QStringLiteral("a/b"));
-    ModalAnswerer answerer;
-    dialog->onPublish();
-
-    QCOMPARE(answerer.answered(), 1);
-    QVERIFY2(answerer.texts().constFirst().contains(QLatin1String("name")), qPrintable(answerer.texts().constFirst()));
-    QCOMPARE(finished.count(), 0);
-    QVERIFY(dialog->isVisible());
-    QVERIFY(!QFileInfo::exists(folder));
 }
 
 void PublishDialogTest::emptyNamePublishesIndex()

@@ -24,6 +24,8 @@ grep -q 'Contents$' <<<"$text" || fail "no contents list"
 for heading in "Importing a PDF" "Choosing a template" "The page editor" "Publishing"; do
     grep -Eq "^ *$heading \.+ *[0-9]+" <<<"$text" || fail "the contents list has no page number for \"$heading\""
 done
+# The page editor's Help opens the manual at this named destination.
+pdfinfo -dests "$pdf" | grep -q '"the-page-editor"' || fail "no named destination the-page-editor"
 images="$(pdfimages -list "$pdf" | tail -n +3 | wc -l)"
 ((images >= 4)) || fail "$images picture(s); the main, import, template and publish windows are missing"
 echo "check_manual: $pages A4 pages, body text $size pt, contents list, $images pictures"

@@ -61,6 +61,7 @@ TEST_F(AppBundle, LayoutAndPaths)
     EXPECT_EQ(AppBundleWriter::bundleNameFor(QStringLiteral("my.book.html")), QStringLiteral("my.book.app"));
 
     auto w = writer(QStringLiteral("my.book.html"));
+    w->setPublishedTitle(QStringLiteral("Tom & Jerry"));
     const QString bundle = out + QStringLiteral("/my.book.app");
     EXPECT_EQ(w->saveToFolder(), bundle + QStringLiteral("/Contents/Resources"));
     EXPECT_EQ(w->outputFileName(), bundle);
@@ -69,6 +70,9 @@ TEST_F(AppBundle, LayoutAndPaths)
     EXPECT_EQ(w->failedWrites(), 0);
 
     EXPECT_TRUE(AppBundleWriter::isOurBundle(bundle));
+    const QByteArray plist = test::readFile(bundle + QStringLiteral("/Contents/Info.plist"));
+    EXPECT_TRUE(plist.contains("<key>CFBundleName</key>\n\t<string>my.book</string>")) << plist.constData();
+    EXPECT_TRUE(plist.contains("<key>CFBundleDisplayName</key>\n\t<string>Tom &amp; Jerry</string>")) << plist.constData();
     const QFileInfo launcher(bundle + QStringLiteral("/Contents/MacOS/BookViewer"));
     EXPECT_TRUE(launcher.isFile() && launcher.isExecutable());
     for (const char* file : {"Contents/Info.plist", "Contents/Resources/BookViewer.icns", "Contents/Resources/index.html",

@@ -136,6 +136,17 @@ TEST_F(PublishFlowRun, ACancelledPublishLeavesTheEarlierBookAsItWas)
     EXPECT_EQ(snapshot(), before); // no staging folder, no lock, the old book whole
 }
 
+TEST_F(PublishFlowRun, ACancelledPublishRemovesOnlyTheFoldersItMade)
+{
+    test::writeFile(platform.root() + QStringLiteral("/out/mine.txt"), "mine");
+    out = platform.root() + QStringLiteral("/out/new/deeper");
+    flow->setProgressCallback([](int, int) { return false; });
+    EXPECT_THROW(flow->publish(choices(0, 1, 0), never), Error);
+    EXPECT_FALSE(QFileInfo::exists(platform.root() + QStringLiteral("/out/new")));
+    EXPECT_EQ(QDir(platform.root() + QStringLiteral("/out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("mine.txt")});
+}
+
 TEST_F(PublishFlowRun, MeaninglessChoicesAreRefused)
 {
     for (const QString& name : {QString(""), QStringLiteral("a/b"), QStringLiteral("..")}) {

@@ -1,11 +1,11 @@
-// The book on a narrow screen (a phone held upright): the tool bar keeps page turning, contents,
-// search and a "More" button whose menu holds every other tool; a side panel closes once a
+// The book in a window too narrow for the whole tool bar (a phone held upright, a small
+// window): the bar keeps page turning, contents, search and a "More" button whose menu holds every other tool; a side panel closes once a
 // page is chosen in it, and a touch on the page that closes a panel turns no page.
 import { Player } from './player.js';
 import { h, icon, root } from './dom.js';
 import css from './narrow.css';
 
-var NARROW = '(max-width: 600px)';
+var NARROW = '(max-width: 760px)';
 // The tools that stay in the bar; the rest move into the menu.
 var KEPT = ['prev', 'next', 'Bookmark', 'Search', 'More'];
 
