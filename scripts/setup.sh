@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libgl-dev
     libmupdf-dev libmujs-dev libgumbo-dev libopenjp2-7-dev libjbig2dec0-dev libfreetype-dev
     libharfbuzz-dev libjpeg-dev libturbojpeg0-dev
-    liblog4cxx-dev libxml2-dev zlib1g-dev
+    liblog4cxx-dev libxml2-dev zlib1g-dev libxxhash-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     python3 python3-pil python3-numpy unzip zip poppler-utils time

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
@@ -25,6 +26,8 @@ namespace leafcraft {
 namespace {
 
 const char kManifestHeader[] = "# leafcraft book manifest 1";
+// The optional line after the header: what made the book (BookFingerprint).
+const char kFingerprintKey[] = "fingerprint ";
 const char kJournalName[] = ".leafcraft-swap";
 const char kStagingPrefix[] = ".leafcraft-staging-";
 const char kLockName[] = ".leafcraft-lock";
@@ -62,15 +65,32 @@ bool isInsidePath(const QString& path) {
     });
 }
 
+// The fingerprint line written after the manifest's header; nothing for no fingerprint.
+QByteArray fingerprintLine(const QString& fingerprint) {
+    return fingerprint.isEmpty() ? QByteArray() : kFingerprintKey + fingerprint.toLatin1() + '\n';
+}
+
+// The fingerprint in the line after the manifest's header (without its line end); empty when
+// the line is not a fingerprint line but an entry.
+QString fingerprintIn(const QByteArray& line) {
+    static const QRegularExpression hex(QStringLiteral("^[0-9a-f]{16,128}$"));
+    if (!line.startsWith(kFingerprintKey))
+        return QString();
+    const QString value = QString::fromLatin1(line.mid(int(std::strlen(kFingerprintKey))));
+    return hex.match(value).hasMatch() ? value : QString();
+}
+
 QStringList readList(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly) || f.readLine().trimmed() != kManifestHeader)
         return {};
     QStringList out;
-    while (!f.atEnd()) {
+    for (bool first = true; !f.atEnd(); first = false) {
         QByteArray line = f.readLine();
         if (line.endsWith('\n'))
             line.chop(1);
+        if (first && !fingerprintIn(line).isEmpty())
+            continue;
         const QString entry = QString::fromUtf8(line);
         if (isInsidePath(entry))
             out << entry;
@@ -78,9 +98,10 @@ QStringList readList(const QString& path) {
     return out;
 }
 
-bool writeList(const QString& path, const QStringList& entries) {
+bool writeList(const QString& path, const QStringList& entries, const QString& fingerprint = QString()) {
     QByteArray bytes(kManifestHeader);
     bytes += '\n';
+    bytes += fingerprintLine(fingerprint);
     for (const QString& e : entries)
         bytes += e.toUtf8() + '\n';
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -291,6 +312,16 @@ QStringList BookStaging::readManifest(const QString& root, const QString& manife
     return readList(root + QLatin1Char('/') + manifestPath);
 }
 
+QString BookStaging::readFingerprint(const QString& root, const QString& manifestPath) {
+    QFile f(root + QLatin1Char('/') + manifestPath);
+    if (!f.open(QIODevice::ReadOnly) || f.readLine().trimmed() != kManifestHeader)
+        return QString();
+    QByteArray line = f.readLine();
+    if (line.endsWith('\n'))
+        line.chop(1);
+    return fingerprintIn(line);
+}
+
 QStringList BookStaging::listFiles(const QString& folder) {
     QStringList out;
     std::error_code ec;
@@ -472,7 +503,7 @@ void BookStaging::commit() {
     m_newFiles.removeAll(QLatin1String(kNewTreeMarker));
     m_newFiles.removeAll(m_manifestPath);
     m_newFiles << m_manifestPath;
-    if (!writeList(m_staging + QLatin1Char('/') + m_manifestPath, m_newFiles))
+    if (!writeList(m_staging + QLatin1Char('/') + m_manifestPath, m_newFiles, m_fingerprint))
         throw Error(ErrorKind::Output, QStringLiteral("cannot write the book's file list"), m_root);
     const QStringList problems = conflicts();
     if (!problems.isEmpty())

@@ -62,6 +62,8 @@ class BookStaging {
     // The files whose names the new book needs but that the previous book did not write, and
     // names reached through a symbolic link; empty when the new book may be moved in.
     QStringList conflicts() const;
+    // What made the new book (BookFingerprint), recorded in its manifest; empty for none.
+    void setFingerprint(const QString& fingerprint) { m_fingerprint = fingerprint; }
     // Writes the manifest, checks conflicts() (Error(Output) naming them, nothing changed),
     // then swaps the new book in and removes what only the previous book had.
     void commit();
@@ -69,6 +71,8 @@ class BookStaging {
     // The manifest at `root`/`manifestPath`: relative paths, or empty when there is no valid
     // manifest. Paths that leave the folder are dropped.
     static QStringList readManifest(const QString& root, const QString& manifestPath);
+    // The fingerprint the manifest at `root`/`manifestPath` records; empty when it has none.
+    static QString readFingerprint(const QString& root, const QString& manifestPath);
     // The regular files below `folder`, relative to it, sorted.
     static QStringList listFiles(const QString& folder);
 
@@ -92,6 +96,7 @@ class BookStaging {
     QString m_manifestPath;
     QString m_staging;
     QStringList m_newFiles;
+    QString m_fingerprint;
     int m_lockFd = -1;
     bool m_private = false;
     bool m_replacesUnrecorded = false;
