@@ -509,10 +509,11 @@ int runPublish(const QStringList& args)
     for (const Warning& w : job.warnings().list())
         err(QStringLiteral("leafcraft-cli: warning: %1\n").arg(w.text()));
     report.warnings.insert(report.warnings.begin(), job.warnings().list().begin(), job.warnings().list().end());
-    if (report.result == PublishReport::upToDate())
-        err(QStringLiteral("leafcraft-cli: the book in %1 is up to date\n").arg(report.outputFolder));
-    if (!options.jsonReport)
+    if (!options.jsonReport) {
+        if (report.result == PublishReport::upToDate())
+            err(QStringLiteral("leafcraft-cli: the book in %1 is up to date\n").arg(report.outputFolder));
         out(report.htmlPage + QLatin1Char('\n'));
+    }
     return finish(options.jsonReport);
 }
 
