@@ -6,6 +6,9 @@ Reads the reports the run's publishes printed (one JSON object a line, 'leafcraf
 that failed with their reasons (a PDF without any report failed too: its job was killed or
 could not start), and the pages written per second by this invocation.
 
+A run that did not end (--unfinished) counts the PDFs without a report as left for the run
+that resumes it, not as failed.
+
 A PDF tried more than once (retries, a resumed run) counts by its last report. Lines that are
 not whole JSON objects (a report cut off when a run was killed) are left out.
 """
@@ -40,12 +43,14 @@ def read_list(path):
         return [os.fsdecode(name) for name in f.read().split(b'\0') if name]
 
 
-def summarize(reports, pdfs, pdf_folder, recent, seconds):
-    """The summary's lines and whether every book is written or up to date."""
-    written, up_to_date, failed, left_out = [], [], [], []
+def summarize(reports, pdfs, pdf_folder, recent, seconds, unfinished=False):
+    """The summary's lines."""
+    written, up_to_date, failed, left_out, waiting = [], [], [], [], 0
     for name in pdfs:
         report = reports.get(os.path.join(pdf_folder, name))
-        if report is None:
+        if report is None and unfinished:
+            waiting += 1
+        elif report is None:
             failed.append((name, 'no report: the publish was killed or could not start (see the job log)'))
         elif report.get('result') == 'up to date':
             up_to_date.append(name)
@@ -64,12 +69,14 @@ def summarize(reports, pdfs, pdf_folder, recent, seconds):
         '  books failed:      %d' % len(failed),
     ]
     lines += ['    %s: %s' % (name, why) for name, why in failed]
+    if unfinished:
+        lines.append('  not published yet: %d (run again to resume)' % waiting)
     if left_out:
         lines.append('  written without pages that could not be rendered:')
         lines += ['    %s: page(s) %s' % (name, ', '.join(map(str, pages_out))) for name, pages_out in left_out]
     rate = pages / seconds if seconds > 0 else 0.0
     lines.append('  pages per second:  %.1f (%d page(s) written in %.1f s by this run)' % (rate, pages, seconds))
-    return lines, not failed
+    return lines
 
 
 def main():
@@ -79,9 +86,10 @@ def main():
     parser.add_argument('--pdf-folder', required=True)
     parser.add_argument('--since-byte', type=int, default=0, help='where this invocation\'s reports begin')
     parser.add_argument('--seconds', type=float, required=True, help='how long this invocation took')
+    parser.add_argument('--unfinished', action='store_true', help='the run was stopped before its end')
     args = parser.parse_args()
     reports, recent = read_reports(args.reports, args.since_byte)
-    lines, _ = summarize(reports, read_list(args.pdfs), args.pdf_folder, recent, args.seconds)
+    lines = summarize(reports, read_list(args.pdfs), args.pdf_folder, recent, args.seconds, args.unfinished)
     sys.stdout.write('\n'.join(lines) + '\n')
 
 

@@ -110,14 +110,15 @@ parallel --will-cite -0 --arg-file "$state/pdfs" --joblog "$state/joblog" --tmpd
 ended=$(date +%s.%N)
 rm -rf -- "$state/work"
 
-python3 "$(dirname -- "$(realpath -- "$0")")/catalogue_summary.py" \
+# Parallel's status: the number of failed jobs (up to 100), 101 more, 255 an error of its
+# own or a stop, above 128 a signal. Only a run that went through every PDF is over.
+unfinished=()
+[[ $status -gt 101 ]] && unfinished=(--unfinished)
+python3 "$(dirname -- "$(realpath -- "$0")")/catalogue_summary.py" "${unfinished[@]}" \
     --reports "$state/reports.jsonl" --pdfs "$state/pdfs" --pdf-folder "$pdfs" \
     --since-byte "$reportsBefore" --seconds "$(awk -v a="$started" -v b="$ended" 'BEGIN { print b - a }')" ||
     echo "publish-catalogue: no summary (see above); the reports are in $state/reports.jsonl" >&2
-
-# Parallel's status: the number of failed jobs (up to 100), 101 more, 255 an error of its
-# own, above 128 a signal. Only a run that went through every PDF is over.
-if [[ $status -gt 101 ]]; then
+if [[ ${#unfinished[@]} -gt 0 ]]; then
     echo "publish-catalogue: the run did not end (GNU Parallel status $status); run again to resume" >&2
     exit 3
 fi
