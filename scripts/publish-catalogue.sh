@@ -8,8 +8,9 @@
 #
 # PARALLEL OPTIONS go to GNU Parallel as they are (-j 4, -S host1,host2, --sshloginfile FILE,
 # --retries 5, ...). PUBLISH OPTIONS go to every publish (--template, --quality, ...).
-# LEAFCRAFT_CLI names the program (default: leafcraft-cli on the PATH); with other machines,
-# it and both folders must be at the same paths on every one of them.
+# LEAFCRAFT_CLI names the program (default: leafcraft-cli on the PATH, else the one this
+# checkout built); with other machines, it and both folders must be at the same paths on every
+# one of them.
 #
 # The run keeps its state in BOOK-FOLDER/.leafcraft-catalogue/: the list of PDFs, Parallel's
 # job log, the report of every publish (reports.jsonl, one JSON object a line) and the jobs'
@@ -47,7 +48,19 @@ while [[ $# -gt 0 && $1 != -- ]]; do
 done
 [[ $# -gt 0 ]] && shift
 publishOptions=("$@")
-cli=${LEAFCRAFT_CLI:-leafcraft-cli}
+here=$(dirname -- "$(realpath -- "$0")")
+cli=${LEAFCRAFT_CLI:-}
+if [[ -z $cli ]]; then
+    cli=leafcraft-cli
+    if ! command -v leafcraft-cli >/dev/null; then
+        for built in "$here"/../build/{release,headless}/tools/leafcraft-cli/leafcraft-cli; do
+            if [[ -x $built ]]; then
+                cli=$(realpath -- "$built")
+                break
+            fi
+        done
+    fi
+fi
 command -v parallel >/dev/null || die "GNU Parallel is not installed (Debian: apt install parallel)"
 [[ $books != "$pdfs" ]] || die "the PDF folder and the book folder must differ"
 
@@ -114,7 +127,7 @@ rm -rf -- "$state/work"
 # own or a stop, above 128 a signal. Only a run that went through every PDF is over.
 unfinished=()
 [[ $status -gt 101 ]] && unfinished=(--unfinished)
-python3 "$(dirname -- "$(realpath -- "$0")")/catalogue_summary.py" "${unfinished[@]}" \
+python3 "$here/catalogue_summary.py" "${unfinished[@]}" \
     --reports "$state/reports.jsonl" --pdfs "$state/pdfs" --pdf-folder "$pdfs" \
     --since-byte "$reportsBefore" --seconds "$(awk -v a="$started" -v b="$ended" 'BEGIN { print b - a }')" ||
     echo "publish-catalogue: no summary (see above); the reports are in $state/reports.jsonl" >&2
