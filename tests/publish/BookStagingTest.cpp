@@ -130,3 +130,19 @@ TEST_F(Staging, WhatAUserAddsWhileABookIsWrittenStaysAndAnExchangedOutBookIsSett
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{QFileInfo(next.stagingFolder()).fileName(), "book"}));
 }
+
+TEST_F(Staging, KeepsTheFingerprintBesideTheFileList) {
+    {
+        BookStaging staging(root, manifest);
+        staging.setFingerprint("00112233445566778899aabbccddeeff");
+        staging.begin();
+        test::writeFile(staging.stagingFolder() + "/fingerprint 0a.html", "page");
+        staging.commit();
+    }
+    EXPECT_EQ(BookStaging::readFingerprint(root, manifest), "00112233445566778899aabbccddeeff");
+    EXPECT_EQ(BookStaging::readManifest(root, manifest), (QStringList{"fingerprint 0a.html", manifest}));
+    // Without a fingerprint, the line after the header is an entry whatever its name.
+    test::writeFile(root + "/" + manifest, manifestOf({"fingerprint 0a.html", manifest}));
+    EXPECT_EQ(BookStaging::readFingerprint(root, manifest), "");
+    EXPECT_EQ(BookStaging::readManifest(root, manifest), (QStringList{"fingerprint 0a.html", manifest}));
+}
