@@ -91,8 +91,26 @@ else
     case $books/ in "$pdfs"/*) prune+=(-o -path "./${books#"$pdfs"/}" -prune) ;; esac
     (cd -- "$pdfs" && find . -mindepth 1 \( "${prune[@]}" \) -o -xtype f -iname '*.pdf' -print0) |
         sed -z 's|^\./||' | sort -z >"$state/pdfs.new"
-    clashes=$(sed -z 's/\.[^./]*$//' "$state/pdfs.new" | sort -z | uniq -zd | tr '\0' '\n')
-    [[ -z $clashes ]] || die "PDFs that differ only in their extension would share a book: $clashes"
+    # Each book a folder of its own: not shared ("a.pdf", "a.PDF"), not inside another book
+    # ("a.pdf" beside a folder "a" of PDFs).
+    clashes=$(python3 - "$state/pdfs.new" <<'PY'
+import os, sys
+books, folders = {}, set()
+for name in open(sys.argv[1], 'rb').read().split(b'\0'):
+    if name:
+        book = os.path.splitext(os.fsdecode(name))[0]
+        books.setdefault(book, []).append(os.fsdecode(name))
+        while '/' in book:
+            book = os.path.dirname(book)
+            folders.add(book)
+for book, names in sorted(books.items()):
+    if len(names) > 1:
+        print('  %s would share the book %s' % (' and '.join(names), book))
+    if book in folders:
+        print('  the book of %s would hold the books of the PDFs in %s/' % (names[0], book))
+PY
+)
+    [[ -z $clashes ]] || die "some PDFs cannot each have a book folder of their own (rename them):"$'\n'"$clashes"
     mv -- "$state/pdfs.new" "$state/pdfs"
     rm -f -- "$state/joblog"
     : >"$state/reports.jsonl"

@@ -199,6 +199,11 @@ def a_catalogue_run_killed_midway_resumes_and_then_is_up_to_date(ctx):
     fifth = run("-j", "2", expect=1)
     assert "broken.pdf: exit status 3:" in fifth.stdout and "books failed:      1" in fifth.stdout, fifth.stdout
 
+    # A PDF whose book would hold other books is refused before anything is published.
+    os.replace(os.path.join(pdfs, "broken.pdf"), os.path.join(pdfs, "part 1.pdf"))
+    refused = run("-j", "2", expect=2)
+    assert "the book of part 1.pdf would hold the books of the PDFs in part 1/" in refused.stderr, refused.stderr
+
 
 if __name__ == "__main__":
     sys.exit(e2e.main())
