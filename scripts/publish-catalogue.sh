@@ -92,8 +92,10 @@ else
     (cd -- "$pdfs" && find . -mindepth 1 \( "${prune[@]}" \) -o -xtype f -iname '*.pdf' -print0) |
         sed -z 's|^\./||' | sort -z >"$state/pdfs.new"
     # Each book a folder of its own: not shared ("a.pdf", "a.PDF"), not inside another book
-    # ("a.pdf" beside a folder "a" of PDFs).
-    clashes=$(python3 - "$state/pdfs.new" <<'PY'
+    # ("a.pdf" beside a folder "a" of PDFs), not holding the PDFs.
+    pdfsInBooks=
+    case $pdfs/ in "$books"/*) pdfsInBooks=${pdfs#"$books"/} ;; esac
+    clashes=$(python3 - "$state/pdfs.new" "$pdfsInBooks" <<'PY'
 import os, sys
 books, folders = {}, set()
 for name in open(sys.argv[1], 'rb').read().split(b'\0'):
@@ -108,6 +110,8 @@ for book, names in sorted(books.items()):
         print('  %s would share the book %s' % (' and '.join(names), book))
     if book in folders:
         print('  the book of %s would hold the books of the PDFs in %s/' % (names[0], book))
+    if sys.argv[2] and (sys.argv[2] + '/').startswith(book + '/'):
+        print('  the book of %s would hold the PDF folder' % names[0])
 PY
 )
     [[ -z $clashes ]] || die "some PDFs cannot each have a book folder of their own (rename them):"$'\n'"$clashes"
