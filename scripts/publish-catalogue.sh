@@ -95,26 +95,25 @@ else
     # ("a.pdf" beside a folder "a" of PDFs), not holding the PDFs.
     pdfsInBooks=
     case $pdfs/ in "$books"/*) pdfsInBooks=${pdfs#"$books"/} ;; esac
-    clashes=$(python3 - "$state/pdfs.new" "$pdfsInBooks" <<'PY'
-import os, sys
-books, folders = {}, set()
-for name in open(sys.argv[1], 'rb').read().split(b'\0'):
-    if name:
-        book = os.path.splitext(os.fsdecode(name))[0]
-        books.setdefault(book, []).append(os.fsdecode(name))
-        while '/' in book:
-            book = os.path.dirname(book)
-            folders.add(book)
-for book, names in sorted(books.items()):
-    if len(names) > 1:
-        print('  %s would share the book %s' % (' and '.join(names), book))
-    if book in folders:
-        print('  the book of %s would hold the books of the PDFs in %s/' % (names[0], book))
-    if sys.argv[2] and (sys.argv[2] + '/').startswith(book + '/'):
-        print('  the book of %s would hold the PDF folder' % names[0])
-PY
-)
-    [[ -z $clashes ]] || die "some PDFs cannot each have a book folder of their own (rename them):"$'\n'"$clashes"
+    declare -A bookOf=() holder=()
+    clashes=
+    while IFS= read -r -d '' name; do
+        book=${name%.*}
+        [[ -z ${bookOf[$book]:-} ]] || clashes+=$'\n'"  ${bookOf[$book]} and $name would share the book $book"
+        bookOf[$book]=$name
+        folder=$book
+        while [[ $folder == */* ]]; do
+            folder=${folder%/*}
+            holder[$folder]=1
+        done
+    done <"$state/pdfs.new"
+    for book in "${!bookOf[@]}"; do
+        [[ -z ${holder[$book]:-} ]] ||
+            clashes+=$'\n'"  the book of ${bookOf[$book]} would hold the books of the PDFs in $book/"
+        [[ -z $pdfsInBooks || $pdfsInBooks/ != "$book"/* ]] ||
+            clashes+=$'\n'"  the book of ${bookOf[$book]} would hold the PDF folder"
+    done
+    [[ -z $clashes ]] || die "some PDFs cannot each have a book folder of their own (rename them):$clashes"
     mv -- "$state/pdfs.new" "$state/pdfs"
     rm -f -- "$state/joblog"
     : >"$state/reports.jsonl"
