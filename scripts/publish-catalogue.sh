@@ -76,8 +76,9 @@ quoted() {
     printf "'%s'" "$s"
 }
 
+# A stopped run of the same PDF folder is resumed; one of another folder is forgotten.
 resuming=false
-if [[ -e $state/running ]]; then
+if [[ -e $state/running && $(cat "$state/pdf-folder" 2>/dev/null) == "$pdfs" ]]; then
     resuming=true
     echo "publish-catalogue: resuming the run that was stopped on $(cat "$state/running")" >&2
     # A report cut off by the stop would run into the next one.
@@ -117,6 +118,7 @@ else
     mv -- "$state/pdfs.new" "$state/pdfs"
     rm -f -- "$state/joblog"
     : >"$state/reports.jsonl"
+    printf '%s' "$pdfs" >"$state/pdf-folder"
     date -u '+%Y-%m-%d %H:%M:%S UTC' >"$state/running"
 fi
 count=$(tr -cd '\0' <"$state/pdfs" | wc -c)

@@ -176,7 +176,7 @@ def a_catalogue_run_killed_midway_resumes_and_then_is_up_to_date(ctx):
             assert os.stat(os.path.join(book, MANIFEST)).st_ino == finished[os.path.join(pdfs, name)], name
     leftovers = [os.path.join(d, n) for d, dirs, files in os.walk(books) for n in dirs + files
                  if "leafcraft-staging" in n or n in (".leafcraft-lock", ".leafcraft-swap", "work")]
-    assert not leftovers and sorted(os.listdir(state)) == ["joblog", "lock", "pdfs", "reports.jsonl"], leftovers
+    assert not leftovers and sorted(os.listdir(state)) == ["joblog", "lock", "pdf-folder", "pdfs", "reports.jsonl"], leftovers
     assert not os.listdir(env["TMPDIR"]), os.listdir(env["TMPDIR"])
 
     # Nothing changed: every book is up to date, quickly (the bound the catalogue asks for).
