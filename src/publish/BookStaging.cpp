@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
@@ -334,6 +335,13 @@ QStringList BookStaging::readManifest(const QString& root, const QString& manife
     if (manifest.isValid() && !out.contains(manifestPath))
         out << manifestPath;
     return out;
+}
+
+QString BookStaging::readFingerprint(const QString& root, const QString& manifestPath) {
+    static const QRegularExpression hex(QStringLiteral("^[0-9a-f]{16,128}$"));
+    const QString value =
+        QString::fromLatin1(BookManifest::read(root + QLatin1Char('/') + manifestPath).header("fingerprint"));
+    return hex.match(value).hasMatch() ? value : QString();
 }
 
 QStringList BookStaging::listFiles(const QString& folder) {

@@ -82,6 +82,11 @@ class BookStaging {
     // wrote them, and names reached through a symbolic link or another file system; empty
     // when the new book may be moved in.
     QStringList conflicts() const;
+    // What made the new book (BookFingerprint), recorded in its manifest; empty for none.
+    void setFingerprint(const QString& fingerprint) {
+        if (!fingerprint.isEmpty())
+            setManifestHeader("fingerprint", fingerprint.toLatin1());
+    }
     // Writes the manifest, checks conflicts() (Error(Output) naming them, nothing changed),
     // then swaps the new book in and removes what only the previous book had.
     void commit();
@@ -89,6 +94,8 @@ class BookStaging {
     // The paths the manifest at `root`/`manifestPath` lists, itself last, or empty when there
     // is no valid manifest. Paths that leave the folder are dropped.
     static QStringList readManifest(const QString& root, const QString& manifestPath);
+    // The fingerprint the manifest at `root`/`manifestPath` records; empty when it has none.
+    static QString readFingerprint(const QString& root, const QString& manifestPath);
     // The regular files below `folder`, relative to it, sorted.
     static QStringList listFiles(const QString& folder);
 

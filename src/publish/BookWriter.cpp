@@ -115,6 +115,8 @@ void BookWriter::writeStaged(const std::function<void()>& write)
         own->begin();
         m_activeStaging = &*own;
     }
+    if (!m_fingerprint.isEmpty())
+        m_activeStaging->setFingerprint(m_fingerprint);
     m_writeFolder = stagedPath(m_saveToFolder);
     m_failedFiles.clear();
     try {

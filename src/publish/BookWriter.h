@@ -129,6 +129,8 @@ public:
     void setFolderIsPrivate(bool isPrivate) { m_folderIsPrivate = isPrivate; }
     // See BookStaging::setReplacesBookWithoutManifest (for the staging writeBook() makes).
     void setReplacesBookWithoutManifest(bool replaces) { m_replacesUnrecorded = replaces; }
+    // What made the book (BookFingerprint), for its manifest, whichever staging writes it.
+    void setFingerprint(const QString& fingerprint) { m_fingerprint = fingerprint; }
     // The working folder previewPath() gives when setPreviewFolder() was not called (the
     // application sets its live preview's folder here).
     static void setDefaultPreviewFolder(const QString& folder);
@@ -243,6 +245,7 @@ private:
     QString m_previewFolder;
     QString m_writeFolder; // saveToFolder() inside the staging folder while writing
     BookStaging* m_staging = nullptr;
+    QString m_fingerprint;
     BookStaging* m_activeStaging = nullptr;
     bool m_folderIsPrivate = false;
     bool m_replacesUnrecorded = false;

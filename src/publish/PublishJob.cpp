@@ -16,6 +16,7 @@
 #include "publish/EditedPageList.h"
 #include "publish/BookWriter.h"
 #include "support/SaveFile.h"
+#include "publish/BookFingerprint.h"
 #include "publish/HTMLConfigInfo.h"
 #include "publish/PublishFlow.h"
 #include "support/FileUtility.h"
@@ -286,9 +287,50 @@ QString PublishJob::write()
     return QFileInfo(writer.outputFileName()).absoluteFilePath();
 }
 
+QString PublishJob::fingerprint(const QStringList& writerChoices) const
+{
+    if (!m_prepared)
+        throw Error(ErrorKind::Internal, QStringLiteral("a fingerprint before the job was prepared"));
+    const PublishOptions& o = m_options;
+    const auto yesNo = [](bool b) { return b ? QStringLiteral("yes") : QStringLiteral("no"); };
+    BookFingerprint print;
+    print.addText(QStringLiteral("version"), QStringLiteral(LEAFCRAFT_VERSION));
+    print.addFile(QStringLiteral("pdf"), o.inputPdf);
+    print.addText(QStringLiteral("name"), o.name);
+    print.addText(QStringLiteral("title"), o.title.isEmpty() ? QFileInfo(o.inputPdf).completeBaseName() : o.title);
+    print.addText(QStringLiteral("pages"), o.pageRange);
+    print.addText(QStringLiteral("quality"), QString::number(o.qualityLevel));
+    print.addText(QStringLiteral("format"), o.format == PublishOptions::PageFormat::Jpg ? QStringLiteral("jpg")
+                                                                                       : QStringLiteral("swf"));
+    print.addText(QStringLiteral("zoom pictures"), yesNo(o.zoomPictures));
+    print.addText(QStringLiteral("allow text"), yesNo(o.allowText));
+    print.addText(QStringLiteral("links"), yesNo(o.links));
+    print.addText(QStringLiteral("bookmarks"), yesNo(o.bookmarks));
+    print.addText(QStringLiteral("keep going"), yesNo(o.keepGoing));
+    print.addText(QStringLiteral("template"), o.templateName);
+    print.addText(QStringLiteral("style"), o.styleName);
+    if (!o.settingsFile.isEmpty())
+        print.addFile(QStringLiteral("settings"), o.settingsFile);
+    for (const auto& [key, value] : o.propertyValues)
+        print.addText(QStringLiteral("set ") + key, value);
+    if (m_pageList) {
+        print.addFile(QStringLiteral("page list"), o.pageList);
+        for (const QString& file : m_pageList->files())
+            print.addFile(file, m_pageList->filesFolder() + QLatin1Char('/') + file);
+    }
+    // The templates, styles and players the book is made of.
+    print.addTree(QStringLiteral("program files"), Platform::current().resources().appFilesDir());
+    for (const OutsideFile& f : outsideFiles(*m_template))
+        print.addFile(QStringLiteral("property ") + f.key, f.path);
+    for (const QString& choice : writerChoices)
+        print.addText(QStringLiteral("writer"), choice);
+    return print.hex();
+}
+
 void PublishJob::setUpWriter(BookWriter& writer)
 {
     writer.setPreviewFolder(m_workingFolder);
+    writer.setFingerprint(m_fingerprint);
     writer.setSettings(m_settings.get());
     if (!m_pageList)
         return;

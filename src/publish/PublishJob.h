@@ -86,6 +86,12 @@ public:
 
     static int qualityForLevel(int level);
 
+    // What makes this job's book (see BookFingerprint), with the writer's choices the options
+    // do not hold (an application bundle, a phone version). After prepare().
+    QString fingerprint(const QStringList& writerChoices = {}) const;
+    // The fingerprint the book's manifest is to record (setUpWriter passes it on).
+    void setFingerprint(const QString& fingerprint) { m_fingerprint = fingerprint; }
+
     // Gives a writer of this job's book the job's working folder, settings and page texts,
     // and the edited page list with its files when the options name one.
     void setUpWriter(BookWriter& writer);
@@ -122,6 +128,7 @@ private:
     int m_pageWidth = 0;
     int m_pageHeight = 0;
     QString m_workingFolder;
+    QString m_fingerprint;
     std::unique_ptr<EditedPageList> m_pageList;
     Warnings m_warnings;
     bool m_prepared = false;

@@ -4,6 +4,8 @@
 // was written without the pages that could not be rendered: publish --keep-going).
 #pragma once
 
+#include "support/Error.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -33,6 +35,8 @@ struct CommandRegistration {
 // Prints to stdout / stderr (UTF-8).
 void out(const QString& text);
 void err(const QString& text);
+// The exit code for an error of this kind (Usage 2, BadInput 3, Output 4, any other 1).
+int exitCodeFor(const leafcraft::Error& error);
 // Prints "leafcraft-cli: <message>" and the hint to use --help; returns ExitUsage.
 int usageError(const QString& message, const QString& command = QString());
 // Whether "-h" or "--help" is among the options in `args` (before "--"). An argument that

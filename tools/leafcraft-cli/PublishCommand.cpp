@@ -3,14 +3,19 @@
 // The options live in one table (kind, names, value name, help, how to apply the value), from
 // which both the parser and the help text are made; a new option is one more row.
 #include "Command.h"
+#include "PublishReport.h"
 
 #include "platform/PdfDocument.h"
+#include "import/PageSource.h"
+#include "publish/BookFingerprint.h"
 #include "publish/BookStaging.h"
 #include "publish/FilePropertyCheck.h"
 #include "publish/BookWriter.h"
+#include "publish/AppBundleWriter.h"
 #include "publish/PublishFlow.h"
 #include "publish/PublishJob.h"
 #include "support/Error.h"
+#include "support/ScratchFolders.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,6 +33,8 @@ namespace {
 struct PublishCommandLine {
     PublishOptions job;
     bool timings = false;
+    bool ifChanged = false;
+    bool jsonReport = false;
     bool app = false;    // an application bundle instead of a web book folder
     int mobileType = -1; // with a phone version: 0 page-turning book, 1 slide viewer
 };
@@ -119,6 +126,16 @@ std::vector<PublishOption>& optionTable()
         {"replace-old-book", '\0', "",
          "Replace a book an earlier version wrote without a file list (only the names the new book needs).",
          [](PublishCommandLine& c, const QString&) { c.job.replaceOldBook = true; }},
+        {"if-changed", '\0', "",
+         "Do nothing when DIR holds the book this PDF, these options, settings and template files and "
+         "this version of the program make (it is up to date).",
+         [](PublishCommandLine& c, const QString&) { c.ifChanged = true; }},
+        {"report", '\0', "json", "Print one line of JSON on stdout when done, success or not, instead of the path.",
+         [](PublishCommandLine& c, const QString& v) {
+             if (v != QLatin1String("json"))
+                 throw Error(ErrorKind::Usage, QStringLiteral("--report wants json, not '%1'").arg(v));
+             c.jsonReport = true;
+         }},
         {"timings", '\0', "", "Print how long the import and the writing took (on stderr).",
          [](PublishCommandLine& c, const QString&) { c.timings = true; }},
     };
@@ -147,7 +164,8 @@ QString helpText()
         "Exit status: 0 success, 2 usage error, 3 bad input (unreadable, damaged or encrypted\n"
         "PDF, pages that cannot be rendered, a range with no page of the document, unknown\n"
         "template or style), 4 the output folder cannot be written, 6 the book was written\n"
-        "without the pages that could not be rendered (--keep-going; they are listed).\n");
+        "without the pages that could not be rendered (--keep-going; they are listed).\n"
+        "With --if-changed, a book that is up to date is left as it is (exit status 0).\n");
     return text;
 }
 
@@ -287,10 +305,8 @@ void listOutsideFiles(const PublishJob& job)
         err(QStringLiteral("leafcraft-cli: copying %1 into the book (property %2)\n").arg(f.path, f.key));
 }
 
-QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
+QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options, std::vector<Warning>& warnings)
 {
-    job.prepare();
-    listOutsideFiles(job);
     job.import();
     const PublishOptions& o = job.options();
     PublishFlow flow(job.pageSource(), job.bookTemplate(), job.pageLinks(), job.outline());
@@ -311,9 +327,113 @@ QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
     const QString result = flow.publish(choices, [&o](const QString&) {
         return o.replaceOldBook ? OverwriteAnswer::Yes : OverwriteAnswer::Other;
     });
-    for (const Warning& w : flow.warnings().list())
+    for (const Warning& w : flow.warnings().list()) {
         err(QStringLiteral("leafcraft-cli: warning: %1\n").arg(w.text()));
+        warnings.push_back(w);
+    }
     return QFileInfo(result).absoluteFilePath();
+}
+
+// Where the book keeps its manifest: the folder that receives the book as a whole (the output
+// folder), and the manifest's path in it (inside the bundle with --app).
+std::pair<QString, QString> manifestLocation(const PublishCommandLine& options)
+{
+    const PublishOptions& o = options.job;
+    if (options.app) {
+        const AppBundleWriter writer(nullptr, nullptr, o.outputFolder, PublishFlow::bookFileName(o.name));
+        return {writer.bookRoot(), writer.manifestPath()};
+    }
+    return {o.outputFolder, BookStaging::manifestName()};
+}
+
+// The file the publish offers to open: the HTML page, or the bundle with --app.
+QString bookEntry(const PublishCommandLine& options)
+{
+    const PublishOptions& o = options.job;
+    const QString file = PublishFlow::bookFileName(o.name);
+    return QFileInfo(QDir(o.outputFolder).filePath(options.app ? AppBundleWriter::bundleNameFor(file) : file))
+        .absoluteFilePath();
+}
+
+// What the writer is asked for beyond the job's options, as it goes into the fingerprint.
+QStringList writerChoices(const PublishCommandLine& options)
+{
+    QStringList choices;
+    if (options.app)
+        choices << QStringLiteral("application bundle");
+    if (options.mobileType >= 0)
+        choices << QStringLiteral("phone version %1").arg(options.mobileType);
+    return choices;
+}
+
+// A refusal in front of a book an earlier version wrote says how to replace it.
+Error withOldBookHint(const Error& e, const PublishOptions& o)
+{
+    const QDir out(o.outputFolder);
+    if (e.kind() == ErrorKind::Output && !o.replaceOldBook &&
+        QFileInfo(out.filePath(QStringLiteral("files/config.xml"))).isFile() &&
+        !QFileInfo(out.filePath(BookStaging::manifestName())).exists())
+        return Error(e.kind(),
+                     e.message() + QStringLiteral(" (this looks like a book an earlier version wrote: "
+                                                  "--replace-old-book replaces it)"),
+                     e.where());
+    return e;
+}
+
+// Whether the arguments ask for a JSON report, read before they are parsed: a command line
+// that cannot be parsed is reported too.
+bool asksForJsonReport(const QStringList& args)
+{
+    for (qsizetype i = 0; i < args.size() && args[i] != QLatin1String("--"); ++i)
+        if (args[i] == QLatin1String("--report=json") ||
+            (args[i] == QLatin1String("--report") && i + 1 < args.size() && args[i + 1] == QLatin1String("json")))
+            return true;
+    return false;
+}
+
+// Whether the book is up to date, seen under the folder's publish lock once what an
+// interrupted publish left there is cleared (a publish killed after its book was swapped in
+// leaves its previous book beside it); without the lock where it cannot be had.
+bool upToDate(const QString& root, const QString& manifest, const QString& fingerprint)
+{
+    if (!QFileInfo(root + QLatin1Char('/') + manifest).isFile())
+        return false;
+    BookStaging staging(root, manifest);
+    try {
+        staging.begin();
+    } catch (const Error&) {
+    }
+    return bookIsUpToDate(root, manifest, fingerprint);
+}
+
+// Publishes (or finds the book up to date) and fills in the report; throws Error.
+void publishBook(PublishJob& job, const PublishCommandLine& options, PublishReport& report)
+{
+    job.prepare();
+    const auto [root, manifest] = manifestLocation(options);
+    report.fingerprint = job.fingerprint(writerChoices(options));
+    job.setFingerprint(report.fingerprint);
+    if (options.ifChanged && upToDate(root, manifest, report.fingerprint)) {
+        report.result = PublishReport::upToDate();
+        report.htmlPage = bookEntry(options);
+        return;
+    }
+    listOutsideFiles(job);
+    if (options.app || options.mobileType >= 0) {
+        report.htmlPage = publishThroughFlow(job, options, report.warnings);
+    } else {
+        job.import();
+        // Timed writing starts with the import's files on disk, so that it measures the
+        // writer and not the flushing of what the import left in memory.
+        if (options.timings)
+            ::sync();
+        report.htmlPage = job.write();
+    }
+    report.result = PublishReport::written();
+    report.pagesWritten = job.pageSource() ? int(job.pageSource()->pages().size()) : 0;
+    report.pagesLeftOut = job.leftOutPages();
+    report.bytesWritten = bookBytes(root, manifest);
+    report.exitStatus = job.leftOutPages().empty() ? ExitOk : ExitPagesLeftOut;
 }
 
 int runPublish(const QStringList& args)
@@ -330,17 +450,30 @@ int runPublish(const QStringList& args)
         out(helpText());
         return ExitOk;
     }
+    QElapsedTimer clock;
+    clock.start();
+    PublishReport report;
+    const auto finish = [&report, &clock](bool json) {
+        report.seconds = double(clock.nsecsElapsed()) / 1e9;
+        if (json)
+            std::fputs(report.toJson().constData(), stdout);
+        return report.exitStatus;
+    };
     PublishCommandLine options;
     try {
         options = parse(args);
     } catch (const Error& e) {
-        return usageError(e.message(), QStringLiteral("publish"));
+        const int code = usageError(e.message(), QStringLiteral("publish"));
+        report.result = PublishReport::failed();
+        report.exitStatus = code;
+        report.message = e.message();
+        return finish(asksForJsonReport(args));
     }
+    report.input = QFileInfo(options.job.inputPdf).absoluteFilePath();
+    report.outputFolder = QFileInfo(options.job.outputFolder).absoluteFilePath();
 
     PublishJob job(options.job);
     ProgressBar bar(isatty(fileno(stderr)) != 0);
-    QElapsedTimer clock;
-    clock.start();
     qint64 importStart = 0, writeStart = 0, done = 0;
     job.setProgressHandler([&](const PublishProgress& p) {
         bar.show(p);
@@ -351,40 +484,42 @@ int runPublish(const QStringList& args)
         else if (p.stage == PublishProgress::Stage::Done)
             done = clock.nsecsElapsed();
     });
-    QString html;
     try {
-        if (options.app || options.mobileType >= 0) {
-            html = publishThroughFlow(job, options);
-        } else {
-            job.prepare();
-            listOutsideFiles(job);
-            job.import();
-            // Timed writing starts with the import's files on disk, so that it measures the
-            // writer and not the flushing of what the import left in memory.
-            if (options.timings)
-                ::sync();
-            html = job.write();
-        }
+        publishBook(job, options, report);
     } catch (const Error& e) {
         bar.finish();
-        // A refusal in front of a book an earlier version wrote: say how to replace it.
-        const QDir out(options.job.outputFolder);
-        if (e.kind() == ErrorKind::Output && !options.job.replaceOldBook &&
-            QFileInfo(out.filePath(QStringLiteral("files/config.xml"))).isFile() &&
-            !QFileInfo(out.filePath(BookStaging::manifestName())).exists())
-            throw Error(e.kind(),
-                        e.message() + QStringLiteral(" (this looks like a book an earlier version wrote: "
-                                                     "--replace-old-book replaces it)"),
-                        e.where());
-        throw; // main() prints it and maps its kind to the exit code
+        const Error shown = withOldBookHint(e, options.job);
+        if (!options.jsonReport)
+            throw shown; // main() prints it and maps its kind to the exit code
+        err(QStringLiteral("leafcraft-cli: %1\n").arg(shown.text()));
+        const int stop = scratch::stopRequested();
+        report.result = PublishReport::failed();
+        report.exitStatus = stop ? 128 + stop : exitCodeFor(shown);
+        report.message = shown.text();
+        report.warnings.insert(report.warnings.begin(), job.warnings().list().begin(), job.warnings().list().end());
+        return finish(true);
+    } catch (const std::exception& e) {
+        bar.finish();
+        if (!options.jsonReport)
+            throw;
+        err(QStringLiteral("leafcraft-cli: internal error: %1\n").arg(QString::fromUtf8(e.what())));
+        report.result = PublishReport::failed();
+        report.exitStatus = ExitFailure;
+        report.message = QStringLiteral("internal error: %1").arg(QString::fromUtf8(e.what()));
+        return finish(true);
     }
     bar.finish();
-    if (options.timings)
+    if (options.timings && report.result == PublishReport::written())
         err(QStringLiteral("timings: import %1 ns, write %2 ns\n").arg(writeStart - importStart).arg(done - writeStart));
     for (const Warning& w : job.warnings().list())
         err(QStringLiteral("leafcraft-cli: warning: %1\n").arg(w.text()));
-    out(html + QLatin1Char('\n'));
-    return job.leftOutPages().empty() ? ExitOk : ExitPagesLeftOut;
+    report.warnings.insert(report.warnings.begin(), job.warnings().list().begin(), job.warnings().list().end());
+    if (!options.jsonReport) {
+        if (report.result == PublishReport::upToDate())
+            err(QStringLiteral("leafcraft-cli: the book in %1 is up to date\n").arg(report.outputFolder));
+        out(report.htmlPage + QLatin1Char('\n'));
+    }
+    return finish(options.jsonReport);
 }
 
 const CommandRegistration registration(QStringLiteral("publish"), QStringLiteral("Turn a PDF into a flip book"),

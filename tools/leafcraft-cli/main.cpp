@@ -31,6 +31,16 @@ void err(const QString& text)
     std::fputs(text.toUtf8().constData(), stderr);
 }
 
+int exitCodeFor(const leafcraft::Error& error)
+{
+    switch (error.kind()) {
+    case leafcraft::ErrorKind::Usage: return ExitUsage;
+    case leafcraft::ErrorKind::BadInput: return ExitBadInput;
+    case leafcraft::ErrorKind::Output: return ExitOutput;
+    default: return ExitFailure;
+    }
+}
+
 int usageError(const QString& message, const QString& command)
 {
     err(QStringLiteral("leafcraft-cli: %1\n").arg(leafcraft::escapeControlCharacters(message)));
@@ -132,12 +142,7 @@ int main(int argc, char** argv)
                 return 128 + stop;
             }
             err(QStringLiteral("leafcraft-cli: %1\n").arg(e.text()));
-            switch (e.kind()) {
-            case leafcraft::ErrorKind::Usage: return ExitUsage;
-            case leafcraft::ErrorKind::BadInput: return ExitBadInput;
-            case leafcraft::ErrorKind::Output: return ExitOutput;
-            default: return ExitFailure;
-            }
+            return exitCodeFor(e);
         } catch (const std::exception& e) {
             err(QStringLiteral("leafcraft-cli: internal error: %1\n").arg(QString::fromUtf8(e.what())));
             return ExitFailure;
