@@ -3,6 +3,7 @@
 #include "support/BookSettings.h"
 #include "import/FlashPageSource.h"
 #include "platform/Log.h"
+#include "publish/BookSettings.h"
 #include "publish/Maker.h"
 #include "publish/OutputMobileVersion_p.h"
 #include "templates/FlashTemplate.h"
@@ -177,9 +178,11 @@ QString OutputMobileVersion::flipSettingsText() const
     facts.pictures = m_pictures;
     facts.pageWidth = pageWidthSetting();
     facts.pageHeight = pageHeightSetting();
+    // The lookup keeps its own reference to the template while the text is made.
     const auto tmpl = m_template;
+    const bookdoc::PropertyLookup settings = bookdoc::bookSettings(tmpl.get(), m_publishedTitle);
     return detail::flipSettingsText(
-        [tmpl](const QString& key, const QString& def) { return tmpl ? tmpl->propertyValueFor(key, def) : def; }, facts);
+        [tmpl, settings](const QString& key, const QString& def) { return settings(key, def); }, facts);
 }
 
 QString OutputMobileVersion::slideOptionsText() const
@@ -192,9 +195,11 @@ QString OutputMobileVersion::slideTitle() const
 {
     if (!m_template)
         return maker::webDomain();
-    const QString title = m_template->propertyValueFor(QStringLiteral("Title"), QString());
-    return m_template->propertyValueFor(QStringLiteral("bookTitle"),
-                                            title.isEmpty() ? maker::webDomain() : title);
+    const FlashTemplateProperty* own = m_template->findProperty(QStringLiteral("bookTitle"));
+    if (own && !own->value().trimmed().isEmpty() && own->value() != own->defaultValue())
+        return own->value();
+    const QString title = bookdoc::bookSettings(m_template.get(), m_publishedTitle)(QStringLiteral("Title"), QString());
+    return title.trimmed().isEmpty() ? maker::webDomain() : title;
 }
 
 QString OutputMobileVersion::mobileFolder() const

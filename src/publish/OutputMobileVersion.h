@@ -52,6 +52,9 @@ public:
 
     // Where the page size (PageWidth, PageHeight) comes from: the shared settings unless set.
     void setSettings(BookSettings* settings) { m_settings = settings; }
+    // The title the book is published under: it stands in for a book title ("Title") and a slide
+    // viewer title ("bookTitle") still at the template's default, as in the desktop book.
+    void setPublishedTitle(const QString& title) { m_publishedTitle = title; }
 
     // Writes the phone version: the pictures, then, when there is at least one, the player of
     // the chosen kind (a book without phone pictures gets a warning instead). Throws Error(Output) when the player's page or script cannot be written,
@@ -83,8 +86,8 @@ public:
     QString flipSettingsText() const;
     // {pageWidth:W,pageHeight:H,totalPage:N,zoomPageDir:"../files/mobile/",normalPageDir:"../files/mobile/"}
     QString slideOptionsText() const;
-    // The slide viewer's title: the property "bookTitle", else "Title" when it is not empty,
-    // else the maker's web domain.
+    // The slide viewer's title: the property "bookTitle" when it is set, else the book's title
+    // ("Title", or the published title in place of its default), else the maker's web domain.
     QString slideTitle() const;
 
     const Warnings& warnings() const { return m_warnings; }
@@ -103,6 +106,7 @@ private:
     QString m_saveFolder;
     int m_mobileType = 0;
     BookSettings* m_settings = nullptr;
+    QString m_publishedTitle;
     Warnings m_warnings;
     QStringList m_pictures; // where the phone version finds each page's picture (from copyPicturesToMobileFolder)
     QStringList m_failedFiles;

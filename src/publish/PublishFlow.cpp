@@ -175,6 +175,7 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
     const QString stagedFolder = staging.stagedPath(folder);
     OutputMobileVersion mobile(m_pageSource, m_template, stagedFolder, choices.mobileType);
     mobile.setSettings(&settings());
+    mobile.setPublishedTitle(choices.title);
     try {
         html->setHtmlTitle(choices.title);
         writer->setHtmlConfig(html);

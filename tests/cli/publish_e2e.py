@@ -285,6 +285,11 @@ def the_page_speaks_the_book_language_and_calls_nobody_unasked(ctx):
     ctx.run(ctx.pdf("links.pdf"), "-o", ctx.out("flow"), "--pages", "1", "--title", "Via the dialog", "--mobile", "flip")
     setting = children(children(config_of(ctx.out("flow")), "Config")[0], "Setting")[0]  # the publish dialog's road
     assert children(setting, "Title")[0].firstChild.data == "Via the dialog"
+    with open(os.path.join(ctx.out("flow"), "mobile", "javascript", "main.js"), encoding="utf-8") as f:
+        assert 'bookTitle:"Via the dialog"' in f.read()  # the phone version too, not the template's default
+    ctx.run(ctx.pdf("links.pdf"), "-o", ctx.out("slides"), "--pages", "1", "--mobile", "slide")
+    with open(os.path.join(ctx.out("slides"), "mobile", "index.html"), encoding="utf-8") as f:
+        assert "<title>links</title>" in f.read()  # no --title: the PDF's name, as the desktop book
     ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1", "--set", "GoogleID=G-TEST&1",
             "--set", "DownloadFile=" + ctx.pdf("links.pdf"))
     with open(os.path.join(book, "index.html"), encoding="utf-8") as f:

@@ -3,7 +3,7 @@
 // choice, links on the pages and highlighted search words. touch.js adds the gestures.
 import { h, icon, root } from '../../player/src/dom.js';
 import { safeUrl } from '../../player/src/config.js';
-import { loadPageWords, normalise, snippet } from '../../player/src/searchtext.js';
+import { loadPageWords, markedWords, normalise, snippet } from '../../player/src/searchtext.js';
 import { drawPlacedItems } from '../../player/src/placed.js';
 import { text } from './strings.js';
 import css from './phone.css';
@@ -109,7 +109,12 @@ PhoneFrame.prototype.update = function () {
 
 PhoneFrame.prototype.isOpen = function () { return !this.sheet.hidden; };
 
-PhoneFrame.prototype.close = function () {
+// Closing the search takes its marks off the pages; choosing one of its hits keeps them.
+PhoneFrame.prototype.close = function (keepMarks) {
+    if (this.kind === 'search' && this.query && !keepMarks) {
+        this.query = '';
+        this.player.redraw();
+    }
     this.sheet.hidden = true;
     this.kind = null;
     var pressed = document.querySelectorAll('#toolbar [aria-pressed="true"]');
@@ -139,7 +144,7 @@ PhoneFrame.prototype.toggle = function (kind) {
 // Runs a choice made in a sheet: the sheet closes first.
 PhoneFrame.prototype.choose = function (fn) {
     var self = this;
-    return function (e) { if (e) e.preventDefault(); self.close(); fn(); };
+    return function (e) { if (e) e.preventDefault(); self.close(true); fn(); };
 };
 
 PhoneFrame.prototype.fillThumbnails = function () {
@@ -227,8 +232,8 @@ PhoneFrame.prototype.fillMenu = function () {
         return h('button', { type: 'button', id: id, className: 'menu-item', onclick: self.choose(fn) }, [icon(iconName), h('span', { text: text(key) })]);
     };
     this.body.appendChild(h('div', { className: 'menu' }, [
-        item('btnFirst', 'first', 'first', function () { p.goToPage(p.cfg.rtl ? n : 1); }),
-        item('btnLast', 'last', 'last', function () { p.goToPage(p.cfg.rtl ? 1 : n); }),
+        item('btnFirst', 'first', 'first', function () { p.goToPage(1); }),
+        item('btnLast', 'last', 'last', function () { p.goToPage(n); }),
         item('btnZoom', 'zoom', 'Zoom', function () { self.openZoom(p.current, 2); }),
         item('btnPlay', 'autoPlay', p.autoTimer ? 'AutoPause' : 'AutoPlay', function () { p.setAutoPlay(!p.autoTimer); }),
         item('btnShare', 'share', 'Share', function () { self.share(); })
@@ -270,11 +275,11 @@ PhoneFrame.prototype.decorate = function (layer, n) {
     };
     page.links.forEach(function (link) {
         var a = link.action === 'page'
-            ? h('a', { className: 'link', href: '#page=' + link.page, 'data-goto': String(link.page), title: text('goToPage', link.page),
+            ? h('a', { className: 'link', href: '#page=' + link.page, 'data-goto': String(link.page), title: link.title || text('goToPage', link.page),
                 onclick: function (e) { e.preventDefault(); e.stopPropagation(); p.goToPage(link.page); } })
-            : h('a', { className: 'link', href: link.href, target: '_blank', rel: 'noopener noreferrer', title: link.href,
+            : h('a', { className: 'link', href: link.href, target: '_blank', rel: 'noopener noreferrer', title: link.title || link.href,
                 onclick: function (e) { e.stopPropagation(); } });
-        a.addEventListener('pointerdown', function (e) { e.stopPropagation(); });
+        a.draggable = false;
         place(a, [link.x, link.y, link.width, link.height]);
     });
     drawPlacedItems(layer, page.items, '../files/');
@@ -282,12 +287,7 @@ PhoneFrame.prototype.decorate = function (layer, n) {
     if (!q) return;
     loadPageWords('../files/search/', n).then(function (words) {
         if (!words || self.query !== q || !layer.isConnected) return;
-        var parts = q.split(' ');
-        words.forEach(function (w) {
-            var word = normalise(w[4]);
-            if (word && parts.some(function (part) { return word.indexOf(part) >= 0 || part.indexOf(word) >= 0; })) {
-                place(h('span', { className: 'hit' }), w);
-            }
-        });
+        var marked = markedWords(words.map(function (w) { return String(w[4] || ''); }), q);
+        words.forEach(function (w, i) { if (marked[i]) place(h('span', { className: 'hit' }), w); });
     });
 };

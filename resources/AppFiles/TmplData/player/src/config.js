@@ -95,6 +95,7 @@ export function parsePages(pagesEl) {
                     x: num(attr(it, 'x'), NaN), y: num(attr(it, 'y'), NaN),
                     width: num(attr(it, 'width'), NaN), height: num(attr(it, 'height'), NaN),
                     href: attr(it, 'href', null),
+                    title: String(attr(it, 'title', '') || '').trim(),
                     page: 0
                 };
                 if (![link.x, link.y, link.width, link.height].every(isFinite)) continue;

@@ -7,6 +7,7 @@
 // offers the page's search text (files/search/search.js) as text for screen readers only.
 import { Player } from './player.js';
 import { h, root } from './dom.js';
+import { markedWords } from './searchtext.js';
 
 function loadScript(src) {
     return new Promise(function (resolve) {
@@ -73,26 +74,13 @@ Player.prototype.addPageText = function (el, n) {
     });
 };
 
-function fold(s) {
-    return String(s || '').toLocaleLowerCase().replace(/[^\p{L}\p{N}]+/gu, '');
-}
-
 // Highlights on the shown pages the words of the last search (this.hitQuery).
 Player.prototype.markHits = function (layer) {
     var layers = layer ? [layer] : Array.prototype.slice.call(this.bookEl.querySelectorAll('.lc-slot .lc-words'));
-    var terms = String(this.hitQuery || '').split(/\s+/).map(fold).filter(Boolean);
+    var q = this.hitQuery;
     layers.forEach(function (l) {
         var spans = Array.prototype.slice.call(l.querySelectorAll('.lc-word'));
-        spans.forEach(function (s) { s.classList.remove('lc-hit'); });
-        if (!terms.length) return;
-        var words = spans.map(function (s) { return fold(s.textContent); });
-        for (var i = 0; i + terms.length <= words.length; i++) {
-            var match = terms.every(function (t, k) {
-                var w = words[i + k];
-                if (terms.length === 1) return w.indexOf(t) >= 0;
-                return k === 0 ? w.endsWith(t) : k === terms.length - 1 ? w.startsWith(t) : w === t;
-            });
-            if (match) for (var k = 0; k < terms.length; k++) spans[i + k].classList.add('lc-hit');
-        }
+        var marked = markedWords(spans.map(function (s) { return s.textContent; }), q);
+        spans.forEach(function (s, i) { s.classList.toggle('lc-hit', marked[i]); });
     });
 };

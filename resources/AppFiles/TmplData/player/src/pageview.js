@@ -127,7 +127,7 @@ Player.prototype.pageView = function (n, withLinks, side) {
             var a;
             if (link.action === 'page') {
                 a = h('a', { className: 'lc-link lc-link-page', href: '#page=' + link.page,
-                    'data-lc-goto': String(link.page), title: self.t('goToPage', link.page) });
+                    'data-lc-goto': String(link.page), title: link.title || self.t('goToPage', link.page) });
                 a.addEventListener('click', function (e) {
                     e.preventDefault();
                     e.stopPropagation();
@@ -135,10 +135,10 @@ Player.prototype.pageView = function (n, withLinks, side) {
                 });
             } else {
                 a = h('a', { className: 'lc-link lc-link-web', href: link.href, target: '_blank',
-                    rel: 'noopener noreferrer', title: link.href });
+                    rel: 'noopener noreferrer', title: link.title || link.href });
                 a.addEventListener('click', function (e) { e.stopPropagation(); });
             }
-            a.addEventListener('pointerdown', function (e) { e.stopPropagation(); });
+            a.draggable = false; // a drag that starts on a link turns the page (input.js)
             a.style.left = (link.x * 100) + '%';
             a.style.top = (link.y * 100) + '%';
             a.style.width = (link.width * 100) + '%';

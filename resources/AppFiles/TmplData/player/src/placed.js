@@ -110,7 +110,7 @@ function itemView(item, files) {
     if (kind === 'Link') {
         var web = webUrl(href);
         return web && el('a', { className: 'lc-placed-link', href: web, target: '_blank', rel: 'noopener noreferrer',
-            title: title || web, 'aria-label': title || web });
+            title: title || web, 'aria-label': title || web, draggable: 'false' });
     }
     var url = placedFileUrl(href, files);
     if (!url) return null;
@@ -147,8 +147,9 @@ export function drawPlacedItems(pageEl, items, files) {
         box.style.top = y * 100 + '%';
         box.style.width = w * 100 + '%';
         box.style.height = hgt * 100 + '%';
-        // Using an item never turns the page under it.
-        ['pointerdown', 'mousedown', 'touchstart', 'click'].forEach(function (type) {
+        // Using an item never turns the page under it; a swipe that starts on a link area still
+        // turns (the players leave a tap on a link to the link).
+        (item.name === 'Link' ? ['click'] : ['pointerdown', 'mousedown', 'touchstart', 'click']).forEach(function (type) {
             box.addEventListener(type, function (e) { e.stopPropagation(); });
         });
         box.appendChild(view);

@@ -51,6 +51,32 @@ export function pagesMatching(index, q, count) {
     return hits;
 }
 
+// A word as a search compares it: lower case, letters and digits only.
+export function foldWord(s) {
+    return String(s || '').toLocaleLowerCase().replace(/[^\p{L}\p{N}]+/gu, '');
+}
+
+// Which of a page's words (their texts, in reading order) a search for q marks: for a one-word
+// query every word that holds it; for several words each run of words whose first ends with the
+// query's first word, whose last starts with its last and whose others are its middle words, as
+// the phrase runs on across them. Returns one flag per word.
+export function markedWords(texts, q) {
+    var terms = String(q || '').split(/\s+/).map(foldWord).filter(Boolean);
+    var words = texts.map(foldWord), marked = words.map(function () { return false; });
+    if (!terms.length) return marked;
+    var last = terms.length - 1;
+    var fits = function (w, k) {
+        if (!last) return w.indexOf(terms[0]) >= 0;
+        return k === 0 ? w.endsWith(terms[0]) : k === last ? w.startsWith(terms[last]) : w === terms[k];
+    };
+    for (var i = 0; i + last < words.length; i++) {
+        var k = 0;
+        while (k <= last && fits(words[i + k], k)) k++;
+        if (k > last) for (k = 0; k <= last; k++) marked[i + k] = true;
+    }
+    return marked;
+}
+
 // The words of page n (files/search/words-<n>.js: [[x, y, w, h, "word"], ...] as fractions of
 // the page), or null when the book has none.
 export function loadPageWords(folder, n) {
