@@ -137,6 +137,18 @@ for (const origin of ['file', 'http']) {
             assert.ok((await visible(page)).includes(books.bookmark.page));
             await page.keyboard.press('Escape');
             await page.evaluate((n) => LeafcraftBook.goToPage(n), books.linkPage);
+            // A mouse drag within a web link turns the page and opens nothing.
+            const before = await visible(page), popups = [];
+            page.on('popup', (p) => popups.push(p.url()));
+            const b = await page.locator(`.lc-slot .lc-page[data-page="${books.linkPage}"] a.lc-link-web`).boundingBox();
+            await page.mouse.move(b.x + b.width * 0.9, b.y + b.height / 2);
+            await page.mouse.down();
+            await page.mouse.move(b.x + b.width * 0.1, b.y + b.height / 2, { steps: 6 });
+            await page.mouse.up();
+            await page.waitForFunction((v) => LeafcraftBook.visiblePages.join() !== v, before.join());
+            await page.waitForTimeout(300);
+            assert.deepEqual(popups, []);
+            await page.evaluate((n) => LeafcraftBook.goToPage(n), books.linkPage);
             await page.locator(`.lc-slot .lc-page[data-page="${books.linkPage}"] a.lc-link-page`).click();
             assert.ok((await visible(page)).includes(books.pageLinkTarget));
             await page.close();
@@ -151,6 +163,10 @@ for (const origin of ['file', 'http']) {
             await page.press('.lc-search-input', 'Enter');
             await page.locator(`.lc-result[data-page="${books.searchPage}"]`).click();
             assert.ok((await visible(page)).includes(books.searchPage));
+            // The word is marked on its page until the search closes.
+            await page.waitForFunction(() => document.querySelectorAll('.lc-slot .lc-hit').length > 0);
+            await page.click('.lc-panel .lc-close');
+            assert.equal(await page.locator('.lc-slot .lc-hit').count(), 0);
             await page.close();
         });
 
