@@ -77,7 +77,7 @@ PhoneFrame.prototype.build = function () {
         button('btnLeft', text(cfg.rtl ? 'next' : 'prev'), 'prev', prev),
         this.counter,
         button('btnRight', text(cfg.rtl ? 'prev' : 'next'), 'next', next),
-        button('btnThumbs', text('thumbnails'), 'Thumbnail', function () { self.toggle('thumbnails'); }),
+        this.shows('Thumbnail') ? button('btnThumbs', text('thumbnails'), 'Thumbnail', function () { self.toggle('thumbnails'); }) : null,
         cfg.outline.length ? button('btnContents', text('contents'), 'Bookmark', function () { self.toggle('contents'); }) : null,
         button('btnSearch', text('search'), 'Search', function () { self.toggle('search'); }),
         button('btnMore', text('more'), 'more', function () { self.toggle('more'); })
@@ -96,6 +96,14 @@ PhoneFrame.prototype.build = function () {
     });
     (p.handlers.pagechange = p.handlers.pagechange || []).push(function () { self.update(); });
     this.update();
+};
+
+// Whether the book shows a tool: the book's hidden buttons, and the phone settings'
+// ThumbnailsButtonVisible / ShareButtonVisible / ZoomButtonVisible.
+PhoneFrame.prototype.shows = function (tool) {
+    var cfg = this.player.cfg, s = cfg.phone || {};
+    var phone = { Thumbnail: s.ThumbnailsButtonVisible, Share: s.ShareButtonVisible, Zoom: s.ZoomButtonVisible }[tool];
+    return !(cfg.hidden && cfg.hidden[tool]) && phone !== 'Hide';
 };
 
 PhoneFrame.prototype.update = function () {
@@ -234,9 +242,9 @@ PhoneFrame.prototype.fillMenu = function () {
     this.body.appendChild(h('div', { className: 'menu' }, [
         item('btnFirst', 'first', 'first', function () { p.goToPage(1); }),
         item('btnLast', 'last', 'last', function () { p.goToPage(n); }),
-        item('btnZoom', 'zoom', 'Zoom', function () { self.openZoom(p.current, 2); }),
+        this.shows('Zoom') ? item('btnZoom', 'zoom', 'Zoom', function () { self.openZoom(p.current, 2); }) : null,
         item('btnPlay', 'autoPlay', p.autoTimer ? 'AutoPause' : 'AutoPlay', function () { p.setAutoPlay(!p.autoTimer); }),
-        item('btnShare', 'share', 'Share', function () { self.share(); })
+        this.shows('Share') ? item('btnShare', 'share', 'Share', function () { self.share(); }) : null
     ]));
 };
 
@@ -282,7 +290,7 @@ PhoneFrame.prototype.decorate = function (layer, n) {
         a.draggable = false;
         place(a, [link.x, link.y, link.width, link.height]);
     });
-    drawPlacedItems(layer, page.items, '../files/');
+    drawPlacedItems(layer, page.items, '../files/', text);
     var q = this.query;
     if (!q) return;
     loadPageWords('../files/search/', n).then(function (words) {

@@ -47,13 +47,13 @@ Player.prototype.showHelp = function () {
     var t = this.t;
     var keys = [
         ['→ / ←', t(this.cfg.rtl ? 'keyPrevNext' : 'keyNextPrev')],
-        ['Page Down / Page Up', t('keyNextPrev')],
-        ['Home / End', t('keyFirstLast')],
+        [t('keyPages'), t('keyNextPrev')],
+        [t('keyHomeEnd'), t('keyFirstLast')],
         ['+ / −', t('keyZoom')],
-        ['Escape', t('keyEscape')],
-        ['Ctrl+P', t('print')],
+        [t('keyEsc'), t('keyEscape')],
+        this.cfg.hidden.Print ? null : [t('keyPrint'), t('print')],
         [t('swipe'), t('turnPage')]
-    ];
+    ].filter(Boolean);
     var dl = h('dl', { className: 'lc-help' });
     keys.forEach(function (k) {
         dl.appendChild(h('dt', { text: k[0] }));

@@ -8,10 +8,11 @@ Player.prototype.bindInput = function () {
     var self = this;
     document.addEventListener('keydown', function (e) {
         var t = e.target;
-        // The browser's own print would print the interface: Ctrl+P prints the open pages.
+        // The browser's own print would print the interface: Ctrl+P prints the open pages, and
+        // nothing in a book that hides its print button.
         if ((e.ctrlKey || e.metaKey) && !e.altKey && (e.key === 'p' || e.key === 'P')) {
             e.preventDefault();
-            self.print();
+            if (!self.cfg.hidden.Print) self.print();
             return;
         }
         if (e.altKey || e.ctrlKey || e.metaKey) return;

@@ -3,5 +3,5 @@ import { pageLayers } from './pageview.js';
 import { drawPlacedItems } from './placed.js';
 
 pageLayers.push(function (player, pageEl, page) {
-    if (page.items && page.items.length) drawPlacedItems(pageEl, page.items, 'files/');
+    if (page.items && page.items.length) drawPlacedItems(pageEl, page.items, 'files/', player.t);
 });
