@@ -88,6 +88,7 @@ def help_lists_every_option(ctx):
     p = ctx.run("--help")
     assert all(o in p.stdout for o in "-o, --output|--pages|--format|--template|--set|--allow-text".split("|"))
     assert "vector" not in p.stdout and "picture" in p.stdout
+    assert "--page-list WORK/pages.xml Take" in p.stdout  # a name wider than its column
 
 
 @case
@@ -282,7 +283,9 @@ def the_page_speaks_the_book_language_and_calls_nobody_unasked(ctx):
     assert 'name="leafcraft-analytics" content=""' in page and "https://" not in page.split("<script")[0]
     setting = children(children(config_of(book), "Config")[0], "Setting")[0]
     assert children(setting, "Title")[0].firstChild.data == "Field Notes"
-    ctx.run(ctx.pdf("links.pdf"), "-o", ctx.out("flow"), "--pages", "1", "--title", "Via the dialog", "--mobile", "flip")
+    p = ctx.run(ctx.pdf("links.pdf"), "-o", ctx.out("flow"), "--pages", "1", "--title", "Via the dialog", "--mobile", "flip",
+                "--timings")
+    assert re.search(r"timings: import \d+ ns, write \d+ ns", p.stderr), p.stderr
     setting = children(children(config_of(ctx.out("flow")), "Config")[0], "Setting")[0]  # the publish dialog's road
     assert children(setting, "Title")[0].firstChild.data == "Via the dialog"
     with open(os.path.join(ctx.out("flow"), "mobile", "javascript", "main.js"), encoding="utf-8") as f:

@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 
 namespace leafcraft::cli {
@@ -134,7 +135,8 @@ QString helpText()
         names += QStringLiteral("--") + opt.longName;
         if (!opt.valueName.isEmpty())
             names += QLatin1Char(' ') + opt.valueName;
-        text += QStringLiteral("  %1%2\n").arg(names.leftJustified(26), opt.help);
+        // A name wider than its column still gets a space before its help.
+        text += QStringLiteral("  %1 %2\n").arg(names.leftJustified(25), opt.help);
     }
     text += QStringLiteral(
         "  -h, --help                Show this help.\n"
@@ -282,11 +284,12 @@ void listOutsideFiles(const PublishJob& job)
         err(QStringLiteral("leafcraft-cli: copying %1 into the book (property %2)\n").arg(f.path, f.key));
 }
 
-QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
+QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options, const std::function<void()>& imported)
 {
     job.prepare();
     listOutsideFiles(job);
     job.import();
+    imported();
     const PublishOptions& o = job.options();
     PublishFlow flow(job.flashPageSource(), job.flashTemplate(), job.flashPagesAnnotations(), job.flashOutline());
     flow.setSettings(&job.settings());
@@ -349,7 +352,9 @@ int runPublish(const QStringList& args)
     QString html;
     try {
         if (options.app || options.mobileType >= 0) {
-            html = publishThroughFlow(job, options);
+            // The flow writes without the job's writing and done stages: the times are taken here.
+            html = publishThroughFlow(job, options, [&] { writeStart = clock.nsecsElapsed(); });
+            done = clock.nsecsElapsed();
         } else {
             job.prepare();
             listOutsideFiles(job);
