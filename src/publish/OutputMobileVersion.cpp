@@ -4,6 +4,7 @@
 #include "import/FlashPageSource.h"
 #include "platform/Log.h"
 #include "publish/BookSettings.h"
+#include "publish/HTMLConfigInfo.h"
 #include "publish/Maker.h"
 #include "publish/OutputMobileVersion_p.h"
 #include "templates/FlashTemplate.h"
@@ -110,6 +111,9 @@ void OutputMobileVersion::writeFlipVersion()
     }
     writeAtomically(m_saveFolder + QLatin1String("/mobile/javascript/main.js"), script + settings);
     QFile::remove(preview);
+    const QString page = folder + QLatin1String("/index.html");
+    if (QFileInfo(page).isFile())
+        generateMobileHtmlFrom(page, page);
 }
 
 void OutputMobileVersion::writeSlideVersion()
@@ -162,7 +166,17 @@ void OutputMobileVersion::generateMobileHtmlFrom(const QString& source, const QS
         throw Error(ErrorKind::Output, QStringLiteral("cannot read the phone slide player's page"), source);
     const QString page = QString::fromUtf8(file.readAll());
     file.close();
-    writeAtomically(target, detail::fillSlidePage(page, slideTitle(), slideOptionsText()));
+    const bookdoc::PropertyLookup settings = bookdoc::bookSettings(m_template.get(), m_publishedTitle);
+    const QString language = HTMLConfigInfo::languageTag(settings(QStringLiteral("languageSetting"), QString()));
+    QString title = m_mobileType == 1 ? slideTitle() : settings(QStringLiteral("Title"), QString()).trimmed();
+    if (title.isEmpty())
+        title = maker::webDomain();
+    writeAtomically(target, detail::fillPlaceholders(page, {
+                                {QStringLiteral("${index.title}"), detail::htmlEscaped(title)},
+                                {QStringLiteral("${html.lang}"), language},
+                                {QStringLiteral("${page.noscript}"), detail::htmlEscaped(detail::noScriptText(language))},
+                                {QStringLiteral("${fbbook.options}"), slideOptionsText()},
+                            }));
 }
 
 QString OutputMobileVersion::flipSettingsText() const

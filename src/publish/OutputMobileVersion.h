@@ -12,6 +12,7 @@
 //   mobile/                       the player of the chosen kind
 //   mobile/javascript/main.js     Flip: main_preview.js followed by the settings script
 //                                 (main_preview.js is then removed)
+//   mobile/index.html             Flip: the player's page with its title and language
 //   mobile/index.html             Slide: the player's page with its placeholders filled
 //   mobile/javascript/config.js   Slide: the same settings script (logo, direction, title)
 //
@@ -78,8 +79,10 @@ public:
     static QString jsColor(const QString& text);
     // The file's text read as UTF-8; a null text when it cannot be read.
     static QString readText(const QString& path);
-    // Fills the slide viewer's page `source` ("${index.title}": the title, HTML-escaped;
-    // "${fbbook.options}": the page options) and writes it to `target` atomically as UTF-8.
+    // Fills a phone player's page `source` ("${index.title}": the title, HTML-escaped;
+    // "${html.lang}" and "${page.noscript}": the book's language and the line shown without
+    // JavaScript in it; "${fbbook.options}": the page options) and writes it to `target`
+    // atomically as UTF-8.
     void generateMobileHtmlFrom(const QString& source, const QString& target);
 
     // The settings script of the page-turning book for this book.

@@ -275,10 +275,14 @@ def text_the_pdf_forbids_copying_needs_allow_text(ctx):
 @case
 def the_page_speaks_the_book_language_and_calls_nobody_unasked(ctx):
     book = ctx.out("settings")
-    ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1", "--title", "Field Notes", "--set", "languageSetting=German")
-    with open(os.path.join(book, "index.html"), encoding="utf-8") as f:
-        page = f.read()
-    assert '<html lang="de">' in page and 'rel="icon" href="data:' in page
+    ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1", "--title", "Field Notes", "--set", "languageSetting=German",
+            "--mobile", "slide")
+    for name in ("mobile/index.html", "index.html"):  # the phone page as the book's
+        with open(os.path.join(book, name), encoding="utf-8") as f:
+            page = f.read()
+        assert '<html lang="de">' in page and 'rel="icon" href="data:' in page and "Field Notes</title>" in page, name
+        assert "braucht JavaScript" in page or name == "index.html"
+        assert "user-scalable" not in page
     assert 'name="keywords" content="Field Notes"' in page
     assert 'name="leafcraft-analytics" content=""' in page and "https://" not in page.split("<script")[0]
     setting = children(children(config_of(book), "Config")[0], "Setting")[0]
