@@ -365,6 +365,8 @@ describe('search marks, swipes over links and the menu on a phone', { skip }, ()
             assert.equal(await shownPage(page), 2);
             await page.locator('a.link[data-goto="5"]:visible').first().tap();
             assert.equal(await shownPage(page), 5);
+            assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('#track img[src]')]
+                .map((i) => Number(i.closest('.slide').dataset.page))), kind === 'slide' ? [4, 5] : []);
 
             // The menu names each item for screen readers.
             await page.tap('#btnMore');

@@ -291,10 +291,22 @@ PhoneFrame.prototype.decorate = function (layer, n) {
         place(a, [link.x, link.y, link.width, link.height]);
     });
     drawPlacedItems(layer, page.items, '../files/', text);
+    // The page's words in reading order for screen readers (else its search text), then the
+    // marks of the search on show.
     var q = this.query;
-    if (!q) return;
-    loadPageWords('../files/search/', n).then(function (words) {
-        if (!words || self.query !== q || !layer.isConnected) return;
+    var texts = function () { return p.loadSearch().then(function (data) { return data.texts; }); };
+    var drawing = layer.dataset.drawing = String((Number(layer.dataset.drawing) || 0) + 1);
+    var current = function () { return layer.isConnected && layer.dataset.drawing === drawing; };
+    loadPageWords('../files/search/', n, texts).then(function (words) {
+        if (!current()) return null;
+        var said = h('p');
+        layer.appendChild(h('div', { className: 'sr-text', role: 'region', 'aria-label': text('pageText', n) }, [said]));
+        if (words) said.textContent = words.map(function (w) { return String(w[4] || ''); }).join(' ');
+        else texts().then(function (t) { said.textContent = String(t[n - 1] || '').trim() || text('noText'); },
+            function () { said.textContent = text('noText'); });
+        return words;
+    }).then(function (words) {
+        if (!q || !words || self.query !== q || !current()) return;
         var marked = markedWords(words.map(function (w) { return String(w[4] || ''); }), q);
         words.forEach(function (w, i) { if (marked[i]) place(h('span', { className: 'hit' }), w); });
     });

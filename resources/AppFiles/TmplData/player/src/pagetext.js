@@ -27,8 +27,19 @@ Player.prototype.loadWords = function (n) {
             var all = root.LeafcraftWords;
             return all && Array.isArray(all[n]) ? all[n] : null;
         };
-        cache.set(n, have() ? Promise.resolve(have())
-            : loadScript('files/search/words-' + n + '.js').then(have));
+        // Once a words file is missing, only pages with search text are asked for theirs: a book
+        // made from pictures has none, and no file is asked for in vain page after page.
+        var self = this;
+        var ask = have() || !this.wordsMissing ? Promise.resolve(true) : this.loadSearchData().then(function (texts) {
+            return !!String(texts[n - 1] || '').trim();
+        }, function () { return false; });
+        cache.set(n, ask.then(function (asked) {
+            if (have() || !asked) return have();
+            return loadScript('files/search/words-' + n + '.js').then(function (ok) {
+                if (!ok) self.wordsMissing = true;
+                return have();
+            });
+        }));
     }
     return cache.get(n);
 };

@@ -78,9 +78,20 @@ export function markedWords(texts, q) {
 }
 
 // The words of page n (files/search/words-<n>.js: [[x, y, w, h, "word"], ...] as fractions of
-// the page), or null when the book has none.
-export function loadPageWords(folder, n) {
+// the page), or null when the book has none. `texts`, when given, resolves to the pages' search
+// texts: once a words file is found missing, only pages with some text are asked for theirs, so
+// a book made from pictures does not ask for a file per page that it does not have.
+var wordsMissing = {};
+export function loadPageWords(folder, n, texts) {
     var all = function () { return root.LeafcraftWords || {}; };
     if (all()[n]) return Promise.resolve(all()[n]);
-    return loadScript(folder + 'words-' + n + '.js').then(function () { return all()[n] || null; }, function () { return null; });
+    var asked = !wordsMissing[folder] || !texts ? Promise.resolve(true)
+        : texts().then(function (t) { return !!String(t[n - 1] || '').trim(); }, function () { return false; });
+    return asked.then(function (ask) {
+        if (!ask) return null;
+        return loadScript(folder + 'words-' + n + '.js').then(function () { return all()[n] || null; }, function () {
+            wordsMissing[folder] = true;
+            return null;
+        });
+    });
 }
