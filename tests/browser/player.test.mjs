@@ -149,8 +149,20 @@ for (const origin of ['file', 'http']) {
             await page.waitForTimeout(300);
             assert.deepEqual(popups, []);
             await page.evaluate((n) => LeafcraftBook.goToPage(n), books.linkPage);
-            await page.locator(`.lc-slot .lc-page[data-page="${books.linkPage}"] a.lc-link-page`).click();
+            const pageLink = page.locator(`.lc-slot .lc-page[data-page="${books.linkPage}"] a.lc-link-page`);
+            await page.waitForFunction(() => document.querySelector('.lc-slot a.lc-link-page[aria-label]'));
+            assert.notEqual(await pageLink.getAttribute('aria-label'), await pageLink.getAttribute('title')); // its words
+            await pageLink.click();
             assert.ok((await visible(page)).includes(books.pageLinkTarget));
+            await page.close();
+        });
+
+        test('keeps the focus in an open dialog', async () => {
+            const page = await open(books.ltr);
+            await page.click('[data-lc-button="Help"]');
+            for (let i = 0; i < 4; i++) await page.keyboard.press(i % 2 ? 'Shift+Tab' : 'Tab');
+            for (let i = 0; i < 3; i++) await page.keyboard.press('Tab');
+            assert.ok(await page.evaluate(() => !!document.activeElement.closest('.lc-dialog')));
             await page.close();
         });
 

@@ -3,7 +3,7 @@
 // choice, links on the pages and highlighted search words. touch.js adds the gestures.
 import { h, icon, root } from '../../player/src/dom.js';
 import { safeUrl } from '../../player/src/config.js';
-import { loadPageWords, markedWords, normalise, snippet } from '../../player/src/searchtext.js';
+import { loadPageWords, markedWords, nameLinks, normalise, snippet } from '../../player/src/searchtext.js';
 import { drawPlacedItems } from '../../player/src/placed.js';
 import { text } from './strings.js';
 import css from './phone.css';
@@ -301,6 +301,7 @@ PhoneFrame.prototype.decorate = function (layer, n) {
         if (!current()) return null;
         var said = h('p');
         layer.appendChild(h('div', { className: 'sr-text', role: 'region', 'aria-label': text('pageText', n) }, [said]));
+        nameLinks(layer.querySelectorAll('a.link'), words);
         if (words) said.textContent = words.map(function (w) { return String(w[4] || ''); }).join(' ');
         else texts().then(function (t) { said.textContent = String(t[n - 1] || '').trim() || text('noText'); },
             function () { said.textContent = text('noText'); });

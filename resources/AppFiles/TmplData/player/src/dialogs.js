@@ -1,6 +1,6 @@
 // Dialogs: about this book, help and share.
 import { Player } from './player.js';
-import { h, icon } from './dom.js';
+import { h, icon, keepFocusIn } from './dom.js';
 import { safeUrl } from './config.js';
 
 // -- dialogs -----------------------------------------------------------------------------
@@ -16,6 +16,7 @@ Player.prototype.openDialog = function (title, body) {
                 onclick: function () { self.closeDialog(); } }, [icon('close')])
         ])
     ].concat(body));
+    keepFocusIn(box);
     this.dialogEl.appendChild(box);
     this.dialogEl.hidden = false;
     var close = box.querySelector('.lc-close');

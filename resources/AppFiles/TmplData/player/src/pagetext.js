@@ -7,7 +7,7 @@
 // offers the page's search text (files/search/search.js) as text for screen readers only.
 import { Player } from './player.js';
 import { h, root } from './dom.js';
-import { markedWords } from './searchtext.js';
+import { markedWords, nameLinks } from './searchtext.js';
 
 function loadScript(src) {
     return new Promise(function (resolve) {
@@ -73,6 +73,7 @@ Player.prototype.addPageText = function (el, n) {
                 layer.appendChild(document.createTextNode(' '));
             });
             layer.classList.add('lc-words');
+            nameLinks(el.querySelectorAll('a.lc-link'), words);
             self.markHits(layer);
             return;
         }

@@ -77,6 +77,21 @@ export function markedWords(texts, q) {
     return marked;
 }
 
+// Names the links laid over a page (anchors placed by left/top/width/height in percent of the
+// page) by the words of the page under them, so that a screen reader says "Chapter Two" rather
+// than only "Go to page 5"; the tooltip stays. Links over no word keep their title as name.
+export function nameLinks(anchors, words) {
+    Array.prototype.forEach.call(anchors, function (a) {
+        var x = parseFloat(a.style.left) / 100, y = parseFloat(a.style.top) / 100;
+        var w = parseFloat(a.style.width) / 100, h = parseFloat(a.style.height) / 100;
+        var said = (words || []).filter(function (word) {
+            var cx = +word[0] + word[2] / 2, cy = +word[1] + word[3] / 2;
+            return cx >= x && cx <= x + w && cy >= y && cy <= y + h && typeof word[4] === 'string';
+        }).map(function (word) { return word[4]; }).join(' ').trim();
+        if (said) a.setAttribute('aria-label', said);
+    });
+}
+
 // The words of page n (files/search/words-<n>.js: [[x, y, w, h, "word"], ...] as fractions of
 // the page), or null when the book has none. `texts`, when given, resolves to the pages' search
 // texts: once a words file is found missing, only pages with some text are asked for theirs, so
