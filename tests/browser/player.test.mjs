@@ -135,6 +135,8 @@ for (const origin of ['file', 'http']) {
             assert.deepEqual(captions, books.outlineCaptions);
             await page.locator('.lc-toc-item', { hasText: books.bookmark.caption }).click();
             assert.ok((await visible(page)).includes(books.bookmark.page));
+            const [panel, book] = [await page.locator('.lc-panel').boundingBox(), await page.locator('.lc-book').boundingBox()];
+            assert.ok(panel.x + panel.width <= book.x, 'the contents open beside the book, not over it');
             await page.keyboard.press('Escape');
             await page.evaluate((n) => LeafcraftBook.goToPage(n), books.linkPage);
             // A mouse drag within a web link turns the page and opens nothing.

@@ -15,6 +15,13 @@ Player.prototype.togglePanel = function (kind, keepHits) {
     }
     this.panelKind = open ? kind : null;
     this.panel.hidden = !open;
+    if (this.host.classList.contains('lc-beside') !== !!open) {
+        this.host.classList.toggle('lc-beside', !!open);
+        var mode = this.mode;
+        this.layout();
+        if (mode !== this.mode) this.render();
+        else this.centreBook(true);
+    }
     var buttons = { thumbnails: 'Thumbnail', contents: 'Bookmark', search: 'Search' };
     var tb = this.toolbar;
     Object.keys(buttons).forEach(function (k) {
