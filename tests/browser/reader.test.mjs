@@ -68,6 +68,8 @@ test('draws each page in its own shape, against the spine', async () => {
         assert.ok(Math.abs(a.height / b.height - heights) < 0.02, 'sizes relative to each other');
         assert.ok(Math.abs(a.x + a.width - b.x) < 2, 'both pages meet at the spine');
         assert.ok(Math.abs((a.y + a.height / 2) - (b.y + b.height / 2)) < 2, 'centred in height');
+        const edge = await page.locator('.lc-edge-left').boundingBox(); // along the left page, not its slot
+        assert.ok(Math.abs(edge.height - a.height) < 3 && Math.abs(edge.x + edge.width - a.x) < 2, `edge ${JSON.stringify(edge)}`);
     }
     await page.close();
 });

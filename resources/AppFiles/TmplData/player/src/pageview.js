@@ -219,6 +219,20 @@ Player.prototype.updateEdges = function () {
     this.edgeRight.style.width = rw + 'px';
     this.edgeLeft.hidden = !lw;
     this.edgeRight.hidden = !rw;
+    if (lw) this.placeEdge(this.edgeLeft, v.left, 'left');
+    if (rw) this.placeEdge(this.edgeRight, v.right, 'right');
+};
+
+// Lays an edge along the outer side of page n, whatever its size in a slot sized for the
+// largest page of the view.
+Player.prototype.placeEdge = function (edge, n, side) {
+    var z = this.pageSize(n);
+    var wp = Math.min(1, z.w / this.unitW), hp = Math.min(1, z.h / this.unitH);
+    var gap = Math.round(this.pageW * (this.mode === 'single' ? (1 - wp) / 2 : 1 - wp)); // slot side to page side
+    var s = edge.style;
+    s.top = Math.round(this.pageH * (1 - hp) / 2 + 2) + 'px';
+    s.bottom = Math.round(this.pageH * (1 - hp) / 2 - 2) + 'px';
+    s[side === 'left' ? 'right' : 'left'] = 'calc(100% - ' + gap + 'px)';
 };
 
 // Keeps the pictures of the views around the current one loaded and drops far ones, so a
