@@ -58,8 +58,12 @@ OutputMobileVersion::~OutputMobileVersion() = default;
 
 void OutputMobileVersion::writeMobileVersion()
 {
+    m_notWritten.clear();
     if (!copyPicturesToMobileFolder()) {
-        m_warnings.add(m_saveFolder, QStringLiteral("the book has no phone pictures; no phone version was written"));
+        // Said without the folder: it may be a staging folder the user never sees.
+        m_notWritten = QStringLiteral("the book has no phone pictures (a book without pages from a PDF or "
+                                      "pictures, such as the demonstration book, has none)");
+        m_warnings.add(QString(), m_notWritten + QStringLiteral("; no phone version was written"));
         return;
     }
     if (m_mobileType == 1)
@@ -106,6 +110,7 @@ void OutputMobileVersion::writeFlipVersion()
     const QString preview = folder + QLatin1String("/javascript/main_preview.js");
     const QString script = readText(preview);
     if (script.isNull()) {
+        m_notWritten = QStringLiteral("the page-turning phone player is missing from the program's files");
         m_warnings.add(preview, QStringLiteral("the page-turning phone player is missing; no phone book was written"));
         return;
     }
@@ -124,6 +129,7 @@ void OutputMobileVersion::writeSlideVersion()
         m_template->copyMobilePathToFile(folder, QStringLiteral("Slide"));
     const QString page = folder + QLatin1String("/index.html");
     if (!QFileInfo(page).isFile()) {
+        m_notWritten = QStringLiteral("the phone slide player is missing from the program's files");
         m_warnings.add(page, QStringLiteral("the phone slide player is missing; no phone book was written"));
         return;
     }

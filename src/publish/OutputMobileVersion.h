@@ -94,6 +94,8 @@ public:
     QString slideTitle() const;
 
     const Warnings& warnings() const { return m_warnings; }
+    // Why writeMobileVersion() wrote no phone version; empty when it wrote one.
+    const QString& notWrittenReason() const { return m_notWritten; }
     // The phone pictures that could not be written.
     const QStringList& failedFiles() const { return m_failedFiles; }
 
@@ -110,6 +112,7 @@ private:
     int m_mobileType = 0;
     BookSettings* m_settings = nullptr;
     QString m_publishedTitle;
+    QString m_notWritten;
     Warnings m_warnings;
     QStringList m_pictures; // where the phone version finds each page's picture (from copyPicturesToMobileFolder)
     QStringList m_failedFiles;
