@@ -94,6 +94,10 @@ for (const origin of ['file', 'http']) {
                     }
                     assert.equal(shown.markup, false);
                 }
+                if (!phone) { // the zoom view shows them too
+                    await page.evaluate(() => document.querySelector('[data-lc-button="Zoom"]').click());
+                    assert.ok(await page.locator('.lc-zoom .lc-placed').count() >= 1);
+                }
                 assert.deepEqual(errors, []);
                 await page.close();
             });
