@@ -6,8 +6,10 @@
 #include "annotations/FlashPagesAnnotations.h"
 #include "support/BookSettings.h"
 #include "import/FlashPageSource.h"
+#include "import/FlashPageSourcePDF.h"
 #include "import/PageFacts.h"
 #include "platform/Log.h"
+#include "platform/PdfDocument.h"
 #include "publish/AtomicWrite_p.h"
 #include "publish/BookDocuments.h"
 #include "publish/BookSettings.h"
@@ -41,6 +43,15 @@ xml::Element FlashBookOutput::appendTextElement(const QString& name, const QStri
 xml::Document FlashBookOutput::bookXML()
 {
     xml::Document doc = bookdoc::configDocument(bookdoc::bookSettings(m_template.get(), m_publishedTitle));
+    // The language of the PDF's text, for screen readers reading the pages (the interface keeps
+    // the book's language).
+    if (const auto* pdfSource = dynamic_cast<const FlashPageSourcePDF*>(m_pageSource.get());
+        pdfSource && pdfSource->pdfDocument()) {
+        const QString language = pdfSource->pdfDocument()->language();
+        xml::Element setting = doc.root().firstChild(QStringLiteral("Config")).firstChild(QStringLiteral("Setting"));
+        if (!language.isEmpty() && !setting.isNull())
+            setting.appendElement(QStringLiteral("TextLanguage"), language);
+    }
     if (m_outline) {
         xml::Document ols = m_outline->outlineAsXMLNode();
         if (m_pageSource)

@@ -13,7 +13,7 @@ const axePath = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
 const work = tempDir('leafcraft-reader-test-');
 const words = [[0.1, 0.1, 0.2, 0.05, 'Hello'], [0.35, 0.1, 0.25, 0.05, 'aardvark'], [0.1, 0.2, 0.3, 0.05, 'world']];
 const book = (language) => ({
-    pages: 12, language, zoomPictures: true, analyticsId: 'G-TEST1',
+    pages: 12, language, zoomPictures: true, analyticsId: 'G-TEST1', textLanguage: 'en-GB',
     sizes: { 2: [420, 297], 3: [210, 297], 4: [148, 210], 5: [210, 297] },
     words: { 2: words },
     searchText: Array.from({ length: 12 }, (_, i) => `Words of page ${i + 1}.`),
@@ -90,6 +90,7 @@ test('gives screen readers the page text in reading order and marks search hits 
     await page.waitForFunction(() => document.querySelectorAll('.lc-slot .lc-word').length === 3);
     const text = (n) => page.locator(`.lc-slot .lc-page[data-page="${n}"] .lc-page-text`).ariaSnapshot();
     assert.match(await text(2), /Hello aardvark world/);
+    assert.equal(await page.getAttribute('.lc-page[data-page="2"] .lc-page-text', 'lang'), 'en-GB'); // the document's
     await page.waitForFunction(() => /page 3/.test(document.querySelector('.lc-page[data-page="3"] .lc-page-text').textContent));
     assert.match(await text(3), /Words of page 3\./, 'without a words file the search text is read');
     await page.click('[data-lc-button="Search"]');

@@ -222,6 +222,8 @@ def pages_keep_their_shape_and_zoom_pictures_are_twice_the_page(ctx):
         sizes = json.load(f)["sizes"]
     page_els = children(children(config_of(book), "Pages")[0], "Page")
     assert [[float(p.getAttribute("width")), float(p.getAttribute("height"))] for p in page_els] == sizes
+    setting = children(children(config_of(book), "Config")[0], "Setting")[0]
+    assert children(setting, "TextLanguage")[0].firstChild.data == "de-CH"  # the PDF's /Lang, for screen readers
     for n, p in enumerate(page_els, 1):
         assert items(p, "large")[0].firstChild.data == "zoom/%d.jpg" % n
         w, h = jpeg_size(os.path.join(book, "files", "page", "%d.jpg" % n))

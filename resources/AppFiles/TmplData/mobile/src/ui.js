@@ -300,7 +300,8 @@ PhoneFrame.prototype.decorate = function (layer, n) {
     loadPageWords('../files/search/', n, texts).then(function (words) {
         if (!current()) return null;
         var said = h('p');
-        layer.appendChild(h('div', { className: 'sr-text', role: 'region', 'aria-label': text('pageText', n) }, [said]));
+        layer.appendChild(h('div', { className: 'sr-text', role: 'region', 'aria-label': text('pageText', n),
+            lang: p.cfg.textLanguage || null }, [said]));
         nameLinks(layer.querySelectorAll('a.link'), words);
         if (words) said.textContent = words.map(function (w) { return String(w[4] || ''); }).join(' ');
         else texts().then(function (t) { said.textContent = String(t[n - 1] || '').trim() || text('noText'); },

@@ -52,7 +52,8 @@ function wordText(w) {
 // turn has ended, so it never delays what the reader sees.
 Player.prototype.addPageText = function (el, n) {
     var self = this;
-    var layer = h('div', { className: 'lc-page-text', role: 'region', 'aria-label': this.t('pageText', n), lang: this.lang });
+    var layer = h('div', { className: 'lc-page-text', role: 'region', 'aria-label': this.t('pageText', n),
+        lang: this.cfg.textLanguage || this.lang });
     el.appendChild(layer);
     this.ready.then(function () {
         return new Promise(function (resolve) { setTimeout(resolve, self.flip ? self.flipMs : 0); });
