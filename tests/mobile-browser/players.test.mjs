@@ -335,9 +335,8 @@ describe('search marks, swipes over links and the menu on a phone', { skip }, ()
                 await page.fill('#searchInput', query);
                 await page.press('#searchInput', 'Enter');
                 assert.ok(expected.length || query.length > 8);
-                await page.waitForFunction((n) => document.querySelectorAll('.layer .hit').length === n, expected.length)
-                    .catch(() => {});
-                await page.waitForTimeout(200);
+                await page.waitForFunction((n) => document.querySelectorAll('.layer .hit').length === n, expected.length);
+                await page.waitForTimeout(300); // and no late mark
                 assert.deepEqual((await markedWords(page)).sort((x, y) => x - y), expected, query);
             }
             // Closing the search takes the marks away; choosing a hit keeps them.
@@ -354,17 +353,17 @@ describe('search marks, swipes over links and the menu on a phone', { skip }, ()
             await shownPage(page);
             let [x, y] = await linkAt(page, 5);
             await gesture(page, (t) => [[x - 0.5 * t, y]]);
-            assert.equal(await shownPage(page), 3);
+            assert.equal(await shownPage(page), 3, 'a swipe to the left from a link');
             await api(page, 'b.goToPage(2)');
             await shownPage(page);
             [x, y] = await linkAt(page, 5);
             await gesture(page, (t) => [[x + 0.3 * t, y]]);
-            assert.equal(await shownPage(page), 1);
+            assert.equal(await shownPage(page), 1, 'a swipe to the right from a link');
             [x, y] = await linkAt(page, 3);
             await gesture(page, (t) => [[x - 0.25 * t, y]]);
-            assert.equal(await shownPage(page), 2);
+            assert.equal(await shownPage(page), 2, 'a swipe from the link of page 1');
             await page.locator('a.link[data-goto="5"]:visible').first().tap();
-            assert.equal(await shownPage(page), 5);
+            assert.equal(await shownPage(page), 5, 'a tap on a link');
             assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('#track img[src]')]
                 .map((i) => Number(i.closest('.slide').dataset.page))), kind === 'slide' ? [4, 5] : []);
 
