@@ -73,6 +73,10 @@ for (const origin of ['file', 'http']) {
             for (const key of ['Print', 'Share', 'Zoom', 'Thumbnail', 'Bookmark']) {
                 assert.equal(await page.locator(`[data-lc-button="${key}"]`).isVisible(), !['Print', 'Share'].includes(key), key);
             }
+            await page.evaluate(() => { window.print = () => { window.__printed = true; }; });
+            await page.keyboard.press('Control+P'); // nor does Ctrl+P print a book that hides printing
+            await page.waitForTimeout(500); // printing waits for the pictures first
+            assert.equal(await page.evaluate(() => window.__printed), undefined);
             assert.deepEqual(page.errors, []);
             await page.close();
         });

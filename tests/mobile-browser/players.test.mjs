@@ -50,7 +50,8 @@ before(async () => {
     // Right to left, titled on the command line only: the phone pages show that title.
     for (const kind of ['flip', 'slide']) {
         execFileSync(cli, ['publish', pdf, '-o', path.join(work, `${kind}Rtl`), '--title', RTL_TITLE, '--mobile', kind,
-            '--set', 'direction=Left', '--pages', '1-3'], { stdio: ['ignore', 'pipe', 'inherit'], env: { ...process.env, HOME: work } });
+            '--set', 'direction=Left', '--pages', '1-3', '--set', 'Thumbnail=Hide', '--set', 'Share=Hide'],
+        { stdio: ['ignore', 'pipe', 'inherit'], env: { ...process.env, HOME: work } });
     }
     profile = fs.mkdtempSync(path.join(os.tmpdir(), 'leafcraft-chromium-'));
     context = await chromium.launchPersistentContext(profile, { executablePath: CHROMIUM, headless: true, args: ARGS, ...PHONE });
@@ -241,6 +242,7 @@ describe('right-to-left phone versions', { skip }, () => {
                 [RTL_TITLE, RTL_TITLE]);
             for (const [item, shown] of [['#btnLast', 3], ['#btnFirst', 1]]) {
                 await page.tap('#btnMore');
+                assert.equal(await page.locator('#btnThumbs, #btnShare').count(), 0, 'Thumbnail=Hide, Share=Hide');
                 await page.tap(item);
                 assert.equal(await shownPage(page), shown, item);
             }
