@@ -236,8 +236,12 @@ void PublishDialog::onPublish()
         if (openAnswerer) {
             open = openAnswerer(m_lastOutput);
         } else {
-            QMessageBox box(QMessageBox::Information, tr("Publish"), tr("Publish finished. Open it?"),
-                            QMessageBox::NoButton, this);
+            // A phone version asked for but not written is said in the message itself.
+            const QString text = flow.missingPhoneVersion().isEmpty()
+                                     ? tr("Publish finished. Open it?")
+                                     : tr("The book was published, but without a phone version: %1.\n\nOpen the book?")
+                                           .arg(flow.missingPhoneVersion());
+            QMessageBox box(QMessageBox::Information, tr("Publish"), text, QMessageBox::NoButton, this);
             box.setInformativeText(QDir::toNativeSeparators(m_lastOutput));
             if (!m_lastWarnings.isEmpty())
                 box.setDetailedText(m_lastWarnings.join(QLatin1Char('\n')));

@@ -240,7 +240,8 @@ class Page:
             self.text(x, y - line * size * 1.4, size, " ".join(row).capitalize())
 
 
-def build(path, pages, outline=None, dests=None, security=None, title="Leafcraft test document", compress=True):
+def build(path, pages, outline=None, dests=None, security=None, title="Leafcraft test document", compress=True,
+          lang=None):
     """pages: list of Page. outline: list of (title, page_index, children). Annotations refer to
     target pages by index: ("uri", rect, url) / ("goto", rect, index) / ("dest", rect, index) /
     ("named", rect, name)."""
@@ -277,6 +278,8 @@ def build(path, pages, outline=None, dests=None, security=None, title="Leafcraft
         w.set(ref, d)
     w.set(pages_ref, {"Type": Name("Pages"), "Kids": page_refs, "Count": len(page_refs)})
     cat = {"Type": Name("Catalog"), "Pages": pages_ref}
+    if lang:  # the language of the document's text
+        cat["Lang"] = lang
     if dests:
         cat["Dests"] = {name: [page_refs[i], Name("Fit")] for name, i in dests.items()}
     if outline:

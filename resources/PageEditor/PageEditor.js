@@ -4,6 +4,7 @@
  * the page's pictures, with its place as fractions of the page (origin top left):
  *   <Item name="Image|Video|Audio|Swf|Link" type="rect" x=".." y=".." width=".." height=".."
  *         href="editor/..." [action="web"] [title=".."] [autoplay="Yes|No"] [loop="Yes|No"]/>
+ * A link imported from the PDF to another page carries action="page" pageIndex="N" instead of href.
  * The program's bridge (window.myconnector) copies picked files into files/editor, deletes
  * them and saves; it calls GetPageConfig() and ReName() below. Every value is shown as text.
  */
@@ -60,6 +61,16 @@
             out.push(c);
         }
         return out;
+    }
+
+    // A link to another page of the book (imported from the PDF): its target is its pageIndex.
+    function isPageLink(it) { return it.getAttribute('name') === 'Link' && it.getAttribute('action') === 'page'; }
+
+    // What an item's box says when it has no title: its target page, address or file name.
+    function caption(it) {
+        var href = it.getAttribute('href') || '';
+        if (isPageLink(it)) return '\u2192 Page ' + (it.getAttribute('pageIndex') || '?');
+        return it.getAttribute('name') === 'Link' ? href : href.split('/').pop();
     }
 
     function editorFiles() {
@@ -152,7 +163,7 @@
         view.className = 'pe-item pe-kind-' + kind + (it === chosen ? ' pe-chosen' : '');
         view.tabIndex = 0;
         view.setAttribute('role', 'button');
-        view.setAttribute('aria-label', KINDS[kind] + ' ' + (it.getAttribute('title') || href));
+        view.setAttribute('aria-label', KINDS[kind] + ' ' + (it.getAttribute('title') || caption(it)));
         place(view, it);
         if (kind === 'Image') {
             var img = document.createElement('img');
@@ -165,7 +176,7 @@
         }
         var label = document.createElement('span');
         label.className = 'pe-label';
-        label.textContent = it.getAttribute('title') || (kind === 'Link' ? href : href.split('/').pop()) || KINDS[kind];
+        label.textContent = it.getAttribute('title') || caption(it) || KINDS[kind];
         view.appendChild(label);
         var handle = document.createElement('span');
         handle.className = 'pe-handle';
@@ -278,9 +289,12 @@
         }
         var kind = chosen.getAttribute('name');
         $('pe-panel-title').textContent = KINDS[kind];
-        $('pe-href').value = chosen.getAttribute('href') || '';
+        var pageLink = isPageLink(chosen);
+        $('pe-href').value = pageLink ? chosen.getAttribute('pageIndex') || '' : chosen.getAttribute('href') || '';
         $('pe-href').readOnly = kind !== 'Link';
-        $('pe-href-label').firstChild.textContent = kind === 'Link' ? 'Web address ' : 'File ';
+        $('pe-href').inputMode = pageLink ? 'numeric' : 'text';
+        $('pe-href').setCustomValidity('');
+        $('pe-href-label').firstChild.textContent = pageLink ? 'Target page ' : kind === 'Link' ? 'Web address ' : 'File ';
         $('pe-title').value = chosen.getAttribute('title') || '';
         var media = kind === 'Video' || kind === 'Audio';
         Array.prototype.forEach.call(document.querySelectorAll('.pe-media'), function (l) { l.hidden = !media; });
@@ -292,16 +306,25 @@
     function bindPanel() {
         $('pe-href').addEventListener('input', function () {
             if (!chosen || chosen.getAttribute('name') !== 'Link') return;
-            chosen.setAttribute('href', this.value.trim());
+            if (isPageLink(chosen)) {
+                // A page of this book: a whole number from 1 to the page count.
+                var n = Number(this.value.trim());
+                var ok = this.value.trim() !== '' && Number.isInteger(n) && n >= 1 && n <= pages.length;
+                this.setCustomValidity(ok ? '' : 'A page number from 1 to ' + pages.length);
+                if (!ok) return;
+                chosen.setAttribute('pageIndex', String(n));
+            } else {
+                chosen.setAttribute('href', this.value.trim());
+            }
             var label = document.querySelector('.pe-item.pe-chosen .pe-label');
-            if (label && !chosen.getAttribute('title')) label.textContent = this.value.trim();
+            if (label && !chosen.getAttribute('title')) label.textContent = caption(chosen);
         });
         $('pe-title').addEventListener('input', function () {
             if (!chosen) return;
             if (this.value) chosen.setAttribute('title', this.value);
             else chosen.removeAttribute('title');
             var label = document.querySelector('.pe-item.pe-chosen .pe-label');
-            if (label) label.textContent = this.value || (chosen.getAttribute('href') || '').split('/').pop();
+            if (label) label.textContent = this.value || caption(chosen);
         });
         ['autoplay', 'loop'].forEach(function (a) {
             $('pe-' + a).addEventListener('change', function () {

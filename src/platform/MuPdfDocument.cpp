@@ -17,6 +17,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
@@ -451,6 +452,21 @@ public:
         fz_try(ctx) { allowed = pdf_has_permission(ctx, m_doc, FZ_PERMISSION_COPY); }
         fz_catch(ctx) { allowed = 0; } // unreadable permissions: take the careful reading
         return allowed != 0;
+    }
+
+    QString language() const override
+    {
+        fz_context* ctx = m_context.ctx;
+        char lang[64] = {0};
+        fz_try(ctx)
+        {
+            pdf_obj* catalog = pdf_dict_get(ctx, pdf_trailer(ctx, m_doc), PDF_NAME(Root));
+            fz_strlcpy(lang, pdf_to_text_string(ctx, pdf_dict_get(ctx, catalog, PDF_NAME(Lang))), sizeof lang);
+        }
+        fz_catch(ctx) { lang[0] = 0; }
+        static const QRegularExpression tag(QStringLiteral("^[A-Za-z]{2,8}(-[A-Za-z0-9]{1,8})*$"));
+        const QString text = QString::fromUtf8(lang).trimmed();
+        return tag.match(text).hasMatch() ? text : QString();
     }
 
     std::unique_ptr<Document> clone() const override { return std::make_unique<MuPdfDocument>(m_path); }

@@ -129,6 +129,9 @@ public:
     // Whether the document's permissions let a reader copy its text (an unencrypted
     // document always does).
     virtual bool allowsTextCopy() const { return true; }
+    // The language its text is written in (the catalog's /Lang) as a language tag such as
+    // "de-DE"; empty when the document names none or no well-formed one.
+    virtual QString language() const { return {}; }
     // A new handle on the same file for use on another thread.
     virtual std::unique_ptr<Document> clone() const = 0;
 };

@@ -6,9 +6,11 @@
 #include "annotations/PageLinks.h"
 #include "support/BookSettings.h"
 #include "import/PageSource.h"
+#include "import/PdfPageSource.h"
 #include "import/PageFacts.h"
 #include "platform/Log.h"
 #include "support/SaveFile.h"
+#include "platform/PdfDocument.h"
 #include "publish/BookDocuments.h"
 #include "publish/BookSettings.h"
 #include "publish/ReaderFiles.h"
@@ -41,6 +43,15 @@ xml::Element BookWriter::appendTextElement(const QString& name, const QString& v
 xml::Document BookWriter::bookXML()
 {
     xml::Document doc = bookdoc::configDocument(bookdoc::bookSettings(m_template.get(), m_publishedTitle));
+    // The language of the PDF's text, for screen readers reading the pages (the interface keeps
+    // the book's language).
+    if (const auto* pdfSource = dynamic_cast<const PdfPageSource*>(m_pageSource.get());
+        pdfSource && pdfSource->pdfDocument()) {
+        const QString language = pdfSource->pdfDocument()->language();
+        xml::Element setting = doc.root().firstChild(QStringLiteral("Config")).firstChild(QStringLiteral("Setting"));
+        if (!language.isEmpty() && !setting.isNull())
+            setting.appendElement(QStringLiteral("TextLanguage"), language);
+    }
     if (m_outline) {
         xml::Document ols = m_outline->outlineAsXMLNode();
         if (m_pageSource)

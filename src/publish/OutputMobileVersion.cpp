@@ -3,6 +3,8 @@
 #include "support/BookSettings.h"
 #include "import/PageSource.h"
 #include "platform/Log.h"
+#include "publish/BookSettings.h"
+#include "publish/HTMLConfigInfo.h"
 #include "publish/Maker.h"
 #include "publish/OutputMobileVersion_p.h"
 #include "templates/Template.h"
@@ -52,8 +54,12 @@ OutputMobileVersion::~OutputMobileVersion() = default;
 
 void OutputMobileVersion::writeMobileVersion()
 {
+    m_notWritten.clear();
     if (!copyPicturesToMobileFolder()) {
-        m_warnings.add(m_saveFolder, QStringLiteral("the book has no phone pictures; no phone version was written"));
+        // Said without the folder: it may be a staging folder the user never sees.
+        m_notWritten = QStringLiteral("the book has no phone pictures (a book without pages from a PDF or "
+                                      "pictures, such as the demonstration book, has none)");
+        m_warnings.add(QString(), m_notWritten + QStringLiteral("; no phone version was written"));
         return;
     }
     if (m_mobileType == 1)
@@ -100,11 +106,15 @@ void OutputMobileVersion::writeFlipVersion()
     const QString preview = folder + QLatin1String("/javascript/main_preview.js");
     const QString script = readText(preview);
     if (script.isNull()) {
+        m_notWritten = QStringLiteral("the page-turning phone player is missing from the program's files");
         m_warnings.add(preview, QStringLiteral("the page-turning phone player is missing; no phone book was written"));
         return;
     }
     writeAtomically(m_saveFolder + QLatin1String("/mobile/javascript/main.js"), script + settings);
     QFile::remove(preview);
+    const QString page = folder + QLatin1String("/index.html");
+    if (QFileInfo(page).isFile())
+        generateMobileHtmlFrom(page, page);
 }
 
 void OutputMobileVersion::writeSlideVersion()
@@ -115,6 +125,7 @@ void OutputMobileVersion::writeSlideVersion()
         m_template->copyMobilePathToFile(folder, QStringLiteral("Slide"));
     const QString page = folder + QLatin1String("/index.html");
     if (!QFileInfo(page).isFile()) {
+        m_notWritten = QStringLiteral("the phone slide player is missing from the program's files");
         m_warnings.add(page, QStringLiteral("the phone slide player is missing; no phone book was written"));
         return;
     }
@@ -157,7 +168,17 @@ void OutputMobileVersion::generateMobileHtmlFrom(const QString& source, const QS
         throw Error(ErrorKind::Output, QStringLiteral("cannot read the phone slide player's page"), source);
     const QString page = QString::fromUtf8(file.readAll());
     file.close();
-    writeAtomically(target, detail::fillSlidePage(page, slideTitle(), slideOptionsText()));
+    const bookdoc::PropertyLookup settings = bookdoc::bookSettings(m_template.get(), m_publishedTitle);
+    const QString language = HTMLConfigInfo::languageTag(settings(QStringLiteral("languageSetting"), QString()));
+    QString title = m_mobileType == 1 ? slideTitle() : settings(QStringLiteral("Title"), QString()).trimmed();
+    if (title.isEmpty())
+        title = maker::webDomain();
+    writeAtomically(target, detail::fillPlaceholders(page, {
+                                {QStringLiteral("${index.title}"), detail::htmlEscaped(title)},
+                                {QStringLiteral("${html.lang}"), language},
+                                {QStringLiteral("${page.noscript}"), detail::htmlEscaped(detail::noScriptText(language))},
+                                {QStringLiteral("${fbbook.options}"), slideOptionsText()},
+                            }));
 }
 
 QString OutputMobileVersion::flipSettingsText() const
@@ -173,9 +194,11 @@ QString OutputMobileVersion::flipSettingsText() const
     facts.pictures = m_pictures;
     facts.pageWidth = pageWidthSetting();
     facts.pageHeight = pageHeightSetting();
+    // The lookup keeps its own reference to the template while the text is made.
     const auto tmpl = m_template;
+    const bookdoc::PropertyLookup settings = bookdoc::bookSettings(tmpl.get(), m_publishedTitle);
     return detail::flipSettingsText(
-        [tmpl](const QString& key, const QString& def) { return tmpl ? tmpl->propertyValueFor(key, def) : def; }, facts);
+        [tmpl, settings](const QString& key, const QString& def) { return settings(key, def); }, facts);
 }
 
 QString OutputMobileVersion::slideOptionsText() const
@@ -188,9 +211,11 @@ QString OutputMobileVersion::slideTitle() const
 {
     if (!m_template)
         return maker::webDomain();
-    const QString title = m_template->propertyValueFor(QStringLiteral("Title"), QString());
-    return m_template->propertyValueFor(QStringLiteral("bookTitle"),
-                                            title.isEmpty() ? maker::webDomain() : title);
+    const TemplateProperty* own = m_template->findProperty(QStringLiteral("bookTitle"));
+    if (own && !own->value().trimmed().isEmpty() && own->value() != own->defaultValue())
+        return own->value();
+    const QString title = bookdoc::bookSettings(m_template.get(), m_publishedTitle)(QStringLiteral("Title"), QString());
+    return title.trimmed().isEmpty() ? maker::webDomain() : title;
 }
 
 QString OutputMobileVersion::mobileFolder() const

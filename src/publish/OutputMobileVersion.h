@@ -12,6 +12,7 @@
 //   mobile/                       the player of the chosen kind
 //   mobile/javascript/main.js     Flip: main_preview.js followed by the settings script
 //                                 (main_preview.js is then removed)
+//   mobile/index.html             Flip: the player's page with its title and language
 //   mobile/index.html             Slide: the player's page with its placeholders filled
 //   mobile/javascript/config.js   Slide: the same settings script (logo, direction, title)
 //
@@ -52,6 +53,9 @@ public:
 
     // Where the page size (PageWidth, PageHeight) comes from: the shared settings unless set.
     void setSettings(BookSettings* settings) { m_settings = settings; }
+    // The title the book is published under: it stands in for a book title ("Title") and a slide
+    // viewer title ("bookTitle") still at the template's default, as in the desktop book.
+    void setPublishedTitle(const QString& title) { m_publishedTitle = title; }
 
     // Writes the phone version: the pictures, then, when there is at least one, the player of
     // the chosen kind (a book without phone pictures gets a warning instead). Throws Error(Output) when the player's page or script cannot be written,
@@ -75,19 +79,23 @@ public:
     static QString jsColor(const QString& text);
     // The file's text read as UTF-8; a null text when it cannot be read.
     static QString readText(const QString& path);
-    // Fills the slide viewer's page `source` ("${index.title}": the title, HTML-escaped;
-    // "${fbbook.options}": the page options) and writes it to `target` atomically as UTF-8.
+    // Fills a phone player's page `source` ("${index.title}": the title, HTML-escaped;
+    // "${html.lang}" and "${page.noscript}": the book's language and the line shown without
+    // JavaScript in it; "${fbbook.options}": the page options) and writes it to `target`
+    // atomically as UTF-8.
     void generateMobileHtmlFrom(const QString& source, const QString& target);
 
     // The settings script of the page-turning book for this book.
     QString flipSettingsText() const;
     // {pageWidth:W,pageHeight:H,totalPage:N,zoomPageDir:"../files/mobile/",normalPageDir:"../files/mobile/"}
     QString slideOptionsText() const;
-    // The slide viewer's title: the property "bookTitle", else "Title" when it is not empty,
-    // else the maker's web domain.
+    // The slide viewer's title: the property "bookTitle" when it is set, else the book's title
+    // ("Title", or the published title in place of its default), else the maker's web domain.
     QString slideTitle() const;
 
     const Warnings& warnings() const { return m_warnings; }
+    // Why writeMobileVersion() wrote no phone version; empty when it wrote one.
+    const QString& notWrittenReason() const { return m_notWritten; }
     // The phone pictures that could not be written.
     const QStringList& failedFiles() const { return m_failedFiles; }
 
@@ -103,6 +111,8 @@ private:
     QString m_saveFolder;
     int m_mobileType = 0;
     BookSettings* m_settings = nullptr;
+    QString m_publishedTitle;
+    QString m_notWritten;
     Warnings m_warnings;
     QStringList m_pictures; // where the phone version finds each page's picture (from copyPicturesToMobileFolder)
     QStringList m_failedFiles;

@@ -1,5 +1,7 @@
 #include "publish/OutputMobileVersion_p.h"
 
+#include <algorithm>
+
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
@@ -168,25 +170,54 @@ QString htmlEscaped(const QString& text)
 
 QString fillSlidePage(const QString& page, const QString& title, const QString& options)
 {
-    static const QString titleKey = QStringLiteral("${index.title}");
-    static const QString optionsKey = QStringLiteral("${fbbook.options}");
-    const QString safeTitle = htmlEscaped(title);
+    return fillPlaceholders(page, {{QStringLiteral("${index.title}"), htmlEscaped(title)},
+                                   {QStringLiteral("${fbbook.options}"), options}});
+}
+
+QString fillPlaceholders(const QString& page, const QList<QPair<QString, QString>>& values)
+{
     QString out;
-    out.reserve(page.size() + options.size());
+    out.reserve(page.size());
     qsizetype pos = 0;
     while (pos < page.size()) {
-        const qsizetype t = page.indexOf(titleKey, pos);
-        const qsizetype o = page.indexOf(optionsKey, pos);
-        if (t < 0 && o < 0)
+        const qsizetype at = page.indexOf(QLatin1String("${"), pos);
+        if (at < 0)
             break;
-        const bool isTitle = o < 0 || (t >= 0 && t < o);
-        const qsizetype at = isTitle ? t : o;
         out += QStringView(page).mid(pos, at - pos);
-        out += isTitle ? safeTitle : options;
-        pos = at + (isTitle ? titleKey.size() : optionsKey.size());
+        const auto known = std::find_if(values.begin(), values.end(), [&](const QPair<QString, QString>& v) {
+            return QStringView(page).mid(at).startsWith(v.first);
+        });
+        if (known == values.end()) {
+            out += QLatin1String("${");
+            pos = at + 2;
+            continue;
+        }
+        out += known->second;
+        pos = at + known->first.size();
     }
     out += QStringView(page).mid(pos);
     return out;
+}
+
+QString noScriptText(const QString& languageTag)
+{
+    static const char* const texts[][2] = {
+        {"fr", "Ce livre a besoin de JavaScript pour s’ouvrir."},
+        {"de", "Dieses Buch braucht JavaScript, um sich zu öffnen."},
+        {"es", "Este libro necesita JavaScript para abrirse."},
+        {"it", "Questo libro ha bisogno di JavaScript per aprirsi."},
+        {"pt", "Este livro precisa de JavaScript para abrir."},
+        {"nl", "Dit boek heeft JavaScript nodig om te openen."},
+        {"sv", "Den här boken behöver JavaScript för att öppnas."},
+        {"pl", "Ta książka wymaga JavaScriptu, aby się otworzyć."},
+        {"ru", "Для открытия этой книги нужен JavaScript."},
+        {"zh", "打开本书需要 JavaScript。"},
+        {"ja", "この本を開くには JavaScript が必要です。"},
+    };
+    for (const auto& t : texts)
+        if (languageTag == QLatin1String(t[0]))
+            return QString::fromUtf8(t[1]);
+    return QStringLiteral("This book needs JavaScript to open.");
 }
 
 } // namespace leafcraft::detail

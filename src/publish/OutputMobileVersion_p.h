@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QString>
+#include <QList>
+#include <QPair>
 #include <QStringList>
 #include <functional>
 #include <vector>
@@ -52,5 +54,13 @@ QString htmlEscaped(const QString& text);
 // and every "${fbbook.options}" by the options, in one pass: a title that itself reads
 // "${fbbook.options}" stays text.
 QString fillSlidePage(const QString& page, const QString& title, const QString& options);
+
+// A phone player's page with its placeholders filled in one pass: each key of `values` (such as
+// "${index.title}") replaced by its value as given. Values are never searched again.
+QString fillPlaceholders(const QString& page, const QList<QPair<QString, QString>>& values);
+
+// "This book needs JavaScript to open." in the language of `languageTag` ("en", "de", ...;
+// English for any other), for the phone pages' <noscript>.
+QString noScriptText(const QString& languageTag);
 
 } // namespace leafcraft::detail

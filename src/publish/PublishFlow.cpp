@@ -144,6 +144,7 @@ QString PublishFlow::replacedPath(const PublishChoices& choices)
 QString PublishFlow::publish(const PublishChoices& choices, const std::function<OverwriteAnswer(const QString&)>& ask)
 {
     m_warnings.clear();
+    m_missingPhoneVersion.clear();
     const QString& folder = choices.folder;
     if (folder.trimmed().isEmpty())
         throw Error(ErrorKind::Usage, QStringLiteral("choose the folder to publish into"));
@@ -175,6 +176,7 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
     const QString stagedFolder = staging.stagedPath(folder);
     OutputMobileVersion mobile(m_pageSource, m_template, stagedFolder, choices.mobileType);
     mobile.setSettings(&settings());
+    mobile.setPublishedTitle(choices.title);
     try {
         html->setHtmlTitle(choices.title);
         writer->setHtmlConfig(html);
@@ -192,6 +194,7 @@ QString PublishFlow::publish(const PublishChoices& choices, const std::function<
                 m_mobileSetup(mobile);
             mobile.writeMobileVersion();
             m_warnings.append(mobile.warnings());
+            m_missingPhoneVersion = mobile.notWrittenReason();
             if (!mobile.failedFiles().isEmpty())
                 throw Error(ErrorKind::Output,
                             QStringLiteral("the book was not written: %1 phone picture(s) could not be written (%2)")

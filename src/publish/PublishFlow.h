@@ -77,6 +77,9 @@ public:
     QString publish(const PublishChoices& choices, const std::function<OverwriteAnswer(const QString&)>& ask);
 
     const Warnings& warnings() const { return m_warnings; }
+    // Why the phone version the last publish asked for was not written (for the message that
+    // ends the publish); empty when it was written or not asked for.
+    const QString& missingPhoneVersion() const { return m_missingPhoneVersion; }
 
     // What an output folder is, as far as replacing it goes.
     enum class OutputDirKind {
@@ -121,6 +124,7 @@ private:
     std::function<void(OutputMobileVersion&)> m_mobileSetup;
     std::function<bool(int, int)> m_progress;
     Warnings m_warnings;
+    QString m_missingPhoneVersion;
 };
 
 } // namespace leafcraft

@@ -74,7 +74,8 @@ export function configXml(o) {
     return `<?xml version="1.0" encoding="UTF-8"?>
 <Folioscope><XMLVersion>1</XMLVersion><Config><Author><Name>${esc(s.AuthorName)}</Name><Email>${esc(s.AuthorEmail)}</Email><WebSite>${
     esc(s.AuthorWebSite)}</WebSite><Info>${esc(s.AuthorInfo)}</Info></Author><Setting><Title>${esc(o.title)}</Title>${
-    o.language ? `<Language>${esc(o.language)}</Language>` : ''}<BaseColor>${
+    o.language ? `<Language>${esc(o.language)}</Language>` : ''}${
+    o.textLanguage ? `<TextLanguage>${esc(o.textLanguage)}</TextLanguage>` : ''}<BaseColor>${
     s.BaseColor}</BaseColor><Logo displayLogo="${s.ShowLogo ? 'true' : 'false'}" link="${esc(s.LogoLink)}">${
     s.Logo ? 'extfiles/LogoFile.png' : ''}</Logo><GoogleAnalytics webProperty="${esc(o.analyticsId || '')}"/><ShareAnalytics id=""/><ZoomModel>0</ZoomModel><Theme src="theme/Main.swf"/><BackgroundMusic circle="-1">${
     s.Music ? 'extfiles/SoundFile.wav' : ''}</BackgroundMusic><Download src="${s.Download ? 'extfiles/DownloadFile.pdf' : ''}"/><ControlButtonsInvisible>${

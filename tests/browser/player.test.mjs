@@ -73,6 +73,10 @@ for (const origin of ['file', 'http']) {
             for (const key of ['Print', 'Share', 'Zoom', 'Thumbnail', 'Bookmark']) {
                 assert.equal(await page.locator(`[data-lc-button="${key}"]`).isVisible(), !['Print', 'Share'].includes(key), key);
             }
+            await page.evaluate(() => { window.print = () => { window.__printed = true; }; });
+            await page.keyboard.press('Control+P'); // nor does Ctrl+P print a book that hides printing
+            await page.waitForTimeout(500); // printing waits for the pictures first
+            assert.equal(await page.evaluate(() => window.__printed), undefined);
             assert.deepEqual(page.errors, []);
             await page.close();
         });
@@ -135,10 +139,36 @@ for (const origin of ['file', 'http']) {
             assert.deepEqual(captions, books.outlineCaptions);
             await page.locator('.lc-toc-item', { hasText: books.bookmark.caption }).click();
             assert.ok((await visible(page)).includes(books.bookmark.page));
+            const [panel, book] = [await page.locator('.lc-panel').boundingBox(), await page.locator('.lc-book').boundingBox()];
+            assert.ok(panel.x + panel.width <= book.x, 'the contents open beside the book, not over it');
             await page.keyboard.press('Escape');
             await page.evaluate((n) => LeafcraftBook.goToPage(n), books.linkPage);
-            await page.locator(`.lc-slot .lc-page[data-page="${books.linkPage}"] a.lc-link-page`).click();
+            // A mouse drag within a web link turns the page and opens nothing.
+            const before = await visible(page), popups = [];
+            page.on('popup', (p) => popups.push(p.url()));
+            const b = await page.locator(`.lc-slot .lc-page[data-page="${books.linkPage}"] a.lc-link-web`).boundingBox();
+            await page.mouse.move(b.x + b.width * 0.9, b.y + b.height / 2);
+            await page.mouse.down();
+            await page.mouse.move(b.x + b.width * 0.1, b.y + b.height / 2, { steps: 6 });
+            await page.mouse.up();
+            await page.waitForFunction((v) => LeafcraftBook.visiblePages.join() !== v, before.join());
+            await page.waitForTimeout(300);
+            assert.deepEqual(popups, []);
+            await page.evaluate((n) => LeafcraftBook.goToPage(n), books.linkPage);
+            const pageLink = page.locator(`.lc-slot .lc-page[data-page="${books.linkPage}"] a.lc-link-page`);
+            await page.waitForFunction(() => document.querySelector('.lc-slot a.lc-link-page[aria-label]'));
+            assert.notEqual(await pageLink.getAttribute('aria-label'), await pageLink.getAttribute('title')); // its words
+            await pageLink.click();
             assert.ok((await visible(page)).includes(books.pageLinkTarget));
+            await page.close();
+        });
+
+        test('keeps the focus in an open dialog', async () => {
+            const page = await open(books.ltr);
+            await page.click('[data-lc-button="Help"]');
+            for (let i = 0; i < 4; i++) await page.keyboard.press(i % 2 ? 'Shift+Tab' : 'Tab');
+            for (let i = 0; i < 3; i++) await page.keyboard.press('Tab');
+            assert.ok(await page.evaluate(() => !!document.activeElement.closest('.lc-dialog')));
             await page.close();
         });
 
@@ -151,6 +181,10 @@ for (const origin of ['file', 'http']) {
             await page.press('.lc-search-input', 'Enter');
             await page.locator(`.lc-result[data-page="${books.searchPage}"]`).click();
             assert.ok((await visible(page)).includes(books.searchPage));
+            // The word is marked on its page until the search closes.
+            await page.waitForFunction(() => document.querySelectorAll('.lc-slot .lc-hit').length > 0);
+            await page.click('.lc-panel .lc-close');
+            assert.equal(await page.locator('.lc-slot .lc-hit').count(), 0);
             await page.close();
         });
 

@@ -13,7 +13,7 @@ const axePath = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
 const work = tempDir('leafcraft-reader-test-');
 const words = [[0.1, 0.1, 0.2, 0.05, 'Hello'], [0.35, 0.1, 0.25, 0.05, 'aardvark'], [0.1, 0.2, 0.3, 0.05, 'world']];
 const book = (language) => ({
-    pages: 12, language, zoomPictures: true, analyticsId: 'G-TEST1',
+    pages: 12, language, zoomPictures: true, analyticsId: 'G-TEST1', textLanguage: 'en-GB',
     sizes: { 2: [420, 297], 3: [210, 297], 4: [148, 210], 5: [210, 297] },
     words: { 2: words },
     searchText: Array.from({ length: 12 }, (_, i) => `Words of page ${i + 1}.`),
@@ -68,6 +68,8 @@ test('draws each page in its own shape, against the spine', async () => {
         assert.ok(Math.abs(a.height / b.height - heights) < 0.02, 'sizes relative to each other');
         assert.ok(Math.abs(a.x + a.width - b.x) < 2, 'both pages meet at the spine');
         assert.ok(Math.abs((a.y + a.height / 2) - (b.y + b.height / 2)) < 2, 'centred in height');
+        const edge = await page.locator('.lc-edge-left').boundingBox(); // along the left page, not its slot
+        assert.ok(Math.abs(edge.height - a.height) < 3 && Math.abs(edge.x + edge.width - a.x) < 2, `edge ${JSON.stringify(edge)}`);
     }
     await page.close();
 });
@@ -88,6 +90,7 @@ test('gives screen readers the page text in reading order and marks search hits 
     await page.waitForFunction(() => document.querySelectorAll('.lc-slot .lc-word').length === 3);
     const text = (n) => page.locator(`.lc-slot .lc-page[data-page="${n}"] .lc-page-text`).ariaSnapshot();
     assert.match(await text(2), /Hello aardvark world/);
+    assert.equal(await page.getAttribute('.lc-page[data-page="2"] .lc-page-text', 'lang'), 'en-GB'); // the document's
     await page.waitForFunction(() => /page 3/.test(document.querySelector('.lc-page[data-page="3"] .lc-page-text').textContent));
     assert.match(await text(3), /Words of page 3\./, 'without a words file the search text is read');
     await page.click('[data-lc-button="Search"]');

@@ -88,6 +88,7 @@ def help_lists_every_option(ctx):
     p = ctx.run("--help")
     assert all(o in p.stdout for o in "-o, --output|--pages|--format|--template|--set|--allow-text".split("|"))
     assert "vector" not in p.stdout and "picture" in p.stdout
+    assert "--page-list WORK/pages.xml Take" in p.stdout  # a name wider than its column
 
 
 @case
@@ -221,6 +222,8 @@ def pages_keep_their_shape_and_zoom_pictures_are_twice_the_page(ctx):
         sizes = json.load(f)["sizes"]
     page_els = children(children(config_of(book), "Pages")[0], "Page")
     assert [[float(p.getAttribute("width")), float(p.getAttribute("height"))] for p in page_els] == sizes
+    setting = children(children(config_of(book), "Config")[0], "Setting")[0]
+    assert children(setting, "TextLanguage")[0].firstChild.data == "de-CH"  # the PDF's /Lang, for screen readers
     for n, p in enumerate(page_els, 1):
         assert items(p, "large")[0].firstChild.data == "zoom/%d.jpg" % n
         w, h = jpeg_size(os.path.join(book, "files", "page", "%d.jpg" % n))
@@ -274,17 +277,28 @@ def text_the_pdf_forbids_copying_needs_allow_text(ctx):
 @case
 def the_page_speaks_the_book_language_and_calls_nobody_unasked(ctx):
     book = ctx.out("settings")
-    ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1", "--title", "Field Notes", "--set", "languageSetting=German")
-    with open(os.path.join(book, "index.html"), encoding="utf-8") as f:
-        page = f.read()
-    assert '<html lang="de">' in page and 'rel="icon" href="data:' in page
+    ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1", "--title", "Field Notes", "--set", "languageSetting=German",
+            "--mobile", "slide")
+    for name in ("mobile/index.html", "index.html"):  # the phone page as the book's
+        with open(os.path.join(book, name), encoding="utf-8") as f:
+            page = f.read()
+        assert '<html lang="de">' in page and 'rel="icon" href="data:' in page and "Field Notes</title>" in page, name
+        assert "braucht JavaScript" in page or name == "index.html"
+        assert "user-scalable" not in page
     assert 'name="keywords" content="Field Notes"' in page
     assert 'name="leafcraft-analytics" content=""' in page and "https://" not in page.split("<script")[0]
     setting = children(children(config_of(book), "Config")[0], "Setting")[0]
     assert children(setting, "Title")[0].firstChild.data == "Field Notes"
-    ctx.run(ctx.pdf("links.pdf"), "-o", ctx.out("flow"), "--pages", "1", "--title", "Via the dialog", "--mobile", "flip")
+    p = ctx.run(ctx.pdf("links.pdf"), "-o", ctx.out("flow"), "--pages", "1", "--title", "Via the dialog", "--mobile", "flip",
+                "--timings")
+    assert re.search(r"timings: import \d+ ns, write \d+ ns", p.stderr), p.stderr
     setting = children(children(config_of(ctx.out("flow")), "Config")[0], "Setting")[0]  # the publish dialog's road
     assert children(setting, "Title")[0].firstChild.data == "Via the dialog"
+    with open(os.path.join(ctx.out("flow"), "mobile", "javascript", "main.js"), encoding="utf-8") as f:
+        assert 'bookTitle:"Via the dialog"' in f.read()  # the phone version too, not the template's default
+    ctx.run(ctx.pdf("links.pdf"), "-o", ctx.out("slides"), "--pages", "1", "--mobile", "slide")
+    with open(os.path.join(ctx.out("slides"), "mobile", "index.html"), encoding="utf-8") as f:
+        assert "<title>links</title>" in f.read()  # no --title: the PDF's name, as the desktop book
     ctx.run(ctx.pdf("links.pdf"), "-o", book, "--pages", "1", "--set", "GoogleID=G-TEST&1",
             "--set", "DownloadFile=" + ctx.pdf("links.pdf"))
     with open(os.path.join(book, "index.html"), encoding="utf-8") as f:

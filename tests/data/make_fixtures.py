@@ -16,7 +16,7 @@ Fixtures written into OUTDIR:
   text.pdf          a text file named .pdf.
   nopages.pdf       a well-formed PDF whose page tree is empty.
   shapes.pdf        A4, A4 landscape, A5, A4 with /Rotate 90, a cropped Letter page; shapes.json lists
-                    each page's displayed size.
+                    each page's displayed size. Its text is in Swiss German (/Lang de-CH).
   contents.pdf      30 pages with a 2-level outline (a section "5.9" on page 20) and a bookmark into
                     another file; contents.json lists the outline.
   nocopy.pdf        RC4 128-bit, empty user password, permissions that forbid copying text.
@@ -139,7 +139,7 @@ def make_reader_fixtures(outdir):
         pages.append(page)
         cw, ch = (crop[2] - crop[0], crop[3] - crop[1]) if crop else (w, h)
         displayed.append([ch, cw] if rotate in (90, 270) else [cw, ch])
-    build(os.path.join(outdir, "shapes.pdf"), pages)
+    build(os.path.join(outdir, "shapes.pdf"), pages, lang="de-CH")
     with open(os.path.join(outdir, "shapes.json"), "w") as f:
         json.dump({"sizes": displayed}, f)
 

@@ -8,6 +8,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
+import { createRequire } from 'node:module';
 import { pathToFileURL } from 'node:url';
 import { png } from '../browser/make_book.mjs';
 import { CHROMIUM, startServer } from '../browser/helpers.mjs';
@@ -17,7 +18,9 @@ const ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '
     '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 const PHONE = { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true, deviceScaleFactor: 3 };
 const HOSTILE = 'Tom\'s "Book" </script><script>window.__pwned=1</script> <img src=x onerror="window.__pwned=2">';
+const RTL_TITLE = 'Read from the right';
 const cli = findCli();
+const axePath = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
 
 let chromium = null;
 try {
@@ -44,8 +47,12 @@ before(async () => {
         '--set', 'BaseColor=0x804000', ...extra], { stdio: ['ignore', 'pipe', 'inherit'], env: { ...process.env, HOME: work } });
     publish('flip', '--mobile', 'flip');
     publish('slide', '--mobile', 'slide', '--set', 'bookTitle=Slides', '--set', 'languageSetting=French');
-    publish('flipRtl', '--mobile', 'flip', '--set', 'direction=Left', '--pages', '1-3');
-    publish('slideRtl', '--mobile', 'slide', '--set', 'direction=Left', '--pages', '1-3');
+    // Right to left, titled on the command line only: the phone pages show that title.
+    for (const kind of ['flip', 'slide']) {
+        execFileSync(cli, ['publish', pdf, '-o', path.join(work, `${kind}Rtl`), '--title', RTL_TITLE, '--mobile', kind,
+            '--set', 'direction=Left', '--pages', '1-3', '--set', 'Thumbnail=Hide', '--set', 'Share=Hide'],
+        { stdio: ['ignore', 'pipe', 'inherit'], env: { ...process.env, HOME: work } });
+    }
     profile = fs.mkdtempSync(path.join(os.tmpdir(), 'leafcraft-chromium-'));
     context = await chromium.launchPersistentContext(profile, { executablePath: CHROMIUM, headless: true, args: ARGS, ...PHONE });
     server = await startServer(work);
@@ -231,6 +238,14 @@ describe('right-to-left phone versions', { skip }, () => {
         test(kind, async () => {
             const { page, problems } = await open(url('file', kind, 'mobile/index.html'));
             assert.equal(await api(page, 'b.rightToLeft'), true);
+            assert.deepEqual(await page.evaluate(() => [document.title, document.getElementById('title').textContent]),
+                [RTL_TITLE, RTL_TITLE]);
+            for (const [item, shown] of [['#btnLast', 3], ['#btnFirst', 1]]) {
+                await page.tap('#btnMore');
+                assert.equal(await page.locator('#btnThumbs, #btnShare').count(), 0, 'Thumbnail=Hide, Share=Hide');
+                await page.tap(item);
+                assert.equal(await shownPage(page), shown, item);
+            }
             await swipe(page, 0.2, 0.8); // the finger moving right turns forward
             assert.equal(await shownPage(page), 2);
             await tapStage(page, 0.1);
@@ -254,6 +269,9 @@ describe('the book page on a phone', { skip }, () => {
             assert.deepEqual(await unreachable(page, '.lc-toolbar'), []);
             await page.tap('[data-lc-button="More"]');
             assert.deepEqual(await unreachable(page, '.lc-toolbar', '.lc-menu'), []);
+            await page.addScriptTag({ path: axePath });
+            assert.deepEqual((await page.evaluate(() => axe.run({ resultTypes: ['violations'] }))).violations
+                .filter((v) => v.impact === 'serious' || v.impact === 'critical').map((v) => v.id), []);
             // Every tool the book shows is in the bar or in the menu.
             const [tools, placed] = await page.evaluate(() => [
                 [...document.querySelectorAll('.lc-toolbar [data-lc-button]')].filter((b) => !b.hidden && b.dataset.lcButton !== 'More')
@@ -279,6 +297,84 @@ describe('the book page on a phone', { skip }, () => {
             assert.equal(await page.isHidden('.lc-panel'), true);
             await page.waitForTimeout(800);
             assert.equal(await api(page, 'b.currentPage'), 4);
+            assert.deepEqual(problems, []);
+            await page.close();
+        });
+    }
+});
+
+// The page words (files/search/words-<n>.js) a phone player marks on the page on show.
+const markedWords = (page) => page.evaluate(() => {
+    const n = window.LeafcraftBook.currentPage, words = window.LeafcraftWords[n];
+    const layer = document.querySelector(`#pageTop[data-page="${n}"] .layer, .slide[data-page="${n}"] .layer`);
+    return [...layer.querySelectorAll('.hit')].map((s) => words.findIndex((w) =>
+        Math.abs(parseFloat(s.style.left) - w[0] * 100) < 1e-6 && Math.abs(parseFloat(s.style.top) - w[1] * 100) < 1e-6));
+});
+
+// Where a link's middle is, as fractions of the stage.
+const linkAt = (page, goto) => page.evaluate((n) => {
+    const a = [...document.querySelectorAll(`a.link[data-goto="${n}"]`)].find((l) => l.offsetParent);
+    const s = document.getElementById('stage').getBoundingClientRect(), r = a.getBoundingClientRect();
+    return [(r.left + r.width / 2 - s.left) / s.width, (r.top + r.height / 2 - s.top) / s.height];
+}, goto);
+
+describe('search marks, swipes over links and the menu on a phone', { skip }, () => {
+    for (const kind of ['flip', 'slide']) {
+        test(kind, async () => {
+            const { page, problems } = await open(url('file', kind, 'mobile/index.html'));
+            const words = JSON.parse(fs.readFileSync(path.join(work, kind, 'files', 'search', 'words-1.js'), 'utf8')
+                .replace(/^[^=]*=[^=]*= /, '').replace(/;\s*$/, '')).map((w) => w[4].toLowerCase());
+            const runs = (...terms) => words.flatMap((w, i) => (terms.every((t, k) => words[i + k] === t)
+                ? terms.map((t, k) => i + k) : []));
+            // One word marks every word that holds it; words run on as a phrase; a long word marks
+            // no shorter words that it holds.
+            const [a, b] = words.slice(2, 4);
+            for (const [query, expected] of [
+                [a.slice(1, 3), words.flatMap((w, i) => (w.includes(a.slice(1, 3)) ? [i] : []))],
+                [`${a}  ${b.toUpperCase()}`, runs(a, b)],
+                [words[0] + words[1] + a, []]]) {
+                if (await page.isHidden('#sheet')) await page.tap('#btnSearch');
+                await page.fill('#searchInput', query);
+                await page.press('#searchInput', 'Enter');
+                assert.ok(expected.length || query.length > 8);
+                await page.waitForFunction((n) => document.querySelectorAll('.layer .hit').length === n, expected.length);
+                await page.waitForTimeout(300); // and no late mark
+                assert.deepEqual((await markedWords(page)).sort((x, y) => x - y), expected, query);
+            }
+            // Closing the search takes the marks away; choosing a hit keeps them.
+            await page.fill('#searchInput', a);
+            await page.press('#searchInput', 'Enter');
+            await page.tap('#sheet .results button[data-page="1"]');
+            await page.waitForFunction(() => document.querySelectorAll('.layer .hit').length > 0);
+            await page.tap('#btnSearch');
+            await page.tap('#btnClose');
+            assert.deepEqual(await markedWords(page), []);
+
+            // A swipe that starts on a link turns the page, either way; a tap still follows it.
+            await api(page, 'b.goToPage(2)');
+            await shownPage(page);
+            let [x, y] = await linkAt(page, 5);
+            await gesture(page, (t) => [[x - 0.5 * t, y]]);
+            assert.equal(await shownPage(page), 3, 'a swipe to the left from a link');
+            await api(page, 'b.goToPage(2)');
+            await shownPage(page);
+            [x, y] = await linkAt(page, 5);
+            await gesture(page, (t) => [[x + 0.3 * t, y]]);
+            assert.equal(await shownPage(page), 1, 'a swipe to the right from a link');
+            [x, y] = await linkAt(page, 3);
+            await gesture(page, (t) => [[x - 0.25 * t, y]]);
+            assert.equal(await shownPage(page), 2, 'a swipe from the link of page 1');
+            await page.locator('a.link[data-goto="5"]:visible').first().tap();
+            assert.equal(await shownPage(page), 5, 'a tap on a link');
+            assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('#track img[src]')]
+                .map((i) => Number(i.closest('.slide').dataset.page))), kind === 'slide' ? [4, 5] : []);
+
+            // The menu names each item for screen readers.
+            await page.tap('#btnMore');
+            await page.addScriptTag({ path: axePath });
+            const faults = (await page.evaluate(() => axe.run({ resultTypes: ['violations'] }))).violations
+                .filter((v) => v.impact === 'serious' || v.impact === 'critical').map((v) => v.id);
+            assert.deepEqual(faults, []);
             assert.deepEqual(problems, []);
             await page.close();
         });

@@ -83,6 +83,23 @@ TEST_F(PublishFlowRun, WebBookWithPhoneVersionAndRememberedChoices)
     EXPECT_EQ(back.mobileType, 1);
 }
 
+TEST_F(PublishFlowRun, ABookWithoutPhonePicturesSaysSoWithoutItsStagingFolder)
+{
+    // As the demonstration book: pages, but no phone pictures.
+    auto source = std::make_shared<ImagePageSource>();
+    source->addImgPageFromFile(QStringLiteral(LEAFCRAFT_SOURCE_RESOURCES "/AppFiles/DemoImgs_standard/large/01.jpg"));
+    source->generateNormalPages();
+    PublishFlow bare(source, std::make_shared<Template>(), nullptr, nullptr);
+    bare.setSettings(&settings);
+    EXPECT_EQ(bare.publish(choices(0, 1, 0), never), out + QStringLiteral("/mybook.html"));
+    EXPECT_TRUE(bare.missingPhoneVersion().contains(QStringLiteral("no phone pictures")));
+    EXPECT_FALSE(bare.warnings().texts().join(QLatin1Char('\n')).contains(platform.root()));
+    EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/mobile")));
+    QDir(out).removeRecursively();
+    EXPECT_EQ(flow->publish(choices(0, 1, 0), never), out + QStringLiteral("/mybook.html"));
+    EXPECT_EQ(flow->missingPhoneVersion(), QString());
+}
+
 TEST_F(PublishFlowRun, BundleNeverGetsAPhoneVersion)
 {
     const QString result = flow->publish(choices(1, 1, 0), never);

@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 
 namespace leafcraft::cli {
@@ -156,7 +157,8 @@ QString helpText()
         names += QStringLiteral("--") + opt.longName;
         if (!opt.valueName.isEmpty())
             names += QLatin1Char(' ') + opt.valueName;
-        text += QStringLiteral("  %1%2\n").arg(names.leftJustified(26), opt.help);
+        // A name wider than its column still gets a space before its help.
+        text += QStringLiteral("  %1 %2\n").arg(names.leftJustified(25), opt.help);
     }
     text += QStringLiteral(
         "  -h, --help                Show this help.\n"
@@ -305,9 +307,11 @@ void listOutsideFiles(const PublishJob& job)
         err(QStringLiteral("leafcraft-cli: copying %1 into the book (property %2)\n").arg(f.path, f.key));
 }
 
-QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options, std::vector<Warning>& warnings)
+QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options, std::vector<Warning>& warnings,
+                           const std::function<void()>& imported)
 {
     job.import();
+    imported();
     const PublishOptions& o = job.options();
     PublishFlow flow(job.pageSource(), job.bookTemplate(), job.pageLinks(), job.outline());
     flow.setSettings(&job.settings());
@@ -407,7 +411,8 @@ bool upToDate(const QString& root, const QString& manifest, const QString& finge
 }
 
 // Publishes (or finds the book up to date) and fills in the report; throws Error.
-void publishBook(PublishJob& job, const PublishCommandLine& options, PublishReport& report)
+void publishBook(PublishJob& job, const PublishCommandLine& options, PublishReport& report,
+                 const std::function<void()>& imported, const std::function<void()>& flowDone)
 {
     job.prepare();
     const auto [root, manifest] = manifestLocation(options);
@@ -420,7 +425,8 @@ void publishBook(PublishJob& job, const PublishCommandLine& options, PublishRepo
     }
     listOutsideFiles(job);
     if (options.app || options.mobileType >= 0) {
-        report.htmlPage = publishThroughFlow(job, options, report.warnings);
+        report.htmlPage = publishThroughFlow(job, options, report.warnings, imported);
+        flowDone();
     } else {
         job.import();
         // Timed writing starts with the import's files on disk, so that it measures the
@@ -485,7 +491,8 @@ int runPublish(const QStringList& args)
             done = clock.nsecsElapsed();
     });
     try {
-        publishBook(job, options, report);
+        // The flow writes without the job's writing and done stages: those times are taken here.
+        publishBook(job, options, report, [&] { writeStart = clock.nsecsElapsed(); }, [&] { done = clock.nsecsElapsed(); });
     } catch (const Error& e) {
         bar.finish();
         const Error shown = withOldBookHint(e, options.job);

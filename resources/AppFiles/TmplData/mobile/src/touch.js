@@ -9,12 +9,20 @@ function $(id) { return document.getElementById(id); }
 // -- gestures -----------------------------------------------------------------------------------
 
 // Swipe to turn, tap the outer thirds to turn, double-tap or pinch to zoom. A touch that closes a
-// sheet does nothing else.
+// sheet does nothing else. A swipe turns wherever it starts, on a link too; a tap on a link (or on
+// a placed item) is the link's own and turns nothing.
 PhoneFrame.prototype.bindStage = function () {
     var self = this, p = this.player, stage = $('stage');
-    var touches = new Map(), start = null, lastTap = null, tapTimer = 0, pinch = null;
+    var touches = new Map(), start = null, lastTap = null, tapTimer = 0, pinch = null, swiped = false;
+    stage.addEventListener('click', function (e) {
+        if (!swiped) return;
+        swiped = false;
+        e.preventDefault();
+        e.stopPropagation();
+    }, true);
     stage.addEventListener('pointerdown', function (e) {
         if (e.target.closest('#zoom')) return;
+        swiped = false;
         touches.set(e.pointerId, { x: e.clientX, y: e.clientY });
         if (self.isOpen()) { self.close(); start = { consumed: true }; return; }
         if (touches.size === 2) {
@@ -49,10 +57,12 @@ PhoneFrame.prototype.bindStage = function () {
         if (cancelled) return p.onDragEnd && p.onDragEnd(true);
         if (Math.abs(dx) >= 30 && Math.abs(dx) > Math.abs(dy)) {
             p.setAutoPlay(false);
+            swiped = true;
             return p.turnSide(dx < 0 ? 'right' : 'left'); // the finger pulls the next page in from that side
         }
         if (p.onDragEnd) p.onDragEnd(true);
         if (Math.abs(dx) >= 10 || Math.abs(dy) >= 10) return;
+        if (e.target.closest('a, button, .lc-placed')) return;
         var now = Date.now(), x = e.clientX, y = e.clientY;
         if (lastTap && now - lastTap.t < 300 && Math.hypot(x - lastTap.x, y - lastTap.y) < 40) {
             clearTimeout(tapTimer);

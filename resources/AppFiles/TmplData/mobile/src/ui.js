@@ -3,7 +3,7 @@
 // choice, links on the pages and highlighted search words. touch.js adds the gestures.
 import { h, icon, root } from '../../player/src/dom.js';
 import { safeUrl } from '../../player/src/config.js';
-import { loadPageWords, normalise, snippet } from '../../player/src/searchtext.js';
+import { loadPageWords, markedWords, nameLinks, normalise, snippet } from '../../player/src/searchtext.js';
 import { drawPlacedItems } from '../../player/src/placed.js';
 import { text } from './strings.js';
 import css from './phone.css';
@@ -77,7 +77,7 @@ PhoneFrame.prototype.build = function () {
         button('btnLeft', text(cfg.rtl ? 'next' : 'prev'), 'prev', prev),
         this.counter,
         button('btnRight', text(cfg.rtl ? 'prev' : 'next'), 'next', next),
-        button('btnThumbs', text('thumbnails'), 'Thumbnail', function () { self.toggle('thumbnails'); }),
+        this.shows('Thumbnail') ? button('btnThumbs', text('thumbnails'), 'Thumbnail', function () { self.toggle('thumbnails'); }) : null,
         cfg.outline.length ? button('btnContents', text('contents'), 'Bookmark', function () { self.toggle('contents'); }) : null,
         button('btnSearch', text('search'), 'Search', function () { self.toggle('search'); }),
         button('btnMore', text('more'), 'more', function () { self.toggle('more'); })
@@ -98,6 +98,14 @@ PhoneFrame.prototype.build = function () {
     this.update();
 };
 
+// Whether the book shows a tool: the book's hidden buttons, and the phone settings'
+// ThumbnailsButtonVisible / ShareButtonVisible / ZoomButtonVisible.
+PhoneFrame.prototype.shows = function (tool) {
+    var cfg = this.player.cfg, s = cfg.phone || {};
+    var phone = { Thumbnail: s.ThumbnailsButtonVisible, Share: s.ShareButtonVisible, Zoom: s.ZoomButtonVisible }[tool];
+    return !(cfg.hidden && cfg.hidden[tool]) && phone !== 'Hide';
+};
+
 PhoneFrame.prototype.update = function () {
     var p = this.player;
     this.counter.textContent = p.current + ' / ' + p.cfg.pages.length;
@@ -109,7 +117,12 @@ PhoneFrame.prototype.update = function () {
 
 PhoneFrame.prototype.isOpen = function () { return !this.sheet.hidden; };
 
-PhoneFrame.prototype.close = function () {
+// Closing the search takes its marks off the pages; choosing one of its hits keeps them.
+PhoneFrame.prototype.close = function (keepMarks) {
+    if (this.kind === 'search' && this.query && !keepMarks) {
+        this.query = '';
+        this.player.redraw();
+    }
     this.sheet.hidden = true;
     this.kind = null;
     var pressed = document.querySelectorAll('#toolbar [aria-pressed="true"]');
@@ -139,7 +152,7 @@ PhoneFrame.prototype.toggle = function (kind) {
 // Runs a choice made in a sheet: the sheet closes first.
 PhoneFrame.prototype.choose = function (fn) {
     var self = this;
-    return function (e) { if (e) e.preventDefault(); self.close(); fn(); };
+    return function (e) { if (e) e.preventDefault(); self.close(true); fn(); };
 };
 
 PhoneFrame.prototype.fillThumbnails = function () {
@@ -227,11 +240,11 @@ PhoneFrame.prototype.fillMenu = function () {
         return h('button', { type: 'button', id: id, className: 'menu-item', onclick: self.choose(fn) }, [icon(iconName), h('span', { text: text(key) })]);
     };
     this.body.appendChild(h('div', { className: 'menu' }, [
-        item('btnFirst', 'first', 'first', function () { p.goToPage(p.cfg.rtl ? n : 1); }),
-        item('btnLast', 'last', 'last', function () { p.goToPage(p.cfg.rtl ? 1 : n); }),
-        item('btnZoom', 'zoom', 'Zoom', function () { self.openZoom(p.current, 2); }),
+        item('btnFirst', 'first', 'first', function () { p.goToPage(1); }),
+        item('btnLast', 'last', 'last', function () { p.goToPage(n); }),
+        this.shows('Zoom') ? item('btnZoom', 'zoom', 'Zoom', function () { self.openZoom(p.current, 2); }) : null,
         item('btnPlay', 'autoPlay', p.autoTimer ? 'AutoPause' : 'AutoPlay', function () { p.setAutoPlay(!p.autoTimer); }),
-        item('btnShare', 'share', 'Share', function () { self.share(); })
+        this.shows('Share') ? item('btnShare', 'share', 'Share', function () { self.share(); }) : null
     ]));
 };
 
@@ -270,24 +283,33 @@ PhoneFrame.prototype.decorate = function (layer, n) {
     };
     page.links.forEach(function (link) {
         var a = link.action === 'page'
-            ? h('a', { className: 'link', href: '#page=' + link.page, 'data-goto': String(link.page), title: text('goToPage', link.page),
+            ? h('a', { className: 'link', href: '#page=' + link.page, 'data-goto': String(link.page), title: link.title || text('goToPage', link.page),
                 onclick: function (e) { e.preventDefault(); e.stopPropagation(); p.goToPage(link.page); } })
-            : h('a', { className: 'link', href: link.href, target: '_blank', rel: 'noopener noreferrer', title: link.href,
+            : h('a', { className: 'link', href: link.href, target: '_blank', rel: 'noopener noreferrer', title: link.title || link.href,
                 onclick: function (e) { e.stopPropagation(); } });
-        a.addEventListener('pointerdown', function (e) { e.stopPropagation(); });
+        a.draggable = false;
         place(a, [link.x, link.y, link.width, link.height]);
     });
-    drawPlacedItems(layer, page.items, '../files/');
+    drawPlacedItems(layer, page.items, '../files/', text);
+    // The page's words in reading order for screen readers (else its search text), then the
+    // marks of the search on show.
     var q = this.query;
-    if (!q) return;
-    loadPageWords('../files/search/', n).then(function (words) {
-        if (!words || self.query !== q || !layer.isConnected) return;
-        var parts = q.split(' ');
-        words.forEach(function (w) {
-            var word = normalise(w[4]);
-            if (word && parts.some(function (part) { return word.indexOf(part) >= 0 || part.indexOf(word) >= 0; })) {
-                place(h('span', { className: 'hit' }), w);
-            }
-        });
+    var texts = function () { return p.loadSearch().then(function (data) { return data.texts; }); };
+    var drawing = layer.dataset.drawing = String((Number(layer.dataset.drawing) || 0) + 1);
+    var current = function () { return layer.isConnected && layer.dataset.drawing === drawing; };
+    loadPageWords('../files/search/', n, texts).then(function (words) {
+        if (!current()) return null;
+        var said = h('p');
+        layer.appendChild(h('div', { className: 'sr-text', role: 'region', 'aria-label': text('pageText', n),
+            lang: p.cfg.textLanguage || null }, [said]));
+        nameLinks(layer.querySelectorAll('a.link'), words);
+        if (words) said.textContent = words.map(function (w) { return String(w[4] || ''); }).join(' ');
+        else texts().then(function (t) { said.textContent = String(t[n - 1] || '').trim() || text('noText'); },
+            function () { said.textContent = text('noText'); });
+        return words;
+    }).then(function (words) {
+        if (!q || !words || self.query !== q || !current()) return;
+        var marked = markedWords(words.map(function (w) { return String(w[4] || ''); }), q);
+        words.forEach(function (w, i) { if (marked[i]) place(h('span', { className: 'hit' }), w); });
     });
 };

@@ -95,6 +95,7 @@ export function parsePages(pagesEl) {
                     x: num(attr(it, 'x'), NaN), y: num(attr(it, 'y'), NaN),
                     width: num(attr(it, 'width'), NaN), height: num(attr(it, 'height'), NaN),
                     href: attr(it, 'href', null),
+                    title: String(attr(it, 'title', '') || '').trim(),
                     page: 0
                 };
                 if (![link.x, link.y, link.width, link.height].every(isFinite)) continue;
@@ -204,6 +205,8 @@ export function parseConfig(doc) {
         outline: parseOutline(ols),
         // languageSetting of the template, by its name ("French") or code.
         language: text(child(setting, 'Language')) || text(child(setting, 'languageSetting')),
+        // The language of the pages' text (the PDF's own), when it names one: a language tag.
+        textLanguage: text(child(setting, 'TextLanguage')).replace(/^(?![A-Za-z]{2,8}(-[A-Za-z0-9]{1,8})*$).*$/, ''),
         analyticsId: attr(child(setting, 'GoogleAnalytics'), 'webProperty').trim(),
         shareId: attr(child(setting, 'ShareAnalytics'), 'id').trim()
     };

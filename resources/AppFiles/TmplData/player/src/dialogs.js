@@ -1,6 +1,6 @@
 // Dialogs: about this book, help and share.
 import { Player } from './player.js';
-import { h, icon } from './dom.js';
+import { h, icon, keepFocusIn } from './dom.js';
 import { safeUrl } from './config.js';
 
 // -- dialogs -----------------------------------------------------------------------------
@@ -16,6 +16,7 @@ Player.prototype.openDialog = function (title, body) {
                 onclick: function () { self.closeDialog(); } }, [icon('close')])
         ])
     ].concat(body));
+    keepFocusIn(box);
     this.dialogEl.appendChild(box);
     this.dialogEl.hidden = false;
     var close = box.querySelector('.lc-close');
@@ -47,13 +48,13 @@ Player.prototype.showHelp = function () {
     var t = this.t;
     var keys = [
         ['→ / ←', t(this.cfg.rtl ? 'keyPrevNext' : 'keyNextPrev')],
-        ['Page Down / Page Up', t('keyNextPrev')],
-        ['Home / End', t('keyFirstLast')],
+        [t('keyPages'), t('keyNextPrev')],
+        [t('keyHomeEnd'), t('keyFirstLast')],
         ['+ / −', t('keyZoom')],
-        ['Escape', t('keyEscape')],
-        ['Ctrl+P', t('print')],
+        [t('keyEsc'), t('keyEscape')],
+        this.cfg.hidden.Print ? null : [t('keyPrint'), t('print')],
         [t('swipe'), t('turnPage')]
-    ];
+    ].filter(Boolean);
     var dl = h('dl', { className: 'lc-help' });
     keys.forEach(function (k) {
         dl.appendChild(h('dt', { text: k[0] }));

@@ -52,3 +52,20 @@ export function icon(name) {
     svg.appendChild(p);
     return svg;
 }
+
+// Keeps Tab and Shift+Tab within `box` (an open modal view): from its last control to its first
+// and back.
+export function keepFocusIn(box) {
+    box.addEventListener('keydown', function (e) {
+        if (e.key !== 'Tab') return;
+        var all = Array.prototype.filter.call(box.querySelectorAll(
+            'a[href], button:not([disabled]), input:not([disabled]), select, textarea, [tabindex]:not([tabindex="-1"])'),
+        function (el) { return el.offsetParent !== null || el === document.activeElement; });
+        if (!all.length) return;
+        var first = all[0], last = all[all.length - 1];
+        if (e.shiftKey ? document.activeElement === first : document.activeElement === last) {
+            e.preventDefault();
+            (e.shiftKey ? last : first).focus();
+        }
+    });
+}

@@ -8,10 +8,11 @@ Player.prototype.bindInput = function () {
     var self = this;
     document.addEventListener('keydown', function (e) {
         var t = e.target;
-        // The browser's own print would print the interface: Ctrl+P prints the open pages.
+        // The browser's own print would print the interface: Ctrl+P prints the open pages, and
+        // nothing in a book that hides its print button.
         if ((e.ctrlKey || e.metaKey) && !e.altKey && (e.key === 'p' || e.key === 'P')) {
             e.preventDefault();
-            self.print();
+            if (!self.cfg.hidden.Print) self.print();
             return;
         }
         if (e.altKey || e.ctrlKey || e.metaKey) return;
@@ -40,9 +41,18 @@ Player.prototype.bindInput = function () {
         var m = /^#page=(\d+)$/.exec(location.hash);
         if (m) self.goToPage(parseInt(m[1], 10));
     });
-    var start = null;
+    // A swipe or a mouse drag turns the page wherever it starts, on a link too; the click that
+    // may end it then follows no link. A tap on a link or a placed item is left to it.
+    var start = null, swiped = false;
+    this.stage.addEventListener('click', function (e) {
+        if (!swiped) return;
+        swiped = false;
+        e.preventDefault();
+        e.stopPropagation();
+    }, true);
     this.stage.addEventListener('pointerdown', function (e) {
         start = { x: e.clientX, y: e.clientY, t: performance.now() };
+        swiped = false;
     });
     this.stage.addEventListener('pointerup', function (e) {
         if (!start) return;
@@ -51,10 +61,12 @@ Player.prototype.bindInput = function () {
         start = null;
         if (Math.abs(dx) > 40 && Math.abs(dx) > Math.abs(dy)) {
             // A swipe drags the page toward the way it turns.
+            swiped = true;
             (dx < 0) !== self.cfg.rtl ? self.next() : self.prev();
             return;
         }
         if (Math.abs(dx) > 8 || Math.abs(dy) > 8) return;
+        if (e.target.closest && e.target.closest('a, button, .lc-placed')) return;
         var box = self.bookEl.getBoundingClientRect();
         if (e.clientX < box.left || e.clientX > box.right || e.clientY < box.top || e.clientY > box.bottom) return;
         var onRight = e.clientX > box.left + box.width / 2;

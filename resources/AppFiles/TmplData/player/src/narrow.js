@@ -30,7 +30,7 @@ Player.prototype.buildToolbar = function () {
     this.host.addEventListener('click', function (e) {
         var chosen = e.target.closest && e.target.closest('.lc-panel [data-page]');
         if (chosen && isNarrow() && !chosen.disabled && chosen.getAttribute('data-page') !== '0') {
-            setTimeout(function () { self.togglePanel(null); });
+            setTimeout(function () { self.togglePanel(null, true); });
         }
         if (!self.menuEl.hidden && !e.target.closest('.lc-menu, .lc-more')) self.toggleMenu(false);
     });
@@ -62,7 +62,7 @@ Player.prototype.toggleMenu = function (open) {
         if (tool.hidden) return;
         var item = h('button', { type: 'button', className: 'lc-menu-item', role: 'menuitem',
             'data-lc-item': tool.getAttribute('data-lc-button') }, [tool.firstChild ? tool.firstChild.cloneNode(true) : null,
-            h('span', { text: tool.getAttribute('aria-label') || '' })]);
+            h('span', { text: tool.getAttribute('aria-label') || tool.getAttribute('title') || tool.textContent })]);
         item.addEventListener('click', function (e) {
             e.stopPropagation();
             self.toggleMenu(false);

@@ -7,6 +7,7 @@
 // offers the page's search text (files/search/search.js) as text for screen readers only.
 import { Player } from './player.js';
 import { h, root } from './dom.js';
+import { markedWords, nameLinks } from './searchtext.js';
 
 function loadScript(src) {
     return new Promise(function (resolve) {
@@ -26,8 +27,19 @@ Player.prototype.loadWords = function (n) {
             var all = root.LeafcraftWords;
             return all && Array.isArray(all[n]) ? all[n] : null;
         };
-        cache.set(n, have() ? Promise.resolve(have())
-            : loadScript('files/search/words-' + n + '.js').then(have));
+        // Once a words file is missing, only pages with search text are asked for theirs: a book
+        // made from pictures has none, and no file is asked for in vain page after page.
+        var self = this;
+        var ask = have() || !this.wordsMissing ? Promise.resolve(true) : this.loadSearchData().then(function (texts) {
+            return !!String(texts[n - 1] || '').trim();
+        }, function () { return false; });
+        cache.set(n, ask.then(function (asked) {
+            if (have() || !asked) return have();
+            return loadScript('files/search/words-' + n + '.js').then(function (ok) {
+                if (!ok) self.wordsMissing = true;
+                return have();
+            });
+        }));
     }
     return cache.get(n);
 };
@@ -40,7 +52,8 @@ function wordText(w) {
 // turn has ended, so it never delays what the reader sees.
 Player.prototype.addPageText = function (el, n) {
     var self = this;
-    var layer = h('div', { className: 'lc-page-text', role: 'region', 'aria-label': this.t('pageText', n), lang: this.lang });
+    var layer = h('div', { className: 'lc-page-text', role: 'region', 'aria-label': this.t('pageText', n),
+        lang: this.cfg.textLanguage || this.lang });
     el.appendChild(layer);
     this.ready.then(function () {
         return new Promise(function (resolve) { setTimeout(resolve, self.flip ? self.flipMs : 0); });
@@ -61,6 +74,7 @@ Player.prototype.addPageText = function (el, n) {
                 layer.appendChild(document.createTextNode(' '));
             });
             layer.classList.add('lc-words');
+            nameLinks(el.querySelectorAll('a.lc-link'), words);
             self.markHits(layer);
             return;
         }
@@ -73,26 +87,13 @@ Player.prototype.addPageText = function (el, n) {
     });
 };
 
-function fold(s) {
-    return String(s || '').toLocaleLowerCase().replace(/[^\p{L}\p{N}]+/gu, '');
-}
-
 // Highlights on the shown pages the words of the last search (this.hitQuery).
 Player.prototype.markHits = function (layer) {
     var layers = layer ? [layer] : Array.prototype.slice.call(this.bookEl.querySelectorAll('.lc-slot .lc-words'));
-    var terms = String(this.hitQuery || '').split(/\s+/).map(fold).filter(Boolean);
+    var q = this.hitQuery;
     layers.forEach(function (l) {
         var spans = Array.prototype.slice.call(l.querySelectorAll('.lc-word'));
-        spans.forEach(function (s) { s.classList.remove('lc-hit'); });
-        if (!terms.length) return;
-        var words = spans.map(function (s) { return fold(s.textContent); });
-        for (var i = 0; i + terms.length <= words.length; i++) {
-            var match = terms.every(function (t, k) {
-                var w = words[i + k];
-                if (terms.length === 1) return w.indexOf(t) >= 0;
-                return k === 0 ? w.endsWith(t) : k === terms.length - 1 ? w.startsWith(t) : w === t;
-            });
-            if (match) for (var k = 0; k < terms.length; k++) spans[i + k].classList.add('lc-hit');
-        }
+        var marked = markedWords(spans.map(function (s) { return s.textContent; }), q);
+        spans.forEach(function (s, i) { s.classList.toggle('lc-hit', marked[i]); });
     });
 };

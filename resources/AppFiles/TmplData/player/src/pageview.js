@@ -127,7 +127,7 @@ Player.prototype.pageView = function (n, withLinks, side) {
             var a;
             if (link.action === 'page') {
                 a = h('a', { className: 'lc-link lc-link-page', href: '#page=' + link.page,
-                    'data-lc-goto': String(link.page), title: self.t('goToPage', link.page) });
+                    'data-lc-goto': String(link.page), title: link.title || self.t('goToPage', link.page) });
                 a.addEventListener('click', function (e) {
                     e.preventDefault();
                     e.stopPropagation();
@@ -135,10 +135,10 @@ Player.prototype.pageView = function (n, withLinks, side) {
                 });
             } else {
                 a = h('a', { className: 'lc-link lc-link-web', href: link.href, target: '_blank',
-                    rel: 'noopener noreferrer', title: link.href });
+                    rel: 'noopener noreferrer', title: link.title || link.href });
                 a.addEventListener('click', function (e) { e.stopPropagation(); });
             }
-            a.addEventListener('pointerdown', function (e) { e.stopPropagation(); });
+            a.draggable = false; // a drag that starts on a link turns the page (input.js)
             a.style.left = (link.x * 100) + '%';
             a.style.top = (link.y * 100) + '%';
             a.style.width = (link.width * 100) + '%';
@@ -219,6 +219,20 @@ Player.prototype.updateEdges = function () {
     this.edgeRight.style.width = rw + 'px';
     this.edgeLeft.hidden = !lw;
     this.edgeRight.hidden = !rw;
+    if (lw) this.placeEdge(this.edgeLeft, v.left, 'left');
+    if (rw) this.placeEdge(this.edgeRight, v.right, 'right');
+};
+
+// Lays an edge along the outer side of page n, whatever its size in a slot sized for the
+// largest page of the view.
+Player.prototype.placeEdge = function (edge, n, side) {
+    var z = this.pageSize(n);
+    var wp = Math.min(1, z.w / this.unitW), hp = Math.min(1, z.h / this.unitH);
+    var gap = Math.round(this.pageW * (this.mode === 'single' ? (1 - wp) / 2 : 1 - wp)); // slot side to page side
+    var s = edge.style;
+    s.top = Math.round(this.pageH * (1 - hp) / 2 + 2) + 'px';
+    s.bottom = Math.round(this.pageH * (1 - hp) / 2 - 2) + 'px';
+    s[side === 'left' ? 'right' : 'left'] = 'calc(100% - ' + gap + 'px)';
 };
 
 // Keeps the pictures of the views around the current one loaded and drops far ones, so a

@@ -4,11 +4,24 @@ import { h, icon, root } from './dom.js';
 
 // -- side panel: thumbnails, contents, search --------------------------------------------
 
-Player.prototype.togglePanel = function (kind) {
+// Closing the search (or opening another panel) takes its marks off the pages; `keepHits`: the
+// panel closes because one of its hits was chosen, whose marks stay.
+Player.prototype.togglePanel = function (kind, keepHits) {
     var open = kind && this.panelKind !== kind;
     var before = this.panelKind;
+    if (before === 'search' && this.hitQuery && !keepHits) {
+        this.hitQuery = '';
+        this.markHits();
+    }
     this.panelKind = open ? kind : null;
     this.panel.hidden = !open;
+    if (this.host.classList.contains('lc-beside') !== !!open) {
+        this.host.classList.toggle('lc-beside', !!open);
+        var mode = this.mode;
+        this.layout();
+        if (mode !== this.mode) this.render();
+        else this.centreBook(true);
+    }
     var buttons = { thumbnails: 'Thumbnail', contents: 'Bookmark', search: 'Search' };
     var tb = this.toolbar;
     Object.keys(buttons).forEach(function (k) {

@@ -51,10 +51,62 @@ export function pagesMatching(index, q, count) {
     return hits;
 }
 
+// A word as a search compares it: lower case, letters and digits only.
+export function foldWord(s) {
+    return String(s || '').toLocaleLowerCase().replace(/[^\p{L}\p{N}]+/gu, '');
+}
+
+// Which of a page's words (their texts, in reading order) a search for q marks: for a one-word
+// query every word that holds it; for several words each run of words whose first ends with the
+// query's first word, whose last starts with its last and whose others are its middle words, as
+// the phrase runs on across them. Returns one flag per word.
+export function markedWords(texts, q) {
+    var terms = String(q || '').split(/\s+/).map(foldWord).filter(Boolean);
+    var words = texts.map(foldWord), marked = words.map(function () { return false; });
+    if (!terms.length) return marked;
+    var last = terms.length - 1;
+    var fits = function (w, k) {
+        if (!last) return w.indexOf(terms[0]) >= 0;
+        return k === 0 ? w.endsWith(terms[0]) : k === last ? w.startsWith(terms[last]) : w === terms[k];
+    };
+    for (var i = 0; i + last < words.length; i++) {
+        var k = 0;
+        while (k <= last && fits(words[i + k], k)) k++;
+        if (k > last) for (k = 0; k <= last; k++) marked[i + k] = true;
+    }
+    return marked;
+}
+
+// Names the links laid over a page (anchors placed by left/top/width/height in percent of the
+// page) by the words of the page under them, so that a screen reader says "Chapter Two" rather
+// than only "Go to page 5"; the tooltip stays. Links over no word keep their title as name.
+export function nameLinks(anchors, words) {
+    Array.prototype.forEach.call(anchors, function (a) {
+        var x = parseFloat(a.style.left) / 100, y = parseFloat(a.style.top) / 100;
+        var w = parseFloat(a.style.width) / 100, h = parseFloat(a.style.height) / 100;
+        var said = (words || []).filter(function (word) {
+            var cx = +word[0] + word[2] / 2, cy = +word[1] + word[3] / 2;
+            return cx >= x && cx <= x + w && cy >= y && cy <= y + h && typeof word[4] === 'string';
+        }).map(function (word) { return word[4]; }).join(' ').trim();
+        if (said) a.setAttribute('aria-label', said);
+    });
+}
+
 // The words of page n (files/search/words-<n>.js: [[x, y, w, h, "word"], ...] as fractions of
-// the page), or null when the book has none.
-export function loadPageWords(folder, n) {
+// the page), or null when the book has none. `texts`, when given, resolves to the pages' search
+// texts: once a words file is found missing, only pages with some text are asked for theirs, so
+// a book made from pictures does not ask for a file per page that it does not have.
+var wordsMissing = {};
+export function loadPageWords(folder, n, texts) {
     var all = function () { return root.LeafcraftWords || {}; };
     if (all()[n]) return Promise.resolve(all()[n]);
-    return loadScript(folder + 'words-' + n + '.js').then(function () { return all()[n] || null; }, function () { return null; });
+    var asked = !wordsMissing[folder] || !texts ? Promise.resolve(true)
+        : texts().then(function (t) { return !!String(t[n - 1] || '').trim(); }, function () { return false; });
+    return asked.then(function (ask) {
+        if (!ask) return null;
+        return loadScript(folder + 'words-' + n + '.js').then(function () { return all()[n] || null; }, function () {
+            wordsMissing[folder] = true;
+            return null;
+        });
+    });
 }

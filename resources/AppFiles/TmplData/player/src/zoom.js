@@ -96,10 +96,15 @@ Player.prototype.renderZoom = function () {
             centre();
         });
         img.src = self.cfg.pages[n - 1].large || '';
-        self.zoomInner.appendChild(img);
+        self.zoomInner.appendChild(self.zoomSheet(img, n));
     });
     update();
     centre();
+};
+
+// The zoomed picture of page n in a sheet that other modules draw on (placedlayer.js).
+Player.prototype.zoomSheet = function (img) {
+    return img;
 };
 
 Player.prototype.closeZoom = function () {

@@ -56,16 +56,32 @@ SlidePhone.prototype.load = function (n) {
     var slide = $('track').children[n - 1];
     if (!slide) return;
     var img = slide.querySelector('img'), self = this;
+    this.loaded = this.loaded || new Set();
+    this.loaded.add(n);
     if (img.getAttribute('src')) return;
     img.onerror = function () { slide.classList.add('broken'); };
     img.onload = function () { self.layout(); };
     img.setAttribute('src', this.cfg.pages[n - 1].phone);
 };
 
+// Only the pictures of the page on show and its neighbours stay: the others are let go, so that
+// a long book read to its end holds a few pictures, not all of them.
+SlidePhone.prototype.unloadFar = function (n) {
+    var track = $('track');
+    (this.loaded || new Set()).forEach(function (k) {
+        if (Math.abs(k - n) <= 1) return;
+        this.loaded.delete(k);
+        var slide = track.children[k - 1];
+        slide.querySelector('img').removeAttribute('src');
+        slide.classList.remove('broken');
+    }, this);
+};
+
 SlidePhone.prototype.show = function (n, forward, animate) {
     this.load(n);
     this.load(n + 1);
     this.load(n - 1);
+    this.unloadFar(n);
     this.place(0, animate !== false);
     this.redraw();
     return new Promise(function (resolve) { setTimeout(resolve, animate === false ? 0 : 320); });
