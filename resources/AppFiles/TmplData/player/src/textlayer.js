@@ -1,0 +1,160 @@
+// The text layer: a page's words laid invisibly over its picture (whatever the picture is: a JPG,
+// an SVG), so that a reader selects and copies them with the mouse, the browser's own find finds
+// them, and a search hit is marked exactly where the word stands. Shared by the book player and
+// the phone players.
+//
+// The words come from files/search/words-<n>.js as [x, y, w, h, "word"] (fractions of the page,
+// in reading order). Each becomes a span at its box, set in a font as high as the box (cqh: the
+// layer is the size container) and stretched to the box's width. The words file says nothing of
+// lines: a word starts a new line when it no longer stands beside the word before it.
+//
+// Input: a mouse press on a word starts a selection and nothing else (the stage's click-to-turn
+// and drag-to-turn never see it); a press beside the words, a touch, a swipe and the keys turn
+// pages as before. Copying a selection that lies in text layers gives the selected words in
+// reading order, a space between words and a line break between lines.
+import { h } from './dom.js';
+import css from './textlayer.css';
+
+var installed = false;
+var measure = null;
+
+function install() {
+    if (installed) return;
+    installed = true;
+    var style = document.createElement('style');
+    style.textContent = css;
+    (document.head || document.documentElement).appendChild(style);
+    document.addEventListener('copy', onCopy);
+    document.addEventListener('selectionchange', keepCoverAtFocus);
+    ['pointerup', 'pointercancel'].forEach(function (type) {
+        document.addEventListener(type, endSelecting, true);
+    });
+}
+
+// The width of `text` in the layer's font at 1px.
+function naturalWidth(text) {
+    if (!measure) {
+        measure = document.createElement('canvas').getContext('2d');
+        if (measure) measure.font = '100px sans-serif';
+    }
+    return measure ? measure.measureText(text).width / 100 : 0.55 * text.length;
+}
+
+// Whether two word boxes [x, y, w, h] stand on one line: they share at least half the height of
+// the lower one.
+export function sameLine(a, b) {
+    var overlap = Math.min(a[1] + a[3], b[1] + b[3]) - Math.max(a[1], b[1]);
+    return overlap >= 0.5 * Math.min(a[3], b[3]);
+}
+
+// The words of a words file that can be shown, as { box: [x, y, w, h], text, lineStart }.
+export function layoutWords(words) {
+    var out = [], prev = null;
+    (Array.isArray(words) ? words : []).forEach(function (w) {
+        if (!Array.isArray(w) || typeof w[4] !== 'string' || !w[4].trim()) return;
+        var box = [+w[0], +w[1], +w[2], +w[3]];
+        if (!box.every(isFinite)) return;
+        out.push({ box: box, text: w[4], lineStart: !!prev && !sameLine(prev, box) });
+        prev = box;
+    });
+    return out;
+}
+
+// Fills `layer` (an element laid exactly over the page) with the words. `aspect` is the page's
+// width over its height, used while the layer has no size of its own yet.
+export function fillTextLayer(layer, words, aspect) {
+    install();
+    layer.classList.add('lc-words');
+    var ratio = layer.offsetWidth > 0 && layer.offsetHeight > 0 ? layer.offsetWidth / layer.offsetHeight : aspect;
+    var frag = document.createDocumentFragment();
+    layoutWords(words).forEach(function (w, i) {
+        // Spaces and line breaks as text, for screen readers and for a find across words.
+        if (i) frag.appendChild(document.createTextNode(w.lineStart ? '\n' : ' '));
+        var span = h('span', { className: w.lineStart ? 'lc-word lc-line' : 'lc-word', text: w.text });
+        var b = w.box, s = span.style;
+        s.left = b[0] * 100 + '%';
+        s.top = b[1] * 100 + '%';
+        s.fontSize = b[3] * 100 + 'cqh';
+        // The box is b[2] * W pixels wide; the word set b[3] * H pixels high is
+        // naturalWidth * b[3] * H wide.
+        var natural = naturalWidth(w.text);
+        if (natural > 0 && b[3] > 0 && ratio > 0) s.transform = 'scaleX(' + (b[2] * ratio / (natural * b[3])).toFixed(4) + ')';
+        frag.appendChild(span);
+    });
+    frag.appendChild(h('div', { className: 'lc-text-cover', 'aria-hidden': 'true' }));
+    layer.appendChild(frag);
+    layer.addEventListener('pointerdown', function (e) {
+        if (e.pointerType !== 'mouse' || e.button !== 0 || !e.target.closest('.lc-word')) return;
+        e.stopPropagation();
+        layer.classList.add('lc-selecting');
+    });
+}
+
+// Lays the words of a page, once `wordsPromise` gives them, as the first child of `host` (under
+// the links drawn there). A later call for the same host wins over one still waiting.
+export function addTextLayer(host, wordsPromise, aspect) {
+    var token = {};
+    host.lcTextToken = token;
+    Promise.resolve(wordsPromise).then(function (words) {
+        if (host.lcTextToken !== token || !host.isConnected || !words || !words.length) return;
+        var layer = h('div', { className: 'lc-page-text' });
+        host.insertBefore(layer, host.firstChild);
+        fillTextLayer(layer, words, aspect);
+    });
+}
+
+function endSelecting() {
+    var on = document.querySelectorAll('.lc-words.lc-selecting');
+    for (var i = 0; i < on.length; i++) on[i].classList.remove('lc-selecting');
+}
+
+// Puts the cover right after the word the selection ends in, so that the gaps stand for that
+// place in the text.
+function keepCoverAtFocus() {
+    var layer = document.querySelector('.lc-words.lc-selecting');
+    var sel = layer && document.getSelection();
+    var node = sel && sel.focusNode;
+    var el = node && (node.nodeType === 1 ? node : node.parentElement);
+    var word = el && el.closest('.lc-word');
+    var cover = layer && layer.querySelector('.lc-text-cover');
+    if (word && cover && word.parentNode === layer && word.nextSibling !== cover) layer.insertBefore(cover, word.nextSibling);
+}
+
+function layerOf(node) {
+    var el = node && (node.nodeType === 1 ? node : node.parentElement);
+    return el ? el.closest('.lc-words') : null;
+}
+
+// The text of the words `range` covers (parts of words at its ends), in reading order; null when
+// the range does not both begin and end in text layers.
+export function selectedText(range) {
+    if (!layerOf(range.startContainer) || !layerOf(range.endContainer)) return null;
+    var out = '', last = null;
+    var layers = document.querySelectorAll('.lc-words');
+    for (var i = 0; i < layers.length; i++) {
+        if (!range.intersectsNode(layers[i])) continue;
+        var spans = layers[i].querySelectorAll('.lc-word');
+        for (var k = 0; k < spans.length; k++) {
+            if (!range.intersectsNode(spans[k])) continue;
+            var part = document.createRange();
+            part.selectNodeContents(spans[k]);
+            if (range.compareBoundaryPoints(Range.START_TO_START, part) > 0) part.setStart(range.startContainer, range.startOffset);
+            if (range.compareBoundaryPoints(Range.END_TO_END, part) < 0) part.setEnd(range.endContainer, range.endOffset);
+            var t = part.toString();
+            if (!t) continue;
+            if (out) out += last !== layers[i] || spans[k].classList.contains('lc-line') ? '\n' : ' ';
+            out += t;
+            last = layers[i];
+        }
+    }
+    return out;
+}
+
+function onCopy(e) {
+    var sel = document.getSelection();
+    if (!sel || sel.isCollapsed || !sel.rangeCount || !e.clipboardData) return;
+    var text = selectedText(sel.getRangeAt(0));
+    if (text === null) return;
+    e.clipboardData.setData('text/plain', text);
+    e.preventDefault();
+}
