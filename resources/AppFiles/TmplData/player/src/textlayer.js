@@ -25,7 +25,8 @@ function install() {
     style.textContent = css;
     (document.head || document.documentElement).appendChild(style);
     document.addEventListener('copy', onCopy);
-    document.addEventListener('selectionchange', keepCoverAtFocus);
+    document.addEventListener('selectionchange', followSelection);
+    document.addEventListener('pointerdown', function () { pressed = true; }, true);
     ['pointerup', 'pointercancel'].forEach(function (type) {
         document.addEventListener(type, endSelecting, true);
     });
@@ -60,6 +61,14 @@ export function layoutWords(words) {
     return out;
 }
 
+// Sets `el` at the box's place, in a font as high as the box.
+function place(el, box) {
+    el.style.left = box[0] * 100 + '%';
+    el.style.top = box[1] * 100 + '%';
+    el.style.fontSize = box[3] * 100 + 'cqh';
+    return el;
+}
+
 // Fills `layer` (an element laid exactly over the page) with the words. `aspect` is the page's
 // width over its height, used while the layer has no size of its own yet.
 export function fillTextLayer(layer, words, aspect) {
@@ -67,26 +76,25 @@ export function fillTextLayer(layer, words, aspect) {
     layer.classList.add('lc-words');
     var ratio = layer.offsetWidth > 0 && layer.offsetHeight > 0 ? layer.offsetWidth / layer.offsetHeight : aspect;
     var frag = document.createDocumentFragment();
-    layoutWords(words).forEach(function (w, i) {
-        // Spaces and line breaks as text, for screen readers and for a find across words.
-        if (i) frag.appendChild(document.createTextNode(w.lineStart ? '\n' : ' '));
-        var span = h('span', { className: w.lineStart ? 'lc-word lc-line' : 'lc-word', text: w.text });
-        var b = w.box, s = span.style;
-        s.left = b[0] * 100 + '%';
-        s.top = b[1] * 100 + '%';
-        s.fontSize = b[3] * 100 + 'cqh';
+    var prev = null;
+    layoutWords(words).forEach(function (w) {
+        // The space or line break before the word, at the end of the word before it: for copying,
+        // for screen readers and for a find across words.
+        if (prev) frag.appendChild(place(h('span', { className: 'lc-gap', text: w.lineStart ? '\n' : ' ' }),
+            [prev[0] + prev[2], prev[1], 0, prev[3]]));
+        var span = place(h('span', { className: w.lineStart ? 'lc-word lc-line' : 'lc-word', text: w.text }), w.box);
         // The box is b[2] * W pixels wide; the word set b[3] * H pixels high is
         // naturalWidth * b[3] * H wide.
-        var natural = naturalWidth(w.text);
-        if (natural > 0 && b[3] > 0 && ratio > 0) s.transform = 'scaleX(' + (b[2] * ratio / (natural * b[3])).toFixed(4) + ')';
+        var b = w.box, natural = naturalWidth(w.text);
+        if (natural > 0 && b[3] > 0 && ratio > 0) span.style.transform = 'scaleX(' + (b[2] * ratio / (natural * b[3])).toFixed(4) + ')';
         frag.appendChild(span);
+        prev = b;
     });
     frag.appendChild(h('div', { className: 'lc-text-cover', 'aria-hidden': 'true' }));
     layer.appendChild(frag);
     layer.addEventListener('pointerdown', function (e) {
         if (e.pointerType !== 'mouse' || e.button !== 0 || !e.target.closest('.lc-word')) return;
         e.stopPropagation();
-        layer.classList.add('lc-selecting');
     });
 }
 
@@ -103,25 +111,44 @@ export function addTextLayer(host, wordsPromise, aspect) {
     });
 }
 
-function endSelecting() {
-    var on = document.querySelectorAll('.lc-words.lc-selecting');
-    for (var i = 0; i < on.length; i++) on[i].classList.remove('lc-selecting');
+function elementOf(node) {
+    return node && (node.nodeType === 1 ? node : node.parentElement);
 }
 
-// Puts the cover right after the word the selection ends in, so that the gaps stand for that
-// place in the text.
-function keepCoverAtFocus() {
-    var layer = document.querySelector('.lc-words.lc-selecting');
-    var sel = layer && document.getSelection();
-    var node = sel && sel.focusNode;
-    var el = node && (node.nodeType === 1 ? node : node.parentElement);
-    var word = el && el.closest('.lc-word');
-    var cover = layer && layer.querySelector('.lc-text-cover');
-    if (word && cover && word.parentNode === layer && word.nextSibling !== cover) layer.insertBefore(cover, word.nextSibling);
+// While a pointer draws a selection, the layers it touches are 'lc-selecting' and the cover of
+// the layer where the selection's moving end lies sits right after (or, for a moving start,
+// before) that end in the text: the gaps then stand for that place, and the selection keeps its
+// end over them instead of jumping to the page's first or last word.
+var pressed = false, lastRange = null;
+
+function followSelection() {
+    var sel = document.getSelection();
+    if (!pressed || !sel || !sel.rangeCount) return;
+    var range = sel.getRangeAt(0);
+    var layers = document.querySelectorAll('.lc-words');
+    for (var i = 0; i < layers.length; i++) layers[i].classList.toggle('lc-selecting', range.intersectsNode(layers[i]));
+    var startMoves = !!lastRange && (range.compareBoundaryPoints(Range.END_TO_END, lastRange) === 0
+        || range.compareBoundaryPoints(Range.START_TO_END, lastRange) === 0);
+    var el = elementOf(startMoves ? range.startContainer : range.endContainer);
+    var word = el && el.closest('.lc-words > .lc-word, .lc-words > .lc-gap');
+    var cover = word && word.parentNode.querySelector(':scope > .lc-text-cover');
+    if (cover) word.parentNode.insertBefore(cover, startMoves ? word : word.nextSibling);
+    lastRange = range.cloneRange();
+}
+
+function endSelecting() {
+    pressed = false;
+    lastRange = null;
+    var on = document.querySelectorAll('.lc-words.lc-selecting');
+    for (var i = 0; i < on.length; i++) {
+        on[i].classList.remove('lc-selecting');
+        var cover = on[i].querySelector(':scope > .lc-text-cover');
+        if (cover) on[i].appendChild(cover);
+    }
 }
 
 function layerOf(node) {
-    var el = node && (node.nodeType === 1 ? node : node.parentElement);
+    var el = elementOf(node);
     return el ? el.closest('.lc-words') : null;
 }
 
