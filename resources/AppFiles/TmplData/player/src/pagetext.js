@@ -60,6 +60,18 @@ Player.prototype.addPageText = function (el, n) {
     });
 };
 
+// The zoomed page n in `frame` gets its text layer too, with the search hits marked.
+Player.prototype.addZoomText = function (frame, n) {
+    var self = this, z = this.pageSize(n);
+    this.loadWords(n).then(function (words) {
+        if (!words || !words.length || !frame.isConnected) return;
+        var layer = h('div', { className: 'lc-page-text', lang: self.lang });
+        frame.appendChild(layer);
+        fillTextLayer(layer, words, z.w / z.h);
+        self.markHits(layer);
+    });
+};
+
 function fold(s) {
     return String(s || '').toLocaleLowerCase().replace(/[^\p{L}\p{N}]+/gu, '');
 }

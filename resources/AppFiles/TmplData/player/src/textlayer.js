@@ -42,14 +42,14 @@ function naturalWidth(text) {
 }
 
 // Whether two word boxes [x, y, w, h] stand on one line: they share at least half the height of
-// the lower one.
-export function sameLine(a, b) {
+// the shorter one (a superscript stays on its line, the next line does not touch it).
+function sameLine(a, b) {
     var overlap = Math.min(a[1] + a[3], b[1] + b[3]) - Math.max(a[1], b[1]);
     return overlap >= 0.5 * Math.min(a[3], b[3]);
 }
 
 // The words of a words file that can be shown, as { box: [x, y, w, h], text, lineStart }.
-export function layoutWords(words) {
+function layoutWords(words) {
     var out = [], prev = null;
     (Array.isArray(words) ? words : []).forEach(function (w) {
         if (!Array.isArray(w) || typeof w[4] !== 'string' || !w[4].trim()) return;
@@ -154,7 +154,7 @@ function layerOf(node) {
 
 // The text of the words `range` covers (parts of words at its ends), in reading order; null when
 // the range does not both begin and end in text layers.
-export function selectedText(range) {
+function selectedText(range) {
     if (!layerOf(range.startContainer) || !layerOf(range.endContainer)) return null;
     var out = '', last = null;
     var layers = document.querySelectorAll('.lc-words');

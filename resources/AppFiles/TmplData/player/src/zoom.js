@@ -96,7 +96,9 @@ Player.prototype.renderZoom = function () {
             centre();
         });
         img.src = self.cfg.pages[n - 1].large || '';
-        self.zoomInner.appendChild(img);
+        var framed = h('div', { className: 'lc-zoom-page' }, [img]);
+        self.zoomInner.appendChild(framed);
+        self.addZoomText(framed, n);
     });
     update();
     centre();
