@@ -78,10 +78,12 @@ export function browserAndServer(work, { before, after }) {
     return env;
 }
 
-// Draws a selection with the mouse from the start of locator `from` to the end of locator `to`,
-// copies it with the keyboard and gives what the copy put on the clipboard.
+// Draws a selection with the mouse from the start of locator `from` to the end of locator `to`
+// (or to the point { x, y }), copies it with the keyboard and gives what the copy put on the
+// clipboard.
 export async function dragAndCopy(page, from, to) {
-    const a = await from.boundingBox(), b = await to.boundingBox();
+    const a = await from.boundingBox();
+    const b = to.boundingBox ? await to.boundingBox() : { x: to.x, y: to.y, width: 1, height: 0 };
     await page.evaluate(() => {
         getSelection().removeAllRanges(); // a press on selected text would drag it
         document.addEventListener('copy', (e) => { window.__copied = e.clipboardData.getData('text/plain'); }, { once: true });
