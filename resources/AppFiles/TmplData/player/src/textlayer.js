@@ -4,8 +4,8 @@
 // the phone players.
 //
 // The words come from files/search/words-<n>.js as [x, y, w, h, "word"] (fractions of the page,
-// in reading order). Each becomes a span at its box, set in a font as high as the box (cqh: the
-// layer is the size container) and stretched to the box's width. The words file says nothing of
+// in reading order). Each becomes a span at its box, set in a font as high as the box (in em of
+// the layer, whose font size is its own height) and stretched to the box's width. The words file says nothing of
 // lines: a word starts a new line when it no longer stands beside the word before it.
 //
 // Input: a mouse press on a word starts a selection and nothing else (the stage's click-to-turn
@@ -65,8 +65,27 @@ function layoutWords(words) {
 function place(el, box) {
     el.style.left = box[0] * 100 + '%';
     el.style.top = box[1] * 100 + '%';
-    el.style.fontSize = box[3] * 100 + 'cqh';
+    el.style.fontSize = box[3] + 'em';
     return el;
+}
+
+// A layer's font size follows its height, through every resize and zoom step (before they are
+// painted). Container units would do this in CSS, but the web views some readers have (the
+// desktop preview's among them) predate them. A removed layer is let go.
+var sizes = null;
+
+function followHeight(layer) {
+    layer.style.fontSize = layer.offsetHeight + 'px';
+    if (typeof ResizeObserver !== 'function') return;
+    if (!sizes) {
+        sizes = new ResizeObserver(function (entries) {
+            entries.forEach(function (e) {
+                if (!e.target.isConnected) sizes.unobserve(e.target);
+                else if (e.contentRect.height > 0) e.target.style.fontSize = e.contentRect.height + 'px';
+            });
+        });
+    }
+    sizes.observe(layer);
 }
 
 // Fills `layer` (an element laid exactly over the page) with the words. `aspect` is the page's
@@ -92,6 +111,7 @@ export function fillTextLayer(layer, words, aspect) {
     });
     frag.appendChild(h('div', { className: 'lc-text-cover', 'aria-hidden': 'true' }));
     layer.appendChild(frag);
+    followHeight(layer);
     layer.addEventListener('pointerdown', function (e) {
         if (e.pointerType !== 'mouse' || e.button !== 0 || !e.target.closest('.lc-word')) return;
         e.stopPropagation();
@@ -126,7 +146,7 @@ function followSelection() {
     if (!pressed || !sel || !sel.rangeCount) return;
     var range = sel.getRangeAt(0);
     var layers = document.querySelectorAll('.lc-words');
-    for (var i = 0; i < layers.length; i++) layers[i].classList.toggle('lc-selecting', range.intersectsNode(layers[i]));
+    for (var i = 0; i < layers.length; i++) layers[i].classList.toggle('lc-selecting', !range.collapsed && range.intersectsNode(layers[i]));
     var startMoves = !!lastRange && (range.compareBoundaryPoints(Range.END_TO_END, lastRange) === 0
         || range.compareBoundaryPoints(Range.START_TO_END, lastRange) === 0);
     var el = elementOf(startMoves ? range.startContainer : range.endContainer);
