@@ -97,21 +97,23 @@ export function fillTextLayer(layer, words, aspect) {
     var frag = document.createDocumentFragment();
     var prev = null;
     layoutWords(words).forEach(function (w) {
-        // The space or line break before the word, at the end of the word before it: for copying,
-        // for screen readers and for a find across words.
-        if (prev) frag.appendChild(place(h('span', { className: 'lc-gap', text: w.lineStart ? '\n' : ' ' }),
-            [prev[0] + prev[2], prev[1], 0, prev[3]]));
+        // The space or line break before the word ends the word before it, outside its box: for
+        // copying, for screen readers and for a find across words.
+        if (prev) prev.appendChild(document.createTextNode(w.lineStart ? '\n' : ' '));
         var span = place(h('span', { className: w.lineStart ? 'lc-word lc-line' : 'lc-word', text: w.text }), w.box);
         // The box is b[2] * W pixels wide; the word set b[3] * H pixels high is
-        // naturalWidth * b[3] * H wide.
+        // naturalWidth * b[3] * H wide. Sized up front, it is laid out without measuring its text.
         var b = w.box, natural = naturalWidth(w.text);
-        if (natural > 0 && b[3] > 0 && ratio > 0) span.style.transform = 'scaleX(' + (b[2] * ratio / (natural * b[3])).toFixed(4) + ')';
+        if (natural > 0 && b[3] > 0 && ratio > 0) {
+            span.style.width = natural.toFixed(4) + 'em';
+            span.style.transform = 'scaleX(' + (b[2] * ratio / (natural * b[3])).toFixed(4) + ')';
+        }
         frag.appendChild(span);
-        prev = b;
+        prev = span;
     });
     frag.appendChild(h('div', { className: 'lc-text-cover', 'aria-hidden': 'true' }));
+    followHeight(layer); // while the layer is still empty, so that its words are laid out once
     layer.appendChild(frag);
-    followHeight(layer);
     layer.addEventListener('pointerdown', function (e) {
         if (e.pointerType !== 'mouse' || e.button !== 0 || !e.target.closest('.lc-word')) return;
         e.stopPropagation();
@@ -150,7 +152,7 @@ function followSelection() {
     var startMoves = !!lastRange && (range.compareBoundaryPoints(Range.END_TO_END, lastRange) === 0
         || range.compareBoundaryPoints(Range.START_TO_END, lastRange) === 0);
     var el = elementOf(startMoves ? range.startContainer : range.endContainer);
-    var word = el && el.closest('.lc-words > .lc-word, .lc-words > .lc-gap');
+    var word = el && el.closest('.lc-words > .lc-word');
     var cover = word && word.parentNode.querySelector(':scope > .lc-text-cover');
     if (cover) word.parentNode.insertBefore(cover, startMoves ? word : word.nextSibling);
     lastRange = range.cloneRange();
@@ -187,7 +189,7 @@ function selectedText(range) {
             part.selectNodeContents(spans[k]);
             if (range.compareBoundaryPoints(Range.START_TO_START, part) > 0) part.setStart(range.startContainer, range.startOffset);
             if (range.compareBoundaryPoints(Range.END_TO_END, part) < 0) part.setEnd(range.endContainer, range.endOffset);
-            var t = part.toString();
+            var t = part.toString().replace(/\s+$/, ''); // less the space or break after it
             if (!t) continue;
             if (out) out += last !== layers[i] || spans[k].classList.contains('lc-line') ? '\n' : ' ';
             out += t;
