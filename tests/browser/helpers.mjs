@@ -102,6 +102,6 @@ export async function phraseAt(spans, phrase) {
     return spans.evaluateAll((all, [a, b]) => {
         const i = all.findIndex((s, k) => k + 1 < all.length && s.textContent.toLowerCase().includes(a)
             && all[k + 1].textContent.toLowerCase().includes(b) && !all[k + 1].classList.contains('lc-line'));
-        return { index: i, texts: i < 0 ? [] : [all[i].textContent, all[i + 1].textContent] };
+        return { index: i, texts: i < 0 ? [] : [all[i].textContent.trim(), all[i + 1].textContent.trim()] };
     }, phrase.split(' '));
 }

@@ -168,7 +168,7 @@ for (const origin of ['file', 'http']) {
             assert.deepEqual(await visible(page), shown, 'a drag over the words selects them and turns no page');
             const found = await page.evaluate((w) => {
                 getSelection().removeAllRanges();
-                return window.find(w) && getSelection().anchorNode.parentElement.closest('.lc-slot .lc-word')?.textContent;
+                return window.find(w) && getSelection().anchorNode.parentElement.closest('.lc-slot .lc-word')?.textContent.trim();
             }, texts[1]);
             assert.equal(found, texts[1], 'the browser\'s find finds the word on the page');
             const box = await page.locator('.lc-book').boundingBox();
