@@ -77,3 +77,31 @@ export function browserAndServer(work, { before, after }) {
     });
     return env;
 }
+
+// Draws a selection with the mouse from the start of locator `from` to the end of locator `to`
+// (or to the point { x, y }), copies it with the keyboard and gives what the copy put on the
+// clipboard.
+export async function dragAndCopy(page, from, to) {
+    const a = await from.boundingBox();
+    const b = to.boundingBox ? await to.boundingBox() : { x: to.x, y: to.y, width: 1, height: 0 };
+    await page.evaluate(() => {
+        getSelection().removeAllRanges(); // a press on selected text would drag it
+        document.addEventListener('copy', (e) => { window.__copied = e.clipboardData.getData('text/plain'); }, { once: true });
+    });
+    await page.mouse.move(a.x + 1, a.y + a.height / 2);
+    await page.mouse.down();
+    await page.mouse.move(b.x + b.width - 1, b.y + b.height / 2, { steps: 5 });
+    await page.mouse.up();
+    await page.keyboard.press('ControlOrMeta+C');
+    return page.evaluate(() => window.__copied);
+}
+
+// The index among `spans` (a locator of word spans) of the first of two neighbours on one line
+// reading `phrase` ("two words", any case), and their texts.
+export async function phraseAt(spans, phrase) {
+    return spans.evaluateAll((all, [a, b]) => {
+        const i = all.findIndex((s, k) => k + 1 < all.length && s.textContent.toLowerCase().includes(a)
+            && all[k + 1].textContent.toLowerCase().includes(b) && !all[k + 1].classList.contains('lc-line'));
+        return { index: i, texts: i < 0 ? [] : [all[i].textContent.trim(), all[i + 1].textContent.trim()] };
+    }, phrase.split(' '));
+}

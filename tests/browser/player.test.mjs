@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { FIREFOX, browserAndServer, tempDir } from './helpers.mjs';
+import { FIREFOX, browserAndServer, dragAndCopy, phraseAt, tempDir } from './helpers.mjs';
 import { makeBook } from './make_book.mjs';
 import { HOSTILE_TITLE, publishedBooks } from './published_books.mjs';
 
@@ -100,8 +100,8 @@ for (const origin of ['file', 'http']) {
             await page.click('[data-lc-button="next"]');
             assert.deepEqual(await visible(page), [2, 3]);
             const box = await page.locator('.lc-book').boundingBox();
-            await page.mouse.click(box.x + box.width * 0.1, box.y + box.height / 2);
-            assert.deepEqual(await visible(page), [1], 'a click on the left page turns back');
+            await page.mouse.click(box.x + 4, box.y + box.height / 2);
+            assert.deepEqual(await visible(page), [1], 'a click on the left page (beside its words) turns back');
             await page.close();
         });
 
@@ -185,6 +185,32 @@ for (const origin of ['file', 'http']) {
             await page.waitForFunction(() => document.querySelectorAll('.lc-slot .lc-hit').length > 0);
             await page.click('.lc-panel .lc-close');
             assert.equal(await page.locator('.lc-slot .lc-hit').count(), 0);
+            await page.close();
+        });
+
+        test('lets a reader select, copy and find the words where they stand, and still turns the page', async () => {
+            const page = await open(books.ltr);
+            const n = books.searchPage;
+            await page.evaluate((p) => LeafcraftBook.goToPage(p), n);
+            const shown = await visible(page);
+            const spans = page.locator(`.lc-slot .lc-page[data-page="${n}"] .lc-word`);
+            await spans.first().waitFor();
+            const { index, texts } = await phraseAt(spans, books.searchWord);
+            assert.ok(index >= 0, `the words "${books.searchWord}" side by side on page ${n}`);
+            assert.equal(await dragAndCopy(page, spans.nth(index), spans.nth(index + 1)), texts.join(' '));
+            assert.equal(await dragAndCopy(page, spans.nth(index), spans.nth(index)), texts[0]);
+            assert.deepEqual(await visible(page), shown, 'a drag over the words selects them and turns no page');
+            const found = await page.evaluate((w) => {
+                getSelection().removeAllRanges();
+                return window.find(w) && getSelection().anchorNode.parentElement.closest('.lc-slot .lc-word')?.textContent.trim();
+            }, texts[1]);
+            assert.equal(found, texts[1], 'the browser\'s find finds the word on the page');
+            const box = await page.locator('.lc-book').boundingBox();
+            await page.mouse.click(box.x + box.width - 4, box.y + box.height - 4);
+            assert.ok((await visible(page))[0] > shown[0], 'a click on the corner turns forward');
+            await page.keyboard.press('ArrowLeft');
+            assert.deepEqual(await visible(page), shown, 'the left arrow turns back');
+            assert.deepEqual(page.errors, []);
             await page.close();
         });
 

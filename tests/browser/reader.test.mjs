@@ -6,7 +6,7 @@ import fs from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { FIREFOX, browserAndServer, tempDir } from './helpers.mjs';
+import { FIREFOX, browserAndServer, dragAndCopy, tempDir } from './helpers.mjs';
 import { makeBook } from './make_book.mjs';
 
 const axePath = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
@@ -84,7 +84,7 @@ test('shows contents entries of left-out pages disabled and keeps their children
     await page.close();
 });
 
-test('gives screen readers the page text in reading order and marks search hits where they stand', async () => {
+test('lays the page text over the page in reading order, to read, select and copy, and marks search hits on it', async () => {
     const page = await open('en');
     await page.evaluate(() => LeafcraftBook.goToPage(2));
     await page.waitForFunction(() => document.querySelectorAll('.lc-slot .lc-word').length === 3);
@@ -93,13 +93,21 @@ test('gives screen readers the page text in reading order and marks search hits 
     assert.equal(await page.getAttribute('.lc-page[data-page="2"] .lc-page-text', 'lang'), 'en-GB'); // the document's
     await page.waitForFunction(() => /page 3/.test(document.querySelector('.lc-page[data-page="3"] .lc-page-text').textContent));
     assert.match(await text(3), /Words of page 3\./, 'without a words file the search text is read');
+    const word = (w) => page.locator('.lc-slot .lc-word', { hasText: w });
+    assert.equal(await dragAndCopy(page, word('Hello'), word('world')), 'Hello aardvark\nworld', 'words and lines in reading order');
+    const p2 = await boxOf(page, 2);
+    // Past the line's end the selection keeps the end it had on its last word, in that word.
+    const beside = await dragAndCopy(page, word('Hello'), { x: p2.x + p2.width * 0.8, y: p2.y + p2.height * 0.125 });
+    assert.ok(/^Hello aard/.test(beside) && 'Hello aardvark'.startsWith(beside), beside);
     await page.click('[data-lc-button="Search"]');
     await page.fill('.lc-search-input', 'AARDVARK');
     await page.press('.lc-search-input', 'Enter');
     const hit = await page.locator('.lc-word.lc-hit').boundingBox();
-    const p2 = await boxOf(page, 2);
-    assert.equal(await page.locator('.lc-word.lc-hit').textContent(), 'aardvark');
-    assert.ok(Math.abs((hit.x - p2.x) / p2.width - 0.35) < 0.01 && Math.abs((hit.y - p2.y) / p2.height - 0.1) < 0.01);
+    assert.equal((await page.locator('.lc-word.lc-hit').textContent()).trim(), 'aardvark');
+    const at = [(hit.x - p2.x) / p2.width, (hit.y - p2.y) / p2.height, hit.width / p2.width, hit.height / p2.height];
+    [0.35, 0.1, 0.25, 0.05].forEach((v, i) => assert.ok(Math.abs(at[i] - v) < 0.006, `the mark covers the word: ${at}`));
+    await page.click('[data-lc-button="Zoom"]');
+    assert.equal((await page.locator('.lc-zoom .lc-word.lc-hit').textContent()).trim(), 'aardvark', 'the zoomed page has its words too');
     await page.close();
 });
 

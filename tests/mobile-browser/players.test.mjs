@@ -11,7 +11,7 @@ import { after, before, describe, test } from 'node:test';
 import { createRequire } from 'node:module';
 import { pathToFileURL } from 'node:url';
 import { png } from '../browser/make_book.mjs';
-import { CHROMIUM, startServer } from '../browser/helpers.mjs';
+import { CHROMIUM, dragAndCopy, phraseAt, startServer } from '../browser/helpers.mjs';
 import { findCli, flatten, uniquePhrase } from '../browser/published_books.mjs';
 
 const ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
@@ -226,6 +226,22 @@ for (const origin of ['file', 'http']) {
                 assert.ok(bytes <= 2e6 * facts.pageCount / 63, `${bytes} bytes of thumbnails`);
                 assert.ok(!requested.some((u) => u.includes('/files/mobile/')), 'the phone pictures are the page pictures');
                 assert.equal(await page.evaluate(() => window.__pwned), undefined);
+                assert.deepEqual(problems, []);
+                await page.close();
+            });
+
+            test('the page\'s words lie over it: a mouse selects and copies them, find finds them', async () => {
+                const { page, problems } = await open(url(origin, kind, 'mobile/index.html'));
+                await api(page, `b.goToPage(${found.page})`);
+                const spans = page.locator('.lc-word:visible');
+                await spans.first().waitFor();
+                const { index, texts } = await phraseAt(spans, found.word);
+                assert.ok(index >= 0, `the words "${found.word}" side by side`);
+                assert.equal(await dragAndCopy(page, spans.nth(index), spans.nth(index + 1)), texts.join(' '));
+                assert.equal(await api(page, 'b.currentPage'), found.page, 'the drag turned no page');
+                assert.ok(await page.evaluate((w) => window.find(w), texts[1]));
+                await swipe(page, 0.8, 0.2);
+                assert.equal(await shownPage(page), found.page + 1, 'a swipe over the words turns');
                 assert.deepEqual(problems, []);
                 await page.close();
             });

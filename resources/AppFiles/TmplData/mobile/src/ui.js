@@ -5,6 +5,7 @@ import { h, icon, root } from '../../player/src/dom.js';
 import { safeUrl } from '../../player/src/config.js';
 import { loadPageWords, markedWords, nameLinks, normalise, snippet } from '../../player/src/searchtext.js';
 import { drawPlacedItems } from '../../player/src/placed.js';
+import { addTextLayer } from '../../player/src/textlayer.js';
 import { text } from './strings.js';
 import css from './phone.css';
 
@@ -268,12 +269,13 @@ PhoneFrame.prototype.fillShare = function () {
 
 // -- page decorations ---------------------------------------------------------------------------
 
-// Fills `layer` (laid exactly over page n's picture) with the page's links and, while a search is
-// on, marks on the words that match it.
+// Fills `layer` (laid exactly over page n's picture) with the page's text layer, its links and,
+// while a search is on, marks on the words that match it.
 PhoneFrame.prototype.decorate = function (layer, n) {
     var self = this, p = this.player, page = p.cfg.pages[n - 1];
     layer.textContent = '';
     if (!page) return;
+    addTextLayer(layer, loadPageWords('../files/search/', n), pageRatio(p.cfg, n));
     var place = function (el, box) {
         el.style.left = (box[0] * 100) + '%';
         el.style.top = (box[1] * 100) + '%';

@@ -2,12 +2,13 @@
 //
 // A book may carry the words of each page with their places, files/search/words-<n>.js, which
 // adds them to window.LeafcraftWords[n] as [x, y, w, h, "word"] (fractions of the page, in reading
-// order). Each word then becomes a transparent span over its place on the picture: screen readers
-// read the words in order, and a search hit is highlighted where it stands. A book without them
-// offers the page's search text (files/search/search.js) as text for screen readers only.
+// order). They become the page's text layer (textlayer.js): screen readers read the words in
+// order, a reader selects and copies them, and a search hit is highlighted where it stands. A book
+// without them offers the page's search text (files/search/search.js) to screen readers only.
 import { Player } from './player.js';
 import { h, root } from './dom.js';
 import { markedWords, nameLinks } from './searchtext.js';
+import { fillTextLayer } from './textlayer.js';
 
 function loadScript(src) {
     return new Promise(function (resolve) {
@@ -44,10 +45,6 @@ Player.prototype.loadWords = function (n) {
     return cache.get(n);
 };
 
-function wordText(w) {
-    return Array.isArray(w) && typeof w[4] === 'string' ? w[4] : '';
-}
-
 // The text comes after the pictures: it waits until the book has painted its first pages and a
 // turn has ended, so it never delays what the reader sees.
 Player.prototype.addPageText = function (el, n) {
@@ -62,18 +59,8 @@ Player.prototype.addPageText = function (el, n) {
     }).then(function (words) {
         if (words === undefined) return;
         if (words && words.length) {
-            words.forEach(function (w) {
-                var x = +w[0], y = +w[1], wd = +w[2], ht = +w[3], t = wordText(w);
-                if (!t || ![x, y, wd, ht].every(isFinite)) return;
-                var span = h('span', { className: 'lc-word', text: t });
-                span.style.left = x * 100 + '%';
-                span.style.top = y * 100 + '%';
-                span.style.width = wd * 100 + '%';
-                span.style.height = ht * 100 + '%';
-                layer.appendChild(span);
-                layer.appendChild(document.createTextNode(' '));
-            });
-            layer.classList.add('lc-words');
+            var z = self.pageSize(n);
+            fillTextLayer(layer, words, z.w / z.h);
             nameLinks(el.querySelectorAll('a.lc-link'), words);
             self.markHits(layer);
             return;
@@ -84,6 +71,18 @@ Player.prototype.addPageText = function (el, n) {
         }, function () {
             layer.appendChild(h('p', { text: self.t('noText') }));
         });
+    });
+};
+
+// The zoomed page n in `frame` gets its text layer too, with the search hits marked.
+Player.prototype.addZoomText = function (frame, n) {
+    var self = this, z = this.pageSize(n);
+    this.loadWords(n).then(function (words) {
+        if (!words || !words.length || !frame.isConnected) return;
+        var layer = h('div', { className: 'lc-page-text', lang: self.lang });
+        frame.appendChild(layer);
+        fillTextLayer(layer, words, z.w / z.h);
+        self.markHits(layer);
     });
 };
 

@@ -96,7 +96,9 @@ Player.prototype.renderZoom = function () {
             centre();
         });
         img.src = self.cfg.pages[n - 1].large || '';
-        self.zoomInner.appendChild(self.zoomSheet(img, n));
+        var framed = h('div', { className: 'lc-zoom-page' }, [self.zoomSheet(img, n)]);
+        self.zoomInner.appendChild(framed);
+        self.addZoomText(framed, n);
     });
     update();
     centre();
