@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh release
+scripts/build.sh release leafcraft-cli pdf2swf getswfSize leafcraft_players
 cli=build/release/tools/leafcraft-cli/leafcraft-cli
 if "$cli" publish --help >/dev/null 2>&1; then
     pdf="${1:-}"
