@@ -124,7 +124,8 @@ public:
     // Whether the document's permissions let a reader copy its text (an unencrypted
     // document always does).
     virtual bool allowsTextCopy() const { return true; }
-    // A new handle on the same file for use on another thread.
+    // A new handle on the same file for use on another thread. It shares no state and no lock
+    // with this one, so handles on different threads never wait for each other.
     virtual std::unique_ptr<Document> clone() const = 0;
 };
 
