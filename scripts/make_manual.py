@@ -36,7 +36,7 @@ FONTS = {
     "M": ("type1", "NimbusMonoPS-Regular"),
     "T": ("truetype", "DejaVuSans"),
     "TB": ("truetype", "DejaVuSans-Bold"),
-    "C": ("truetype", "DejaVuSerif-Italic"),
+    "C": ("truetype", "DejaVuSerif"),
 }
 FIRST, LAST = 32, 126
 
