@@ -169,7 +169,8 @@ class PdfWriter:
             if stream is not None:
                 value = dict(value)
                 data = stream
-                if compress and len(data) > 64:
+                # A stream that comes encoded (a JPEG picture) is written as it is.
+                if compress and len(data) > 64 and "Filter" not in value:
                     data = zlib.compress(data, 6)
                     value["Filter"] = Name("FlateDecode")
                 if security:

@@ -13,6 +13,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     python3 python3-pil python3-numpy unzip zip poppler-utils time strace
+    # the fonts of the generated manual the benchmarks read (scripts/make_manual.py)
+    fonts-urw-base35
     nodejs npm chromium firefox-esr xvfb xauth fonts-dejavu-core
     # the user manual, rendered at build time
     weasyprint python3-markdown

@@ -1,10 +1,14 @@
 // The MuPDF back-end of the PDF services (PdfDocument.h).
 //
-// Threads: one process-wide base context carries MuPDF's lock callbacks (one std::mutex per
-// MuPDF lock) and the shared resource store; every Document clones that context, so each
-// handle can be used on its own thread while the store and glyph cache are shared safely.
-// A Document also opens its own copy of the file, because MuPDF documents are not safe to
-// use from two threads at once.
+// Threads: every Document has a MuPDF context of its own, not a clone of a shared one, and
+// opens its own copy of the file, because MuPDF documents are not safe to use from two
+// threads at once. Nothing of MuPDF is shared between handles: neither the resource store,
+// nor the glyph cache, nor the font library, nor any lock. Since a handle is used by one
+// thread at a time, its context needs no locks at all; clones of a shared context would take
+// one process-wide lock for every allocation, every reference count and every glyph drawn,
+// and the page workers would queue on it. (Besides a context's own state, MuPDF's locks
+// guard only two globals, read by the allocation hooks of its bundled OpenJPEG and HarfBuzz;
+// the system libraries linked here allocate on their own.)
 //
 // Errors: MuPDF reports errors with setjmp/longjmp. Every call into MuPDF runs inside
 // fz_try; fz_catch only records the message, and the C++ exception is thrown after the
@@ -20,10 +24,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstring>
-#include <mutex>
 #include <unordered_set>
 
 extern "C" {
@@ -35,23 +37,12 @@ namespace leafcraft::pdf {
 
 namespace {
 
-// Resources (fonts, images, decoded streams) that MuPDF may keep between pages, shared by
-// every handle. Small enough that a long import stays well inside its memory budget.
-constexpr size_t kStoreSize = 64u << 20;
+// Resources (fonts, images, decoded streams) that MuPDF may keep between pages, per handle.
+// A handle reads a document of its own, so nothing in one store serves another handle; small
+// enough that a long import on every core stays well inside its memory budget.
+constexpr size_t kStoreSize = 32u << 20;
 // Page tree nodes below this depth are not followed: no real document nests this deep.
 constexpr int kMaxPageTreeDepth = 64;
-
-std::array<std::mutex, FZ_LOCK_MAX> g_mupdfLocks;
-
-void lockMupdf(void*, int lock)
-{
-    g_mupdfLocks[size_t(lock)].lock();
-}
-
-void unlockMupdf(void*, int lock)
-{
-    g_mupdfLocks[size_t(lock)].unlock();
-}
 
 void mupdfWarning(void* collected, const char* message)
 {
@@ -66,36 +57,18 @@ void mupdfError(void*, const char* message)
     LC_DEBUG(QStringLiteral("mupdf error: %1").arg(QString::fromUtf8(message)));
 }
 
-void silence(fz_context* ctx)
-{
-    fz_set_warning_callback(ctx, mupdfWarning, nullptr);
-    fz_set_error_callback(ctx, mupdfError, nullptr);
-}
-
-// The base context lives for the whole process; it is only ever cloned.
-fz_context* baseContext()
-{
-    static fz_locks_context locks{nullptr, lockMupdf, unlockMupdf};
-    static fz_context* base = [] {
-        fz_context* ctx = fz_new_context(&detail::kBudgetAllocator, &locks, kStoreSize);
-        if (ctx)
-            silence(ctx);
-        return ctx;
-    }();
-    return base;
-}
-
-// An owned clone of the base context.
+// The context of one handle: its own store, glyph cache and font library; no locks, since one
+// thread at a time uses it (see the top of this file). Its allocations count against the
+// drawing thread's memory budget (kBudgetAllocator).
 struct ContextHandle {
     fz_context* ctx = nullptr;
     ContextHandle()
     {
-        fz_context* base = baseContext();
-        if (base)
-            ctx = fz_clone_context(base);
+        ctx = fz_new_context(&detail::kBudgetAllocator, nullptr, kStoreSize);
         if (!ctx)
             throw Error(ErrorKind::Internal, QStringLiteral("the PDF library cannot start (out of memory)"));
-        silence(ctx);
+        fz_set_warning_callback(ctx, mupdfWarning, nullptr);
+        fz_set_error_callback(ctx, mupdfError, nullptr);
     }
     ~ContextHandle() { fz_drop_context(ctx); }
     ContextHandle(const ContextHandle&) = delete;

@@ -132,7 +132,8 @@ public:
     // The language its text is written in (the catalog's /Lang) as a language tag such as
     // "de-DE"; empty when the document names none or no well-formed one.
     virtual QString language() const { return {}; }
-    // A new handle on the same file for use on another thread.
+    // A new handle on the same file for use on another thread. It shares no state and no lock
+    // with this one, so handles on different threads never wait for each other.
     virtual std::unique_ptr<Document> clone() const = 0;
 };
 

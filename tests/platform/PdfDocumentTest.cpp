@@ -91,17 +91,25 @@ TEST(PdfDocumentTest, CopyPermissionIsRead)
     EXPECT_TRUE(pdf::openDocument(fixture("links.pdf"))->allowsTextCopy());
 }
 
+// Each clone draws and reads pages on its own thread at the same time as the others, with the
+// same results as the original handle.
 TEST(PdfDocumentTest, ClonesRenderOnTheirOwnThreads)
 {
     auto doc = pdf::openDocument(fixture("links.pdf"));
-    const QByteArray reference = doc->render(3, 200, 260).pixels;
+    const pdf::RenderRequest request{200, 260, false, true, 60, 78};
+    const pdf::RenderedPage reference = doc->renderPage(3, request);
+    ASSERT_FALSE(reference.text.text.isEmpty());
     std::vector<std::future<bool>> results;
     for (int t = 0; t < 4; ++t) {
-        results.push_back(std::async(std::launch::async, [clone = std::shared_ptr<pdf::Document>(doc->clone()), &reference] {
+        results.push_back(std::async(std::launch::async, [clone = std::shared_ptr<pdf::Document>(doc->clone()), &reference, &request] {
             bool same = true;
-            for (int round = 0; round < 5; ++round)
-                same = same && clone->render(3, 200, 260).pixels == reference && clone->pageCount() == 5;
-            return same;
+            for (int round = 0; round < 5; ++round) {
+                const pdf::RenderedPage page = clone->renderPage(3 - round % 2, request);
+                if (round % 2 == 0)
+                    same = same && page.picture.pixels == reference.picture.pixels
+                        && page.thumb.pixels == reference.thumb.pixels && page.text.text == reference.text.text;
+            }
+            return same && clone->pageCount() == 5;
         }));
     }
     for (auto& r : results)
