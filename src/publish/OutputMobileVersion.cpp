@@ -194,11 +194,7 @@ QString OutputMobileVersion::flipSettingsText() const
     facts.pictures = m_pictures;
     facts.pageWidth = pageWidthSetting();
     facts.pageHeight = pageHeightSetting();
-    // The lookup keeps its own reference to the template while the text is made.
-    const auto tmpl = m_template;
-    const bookdoc::PropertyLookup settings = bookdoc::bookSettings(tmpl.get(), m_publishedTitle);
-    return detail::flipSettingsText(
-        [tmpl, settings](const QString& key, const QString& def) { return settings(key, def); }, facts);
+    return detail::flipSettingsText(bookdoc::bookSettings(m_template.get(), m_publishedTitle), facts);
 }
 
 QString OutputMobileVersion::slideOptionsText() const

@@ -33,7 +33,7 @@ FIRST = [
     ("Video", "editor/020326090509.flv", 0.1, 0.4, 0.3, 0.2, {"title": "Old movie"}),
     ("Audio", "editor/020326090510.mp3", 0.5, 0.4, 0.1, 0.06, {"autoplay": "No", "loop": "Yes"}),
     ("Swf", "editor/020326090511.swf", 0.1, 0.7, 0.3, 0.2, {"title": "Clip \"one\""}),
-    ("Link", "https://example.org/placed", 0.6, 0.7, 0.3, 0.1, {"action": "web"}),
+    ("Link", "https://example.org/placed", 0.6, 0.7, 0.3, 0.1, {"action": "web", "title": "Our <i>site</i>"}),
 ]
 LAST = [("Image", "editor/020326090512/own name.png", 0.5, 0.5, 0.25, 0.25, {})]
 

@@ -340,6 +340,9 @@ describe('search marks, swipes over links and the menu on a phone', { skip }, ()
             const { page, problems } = await open(url('file', kind, 'mobile/index.html'));
             const words = JSON.parse(fs.readFileSync(path.join(work, kind, 'files', 'search', 'words-1.js'), 'utf8')
                 .replace(/^[^=]*=[^=]*= /, '').replace(/;\s*$/, '')).map((w) => w[4].toLowerCase());
+            // Screen readers get the page's words.
+            await page.waitForFunction((w) => [...document.querySelectorAll('.layer .sr-text')]
+                .some((r) => r.textContent.toLowerCase().startsWith(w.slice(0, 2).join(' '))), words);
             const runs = (...terms) => words.flatMap((w, i) => (terms.every((t, k) => words[i + k] === t)
                 ? terms.map((t, k) => i + k) : []));
             // One word marks every word that holds it; words run on as a phrase; a long word marks

@@ -13,16 +13,17 @@ function $(id) { return document.getElementById(id); }
 // a placed item) is the link's own and turns nothing.
 PhoneFrame.prototype.bindStage = function () {
     var self = this, p = this.player, stage = $('stage');
-    var touches = new Map(), start = null, lastTap = null, tapTimer = 0, pinch = null, swiped = false;
+    var touches = new Map(), start = null, lastTap = null, tapTimer = 0, pinch = null, swiped = 0;
     stage.addEventListener('click', function (e) {
-        if (!swiped) return;
-        swiped = false;
+        // Only the click that ends the swipe: a later one (a key on a focused link) is the reader's.
+        if (!swiped || performance.now() - swiped > 600) return;
+        swiped = 0;
         e.preventDefault();
         e.stopPropagation();
     }, true);
     stage.addEventListener('pointerdown', function (e) {
         if (e.target.closest('#zoom')) return;
-        swiped = false;
+        swiped = 0;
         touches.set(e.pointerId, { x: e.clientX, y: e.clientY });
         if (self.isOpen()) { self.close(); start = { consumed: true }; return; }
         if (touches.size === 2) {
@@ -57,7 +58,7 @@ PhoneFrame.prototype.bindStage = function () {
         if (cancelled) return p.onDragEnd && p.onDragEnd(true);
         if (Math.abs(dx) >= 30 && Math.abs(dx) > Math.abs(dy)) {
             p.setAutoPlay(false);
-            swiped = true;
+            swiped = performance.now();
             return p.turnSide(dx < 0 ? 'right' : 'left'); // the finger pulls the next page in from that side
         }
         if (p.onDragEnd) p.onDragEnd(true);

@@ -43,16 +43,17 @@ Player.prototype.bindInput = function () {
     });
     // A swipe or a mouse drag turns the page wherever it starts, on a link too; the click that
     // may end it then follows no link. A tap on a link or a placed item is left to it.
-    var start = null, swiped = false;
+    var start = null, swiped = 0;
     this.stage.addEventListener('click', function (e) {
-        if (!swiped) return;
-        swiped = false;
+        // Only the click that ends the swipe: a later one (a key on a focused link) is the reader's.
+        if (!swiped || performance.now() - swiped > 600) return;
+        swiped = 0;
         e.preventDefault();
         e.stopPropagation();
     }, true);
     this.stage.addEventListener('pointerdown', function (e) {
         start = { x: e.clientX, y: e.clientY, t: performance.now() };
-        swiped = false;
+        swiped = 0;
     });
     this.stage.addEventListener('pointerup', function (e) {
         if (!start) return;
@@ -61,7 +62,7 @@ Player.prototype.bindInput = function () {
         start = null;
         if (Math.abs(dx) > 40 && Math.abs(dx) > Math.abs(dy)) {
             // A swipe drags the page toward the way it turns.
-            swiped = true;
+            swiped = performance.now();
             (dx < 0) !== self.cfg.rtl ? self.next() : self.prev();
             return;
         }
