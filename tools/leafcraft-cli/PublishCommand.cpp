@@ -4,6 +4,7 @@
 // which both the parser and the help text are made; a new option is one more row.
 #include "Command.h"
 
+#include "import/FlashPageSource.h"
 #include "publish/BookStaging.h"
 #include "publish/FilePropertyCheck.h"
 #include "publish/FlashBookOutput.h"
@@ -63,14 +64,18 @@ std::vector<PublishOption>& optionTable()
          [](PublishCommandLine& c, const QString& v) { c.job.pageRange = v; }},
         {"quality", '\0', "0..4", "Picture quality: 0 best (JPEG 100) to 4 smallest (JPEG 25); default 1.",
          [](PublishCommandLine& c, const QString& v) { c.job.qualityLevel = parseInt("quality", v, 0, 4); }},
-        {"format", '\0', "jpg|swf", "Page files: JPG pictures (default) or SWF files, each holding the page's picture.",
+        {"format", '\0', "jpg|svg|swf",
+         "Page files: JPG pictures (default), SVG drawings (sharp at every zoom; a page lighter as a "
+         "picture stays JPG) or SWF files holding the page's picture.",
          [](PublishCommandLine& c, const QString& v) {
              if (v == QLatin1String("jpg"))
                  c.job.format = PublishOptions::PageFormat::Jpg;
+             else if (v == QLatin1String("svg"))
+                 c.job.format = PublishOptions::PageFormat::Svg;
              else if (v == QLatin1String("swf"))
                  c.job.format = PublishOptions::PageFormat::Swf;
              else
-                 throw Error(ErrorKind::Usage, QStringLiteral("--format wants jpg or swf, not '%1'").arg(v));
+                 throw Error(ErrorKind::Usage, QStringLiteral("--format wants jpg, svg or swf, not '%1'").arg(v));
          }},
         {"zoom-pictures", '\0', "", "Also make zoom pictures at twice the page pictures' size, for sharp zooming.",
          [](PublishCommandLine& c, const QString&) { c.job.zoomPictures = true; }},
@@ -311,6 +316,23 @@ QString publishThroughFlow(PublishJob& job, const PublishCommandLine& options)
     return QFileInfo(result).absoluteFilePath();
 }
 
+// "leafcraft-cli: 2 of 40 pages are pictures instead of drawings: 1 lighter as a picture, ..."
+void reportPictureFallbacks(const PublishJob& job)
+{
+    int total = 0;
+    QStringList reasons;
+    for (const auto& [reason, count] : job.pictureFallbacks()) {
+        total += count;
+        reasons << QStringLiteral("%1 %2").arg(count).arg(reason);
+    }
+    if (total == 0 || !job.flashPageSource())
+        return;
+    err(QStringLiteral("leafcraft-cli: %1 of %2 pages are pictures instead of drawings: %3\n")
+            .arg(total)
+            .arg(job.flashPageSource()->pages().size())
+            .arg(reasons.join(QStringLiteral(", "))));
+}
+
 int runPublish(const QStringList& args)
 {
     QStringList valueOptions;
@@ -378,6 +400,7 @@ int runPublish(const QStringList& args)
         err(QStringLiteral("timings: import %1 ns, write %2 ns\n").arg(writeStart - importStart).arg(done - writeStart));
     for (const Warning& w : job.warnings().list())
         err(QStringLiteral("leafcraft-cli: warning: %1\n").arg(w.text()));
+    reportPictureFallbacks(job);
     out(html + QLatin1Char('\n'));
     return job.leftOutPages().empty() ? ExitOk : ExitPagesLeftOut;
 }
