@@ -57,6 +57,11 @@ function pixelRatio() {
     return typeof devicePixelRatio === 'number' && devicePixelRatio > 0 ? devicePixelRatio : 1;
 }
 
+// A drawn page (SVG) is drawn afresh at every size: no level runs out of pixels.
+function isDrawing(url) {
+    return /\.svg([?#]|$)/i.test(url || '');
+}
+
 function levelsFor(naturalWidth, cssWidthAtOne) {
     var ratio = pixelRatio();
     var level = 1;
@@ -86,7 +91,9 @@ Player.prototype.renderZoom = function () {
         var atOne = self.pageW * (z.w / self.unitW) * zoomFactor(1);
         img.style.width = Math.round(atOne / zoomFactor(1) * factor) + 'px';
         img.style.aspectRatio = String(z.w / z.h);
+        var src = self.cfg.pages[n - 1].large || '';
         img.addEventListener('load', function () {
+            if (isDrawing(src)) return centre();
             // Never past the picture's own pixels, except that the first step always enlarges
             // the page by half.
             var most = Math.max(img.naturalWidth / pixelRatio(), 1.5 * atOne / zoomFactor(1));
@@ -95,7 +102,7 @@ Player.prototype.renderZoom = function () {
             update();
             centre();
         });
-        img.src = self.cfg.pages[n - 1].large || '';
+        img.src = src;
         self.zoomInner.appendChild(img);
     });
     update();
