@@ -2,13 +2,17 @@
 // editor page's own buttons in a real web view. With LEAFCRAFT_EDITOR_SCREENSHOT=FILE set it
 // also saves a picture of the editor with its placed items.
 #include "GuiTestSupport.h"
+#include "ImportDialog.h"
 #include "MainWindow.h"
 #include "PageEditorWindow.h"
 
 #include "app/QuiremarkAppDelegate.h"
 #include "platform/Platform.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QButtonGroup>
+#include <QLineEdit>
 #include <QFile>
 #include <QScreen>
 #include <QSignalSpy>
@@ -42,6 +46,7 @@ class PageEditorTest : public QObject {
     Q_OBJECT
 private slots:
     void placesItemsAndSaves();
+    void showsThePicturesOfAnSwfImport();
 };
 
 void PageEditorTest::placesItemsAndSaves()
@@ -102,6 +107,37 @@ void PageEditorTest::placesItemsAndSaves()
     const QRegularExpressionMatch image = QRegularExpression(QStringLiteral("name=\"Image\"[^>]*href=\"(editor/\\d{12}\\.jpg)\"")).match(saved);
     QVERIFY2(image.hasMatch(), qPrintable(saved));
     QVERIFY(QFileInfo(preview + QStringLiteral("/files/") + image.captured(1)).isFile());
+    controller.removeFlashPreviewFolder();
+}
+
+// SWF pages are no picture a browser shows: the editor and the preview show the JPG picture the
+// book carries beside each.
+void PageEditorTest::showsThePicturesOfAnSwfImport()
+{
+    MainWindow window;
+    LeafcraftAppDelegate controller(&window);
+    window.setDelegate(&controller);
+    controller.launch();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.action(QStringLiteral("import"))->trigger();
+    auto* import = window.findChild<ImportDialog*>();
+    QVERIFY(import);
+    QSignalSpy imported(import, &QDialog::finished);
+    import->fileField()->setText(pdfFixture(QStringLiteral("links.pdf")));
+    import->formatChoice()->button(0)->click();
+    import->onImportAction();
+    QTRY_COMPARE_WITH_TIMEOUT(imported.count(), 1, 180000);
+    QCOMPARE(imported.at(0).at(0).toInt(), 1);
+    const QString shown = QStringLiteral("(function (i) { return !!i && i.complete && i.naturalWidth > 0 && /%1$/.test(i.src); })(%2)");
+    QVERIFY(waitForScript(window.webView(), shown.arg(QStringLiteral("page\\/1\\.jpg"),
+                                                      QStringLiteral("document.querySelector('.lc-slot .lc-page img')"))));
+
+    window.action(QStringLiteral("editor"))->trigger();
+    auto* editor = window.findChild<PageEditorWindow*>();
+    QVERIFY(editor && editor->isVisible());
+    QVERIFY(waitForScript(editor->webView(), shown.arg(QStringLiteral("page\\/1\\.jpg"),
+                                                       QStringLiteral("document.getElementById('pe-page-picture')"))));
+    editor->reject();
     controller.removeFlashPreviewFolder();
 }
 
