@@ -86,6 +86,15 @@ for (const origin of ['file', 'http']) {
             await page.evaluate(() => LeafcraftBook.goToPage(2));
             await page.waitForFunction(() => [...document.querySelectorAll('.lc-slot .lc-page img')].every((i) => i.complete));
             assert.deepEqual(await shown(), [['files/page/2.svg', true], ['files/page/3.svg', true]]);
+            // Pages near the open ones are painted once into bitmaps of their shown size; the next
+            // pages shown show those.
+            await page.waitForTimeout(1000);
+            await page.evaluate(() => LeafcraftBook.goToPage(4));
+            const rasters = await page.evaluate(() => [...document.querySelectorAll('.lc-slot .lc-page')].map((p) => {
+                const c = p.querySelector('canvas.lc-page-raster');
+                return c ? Math.abs(c.width - p.getBoundingClientRect().width * devicePixelRatio) < 2 : 'no bitmap';
+            }));
+            assert.deepEqual(rasters, [true, true]);
             // Every zoom step is open to a drawing, however few pixels its own size has.
             await page.click('[data-lc-button="Zoom"]');
             const zoomIn = page.locator('.lc-zoom-tools button').first();

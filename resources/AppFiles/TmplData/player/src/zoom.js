@@ -1,6 +1,7 @@
 // The zoomed view of the open pages.
 import { Player } from './player.js';
 import { h, icon } from './dom.js';
+import { isDrawing } from './pageview.js';
 
 // -- zoom --------------------------------------------------------------------------------
 
@@ -57,11 +58,6 @@ function pixelRatio() {
     return typeof devicePixelRatio === 'number' && devicePixelRatio > 0 ? devicePixelRatio : 1;
 }
 
-// A drawn page (SVG) is drawn afresh at every size: no level runs out of pixels.
-function isDrawing(url) {
-    return /\.svg([?#]|$)/i.test(url || '');
-}
-
 function levelsFor(naturalWidth, cssWidthAtOne) {
     var ratio = pixelRatio();
     var level = 1;
@@ -93,7 +89,7 @@ Player.prototype.renderZoom = function () {
         img.style.aspectRatio = String(z.w / z.h);
         var src = self.cfg.pages[n - 1].large || '';
         img.addEventListener('load', function () {
-            if (isDrawing(src)) return centre();
+            if (isDrawing(src)) return centre(); // drawn afresh at every size: no level runs out of pixels
             // Never past the picture's own pixels, except that the first step always enlarges
             // the page by half.
             var most = Math.max(img.naturalWidth / pixelRatio(), 1.5 * atOne / zoomFactor(1));
