@@ -13,6 +13,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     python3 python3-pil python3-numpy unzip zip poppler-utils time
+    # bench/vector.sh: MuPDF's own picture of a page to measure sharpness against
+    mupdf-tools
     nodejs npm chromium firefox-esr xvfb xauth fonts-dejavu-core
     # the user manual, rendered at build time
     weasyprint python3-markdown
