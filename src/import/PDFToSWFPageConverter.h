@@ -144,7 +144,13 @@ public:
     static constexpr int kPhoneHeight = 2688;
 
 private:
-    struct Rendered;
+    struct Rendered {
+        QByteArray pageJpeg;  // the page at twice its size
+        QByteArray thumbJpeg; // the thumbnail
+        QByteArray zoomJpeg;  // the page at twice the page picture's size
+        pdf::PageText text;
+        QByteArray svg; // the page drawn, as the PDF back-end writes it
+    };
     // Page `pageNumber` rendered at twice its size as a JPEG; empty when it cannot be rendered.
     QByteArray pagePicture(int pageNumber) const;
     struct Wanted {

@@ -46,7 +46,8 @@ class PageEditorTest : public QObject {
     Q_OBJECT
 private slots:
     void placesItemsAndSaves();
-    void showsThePicturesOfAnSwfImport();
+    void showsThePagesOfAnImport_data();
+    void showsThePagesOfAnImport();
 };
 
 void PageEditorTest::placesItemsAndSaves()
@@ -111,9 +112,19 @@ void PageEditorTest::placesItemsAndSaves()
 }
 
 // SWF pages are no picture a browser shows: the editor and the preview show the JPG picture the
-// book carries beside each.
-void PageEditorTest::showsThePicturesOfAnSwfImport()
+// book carries beside each. Vector pages show as they are.
+void PageEditorTest::showsThePagesOfAnImport_data()
 {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("shown"); // the first page's file, as a pattern
+    QTest::newRow("SWF pages") << 0 << QStringLiteral("page\\/1\\.jpg");
+    QTest::newRow("vector pages") << 2 << QStringLiteral("page\\/1\\.svg");
+}
+
+void PageEditorTest::showsThePagesOfAnImport()
+{
+    QFETCH(int, format);
+    QFETCH(QString, shown);
     MainWindow window;
     LeafcraftAppDelegate controller(&window);
     window.setDelegate(&controller);
@@ -124,19 +135,17 @@ void PageEditorTest::showsThePicturesOfAnSwfImport()
     QVERIFY(import);
     QSignalSpy imported(import, &QDialog::finished);
     import->fileField()->setText(pdfFixture(QStringLiteral("links.pdf")));
-    import->formatChoice()->button(0)->click();
+    import->formatChoice()->button(format)->click();
     import->onImportAction();
     QTRY_COMPARE_WITH_TIMEOUT(imported.count(), 1, 180000);
     QCOMPARE(imported.at(0).at(0).toInt(), 1);
-    const QString shown = QStringLiteral("(function (i) { return !!i && i.complete && i.naturalWidth > 0 && /%1$/.test(i.src); })(%2)");
-    QVERIFY(waitForScript(window.webView(), shown.arg(QStringLiteral("page\\/1\\.jpg"),
-                                                      QStringLiteral("document.querySelector('.lc-slot .lc-page img')"))));
+    const QString check = QStringLiteral("(function (i) { return !!i && i.complete && i.naturalWidth > 0 && /%1$/.test(i.src); })(%2)");
+    QVERIFY(waitForScript(window.webView(), check.arg(shown, QStringLiteral("document.querySelector('.lc-slot .lc-page img')"))));
 
     window.action(QStringLiteral("editor"))->trigger();
     auto* editor = window.findChild<PageEditorWindow*>();
     QVERIFY(editor && editor->isVisible());
-    QVERIFY(waitForScript(editor->webView(), shown.arg(QStringLiteral("page\\/1\\.jpg"),
-                                                       QStringLiteral("document.getElementById('pe-page-picture')"))));
+    QVERIFY(waitForScript(editor->webView(), check.arg(shown, QStringLiteral("document.getElementById('pe-page-picture')"))));
     editor->reject();
     controller.removeFlashPreviewFolder();
 }

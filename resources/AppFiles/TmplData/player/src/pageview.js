@@ -230,10 +230,15 @@ Player.prototype.preload = function () {
     var v = this.viewOf(this.current);
     var lo = Math.max(1, Math.min.apply(null, v.pages) - step);
     var hi = Math.min(count, Math.max.apply(null, v.pages) + 2 * step);
+    var ahead = [];
     for (var n = lo; n <= hi; n++) {
         this.image(n);
-        this.rasterize(n);
+        ahead.push(n);
     }
+    // The pages a turn forward shows come first, then those backward; the open ones are painted.
+    var first = Math.min.apply(null, v.pages), last = Math.max.apply(null, v.pages);
+    var order = function (n) { return n > last ? n - last : n < first ? first - n + 0.5 : count; };
+    ahead.sort(function (a, b) { return order(a) - order(b); }).forEach(function (n) { self.rasterize(n); });
     this.images.forEach(function (img, n) {
         if (n < lo - 6 || n > hi + 6) {
             self.images.delete(n);
