@@ -80,7 +80,7 @@ async function once(url) {
     await page.goto(url);
     const open = await page.evaluate(() => window.LeafcraftBook.ready.then(() => window.LeafcraftBook.readyTime));
     await page.waitForTimeout(1500); // a reader looks at the page before turning it
-    const [turned, frame] = await page.evaluate(turn, 4);
+    const [turned, frame] = await page.evaluate(turn, 2); // the next spread
     await context.close();
     return { open, turned, frame };
 }

@@ -160,7 +160,8 @@ private:
         bool text = false;
         bool vector = false;
     };
-    // The files of a page asked for as SVG (see the rule in the .cpp) into `result`.
+    // The files of a page asked for as SVG into `result` (the rule for a picture instead is in
+    // PdfVectorPages.cpp).
     void convertVectorPage(const pdf::Document& doc, int pageNumber, ConvertedPage& result, PageFacts& facts);
     Rendered renderPage(const pdf::Document& doc, int pageNumber, const Wanted& wanted, Warnings& warnings) const;
     void checkPage(const pdf::Document* doc, int pageNumber) const;

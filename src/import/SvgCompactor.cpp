@@ -49,12 +49,11 @@ public:
         while (pos < svg.size()) {
             const qsizetype lt = svg.indexOf('<', pos);
             const qsizetype textEnd = lt < 0 ? svg.size() : lt;
-            if (textEnd > pos) {
-                const QByteArray text = svg.mid(pos, textEnd - pos);
-                if (!text.trimmed().isEmpty()) {
-                    endGlyphRun();
-                    sink() += text;
-                }
+            const char* from = svg.constData() + pos;
+            const char* to = svg.constData() + textEnd;
+            if (std::any_of(from, to, [](char c) { return !std::isspace(static_cast<unsigned char>(c)); })) {
+                endGlyphRun();
+                sink().append(from, to - from);
             }
             if (lt < 0)
                 break;

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace leafcraft::svg {
 
@@ -20,13 +21,18 @@ bool isNameChar(char c)
 
 qsizetype readTag(const QByteArray& s, qsizetype pos, Tag& tag)
 {
-    tag = Tag();
+    // The parts are views into `s` (no copies): a tag is used while `s` lives.
+    const auto part = [&s](qsizetype from, qsizetype length) { return QByteArray::fromRawData(s.constData() + from, length); };
+    tag.kind = Tag::Kind::Other;
+    tag.name.clear();
+    tag.raw.clear();
+    tag.attributes.clear();
     qsizetype i = pos + 1;
     if (i < s.size() && (s[i] == '!' || s[i] == '?')) {
         const qsizetype end = s.indexOf('>', i);
         if (end < 0)
             return -1;
-        tag.raw = s.mid(pos, end + 1 - pos);
+        tag.raw = part(pos, end + 1 - pos);
         return end + 1;
     }
     if (i < s.size() && s[i] == '/') {
@@ -34,14 +40,14 @@ qsizetype readTag(const QByteArray& s, qsizetype pos, Tag& tag)
         if (end < 0)
             return -1;
         tag.kind = Tag::Kind::Close;
-        tag.raw = s.mid(pos, end + 1 - pos);
-        tag.name = s.mid(i + 1, end - i - 1).trimmed();
+        tag.raw = part(pos, end + 1 - pos);
+        tag.name = part(i + 1, end - i - 1).trimmed();
         return end + 1;
     }
     const qsizetype nameStart = i;
     while (i < s.size() && isNameChar(s[i]))
         ++i;
-    tag.name = s.mid(nameStart, i - nameStart);
+    tag.name = part(nameStart, i - nameStart);
     tag.kind = Tag::Kind::Open;
     while (i < s.size()) {
         const char c = s[i];
@@ -60,7 +66,7 @@ qsizetype readTag(const QByteArray& s, qsizetype pos, Tag& tag)
         while (i < s.size() && isNameChar(s[i]))
             ++i;
         Attribute attribute;
-        attribute.name = s.mid(keyStart, i - keyStart);
+        attribute.name = part(keyStart, i - keyStart);
         while (i < s.size() && s[i] == ' ')
             ++i;
         if (i < s.size() && s[i] == '=') {
@@ -75,7 +81,7 @@ qsizetype readTag(const QByteArray& s, qsizetype pos, Tag& tag)
             const qsizetype end = s.indexOf(quote, i + 1);
             if (end < 0)
                 return -1;
-            attribute.value = s.mid(i + 1, end - i - 1);
+            attribute.value = part(i + 1, end - i - 1);
             i = end + 1;
         }
         tag.attributes.push_back(std::move(attribute));
@@ -160,17 +166,29 @@ bool writePath(QByteArray& out, const QByteArray& d, double sx, double sy, int d
 
 bool parseMatrix(const QByteArray& text, Matrix& m)
 {
-    const QByteArray t = text.trimmed();
-    if (!t.startsWith("matrix(") || !t.endsWith(')'))
+    // "matrix(a,b,c,d,e,f)", commas or blanks between the numbers.
+    const char* p = text.constData();
+    const char* end = p + text.size();
+    while (p < end && *p == ' ')
+        ++p;
+    if (end - p < 8 || std::strncmp(p, "matrix(", 7) != 0)
         return false;
-    const NumberList list = parseNumbers(t.mid(7, t.size() - 8));
-    if (!list.ok || list.items.size() != 6)
-        return false;
-    for (const NumberList::Item& item : list.items)
-        if (item.command)
+    p += 7;
+    double v[6];
+    for (double& x : v) {
+        while (p < end && (*p == ' ' || *p == ','))
+            ++p;
+        char* next = nullptr;
+        x = std::strtod(p, &next);
+        if (next == p || next > end || !std::isfinite(x))
             return false;
-    m = {list.items[0].value, list.items[1].value, list.items[2].value,
-         list.items[3].value, list.items[4].value, list.items[5].value};
+        p = next;
+    }
+    while (p < end && *p == ' ')
+        ++p;
+    if (p >= end || *p != ')')
+        return false;
+    m = {v[0], v[1], v[2], v[3], v[4], v[5]};
     return true;
 }
 

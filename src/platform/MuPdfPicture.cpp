@@ -14,7 +14,7 @@ namespace leafcraft::pdf {
 Bitmap decodePicture(const QByteArray& encoded, bool* hasAlpha)
 {
     // A context of its own: pictures are decoded on any thread, apart from any document.
-    fz_context* ctx = fz_new_context(nullptr, nullptr, FZ_STORE_UNLIMITED);
+    fz_context* ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
     if (!ctx)
         throw Error(ErrorKind::Internal, QStringLiteral("the PDF library cannot start (out of memory)"));
     fz_set_warning_callback(ctx, [](void*, const char*) {}, nullptr);
