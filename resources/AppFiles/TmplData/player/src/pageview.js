@@ -231,7 +231,14 @@ Player.prototype.preload = function () {
     var lo = Math.max(1, Math.min.apply(null, v.pages) - step);
     var hi = Math.min(count, Math.max.apply(null, v.pages) + 2 * step);
     var ahead = [];
+    // A drawing is read on the page's own thread: until the first pages are painted, only they are.
+    var waiting = this.readyTime === undefined;
+    if (waiting && !this.preloadAfterReady) {
+        this.preloadAfterReady = true;
+        this.ready.then(function () { self.preload(); }, function () {});
+    }
     for (var n = lo; n <= hi; n++) {
+        if (waiting && v.pages.indexOf(n) < 0 && isDrawing(this.cfg.pages[n - 1].normal)) continue;
         this.image(n);
         ahead.push(n);
     }
