@@ -60,11 +60,18 @@ ImportDialog::ImportDialog(QWidget* parent) : QDialog(parent)
     m_quality->addItems({tr("Best"), tr("High"), tr("Medium"), tr("Low"), tr("Smallest")});
 
     m_formatChoice = new QButtonGroup(this);
-    auto* swf = new QRadioButton(tr("SWF pages"), this);
+    auto* svg = new QRadioButton(tr("Vector (SVG)"), this);
+    svg->setToolTip(tr("Pages drawn as in the PDF: sharp at every zoom and a fraction of the bytes. "
+                       "A page that is lighter as a picture (a scan) becomes a JPG page."));
     auto* jpg = new QRadioButton(tr("JPG pages"), this);
+    jpg->setToolTip(tr("Every page a picture: the same in every browser, soft when zoomed."));
+    auto* swf = new QRadioButton(tr("SWF pages"), this);
+    swf->setToolTip(tr("Pages for the Flash player; browsers show the JPG picture beside each."));
     m_formatChoice->addButton(swf, 0);
     m_formatChoice->addButton(jpg, 1);
+    m_formatChoice->addButton(svg, 2);
     auto* formatRow = new QHBoxLayout;
+    formatRow->addWidget(svg);
     formatRow->addWidget(jpg);
     formatRow->addWidget(swf);
     formatRow->addStretch(1);
@@ -115,7 +122,7 @@ ImportDialog::ImportDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(m_progress);
     layout->addWidget(buttons);
 
-    m_controls = {m_ok, m_file, m_quality, all, some, swf, jpg, m_links, m_bookmarks, m_zoomPictures, m_allowText, m_browse};
+    m_controls = {m_ok, m_file, m_quality, all, some, svg, swf, jpg, m_links, m_bookmarks, m_zoomPictures, m_allowText, m_browse};
 
     connect(m_ok, &QPushButton::clicked, this, &ImportDialog::onImportAction);
     connect(cancel, &QPushButton::clicked, this, &ImportDialog::onCancelAction);
@@ -144,7 +151,7 @@ ImportDialog::ImportDialog(QWidget* parent) : QDialog(parent)
     if (QAbstractButton* b = m_formatChoice->button(s.importType()))
         b->setChecked(true);
     else
-        swf->setChecked(true);
+        svg->setChecked(true);
 
     m_progressObserver = ScopedObserver(
         NotificationCenter::defaultCenter(), QStringLiteral("ImportProgressInfoMSG"), nullptr,
@@ -292,7 +299,7 @@ void ImportDialog::operationFinished()
                 m_result.pageWidth = int(width);
                 m_result.pageHeight = int(height);
                 AppSettings& s = AppSettings::instance();
-                if (s.importType() == 1) {
+                if (s.importType() != 0) { // JPG and SVG books measure pages as JPG pictures
                     s.setPageWidth(m_result.pageWidth * 2);
                     s.setPageHeight(m_result.pageHeight * 2);
                     s.saveSettings();

@@ -220,6 +220,13 @@ class Page:
         self.rotate = 0
         self.ops = []
         self.annots = []
+        self.pictures = []  # (name, width px, height px, RGB bytes)
+
+    def picture(self, x, y, w, h, width_px, height_px, rgb):
+        """Draws an RGB picture of width_px x height_px pixels into the box (x, y, w, h)."""
+        name = "Im%d" % len(self.pictures)
+        self.pictures.append((name, width_px, height_px, rgb))
+        self.ops.append("q %g 0 0 %g %g %g cm /%s Do Q" % (w, h, x, y, name))
 
     def text(self, x, y, size, text, font="F1", grey=0.1):
         self.ops.append("%g g BT /%s %g Tf %g %g Td (%s) Tj ET" % (grey, font, size, x, y, pdf_text(text)))
@@ -268,8 +275,14 @@ def build(path, pages, outline=None, dests=None, security=None, title="Leafcraft
             elif kind == "named":
                 annot["Dest"] = Name(target)
             annots.append(w.add(annot))
+        resources = {"Font": {"F1": font, "F2": bold}}
+        if page.pictures:
+            resources["XObject"] = {name: w.add({"Type": Name("XObject"), "Subtype": Name("Image"), "Width": pw,
+                                                 "Height": ph, "ColorSpace": Name("DeviceRGB"),
+                                                 "BitsPerComponent": 8}, rgb)
+                                    for name, pw, ph, rgb in page.pictures}
         d = {"Type": Name("Page"), "Parent": pages_ref, "MediaBox": page.media, "Contents": content,
-             "Resources": {"Font": {"F1": font, "F2": bold}}}
+             "Resources": resources}
         if page.crop:
             d["CropBox"] = page.crop
         if page.rotate:

@@ -15,6 +15,8 @@ packages=(
     python3 python3-pil python3-numpy unzip zip poppler-utils time strace
     # the fonts of the generated manual the benchmarks read (scripts/make_manual.py)
     fonts-urw-base35
+    # bench/vector.sh: MuPDF's own picture of a page to measure sharpness against
+    mupdf-tools
     nodejs npm chromium firefox-esr xvfb xauth fonts-dejavu-core
     # the user manual, rendered at build time
     weasyprint python3-markdown

@@ -45,10 +45,12 @@
     function num(el, name) { return parseFloat(el.getAttribute(name)); }
     function clamp(v, lo, hi) { return Math.min(hi, Math.max(lo, v)); }
 
+    // The file a page picture names; for an SWF page, the JPG picture the book carries beside it
+    // (a browser shows no SWF). SVG pages show as they are.
     function pictureOf(page, name) {
         var items = page.getElementsByTagName('Item');
         for (var i = 0; i < items.length; i++)
-            if (items[i].getAttribute('name') === name) return items[i].textContent.trim();
+            if (items[i].getAttribute('name') === name) return items[i].textContent.trim().replace(/\.swf$/i, '.jpg');
         return '';
     }
 

@@ -14,6 +14,8 @@ struct PageFacts {
     // `text` is empty and nothing of the page's text may be published.
     bool textWithheld = false;
     pdf::PageText text;
+    // Why a page asked for as a drawing (SVG) was written as a picture; empty otherwise.
+    QString pictureInsteadOfVector;
 };
 
 } // namespace leafcraft

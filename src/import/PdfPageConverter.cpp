@@ -182,13 +182,6 @@ ToolRun runTool(const QString& program, const QStringList& arguments)
 
 } // namespace
 
-struct PdfPageConverter::Rendered {
-    QByteArray pageJpeg;  // the page at twice its size
-    QByteArray thumbJpeg; // the thumbnail
-    QByteArray zoomJpeg;  // the page at twice the page picture's size
-    pdf::PageText text;
-};
-
 PdfPageConverter::PdfPageConverter(QString pdfPath, std::shared_ptr<pdf::Document> pdfDocument, int quality)
     : PageConverter(std::move(pdfPath), std::move(pdfDocument), quality)
 {
@@ -293,7 +286,21 @@ QString PdfPageConverter::swfSizeToolPath()
 
 PageFormat PdfPageConverter::importFormat()
 {
-    return BookSettings::shared().importType() == 0 ? PageFormat::Swf : PageFormat::Jpg;
+    switch (BookSettings::shared().importType()) {
+    case 0: return PageFormat::Swf;
+    case 2: return PageFormat::Svg;
+    default: return PageFormat::Jpg;
+    }
+}
+
+int PdfPageConverter::importType(PageFormat format)
+{
+    switch (format) {
+    case PageFormat::Swf: return 0;
+    case PageFormat::Svg: return 2;
+    case PageFormat::Jpg: break;
+    }
+    return 1;
 }
 
 void PdfPageConverter::checkPage(const pdf::Document* doc, int pageNumber) const
@@ -320,7 +327,8 @@ PdfPageConverter::Rendered PdfPageConverter::renderPage(const pdf::Document& doc
         double w = 0, h = 0;
         doc.displaySize(pageNumber - 1, &w, &h);
         pdf::RenderRequest request;
-        if (wanted.pageJpeg || wanted.thumb || wanted.zoom) {
+        request.vector = wanted.vector;
+        if (wanted.pageJpeg || wanted.zoom) {
             const QSize size = pictureSize(pageNumber, w, h, &warnings);
             request.width = size.width();
             request.height = size.height();
@@ -344,6 +352,7 @@ PdfPageConverter::Rendered PdfPageConverter::renderPage(const pdf::Document& doc
             warnings.add(QStringLiteral("page %1").arg(pageNumber),
                          QStringLiteral("drawn despite errors in the file: %1").arg(page.picture.problems.mid(0, 3).join(QStringLiteral("; "))));
         out.text = std::move(page.text);
+        out.svg = std::move(page.svg);
     } catch (const Error& e) {
         if (e.kind() == ErrorKind::Output)
             throw;
@@ -370,6 +379,16 @@ ConvertedPage PdfPageConverter::convertPage(int pageNumber, PageFormat format, c
     facts->textWithheld = !m_textWanted;
     if (doc)
         doc->displaySize(pageNumber - 1, &facts->width, &facts->height);
+
+    if (format == PageFormat::Svg) {
+        if (!doc) {
+            result.warnings.add(where, QStringLiteral("the PDF is not open; no pictures were made"));
+            return result;
+        }
+        convertVectorPage(*doc, pageNumber, result, *facts);
+        result.facts = std::move(facts);
+        return result;
+    }
 
     Rendered rendered;
     if (format == PageFormat::Swf) {

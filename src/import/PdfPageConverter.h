@@ -1,9 +1,10 @@
 // The page converter of PDF imports. For every page it makes, inside its own work folder:
 //
-//   page file       "<n>.swf" (made by the pdf2swf tool) or "<n>.jpg" (rendered here)
+//   page file       "<n>.swf" (made by the pdf2swf tool), "<n>.jpg" (rendered here) or "<n>.svg"
+//                   (drawn here; see convertVectorPage for when a picture serves instead)
 //   thumbnail       "<ddMMYYHHmmss><n>.jpg", fitting a 180 x 180 box
 //   mobile picture  "<n>_mobile.jpg", the page picture itself unless that is far larger than
-//                   a phone screen needs (see phonePictureSize)
+//                   a phone screen needs (see phonePictureSize); for a drawn page, the drawing
 //
 // Pages are rendered at twice their size in points (144 dpi) and encoded at `quality`
 // percent. Each page is read once: the page file, the mobile picture and the thumbnail all
@@ -32,7 +33,9 @@
 
 namespace leafcraft {
 
-enum class PageFormat { Swf, Jpg };
+// Svg: drawn pages (text as outlines, pictures as JPEG), each page that is lighter as a picture
+// written as Jpg instead.
+enum class PageFormat { Swf, Jpg, Svg };
 
 // The files of one converted page. A path is set even when its file could not be made;
 // `warnings` then says why.
@@ -61,7 +64,7 @@ public:
     // cannot be rendered is not an exception: its files are missing and `warnings` says so.
     ConvertedPage convertPage(int pageNumber, PageFormat format, const pdf::Document* document = nullptr);
 
-    // The page file in the format the user settings' ImportType chooses (0 SWF, else JPG).
+    // The page file in the format the user settings' ImportType chooses (see importFormat).
     // Also prepares the page's mobile picture and thumbnail from the same rendering, so the
     // calls below do not render the page again.
     QString generatePage(int pageNumber) override;
@@ -104,8 +107,10 @@ public:
     static QString pdf2swfToolPath();
     static QString swfSizeToolPath();
 
-    // ImportType of the user settings as a page format.
+    // ImportType of the user settings as a page format: 0 SWF, 2 SVG, anything else JPG.
     static PageFormat importFormat();
+    // The ImportType value of a page format.
+    static int importType(PageFormat format);
     // "ddMMYYHHmmss": day, month, two-digit ISO week-based year, hour, minute, second.
     static QString timeStamp(const QDateTime& time);
     // Pixels for a length in points rendered at `dpi` (rounded, at least 1). Lengths come
@@ -133,11 +138,19 @@ public:
     QByteArray phonePicture(const QByteArray& pageJpeg) const;
 
     static constexpr int kThumbBox = 180;
+    // A drawn page with more paths, glyphs and pictures than this is written as a picture.
+    static constexpr int kMaxVectorElements = 40000;
     static constexpr int kPhoneWidth = 1242;
     static constexpr int kPhoneHeight = 2688;
 
 private:
-    struct Rendered;
+    struct Rendered {
+        QByteArray pageJpeg;  // the page at twice its size
+        QByteArray thumbJpeg; // the thumbnail
+        QByteArray zoomJpeg;  // the page at twice the page picture's size
+        pdf::PageText text;
+        QByteArray svg; // the page drawn, as the PDF back-end writes it
+    };
     // Page `pageNumber` rendered at twice its size as a JPEG; empty when it cannot be rendered.
     QByteArray pagePicture(int pageNumber) const;
     struct Wanted {
@@ -145,7 +158,11 @@ private:
         bool thumb = false;
         bool zoom = false;
         bool text = false;
+        bool vector = false;
     };
+    // The files of a page asked for as SVG into `result` (the rule for a picture instead is in
+    // PdfVectorPages.cpp).
+    void convertVectorPage(const pdf::Document& doc, int pageNumber, ConvertedPage& result, PageFacts& facts);
     Rendered renderPage(const pdf::Document& doc, int pageNumber, const Wanted& wanted, Warnings& warnings) const;
     void checkPage(const pdf::Document* doc, int pageNumber) const;
     bool isSizePage(int pageNumber);

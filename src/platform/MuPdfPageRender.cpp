@@ -198,13 +198,15 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
     unsigned char* pictureSamples = picture ? samplesOf(out.picture) : nullptr;
     unsigned char* largeSamples = large ? samplesOf(out.large) : nullptr;
     unsigned char* thumbSamples = thumb ? samplesOf(out.thumb) : nullptr;
-    const int consumers = int(picture) + int(large) + int(request.text) + int(thumb);
+    const int consumers = int(picture) + int(large) + int(request.text) + int(thumb) + int(request.vector);
 
     fz_page* fzPage = nullptr;
     fz_display_list* list = nullptr;
     fz_pixmap* pixmap = nullptr;
     fz_device* device = nullptr;
     fz_stext_page* text = nullptr;
+    fz_buffer* svg = nullptr;
+    fz_output* svgOut = nullptr;
     float frameWidth = 0, frameHeight = 0;
     bool failed = false;
     fz_cookie cookie{};
@@ -216,6 +218,8 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
     fz_var(pixmap);
     fz_var(device);
     fz_var(text);
+    fz_var(svg);
+    fz_var(svgOut);
     fz_var(frameWidth);
     fz_var(frameHeight);
     fz_try(ctx)
@@ -240,7 +244,7 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
             fz_drop_device(ctx, device);
             device = nullptr;
         }
-        for (int pass = 0; pass < 4; ++pass) {
+        for (int pass = 0; pass < 5; ++pass) {
             fz_matrix m = ctm;
             if (pass == 0 && picture) {
                 pixmap = fz_new_pixmap_with_data(ctx, fz_device_rgb(ctx), request.width, request.height, nullptr, 0,
@@ -256,6 +260,12 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
                                                  nullptr, 0, request.thumbWidth * 3, thumbSamples);
                 device = fz_new_draw_device(ctx, fz_identity, pixmap);
                 m = fz_concat(ctm, fz_scale(request.thumbWidth / frameWidth, request.thumbHeight / frameHeight));
+            } else if (pass == 4 && request.vector) {
+                // In points, whatever the pictures' frame: the drawing scales itself.
+                svg = fz_new_buffer(ctx, 64 * 1024);
+                svgOut = fz_new_output_with_buffer(ctx, svg);
+                device = fz_new_svg_device(ctx, svgOut, bw, bh, FZ_SVG_TEXT_AS_PATH, 1);
+                m = fz_translate(-bounds.x0, -bounds.y0);
             } else if (pass == 2 && request.text) {
                 text = fz_new_stext_page(ctx, fz_make_rect(0, 0, frameWidth, frameHeight));
                 device = fz_new_stext_device(ctx, text, nullptr);
@@ -271,6 +281,11 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
             fz_close_device(ctx, device);
             fz_drop_device(ctx, device);
             device = nullptr;
+            if (svgOut) {
+                fz_close_output(ctx, svgOut);
+                fz_drop_output(ctx, svgOut);
+                svgOut = nullptr;
+            }
             fz_drop_pixmap(ctx, pixmap);
             pixmap = nullptr;
         }
@@ -278,6 +293,7 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
     fz_always(ctx)
     {
         fz_drop_device(ctx, device);
+        fz_drop_output(ctx, svgOut);
         fz_drop_pixmap(ctx, pixmap);
         fz_drop_display_list(ctx, list);
         fz_drop_page(ctx, fzPage);
@@ -294,6 +310,12 @@ bool renderPageOnce(fz_context* ctx, fz_document* doc, int page, const RenderReq
             ? QStringLiteral("drawing it needs more than %1 MB of memory").arg(kPageMemoryBudget >> 20)
             : QStringLiteral("drawing it takes longer than %1 s").arg(seconds);
     }
+    if (!failed && svg) {
+        unsigned char* data = nullptr;
+        const size_t length = fz_buffer_storage(ctx, svg, &data);
+        out.svg = QByteArray(reinterpret_cast<const char*>(data), qsizetype(length));
+    }
+    fz_drop_buffer(ctx, svg);
     if (!failed && text) {
         try {
             out.text = collectText(text, frameWidth, frameHeight);

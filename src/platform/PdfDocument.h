@@ -59,8 +59,8 @@ struct PageText {
 };
 
 // What renderPage is asked for: the picture of `width` x `height` pixels (none when either is
-// 0), a large picture of twice that size, the page's text, and a small picture of
-// `thumbWidth` x `thumbHeight` (none when either is 0).
+// 0), a large picture of twice that size, the page's text, a small picture of
+// `thumbWidth` x `thumbHeight` (none when either is 0), and the page as a drawing.
 struct RenderRequest {
     int width = 0;
     int height = 0;
@@ -68,6 +68,7 @@ struct RenderRequest {
     bool text = false;
     int thumbWidth = 0;
     int thumbHeight = 0;
+    bool vector = false;
 };
 
 struct RenderedPage {
@@ -75,7 +76,15 @@ struct RenderedPage {
     Bitmap large; // empty when not asked for, or when it would exceed the picture size limit
     PageText text;
     Bitmap thumb;
+    // The page as an SVG document in points, as displayed: text drawn as the outlines of its
+    // glyphs (each glyph defined once and placed with <use>), pictures inline as data: URIs.
+    QByteArray svg;
 };
+
+// A picture decoded from a JPEG or PNG file's bytes, on white. `hasAlpha` tells that the picture
+// has transparent parts, which a picture on white loses. Throws Error(BadInput) for bytes that
+// are no readable picture or one of more than kMaxRenderPixels pixels.
+Bitmap decodePicture(const QByteArray& encoded, bool* hasAlpha);
 // The largest picture render() makes, in pixels (3 bytes each); callers scale larger pages
 // down to fit. A0 at 144 dpi is about half of this.
 constexpr qint64 kMaxRenderPixels = 64ll * 1000 * 1000;

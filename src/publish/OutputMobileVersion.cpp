@@ -77,7 +77,9 @@ bool OutputMobileVersion::copyPicturesToMobileFolder()
     if (!m_pageSource)
         return false;
     for (const auto& page : m_pageSource->mobilePages()) {
-        const QString name = QStringLiteral("%1.jpg").arg(page->pageIndex());
+        // A drawn page (SVG) serves phones as it is.
+        const bool drawn = page->pageFilePath().endsWith(QLatin1String(".svg"), Qt::CaseInsensitive);
+        const QString name = QStringLiteral("%1.%2").arg(page->pageIndex()).arg(drawn ? QStringLiteral("svg") : QStringLiteral("jpg"));
         // A phone picture that is the page picture already in the book is shared, not copied.
         if (sameBytes(page->pageFilePath(), m_saveFolder + QLatin1String("/files/page/") + name)) {
             m_pictures << QLatin1String("../files/page/") + name;
@@ -88,7 +90,7 @@ bool OutputMobileVersion::copyPicturesToMobileFolder()
             m_warnings.add(page->pageFilePath(), QStringLiteral("the phone picture of page %1 could not be copied: %2")
                                                      .arg(page->pageIndex())
                                                      .arg(problem));
-            m_failedFiles << QStringLiteral("files/mobile/%1.jpg").arg(page->pageIndex());
+            m_failedFiles << QStringLiteral("files/mobile/") + name;
             continue;
         }
         m_pictures << QLatin1String("../files/mobile/") + name;

@@ -7,6 +7,7 @@
 #include "import/PageSource.h"
 #include "import/ImportPDFOperation.h"
 #include "import/PdfPageConverter.h"
+#include "import/PageFacts.h"
 #include "import/SwfFile.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
@@ -27,10 +28,25 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <QThread>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
 namespace leafcraft {
+
+namespace {
+
+PageFormat pageFormat(PublishOptions::PageFormat format)
+{
+    switch (format) {
+    case PublishOptions::PageFormat::Swf: return PageFormat::Swf;
+    case PublishOptions::PageFormat::Svg: return PageFormat::Svg;
+    case PublishOptions::PageFormat::Jpg: break;
+    }
+    return PageFormat::Jpg;
+}
+
+} // namespace
 
 PublishJob::PublishJob(PublishOptions options) : m_options(std::move(options)) {}
 
@@ -164,7 +180,7 @@ void PublishJob::prepare()
 
     // Settings of our own: a fresh store, never the user's remembered choices.
     m_settings = std::make_unique<BookSettings>();
-    m_settings->setImportType(o.format == PublishOptions::PageFormat::Jpg ? 1 : 0);
+    m_settings->setImportType(PdfPageConverter::importType(pageFormat(o.format)));
     m_workingFolder = FileUtility::makePrivateTempFolder(QStringLiteral("LeafcraftPublish"));
     if (!QFileInfo(m_workingFolder).isDir())
         throw Error(ErrorKind::Output, QStringLiteral("cannot create a working folder"), m_workingFolder);
@@ -187,7 +203,7 @@ void PublishJob::import()
     operation.setImportBookmarks(o.bookmarks);
     operation.setZoomPictures(o.zoomPictures);
     operation.setAllowText(o.allowText);
-    const PageFormat format = o.format == PublishOptions::PageFormat::Jpg ? PageFormat::Jpg : PageFormat::Swf;
+    const PageFormat format = pageFormat(o.format);
     PdfPageSource::Backend backend;
     backend.openDocument = [](const QString& path) { return pdf::openDocument(path); };
     backend.createConverter = [format](const QString& path, std::shared_ptr<pdf::Document> document, int quality)
@@ -226,6 +242,19 @@ void PublishJob::import()
     m_outline = operation.outline();
     m_warnings.append(operation.warnings());
     m_leftOutPages = operation.failedPages();
+    for (const auto& page : m_pageSource->pages()) {
+        const PageFacts* facts = page->facts().get();
+        if (!facts || facts->pictureInsteadOfVector.isEmpty())
+            continue;
+        // Counted by reason, the reason's figure in brackets left out.
+        const QString reason = facts->pictureInsteadOfVector.section(QStringLiteral(" ("), 0, 0);
+        auto same = std::find_if(m_pictureFallbacks.begin(), m_pictureFallbacks.end(),
+                                 [&reason](const QPair<QString, int>& r) { return r.first == reason; });
+        if (same == m_pictureFallbacks.end())
+            m_pictureFallbacks.append({reason, 1});
+        else
+            ++same->second;
+    }
 
     // What the application does when an import ends: the first page's size into the
     // template, and the size of the page files in pixels into the settings: for JPG pages

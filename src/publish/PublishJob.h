@@ -26,7 +26,7 @@ class PageLinks;
 class Template;
 
 struct PublishOptions {
-    enum class PageFormat { Jpg, Swf };
+    enum class PageFormat { Jpg, Swf, Svg };
 
     QString inputPdf;
     QString outputFolder;
@@ -110,6 +110,8 @@ public:
     const Warnings& warnings() const { return m_warnings; }
     // Pages of the range that could not be rendered and were left out (keepGoing), ascending.
     const std::vector<int>& leftOutPages() const { return m_leftOutPages; }
+    // SVG books: the pages written as pictures instead, counted by the reason why.
+    const QList<QPair<QString, int>>& pictureFallbacks() const { return m_pictureFallbacks; }
 
 private:
     void report(PublishProgress::Stage stage, const QString& step = QString(), int done = 0, int total = 0);
@@ -124,6 +126,7 @@ private:
     std::shared_ptr<Outline> m_outline;
     std::vector<int> m_neededPages;
     std::vector<int> m_leftOutPages;
+    QList<QPair<QString, int>> m_pictureFallbacks;
     int m_pageCount = 0;
     int m_pageWidth = 0;
     int m_pageHeight = 0;

@@ -39,7 +39,7 @@ public:
     void setMobileType(std::int32_t v) { m_mobileType = v; }
     std::int32_t outputType() const { return m_outputType; }
     void setOutputType(std::int32_t v) { m_outputType = v; }
-    // 0: pages become SWF movies, 1: JPEG pictures.
+    // 0: pages become SWF movies, 1: JPEG pictures, 2: SVG drawings (the default).
     std::int32_t importType() const { return m_importType; }
     void setImportType(std::int32_t v) { m_importType = v; }
     // The size of the page files in pixels, as the last import measured it; written by the
@@ -56,7 +56,7 @@ protected:
     std::int32_t m_outputCreateMobile = 0;
     std::int32_t m_mobileType = 0;
     std::int32_t m_outputType = 0;
-    std::int32_t m_importType = 0;
+    std::int32_t m_importType = 2;
     std::atomic<std::int32_t> m_pageWidth{0};
     std::atomic<std::int32_t> m_pageHeight{0};
 };

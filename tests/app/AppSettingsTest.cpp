@@ -73,9 +73,10 @@ TEST_P(AppSettingsStoredIntegers, LoadOrKeepZero)
     if (c.stored.isValid())
         platform.prefs.setValue(QLatin1String(c.key), c.stored);
     AppSettings s;
-    const int values[] = {s.importPageRangeType(), s.importQualityLevel(), s.importLinks(), s.pageWidth()};
-    const char* keys[] = {"importPageRangeType", "importQualityLevel", "importLinks", "PageWidth"};
-    for (int i = 0; i < 4; ++i) {
+    const int values[] = {s.importPageRangeType(), s.importQualityLevel(), s.importLinks(), s.pageWidth(),
+                          s.importType()};
+    const char* keys[] = {"importPageRangeType", "importQualityLevel", "importLinks", "PageWidth", "ImportType"};
+    for (int i = 0; i < 5; ++i) {
         if (std::string(keys[i]) == c.key) {
             EXPECT_EQ(values[i], c.expected);
         }
@@ -92,7 +93,10 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredCase{"missing", "importLinks", QVariant(), 0},
                       StoredCase{"not_a_number", "importLinks", QVariant(QStringLiteral("yes")), 0},
                       StoredCase{"beyond_32_bits", "importQualityLevel", QVariant(qlonglong(1) << 40), 0},
-                      StoredCase{"stored_page_width_ignored", "PageWidth", QVariant(800), 1080}),
+                      StoredCase{"stored_page_width_ignored", "PageWidth", QVariant(800), 1080},
+                      // New users get drawn (SVG) pages; a remembered SWF choice stays.
+                      StoredCase{"new_user_draws_pages", "ImportType", QVariant(), 2},
+                      StoredCase{"remembered_swf_kept", "ImportType", QVariant(0), 0}),
     [](const ::testing::TestParamInfo<StoredCase>& info) { return std::string(info.param.label); });
 
 } // namespace

@@ -31,7 +31,7 @@ export async function launchBrowser(viewport = { width: 1200, height: 800 }) {
 
 const TYPES = {
     '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8', '.css': 'text/css',
-    '.xml': 'application/xml', '.jpg': 'image/jpeg', '.png': 'image/png', '.gif': 'image/gif',
+    '.xml': 'application/xml', '.jpg': 'image/jpeg', '.png': 'image/png', '.gif': 'image/gif', '.svg': 'image/svg+xml',
     '.mp3': 'audio/mpeg', '.wav': 'audio/wav', '.pdf': 'application/pdf'
 };
 

@@ -81,6 +81,38 @@ for (const origin of ['file', 'http']) {
             await page.close();
         });
 
+        test('shows drawn (SVG) pages and zooms them to the last step', async () => {
+            const page = await open(books.svg);
+            const shown = () => page.evaluate(() => [...document.querySelectorAll('.lc-slot .lc-page img')]
+                .map((i) => [i.getAttribute('src'), i.complete && i.naturalWidth > 0]));
+            await page.waitForFunction(() => [...document.querySelectorAll('.lc-slot .lc-page img')].every((i) => i.complete));
+            assert.deepEqual(await shown(), [['files/page/1.svg', true]]);
+            await page.evaluate(() => LeafcraftBook.goToPage(2));
+            await page.waitForFunction(() => [...document.querySelectorAll('.lc-slot .lc-page img')].every((i) => i.complete));
+            assert.deepEqual(await shown(), [['files/page/2.svg', true], ['files/page/3.svg', true]]);
+            // Pages near the open ones are painted once into bitmaps of their shown size; the next
+            // pages shown show those.
+            await page.waitForTimeout(1000);
+            await page.evaluate(() => LeafcraftBook.goToPage(4));
+            const rasters = await page.evaluate(() => [...document.querySelectorAll('.lc-slot .lc-page')].map((p) => {
+                const c = p.querySelector('canvas.lc-page-raster');
+                return c ? Math.abs(c.width - p.getBoundingClientRect().width * devicePixelRatio) < 2 : 'no bitmap';
+            }));
+            assert.deepEqual(rasters, [true, true]);
+            // Every zoom step is open to a drawing, however few pixels its own size has.
+            await page.click('[data-lc-button="Zoom"]');
+            const zoomIn = page.locator('.lc-zoom-tools button').first();
+            for (let i = 0; i < 2; i++) await zoomIn.click();
+            assert.ok(await zoomIn.isDisabled());
+            const over = await page.evaluate(() => {
+                const img = document.querySelector('.lc-zoom-img');
+                return img.getBoundingClientRect().width * devicePixelRatio / img.naturalWidth;
+            });
+            assert.ok(over > 1.2, `shown at ${over} times its own size`);
+            assert.deepEqual(page.errors, []);
+            await page.close();
+        });
+
         test('flips forward and back with the API, the keyboard and clicks', async () => {
             const page = await open(books.ltr);
             assert.deepEqual(await slots(page), [0, 1], 'the cover stands alone on the right');

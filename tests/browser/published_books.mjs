@@ -67,6 +67,7 @@ function publishedByCli(cli, work) {
         '--set', 'BaseColor=0x804000', ...extra], { stdio: ['ignore', 'pipe', 'pipe'] });
     publish('ltr', []);
     publish('rtl', ['--set', 'direction=Left']);
+    publish('svg', ['--format', 'svg']);
     // The reading direction reaches the player through Mobility's direction.
     const rtlConfig = execFileSync(cli, ['config', 'decode', path.join(work, 'rtl', 'files', 'config.xml')], { encoding: 'utf8' });
     if (!/<Mobility direction="left"/.test(rtlConfig))
@@ -82,6 +83,7 @@ function publishedByCli(cli, work) {
         source: `published by ${path.relative(repoRoot, cli)} from links.pdf; right-to-left book published`,
         ltr: 'ltr',
         rtl: 'rtl',
+        svg: 'svg',
         pageCount: facts.pageCount,
         linkPage: web.page,
         webLink: { href: web.url, x: x0 / pw, y: 1 - y1 / ph, width: (x1 - x0) / pw, height: (y1 - y0) / ph },

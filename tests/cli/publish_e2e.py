@@ -175,6 +175,36 @@ def swf_pages_get_a_picture_beside_them(ctx):
     assert items(page_els[0], "normal")[0].firstChild.data == "page/1.swf"
 
 
+@case
+def svg_pages_are_drawings_and_a_scan_stays_the_jpg_page(ctx):
+    svg_book, jpg_book = ctx.out("svg book"), ctx.out("same as jpg")
+    p = ctx.run(ctx.pdf("scanned.pdf"), "-o", svg_book, "--format", "svg", "--mobile", "flip")
+    assert "1 of 2 pages are pictures instead of drawings: 1 lighter as a picture" in p.stderr, p.stderr
+    ctx.run(ctx.pdf("scanned.pdf"), "-o", jpg_book)
+    page = lambda book, name: os.path.join(book, "files", "page", name)
+    with open(page(svg_book, "1.svg"), "rb") as f:
+        raw = f.read()
+    svg = xml.dom.minidom.parseString(raw).documentElement
+    assert svg.tagName == "svg" and svg.getAttribute("viewBox") == "0 0 612 792", raw[:200]
+    uses = svg.getElementsByTagName("use")
+    ids = {d.getAttribute("id") for d in svg.getElementsByTagName("path")}
+    assert len(uses) > 1000 and all(u.getAttribute("href")[1:] in ids for u in uses), "a glyph without outline"
+    places = [u.getAttribute(a) for u in uses for a in ("x", "y")]
+    assert all(re.fullmatch(r"-?\d*(\.\d{1,2})?", v) for v in places), "places finer than a hundredth of a point"
+    # Never worse than the JPG book: the text page is lighter, the scan is that book's very picture.
+    assert os.path.getsize(page(svg_book, "1.svg")) * 2 < os.path.getsize(page(jpg_book, "1.jpg"))
+    with open(page(svg_book, "2.jpg"), "rb") as a, open(page(jpg_book, "2.jpg"), "rb") as b:
+        assert a.read() == b.read()
+    assert not os.path.exists(page(svg_book, "2.svg"))
+    page_els = children(children(config_of(svg_book), "Pages")[0], "Page")
+    assert [items(e, "normal")[0].firstChild.data for e in page_els] == ["page/1.svg", "page/2.jpg"]
+    assert [items(e, "thumb")[0].firstChild.data for e in page_els] == ["thumb/1.jpg", "thumb/2.jpg"]
+    with open(os.path.join(svg_book, "mobile", "javascript", "main.js"), encoding="utf-8") as f:
+        phone = f.read()
+    assert 'bookConfig.pictures=["../files/page/1.svg","../files/mobile/2.jpg"]' in phone or \
+        'bookConfig.pictures=["../files/page/1.svg","../files/page/2.jpg"]' in phone, phone[-300:]
+
+
 def words_of(book, n):
     """The words of book page n as the player loads them: [[x, y, w, h, "word"], ...]."""
     with open(os.path.join(book, "files", "search", "words-%d.js" % n), encoding="utf-8") as f:

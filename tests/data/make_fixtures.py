@@ -20,6 +20,8 @@ Fixtures written into OUTDIR:
   contents.pdf      30 pages with a 2-level outline (a section "5.9" on page 20) and a bookmark into
                     another file; contents.json lists the outline.
   nocopy.pdf        RC4 128-bit, empty user password, permissions that forbid copying text.
+  scanned.pdf       a text page, then a page of 200 x 260 points that is one noisy picture of
+                    800 x 1040 pixels (a scan: lighter as a page picture than as vector).
 
 Hostile fixtures (make_hostile_fixtures), each small and each a lie about its size:
   huge-count.pdf    one real page under a page tree claiming /Count 2147483647.
@@ -163,6 +165,26 @@ def make_reader_fixtures(outdir):
           security=StandardSecurity(3, "", "owner", hashlib.md5(b"nocopy").digest(), no_copy))
 
 
+def scan_picture(width, height):
+    """A grey noise picture from a 61 x 61 tile: Flate packs it small, JPEG cannot."""
+    n = 12345
+    tile = []
+    for _ in range(61 * 61):
+        n = (n * 1103515245 + 12345) & 0x7FFFFFFF
+        tile.append(96 + (n >> 16) % 160)
+    rows = []
+    for y in range(height):
+        row = bytes(tile[(y % 61) * 61 + x % 61] for x in range(61))
+        rows.append((row * (width // 61 + 1))[:width])
+    return b"".join(bytes(v for v in row for _ in range(3)) for row in rows)
+
+
+def make_scanned(outdir):
+    scan = Page(200, 260)
+    scan.picture(0, 0, 200, 260, 800, 1040, scan_picture(800, 1040))
+    build(os.path.join(outdir, "scanned.pdf"), [text_page(1), scan])
+
+
 def make_hostile_fixtures(outdir):
     w = PdfWriter()
     catalog = w.reserve()
@@ -216,6 +238,7 @@ def main(argv):
         sys.stderr.write(__doc__)
         return 2
     make_fixtures(argv[1])
+    make_scanned(argv[1])
     make_hostile_fixtures(argv[1])
     return 0
 

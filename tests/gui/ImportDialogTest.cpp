@@ -69,8 +69,9 @@ void ImportDialogTest::rememberedOptionsFillTheControls_data()
     QTest::newRow("page range, JPG pages") << 1 << "2-3" << 3 << 1 << 0 << 1 << 1 << true << 3 << true << false << 1;
     QTest::newRow("all pages, SWF pages") << 0 << "4" << 0 << 0 << 1 << 0 << 0 << false << 0 << false << true << 0;
     QTest::newRow("smallest, both switches") << 1 << "1,5" << 4 << 1 << 1 << 0 << 1 << true << 4 << true << true << 0;
-    // Values no control offers fall back to the first choice; a switch is on only for 1.
-    QTest::newRow("out-of-range values") << 7 << "" << 9 << 2 << -1 << 5 << 0 << false << 0 << false << false << 0;
+    QTest::newRow("vector pages") << 0 << "" << 1 << 1 << 1 << 2 << 0 << false << 1 << true << true << 2;
+    // Values no control offers fall back to the first choice (vector pages); a switch is on only for 1.
+    QTest::newRow("out-of-range values") << 7 << "" << 9 << 2 << -1 << 5 << 0 << false << 0 << false << false << 2;
 }
 
 void ImportDialogTest::rememberedOptionsFillTheControls()
@@ -138,6 +139,7 @@ void ImportDialogTest::importTakesTheChosenPages_data()
     QTest::newRow("all pages although the range field holds text") << 0 << "2" << 1 << 5;
     QTest::newRow("range 2-3") << 1 << "2-3" << 1 << 2;
     QTest::newRow("range 4, SWF pages") << 1 << "4" << 0 << 1;
+    QTest::newRow("range 1-2, vector pages") << 1 << "1-2" << 2 << 2;
 }
 
 void ImportDialogTest::importTakesTheChosenPages()

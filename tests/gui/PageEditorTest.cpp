@@ -2,13 +2,17 @@
 // editor page's own buttons, the mouse and the keys in a real web view. With LEAFCRAFT_EDITOR_SCREENSHOT=FILE set it
 // also saves a picture of the editor with its placed items.
 #include "GuiTestSupport.h"
+#include "ImportDialog.h"
 #include "MainWindow.h"
 #include "PageEditorWindow.h"
 
 #include "app/AppController.h"
 #include "platform/Platform.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QButtonGroup>
+#include <QLineEdit>
 #include <QFile>
 #include <QRegularExpression>
 #include <QScreen>
@@ -67,6 +71,8 @@ class PageEditorTest : public QObject {
     Q_OBJECT
 private slots:
     void placesItemsAndSaves();
+    void showsThePagesOfAnImport_data();
+    void showsThePagesOfAnImport();
 };
 
 void PageEditorTest::placesItemsAndSaves()
@@ -153,6 +159,45 @@ void PageEditorTest::placesItemsAndSaves()
     const QRegularExpressionMatch image = QRegularExpression(QStringLiteral("name=\"Image\"[^>]*href=\"(editor/\\d{12}\\.jpg)\"")).match(saved);
     QVERIFY2(image.hasMatch(), qPrintable(saved));
     QVERIFY(QFileInfo(preview + QStringLiteral("/files/") + image.captured(1)).isFile());
+    controller.removePreviewFolder();
+}
+
+// SWF pages are no picture a browser shows: the editor and the preview show the JPG picture the
+// book carries beside each. Vector pages show as they are.
+void PageEditorTest::showsThePagesOfAnImport_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("shown"); // the first page's file, as a pattern
+    QTest::newRow("SWF pages") << 0 << QStringLiteral("page\\/1\\.jpg");
+    QTest::newRow("vector pages") << 2 << QStringLiteral("page\\/1\\.svg");
+}
+
+void PageEditorTest::showsThePagesOfAnImport()
+{
+    QFETCH(int, format);
+    QFETCH(QString, shown);
+    MainWindow window;
+    AppController controller(&window);
+    window.setDelegate(&controller);
+    controller.launch();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.action(QStringLiteral("import"))->trigger();
+    auto* import = window.findChild<ImportDialog*>();
+    QVERIFY(import);
+    QSignalSpy imported(import, &QDialog::finished);
+    import->fileField()->setText(pdfFixture(QStringLiteral("links.pdf")));
+    import->formatChoice()->button(format)->click();
+    import->onImportAction();
+    QTRY_COMPARE_WITH_TIMEOUT(imported.count(), 1, 180000);
+    QCOMPARE(imported.at(0).at(0).toInt(), 1);
+    const QString check = QStringLiteral("(function (i) { return !!i && i.complete && i.naturalWidth > 0 && /%1$/.test(i.src); })(%2)");
+    QVERIFY(waitForScript(window.webView(), check.arg(shown, QStringLiteral("document.querySelector('.lc-slot .lc-page img')"))));
+
+    window.action(QStringLiteral("editor"))->trigger();
+    auto* editor = window.findChild<PageEditorWindow*>();
+    QVERIFY(editor && editor->isVisible());
+    QVERIFY(waitForScript(editor->webView(), check.arg(shown, QStringLiteral("document.getElementById('pe-page-picture')"))));
+    editor->reject();
     controller.removePreviewFolder();
 }
 

@@ -53,7 +53,8 @@ TEST_F(ImportEndToEnd, importsPagesLinksAndBookmarksAndRemovesTheFilesWithThePag
         EXPECT_EQ(source.pages()[i]->pageIndex(), int(i) + 2);
         for (const BookPageList* list : {&source.pages(), &source.thumbPages(), &source.mobilePages()})
             EXPECT_GT(QFileInfo((*list)[i]->pageFilePath()).size(), 0) << (*list)[i]->pageFilePath().toStdString();
-        EXPECT_TRUE(source.pages()[i]->pageFilePath().endsWith(QStringLiteral("/%1.swf").arg(i + 2)));
+        // The default page format: drawings.
+        EXPECT_TRUE(source.pages()[i]->pageFilePath().endsWith(QStringLiteral("/%1.svg").arg(i + 2)));
     }
     EXPECT_EQ(source.normalPages().size(), 4u);
     const auto* pdfSource = dynamic_cast<const PdfPageSource*>(&source);

@@ -53,6 +53,8 @@ before(async () => {
             '--set', 'direction=Left', '--pages', '1-3', '--set', 'Thumbnail=Hide', '--set', 'Share=Hide'],
         { stdio: ['ignore', 'pipe', 'inherit'], env: { ...process.env, HOME: work } });
     }
+    publish('flipSvg', '--mobile', 'flip', '--format', 'svg', '--pages', '1-3');
+    publish('slideSvg', '--mobile', 'slide', '--format', 'svg', '--pages', '1-3');
     profile = fs.mkdtempSync(path.join(os.tmpdir(), 'leafcraft-chromium-'));
     context = await chromium.launchPersistentContext(profile, { executablePath: CHROMIUM, headless: true, args: ARGS, ...PHONE });
     server = await startServer(work);
@@ -272,6 +274,24 @@ describe('right-to-left phone versions', { skip }, () => {
             await page.tap('#btnContents');
             const last = flatten(facts.outline).pop();
             assert.equal(await page.locator('#sheet button', { hasText: last.title }).isDisabled(), last.destPage > 3);
+            assert.deepEqual(problems, []);
+            await page.close();
+        });
+    }
+});
+
+// Drawn pages: the phone shows the page's SVG, also in the zoom view a pinch opens.
+describe('drawn (SVG) pages on a phone', { skip }, () => {
+    for (const kind of ['flipSvg', 'slideSvg']) {
+        test(kind, async () => {
+            const { page, problems, requested } = await open(url('http', kind, 'mobile/index.html'));
+            assert.equal(await shownPage(page), 1);
+            assert.ok(requested.some((u) => /files\/page\/1\.svg$/.test(u)), requested.join(' '));
+            assert.ok(!requested.some((u) => /files\/(page|mobile)\/\d+\.jpg$/.test(u)), 'no page picture besides the drawing');
+            await gesture(page, (t) => [[0.4 - 0.3 * t, 0.5], [0.6 + 0.3 * t, 0.5]]);
+            await page.waitForFunction(() => { const i = document.querySelector('#zoom img'); return i && /\.svg$/.test(i.src) && i.complete; });
+            const scale = Number(await page.getAttribute('#zoom', 'data-scale'));
+            assert.ok(scale > 1.5, `pinched to ${scale}`);
             assert.deepEqual(problems, []);
             await page.close();
         });

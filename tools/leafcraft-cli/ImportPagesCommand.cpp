@@ -22,11 +22,11 @@ namespace leafcraft::cli {
 namespace {
 
 const char* const kHelp =
-    "Usage: leafcraft-cli import-pages PDF -o DIR [--format jpg|swf] [--quality N] [--jobs N] [--pages RANGE]\n"
+    "Usage: leafcraft-cli import-pages PDF -o DIR [--format jpg|svg|swf] [--quality N] [--jobs N] [--pages RANGE]\n"
     "\n"
     "Converts the pages of PDF into page files, thumbnails and mobile pictures in DIR.\n"
     "  -o DIR            the folder to fill (created when missing)\n"
-    "  --format jpg|swf  the page file format (default jpg)\n"
+    "  --format F        the page file format: jpg (default), svg or swf\n"
     "  --quality N       JPEG quality in percent, 1-100 (default 85)\n"
     "  --jobs N          pages converted at once (default and most: the number of processors)\n"
     "  --pages RANGE     the pages, for example 1-3,7 (default all)\n";
@@ -63,10 +63,12 @@ int run(const QStringList& args)
             const QString f = value();
             if (f == QLatin1String("jpg"))
                 format = PageFormat::Jpg;
+            else if (f == QLatin1String("svg"))
+                format = PageFormat::Svg;
             else if (f == QLatin1String("swf"))
                 format = PageFormat::Swf;
             else
-                throw Error(ErrorKind::Usage, QStringLiteral("--format is jpg or swf, not '%1'").arg(f));
+                throw Error(ErrorKind::Usage, QStringLiteral("--format is jpg, svg or swf, not '%1'").arg(f));
         } else if (a == QLatin1String("--quality"))
             quality = number(1, 100);
         else if (a == QLatin1String("--jobs"))

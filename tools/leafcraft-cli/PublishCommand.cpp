@@ -72,14 +72,18 @@ std::vector<PublishOption>& optionTable()
          [](PublishCommandLine& c, const QString& v) { c.job.pageRange = v; }},
         {"quality", '\0', "0..4", "Picture quality: 0 best (JPEG 100) to 4 smallest (JPEG 25); default 1.",
          [](PublishCommandLine& c, const QString& v) { c.job.qualityLevel = parseInt("quality", v, 0, 4); }},
-        {"format", '\0', "jpg|swf", "Page files: JPG pictures (default) or SWF files, each holding the page's picture.",
+        {"format", '\0', "jpg|svg|swf",
+         "Page files: JPG pictures (default), SVG drawings (sharp at every zoom; a page lighter as a "
+         "picture stays JPG) or SWF files holding the page's picture.",
          [](PublishCommandLine& c, const QString& v) {
              if (v == QLatin1String("jpg"))
                  c.job.format = PublishOptions::PageFormat::Jpg;
+             else if (v == QLatin1String("svg"))
+                 c.job.format = PublishOptions::PageFormat::Svg;
              else if (v == QLatin1String("swf"))
                  c.job.format = PublishOptions::PageFormat::Swf;
              else
-                 throw Error(ErrorKind::Usage, QStringLiteral("--format wants jpg or swf, not '%1'").arg(v));
+                 throw Error(ErrorKind::Usage, QStringLiteral("--format wants jpg, svg or swf, not '%1'").arg(v));
          }},
         {"zoom-pictures", '\0', "", "Also make zoom pictures at twice the page pictures' size, for sharp zooming.",
          [](PublishCommandLine& c, const QString&) { c.job.zoomPictures = true; }},
@@ -442,6 +446,23 @@ void publishBook(PublishJob& job, const PublishCommandLine& options, PublishRepo
     report.exitStatus = job.leftOutPages().empty() ? ExitOk : ExitPagesLeftOut;
 }
 
+// "leafcraft-cli: 2 of 40 pages are pictures instead of drawings: 1 lighter as a picture, ..."
+void reportPictureFallbacks(const PublishJob& job)
+{
+    int total = 0;
+    QStringList reasons;
+    for (const auto& [reason, count] : job.pictureFallbacks()) {
+        total += count;
+        reasons << QStringLiteral("%1 %2").arg(count).arg(reason);
+    }
+    if (total == 0 || !job.pageSource())
+        return;
+    err(QStringLiteral("leafcraft-cli: %1 of %2 pages are pictures instead of drawings: %3\n")
+            .arg(total)
+            .arg(job.pageSource()->pages().size())
+            .arg(reasons.join(QStringLiteral(", "))));
+}
+
 int runPublish(const QStringList& args)
 {
     QStringList valueOptions;
@@ -521,6 +542,8 @@ int runPublish(const QStringList& args)
     for (const Warning& w : job.warnings().list())
         err(QStringLiteral("leafcraft-cli: warning: %1\n").arg(w.text()));
     report.warnings.insert(report.warnings.begin(), job.warnings().list().begin(), job.warnings().list().end());
+    if (report.result == PublishReport::written())
+        reportPictureFallbacks(job);
     if (!options.jsonReport) {
         if (report.result == PublishReport::upToDate())
             err(QStringLiteral("leafcraft-cli: the book in %1 is up to date\n").arg(report.outputFolder));

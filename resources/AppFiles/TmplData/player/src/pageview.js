@@ -1,7 +1,7 @@
 // Page view: the geometry of the book on the stage, the pages shown together, their pictures and
 // links, and moving to another page.
 import { Player } from './player.js';
-import { h } from './dom.js';
+import { h, root } from './dom.js';
 
 // -- geometry ----------------------------------------------------------------------------
 
@@ -122,6 +122,7 @@ Player.prototype.pageView = function (n, withLinks, side) {
     img.src = page.normal || '';
     img.addEventListener('error', function () { el.classList.add('lc-page-missing'); });
     el.appendChild(img);
+    this.showRaster(el, n);
     if (withLinks) {
         page.links.forEach(function (link) {
             var a;
@@ -243,10 +244,82 @@ Player.prototype.preload = function () {
     var v = this.viewOf(this.current);
     var lo = Math.max(1, Math.min.apply(null, v.pages) - step);
     var hi = Math.min(count, Math.max.apply(null, v.pages) + 2 * step);
-    for (var n = lo; n <= hi; n++) this.image(n);
+    var ahead = [];
+    // A drawing is read on the page's own thread: until the first pages are painted, only they are.
+    var waiting = this.readyTime === undefined;
+    if (waiting && !this.preloadAfterReady) {
+        this.preloadAfterReady = true;
+        this.ready.then(function () { self.preload(); }, function () {});
+    }
+    for (var n = lo; n <= hi; n++) {
+        if (waiting && v.pages.indexOf(n) < 0 && isDrawing(this.cfg.pages[n - 1].normal)) continue;
+        this.image(n);
+        ahead.push(n);
+    }
+    // The pages a turn forward shows come first, then those backward; the open ones are painted.
+    var first = Math.min.apply(null, v.pages), last = Math.max.apply(null, v.pages);
+    var order = function (n) { return n > last ? n - last : n < first ? first - n + 0.5 : count; };
+    ahead.sort(function (a, b) { return order(a) - order(b); }).forEach(function (n) { self.rasterize(n); });
     this.images.forEach(function (img, n) {
-        if (n < lo - 6 || n > hi + 6) self.images.delete(n);
+        if (n < lo - 6 || n > hi + 6) {
+            self.images.delete(n);
+            self.rasters.delete(n);
+        }
     });
+};
+
+// -- drawn pages -------------------------------------------------------------------------
+
+// A drawn page (SVG) costs a browser many times a picture's work each time it is painted
+// afresh, as it is on a turning leaf and in a slot after a turn. So each drawn page near the
+// open ones is painted once, while the reader reads, into a bitmap of the size it is shown at
+// in device pixels (as sharp as the drawing there), and pages show that bitmap over their
+// drawing, which is then not painted. The zoom view and print show the drawing itself.
+export function isDrawing(url) {
+    return /\.svg([?#]|$)/i.test(url || '');
+}
+
+Player.prototype.rasterKey = function (n) {
+    var z = this.pageSize(n), ratio = root.devicePixelRatio || 1;
+    return Math.round(this.pageW * z.w / this.unitW * ratio) + 'x' + Math.round(this.pageH * z.h / this.unitH * ratio);
+};
+
+Player.prototype.rasterize = function (n) {
+    var self = this;
+    this.rasters = this.rasters || new Map();
+    if (!isDrawing(this.cfg.pages[n - 1].normal) || !this.pageW) return;
+    var key = this.rasterKey(n), known = this.rasters.get(n);
+    if (known && known.key === key) return;
+    var entry = { key: key, canvas: null };
+    this.rasters.set(n, entry);
+    var img = this.image(n);
+    var idle = root.requestIdleCallback || function (f) { return setTimeout(f, 30); };
+    // After the first pages are painted: they come first.
+    Promise.all([img.decode(), this.ready]).then(function () {
+        idle(function () {
+            if (self.rasters.get(n) !== entry) return;
+            var size = key.split('x').map(Number);
+            var canvas = document.createElement('canvas');
+            canvas.width = size[0];
+            canvas.height = size[1];
+            var g = canvas.getContext('2d');
+            g.fillStyle = '#fff';
+            g.fillRect(0, 0, size[0], size[1]);
+            g.drawImage(img, 0, 0, size[0], size[1]);
+            entry.canvas = canvas;
+        });
+    }, function () {});
+};
+
+Player.prototype.showRaster = function (el, n) {
+    var entry = this.rasters && this.rasters.get(n);
+    if (!entry || !entry.canvas || entry.key !== this.rasterKey(n)) return;
+    var canvas = h('canvas', { className: 'lc-page-raster', 'aria-hidden': 'true' });
+    canvas.width = entry.canvas.width;
+    canvas.height = entry.canvas.height;
+    canvas.getContext('2d').drawImage(entry.canvas, 0, 0);
+    el.insertBefore(canvas, el.firstChild.nextSibling);
+    el.classList.add('lc-rastered');
 };
 
 Player.prototype.whenPainted = function () {

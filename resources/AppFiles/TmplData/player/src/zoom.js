@@ -1,6 +1,7 @@
 // The zoomed view of the open pages.
 import { Player } from './player.js';
 import { h, icon } from './dom.js';
+import { isDrawing } from './pageview.js';
 
 // -- zoom --------------------------------------------------------------------------------
 
@@ -86,7 +87,9 @@ Player.prototype.renderZoom = function () {
         var atOne = self.pageW * (z.w / self.unitW) * zoomFactor(1);
         img.style.width = Math.round(atOne / zoomFactor(1) * factor) + 'px';
         img.style.aspectRatio = String(z.w / z.h);
+        var src = self.cfg.pages[n - 1].large || '';
         img.addEventListener('load', function () {
+            if (isDrawing(src)) return centre(); // drawn afresh at every size: no level runs out of pixels
             // Never past the picture's own pixels, except that the first step always enlarges
             // the page by half.
             var most = Math.max(img.naturalWidth / pixelRatio(), 1.5 * atOne / zoomFactor(1));
@@ -95,7 +98,7 @@ Player.prototype.renderZoom = function () {
             update();
             centre();
         });
-        img.src = self.cfg.pages[n - 1].large || '';
+        img.src = src;
         var framed = h('div', { className: 'lc-zoom-page' }, [self.zoomSheet(img, n)]);
         self.zoomInner.appendChild(framed);
         self.addZoomText(framed, n);

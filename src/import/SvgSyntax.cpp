@@ -1,0 +1,242 @@
+#include "import/SvgSyntax_p.h"
+
+#include "import/SvgCompactor.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace leafcraft::svg {
+
+namespace {
+
+bool isNameChar(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '-' || c == '_' || c == '.';
+}
+
+} // namespace
+
+qsizetype readTag(const QByteArray& s, qsizetype pos, Tag& tag)
+{
+    // The parts are views into `s` (no copies): a tag is used while `s` lives.
+    const auto part = [&s](qsizetype from, qsizetype length) { return QByteArray::fromRawData(s.constData() + from, length); };
+    tag.kind = Tag::Kind::Other;
+    tag.name.clear();
+    tag.raw.clear();
+    tag.attributes.clear();
+    qsizetype i = pos + 1;
+    if (i < s.size() && (s[i] == '!' || s[i] == '?')) {
+        const qsizetype end = s.indexOf('>', i);
+        if (end < 0)
+            return -1;
+        tag.raw = part(pos, end + 1 - pos);
+        return end + 1;
+    }
+    if (i < s.size() && s[i] == '/') {
+        const qsizetype end = s.indexOf('>', i);
+        if (end < 0)
+            return -1;
+        tag.kind = Tag::Kind::Close;
+        tag.raw = part(pos, end + 1 - pos);
+        tag.name = part(i + 1, end - i - 1).trimmed();
+        return end + 1;
+    }
+    const qsizetype nameStart = i;
+    while (i < s.size() && isNameChar(s[i]))
+        ++i;
+    tag.name = part(nameStart, i - nameStart);
+    tag.kind = Tag::Kind::Open;
+    while (i < s.size()) {
+        const char c = s[i];
+        if (c == '>') {
+            return i + 1;
+        }
+        if (c == '/' && i + 1 < s.size() && s[i + 1] == '>') {
+            tag.kind = Tag::Kind::Empty;
+            return i + 2;
+        }
+        if (!isNameChar(c)) {
+            ++i;
+            continue;
+        }
+        const qsizetype keyStart = i;
+        while (i < s.size() && isNameChar(s[i]))
+            ++i;
+        Attribute attribute;
+        attribute.name = part(keyStart, i - keyStart);
+        while (i < s.size() && s[i] == ' ')
+            ++i;
+        if (i < s.size() && s[i] == '=') {
+            ++i;
+            while (i < s.size() && s[i] == ' ')
+                ++i;
+            if (i >= s.size())
+                return -1;
+            const char quote = s[i];
+            if (quote != '"' && quote != '\'')
+                return -1;
+            const qsizetype end = s.indexOf(quote, i + 1);
+            if (end < 0)
+                return -1;
+            attribute.value = part(i + 1, end - i - 1);
+            i = end + 1;
+        }
+        tag.attributes.push_back(std::move(attribute));
+    }
+    return -1;
+}
+
+void writeTag(QByteArray& out, const Tag& tag)
+{
+    if (tag.kind == Tag::Kind::Close || tag.kind == Tag::Kind::Other) {
+        out += tag.raw;
+        return;
+    }
+    out += '<';
+    out += tag.name;
+    for (const Attribute& a : tag.attributes) {
+        out += ' ';
+        out += a.name;
+        out += "=\"";
+        out += a.value;
+        out += '"';
+    }
+    out += tag.kind == Tag::Kind::Empty ? "/>" : ">";
+}
+
+NumberList parseNumbers(const QByteArray& text)
+{
+    NumberList list;
+    const char* p = text.constData();
+    const char* end = p + text.size();
+    while (p < end) {
+        const char c = *p;
+        if (c == ' ' || c == ',' || c == '\n' || c == '\t' || c == '\r') {
+            ++p;
+            continue;
+        }
+        if (std::isalpha(static_cast<unsigned char>(c)) && c != 'e' && c != 'E') {
+            list.items.push_back({c, 0});
+            ++p;
+            continue;
+        }
+        char* next = nullptr;
+        const double v = std::strtod(p, &next);
+        if (next == p || next > end || !std::isfinite(v)) {
+            list.ok = false;
+            return list;
+        }
+        list.items.push_back({0, v});
+        p = next;
+    }
+    return list;
+}
+
+bool writePath(QByteArray& out, const QByteArray& d, double sx, double sy, int decimals)
+{
+    const NumberList list = parseNumbers(d);
+    if (!list.ok)
+        return false;
+    PathWriter writer(out);
+    char command = 0;
+    int argument = 0;
+    for (const NumberList::Item& item : list.items) {
+        if (item.command) {
+            command = item.command;
+            if (command == 'A' || command == 'a')
+                return false;
+            argument = 0;
+            writer.command(command);
+            continue;
+        }
+        double scale = sx;
+        switch (command) {
+        case 'H': case 'h': scale = sx; break;
+        case 'V': case 'v': scale = sy; break;
+        default: scale = argument % 2 == 0 ? sx : sy; break;
+        }
+        writer.number(item.value * scale, decimals);
+        ++argument;
+    }
+    return true;
+}
+
+bool parseMatrix(const QByteArray& text, Matrix& m)
+{
+    // "matrix(a,b,c,d,e,f)", commas or blanks between the numbers.
+    const char* p = text.constData();
+    const char* end = p + text.size();
+    while (p < end && *p == ' ')
+        ++p;
+    if (end - p < 8 || std::strncmp(p, "matrix(", 7) != 0)
+        return false;
+    p += 7;
+    double v[6];
+    for (double& x : v) {
+        while (p < end && (*p == ' ' || *p == ','))
+            ++p;
+        char* next = nullptr;
+        x = std::strtod(p, &next);
+        if (next == p || next > end || !std::isfinite(x))
+            return false;
+        p = next;
+    }
+    while (p < end && *p == ' ')
+        ++p;
+    if (p >= end || *p != ')')
+        return false;
+    m = {v[0], v[1], v[2], v[3], v[4], v[5]};
+    return true;
+}
+
+void appendFactor(QByteArray& out, double v)
+{
+    const double magnitude = std::fabs(v);
+    const int decimals = magnitude > 0 ? std::clamp(5 - int(std::floor(std::log10(magnitude))), 0, 9) : 0;
+    appendSvgNumber(out, v, decimals);
+}
+
+QByteArray matrixText(const Matrix& m, int decimals)
+{
+    QByteArray out;
+    if (m.a == 1 && m.b == 0 && m.c == 0 && m.d == 1) {
+        out += "translate(";
+        appendSvgNumber(out, m.e, decimals);
+        out += ' ';
+        appendSvgNumber(out, m.f, decimals);
+        out += ')';
+        return out;
+    }
+    out += "matrix(";
+    for (double v : {m.a, m.b, m.c, m.d}) {
+        appendFactor(out, v);
+        out += ' ';
+    }
+    appendSvgNumber(out, m.e, decimals);
+    out += ' ';
+    appendSvgNumber(out, m.f, decimals);
+    out += ')';
+    return out;
+}
+
+QByteArray numbersText(const QByteArray& text, int decimals)
+{
+    const NumberList list = parseNumbers(text);
+    if (!list.ok)
+        return text;
+    QByteArray out;
+    for (const NumberList::Item& item : list.items) {
+        if (!out.isEmpty())
+            out += ' ';
+        if (item.command)
+            out += item.command; // "12pt": keep the unit
+        else
+            appendSvgNumber(out, item.value, decimals);
+    }
+    return out;
+}
+
+} // namespace leafcraft::svg

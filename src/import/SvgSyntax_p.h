@@ -1,0 +1,104 @@
+// The pieces of SVG syntax the page compactor (SvgCompactor) reads and writes: tags with
+// double-quoted attributes, number lists and path data, matrices.
+#pragma once
+
+#include <QByteArray>
+
+#include "import/SvgCompactor.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace leafcraft::svg {
+
+struct Attribute {
+    QByteArray name;
+    QByteArray value;
+};
+
+struct Tag {
+    enum class Kind { Open, Close, Empty, Other };
+    Kind kind = Kind::Other;
+    QByteArray name;
+    std::vector<Attribute> attributes;
+    QByteArray raw; // the tag as written, for closing tags, comments and declarations
+
+    const QByteArray* find(const char* key) const
+    {
+        for (const Attribute& a : attributes)
+            if (a.name == key)
+                return &a.value;
+        return nullptr;
+    }
+    void remove(const char* key)
+    {
+        attributes.erase(std::remove_if(attributes.begin(), attributes.end(),
+                                        [key](const Attribute& a) { return a.name == key; }),
+                         attributes.end());
+    }
+};
+
+// Reads the tag starting at `pos` (a '<'); returns the position after its '>', or -1 when the
+// tag does not end.
+qsizetype readTag(const QByteArray& s, qsizetype pos, Tag& tag);
+
+// The tag as it reads, attributes in their order.
+void writeTag(QByteArray& out, const Tag& tag);
+
+// The numbers and command letters of a list such as path data or a matrix.
+struct NumberList {
+    struct Item {
+        char command = 0; // a letter, or 0 for a number
+        double value = 0;
+    };
+    std::vector<Item> items;
+    bool ok = true;
+};
+
+NumberList parseNumbers(const QByteArray& text);
+
+// Writes numbers and letters of path data, separating numbers only where SVG needs it.
+class PathWriter {
+public:
+    explicit PathWriter(QByteArray& out) : m_out(out) {}
+    void command(char c)
+    {
+        m_out += c;
+        m_afterNumber = false;
+    }
+    void number(double v, int decimals)
+    {
+        QByteArray text;
+        appendSvgNumber(text, v, decimals);
+        if (m_afterNumber && text[0] != '-' && !(text[0] == '.' && m_lastHadPoint))
+            m_out += ' ';
+        m_out += text;
+        m_afterNumber = true;
+        m_lastHadPoint = text.contains('.');
+    }
+
+private:
+    QByteArray& m_out;
+    bool m_afterNumber = false;
+    bool m_lastHadPoint = false;
+};
+
+// Path data with every coordinate pair scaled by (sx, sy); false for data it cannot scale
+// (arcs, or numbers it cannot read).
+bool writePath(QByteArray& out, const QByteArray& d, double sx, double sy, int decimals);
+
+struct Matrix {
+    double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
+    double scale() const { return std::sqrt(std::fabs(a * d - b * c)); }
+};
+
+bool parseMatrix(const QByteArray& text, Matrix& m);
+
+// Six significant digits: a matrix's scale and turn.
+void appendFactor(QByteArray& out, double v);
+
+QByteArray matrixText(const Matrix& m, int decimals);
+
+QByteArray numbersText(const QByteArray& text, int decimals);
+
+} // namespace leafcraft::svg
