@@ -1,7 +1,7 @@
 // The drawn (SVG) pages of PdfPageConverter, and the choice of a picture instead.
 #include "import/PdfPageConverter.h"
 
-#include "import/AtomicWrite_p.h"
+#include "support/SaveFile.h"
 #include "import/SvgCompactor.h"
 #include "platform/JpegEncoder.h"
 #include "platform/Log.h"
@@ -30,7 +30,7 @@ void PdfPageConverter::convertVectorPage(const pdf::Document& doc, int pageNumbe
     Rendered drawn = renderPage(doc, pageNumber, wanted, result.warnings);
     facts.text = std::move(drawn.text);
     if (!drawn.thumbJpeg.isEmpty())
-        detail::writeAtomically(result.thumb, drawn.thumbJpeg);
+        saveFile(result.thumb, drawn.thumbJpeg, QStringLiteral("the thumbnail"));
     if (drawn.svg.isEmpty())
         return; // not drawn: the warnings say why
 
@@ -69,7 +69,7 @@ void PdfPageConverter::convertVectorPage(const pdf::Document& doc, int pageNumbe
     }
     if (fallback.isEmpty()) {
         result.page = path(QString::number(pageNumber) + QLatin1String(".svg"));
-        detail::writeAtomically(result.page, svg.svg);
+        saveFile(result.page, svg.svg, QStringLiteral("the page file"));
         result.mobile = result.page; // phones show the drawing too
         return;
     }
@@ -81,14 +81,14 @@ void PdfPageConverter::convertVectorPage(const pdf::Document& doc, int pageNumbe
     }
     if (pageJpeg.isEmpty())
         return;
-    detail::writeAtomically(result.page, pageJpeg);
-    detail::writeAtomically(result.mobile, phonePicture(pageJpeg));
+    saveFile(result.page, pageJpeg, QStringLiteral("the page file"));
+    saveFile(result.mobile, phonePicture(pageJpeg), QStringLiteral("the phone picture"));
     if (m_zoomPictures) {
         Wanted zoom;
         zoom.zoom = true;
         const QByteArray large = renderPage(doc, pageNumber, zoom, result.warnings).zoomJpeg;
         if (!large.isEmpty())
-            detail::writeAtomically(result.zoom, large);
+            saveFile(result.zoom, large, QStringLiteral("the zoom picture"));
     }
     LC_DEBUG(QStringLiteral("%1: written as a picture: %2").arg(where, fallback));
 }
