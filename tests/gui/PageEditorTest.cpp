@@ -197,7 +197,9 @@ void PageEditorTest::showsThePagesOfAnImport()
     auto* editor = window.findChild<PageEditorWindow*>();
     QVERIFY(editor && editor->isVisible());
     QVERIFY(waitForScript(editor->webView(), check.arg(shown, QStringLiteral("document.getElementById('pe-page-picture')"))));
+    QSignalSpy finished(editor, &QDialog::finished); // leaving goes through the page: wait for it
     editor->reject();
+    QVERIFY(finished.wait(20000));
     controller.removePreviewFolder();
 }
 
