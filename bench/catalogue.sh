@@ -11,14 +11,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=build/release
-[[ -x $build/tools/leafcraft-cli/leafcraft-cli ]] || build=build/headless
-cli=$(realpath "$build/tools/leafcraft-cli/leafcraft-cli" 2>/dev/null) ||
-    { echo "bench/catalogue.sh: build leafcraft-cli first (scripts/build.sh release)" >&2; exit 1; }
 count=${1:-12} pages=${2:-12}
 
 # shellcheck source=bench/lib.sh
 source bench/lib.sh
+bench_cli
 bench_work
 export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config" TMPDIR="$work/tmp"
 mkdir -p "$TMPDIR" "$work/pdfs"

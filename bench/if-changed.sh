@@ -8,12 +8,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=build/release
-[[ -x $build/tools/leafcraft-cli/leafcraft-cli ]] || build=build/headless
-cli=$build/tools/leafcraft-cli/leafcraft-cli
-[[ -x $cli ]] || { echo "bench/if-changed.sh: build leafcraft-cli first (scripts/build.sh release)" >&2; exit 1; }
-
 source bench/lib.sh
+bench_cli
 bench_work
 bench_pdf "${1:-}"
 export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config" TMPDIR="$work/tmp"

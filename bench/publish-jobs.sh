@@ -14,16 +14,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=${BUILD:-}
-if [[ -z $build ]]; then
-    for b in build/release build/headless; do
-        [[ -x $b/tools/leafcraft-cli/leafcraft-cli ]] && build=$b && break
-    done
-fi
-cli=${build:-build/release}/tools/leafcraft-cli/leafcraft-cli
-[[ -x $cli ]] || { echo "bench/publish-jobs.sh: build leafcraft-cli first (scripts/build.sh release)" >&2; exit 1; }
-
 source bench/lib.sh
+bench_cli
 bench_work
 bench_manual "${1:-}"
 export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config" TMPDIR="$work/tmp"

@@ -12,21 +12,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source bench/lib.sh
+bench_cli
 bench_work
 rounds="${2:-3}"
-if [[ -z "${1:-}" ]]; then
-    pdf=$work/text40.pdf
-    python3 scripts/make_pdfs.py --pages 40 "$pdf"
-else
-    pdf=$1
-fi
-pages=$(pdfinfo "$pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
-echo "PDF: $pdf ($pages pages), $(nproc) processors"
-cli=""
-for d in "${LEAFCRAFT_BINARY_DIR:-}" build/release build/dev; do
-    if [[ -n "$d" && -x "$d/tools/leafcraft-cli/leafcraft-cli" ]]; then cli="$d/tools/leafcraft-cli/leafcraft-cli"; break; fi
-done
-[[ -n $cli ]] || { echo "bench/vector.sh: build leafcraft-cli first" >&2; exit 1; }
+PAGES=40 bench_pdf "${1:-}"
 for tool in mutool /usr/bin/python3 node; do
     command -v "$tool" >/dev/null || { echo "bench/vector.sh: $tool is missing (scripts/setup.sh)" >&2; exit 1; }
 done
