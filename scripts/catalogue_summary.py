@@ -11,6 +11,9 @@ that resumes it, not as failed.
 
 A PDF tried more than once (retries, a resumed run) counts by its last report. Lines that are
 not whole JSON objects (a report cut off when a run was killed) are left out.
+
+Exit status: 0 no book failed, 1 some did (whatever the exit status of the jobs said: a job
+that ran nothing and printed no report failed too), 2 the summary could not be made.
 """
 
 import argparse
@@ -76,7 +79,7 @@ def summarize(reports, pdfs, pdf_folder, recent, seconds, unfinished=False):
         lines += ['    %s: page(s) %s' % (name, ', '.join(map(str, pages_out))) for name, pages_out in left_out]
     rate = pages / seconds if seconds > 0 else 0.0
     lines.append('  pages per second:  %.1f (%d page(s) written in %.1f s by this run)' % (rate, pages, seconds))
-    return lines
+    return lines, len(failed)
 
 
 def main():
@@ -89,9 +92,10 @@ def main():
     parser.add_argument('--unfinished', action='store_true', help='the run was stopped before its end')
     args = parser.parse_args()
     reports, recent = read_reports(args.reports, args.since_byte)
-    lines = summarize(reports, read_list(args.pdfs), args.pdf_folder, recent, args.seconds, args.unfinished)
+    lines, failed = summarize(reports, read_list(args.pdfs), args.pdf_folder, recent, args.seconds, args.unfinished)
     sys.stdout.write('\n'.join(lines) + '\n')
+    return 1 if failed else 0
 
 
 if __name__ == '__main__':
-    main()
+    sys.exit(main())

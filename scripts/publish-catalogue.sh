@@ -150,10 +150,19 @@ rm -rf -- "$state/work"
 # own or a stop, above 128 a signal. Only a run that went through every PDF is over.
 unfinished=()
 [[ $status -gt 101 ]] && unfinished=(--unfinished)
+# The summary has the last word on failures: a job that ran nothing (a machine whose shell
+# would not start it) ends well for Parallel but leaves no report.
+summary=0
 python3 "$here/catalogue_summary.py" "${unfinished[@]}" \
     --reports "$state/reports.jsonl" --pdfs "$state/pdfs" --pdf-folder "$pdfs" \
     --since-byte "$reportsBefore" --seconds "$(awk -v a="$started" -v b="$ended" 'BEGIN { print b - a }')" ||
+    summary=$?
+if [[ $summary -eq 1 ]]; then
+    [[ $status -ne 0 ]] || status=1
+elif [[ $summary -ne 0 ]]; then
     echo "publish-catalogue: no summary (see above); the reports are in $state/reports.jsonl" >&2
+    [[ $status -ne 0 ]] || status=1
+fi
 if [[ ${#unfinished[@]} -gt 0 ]]; then
     echo "publish-catalogue: the run did not end (GNU Parallel status $status); run again to resume" >&2
     exit 3

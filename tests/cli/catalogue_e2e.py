@@ -129,12 +129,17 @@ def a_catalogue_run_killed_midway_resumes_and_then_is_up_to_date(ctx):
     env = dict(os.environ, LEAFCRAFT_CLI=ctx.cli, HOME=ctx.out("home"), TMPDIR=ctx.out("tmp"))
     os.makedirs(env["TMPDIR"], exist_ok=True)
     # ssh to "elsewhere" runs the command here: Parallel's whole remote path without a daemon.
-    fake_ssh = ctx.out("fake-ssh")
-    with open(fake_ssh, "w") as f:
-        f.write('#!/bin/sh\nwhile [ $# -gt 0 ]; do case $1 in -[bcDEeFIiJLlmOopQRSWw]) shift 2;; -*) shift;; '
-                '*) shift; break;; esac; done\n[ "$1" = -- ] && shift\nexec sh -c "$*"\n')
-    os.chmod(fake_ssh, 0o755)
-    remote = ["--ssh", fake_ssh, "-S", "2/elsewhere"]
+    # Like sshd it gives the command a login shell (Parallel's wrapper runs jobs in $SHELL);
+    # the second one is a machine where that goes wrong.
+    def fake_ssh(name, login):
+        path = ctx.out(name)
+        with open(path, "w") as f:
+            f.write('#!/bin/sh\nwhile [ $# -gt 0 ]; do case $1 in -[bcDEeFIiJLlmOopQRSWw]) shift 2;; -*) shift;; '
+                    '*) shift; break;; esac; done\n[ "$1" = -- ] && shift\n%s\nexec sh -c "$*"\n' % login)
+        os.chmod(path, 0o755)
+        return path
+    remote = ["--ssh", fake_ssh("fake-ssh", "export SHELL=/bin/sh"), "-S", "2/elsewhere"]
+    no_shell = ["--ssh", fake_ssh("fake-ssh-no-shell", "unset SHELL"), "-S", "2/elsewhere"]
 
     def run(*options, expect=0):
         p = subprocess.run([SCRIPT, pdfs, books, *options], capture_output=True, text=True, env=env, timeout=600)
@@ -197,6 +202,15 @@ def a_catalogue_run_killed_midway_resumes_and_then_is_up_to_date(ctx):
     assert "books written:     1" in fourth.stdout and "books up to date:  11" in fourth.stdout, fourth.stdout
     assert [r["input"] for r in reports() if r["result"] == "written"] == [os.path.join(pdfs, names[5])]
     assert check_whole(os.path.join(books, names[5][:-4]))
+
+    # A machine that runs nothing (its jobs end well for Parallel but print no report) fails
+    # the run; the book it should have written again is left as it was.
+    subprocess.run([sys.executable, os.path.join(SOURCE, "scripts", "make_pdfs.py"), "--pages", "3",
+                    os.path.join(pdfs, names[7])], check=True)
+    stamp = stamps()[names[7]]
+    fifth = run(*no_shell, expect=1)
+    assert "books failed:      1" in fifth.stdout and "%s: no report" % names[7] in fifth.stdout, fifth.stdout
+    assert stamps()[names[7]] == stamp and check_whole(os.path.join(books, names[7][:-4]))
 
     # A PDF that cannot be published is a failure with its reason, and the run says so.
     with open(os.path.join(pdfs, "broken.pdf"), "w") as f:
