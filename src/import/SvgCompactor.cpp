@@ -44,6 +44,7 @@ public:
 
     CompactSvg run(const QByteArray& svg)
     {
+        m_wordMarkers = !svg.contains('\x01') && !svg.contains('\x02');
         qsizetype pos = 0;
         Tag tag;
         while (pos < svg.size()) {
@@ -67,11 +68,12 @@ public:
             pos = next;
         }
         endGlyphRun();
+        const QByteArray body = placeWords();
         CompactSvg result = m_result;
         result.svg = m_head;
         if (!m_glyphDefs.isEmpty() || !m_otherDefs.isEmpty())
             result.svg += "<defs>" + m_glyphDefs + m_otherDefs + "</defs>";
-        result.svg += m_body;
+        result.svg += body;
         return result;
     }
 
@@ -79,6 +81,35 @@ private:
     struct Glyph {
         QByteArray d;
         QByteArray unitId; // the id of its outline at em size once written
+    };
+
+    // A glyph outline at the size it is placed at: written into the defs only when some glyph
+    // is placed by it rather than as part of a word shape.
+    struct SizedGlyph {
+        QByteArray id;
+        QByteArray d;          // absolute, for its own def
+        QByteArray relativeD;  // all but the first point, relative: for word shapes
+        double firstX = 0, firstY = 0;
+        double rightEdge = 0;  // the outline's right edge from its origin, in points
+        bool written = false;
+    };
+
+    struct Placed {
+        int glyph; // index in m_sized
+        double x, y;
+    };
+
+    // Glyphs set side by side on one line with no space between them (in practice a word, or
+    // the part of one in one colour) and the places they were set at.
+    struct Word {
+        QByteArray key; // the glyphs and their offsets from the first: equal keys draw alike
+        std::vector<Placed> glyphs;
+        int decimals;
+    };
+
+    struct Shape {
+        int uses = 0;
+        QByteArray id; // set when the shape is written as one path
     };
 
     QByteArray& sink() { return m_inDefs > 0 ? m_otherDefs : m_body; }
@@ -148,8 +179,10 @@ private:
         if (glyph == m_glyphs.end())
             return false;
         ++m_result.drawingElements;
-        if (glyph->d.isEmpty())
-            return true; // a blank glyph draws nothing
+        if (glyph->d.isEmpty()) {
+            endWord(); // a blank glyph draws nothing but parts words
+            return true;
+        }
         Matrix m;
         const QByteArray* transform = tag.find("transform");
         if (transform && !parseMatrix(*transform, m))
@@ -161,19 +194,7 @@ private:
             style += ' ' + a.name + "=\"" + a.value + '"';
         }
         const int decimals = decimalsForScale(scale());
-        QByteArray place;
-        if (m.b == 0 && m.c == 0) {
-            const QByteArray id = scaledGlyph(glyphId, *glyph, m.a, m.d, decimals);
-            if (!id.isEmpty()) {
-                place = "<use href=\"#" + id + "\" x=\"";
-                appendSvgNumber(place, m.e, decimals);
-                place += "\" y=\"";
-                appendSvgNumber(place, m.f, decimals);
-                place += "\"/>";
-            }
-        }
-        if (place.isEmpty())
-            place = "<use href=\"#" + unitGlyph(*glyph) + "\" transform=\"" + matrixText(m, decimals) + "\"/>";
+        const int sized = m.b == 0 && m.c == 0 ? scaledGlyph(glyphId, *glyph, m.a, m.d, decimals) : -1;
         if (!m_inRun || style != m_runStyle) {
             endGlyphRun();
             if (!style.isEmpty())
@@ -181,16 +202,181 @@ private:
             m_inRun = true;
             m_runStyle = style;
         }
-        m_body += place;
+        if (sized < 0) {
+            endWord();
+            m_body += "<use href=\"#" + unitGlyph(*glyph) + "\" transform=\"" + matrixText(m, decimals) + "\"/>";
+            return true;
+        }
+        addToWord(sized, m.e, m.f, decimals, std::fabs(m.a));
         return true;
     }
 
     void endGlyphRun()
     {
+        endWord();
         if (m_inRun && !m_runStyle.isEmpty())
             m_body += "</g>";
         m_inRun = false;
         m_runStyle.clear();
+    }
+
+    // -- words ---------------------------------------------------------------------------
+    //
+    // A browser pays for every element of a drawing, and a <use> costs it more than a path (it
+    // copies what it refers to), so a page of 3,000 glyph uses takes it longer to show than a
+    // JPEG of the page. Words that recur on a page are therefore written once as a path of
+    // their glyphs (each outline relative but for its first point, which gzip packs well) and
+    // placed by one <use> each. That costs bytes: the words that save the most elements for
+    // the bytes they add are chosen until the page has grown by kWordBudget; the others keep
+    // their glyph uses.
+
+    static constexpr double kWordBudget = 0.3; // of the page's bytes with glyph uses only
+    static constexpr int kLongestWord = 40;
+
+    void addToWord(int sized, double x, double y, int decimals, double fontSize)
+    {
+        if (!m_word.glyphs.empty()) {
+            const Placed& last = m_word.glyphs.back();
+            // Letters of a word touch or nearly (kerning, side bearings); a word space is about
+            // a quarter of the font size.
+            const double gap = x - (last.x + m_sized[last.glyph].rightEdge);
+            if (y != last.y || x < last.x || gap > 0.12 * fontSize || decimals != m_word.decimals ||
+                int(m_word.glyphs.size()) >= kLongestWord)
+                endWord();
+        }
+        m_word.decimals = decimals;
+        m_word.glyphs.push_back({sized, x, y});
+    }
+
+    void endWord()
+    {
+        if (m_word.glyphs.empty())
+            return;
+        if (!m_wordMarkers) { // the input's own text would be taken for markers
+            writeGlyphUses(m_body, m_word);
+        } else {
+            Word& word = m_word;
+            const double unit = std::pow(10.0, word.decimals);
+            const double x0 = word.glyphs.front().x;
+            for (const Placed& p : word.glyphs)
+                word.key += QByteArray::number(p.glyph) + ':' + QByteArray::number(std::llround((p.x - x0) * unit)) + ' ';
+            word.key += QByteArray::number(word.decimals);
+            ++m_shapes[word.key].uses;
+            m_body += '\x01' + QByteArray::number(qsizetype(m_words.size())) + '\x02';
+            m_words.push_back(std::move(word));
+        }
+        m_word = Word();
+    }
+
+    void writeGlyphUses(QByteArray& out, const Word& word)
+    {
+        for (const Placed& p : word.glyphs) {
+            SizedGlyph& g = m_sized[p.glyph];
+            if (!g.written) {
+                m_glyphDefs += "<path id=\"" + g.id + "\" d=\"" + g.d + "\"/>";
+                g.written = true;
+            }
+            writeUse(out, g.id, p.x, p.y, word.decimals);
+        }
+    }
+
+    static void writeUse(QByteArray& out, const QByteArray& id, double x, double y, int decimals)
+    {
+        out += "<use href=\"#" + id + "\" x=\"";
+        appendSvgNumber(out, x, decimals);
+        out += "\" y=\"";
+        appendSvgNumber(out, y, decimals);
+        out += "\"/>";
+    }
+
+    QByteArray shapePath(const Word& word) const
+    {
+        QByteArray d;
+        const double x0 = word.glyphs.front().x;
+        for (const Placed& p : word.glyphs) {
+            const SizedGlyph& g = m_sized[p.glyph];
+            // Offsets and first points are on the grid of the word's places: their sum is too.
+            const double unit = std::pow(10.0, word.decimals);
+            const long long dx = std::llround((p.x - x0) * unit);
+            PathWriter move(d);
+            move.command('M');
+            move.number(double(dx + std::llround(g.firstX * unit)) / unit, word.decimals);
+            move.number(g.firstY, word.decimals);
+            d += g.relativeD;
+        }
+        return d;
+    }
+
+    // The body with each word written as its shape or as its glyphs.
+    QByteArray placeWords()
+    {
+        chooseShapes();
+        QByteArray out;
+        out.reserve(m_body.size() + m_words.size() * 40);
+        qsizetype pos = 0;
+        while (pos < m_body.size()) {
+            const qsizetype mark = m_body.indexOf('\x01', pos);
+            if (mark < 0) {
+                out.append(m_body.constData() + pos, m_body.size() - pos);
+                break;
+            }
+            out.append(m_body.constData() + pos, mark - pos);
+            const qsizetype close = m_body.indexOf('\x02', mark);
+            const Word& word = m_words[std::size_t(m_body.mid(mark + 1, close - mark - 1).toLongLong())];
+            const Shape& shape = m_shapes[word.key];
+            if (shape.id.isEmpty())
+                writeGlyphUses(out, word);
+            else
+                writeUse(out, shape.id, word.glyphs.front().x, word.glyphs.front().y, word.decimals);
+            pos = close + 1;
+        }
+        return out;
+    }
+
+    void chooseShapes()
+    {
+        struct Candidate {
+            const Word* word;
+            int saved;     // elements
+            qsizetype added; // bytes
+        };
+        std::vector<Candidate> candidates;
+        QHash<QByteArray, bool> seen;
+        for (const Word& word : m_words) {
+            const Shape& shape = m_shapes[word.key];
+            const int k = int(word.glyphs.size());
+            if (k < 2 || shape.uses < 2 || seen.contains(word.key))
+                continue;
+            seen.insert(word.key, true);
+            QByteArray glyphUses, shapeUse;
+            writeGlyphUsesSized(glyphUses, word);
+            writeUse(shapeUse, "gzz", word.glyphs.front().x, word.glyphs.front().y, word.decimals);
+            const qsizetype def = shapePath(word).size() + 20;
+            candidates.push_back({&word, shape.uses * (k - 1) - 1,
+                                  def + shape.uses * (shapeUse.size() - glyphUses.size())});
+        }
+        std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+            // Most elements saved for a byte first (a shape smaller than its uses before all).
+            return double(a.saved) * double(std::max<qsizetype>(b.added, 1)) >
+                   double(b.saved) * double(std::max<qsizetype>(a.added, 1));
+        });
+        const double budget = kWordBudget * double(m_head.size() + m_body.size() + m_otherDefs.size() +
+                                                   m_words.size() * 40);
+        double spent = 0;
+        for (const Candidate& c : candidates) {
+            if (c.added > 0 && spent + double(c.added) > budget)
+                continue;
+            spent += double(std::max<qsizetype>(c.added, 0));
+            Shape& shape = m_shapes[c.word->key];
+            shape.id = newId();
+            m_glyphDefs += "<path id=\"" + shape.id + "\" d=\"" + shapePath(*c.word) + "\"/>";
+        }
+    }
+
+    void writeGlyphUsesSized(QByteArray& out, const Word& word) const
+    {
+        for (const Placed& p : word.glyphs)
+            writeUse(out, m_sized[p.glyph].id, p.x, p.y, word.decimals);
     }
 
     QByteArray newId()
@@ -210,20 +396,24 @@ private:
         return glyph.unitId;
     }
 
-    QByteArray scaledGlyph(const QByteArray& glyphId, const Glyph& glyph, double sx, double sy, int decimals)
+    // The index of the glyph's outline at this size, or -1 when its path cannot be scaled.
+    int scaledGlyph(const QByteArray& glyphId, const Glyph& glyph, double sx, double sy, int decimals)
     {
         const auto key = std::make_tuple(glyphId, sx, sy, decimals);
         const auto found = m_scaled.find(key);
         if (found != m_scaled.end())
             return found->second;
-        QByteArray d;
-        QByteArray id;
-        if (writePath(d, glyph.d, sx, sy, decimals)) {
-            id = newId();
-            m_glyphDefs += "<path id=\"" + id + "\" d=\"" + d + "\"/>";
+        SizedGlyph sized;
+        int index = -1;
+        if (writePath(sized.d, glyph.d, sx, sy, decimals) &&
+            writeRelativePath(sized.relativeD, glyph.d, sx, sy, decimals, sized.firstX, sized.firstY,
+                              sized.rightEdge)) {
+            sized.id = newId();
+            index = int(m_sized.size());
+            m_sized.push_back(std::move(sized));
         }
-        m_scaled.emplace(key, id);
-        return id;
+        m_scaled.emplace(key, index);
+        return index;
     }
 
     void writeElement(Tag& tag)
@@ -282,11 +472,16 @@ private:
     CompactSvg m_result;
     QByteArray m_head, m_glyphDefs, m_otherDefs, m_body;
     QHash<QByteArray, Glyph> m_glyphs;
-    std::map<std::tuple<QByteArray, double, double, int>, QByteArray> m_scaled;
+    std::map<std::tuple<QByteArray, double, double, int>, int> m_scaled;
+    std::vector<SizedGlyph> m_sized;
+    Word m_word;                    // the word being set
+    std::vector<Word> m_words;      // every word, in the order of the markers in m_body
+    QHash<QByteArray, Shape> m_shapes;
     std::vector<double> m_scales;
     int m_inDefs = 0;
     int m_nextId = 0;
     bool m_inRun = false;
+    bool m_wordMarkers = true;
     QByteArray m_runStyle;
 };
 

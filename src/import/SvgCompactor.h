@@ -7,6 +7,8 @@
 // - a glyph placed with a plain scale gets an outline of its own at that size, so that each of
 //   its places is "<use href="#g3" x=".." y=".."/>" instead of a matrix, and runs of glyphs of
 //   one colour share a group that holds the colour; blank glyphs (spaces) are dropped;
+// - words that recur on the page are written once as one path and placed by one <use> each
+//   (a browser shows a page of few elements sooner), as far as a byte budget allows;
 // - the text copies MuPDF puts beside each glyph go (the book's text files carry the text);
 // - every picture is handed to a re-encoder, which may give back other bytes and type.
 //

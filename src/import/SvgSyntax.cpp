@@ -164,6 +164,118 @@ bool writePath(QByteArray& out, const QByteArray& d, double sx, double sy, int d
     return true;
 }
 
+bool writeRelativePath(QByteArray& out, const QByteArray& d, double sx, double sy, int decimals, double& firstX,
+                       double& firstY, double& rightEdge)
+{
+    const NumberList list = parseNumbers(d);
+    if (!list.ok)
+        return false;
+    const double unit = std::pow(10.0, std::clamp(decimals, 0, 9));
+    auto grid = [unit](double v) { return std::llround(v * unit); };
+    QByteArray written;
+    PathWriter writer(written);
+    double x = 0, y = 0, startX = 0, startY = 0; // where the input's pen is, unrounded
+    long long gx = 0, gy = 0, gStartX = 0, gStartY = 0; // where the output's pen is, on the grid
+    double right = -HUGE_VAL;
+    bool first = true;
+    char command = 0, lastWritten = 0;
+    std::vector<double> args;
+    auto pairsOf = [](char c) {
+        switch (c) {
+        case 'C': return 3;
+        case 'S': case 'Q': return 2;
+        case 'M': case 'L': case 'T': return 1;
+        default: return 0;
+        }
+    };
+    // A command's letter, left out where it repeats the one before (as SVG allows; a moveto's
+    // repeats would be lines).
+    auto letter = [&](char c) {
+        if (c != lastWritten || c == 'm') {
+            writer.command(c);
+            lastWritten = c;
+        }
+    };
+    // Writes one segment of `command` (upper case, its points in `args`).
+    auto segment = [&](char upper, bool relative) {
+        const int pairs = pairsOf(upper);
+        double px[3], py[3];
+        if (upper == 'H' || upper == 'V') {
+            const double v = args[0] + (relative ? (upper == 'H' ? x : y) : 0);
+            (upper == 'H' ? x : y) = v;
+            const long long g = grid(upper == 'H' ? v * sx : v * sy);
+            if (upper == 'H')
+                right = std::max(right, v * sx);
+            letter(char(upper + 32));
+            writer.number(double(g - (upper == 'H' ? gx : gy)) / unit, decimals);
+            (upper == 'H' ? gx : gy) = g;
+            return;
+        }
+        for (int i = 0; i < pairs; ++i) {
+            px[i] = args[2 * i] + (relative ? x : 0);
+            py[i] = args[2 * i + 1] + (relative ? y : 0);
+            right = std::max(right, px[i] * sx);
+        }
+        if (upper == 'M' && first) {
+            gx = grid(px[0] * sx);
+            gy = grid(py[0] * sy);
+            firstX = double(gx) / unit;
+            firstY = double(gy) / unit;
+            first = false;
+        } else {
+            letter(char(upper + 32));
+            for (int i = 0; i < pairs; ++i) {
+                writer.number(double(grid(px[i] * sx) - gx) / unit, decimals);
+                writer.number(double(grid(py[i] * sy) - gy) / unit, decimals);
+            }
+            gx = grid(px[pairs - 1] * sx);
+            gy = grid(py[pairs - 1] * sy);
+        }
+        x = px[pairs - 1];
+        y = py[pairs - 1];
+        if (upper == 'M') {
+            startX = x, startY = y;
+            gStartX = gx, gStartY = gy;
+        }
+    };
+    for (std::size_t i = 0; i <= list.items.size(); ++i) {
+        const bool end = i == list.items.size();
+        if (end || list.items[i].command) {
+            if (command && !args.empty())
+                return false; // numbers left over
+            if (end)
+                break;
+            command = list.items[i].command;
+            const char upper = char(std::toupper(static_cast<unsigned char>(command)));
+            if (upper == 'Z') {
+                letter('z');
+                x = startX, y = startY;
+                gx = gStartX, gy = gStartY;
+                command = 0;
+            } else if (!std::strchr("MLHVCSQT", upper)) {
+                return false;
+            }
+            continue;
+        }
+        if (!command)
+            return false;
+        args.push_back(list.items[i].value);
+        const char upper = char(std::toupper(static_cast<unsigned char>(command)));
+        const std::size_t need = (upper == 'H' || upper == 'V') ? 1 : std::size_t(2 * pairsOf(upper));
+        if (args.size() < need)
+            continue;
+        segment(upper, command != upper);
+        args.clear();
+        if (upper == 'M') // further pairs after a moveto draw lines
+            command = command == 'M' ? 'L' : 'l';
+    }
+    if (first)
+        return false; // no moveto to start from
+    out += written;
+    rightEdge = right;
+    return true;
+}
+
 bool parseMatrix(const QByteArray& text, Matrix& m)
 {
     // "matrix(a,b,c,d,e,f)", commas or blanks between the numbers.

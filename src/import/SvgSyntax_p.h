@@ -87,6 +87,15 @@ private:
 // (arcs, or numbers it cannot read).
 bool writePath(QByteArray& out, const QByteArray& d, double sx, double sy, int decimals);
 
+// Path data scaled by (sx, sy) with every point after the first written relative to the one
+// before, so that a shape placed at different points is written the same but for that first
+// point, which is given back in firstX and firstY for the caller to write ("M x y" + out).
+// Coordinates are rounded before they are subtracted: the points land where the absolute form
+// would put them. rightEdge: the largest x of the points. False for data it cannot read (arcs,
+// bad numbers, no moveto first).
+bool writeRelativePath(QByteArray& out, const QByteArray& d, double sx, double sy, int decimals, double& firstX,
+                       double& firstY, double& rightEdge);
+
 struct Matrix {
     double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
     double scale() const { return std::sqrt(std::fabs(a * d - b * c)); }

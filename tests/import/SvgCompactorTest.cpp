@@ -1,6 +1,8 @@
 #include "import/SvgCompactor.h"
+#include "import/SvgSyntax_p.h"
 
 #include <QList>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -78,6 +80,133 @@ TEST(SvgCompactorTest, GlyphsPicturesAndNumbers)
     EXPECT_TRUE(s.startsWith("<svg ") && s.endsWith("</svg>")) << s.constData();
     EXPECT_FALSE(s.contains("version="));
     EXPECT_EQ(out.drawingElements, 6); // four glyph uses, one path, one picture
+}
+
+// The points a path goes through, absolute, from its data (commands of either case).
+std::vector<std::pair<double, double>> pathPoints(const QByteArray& d, double dx = 0)
+{
+    std::vector<std::pair<double, double>> points;
+    const svg::NumberList list = svg::parseNumbers(d);
+    double x = 0, y = 0, startX = 0, startY = 0;
+    char command = 0;
+    std::vector<double> args;
+    for (const auto& item : list.items) {
+        if (item.command) {
+            command = item.command;
+            if (command == 'z' || command == 'Z')
+                x = startX, y = startY;
+            continue;
+        }
+        args.push_back(item.value);
+        const char upper = char(std::toupper(command));
+        const bool relative = command != upper;
+        const std::size_t need = upper == 'H' || upper == 'V' ? 1 : upper == 'C' ? 6 : upper == 'S' || upper == 'Q' ? 4 : 2;
+        if (args.size() < need)
+            continue;
+        if (upper == 'H') {
+            x = args[0] + (relative ? x : 0);
+            points.emplace_back(x, y);
+        } else if (upper == 'V') {
+            y = args[0] + (relative ? y : 0);
+            points.emplace_back(x, y);
+        } else {
+            const double ox = x, oy = y;
+            for (std::size_t i = 0; i < need; i += 2) {
+                points.emplace_back(args[i] + (relative ? ox : 0), args[i + 1] + (relative ? oy : 0));
+                x = points.back().first, y = points.back().second;
+            }
+            if (upper == 'M') {
+                startX = x, startY = y;
+                command = relative ? 'l' : 'L';
+            }
+        }
+        args.clear();
+    }
+    for (auto& p : points)
+        p.first += dx;
+    return points;
+}
+
+void expectSamePoints(const std::vector<std::pair<double, double>>& a, const std::vector<std::pair<double, double>>& b,
+                      double tolerance = 1e-9)
+{
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        EXPECT_NEAR(a[i].first, b[i].first, tolerance) << i;
+        EXPECT_NEAR(a[i].second, b[i].second, tolerance) << i;
+    }
+}
+
+// Relative path data lands on the very points of the absolute form: rounding before
+// subtracting leaves no drift along a long outline, whatever commands the input uses.
+TEST(SvgCompactorTest, RelativePathsKeepEveryPoint)
+{
+    const QByteArray d = "M.123456 .2L.3 .2 .31 .25H.5V.7h.01v.01C.6 .8 .7 .8 .75 .7S.8 .6 .85 .6"
+                         "Q.9 .5 .95 .6T1 .7ZM.2 .3l.001 .001.001 .001.001 .001.001 .001.001 .001z"
+                         "m.1 .1c.01 .01 .02 .02 .03 .03s.01 .01 .02 .02q.01 .01 .02 .02t.01 .01Z";
+    QByteArray relative;
+    double firstX = 0, firstY = 0, right = 0;
+    ASSERT_TRUE(svg::writeRelativePath(relative, d, 13.7, -13.7, 2, firstX, firstY, right));
+    QByteArray whole = "M";
+    svg::PathWriter(whole).number(firstX, 2);
+    whole += ' ';
+    svg::PathWriter(whole).number(firstY, 2);
+    auto exact = pathPoints(d);
+    for (auto& p : exact)
+        p = {p.first * 13.7, p.second * -13.7};
+    // Every point within half a hundredth of where it belongs, the last as the first.
+    expectSamePoints(pathPoints(whole + relative), exact, 0.005 + 1e-9);
+    EXPECT_NEAR(right, 1.0 * 13.7, 1e-9);
+    double unused = 0;
+    EXPECT_FALSE(svg::writeRelativePath(relative, "M0 0A1 1 0 0 1 2 2", 1, 1, 2, unused, unused, unused));
+    EXPECT_FALSE(svg::writeRelativePath(relative, "M0 0L1", 1, 1, 2, unused, unused, unused));
+}
+
+// A word set several times is drawn once as a path and placed by one <use> a time, on the
+// points its glyphs had; a word set once keeps its glyphs.
+TEST(SvgCompactorTest, RecurringWordsBecomeOneShape)
+{
+    QByteArray page = "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+                      "width=\"100pt\" height=\"100pt\" viewBox=\"0 0 100 100\">\n<defs>\n"
+                      "<path id=\"font_1_1\" d=\"M.05 0L.45 0 .25 .7Z\"/>\n"
+                      "<path id=\"font_1_2\" d=\"M.05 0H.45V.7H.05Z\"/>\n"
+                      "<path id=\"font_1_3\" d=\"M0 0Z\"/>\n</defs>\n";
+    auto glyph = [&page](int font, double x, double y) {
+        page += "<use xlink:href=\"#font_1_" + QByteArray::number(font) + "\" transform=\"matrix(10,0,0,-10," +
+                QByteArray::number(x) + ',' + QByteArray::number(y) + ")\" fill=\"#000000\"/>\n";
+    };
+    // "AB AB AB" on a line, "AB" again on the next, then "BA" once.
+    for (double x : {10.0, 23.0, 36.0}) {
+        glyph(1, x, 20);
+        glyph(2, x + 4.9, 20); // letters touch: one word
+        glyph(3, x + 9.4, 20); // a space
+    }
+    glyph(1, 10.004, 35);
+    glyph(2, 14.904, 35);
+    glyph(2, 10, 50);
+    glyph(1, 14.9, 50);
+    page += "</svg>\n";
+    const CompactSvg out = compactSvg(page, nullptr);
+    const QByteArray& s = out.svg;
+    const QRegularExpression shapeDef("<path id=\"(\\w+)\" d=\"(M[^\"]*M[^\"]*)\"/>");
+    const auto shapes = shapeDef.globalMatch(QString::fromLatin1(s));
+    ASSERT_TRUE(shapes.hasNext()) << s.constData();
+    const auto shape = shapes.peekNext();
+    const QByteArray id = shape.captured(1).toLatin1();
+    EXPECT_EQ(s.count("href=\"#" + id + '"'), 4) << s.constData();
+    for (const char* place : {"x=\"10\" y=\"20\"", "x=\"23\" y=\"20\"", "x=\"36\" y=\"20\"", "x=\"10\" y=\"35\""})
+        EXPECT_TRUE(s.contains("<use href=\"#" + id + "\" " + place + "/>")) << place << s.constData();
+    // The shape's points are those of its two glyphs, the second moved by its offset.
+    QByteArray a, b;
+    ASSERT_TRUE(svg::writePath(a, "M.05 0L.45 0 .25 .7Z", 10, -10, 2));
+    ASSERT_TRUE(svg::writePath(b, "M.05 0H.45V.7H.05Z", 10, -10, 2));
+    auto expected = pathPoints(a);
+    for (const auto& p : pathPoints(b, 4.9))
+        expected.push_back(p);
+    expectSamePoints(pathPoints(shape.captured(2).toLatin1()), expected);
+    // "BA", set once, keeps its two glyph uses; every glyph still counts as drawn.
+    EXPECT_EQ(s.count("<use"), 6) << s.constData();
+    EXPECT_EQ(out.drawingElements, 13);
 }
 
 } // namespace
