@@ -22,6 +22,8 @@ int decimalsForScale(double scale)
 {
     if (!(scale > 0) || !std::isfinite(scale))
         return 2;
+    if (scale == 1.0) // the page's own units, nearly every glyph's
+        return 2;
     return std::clamp(int(std::ceil(2.0 - std::log10(scale) - 1e-9)), 0, 6);
 }
 
@@ -256,7 +258,7 @@ private:
             writeGlyphUses(m_body, m_word);
         } else {
             Word& word = m_word;
-            const double unit = std::pow(10.0, word.decimals);
+            const double unit = svgGridUnit(word.decimals);
             const double x0 = word.glyphs.front().x;
             for (const Placed& p : word.glyphs)
                 word.key += QByteArray::number(p.glyph) + ':' + QByteArray::number(std::llround((p.x - x0) * unit)) + ' ';
@@ -296,7 +298,7 @@ private:
         for (const Placed& p : word.glyphs) {
             const SizedGlyph& g = m_sized[p.glyph];
             // Offsets and first points are on the grid of the word's places: their sum is too.
-            const double unit = std::pow(10.0, word.decimals);
+            const double unit = svgGridUnit(word.decimals);
             const long long dx = std::llround((p.x - x0) * unit);
             PathWriter move(d);
             move.command('M');
@@ -487,10 +489,16 @@ private:
 
 } // namespace
 
+double svgGridUnit(int decimals)
+{
+    static constexpr double powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    return powers[std::clamp(decimals, 0, 9)];
+}
+
 void appendSvgNumber(QByteArray& out, double value, int decimals)
 {
     decimals = std::clamp(decimals, 0, 9);
-    const double factor = std::pow(10.0, decimals);
+    const double factor = svgGridUnit(decimals);
     const double scaled = std::round(value * factor);
     if (!std::isfinite(scaled) || std::fabs(scaled) > 9e15) {
         out += QByteArray::number(std::isfinite(value) ? value : 0.0, 'g', 10);

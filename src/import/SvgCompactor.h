@@ -43,4 +43,7 @@ CompactSvg compactSvg(const QByteArray& svg, const std::function<SvgPicture(cons
 // "-0.0" is "0"), appended to `out`.
 void appendSvgNumber(QByteArray& out, double value, int decimals);
 
+// 10 to the power `decimals` (0 to 9), the grid of numbers written with that many places.
+double svgGridUnit(int decimals);
+
 } // namespace leafcraft

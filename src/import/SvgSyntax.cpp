@@ -170,7 +170,7 @@ bool writeRelativePath(QByteArray& out, const QByteArray& d, double sx, double s
     const NumberList list = parseNumbers(d);
     if (!list.ok)
         return false;
-    const double unit = std::pow(10.0, std::clamp(decimals, 0, 9));
+    const double unit = svgGridUnit(decimals);
     auto grid = [unit](double v) { return std::llround(v * unit); };
     QByteArray written;
     PathWriter writer(written);
