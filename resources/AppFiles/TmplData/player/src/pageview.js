@@ -245,21 +245,23 @@ Player.prototype.preload = function () {
     var lo = Math.max(1, Math.min.apply(null, v.pages) - step);
     var hi = Math.min(count, Math.max.apply(null, v.pages) + 2 * step);
     var ahead = [];
-    // A drawing is read on the page's own thread: until the first pages are painted, only they are.
+    // A drawing is read on the page's own thread, in one long task: until the first pages are
+    // painted, only they are, and while a leaf turns none is (turn.js preloads again after it).
     var waiting = this.readyTime === undefined;
     if (waiting && !this.preloadAfterReady) {
         this.preloadAfterReady = true;
         this.ready.then(function () { self.preload(); }, function () {});
     }
     for (var n = lo; n <= hi; n++) {
-        if (waiting && v.pages.indexOf(n) < 0 && isDrawing(this.cfg.pages[n - 1].normal)) continue;
+        var later = waiting || (this.turning && !this.images.has(n));
+        if (later && v.pages.indexOf(n) < 0 && isDrawing(this.cfg.pages[n - 1].normal)) continue;
         this.image(n);
         ahead.push(n);
     }
     // The pages a turn forward shows come first, then those backward; the open ones are painted.
     var first = Math.min.apply(null, v.pages), last = Math.max.apply(null, v.pages);
     var order = function (n) { return n > last ? n - last : n < first ? first - n + 0.5 : count; };
-    ahead.sort(function (a, b) { return order(a) - order(b); }).forEach(function (n) { self.rasterize(n); });
+    if (!this.turning) ahead.sort(function (a, b) { return order(a) - order(b); }).forEach(function (n) { self.rasterize(n); });
     this.images.forEach(function (img, n) {
         if (n < lo - 6 || n > hi + 6) {
             self.images.delete(n);

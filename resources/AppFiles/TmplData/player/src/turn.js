@@ -1,6 +1,6 @@
 // The page-turn effect.
 import { Player } from './player.js';
-import { h } from './dom.js';
+import { h, root } from './dom.js';
 
 var JUMP_MS = 150;
 
@@ -61,6 +61,7 @@ Player.prototype.animateTurn = function (from, to, forward) {
         endAngle = 180;
     }
     this.bookEl.appendChild(leaf);
+    this.turning = true;
     this.afterMove();
     return new Promise(function (resolve) {
         var flip = {
@@ -78,7 +79,14 @@ Player.prototype.animateTurn = function (from, to, forward) {
                     self.fillSlot(self.slotRight, to.right);
                 }
                 self.updateEdges();
-                if (self.flip === flip) self.flip = null;
+                if (self.flip === flip) {
+                    self.flip = null;
+                    self.turning = false;
+                    // What the turn left for later, once the new pages are painted, unless
+                    // another turn has started.
+                    var idle = root.requestIdleCallback || function (f) { return setTimeout(f, 30); };
+                    idle(function () { if (!self.turning) self.preload(); }, { timeout: 1000 });
+                }
                 self.emit('flip', { page: self.current });
                 resolve(self.current);
             }
