@@ -92,7 +92,7 @@ private:
         QByteArray d;          // absolute, for its own def
         QByteArray relativeD;  // all but the first point, relative: for word shapes
         double firstX = 0, firstY = 0;
-        double rightEdge = 0;  // the outline's right edge from its origin, in points
+        Box bounds;            // of the outline from its origin, in points
         bool written = false;
     };
 
@@ -114,8 +114,79 @@ private:
         QByteArray id; // set when the shape is written as one path
     };
 
+    // What an open element gives the elements inside it.
+    struct Frame {
+        double scale = 1;   // of its units against the page's
+        Matrix ctm;         // from its units to the page's
+        bool known = true;  // false under a transform that could not be read
+        bool drawn = true;  // false in definitions, clip paths, masks, patterns
+    };
+
     QByteArray& sink() { return m_inDefs > 0 ? m_otherDefs : m_body; }
-    double scale() const { return m_scales.empty() ? 1.0 : m_scales.back(); }
+    double scale() const { return m_frames.empty() ? 1.0 : m_frames.back().scale; }
+    Frame frame() const { return m_frames.empty() ? Frame() : m_frames.back(); }
+    void popFrame()
+    {
+        if (!m_frames.empty())
+            m_frames.pop_back();
+    }
+
+    // -- what lies off the page ------------------------------------------------------------
+    //
+    // The back-end draws all of a page, also what lies outside its crop box (a print PDF's
+    // bleed, crop marks, a page cropped to a part of a larger sheet); the viewBox shows only
+    // the crop. A drawn element whose box (control points, a generous allowance for its stroke)
+    // lies wholly outside the viewBox is left out. Anything whose place is not known for sure
+    // is kept.
+
+    static constexpr double kOffPageMargin = 1.0; // points
+
+    bool offPage(const Box& box, const Matrix& own = Matrix()) const
+    {
+        const Frame f = frame();
+        if (m_page.isEmpty() || box.isEmpty() || !f.known || !f.drawn || m_inDefs > 0)
+            return false;
+        const Box b = f.ctm.after(own).map(box);
+        return b.x1 < m_page.x0 - kOffPageMargin || b.x0 > m_page.x1 + kOffPageMargin ||
+               b.y1 < m_page.y0 - kOffPageMargin || b.y0 > m_page.y1 + kOffPageMargin;
+    }
+
+    // The box of an empty drawn element in its own units, or an empty box when not known.
+    static Box elementBox(const Tag& tag)
+    {
+        Box box;
+        auto number = [&tag](const char* name, double fallback) {
+            const QByteArray* v = tag.find(name);
+            bool ok = false;
+            const double n = v ? v->trimmed().toDouble(&ok) : fallback;
+            return v && !ok ? NAN : n;
+        };
+        if (tag.name == "path") {
+            const QByteArray* d = tag.find("d");
+            QByteArray scratch;
+            double firstX = 0, firstY = 0;
+            if (!d || !writeRelativePath(scratch, *d, 1, 1, 2, firstX, firstY, box))
+                return Box();
+        } else if (tag.name == "rect" || tag.name == "image") {
+            const double x = number("x", 0), y = number("y", 0), w = number("width", NAN), h = number("height", NAN);
+            if (!std::isfinite(x + y + w + h))
+                return Box();
+            box.add(x, y);
+            box.add(x + w, y + h);
+        } else {
+            return Box();
+        }
+        const QByteArray* stroke = tag.find("stroke");
+        if (stroke && *stroke != "none") {
+            const double width = number("stroke-width", 1);
+            if (!std::isfinite(width))
+                return Box();
+            // Joins reach out at most miter-limit (4) half widths.
+            const double reach = 2 * std::fabs(width);
+            box.x0 -= reach, box.y0 -= reach, box.x1 += reach, box.y1 += reach;
+        }
+        return box;
+    }
 
     void handle(Tag& tag)
     {
@@ -123,12 +194,10 @@ private:
             endGlyphRun();
             if (tag.name == "defs") {
                 m_inDefs = std::max(0, m_inDefs - 1);
-                if (!m_scales.empty())
-                    m_scales.pop_back();
+                popFrame();
                 return;
             }
-            if (!m_scales.empty())
-                m_scales.pop_back();
+            popFrame();
             sink() += tag.raw;
             return;
         }
@@ -139,7 +208,15 @@ private:
         }
         if (tag.name == "svg" && m_head.isEmpty()) {
             tag.remove("version");
-            m_scales.push_back(1.0);
+            m_frames.push_back(Frame());
+            if (const QByteArray* viewBox = tag.find("viewBox")) {
+                const NumberList box = parseNumbers(*viewBox);
+                if (box.ok && box.items.size() == 4 && !box.items[0].command && !box.items[1].command &&
+                    !box.items[2].command && !box.items[3].command && box.items[2].value > 0 && box.items[3].value > 0) {
+                    m_page.add(box.items[0].value, box.items[1].value);
+                    m_page.add(box.items[0].value + box.items[2].value, box.items[1].value + box.items[3].value);
+                }
+            }
             writeTag(m_head, tag);
             return;
         }
@@ -147,7 +224,9 @@ private:
             endGlyphRun();
             if (tag.kind == Tag::Kind::Open) {
                 ++m_inDefs;
-                m_scales.push_back(scale());
+                Frame inside = frame();
+                inside.drawn = false;
+                m_frames.push_back(inside);
             }
             return;
         }
@@ -209,6 +288,13 @@ private:
             m_body += "<use href=\"#" + unitGlyph(*glyph) + "\" transform=\"" + matrixText(m, decimals) + "\"/>";
             return true;
         }
+        Box bounds = m_sized[std::size_t(sized)].bounds;
+        bounds.x0 += m.e, bounds.x1 += m.e, bounds.y0 += m.f, bounds.y1 += m.f;
+        if (offPage(bounds)) {
+            endWord();
+            --m_result.drawingElements;
+            return true;
+        }
         addToWord(sized, m.e, m.f, decimals, std::fabs(m.a));
         return true;
     }
@@ -241,7 +327,7 @@ private:
             const Placed& last = m_word.glyphs.back();
             // Letters of a word touch or nearly (kerning, side bearings); a word space is about
             // a quarter of the font size.
-            const double gap = x - (last.x + m_sized[last.glyph].rightEdge);
+            const double gap = x - (last.x + m_sized[last.glyph].bounds.x1);
             if (y != last.y || x < last.x || gap > 0.12 * fontSize || decimals != m_word.decimals ||
                 int(m_word.glyphs.size()) >= kLongestWord)
                 endWord();
@@ -409,7 +495,7 @@ private:
         int index = -1;
         if (writePath(sized.d, glyph.d, sx, sy, decimals) &&
             writeRelativePath(sized.relativeD, glyph.d, sx, sy, decimals, sized.firstX, sized.firstY,
-                              sized.rightEdge)) {
+                              sized.bounds)) {
             sized.id = newId();
             index = int(m_sized.size());
             m_sized.push_back(std::move(sized));
@@ -428,6 +514,8 @@ private:
         }
         const double parentScale = scale();
         double ownScale = parentScale;
+        Matrix own;
+        bool ownKnown = true;
         for (Attribute& a : tag.attributes) {
             if (a.name != "transform")
                 continue;
@@ -435,8 +523,13 @@ private:
             if (parseMatrix(a.value, m)) {
                 a.value = matrixText(m, decimalsForScale(parentScale));
                 ownScale = parentScale * (m.scale() > 0 ? m.scale() : 1.0);
+                own = m;
+            } else {
+                ownKnown = false;
             }
         }
+        if (tag.kind == Tag::Kind::Empty && ownKnown && offPage(elementBox(tag), own))
+            return;
         const int decimals = decimalsForScale(ownScale);
         for (Attribute& a : tag.attributes) {
             if (a.name == "d") {
@@ -451,8 +544,14 @@ private:
         }
         if (tag.name == "path" || tag.name == "image" || tag.name == "rect" || tag.name == "use")
             ++m_result.drawingElements;
-        if (tag.kind == Tag::Kind::Open)
-            m_scales.push_back(ownScale);
+        if (tag.kind == Tag::Kind::Open) {
+            static const QByteArray hidden[] = {"clipPath", "mask", "pattern", "symbol", "marker"};
+            const Frame parent = frame();
+            Frame inside{ownScale, parent.ctm.after(own), parent.known && ownKnown, parent.drawn};
+            for (const QByteArray& name : hidden)
+                inside.drawn = inside.drawn && tag.name != name;
+            m_frames.push_back(inside);
+        }
         writeTag(sink(), tag);
     }
 
@@ -479,7 +578,8 @@ private:
     Word m_word;                    // the word being set
     std::vector<Word> m_words;      // every word, in the order of the markers in m_body
     QHash<QByteArray, Shape> m_shapes;
-    std::vector<double> m_scales;
+    std::vector<Frame> m_frames;
+    Box m_page; // the viewBox: what the page shows
     int m_inDefs = 0;
     int m_nextId = 0;
     bool m_inRun = false;

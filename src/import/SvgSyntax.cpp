@@ -165,7 +165,7 @@ bool writePath(QByteArray& out, const QByteArray& d, double sx, double sy, int d
 }
 
 bool writeRelativePath(QByteArray& out, const QByteArray& d, double sx, double sy, int decimals, double& firstX,
-                       double& firstY, double& rightEdge)
+                       double& firstY, Box& bounds)
 {
     const NumberList list = parseNumbers(d);
     if (!list.ok)
@@ -176,7 +176,7 @@ bool writeRelativePath(QByteArray& out, const QByteArray& d, double sx, double s
     PathWriter writer(written);
     double x = 0, y = 0, startX = 0, startY = 0; // where the input's pen is, unrounded
     long long gx = 0, gy = 0, gStartX = 0, gStartY = 0; // where the output's pen is, on the grid
-    double right = -HUGE_VAL;
+    Box box;
     bool first = true;
     char command = 0, lastWritten = 0;
     std::vector<double> args;
@@ -204,8 +204,7 @@ bool writeRelativePath(QByteArray& out, const QByteArray& d, double sx, double s
             const double v = args[0] + (relative ? (upper == 'H' ? x : y) : 0);
             (upper == 'H' ? x : y) = v;
             const long long g = grid(upper == 'H' ? v * sx : v * sy);
-            if (upper == 'H')
-                right = std::max(right, v * sx);
+            box.add(upper == 'H' ? v * sx : x * sx, upper == 'V' ? v * sy : y * sy);
             letter(char(upper + 32));
             writer.number(double(g - (upper == 'H' ? gx : gy)) / unit, decimals);
             (upper == 'H' ? gx : gy) = g;
@@ -214,7 +213,7 @@ bool writeRelativePath(QByteArray& out, const QByteArray& d, double sx, double s
         for (int i = 0; i < pairs; ++i) {
             px[i] = args[2 * i] + (relative ? x : 0);
             py[i] = args[2 * i + 1] + (relative ? y : 0);
-            right = std::max(right, px[i] * sx);
+            box.add(px[i] * sx, py[i] * sy);
         }
         if (upper == 'M' && first) {
             gx = grid(px[0] * sx);
@@ -272,7 +271,7 @@ bool writeRelativePath(QByteArray& out, const QByteArray& d, double sx, double s
     if (first)
         return false; // no moveto to start from
     out += written;
-    rightEdge = right;
+    bounds = box;
     return true;
 }
 

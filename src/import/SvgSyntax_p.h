@@ -7,6 +7,7 @@
 #include "import/SvgCompactor.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace leafcraft::svg {
@@ -87,18 +88,46 @@ private:
 // (arcs, or numbers it cannot read).
 bool writePath(QByteArray& out, const QByteArray& d, double sx, double sy, int decimals);
 
+// A rectangle by its corners; empty until a point is added.
+struct Box {
+    double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
+    bool isEmpty() const { return x0 > x1 || y0 > y1; }
+    void add(double x, double y)
+    {
+        x0 = std::min(x0, x), x1 = std::max(x1, x);
+        y0 = std::min(y0, y), y1 = std::max(y1, y);
+    }
+};
+
 // Path data scaled by (sx, sy) with every point after the first written relative to the one
 // before, so that a shape placed at different points is written the same but for that first
 // point, which is given back in firstX and firstY for the caller to write ("M x y" + out).
 // Coordinates are rounded before they are subtracted: the points land where the absolute form
-// would put them. rightEdge: the largest x of the points. False for data it cannot read (arcs,
-// bad numbers, no moveto first).
+// would put them. bounds: the box of the points (control points too, so it holds the shape).
+// False for data it cannot read (arcs, bad numbers, no moveto first).
 bool writeRelativePath(QByteArray& out, const QByteArray& d, double sx, double sy, int decimals, double& firstX,
-                       double& firstY, double& rightEdge);
+                       double& firstY, Box& bounds);
 
 struct Matrix {
     double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
     double scale() const { return std::sqrt(std::fabs(a * d - b * c)); }
+    // This matrix applied after `inner` (SVG's "transform" of a child under its parent's).
+    Matrix after(const Matrix& inner) const
+    {
+        return {a * inner.a + c * inner.b, b * inner.a + d * inner.b, a * inner.c + c * inner.d,
+                b * inner.c + d * inner.d, a * inner.e + c * inner.f + e, b * inner.e + d * inner.f + f};
+    }
+    // The box holding `box` once mapped.
+    Box map(const Box& box) const
+    {
+        Box out;
+        if (box.isEmpty())
+            return out;
+        for (double x : {box.x0, box.x1})
+            for (double y : {box.y0, box.y1})
+                out.add(a * x + c * y + e, b * x + d * y + f);
+        return out;
+    }
 };
 
 bool parseMatrix(const QByteArray& text, Matrix& m);

@@ -145,8 +145,9 @@ TEST(SvgCompactorTest, RelativePathsKeepEveryPoint)
                          "Q.9 .5 .95 .6T1 .7ZM.2 .3l.001 .001.001 .001.001 .001.001 .001.001 .001z"
                          "m.1 .1c.01 .01 .02 .02 .03 .03s.01 .01 .02 .02q.01 .01 .02 .02t.01 .01Z";
     QByteArray relative;
-    double firstX = 0, firstY = 0, right = 0;
-    ASSERT_TRUE(svg::writeRelativePath(relative, d, 13.7, -13.7, 2, firstX, firstY, right));
+    double firstX = 0, firstY = 0;
+    svg::Box bounds;
+    ASSERT_TRUE(svg::writeRelativePath(relative, d, 13.7, -13.7, 2, firstX, firstY, bounds));
     QByteArray whole = "M";
     svg::PathWriter(whole).number(firstX, 2);
     whole += ' ';
@@ -156,10 +157,11 @@ TEST(SvgCompactorTest, RelativePathsKeepEveryPoint)
         p = {p.first * 13.7, p.second * -13.7};
     // Every point within half a hundredth of where it belongs, the last as the first.
     expectSamePoints(pathPoints(whole + relative), exact, 0.005 + 1e-9);
-    EXPECT_NEAR(right, 1.0 * 13.7, 1e-9);
+    EXPECT_NEAR(bounds.x1, 1.0 * 13.7, 1e-9);
+    EXPECT_NEAR(bounds.y0, -.8 * 13.7, 1e-9);
     double unused = 0;
-    EXPECT_FALSE(svg::writeRelativePath(relative, "M0 0A1 1 0 0 1 2 2", 1, 1, 2, unused, unused, unused));
-    EXPECT_FALSE(svg::writeRelativePath(relative, "M0 0L1", 1, 1, 2, unused, unused, unused));
+    EXPECT_FALSE(svg::writeRelativePath(relative, "M0 0A1 1 0 0 1 2 2", 1, 1, 2, unused, unused, bounds));
+    EXPECT_FALSE(svg::writeRelativePath(relative, "M0 0L1", 1, 1, 2, unused, unused, bounds));
 }
 
 // A word set several times is drawn once as a path and placed by one <use> a time, on the
@@ -207,6 +209,45 @@ TEST(SvgCompactorTest, RecurringWordsBecomeOneShape)
     // "BA", set once, keeps its two glyph uses; every glyph still counts as drawn.
     EXPECT_EQ(s.count("<use"), 6) << s.constData();
     EXPECT_EQ(out.drawingElements, 13);
+}
+
+// What lies wholly outside the page's viewBox (a cropped page's surroundings) is left out;
+// whatever may show, or whose place is not sure, stays.
+TEST(SvgCompactorTest, WhatLiesOffThePageIsLeftOut)
+{
+    const QByteArray page =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+        "width=\"100pt\" height=\"100pt\" viewBox=\"0 0 100 100\">\n<defs>\n"
+        "<path id=\"font_1_1\" d=\"M0 0L.5 0 .25 .7Z\"/>\n"
+        "<path id=\"far-in-defs\" d=\"M500 500L600 600\"/>\n</defs>\n"
+        "<use xlink:href=\"#font_1_1\" transform=\"matrix(10,0,0,-10,10,50)\" fill=\"#000\"/>\n"
+        "<use xlink:href=\"#font_1_1\" transform=\"matrix(10,0,0,-10,10,730)\" fill=\"#000\"/>\n"
+        "<use xlink:href=\"#font_1_1\" transform=\"matrix(10,0,0,-10,98,50)\" fill=\"#000\"/>\n"
+        "<path id=\"below\" d=\"M10 200L90 300Z\" fill=\"#f00\"/>\n"
+        "<path id=\"across\" d=\"M-50 50L150 60\" stroke=\"#000\"/>\n"
+        "<path id=\"stroke-reaches-in\" d=\"M-3 10V90\" stroke=\"#000\" stroke-width=\"2\"/>\n"
+        "<path id=\"left\" d=\"M-30 10V90\" stroke=\"#000\"/>\n"
+        "<rect id=\"box-out\" x=\"120\" y=\"0\" width=\"10\" height=\"10\"/>\n"
+        "<g transform=\"matrix(1,0,0,1,-200,0)\">\n"
+        "<image id=\"moved-in\" x=\"210\" y=\"10\" width=\"5\" height=\"5\" xlink:href=\"data:image/png;base64,QUJD\"/>\n"
+        "<image id=\"moved-out\" x=\"10\" y=\"10\" width=\"5\" height=\"5\" xlink:href=\"data:image/png;base64,QUJD\"/>\n"
+        "</g>\n"
+        "<path id=\"own-transform-in\" transform=\"matrix(1,0,0,1,0,-500)\" d=\"M10 510L20 520\" fill=\"#000\"/>\n"
+        "<g transform=\"rotate(30)\"><path id=\"unknown-place\" d=\"M500 500L600 600\"/></g>\n"
+        "<clipPath id=\"c\"><path id=\"clip-far\" d=\"M500 500L600 600\"/></clipPath>\n"
+        "</svg>\n";
+    int pictures = 0;
+    const CompactSvg out = compactSvg(page, [&pictures](const SvgPicture& in) { ++pictures; return in; });
+    const QByteArray& s = out.svg;
+    for (const char* kept : {"far-in-defs", "across", "stroke-reaches-in", "moved-in", "own-transform-in",
+                             "unknown-place", "clip-far"})
+        EXPECT_TRUE(s.contains(QByteArray("id=\"") + kept + '"')) << kept << ' ' << s.constData();
+    for (const char* left : {"below", "left", "box-out", "moved-out"})
+        EXPECT_FALSE(s.contains(QByteArray("id=\"") + left + '"')) << left << ' ' << s.constData();
+    // The glyph far below the page goes; the one in it and the one on its edge stay.
+    EXPECT_EQ(s.count("<use"), 2) << s.constData();
+    EXPECT_FALSE(s.contains("y=\"730\"")) << s.constData();
+    EXPECT_EQ(pictures, 1); // a picture left out is not even re-encoded
 }
 
 } // namespace
