@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <utility>
 
 namespace leafcraft {
@@ -108,9 +107,9 @@ void AppBundleWriter::nameBundle(const QString& plistPath, const QString& bundle
         const QRegularExpression entry(QStringLiteral("(<key>%1</key>\\s*<string>)[^<]*(</string>)").arg(key));
         text.replace(entry, QStringLiteral("\\1") + value.toHtmlEscaped().replace(QLatin1Char('\\'), QStringLiteral("\\\\")) + QStringLiteral("\\2"));
     }
-    QSaveFile out(plistPath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0 || !out.commit())
-        warn(plistPath, QStringLiteral("the application's name could not be written"), false);
+    const QString problem = trySaveFile(plistPath, text.toUtf8());
+    if (!problem.isNull())
+        warn(plistPath, QStringLiteral("the application's name could not be written (%1)").arg(problem), false);
 }
 
 QString AppBundleWriter::outputHtmlFileName() const

@@ -1,11 +1,11 @@
 #include "publish/BookManifest.h"
 
 #include "support/ParallelWork.h"
+#include "support/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -126,8 +126,7 @@ bool BookManifest::write(const QString& path) const {
                 kFileKeyword + ' ' + QByteArray::number(e.size) + ' ' + e.hash + ' ' + e.path.toUtf8() + '\n';
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
+    return trySaveFile(path, bytes).isNull();
 }
 
 QStringList BookManifest::paths() const {
