@@ -350,4 +350,88 @@ QByteArray numbersText(const QByteArray& text, int decimals)
     return out;
 }
 
+// The box of an empty drawn element in its own units, or an empty box when not known.
+Box elementBox(const Tag& tag)
+{
+    Box box;
+    auto number = [&tag](const char* name, double fallback) {
+        const QByteArray* v = tag.find(name);
+        bool ok = false;
+        const double n = v ? v->trimmed().toDouble(&ok) : fallback;
+        return v && !ok ? NAN : n;
+    };
+    if (tag.name == "path") {
+        const QByteArray* d = tag.find("d");
+        QByteArray scratch;
+        double firstX = 0, firstY = 0;
+        if (!d || !writeRelativePath(scratch, *d, 1, 1, 2, firstX, firstY, box))
+            return Box();
+    } else if (tag.name == "rect" || tag.name == "image") {
+        const double x = number("x", 0), y = number("y", 0), w = number("width", NAN), h = number("height", NAN);
+        if (!std::isfinite(x + y + w + h))
+            return Box();
+        box.add(x, y);
+        box.add(x + w, y + h);
+    } else {
+        return Box();
+    }
+    const QByteArray* stroke = tag.find("stroke");
+    if (stroke && *stroke != "none") {
+        const double width = number("stroke-width", 1);
+        if (!std::isfinite(width))
+            return Box();
+        // Joins reach out at most miter-limit (4) half widths.
+        const double reach = 2 * std::fabs(width);
+        box.x0 -= reach, box.y0 -= reach, box.x1 += reach, box.y1 += reach;
+    }
+    return box;
+}
+
 } // namespace leafcraft::svg
+
+namespace leafcraft {
+
+double svgGridUnit(int decimals)
+{
+    static constexpr double powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    return powers[std::clamp(decimals, 0, 9)];
+}
+
+void appendSvgNumber(QByteArray& out, double value, int decimals)
+{
+    decimals = std::clamp(decimals, 0, 9);
+    const double factor = svgGridUnit(decimals);
+    const double scaled = std::round(value * factor);
+    if (!std::isfinite(scaled) || std::fabs(scaled) > 9e15) {
+        out += QByteArray::number(std::isfinite(value) ? value : 0.0, 'g', 10);
+        return;
+    }
+    long long n = static_cast<long long>(scaled);
+    if (n == 0) {
+        out += '0';
+        return;
+    }
+    const bool negative = n < 0;
+    n = negative ? -n : n;
+    while (decimals > 0 && n % 10 == 0) {
+        n /= 10;
+        --decimals;
+    }
+    char buffer[40];
+    char* p = buffer + sizeof buffer;
+    for (int i = 0; i < decimals; ++i, n /= 10)
+        *--p = char('0' + n % 10);
+    if (decimals > 0)
+        *--p = '.';
+    if (n > 0 || decimals == 0) {
+        do {
+            *--p = char('0' + n % 10);
+            n /= 10;
+        } while (n > 0);
+    }
+    if (negative)
+        *--p = '-';
+    out.append(p, buffer + sizeof buffer - p);
+}
+
+} // namespace leafcraft

@@ -132,6 +132,10 @@ struct Matrix {
 
 bool parseMatrix(const QByteArray& text, Matrix& m);
 
+// The box of an empty drawn element (path, rect, image) in its own units, with a generous
+// allowance for its stroke; an empty box when it is not known.
+Box elementBox(const Tag& tag);
+
 // Six significant digits: a matrix's scale and turn.
 void appendFactor(QByteArray& out, double v);
 
