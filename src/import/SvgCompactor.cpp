@@ -3,6 +3,7 @@
 #include "import/SvgSyntax_p.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -320,11 +321,12 @@ private:
         m_word = Word();
     }
 
-    void writeGlyphUses(QByteArray& out, const Word& word)
+    // The word's glyphs, one use each; `withDefs`: their outlines go into the defs as needed.
+    void writeGlyphUses(QByteArray& out, const Word& word, bool withDefs = true)
     {
         for (const Placed& p : word.glyphs) {
             SizedGlyph& g = m_sized[p.glyph];
-            if (!g.written) {
+            if (withDefs && !g.written) {
                 m_glyphDefs += "<path id=\"" + g.id + "\" d=\"" + g.d + "\"/>";
                 g.written = true;
             }
@@ -393,15 +395,15 @@ private:
             qsizetype added; // bytes
         };
         std::vector<Candidate> candidates;
-        QHash<QByteArray, bool> seen;
+        QSet<QByteArray> seen;
         for (const Word& word : m_words) {
             const Shape& shape = m_shapes[word.key];
             const int k = int(word.glyphs.size());
             if (k < 2 || shape.uses < 2 || seen.contains(word.key))
                 continue;
-            seen.insert(word.key, true);
+            seen.insert(word.key);
             QByteArray glyphUses, shapeUse;
-            writeGlyphUsesSized(glyphUses, word);
+            writeGlyphUses(glyphUses, word, false);
             writeUse(shapeUse, "gzz", word.glyphs.front().x, word.glyphs.front().y, word.decimals);
             const qsizetype def = shapePath(word).size() + 20;
             candidates.push_back({&word, shape.uses * (k - 1) - 1,
@@ -425,11 +427,6 @@ private:
         }
     }
 
-    void writeGlyphUsesSized(QByteArray& out, const Word& word) const
-    {
-        for (const Placed& p : word.glyphs)
-            writeUse(out, m_sized[p.glyph].id, p.x, p.y, word.decimals);
-    }
 
     QByteArray newId()
     {
